@@ -1,0 +1,24 @@
+# Two entry points: `make run` and `make test`. Both install what is missing first.
+JOBS ?= 2
+
+.PHONY: setup run test build build-asan clean
+
+setup:
+	@tools/setup.sh
+
+build: setup
+	cmake --preset default >/dev/null
+	cmake --build --preset default -j $(JOBS) --target kordan
+
+run: build
+	build/default/src/app/kordan --virtual $(ARGS)
+
+build-asan: setup
+	cmake --preset asan >/dev/null
+	cmake --build --preset asan -j $(JOBS)
+
+test: build-asan
+	ctest --preset asan -j $(JOBS)
+
+clean:
+	rm -rf build

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace kordan {
+
+class IDialogs;
+
+// Calibration of the seven levers: raw limits and a hysteresis per lever, the scaling of
+// a raw byte to 0-255, and the file "Kalibrierung.dat". Indices are 1..maxHebel; any
+// other index throws std::out_of_range and changes nothing.
+class ZusiKalibrierung {
+public:
+    static constexpr int16_t kMaxHebel = 7;
+
+    // Sets the initial values and reads `filePath` (the program's "Kalibrierung.dat").
+    ZusiKalibrierung(IDialogs& dialogs, std::string filePath);
+    // Writes the values in memory back, as every regular end of the program does.
+    ~ZusiKalibrierung();
+    ZusiKalibrierung(const ZusiKalibrierung&) = delete;
+    ZusiKalibrierung& operator=(const ZusiKalibrierung&) = delete;
+
+    int16_t maxHebel() const { return kMaxHebel; }
+
+    uint8_t hysterese(int index) const;
+    void setHysterese(int index, uint8_t value);
+    uint8_t Untere(int index) const;
+    void setUntere(int index, uint8_t value);
+    uint8_t Obere(int index) const;
+    void setObere(int index, uint8_t value);
+
+    // One-sided hysteresis filter; advances the lever's held value.
+    uint8_t HystWert(int index, uint8_t Rohwert);
+    // The lever value 0-255 of a raw byte.
+    uint8_t Calculate(int index, uint8_t Rohwert);
+
+    bool IsConfigured() const { return m_configured; }
+    // Writes the file and then derives the working limits from the stored ones. Returns
+    // false (after a message naming the file) when the file could not be written.
+    bool Save();
+
+    const std::string& filePath() const { return m_path; }
+    // True when the lever's limits leave no working range, so it cannot cover 0-255.
+    bool hasNoWorkingRange(int index) const;
+
+private:
+    struct HebelDaten {
+        uint8_t hysterese = 4;
+        uint8_t Untere = 0;
+        uint8_t Obere = 255;
+        uint8_t Maximum = 255;
+        uint8_t Minimum = 4;
+        int Spanne = 251;
+        uint8_t Letzter = 0;
+    };
+
+    HebelDaten& at(int index);
+    const HebelDaten& at(int index) const;
+    void Load();
+    void Recalculate();
+
+    IDialogs& m_dialogs;
+    std::string m_path;
+    std::array<HebelDaten, kMaxHebel> m_hebel{};
+    bool m_configured = false;
+};
+
+} // namespace kordan

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+
+namespace kordan {
+
+// Time and the window system's event processing, as the polling loop sees them.
+class IClock {
+public:
+    virtual ~IClock() = default;
+    // A millisecond count that wraps from 2^32 - 1 to 0, like the system's tick counter.
+    virtual uint32_t milliseconds() = 0;
+    virtual void sleep(int32_t ms) = 0;
+};
+
+class IEventPump {
+public:
+    virtual ~IEventPump() = default;
+    // Runs the window events that are pending (menus, clicks, dialogs) and returns.
+    virtual void processEvents() = 0;
+};
+
+} // namespace kordan

@@ -1,0 +1,118 @@
+#include "common/NumberText.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+namespace kordan {
+
+namespace {
+
+bool isBlank(char c, Blanks blanks) {
+    return c == ' ' || (blanks == Blanks::Anywhere && c == '\t');
+}
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+} // namespace
+
+double readNumber(std::string_view text, Blanks blanks) {
+    // Collect the characters that make up the number, dropping blanks where allowed.
+    std::string digits;
+    size_t i = 0;
+    auto skip = [&] {
+        while (i < text.size() && isBlank(text[i], blanks))
+            ++i;
+    };
+    skip();
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+        digits += text[i++];
+    }
+    bool any = false;
+    auto takeDigits = [&] {
+        for (;;) {
+            if (blanks == Blanks::Anywhere)
+                skip();
+            if (i < text.size() && isDigit(text[i])) {
+                digits += text[i++];
+                any = true;
+            } else {
+                break;
+            }
+        }
+    };
+    if (blanks == Blanks::Anywhere)
+        skip();
+    takeDigits();
+    if (i < text.size() && text[i] == '.') {
+        digits += text[i++];
+        takeDigits();
+    }
+    if (!any)
+        return 0.0;
+    // An exponent counts only when digits follow it; "5e" is 5.
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        size_t j = i + 1;
+        std::string exp = "e";
+        if (j < text.size() && (text[j] == '-' || text[j] == '+'))
+            exp += text[j++];
+        size_t expDigits = 0;
+        while (j < text.size() && isDigit(text[j])) {
+            if (expDigits < 6)
+                exp += text[j];
+            ++expDigits;
+            ++j;
+        }
+        if (expDigits > 0) {
+            digits +=
+                expDigits > 5 ? (exp.size() > 1 && exp[1] == '-' ? "e-99999" : "e99999") : exp;
+        }
+    }
+    // strtod reads "inf"/"nan" too, but the collected text holds only digits, sign,
+    // point and exponent, so neither can appear.
+    return std::strtod(digits.c_str(), nullptr);
+}
+
+int64_t roundHalfEven(double value) {
+    if (std::isnan(value))
+        return 0;
+    constexpr double lo = -9.2e18, hi = 9.2e18;
+    if (value <= lo)
+        return static_cast<int64_t>(lo);
+    if (value >= hi)
+        return static_cast<int64_t>(hi);
+    return static_cast<int64_t>(std::nearbyint(value)); // default mode rounds halves to even
+}
+
+namespace {
+template <typename T> T clampTo(double value) {
+    int64_t r = roundHalfEven(value);
+    if (r < std::numeric_limits<T>::min())
+        return std::numeric_limits<T>::min();
+    if (r > std::numeric_limits<T>::max())
+        return std::numeric_limits<T>::max();
+    return static_cast<T>(r);
+}
+} // namespace
+
+int32_t toInt32(double value) {
+    return clampTo<int32_t>(value);
+}
+int16_t toInt16(double value) {
+    return clampTo<int16_t>(value);
+}
+uint8_t toByte(double value) {
+    return clampTo<uint8_t>(value);
+}
+
+std::string formatFileNumber(int64_t value) {
+    std::string s = std::to_string(value);
+    if (value >= 0)
+        s.insert(s.begin(), ' ');
+    s += ' ';
+    return s;
+}
+
+} // namespace kordan

@@ -1,0 +1,161 @@
+#include "common/TextFile.h"
+
+#include "common/NumberText.h"
+
+#include <array>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+namespace kordan {
+
+namespace {
+
+// Unicode code points of the bytes 0x80-0x9F; 0 marks the five bytes 1252 leaves undefined
+// (they are read as the C1 control of the same number, so nothing is lost).
+constexpr std::array<char32_t, 32> kHigh = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+void appendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+char32_t to1252Char(unsigned char b) {
+    if (b >= 0x80 && b <= 0x9F && kHigh[b - 0x80] != 0)
+        return kHigh[b - 0x80];
+    return b;
+}
+
+// Decodes one UTF-8 sequence at text[i]; invalid bytes come back as U+FFFD, one at a time.
+char32_t decodeUtf8(std::string_view text, size_t& i) {
+    auto b0 = static_cast<unsigned char>(text[i]);
+    int len = b0 < 0x80 ? 1 : (b0 >> 5) == 6 ? 2 : (b0 >> 4) == 14 ? 3 : (b0 >> 3) == 30 ? 4 : 0;
+    if (len == 0 || i + len > text.size()) {
+        ++i;
+        return 0xFFFD;
+    }
+    char32_t cp = len == 1 ? b0 : len == 2 ? (b0 & 0x1F) : len == 3 ? (b0 & 0x0F) : (b0 & 0x07);
+    for (int k = 1; k < len; ++k) {
+        auto b = static_cast<unsigned char>(text[i + k]);
+        if ((b & 0xC0) != 0x80) {
+            ++i;
+            return 0xFFFD;
+        }
+        cp = (cp << 6) | (b & 0x3F);
+    }
+    i += len;
+    return cp;
+}
+
+} // namespace
+
+std::string fromWindows1252(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    for (char c : bytes)
+        appendUtf8(out, to1252Char(static_cast<unsigned char>(c)));
+    return out;
+}
+
+std::string toWindows1252(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    size_t i = 0;
+    while (i < utf8.size()) {
+        char32_t cp = decodeUtf8(utf8, i);
+        if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
+            out += static_cast<char>(cp);
+            continue;
+        }
+        char found = '?';
+        for (unsigned b = 0x80; b <= 0x9F; ++b) {
+            if (to1252Char(static_cast<unsigned char>(b)) == cp) {
+                found = static_cast<char>(b);
+                break;
+            }
+        }
+        out += found;
+    }
+    return out;
+}
+
+std::vector<std::string> splitLines(std::string_view bytes) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    size_t i = 0;
+    while (i < bytes.size()) {
+        if (bytes[i] == '\r') {
+            lines.emplace_back(bytes.substr(start, i - start));
+            ++i;
+            if (i < bytes.size() && bytes[i] == '\n')
+                ++i;
+            start = i;
+        } else {
+            ++i;
+        }
+    }
+    if (start < bytes.size())
+        lines.emplace_back(bytes.substr(start));
+    return lines;
+}
+
+std::optional<std::string> readFileBytes(const std::string& path) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec))
+        return std::nullopt;
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    if (in.bad())
+        return std::nullopt;
+    return ss.str();
+}
+
+LineReader::LineReader(std::string_view bytes) {
+    for (auto& l : splitLines(bytes))
+        m_lines.push_back(fromWindows1252(l));
+}
+
+std::optional<LineReader> LineReader::open(const std::string& path) {
+    auto bytes = readFileBytes(path);
+    if (!bytes)
+        return std::nullopt;
+    return LineReader(*bytes);
+}
+
+std::optional<std::string> LineReader::next() {
+    if (m_pos >= m_lines.size())
+        return std::nullopt;
+    return m_lines[m_pos++];
+}
+
+void LineWriter::text(std::string_view line) {
+    m_bytes += toWindows1252(line);
+    m_bytes += "\r\n";
+}
+
+void LineWriter::number(long long value) {
+    m_bytes += formatFileNumber(value);
+    m_bytes += "\r\n";
+}
+
+} // namespace kordan

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace kordan {
+
+inline constexpr int32_t kVendorId = 0x05F3;
+inline constexpr int32_t kKordanProductId = 210;
+inline constexpr int32_t kKordanUsagePage = 12;
+// The device table handed to EnumeratePIE: four entries per device, room for 25.
+inline constexpr int kDeviceInfoEntries = 101;
+inline constexpr int kMaxDevices = 25;
+
+using DeviceInfoTable = std::array<int32_t, kDeviceInfoEntries>;
+using InputReport = std::array<uint8_t, 15>;
+using OutputReport = std::array<uint8_t, 8>;
+
+// The controller library's five calls. Results are 0 for success. Handles are small
+// nonzero numbers; 0 means no device. Called from the UI thread only.
+class IPieHid {
+public:
+    virtual ~IPieHid() = default;
+
+    // Fills four entries per device (product id, usage, usage page, handle) for at most
+    // kMaxDevices devices and sets `count` to the number of devices described.
+    virtual int32_t EnumeratePIE(int32_t vid, DeviceInfoTable& info, int32_t& count) = 0;
+    virtual int32_t SetupInterface(int32_t handle) = 0;
+    // 0 = a new input report was copied into `report`; anything else = none.
+    virtual int32_t ReadData(int32_t handle, InputReport& report) = 0;
+    virtual int32_t WriteData(int32_t handle, const OutputReport& report) = 0;
+    virtual void CloseInterface(int32_t handle) = 0;
+
+    // Waits up to `ms` milliseconds for the next report of an opened device, returning
+    // early when one arrives. Returns false when the backend cannot wait, so the caller
+    // sleeps instead.
+    virtual bool waitForReport(int32_t handle, int32_t ms) {
+        (void)handle;
+        (void)ms;
+        return false;
+    }
+};
+
+} // namespace kordan

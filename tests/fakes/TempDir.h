@@ -1,0 +1,42 @@
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+
+namespace kordan::test {
+
+// A fresh directory below the system's temporary directory, removed again afterwards.
+class TempDir {
+public:
+    TempDir() {
+        std::random_device rd;
+        m_path = std::filesystem::temp_directory_path() /
+                 ("kordan-test-" + std::to_string(rd()) + std::to_string(rd()));
+        std::filesystem::create_directories(m_path);
+    }
+    ~TempDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(m_path, ec);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    std::string path() const { return m_path.string(); }
+    std::string file(const std::string& name) const { return (m_path / name).string(); }
+
+    void write(const std::string& name, const std::string& bytes) const {
+        std::ofstream out(file(name), std::ios::binary);
+        out << bytes;
+    }
+    std::string read(const std::string& name) const {
+        std::ifstream in(file(name), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+private:
+    std::filesystem::path m_path;
+};
+
+} // namespace kordan::test
