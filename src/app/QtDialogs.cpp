@@ -1,0 +1,119 @@
+#include "app/QtDialogs.h"
+
+#include "common/Messages.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace kordan {
+
+namespace {
+
+QString q(const std::string& s) { return QString::fromStdString(s); }
+
+QWidget* activeParent() { return QApplication::activeWindow(); }
+
+} // namespace
+
+std::string qtFilterFromPipes(const std::string& filter) {
+    // The pipe notation alternates caption and pattern; Qt shows the caption, which
+    // already names the pattern in brackets.
+    std::string out;
+    size_t start = 0;
+    bool caption = true;
+    while (start <= filter.size()) {
+        size_t bar = filter.find('|', start);
+        std::string part = filter.substr(start, bar == std::string::npos ? std::string::npos
+                                                                        : bar - start);
+        if (caption) {
+            if (!out.empty())
+                out += ";;";
+            out += part;
+        }
+        caption = !caption;
+        if (bar == std::string::npos)
+            break;
+        start = bar + 1;
+    }
+    return out;
+}
+
+MsgAnswer QtDialogs::message(const std::string& text, MsgButtons buttons, MsgIcon icon,
+                             const std::string& title) {
+    QMessageBox box(activeParent());
+    box.setWindowTitle(q(title.empty() ? kApplicationTitle : title));
+    box.setText(q(text));
+    switch (icon) {
+    case MsgIcon::None:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
+    case MsgIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case MsgIcon::Exclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MsgIcon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case MsgIcon::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    }
+    switch (buttons) {
+    case MsgButtons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case MsgButtons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
+    case MsgButtons::YesNoCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box.setEscapeButton(QMessageBox::Cancel);
+        break;
+    }
+    box.setButtonText(QMessageBox::Yes, QStringLiteral("&Ja"));
+    box.setButtonText(QMessageBox::No, QStringLiteral("&Nein"));
+    box.setButtonText(QMessageBox::Cancel, QStringLiteral("Abbrechen"));
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return MsgAnswer::Yes;
+    case QMessageBox::No:
+        return MsgAnswer::No;
+    case QMessageBox::Cancel:
+        return MsgAnswer::Cancel;
+    default:
+        // Closing a Yes/No box by its frame counts as No; an OK box only has OK.
+        return buttons == MsgButtons::Ok ? MsgAnswer::Ok
+               : buttons == MsgButtons::YesNo ? MsgAnswer::No
+                                              : MsgAnswer::Cancel;
+    }
+}
+
+FileChoice QtDialogs::openFile(const std::string& filter, const std::string& initialDir) {
+    QString path = QFileDialog::getOpenFileName(activeParent(), QStringLiteral("Öffnen"),
+                                                q(initialDir), q(qtFilterFromPipes(filter)));
+    if (path.isEmpty())
+        return {};
+    return {FileChoice::Result::Chosen, QDir::toNativeSeparators(path).toStdString(), 0, {}};
+}
+
+FileChoice QtDialogs::saveFile(const std::string& filter, const std::string& initialDir,
+                               const std::string& offeredName) {
+    QString start = q(initialDir);
+    if (!offeredName.empty()) {
+        QFileInfo offered(q(offeredName));
+        start = offered.isAbsolute() ? offered.filePath()
+                                     : QDir(q(initialDir)).filePath(offered.filePath());
+    }
+    // Qt's dialog asks before overwriting and only accepts existing directories.
+    QString path = QFileDialog::getSaveFileName(activeParent(), QStringLiteral("Speichern unter"),
+                                                start, q(qtFilterFromPipes(filter)));
+    if (path.isEmpty())
+        return {};
+    return {FileChoice::Result::Chosen, QDir::toNativeSeparators(path).toStdString(), 0, {}};
+}
+
+} // namespace kordan

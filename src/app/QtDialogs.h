@@ -1,0 +1,23 @@
+#pragma once
+
+#include "common/Dialogs.h"
+
+class QWidget;
+
+namespace kordan {
+
+// Shows the core's messages and file dialogs with Qt. The parent is the window that is
+// active when the call is made, so boxes stay on top of the window that asked.
+class QtDialogs : public IDialogs {
+public:
+    MsgAnswer message(const std::string& text, MsgButtons buttons, MsgIcon icon,
+                      const std::string& title) override;
+    FileChoice openFile(const std::string& filter, const std::string& initialDir) override;
+    FileChoice saveFile(const std::string& filter, const std::string& initialDir,
+                        const std::string& offeredName) override;
+};
+
+// "Text (*.ext)|*.ext|Alle Dateien (*.*)|*.*" in Qt's notation: "Text (*.ext);;Alle ...".
+std::string qtFilterFromPipes(const std::string& filter);
+
+} // namespace kordan
