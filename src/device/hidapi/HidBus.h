@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+// The few HID calls the controller backend needs, so its translation logic (handles, report
+// placement, draining, unplug) can be driven by a fake bus in tests. The real bus is a
+// one-to-one wrapper of hidapi.
+namespace kordan::hid {
+
+// One entry of an enumeration. A device with several top-level collections may appear once
+// per collection, all with the same path.
+struct DeviceEntry {
+    std::string path;
+    uint16_t vendorId = 0;
+    uint16_t productId = 0;
+    uint16_t usagePage = 0;
+    uint16_t usage = 0;
+    std::wstring serial; // empty when the device has none
+};
+
+// An opened device; destroying it closes it.
+class Device {
+public:
+    virtual ~Device() = default;
+    // Reads one input report, waiting up to `timeoutMs` (0 = do not wait). Returns the
+    // number of bytes read, 0 when none arrived, negative on failure (e.g. unplugged).
+    // A device without report ids delivers its reports without the id byte.
+    virtual int read(std::span<uint8_t> buffer, int timeoutMs) = 0;
+    // Sends one output report; byte 0 is the report id. Returns the bytes written or a
+    // negative number on failure.
+    virtual int write(std::span<const uint8_t> report) = 0;
+};
+
+class Bus {
+public:
+    virtual ~Bus() = default;
+    // Lists the devices of vendor `vendorId`. False when the HID layer itself failed.
+    virtual bool enumerate(uint16_t vendorId, std::vector<DeviceEntry>& out) = 0;
+    // Opens the device at `path`; nullptr when it cannot be opened.
+    virtual std::unique_ptr<Device> open(const std::string& path) = 0;
+};
+
+// The bus that calls hidapi.
+std::unique_ptr<Bus> createHidapiBus();
+
+} // namespace kordan::hid

@@ -1,0 +1,404 @@
+#include "device/hidapi/HidapiPieHid.h"
+
+#include "device/Reports.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <map>
+
+using namespace kordan;
+using Bytes = std::vector<uint8_t>;
+
+namespace {
+
+// A scripted bus: device nodes by path that can be plugged, unplugged and fed reports.
+struct FakeNode {
+    hid::DeviceEntry entry;
+    bool present = true;
+    int id = 0; // a re-plugged device is a new node: what was opened before stays dead
+    int openCount = 0;
+    int reads = 0;
+    std::vector<int> timeouts;
+    std::deque<Bytes> queue;
+    std::vector<Bytes> written;
+    bool failWrites = false;
+};
+
+struct World {
+    std::deque<FakeNode> nodes; // a deque keeps references of earlier nodes valid
+    int nextId = 1;
+    bool enumerateFails = false;
+    int enumerations = 0;
+
+    FakeNode& add(const std::string& path, uint16_t product = 210, uint16_t usagePage = 12,
+                  uint16_t usage = 1, std::wstring serial = L"") {
+        FakeNode& n = nodes.emplace_back();
+        n.id = nextId++;
+        n.entry = {path, 0x05F3, product, usagePage, usage, std::move(serial)};
+        return n;
+    }
+    FakeNode* at(const std::string& path) {
+        for (FakeNode& n : nodes)
+            if (n.present && n.entry.path == path)
+                return &n;
+        return nullptr;
+    }
+    void unplug(const std::string& path) {
+        for (FakeNode& n : nodes)
+            if (n.entry.path == path)
+                n.present = false;
+    }
+};
+
+class FakeDevice : public hid::Device {
+public:
+    FakeDevice(World& world, FakeNode& node)
+        : m_world(world), m_path(node.entry.path), m_id(node.id) {
+        ++node.openCount;
+    }
+    ~FakeDevice() override {
+        if (FakeNode* n = live())
+            --n->openCount;
+    }
+    int read(std::span<uint8_t> buffer, int timeoutMs) override {
+        FakeNode* n = live();
+        if (!n)
+            return -1;
+        ++n->reads;
+        n->timeouts.push_back(timeoutMs);
+        if (n->queue.empty())
+            return 0;
+        Bytes r = n->queue.front();
+        n->queue.pop_front();
+        size_t len = std::min(r.size(), buffer.size());
+        std::copy_n(r.begin(), len, buffer.begin());
+        return int(len);
+    }
+    int write(std::span<const uint8_t> report) override {
+        FakeNode* n = live();
+        if (!n || n->failWrites)
+            return -1;
+        n->written.emplace_back(report.begin(), report.end());
+        return int(report.size());
+    }
+
+private:
+    FakeNode* live() {
+        FakeNode* n = m_world.at(m_path);
+        return n && n->id == m_id ? n : nullptr;
+    }
+    World& m_world;
+    std::string m_path;
+    int m_id;
+};
+
+class FakeBus : public hid::Bus {
+public:
+    explicit FakeBus(World& world) : m_world(world) {}
+    bool enumerate(uint16_t vendorId, std::vector<hid::DeviceEntry>& out) override {
+        ++m_world.enumerations;
+        out.clear();
+        if (m_world.enumerateFails)
+            return false;
+        for (const FakeNode& n : m_world.nodes)
+            if (n.present && n.entry.vendorId == vendorId)
+                out.push_back(n.entry);
+        return true;
+    }
+    std::unique_ptr<hid::Device> open(const std::string& path) override {
+        FakeNode* n = m_world.at(path);
+        return n ? std::make_unique<FakeDevice>(m_world, *n) : nullptr;
+    }
+
+private:
+    World& m_world;
+};
+
+class HidapiPieHidTest : public ::testing::Test {
+protected:
+    World world; // declared first: the library's open devices look it up when closed
+    std::unique_ptr<IPieHid> lib = createHidapiPieHid(std::make_unique<FakeBus>(world));
+    DeviceInfoTable info{};
+    int32_t count = -1;
+
+    int32_t enumerate() {
+        EXPECT_EQ(lib->EnumeratePIE(kVendorId, info, count), 0);
+        return count;
+    }
+    // Handle of the table row whose device sits at `path`, 0 when not listed.
+    int32_t handleOf(const std::string& path) {
+        DeviceInfoTable i{};
+        int32_t c = 0;
+        lib->EnumeratePIE(kVendorId, i, c);
+        std::map<std::string, int32_t> byPath;
+        int row = 0;
+        for (const FakeNode& n : world.nodes)
+            if (n.present && row < c)
+                byPath[n.entry.path] = i[4 * row++ + 3];
+        return byPath.count(path) ? byPath[path] : 0;
+    }
+};
+
+Bytes rawReport(uint8_t fill) {
+    return Bytes(14, fill);
+}
+
+} // namespace
+
+TEST_F(HidapiPieHidTest, EnumerationFillsTheTableFourEntriesPerDevice) {
+    world.add("/dev/hidraw3", 210, 12, 1);
+    world.add("/dev/hidraw4", 211, 1, 6);
+    info.fill(-7);
+    ASSERT_EQ(enumerate(), 2);
+    EXPECT_EQ(info[0], 210);
+    EXPECT_EQ(info[1], 1);
+    EXPECT_EQ(info[2], 12);
+    EXPECT_EQ(info[4], 211);
+    EXPECT_EQ(info[5], 6);
+    EXPECT_EQ(info[6], 1);
+    EXPECT_GT(info[3], 0);
+    EXPECT_GT(info[7], 0);
+    EXPECT_NE(info[3], info[7]);
+    EXPECT_EQ(info[8], 0) << "rows past the devices hold no stale values";
+    EXPECT_EQ(info[100], 0);
+
+    world.enumerateFails = true;
+    EXPECT_NE(lib->EnumeratePIE(kVendorId, info, count), 0);
+    EXPECT_EQ(count, 0);
+}
+
+TEST_F(HidapiPieHidTest, OnlyAVendorIsEverListedNeverEveryDevice) {
+    world.add("/dev/hidraw0");
+    for (int32_t vid : {0, -1, 0x10000}) {
+        count = -1;
+        EXPECT_EQ(lib->EnumeratePIE(vid, info, count), 0) << vid;
+        EXPECT_EQ(count, 0) << vid;
+    }
+    EXPECT_EQ(world.enumerations, 0) << "vendor 0 would mean every vendor to hidapi";
+    EXPECT_EQ(lib->EnumeratePIE(0x1234, info, count), 0);
+    EXPECT_EQ(count, 0);
+}
+
+TEST_F(HidapiPieHidTest, HandlesStayWithTheirPathAcrossEnumerations) {
+    world.add("/dev/hidraw1");
+    world.add("/dev/hidraw2");
+    int32_t a = handleOf("/dev/hidraw1");
+    int32_t b = handleOf("/dev/hidraw2");
+    ASSERT_GT(a, 0);
+    ASSERT_GT(b, 0);
+    ASSERT_NE(a, b);
+
+    // Listed the other way round, with one device gone and a new one added.
+    std::swap(world.nodes[0], world.nodes[1]);
+    world.unplug("/dev/hidraw1");
+    world.add("/dev/hidraw5");
+    EXPECT_EQ(handleOf("/dev/hidraw2"), b);
+    int32_t c = handleOf("/dev/hidraw5");
+    EXPECT_GT(c, 0);
+    EXPECT_NE(c, a);
+    EXPECT_NE(c, b);
+    EXPECT_LE(c, 3) << "handles are small";
+}
+
+TEST_F(HidapiPieHidTest, CollectionsOfOneNodeShareItsHandle) {
+    world.add("/dev/hidraw7", 210, 12, 1);
+    world.add("/dev/hidraw7", 210, 1, 4);
+    ASSERT_EQ(enumerate(), 2);
+    EXPECT_EQ(info[3], info[7]);
+    EXPECT_EQ(info[2], 12);
+    EXPECT_EQ(info[6], 1);
+}
+
+TEST_F(HidapiPieHidTest, MoreThanTwentyFiveDevicesListTheFirstTwentyFive) {
+    for (int i = 0; i < 30; ++i)
+        world.add("/dev/hidraw" + std::to_string(i), uint16_t(1000 + i));
+    info.fill(-7);
+    ASSERT_EQ(enumerate(), kMaxDevices);
+    for (int i = 0; i < kMaxDevices; ++i) {
+        EXPECT_EQ(info[4 * i], 1000 + i);
+        EXPECT_EQ(info[4 * i + 3], i + 1);
+    }
+    EXPECT_EQ(info[100], 0) << "the last entry belongs to no device";
+    EXPECT_NE(lib->SetupInterface(26), 0) << "an unlisted device got no handle";
+}
+
+TEST_F(HidapiPieHidTest, ReportsWithoutIdByteKeepTheFifteenByteLayout) {
+    FakeNode& node = world.add("/dev/hidraw0");
+    int32_t h = handleOf("/dev/hidraw0");
+    ASSERT_EQ(lib->SetupInterface(h), 0);
+    // hidapi's bytes: levers 1-7, then buttons 1-8 ... 41-44.
+    node.queue.push_back({11, 22, 33, 44, 55, 66, 77, 0x01, 0, 0, 0, 0, 0x08, 0xEE});
+    InputReport r{};
+    r.fill(0xAA);
+    ASSERT_EQ(lib->ReadData(h, r), 0);
+    EXPECT_EQ(r[0], 0);
+    for (int lever = 1; lever <= kLevers; ++lever)
+        EXPECT_EQ(leverRaw(r, lever), 11 * lever);
+    EXPECT_TRUE(buttonPressed(r, 1));
+    EXPECT_FALSE(buttonPressed(r, 2));
+    EXPECT_TRUE(buttonPressed(r, 44));
+    EXPECT_EQ(r[14], 0xEE);
+
+    // A short report leaves nothing of the previous one; a long one is cut.
+    node.queue.push_back({5, 6});
+    ASSERT_EQ(lib->ReadData(h, r), 0);
+    EXPECT_EQ((InputReport{0, 5, 6}), r);
+    Bytes longReport(64, 9);
+    node.queue.push_back(longReport);
+    ASSERT_EQ(lib->ReadData(h, r), 0);
+    EXPECT_EQ(r[0], 0);
+    EXPECT_EQ(r[14], 9);
+}
+
+TEST_F(HidapiPieHidTest, ReadDataDrainsTheQueueAndHandsOutTheNewest) {
+    FakeNode& node = world.add("/dev/hidraw0");
+    int32_t h = handleOf("/dev/hidraw0");
+    InputReport r{};
+    EXPECT_NE(lib->ReadData(h, r), 0) << "not opened yet";
+    ASSERT_EQ(lib->SetupInterface(h), 0);
+    EXPECT_NE(lib->ReadData(h, r), 0) << "nothing queued";
+    node.queue = {rawReport(1), rawReport(2), rawReport(3)};
+    ASSERT_EQ(lib->ReadData(h, r), 0);
+    EXPECT_EQ(r[1], 3);
+    EXPECT_TRUE(node.queue.empty());
+    EXPECT_NE(lib->ReadData(h, r), 0) << "the older reports are not handed out later";
+    for (int t : node.timeouts)
+        EXPECT_EQ(t, 0) << "ReadData never waits";
+}
+
+TEST_F(HidapiPieHidTest, WaitForReportKeepsTheReportForTheNextRead) {
+    FakeNode& node = world.add("/dev/hidraw0");
+    int32_t h = handleOf("/dev/hidraw0");
+    EXPECT_FALSE(lib->waitForReport(h, 10)) << "nothing to wait on before opening";
+    ASSERT_EQ(lib->SetupInterface(h), 0);
+
+    EXPECT_TRUE(lib->waitForReport(h, 10)) << "it waited, even though nothing came";
+    EXPECT_EQ(node.timeouts.back(), 10);
+    EXPECT_TRUE(lib->waitForReport(h, -5));
+    EXPECT_EQ(node.timeouts.back(), 0) << "a negative wait would block for ever";
+
+    node.queue = {rawReport(1)};
+    EXPECT_TRUE(lib->waitForReport(h, 10));
+    int reads = node.reads;
+    EXPECT_TRUE(lib->waitForReport(h, 10)) << "a kept report ends the wait at once";
+    EXPECT_EQ(node.reads, reads);
+    InputReport r{};
+    ASSERT_EQ(lib->ReadData(h, r), 0);
+    EXPECT_EQ(r[1], 1);
+
+    // A report kept by the wait yields to newer ones.
+    node.queue = {rawReport(4), rawReport(5)};
+    EXPECT_TRUE(lib->waitForReport(h, 10));
+    ASSERT_EQ(lib->ReadData(h, r), 0);
+    EXPECT_EQ(r[1], 5);
+
+    // Closing drops a kept report.
+    node.queue = {rawReport(6)};
+    EXPECT_TRUE(lib->waitForReport(h, 10));
+    lib->CloseInterface(h);
+    ASSERT_EQ(lib->SetupInterface(h), 0);
+    EXPECT_NE(lib->ReadData(h, r), 0);
+}
+
+TEST_F(HidapiPieHidTest, WriteDataSendsTheEightByteReportAsItIs) {
+    FakeNode& node = world.add("/dev/hidraw0");
+    int32_t h = handleOf("/dev/hidraw0");
+    EXPECT_NE(lib->WriteData(h, speakerReport(true)), 0) << "not opened";
+    ASSERT_EQ(lib->SetupInterface(h), 0);
+    EXPECT_EQ(lib->WriteData(h, displayReport(0x3F, 0x06, 0x80)), 0);
+    ASSERT_EQ(node.written.size(), 1u);
+    EXPECT_EQ(node.written[0], (Bytes{0, 134, 0x3F, 0x06, 0x80, 0, 0, 0}));
+    node.failWrites = true;
+    EXPECT_NE(lib->WriteData(h, speakerReport(false)), 0);
+}
+
+TEST_F(HidapiPieHidTest, UnpluggedControllerFailsQuietlyAndReopensAfterReplug) {
+    world.add("/dev/hidraw2");
+    int32_t h = handleOf("/dev/hidraw2");
+    ASSERT_EQ(lib->SetupInterface(h), 0);
+    world.unplug("/dev/hidraw2");
+    InputReport r{};
+    EXPECT_NE(lib->ReadData(h, r), 0);
+    EXPECT_NE(lib->ReadData(h, r), 0);
+    EXPECT_FALSE(lib->waitForReport(h, 10)) << "the caller must sleep, not spin";
+    EXPECT_NE(lib->WriteData(h, speakerReport(false)), 0);
+    EXPECT_NE(lib->SetupInterface(h), 0) << "still unplugged";
+
+    // Back on the same path: the old handle opens it again.
+    FakeNode& back = world.add("/dev/hidraw2");
+    EXPECT_NE(lib->ReadData(h, r), 0) << "a re-plug alone does not reopen the old device";
+    ASSERT_EQ(lib->SetupInterface(h), 0);
+    EXPECT_EQ(back.openCount, 1);
+    back.queue = {rawReport(8)};
+    ASSERT_EQ(lib->ReadData(h, r), 0);
+    EXPECT_EQ(r[1], 8);
+}
+
+TEST_F(HidapiPieHidTest, ReplugOnANewPathFollowsTheOldHandle) {
+    world.add("/dev/hidraw2", 210, 12, 1, L"A1");
+    int32_t h = handleOf("/dev/hidraw2");
+    ASSERT_EQ(lib->SetupInterface(h), 0);
+    world.unplug("/dev/hidraw2");
+    InputReport r{};
+    EXPECT_NE(lib->ReadData(h, r), 0);
+
+    FakeNode& moved = world.add("/dev/hidraw6", 210, 12, 1, L"A1");
+    world.add("/dev/hidraw6", 210, 1, 4, L"A1"); // its second collection
+    ASSERT_EQ(lib->SetupInterface(h), 0);
+    moved.queue = {rawReport(9)};
+    ASSERT_EQ(lib->ReadData(h, r), 0);
+    EXPECT_EQ(r[1], 9);
+    EXPECT_EQ(handleOf("/dev/hidraw6"), h) << "the new path keeps the followed handle";
+}
+
+TEST_F(HidapiPieHidTest, ReplugNeverOpensAnotherDeviceByGuess) {
+    world.add("/dev/hidraw2", 210, 12, 1, L"A1");
+    int32_t h = handleOf("/dev/hidraw2");
+    ASSERT_EQ(lib->SetupInterface(h), 0);
+    world.unplug("/dev/hidraw2");
+
+    // Another product took the old path, and a device of another serial appeared.
+    FakeNode& other = world.add("/dev/hidraw2", 211, 12, 1, L"A1");
+    world.add("/dev/hidraw3", 210, 12, 1, L"B2");
+    EXPECT_NE(lib->SetupInterface(h), 0);
+    EXPECT_EQ(other.openCount, 0);
+
+    // Two equal candidates: which one was ours cannot be told.
+    world.nodes.clear();
+    world.add("/dev/hidraw8");
+    int32_t g = handleOf("/dev/hidraw8");
+    ASSERT_EQ(lib->SetupInterface(g), 0);
+    world.unplug("/dev/hidraw8");
+    world.add("/dev/hidraw9");
+    world.add("/dev/hidraw10");
+    EXPECT_NE(lib->SetupInterface(g), 0);
+}
+
+TEST_F(HidapiPieHidTest, HandleZeroAndUnknownHandlesFailWithoutHarm) {
+    world.add("/dev/hidraw0");
+    ASSERT_EQ(enumerate(), 1);
+    InputReport r{};
+    for (int32_t h : {0, -1, 2, 1000}) {
+        EXPECT_NE(lib->SetupInterface(h), 0) << h;
+        EXPECT_NE(lib->ReadData(h, r), 0) << h;
+        EXPECT_NE(lib->WriteData(h, speakerReport(true)), 0) << h;
+        EXPECT_FALSE(lib->waitForReport(h, 10)) << h;
+        lib->CloseInterface(h);
+    }
+    EXPECT_EQ(world.nodes[0].openCount, 0);
+}
+
+TEST_F(HidapiPieHidTest, CloseInterfaceClosesAndSetupReopens) {
+    FakeNode& node = world.add("/dev/hidraw0");
+    int32_t h = handleOf("/dev/hidraw0");
+    ASSERT_EQ(lib->SetupInterface(h), 0);
+    ASSERT_EQ(lib->SetupInterface(h), 0);
+    EXPECT_EQ(node.openCount, 1) << "opening twice does not leak the first device";
+    lib->CloseInterface(h);
+    EXPECT_EQ(node.openCount, 0);
+    node.queue = {rawReport(1)};
+    InputReport r{};
+    EXPECT_NE(lib->ReadData(h, r), 0);
+    lib->CloseInterface(h); // twice is harmless
+}
