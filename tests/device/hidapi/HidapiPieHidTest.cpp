@@ -402,3 +402,19 @@ TEST_F(HidapiPieHidTest, CloseInterfaceClosesAndSetupReopens) {
     EXPECT_NE(lib->ReadData(h, r), 0);
     lib->CloseInterface(h); // twice is harmless
 }
+
+// The real bus on whatever this machine has plugged in: it must list at most 25 devices,
+// hand out only nonzero handles and refuse handle 0, controller or not.
+TEST(HidapiPieHidReal, EnumeratesThroughHidapiWithoutHarm) {
+    std::unique_ptr<IPieHid> lib = createHidapiPieHid();
+    DeviceInfoTable info{};
+    int32_t count = -1;
+    ASSERT_EQ(lib->EnumeratePIE(kVendorId, info, count), 0);
+    EXPECT_GE(count, 0);
+    EXPECT_LE(count, kMaxDevices);
+    for (int32_t i = 0; i < count; ++i)
+        EXPECT_GT(info[4 * i + 3], 0);
+    EXPECT_NE(lib->SetupInterface(0), 0);
+    InputReport r{};
+    EXPECT_NE(lib->ReadData(0, r), 0);
+}
