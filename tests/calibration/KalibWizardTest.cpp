@@ -1,0 +1,448 @@
+#include "calibration/KalibWizard.h"
+
+#include "calibration/ZusiKalibrierung.h"
+#include "fakes/FakeDialogs.h"
+#include "fakes/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <vector>
+
+using namespace kordan;
+using kordan::test::FakeDialogs;
+using kordan::test::TempDir;
+
+namespace {
+
+// Records what the wizard shows, as a window would hold it.
+class RecordingView : public IKalibView {
+public:
+    void setTitle(const std::string& t) override { title = t; }
+    void setAction(const std::string& t) override { action = t; }
+    void setActionVisible(bool v) override { actionVisible = v; }
+    void setWartenVisible(bool v) override { wartenVisible = v; }
+    void setSettingColumnsVisible(bool v) override { settingsVisible = v; }
+    void setRohwert(int row, int v) override { rohwert.at(row) = v; }
+    void setKorr(int row, int v) override { korr.at(row) = v; }
+    void setHebel(int row, int v) override { hebel.at(row) = v; }
+    void setSlider(int row, int p) override { slider.at(row) = p; }
+    void setWeiterEnabled(bool e) override { weiterEnabled = e; }
+    void setWeiterCaption(const std::string& c) override { caption = c; }
+    void startSamplingTimer() override { timerRunning = true; }
+    void stopSamplingTimer() override { timerRunning = false; }
+    void closeWindow() override { closed = true; }
+
+    std::string title, action, caption;
+    bool actionVisible = false, wartenVisible = true, settingsVisible = false;
+    bool weiterEnabled = false, timerRunning = false, closed = false;
+    std::array<int, 7> rohwert{}, korr{}, hebel{}, slider{};
+};
+
+std::string raw(std::array<int, 7> v) {
+    std::string s;
+    for (int b : v)
+        s += char(uint8_t(b));
+    return s;
+}
+
+// Plausible positions of a controller: levers at the rear stop, in front, bail-off pressed.
+const std::array<int, 7> kRear{10, 12, 8, 20, 30, 5, 6};
+const std::array<int, 7> kRearBail{10, 12, 8, 20, 220, 5, 6};
+const std::array<int, 7> kFront{240, 245, 250, 200, 40, 250, 251};
+const std::array<int, 7> kFrontBail{240, 245, 250, 200, 210, 250, 251};
+
+struct Fixture {
+    TempDir dir;
+    FakeDialogs kalibDialogs;
+    ZusiKalibrierung kalib{kalibDialogs, dir.file("Kalibrierung.dat")};
+    FakeDialogs dialogs;
+    RecordingView view;
+    KalibWizard wizard{kalib, dialogs, view};
+
+    Fixture() { wizard.start(); }
+
+    // Presses Weiter to start the sampling, feeds the reports, lets the timer run out.
+    void sample(const std::vector<std::array<int, 7>>& reports) {
+        wizard.cmdWeiterClicked();
+        for (auto& r : reports)
+            wizard.ZeigeDaten(raw(r));
+        wizard.timerTick();
+    }
+    bool fileExists() const { return std::filesystem::exists(dir.file("Kalibrierung.dat")); }
+    // A fresh object reads what was saved.
+    int savedUntere(int i) {
+        FakeDialogs d;
+        ZusiKalibrierung k(d, dir.file("Kalibrierung.dat"));
+        return k.Untere(i);
+    }
+};
+
+} // namespace
+
+TEST(KalibWizard, WalksThroughAllStepsAndSavesEachPass) {
+    Fixture f;
+    EXPECT_EQ(f.wizard.Schritt(), 0);
+    EXPECT_EQ(f.view.title, "Kalibrierung Schritt 1, Springen der Werte verhindern");
+    EXPECT_EQ(f.view.action.rfind("Probieren Sie die Hebel", 0), 0u);
+    EXPECT_NE(f.view.action.find("die Werte 'korrigiert'. Verändern"), std::string::npos);
+    EXPECT_NE(f.view.action.find("darstellen. Kann aber je nach Gerät etwas varieren."),
+              std::string::npos);
+    EXPECT_TRUE(f.view.settingsVisible);
+    EXPECT_EQ(f.view.caption, "&Weiter");
+    EXPECT_EQ(f.view.slider[0], 96); // hysteresis 4
+    EXPECT_EQ(f.view.hebel[0], 4);
+
+    f.wizard.sliderChanged(1, 95); // hysteresis 5 for lever 2
+    f.wizard.cmdWeiterClicked();
+    EXPECT_EQ(f.wizard.Schritt(), 5);
+    EXPECT_FALSE(f.view.settingsVisible);
+    EXPECT_EQ(f.view.hebel, (std::array<int, 7>{}));
+    EXPECT_EQ(f.view.title, "Kalibrierung Schritt 2, Minimalwerte");
+    EXPECT_EQ(f.view.action,
+              "Bitte alle Hebel nach hinten (vom Benutzer weg) in den Anschlag drücken\r\n"
+              "Die beiden Schalter bitte in die Position aus (nach links) drehen\r\n\r\n"
+              "Klicken Sie weiter, wenn Bereit");
+
+    f.wizard.cmdWeiterClicked();
+    EXPECT_EQ(f.wizard.Schritt(), 6);
+    EXPECT_TRUE(f.view.timerRunning);
+    EXPECT_FALSE(f.view.weiterEnabled);
+    EXPECT_FALSE(f.view.actionVisible);
+    EXPECT_TRUE(f.view.wartenVisible);
+    f.wizard.cmdWeiterClicked(); // a click while sampling does nothing
+    EXPECT_EQ(f.wizard.Schritt(), 6);
+    f.wizard.ZeigeDaten(raw(kRear));
+    f.wizard.ZeigeDaten(raw({11, 12, 7, 21, 30, 5, 6}));
+    EXPECT_FALSE(f.fileExists());
+    f.wizard.timerTick();
+    EXPECT_FALSE(f.view.timerRunning);
+    EXPECT_TRUE(f.view.actionVisible);
+    EXPECT_FALSE(f.view.wartenVisible);
+    EXPECT_TRUE(f.view.weiterEnabled);
+    EXPECT_EQ(f.wizard.Schritt(), 7);
+    EXPECT_EQ(f.view.title, "Kalibrierung Schritt 3, Bail off, hinten");
+    EXPECT_EQ(f.view.action, "Bitte den Hebel 4 (Ind Brake) nach rechts drücken und während des "
+                             "nächsten Kalibriervorganges in dieser Position festhalten\r\n\r\n"
+                             "Kicken Sie Weiter, wenn bereit.");
+    // Running maximum at the rear, saved at once together with the chosen hysteresis.
+    EXPECT_EQ(f.savedUntere(1), 11);
+    EXPECT_EQ(f.savedUntere(4), 21);
+    EXPECT_EQ(f.savedUntere(7), 6);
+    EXPECT_EQ(f.kalib.hysterese(2), 5);
+    EXPECT_EQ(f.view.hebel[4], 255);
+
+    f.sample({kRearBail, {10, 12, 8, 20, 200, 5, 6}});
+    EXPECT_EQ(f.wizard.Schritt(), 1);
+    EXPECT_EQ(f.kalib.Obere(5), 200); // running minimum while pressed
+    EXPECT_EQ(f.view.title, "Kalibrierung Schritt 4, Maximalwerte");
+    EXPECT_EQ(f.view.action,
+              "Bitte alle Hebel nach vorne (zum Benutzer hin) in den Anschlag ziehen\r\n"
+              "Die beiden Schalter bitte in die Position ein (nach rechts) drehen\r\n\r\n"
+              "Klicken Sie weiter, wenn Bereit");
+    EXPECT_EQ(f.view.hebel, (std::array<int, 7>{255, 255, 255, 255, 255, 255, 255}));
+
+    f.sample({kFront, {241, 244, 250, 200, 45, 250, 251}});
+    EXPECT_EQ(f.wizard.Schritt(), 3);
+    EXPECT_EQ(f.kalib.Obere(1), 240);
+    EXPECT_EQ(f.kalib.Obere(2), 244);
+    EXPECT_EQ(f.kalib.Obere(5), 200); // the bail-off channel keeps its pressed value
+    EXPECT_EQ(f.kalib.Untere(5), 40); // its rest value in front (40) beats the rear one (30)
+    EXPECT_EQ(f.view.title, "Kalibrierung Schritt 5, Bail off, vorne");
+
+    f.sample({kFrontBail, {240, 245, 250, 200, 190, 250, 251}});
+    EXPECT_EQ(f.wizard.Schritt(), 9);
+    EXPECT_EQ(f.kalib.Obere(5), 190);
+    EXPECT_EQ(f.view.title, "Kalibrierung beendet");
+    EXPECT_EQ(f.view.action,
+              "Kontrolieren Sie bitte im Hauptfenster, dass alle Hebel Werte von 0-255 liefern");
+    EXPECT_EQ(f.view.caption, "&Fertig");
+    EXPECT_TRUE(f.dialogs.messages.empty());
+
+    // The file holds every measured limit: a fresh object reads them as configured.
+    FakeDialogs d;
+    ZusiKalibrierung saved(d, f.dir.file("Kalibrierung.dat"));
+    EXPECT_TRUE(saved.IsConfigured());
+    EXPECT_EQ(saved.hysterese(2), 5);
+    EXPECT_EQ(saved.Untere(5), 40);
+    EXPECT_EQ(saved.Obere(5), 190);
+    EXPECT_EQ(saved.Obere(7), 251);
+
+    EXPECT_FALSE(f.view.closed);
+    f.wizard.cmdWeiterClicked();
+    EXPECT_TRUE(f.view.closed);
+}
+
+TEST(KalibWizard, EachPassedStepRewritesTheFile) {
+    Fixture f;
+    f.wizard.cmdWeiterClicked();
+    f.sample({kRear});
+    EXPECT_EQ(f.savedUntere(2), 12);
+    auto obere5 = [&] {
+        FakeDialogs d;
+        return ZusiKalibrierung(d, f.dir.file("Kalibrierung.dat")).Obere(5);
+    };
+    EXPECT_EQ(obere5(), 255);
+    f.sample({kRearBail});
+    EXPECT_EQ(obere5(), 220);
+    f.sample({kFront});
+    EXPECT_EQ(f.savedUntere(5), 40);
+    f.sample({{240, 245, 250, 200, 205, 250, 251}});
+    EXPECT_EQ(obere5(), 205);
+}
+
+TEST(KalibWizard, RearChecksPassAtTheirThresholdAndFailBeyond) {
+    struct Case {
+        std::array<int, 7> values;
+        std::vector<std::string> messages;
+    };
+    const std::vector<Case> cases = {
+        {{90, 90, 90, 90, 150, 120, 120}, {}},
+        {{10, 91, 10, 10, 30, 5, 5}, {"Hebel 2 ist nicht hinten!"}},
+        {{10, 10, 10, 10, 151, 5, 5},
+         {"Hebel 4(ind Brake) darf nicht nach rechts gedrückt werden!"}},
+        {{10, 10, 10, 10, 30, 121, 255},
+         {"Schalter 1 ist nicht auf aus (position links)!",
+          "Schalter 2 ist nicht auf aus (position links)!"}},
+        {{91, 10, 10, 255, 151, 10, 121},
+         {"Hebel 1 ist nicht hinten!", "Hebel 4 ist nicht hinten!",
+          "Hebel 4(ind Brake) darf nicht nach rechts gedrückt werden!",
+          "Schalter 2 ist nicht auf aus (position links)!"}},
+    };
+    for (const Case& c : cases) {
+        Fixture f;
+        f.wizard.cmdWeiterClicked();
+        f.sample({c.values});
+        EXPECT_EQ(f.dialogs.texts(), c.messages);
+        for (auto& m : f.dialogs.messages) {
+            EXPECT_EQ(m.title, "Wiederholen");
+            EXPECT_EQ(m.icon, MsgIcon::Exclamation);
+            EXPECT_EQ(m.buttons, MsgButtons::Ok);
+        }
+        if (c.messages.empty()) {
+            EXPECT_EQ(f.wizard.Schritt(), 7);
+            EXPECT_EQ(f.kalib.Untere(1), 90);
+        } else {
+            // Nothing stored or saved; the same step waits to be repeated.
+            EXPECT_EQ(f.wizard.Schritt(), 5);
+            EXPECT_EQ(f.kalib.Untere(1), 0);
+            EXPECT_FALSE(f.fileExists());
+            EXPECT_EQ(f.view.title, "Kalibrierung Schritt 2, Minimalwerte");
+            EXPECT_EQ(f.view.hebel, (std::array<int, 7>{}));
+            EXPECT_TRUE(f.view.weiterEnabled);
+            EXPECT_TRUE(f.view.actionVisible);
+            EXPECT_FALSE(f.view.wartenVisible);
+        }
+    }
+}
+
+TEST(KalibWizard, FrontChecksPassAtTheirThresholdAndFailBeyond) {
+    struct Case {
+        std::array<int, 7> values;
+        std::vector<std::string> messages;
+    };
+    const std::vector<Case> cases = {
+        {{130, 130, 130, 130, 150, 150, 150}, {}},
+        {{130, 130, 129, 130, 150, 150, 150}, {"Hebel 3 ist nicht vorne!"}},
+        {{130, 130, 130, 130, 151, 150, 150},
+         {"Hebel 4(ind Brake) darf nicht nach rechts gedrückt werden!"}},
+        {{0, 130, 130, 130, 150, 149, 0},
+         {"Hebel 1 ist nicht vorne!", "Schalter 1 ist nicht auf ein (position rechts)!",
+          "Schalter 2 ist nicht auf ein (position rechts)!"}},
+    };
+    for (const Case& c : cases) {
+        Fixture f;
+        f.wizard.cmdWeiterClicked();
+        f.sample({kRear});
+        f.sample({kRearBail});
+        f.dialogs.messages.clear();
+        f.sample({c.values});
+        EXPECT_EQ(f.dialogs.texts(), c.messages);
+        if (c.messages.empty()) {
+            EXPECT_EQ(f.wizard.Schritt(), 3);
+            EXPECT_EQ(f.kalib.Obere(1), 130);
+            EXPECT_EQ(f.kalib.Untere(5), 150);
+            EXPECT_EQ(f.view.hebel[4], 255);
+        } else {
+            EXPECT_EQ(f.wizard.Schritt(), 1);
+            EXPECT_EQ(f.kalib.Obere(1), 255);
+            EXPECT_EQ(f.kalib.Untere(5), 30);
+            EXPECT_EQ(f.view.hebel, (std::array<int, 7>{255, 255, 255, 255, 255, 255, 255}));
+        }
+    }
+}
+
+TEST(KalibWizard, BailOffChecksAtTheirThreshold) {
+    for (int v : {149, 150}) {
+        Fixture f;
+        f.wizard.cmdWeiterClicked();
+        f.sample({kRear});
+        // Other levers are neither tracked nor checked in the bail-off steps.
+        f.sample({{255, 255, 255, 255, v, 255, 255}});
+        if (v < 150) {
+            EXPECT_EQ(f.dialogs.texts(),
+                      std::vector<std::string>{"Hebel 4 nicht nach rechts gedrückt!"});
+            EXPECT_EQ(f.wizard.Schritt(), 7);
+            EXPECT_EQ(f.kalib.Obere(5), 255);
+            EXPECT_EQ(f.view.hebel[4], 255);
+            continue;
+        }
+        EXPECT_EQ(f.wizard.Schritt(), 1);
+        EXPECT_EQ(f.kalib.Obere(5), 150);
+        f.sample({kFront});
+        f.sample({{0, 0, 0, 0, v - 1, 0, 0}});
+        EXPECT_EQ(f.dialogs.texts(),
+                  std::vector<std::string>{"Hebel 4 nicht nach rechts gedrückt!"});
+        EXPECT_EQ(f.wizard.Schritt(), 3);
+        EXPECT_EQ(f.kalib.Obere(5), 150);
+        f.sample({{0, 0, 0, 0, v, 0, 0}});
+        EXPECT_EQ(f.wizard.Schritt(), 9);
+    }
+}
+
+TEST(KalibWizard, SamplingsWithoutReports) {
+    Fixture f;
+    f.wizard.cmdWeiterClicked();
+    f.sample({});
+    EXPECT_EQ(f.wizard.Schritt(), 7);
+    for (int i = 1; i <= 7; ++i)
+        EXPECT_EQ(f.savedUntere(i), 0);
+    f.sample({});
+    EXPECT_EQ(f.wizard.Schritt(), 1);
+    EXPECT_EQ(f.kalib.Obere(5), 255);
+    f.sample({});
+    EXPECT_EQ(f.dialogs.texts(), std::vector<std::string>{
+                                     "Hebel 4(ind Brake) darf nicht nach rechts gedrückt werden!"});
+    EXPECT_EQ(f.wizard.Schritt(), 1);
+}
+
+TEST(KalibWizard, BailOffLimitsKeepTheBetterValue) {
+    Fixture f;
+    f.wizard.cmdWeiterClicked();
+    f.sample({kRear}); // Untere(5) = 30
+    f.sample({kRearBail});
+    EXPECT_EQ(f.kalib.Obere(5), 220);
+    // Rest value in front lower than at the rear: Untere(5) stays.
+    f.sample({{240, 245, 250, 200, 25, 250, 251}});
+    EXPECT_EQ(f.kalib.Untere(5), 30);
+    // Pressed value in front higher than at the rear: Obere(5) stays, yet the step passes.
+    f.sample({{240, 245, 250, 200, 230, 250, 251}});
+    EXPECT_EQ(f.wizard.Schritt(), 9);
+    EXPECT_EQ(f.kalib.Obere(5), 220);
+    EXPECT_TRUE(f.dialogs.messages.empty());
+}
+
+TEST(KalibWizard, TracksOnlyWhatTheStepMeasures) {
+    Fixture f;
+    // Outside a sampling reports only display.
+    f.wizard.ZeigeDaten(raw({100, 97, 95, 96, 100, 0, 255}));
+    EXPECT_EQ(f.view.rohwert, (std::array<int, 7>{100, 97, 95, 96, 100, 0, 255}));
+    EXPECT_EQ(f.view.korr[0], 100);
+    f.wizard.ZeigeDaten(raw({95, 97, 95, 96, 100, 0, 255}));
+    EXPECT_EQ(f.view.korr[0], 99); // filtered with hysteresis 4
+    EXPECT_EQ(f.view.hebel[0], 4); // still the hysteresis
+    f.wizard.cmdWeiterClicked();
+    f.wizard.ZeigeDaten(raw({80, 80, 80, 80, 80, 80, 80}));
+    EXPECT_EQ(f.view.hebel, (std::array<int, 7>{})); // waiting: nothing tracked
+    f.wizard.cmdWeiterClicked();
+    f.wizard.ZeigeDaten(raw({1, 50, 2, 3, 4, 5, 6}));
+    f.wizard.ZeigeDaten(raw({7, 40, 1, 3, 4, 5, 6}));
+    EXPECT_EQ(f.view.hebel, (std::array<int, 7>{7, 50, 2, 3, 4, 5, 6}));
+    f.wizard.timerTick();
+    // Bail-off at the rear: only lever 5, running minimum.
+    f.wizard.cmdWeiterClicked();
+    f.wizard.ZeigeDaten(raw({0, 0, 0, 0, 200, 0, 0}));
+    f.wizard.ZeigeDaten(raw({0, 0, 0, 0, 210, 0, 0}));
+    EXPECT_EQ(f.wizard.tracked(4), 200);
+    EXPECT_EQ(f.wizard.tracked(0), 7);
+    // A short report updates only the levers it holds; a long one is cut at seven.
+    f.wizard.ZeigeDaten(raw({0, 0, 0, 0, 170, 0, 0}).substr(0, 5));
+    f.wizard.ZeigeDaten(raw({0, 0, 0, 0, 180, 0, 0}) + "\x01");
+    EXPECT_EQ(f.wizard.tracked(4), 170);
+}
+
+TEST(KalibWizard, SliderSetsHysteresisInStepOneOnly) {
+    Fixture f;
+    f.wizard.sliderChanged(0, 0);
+    EXPECT_EQ(f.kalib.hysterese(1), 100);
+    EXPECT_EQ(f.view.hebel[0], 100);
+    f.wizard.sliderChanged(6, 100);
+    EXPECT_EQ(f.kalib.hysterese(7), 0);
+    EXPECT_EQ(f.view.hebel[6], 0);
+    // The new hysteresis filters at once.
+    f.wizard.ZeigeDaten(raw({200, 0, 0, 0, 0, 0, 0}));
+    f.wizard.ZeigeDaten(raw({150, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(f.view.korr[0], 200);
+    f.wizard.sliderChanged(2, 250); // out of range: clamped to the bottom
+    EXPECT_EQ(f.kalib.hysterese(3), 0);
+    f.wizard.cmdWeiterClicked();
+    f.wizard.sliderChanged(3, 50);
+    EXPECT_EQ(f.kalib.hysterese(4), 4);
+    EXPECT_EQ(f.view.hebel[3], 0);
+}
+
+TEST(KalibWizard, HysteresisAboveHundredStaysUntilMoved) {
+    TempDir dir;
+    std::string file = "1.0\r\n[Kalibrierung]\r\n";
+    for (int i = 1; i <= 7; ++i)
+        file += "[Hebel" + std::to_string(i) + "]\r\n" + (i == 3 ? " 180 " : " 4 ") +
+                "\r\n 0 \r\n 255 \r\n";
+    dir.write("Kalibrierung.dat", file);
+    FakeDialogs dlg;
+    ZusiKalibrierung kalib(dlg, dir.file("Kalibrierung.dat"));
+    ASSERT_EQ(kalib.hysterese(3), 180);
+    RecordingView view;
+    KalibWizard wizard(kalib, dlg, view);
+    wizard.start();
+    EXPECT_EQ(view.slider[2], 0);
+    EXPECT_EQ(view.hebel[2], 180);
+    EXPECT_EQ(kalib.hysterese(3), 180);
+    wizard.sliderChanged(2, 1);
+    EXPECT_EQ(kalib.hysterese(3), 99);
+}
+
+TEST(KalibWizard, ClosingDiscardsOnlyTheSamplingInProgress) {
+    Fixture f;
+    f.wizard.cmdWeiterClicked();
+    f.sample({kRear});
+    f.sample({kRearBail});
+    f.wizard.cmdWeiterClicked();
+    f.wizard.ZeigeDaten(raw(kFront));
+    f.wizard.windowClosed();
+    EXPECT_FALSE(f.view.timerRunning);
+    EXPECT_EQ(f.wizard.Schritt(), 1);
+    EXPECT_TRUE(f.view.weiterEnabled);
+    EXPECT_EQ(f.view.hebel, (std::array<int, 7>{255, 255, 255, 255, 255, 255, 255}));
+    // A late tick changes nothing; the file keeps the last passed step.
+    f.wizard.timerTick();
+    EXPECT_EQ(f.wizard.Schritt(), 1);
+    EXPECT_TRUE(f.dialogs.messages.empty());
+    EXPECT_EQ(f.kalib.Obere(1), 255);
+    FakeDialogs d;
+    ZusiKalibrierung saved(d, f.dir.file("Kalibrierung.dat"));
+    EXPECT_EQ(saved.Obere(5), 220);
+    EXPECT_EQ(saved.Obere(1), 255);
+    EXPECT_EQ(saved.Untere(1), 10);
+}
+
+TEST(KalibWizard, FinalTextNamesLeversWithoutWorkingRange) {
+    Fixture f;
+    f.wizard.sliderChanged(1, 50); // hysteresis 50 for the throttle
+    f.wizard.cmdWeiterClicked();
+    f.sample({{10, 90, 8, 20, 30, 5, 6}});
+    f.sample({kRearBail});
+    // Throttle 90..130 with hysteresis 50, switch 2 at 6..150 with hysteresis 4: the
+    // throttle has no working range, the switch has.
+    f.sample({{240, 130, 250, 200, 40, 250, 150}});
+    f.sample({kFrontBail});
+    ASSERT_EQ(f.wizard.Schritt(), 9);
+    EXPECT_TRUE(f.dialogs.messages.empty());
+    EXPECT_EQ(f.kalib.Untere(2), 90); // stored as measured
+    EXPECT_EQ(f.kalib.Obere(2), 130);
+    const std::string d =
+        "Kontrolieren Sie bitte im Hauptfenster, dass alle Hebel Werte von 0-255 liefern";
+    EXPECT_EQ(f.view.action.rfind(d + "\r\n\r\nAchtung:", 0), 0u);
+    EXPECT_NE(f.view.action.find("\r\nHebel 2 (Throttle)\r\n"), std::string::npos);
+    EXPECT_EQ(f.view.action.find("Schalter unten"), std::string::npos);
+    EXPECT_EQ(f.view.action.find("Reverser"), std::string::npos);
+}

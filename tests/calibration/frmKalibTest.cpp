@@ -1,0 +1,165 @@
+#include "calibration/frmKalib.h"
+
+#include "calibration/ZusiKalibrierung.h"
+#include "device/Reports.h"
+#include "device/VirtualController.h"
+#include "fakes/FakeDialogs.h"
+#include "fakes/TempDir.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+using namespace kordan;
+using kordan::test::FakeDialogs;
+using kordan::test::TempDir;
+
+namespace {
+
+// Drives the window as the main window's polling loop would in test mode.
+struct Rig {
+    TempDir dir;
+    FakeDialogs dialogs;
+    ZusiKalibrierung kalib{dialogs, dir.file("Kalibrierung.dat")};
+    VirtualController controller;
+    QPointer<frmKalib> window;
+
+    Rig() {
+        window = new frmKalib(kalib, dialogs);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->show();
+        controller.SetupInterface(VirtualController::kHandle);
+    }
+    ~Rig() { delete window.data(); }
+
+    template <typename T> T* child(const QString& name) {
+        T* w = window->findChild<T*>(name);
+        EXPECT_NE(w, nullptr) << name.toStdString();
+        return w;
+    }
+    QPushButton* weiter() { return child<QPushButton>("cmdWeiter"); }
+    QTimer* timer() { return child<QTimer>("Timer"); }
+
+    void poll() {
+        InputReport report{};
+        if (controller.ReadData(VirtualController::kHandle, report) != 0)
+            return;
+        std::string daten;
+        for (int i = 1; i <= kLevers; ++i)
+            daten += char(leverRaw(report, i));
+        window->ZeigeDaten(daten);
+    }
+    void setLevers(std::array<int, 7> raw) {
+        for (int i = 1; i <= 7; ++i)
+            controller.setLever(i, uint8_t(raw[i - 1]));
+        poll();
+    }
+    // Starts the sampling, moves the levers during it, and lets the timer run out.
+    void sample(const std::vector<std::array<int, 7>>& positions) {
+        weiter()->click();
+        EXPECT_TRUE(timer()->isActive());
+        EXPECT_FALSE(weiter()->isEnabled());
+        EXPECT_TRUE(child<QLabel>("lblWarten")->isVisible());
+        for (auto& p : positions)
+            setLevers(p);
+        QMetaObject::invokeMethod(timer(), "timeout");
+        EXPECT_FALSE(timer()->isActive());
+        EXPECT_TRUE(weiter()->isEnabled());
+    }
+};
+
+} // namespace
+
+TEST(frmKalib, ClicksThroughAllStepsAndSavesTheFile) {
+    Rig rig;
+    auto* txtHebel1 = rig.child<QLineEdit>("txtHebel1");
+    auto* vscroll1 = rig.child<QScrollBar>("vscroll1");
+    EXPECT_EQ(rig.window->windowTitle(),
+              QString::fromUtf8("Kalibrierung Schritt 1, Springen der Werte verhindern"));
+    EXPECT_EQ(rig.child<QLabel>("lblHebel4")->text(), "Hebel 4 rechts (Bail off)");
+    EXPECT_FALSE(rig.child<QLabel>("lblWarten")->isVisible());
+    EXPECT_EQ(rig.child<QLabel>("lblWarten")->font().pointSize(), 24);
+    EXPECT_EQ(rig.weiter()->text(), "&Weiter");
+    EXPECT_EQ(rig.timer()->interval(), 3000);
+    EXPECT_TRUE(rig.timer()->isSingleShot());
+    EXPECT_FALSE(rig.timer()->isActive());
+    EXPECT_EQ(vscroll1->value(), 96);
+    EXPECT_EQ(txtHebel1->text(), "4");
+
+    // Up arrow on the focused slider raises the hysteresis by one.
+    vscroll1->setFocus();
+    QKeyEvent up(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier);
+    QApplication::sendEvent(vscroll1, &up);
+    EXPECT_EQ(vscroll1->value(), 95);
+    EXPECT_EQ(rig.kalib.hysterese(2), 5);
+    EXPECT_EQ(txtHebel1->text(), "5");
+
+    rig.setLevers({10, 12, 8, 20, 30, 5, 6});
+    EXPECT_EQ(rig.child<QLineEdit>("txtRohwert6")->text(), "6");
+    EXPECT_EQ(rig.child<QLineEdit>("txtKorr1")->text(), "12");
+
+    rig.weiter()->click();
+    EXPECT_EQ(rig.window->windowTitle(), "Kalibrierung Schritt 2, Minimalwerte");
+    EXPECT_FALSE(vscroll1->isVisible());
+    EXPECT_FALSE(txtHebel1->isVisible());
+    EXPECT_FALSE(rig.child<QLineEdit>("txtKorr1")->isVisible());
+    EXPECT_FALSE(rig.child<QLabel>("lblKorr")->isVisible());
+    EXPECT_FALSE(rig.child<QLabel>("lblEinstellung")->isVisible());
+    EXPECT_TRUE(rig.child<QLineEdit>("txtRohwert1")->isVisible());
+    EXPECT_EQ(rig.child<QLabel>("lblAction")->text(),
+              QString::fromUtf8("Bitte alle Hebel nach hinten (vom Benutzer weg) in den Anschlag "
+                                "drücken\nDie beiden Schalter bitte in die Position aus (nach "
+                                "links) drehen\n\nKlicken Sie weiter, wenn Bereit"));
+
+    rig.sample({{11, 12, 8, 20, 30, 5, 6}});
+    EXPECT_EQ(rig.window->windowTitle(), "Kalibrierung Schritt 3, Bail off, hinten");
+    rig.sample({{11, 12, 8, 20, 220, 5, 6}});
+    EXPECT_EQ(rig.window->windowTitle(), "Kalibrierung Schritt 4, Maximalwerte");
+
+    // A switch left off: one box, the step stays and can be repeated.
+    rig.sample({{240, 245, 250, 200, 40, 250, 6}});
+    EXPECT_EQ(rig.dialogs.texts(),
+              std::vector<std::string>{"Schalter 2 ist nicht auf ein (position rechts)!"});
+    EXPECT_EQ(rig.dialogs.messages.back().title, "Wiederholen");
+    EXPECT_EQ(rig.window->windowTitle(), "Kalibrierung Schritt 4, Maximalwerte");
+    rig.sample({{240, 245, 250, 200, 40, 250, 251}});
+    EXPECT_EQ(rig.window->windowTitle(), "Kalibrierung Schritt 5, Bail off, vorne");
+    rig.sample({{240, 245, 250, 200, 210, 250, 251}});
+    EXPECT_EQ(rig.window->windowTitle(), "Kalibrierung beendet");
+    EXPECT_EQ(rig.weiter()->text(), "&Fertig");
+
+    EXPECT_EQ(rig.dir.read("Kalibrierung.dat"), "1.0\r\n[Kalibrierung]\r\n"
+                                                "[Hebel1]\r\n 4 \r\n 11 \r\n 240 \r\n"
+                                                "[Hebel2]\r\n 5 \r\n 12 \r\n 245 \r\n"
+                                                "[Hebel3]\r\n 4 \r\n 8 \r\n 250 \r\n"
+                                                "[Hebel4]\r\n 4 \r\n 20 \r\n 200 \r\n"
+                                                "[Hebel5]\r\n 4 \r\n 40 \r\n 210 \r\n"
+                                                "[Hebel6]\r\n 4 \r\n 5 \r\n 250 \r\n"
+                                                "[Hebel7]\r\n 4 \r\n 6 \r\n 251 \r\n");
+
+    rig.weiter()->click();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(rig.window.isNull());
+}
+
+TEST(frmKalib, ClosingDuringASamplingStopsTheTimer) {
+    Rig rig;
+    rig.weiter()->click();
+    rig.weiter()->click();
+    ASSERT_TRUE(rig.timer()->isActive());
+    rig.setLevers({10, 12, 8, 20, 30, 5, 6});
+    rig.window->setAttribute(Qt::WA_DeleteOnClose, false);
+    rig.window->close();
+    EXPECT_FALSE(rig.timer()->isActive());
+    EXPECT_TRUE(rig.weiter()->isEnabled());
+    EXPECT_EQ(rig.window->windowTitle(), "Kalibrierung Schritt 2, Minimalwerte");
+    EXPECT_EQ(rig.kalib.Untere(1), 0);
+    EXPECT_EQ(rig.dir.read("Kalibrierung.dat"), "");
+}
