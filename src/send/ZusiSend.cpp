@@ -1,0 +1,141 @@
+#include "send/ZusiSend.h"
+
+#include "common/NumberText.h"
+#include "send/Catalogue.h"
+#include "sim/ZusiRegistry.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace kordan {
+
+namespace K = ZusiSendKonstanten;
+
+namespace {
+// Presses of the brake valve's key that make up the emergency brake.
+constexpr int kBrakePresses = 10;
+// Ticks until the brake valve's key is released again.
+constexpr int32_t kBrakeReleaseTicks = 6;
+// The notch count of a regulator command is a 16-bit quantity; larger counts are cut so
+// that a wild value cannot flood the simulator with messages.
+constexpr int64_t kMaxSteps = 32767;
+constexpr std::string_view kZusiTitle = "Zusi";
+} // namespace
+
+ZusiSend::ZusiSend(ISimWindow& window, IRegistryBackend& registry) : m_window(window) {
+    LoadKeyTable(registry);
+}
+
+void ZusiSend::LoadKeyTable(IRegistryBackend& registry) {
+    ZusiRegistry reader(registry);
+    reader.schluessel("Software\\zusi\\zusi");
+    for (int32_t code = 0; code < K::KeyTableSize; ++code)
+        m_keyTable[static_cast<size_t>(code)] = fixedKeyCode(code);
+    for (int32_t code : keySettingCodes()) {
+        const std::string setting = reader.Value(std::string(keySettingName(code)));
+        m_keyTable[static_cast<size_t>(code)] = readInt32(setting, Blanks::Anywhere);
+    }
+    // The table is read only here: changed simulator settings apply at the next start.
+}
+
+int32_t ZusiSend::keyCode(int32_t code) const {
+    if (code < 0 || code >= K::KeyTableSize)
+        return 0;
+    return m_keyTable[static_cast<size_t>(code)];
+}
+
+void ZusiSend::Connect() {
+    m_zusiWnd = m_window.foregroundWindow();
+    m_connected = IsZusiWindow();
+}
+
+bool ZusiSend::IsZusiWindow() {
+    if (m_zusiWnd == 0)
+        return false;
+    std::string title = m_window.windowTitle(m_zusiWnd);
+    if (title.size() > 255)
+        title.resize(255);
+    // Case-sensitive on purpose: only the simulator's own title starts with "Zusi".
+    return title.starts_with(kZusiTitle);
+}
+
+bool ZusiSend::GetConnect() {
+    if (!m_connected)
+        Connect();
+    if (!IsZusiWindow()) {
+        m_connected = false;
+        return false;
+    }
+    return true;
+}
+
+std::string ZusiSend::Befehlstext(int32_t Befehl) {
+    return befehlstext(Befehl);
+}
+
+void ZusiSend::send(int32_t pFunktion, int32_t pBefehl) {
+    deliver(pFunktion, pBefehl, false);
+}
+
+void ZusiSend::Timer() {
+    if (m_brakeReleaseCount <= 0)
+        return;
+    --m_brakeReleaseCount;
+    if (m_brakeReleaseCount == 0)
+        deliver(K::BremsventilBremsen, Up, true);
+}
+
+void ZusiSend::notify(int32_t pFunktion, int32_t pBefehl, Outcome outcome, bool internal) {
+    if (m_observer)
+        m_observer(pFunktion, pBefehl, outcome, internal);
+}
+
+void ZusiSend::deliver(int32_t pFunktion, int32_t pBefehl, bool internal) {
+    // Rejected before looking for the window, so a stray code has no effect at all.
+    if (!isDeliverableCode(pFunktion)) {
+        notify(pFunktion, pBefehl, Outcome::Rejected, internal);
+        return;
+    }
+    if (!m_connected)
+        Connect();
+    if (!m_connected) {
+        notify(pFunktion, pBefehl, Outcome::Dropped, internal);
+        return;
+    }
+    notify(pFunktion, pBefehl, Outcome::Delivered, internal);
+
+    switch (deliveryOf(pFunktion)) {
+    case Delivery::Composite:
+        if (pBefehl == Down) {
+            for (int i = 0; i < kBrakePresses; ++i)
+                deliver(K::BremsventilBremsen, Down, true);
+            m_brakeReleaseCount = kBrakeReleaseTicks;
+        }
+        return;
+    case Delivery::Keystrokes:
+        if (pBefehl == Down || pBefehl == DownUp)
+            m_window.typeKeys(std::string(keystrokeString(pFunktion)));
+        return;
+    case Delivery::Regulator: {
+        const int64_t steps = std::min<int64_t>(std::llabs(pBefehl), kMaxSteps);
+        const int32_t code = regulatorStepCode(pFunktion, pBefehl);
+        if (steps == 0 || code == 0)
+            return;
+        for (int64_t i = 0; i < steps; ++i)
+            deliver(code, Down, true);
+        deliver(code, Up, true);
+        return;
+    }
+    case Delivery::KeyMessage:
+    case Delivery::None: {
+        const int32_t key = m_keyTable[static_cast<size_t>(pFunktion)];
+        if (pBefehl == Down || pBefehl == DownUp)
+            m_window.postKey(m_zusiWnd, WM_Const::WM_KEYDOWN, key);
+        if (pBefehl == Up || pBefehl == DownUp)
+            m_window.postKey(m_zusiWnd, WM_Const::WM_KEYUP, key);
+        return;
+    }
+    }
+}
+
+} // namespace kordan

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "send/SimWindow.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace kordan::test {
+
+// A recording window system: windows are handles with titles, one of them (or none) is
+// in the foreground, and every key message and keystroke string is kept in order.
+class FakeSimWindow : public ISimWindow {
+public:
+    struct Event {
+        enum Kind { Post, Type } kind;
+        WindowHandle window = 0; // Post only
+        uint32_t message = 0;    // Post only
+        int32_t virtualKey = 0;  // Post only
+        std::string keys;        // Type only
+        bool operator==(const Event&) const = default;
+    };
+
+    // Creates (or retitles) a window.
+    void addWindow(WindowHandle window, std::string title) { m_titles[window] = title; }
+    void closeWindow(WindowHandle window);
+    void setForeground(WindowHandle window) { m_foreground = window; }
+
+    WindowHandle foregroundWindow() override;
+    std::string windowTitle(WindowHandle window) override;
+    void postKey(WindowHandle window, uint32_t message, int32_t virtualKey) override;
+    void typeKeys(const std::string& keys) override;
+
+    static Event post(WindowHandle window, uint32_t message, int32_t virtualKey) {
+        return {Event::Post, window, message, virtualKey, {}};
+    }
+    static Event type(std::string keys) { return {Event::Type, 0, 0, 0, std::move(keys)}; }
+
+    std::vector<Event> events;
+    int foregroundQueries = 0;
+
+private:
+    std::map<WindowHandle, std::string> m_titles;
+    WindowHandle m_foreground = 0;
+};
+
+} // namespace kordan::test
