@@ -6,14 +6,19 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace kordan {
 
 namespace {
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
+QString q(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
-QWidget* activeParent() { return QApplication::activeWindow(); }
+QWidget* activeParent() {
+    return QApplication::activeWindow();
+}
 
 } // namespace
 
@@ -25,8 +30,8 @@ std::string qtFilterFromPipes(const std::string& filter) {
     bool caption = true;
     while (start <= filter.size()) {
         size_t bar = filter.find('|', start);
-        std::string part = filter.substr(start, bar == std::string::npos ? std::string::npos
-                                                                        : bar - start);
+        std::string part =
+            filter.substr(start, bar == std::string::npos ? std::string::npos : bar - start);
         if (caption) {
             if (!out.empty())
                 out += ";;";
@@ -74,9 +79,12 @@ MsgAnswer QtDialogs::message(const std::string& text, MsgButtons buttons, MsgIco
         box.setEscapeButton(QMessageBox::Cancel);
         break;
     }
-    box.setButtonText(QMessageBox::Yes, QStringLiteral("&Ja"));
-    box.setButtonText(QMessageBox::No, QStringLiteral("&Nein"));
-    box.setButtonText(QMessageBox::Cancel, QStringLiteral("Abbrechen"));
+    // German captions whatever the system's language is.
+    const std::pair<QMessageBox::StandardButton, const char*> captions[] = {
+        {QMessageBox::Yes, "&Ja"}, {QMessageBox::No, "&Nein"}, {QMessageBox::Cancel, "Abbrechen"}};
+    for (auto& [which, caption] : captions)
+        if (QAbstractButton* b = box.button(which))
+            b->setText(QString::fromUtf8(caption));
     switch (box.exec()) {
     case QMessageBox::Yes:
         return MsgAnswer::Yes;
@@ -86,7 +94,7 @@ MsgAnswer QtDialogs::message(const std::string& text, MsgButtons buttons, MsgIco
         return MsgAnswer::Cancel;
     default:
         // Closing a Yes/No box by its frame counts as No; an OK box only has OK.
-        return buttons == MsgButtons::Ok ? MsgAnswer::Ok
+        return buttons == MsgButtons::Ok      ? MsgAnswer::Ok
                : buttons == MsgButtons::YesNo ? MsgAnswer::No
                                               : MsgAnswer::Cancel;
     }

@@ -1,0 +1,363 @@
+#include "app/KordanMain.h"
+
+#include "app/KordanView.h"
+#include "calibration/ZusiKalibrierung.h"
+#include "common/Clock.h"
+#include "common/Dialogs.h"
+#include "common/NumberText.h"
+#include "common/Paths.h"
+#include "common/Settings.h"
+#include "device/Reports.h"
+
+#include <exception>
+#include <filesystem>
+
+namespace kordan {
+
+namespace {
+
+constexpr int kRevision = 2; // version 1.0.2; the easy mode's option shows only in revision 99
+
+constexpr const char* kModeTestLabel = "Hardware - Test / Konfiguratrion";
+constexpr const char* kNotFoundLabel = "Aktiv - Zusi nicht gefunden";
+
+// Runs one step of a region whose failures are skipped step by step.
+template <typename F> void ignoringErrors(F&& step) {
+    try {
+        step();
+    } catch (const std::exception&) {
+    }
+}
+
+} // namespace
+
+KordanMain::KordanMain(KordanServices services, IKordanView& view)
+    : m_s(std::move(services)), m_view(view) {}
+
+KordanMain::~KordanMain() = default;
+
+std::string KordanMain::HexPad(int64_t value, size_t width) {
+    static const char* digits = "0123456789ABCDEF";
+    uint64_t v = static_cast<uint64_t>(value) & 0xFFFFFFFFu; // a 32-bit number's hex text
+    std::string s;
+    do {
+        s.insert(s.begin(), digits[v % 16]);
+        v /= 16;
+    } while (v != 0);
+    if (s.size() < width)
+        s.insert(0, width - s.size(), '0');
+    return s;
+}
+
+std::string KordanMain::deviceEntryText(int32_t productId, int32_t usage, int32_t usagePage,
+                                        int32_t handle) {
+    std::string h = std::to_string(handle);
+    if (handle >= 0)
+        h.insert(h.begin(), ' ');
+    return "PID: " + HexPad(productId, 3) + ", Usg: " + HexPad(usage, 3) +
+           ", UP: " + HexPad(usagePage, 3) + " -- splat device # " + h + " Kordan Desktop";
+}
+
+int32_t KordanMain::handleFromEntry(const std::string& entry) {
+    auto hash = entry.find('#');
+    if (hash == std::string::npos || hash + 2 > entry.size())
+        return 0;
+    return readInt32(std::string_view(entry).substr(hash + 2));
+}
+
+void KordanMain::Form_Load() {
+    startUp();
+    runLoop();
+}
+
+void KordanMain::startUp() {
+    // 1. The long-lived objects. The calibration file lives in the program's directory
+    // (not in whatever directory the program was started from), so it is found again.
+    m_kalib = std::make_unique<ZusiKalibrierung>(m_s.dialogs,
+                                                 joinPath(m_s.programDir, "Kalibrierung.dat"));
+    // 2. Relative file names refer to the program's directory.
+    std::error_code ec;
+    std::filesystem::current_path(m_s.programDir, ec);
+    // 3.-4.
+    m_view.setEasyOptionVisible(kRevision == 99);
+    m_view.setLokText("<Unbekannt>");
+    // 5. Selecting the stored option writes it back; nothing loads yet (not running).
+    std::string autoLoad = m_s.settings.get("AutoLoad", "2");
+    if (autoLoad == "0" || autoLoad == "1" || autoLoad == "2")
+        loadModeSelected(autoLoad[0] - '0');
+    else
+        m_view.setLoadMode(-1);
+    // 6.
+    m_pollInterval = readInt32(m_s.settings.get("Polling", "10"));
+    // The stored mode is read before step 11 stores "Test", or the program could never
+    // start in the mode it was left in.
+    std::string storedMode = m_s.settings.get("Modus", "Run");
+    // 7.-9.
+    InitKordan();
+    m_view.setProfilText("");
+    m_changed = false;
+    m_view.showWindow();
+    // 10. A single controller is opened without asking.
+    if (m_devices.size() == 1) {
+        m_view.setSelectedDevice(0);
+        deviceClicked(0);
+    }
+    // 11.-12.
+    SetMode(Mode::Test);
+    m_running = true;
+    m_lastTick = m_s.clock.milliseconds();
+    // 13.-18. Failures of these steps are skipped one by one.
+    ignoringErrors([&] { m_view.focusDeviceList(); });
+    ignoringErrors([&] {
+        m_speaker = readNumber(m_s.settings.get("Speaker", "1")) == 1;
+        m_view.setSpeakerChecked(m_speaker);
+        SpeakerOutput();
+    });
+    ignoringErrors([&] {
+        int led = readInt32(m_s.settings.get("Led", "0"));
+        m_led = (led >= 0 && led <= 2) ? led : -1;
+        m_view.setLedChecked(m_led);
+    });
+    ignoringErrors([&] { m_s.events.processEvents(); });
+    ignoringErrors([&] {
+        if (m_kalib && !m_kalib->IsConfigured())
+            m_view.showCalibrationWizard();
+    });
+    ignoringErrors([&] {
+        if (!m_running)
+            return; // the window was closed while events ran
+        SetMode(storedMode == "Run" ? Mode::Active : Mode::Test);
+    });
+}
+
+void KordanMain::runLoop() {
+    while (loopPass()) {
+    }
+}
+
+bool KordanMain::loopPass() {
+    if (!m_running)
+        return false;
+    m_s.events.processEvents();
+    // Closing the window inside the event processing ends the program here; nothing may
+    // touch the released objects afterwards.
+    if (!m_running)
+        return false;
+    if (m_pollInterval > 0) {
+        if (m_deviceHandle == 0 || !m_s.hid.waitForReport(m_deviceHandle, m_pollInterval))
+            m_s.clock.sleep(m_pollInterval);
+    }
+    try {
+        PollController();
+    } catch (const std::exception&) {
+        // An error inside one poll ends that poll only; unrecorded changes come again.
+    }
+    double now = m_s.clock.milliseconds();
+    if (m_lastTick + 1000 < now)
+        m_lastTick = now; // after a long stall the missed ticks are dropped
+    if (now < m_lastTick)
+        m_lastTick = now; // the clock has wrapped
+    if (m_lastTick + 100 < now) {
+        PeriodicTick();
+        m_lastTick += 100;
+    }
+    return true;
+}
+
+void KordanMain::InitKordan() {
+    DeviceInfoTable info{};
+    int32_t count = 0;
+    int32_t result = m_s.hid.EnumeratePIE(kVendorId, info, count);
+    m_devices.clear();
+    m_selectedDevice = -1;
+    if (result == 0) {
+        if (count > kMaxDevices)
+            count = kMaxDevices; // the table holds no more
+        for (int32_t i = 0; i < count; ++i) {
+            if (info[4 * i + 2] == kKordanUsagePage && info[4 * i] == kKordanProductId)
+                m_devices.push_back(deviceEntryText(kKordanProductId, info[4 * i + 1],
+                                                    kKordanUsagePage, info[4 * i + 3]));
+        }
+    }
+    m_view.setDeviceList(m_devices);
+    if (result == 0 && m_devices.empty())
+        m_s.dialogs.message("Kein Kordan angeschlossen.");
+}
+
+void KordanMain::deviceClicked(int index) {
+    if (index < 0 || index >= static_cast<int>(m_devices.size()))
+        return;
+    m_selectedDevice = index;
+    // Failures of the steps below are skipped one by one.
+    ignoringErrors([&] { CLRLISTS(); });
+    ignoringErrors([&] {
+        if (m_running)
+            m_s.hid.CloseInterface(m_deviceHandle);
+    });
+    ignoringErrors([&] { m_deviceHandle = handleFromEntry(m_devices[index]); });
+    ignoringErrors([&] { m_s.hid.SetupInterface(m_deviceHandle); });
+    ignoringErrors([&] {
+        m_speaker = readNumber(m_s.settings.get("Speaker", "1")) == 1;
+        m_view.setSpeakerChecked(m_speaker);
+        SpeakerOutput();
+    });
+}
+
+void KordanMain::setModeLabel(const std::string& text, int colour) {
+    m_modeLabel = text;
+    m_view.setModeLabel(text, static_cast<LabelColour>(colour));
+}
+
+void KordanMain::SetMode(Mode m) {
+    m_mode = m;
+    m_view.setDeviceListEnabled(false);
+    std::string stored;
+    if (m == Mode::Test) {
+        m_view.setDeviceListEnabled(true);
+        setModeLabel(kModeTestLabel, int(LabelColour::ButtonText));
+        try {
+            PollController();
+        } catch (const std::exception&) {
+        }
+        stored = "Test";
+    } else {
+        setModeLabel("Aktiv", int(LabelColour::ButtonText));
+        CLRLISTS();
+        stored = "Run";
+    }
+    m_s.settings.set("Modus", stored);
+}
+
+void KordanMain::mnuModusTest() {
+    SetMode(Mode::Test);
+}
+
+void KordanMain::mnuModusAktiv() {
+    if (m_selectedDevice < 0) {
+        m_s.dialogs.message("Bitte zuerst Gerät markieren!", MsgButtons::Ok, MsgIcon::Exclamation,
+                            "Aktivieren nicht möglich");
+        return;
+    }
+    SetMode(Mode::Active);
+}
+
+void KordanMain::mnuModusKalibrieren() {
+    if (m_mode == Mode::Active) {
+        m_s.dialogs.message("Kalibrierung nur im Test-Modus möglich", MsgButtons::Ok,
+                            MsgIcon::Exclamation, "Nicht möglich");
+        return;
+    }
+    m_view.showCalibrationWizard();
+}
+
+void KordanMain::mnuAusgabeLautsprecher() {
+    m_speaker = !m_speaker;
+    m_view.setSpeakerChecked(m_speaker);
+    m_s.settings.set("Speaker", m_speaker ? "1" : "0");
+    SpeakerOutput();
+}
+
+void KordanMain::mnuAusgabeLed(int index) {
+    if (index < 0 || index > 2)
+        return;
+    m_led = index;
+    m_view.setLedChecked(index);
+    m_s.settings.set("Led", std::to_string(index));
+}
+
+void KordanMain::loadModeSelected(int mode) {
+    if (mode < 0 || mode > 2)
+        return;
+    m_loadMode = mode;
+    m_view.setLoadMode(mode);
+    m_s.settings.set("AutoLoad", std::to_string(mode));
+}
+
+void KordanMain::PollController() {
+    if (m_s.hid.ReadData(m_deviceHandle, m_report) != 0)
+        return;
+    for (int i = 1; i <= 7; ++i)
+        m_leverValue[i - 1] = m_kalib->Calculate(i, leverRaw(m_report, i));
+    for (int k = 1; k <= 44; ++k)
+        m_buttonState[k - 1] = buttonPressed(m_report, k) ? 1 : 0;
+    if (m_mode == Mode::Test) {
+        if (m_view.calibrationWizardVisible()) {
+            std::string raw;
+            for (int i = 1; i <= 7; ++i)
+                raw += static_cast<char>(m_report[i]);
+            m_view.passToCalibrationWizard(raw);
+        }
+        for (int i = 0; i < 7; ++i)
+            m_view.setLeverText(i, std::to_string(m_leverValue[i]));
+        for (int k = 0; k < 44; ++k)
+            m_view.setButtonLit(k, m_buttonState[k] != 0);
+    }
+}
+
+void KordanMain::PeriodicTick() {
+    ++m_tickCount;
+    if (m_watchCountdown != 0) {
+        --m_watchCountdown;
+    } else {
+        m_watchCountdown = 20;
+    }
+    if (m_ledCountdown != 0) {
+        --m_ledCountdown;
+    } else {
+        m_ledCountdown = 5;
+        LedOutput(0);
+    }
+}
+
+void KordanMain::writeOutput(const OutputReport& report) {
+    if (m_deviceHandle != 0)
+        m_s.hid.WriteData(m_deviceHandle, report);
+}
+
+void KordanMain::SpeakerOutput() {
+    writeOutput(speakerReport(m_speaker));
+}
+
+void KordanMain::LedOutput(int what) {
+    if (m_deviceHandle == 0 || what < 0 || what > 3)
+        return;
+    switch (what) {
+    case 1:
+        writeOutput(displayReport(0x78, 0x5C, 0x38));
+        break;
+    case 2:
+        writeOutput(displayReport(0, 0, 0));
+        break;
+    case 3:
+        writeOutput(displayReport(0x40, 0x40, 0x40));
+        break;
+    default:
+        if (m_mode != Mode::Active)
+            LedOutput(2);
+        else if (m_modeLabel == kNotFoundLabel)
+            LedOutput(3);
+        else if (m_led == 0)
+            LedOutput(2);
+        break;
+    }
+}
+
+void KordanMain::Form_Unload() {
+    if (!m_running && !m_kalib)
+        return; // already unloaded
+    if (m_changed) {
+        m_s.dialogs.message("Aenderungen speichern?", MsgButtons::YesNo, MsgIcon::Question);
+    }
+    // From here on failures are skipped: the program ends whatever happens.
+    m_running = false;
+    ignoringErrors([&] { LedOutput(2); });
+    ignoringErrors([&] {
+        m_speaker = false;
+        m_view.setSpeakerChecked(false);
+        SpeakerOutput();
+    });
+    ignoringErrors([&] { m_s.events.processEvents(); });
+    ignoringErrors([&] { m_kalib.reset(); }); // writes "Kalibrierung.dat"
+}
+
+} // namespace kordan

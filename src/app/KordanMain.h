@@ -1,0 +1,128 @@
+#pragma once
+
+#include "device/PieHid.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kordan {
+
+class IClock;
+class IDialogs;
+class IEventPump;
+class IKordanView;
+class ISettings;
+class ZusiKalibrierung;
+
+// The platform services the main window works with; all outlive it.
+struct KordanServices {
+    IPieHid& hid;
+    ISettings& settings;
+    IClock& clock;
+    IEventPump& events;
+    IDialogs& dialogs;
+    // The program's directory: start-up makes it current, relative names refer to it.
+    std::string programDir;
+};
+
+// The main window's behaviour without its widgets: start-up, settings, device list and
+// selection, operating modes, the polling loop with its 100 ms tick, and shutdown. The Qt
+// window forwards menus, clicks and closing here and draws what it is told.
+class KordanMain {
+public:
+    enum class Mode { Test, Active };
+
+    KordanMain(KordanServices services, IKordanView& view);
+    ~KordanMain();
+    KordanMain(const KordanMain&) = delete;
+    KordanMain& operator=(const KordanMain&) = delete;
+
+    // Loading the window: start-up, then the polling loop until the window is unloaded.
+    void Form_Load();
+    // The parts of Form_Load, for callers that drive the loop themselves.
+    void startUp();
+    void runLoop();
+    // One pass of the loop; false once the program is ending.
+    bool loopPass();
+
+    // Unloading the window (closing it or "&Ende"): the shutdown.
+    void Form_Unload();
+
+    // Window events.
+    void deviceClicked(int index);
+    void mnuModusTest();
+    void mnuModusAktiv();
+    void mnuModusKalibrieren();
+    void mnuAusgabeLautsprecher();
+    void mnuAusgabeLed(int index);
+    void loadModeSelected(int mode);
+
+    void InitKordan();
+    void SetMode(Mode m);
+    void PollController();
+    void PeriodicTick();
+    void SpeakerOutput();
+    void LedOutput(int what);
+    void CLRLISTS() {}
+
+    // State, for the window and for tests.
+    ZusiKalibrierung* Kalib() { return m_kalib.get(); }
+    Mode mode() const { return m_mode; }
+    bool running() const { return m_running; }
+    bool changed() const { return m_changed; }
+    void setChanged(bool changed) { m_changed = changed; }
+    int32_t deviceHandle() const { return m_deviceHandle; }
+    int32_t pollInterval() const { return m_pollInterval; }
+    int selectedDevice() const { return m_selectedDevice; }
+    const std::vector<std::string>& deviceEntries() const { return m_devices; }
+    int loadMode() const { return m_loadMode; }
+    bool speakerChecked() const { return m_speaker; }
+    int ledChecked() const { return m_led; }
+    const std::string& modeLabel() const { return m_modeLabel; }
+    uint8_t leverValue(int lever) const { return m_leverValue.at(lever - 1); }
+    bool buttonState(int button) const { return m_buttonState.at(button - 1) != 0; }
+    uint64_t tickCount() const { return m_tickCount; }
+
+    // "PID: 0D2, Usg: 004, UP: 00C -- splat device #  5 Kordan Desktop"
+    static std::string deviceEntryText(int32_t productId, int32_t usage, int32_t usagePage,
+                                       int32_t handle);
+    // The handle read from an entry: the number two characters after the first "#".
+    static int32_t handleFromEntry(const std::string& entry);
+    static std::string HexPad(int64_t value, size_t width);
+
+private:
+    void setModeLabel(const std::string& text, int colour);
+    void writeOutput(const OutputReport& report);
+
+    KordanServices m_s;
+    IKordanView& m_view;
+
+    std::unique_ptr<ZusiKalibrierung> m_kalib;
+
+    int32_t m_deviceHandle = 0;
+    bool m_running = false;
+    bool m_changed = false;
+    Mode m_mode = Mode::Test;
+    int32_t m_pollInterval = 10;
+    std::vector<std::string> m_devices;
+    int m_selectedDevice = -1;
+    int m_loadMode = -1;
+    bool m_speaker = false;
+    int m_led = -1;
+    std::string m_modeLabel;
+
+    InputReport m_report{};
+    std::array<uint8_t, 7> m_leverValue{};
+    std::array<uint8_t, 44> m_buttonState{};
+    std::array<int32_t, 44> m_lastButton{};
+    std::array<int32_t, 7> m_lastLever{};
+    double m_lastTick = 0;
+    int16_t m_watchCountdown = 0;
+    int16_t m_ledCountdown = 0;
+    uint64_t m_tickCount = 0;
+};
+
+} // namespace kordan

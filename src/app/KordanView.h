@@ -1,0 +1,43 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace kordan {
+
+enum class LabelColour { ButtonText, Green, Red };
+
+// What the main window's logic shows and asks of its window. Indices of lever and button
+// fields are 0-based (lever i and button k have index i-1 and k-1). Setting a check mark
+// or a selection through this interface does not call back into the logic.
+class IKordanView {
+public:
+    virtual ~IKordanView() = default;
+
+    virtual void showWindow() = 0;
+    virtual void bringToFront() = 0;
+    virtual void setEasyOptionVisible(bool visible) = 0;
+    virtual void setLokText(const std::string& text) = 0;
+    virtual void setProfilText(const std::string& text) = 0;
+    // -1 clears all three load-mode options; 0 manual, 1 automatic, 2 easy.
+    virtual void setLoadMode(int mode) = 0;
+
+    virtual void setDeviceList(const std::vector<std::string>& entries) = 0;
+    virtual void setSelectedDevice(int index) = 0; // -1 = none
+    virtual void setDeviceListEnabled(bool enabled) = 0;
+    virtual void focusDeviceList() = 0;
+
+    virtual void setModeLabel(const std::string& text, LabelColour colour) = 0;
+    virtual void setLeverText(int index, const std::string& text) = 0;
+    virtual void setButtonLit(int index, bool lit) = 0;
+
+    virtual void setSpeakerChecked(bool checked) = 0;
+    virtual void setLedChecked(int index) = 0; // -1 = none
+
+    // The calibration wizard is a modeless window of its own.
+    virtual void showCalibrationWizard() = 0;
+    virtual bool calibrationWizardVisible() const = 0;
+    virtual void passToCalibrationWizard(const std::string& rawLevers) = 0;
+};
+
+} // namespace kordan

@@ -1,0 +1,370 @@
+#include "app/frmKordan.h"
+
+#include "app/KordanMain.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace kordan {
+
+namespace {
+
+// Positions are given in twips; 15 twips make one pixel. The controller's picture sits a
+// little lower than in twips so the texts above it have room.
+constexpr int kPictureOffset = 40;
+int px(int twips) {
+    return twips / 15;
+}
+
+QString q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+QLabel* label(QWidget* parent, const QString& text, int x, int y, int w = -1, int h = 16) {
+    auto* l = new QLabel(text, parent);
+    l->move(x, y);
+    if (w > 0)
+        l->resize(w, h);
+    else
+        l->adjustSize();
+    return l;
+}
+
+QLineEdit* field(QWidget* parent, int left, int top, int width, int height, const QString& tip) {
+    auto* f = new QLineEdit(parent);
+    f->setReadOnly(true);
+    f->setGeometry(px(left), px(top) + kPictureOffset, px(width), px(height));
+    f->setToolTip(tip);
+    f->setAlignment(Qt::AlignCenter);
+    f->setFrame(true);
+    f->setFocusPolicy(Qt::NoFocus);
+    f->setTextMargins(0, 0, 0, 0);
+    f->setStyleSheet(QStringLiteral("QLineEdit { padding: 0px; font-size: 9px; }"));
+    return f;
+}
+
+} // namespace
+
+frmKordan::frmKordan(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("frmKordan"));
+    setWindowTitle(QStringLiteral("Kordan für Zusi"));
+    auto* area = new QWidget(this);
+    setCentralWidget(area);
+
+    label(area, QStringLiteral("Lok in Zusi"), 8, 10)->setObjectName("Label1");
+    m_txtLok = new QLineEdit(area);
+    m_txtLok->setObjectName("txtLok");
+    m_txtLok->setReadOnly(true);
+    m_txtLok->setGeometry(110, 6, 230, 22);
+    m_txtLok->setToolTip(QStringLiteral("Dateiname der zuletzt geladenen Lok in Zusi"));
+
+    label(area, QStringLiteral("Profil:"), 8, 36)->setObjectName("lblProfil2");
+    m_txtProfil = new QLineEdit(area);
+    m_txtProfil->setObjectName("txtProfil");
+    m_txtProfil->setReadOnly(true);
+    m_txtProfil->setGeometry(110, 32, 230, 22);
+    m_txtProfil->setToolTip(QStringLiteral("Geladenes Profil"));
+
+    label(area, QStringLiteral("Modus:"), 8, 62)->setObjectName("lblModus1");
+    m_lblModus = label(area, QString(), 110, 62, 400, 16);
+    m_lblModus->setObjectName("lblModus");
+    m_lblModus->setToolTip(QStringLiteral("Aktiver Betriebsmodus"));
+
+    label(area, QStringLiteral("Gerät: (anklicken)"), 8, 84)->setObjectName("lblJoy");
+    m_lstJoySticks = new QListWidget(area);
+    m_lstJoySticks->setObjectName("lstJoySticks");
+    m_lstJoySticks->setGeometry(8, 102, 504, 48);
+    m_lstJoySticks->setToolTip(QStringLiteral("Liste der angeschlossenen Geräte"));
+    connect(m_lstJoySticks, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        if (m_logic && !m_updating)
+            m_logic->deviceClicked(m_lstJoySticks->row(item));
+    });
+
+    m_frmLaden = new QGroupBox(QStringLiteral("Konfiguration / Lademodus"), area);
+    m_frmLaden->setObjectName("frmLaden");
+    m_frmLaden->setGeometry(8, 154, 504, 76);
+    auto* box = new QVBoxLayout(m_frmLaden);
+    box->setContentsMargins(8, 2, 8, 2);
+    box->setSpacing(0);
+    const char* names[3] = {"optManuell", "optAuto", "optEasy"};
+    const QString captions[3] = {
+        QStringLiteral("Ma&nuell"),
+        QStringLiteral("Au&tomatisch laden (korrekter Dateiname nötig, siehe Doku)"),
+        QStringLiteral("Aut&omatsiche Konfiguration (Einschränkungen siehe Doku)")};
+    const QString tips[3] = {QStringLiteral("Konfigurationen werden von Hand geladen"),
+                             QStringLiteral("Automatisches Laden anhand der Lok-Dateinamen"),
+                             QStringLiteral("Automatisches Laden anhand der Lok-Dateinamen")};
+    for (int i = 0; i < 3; ++i) {
+        m_opt[i] = new QRadioButton(captions[i], m_frmLaden);
+        m_opt[i]->setObjectName(names[i]);
+        m_opt[i]->setToolTip(tips[i]);
+        box->addWidget(m_opt[i]);
+        connect(m_opt[i], &QRadioButton::clicked, this, [this, i] {
+            if (m_logic && !m_updating)
+                m_logic->loadModeSelected(i);
+        });
+    }
+
+    auto* l13 = label(area,
+                      QStringLiteral("Die Hebel müssen Werte von 0-255 liefern und dürfen bei "
+                                     "losgelassenem Hebel nicht springen. Ist dies nicht der "
+                                     "Fall Modus-> Kalibrierung druchführen."),
+                      8, 234, 504, 30);
+    l13->setObjectName("Label13");
+    l13->setWordWrap(true);
+    auto* l4 = label(area,
+                     QStringLiteral("Um die Belegung anzuzeigen den Mauszeiger über das "
+                                    "Bedienelement stellen.  Doppelklick um das Bedienelement "
+                                    "zu konfigurieren."),
+                     8, 266, 504, 30);
+    l4->setObjectName("Label4");
+    l4->setWordWrap(true);
+    label(area, QStringLiteral("Bedieungselemente:"), 8, 300)->setObjectName("Label3");
+
+    buildFields(area);
+    buildMenus();
+    area->setMinimumSize(520, px(6525) + kPictureOffset + 12);
+    resize(520, px(6525) + kPictureOffset + 12 + menuBar()->sizeHint().height());
+}
+
+frmKordan::~frmKordan() = default;
+
+void frmKordan::buildFields(QWidget* area) {
+    struct Pos {
+        int left, top;
+    };
+    const Pos levers[7] = {{2115, 4680}, {3075, 4680}, {3915, 4680}, {4875, 4680},
+                           {4875, 5280}, {5955, 4680}, {5955, 5280}};
+    const char* leverCaptions[7] = {"Reverser", "Throttle",        "Auto Brake",     "Ind. Brake",
+                                    "Bail Off", "3 Pos. Switch 1", "3 Pos. Switch 2"};
+    for (int i = 0; i < 7; ++i) {
+        m_txtAnalog[i] = field(area, levers[i].left, levers[i].top, 615, 285,
+                               QStringLiteral("nicht zugeordnet"));
+        m_txtAnalog[i]->setObjectName(QStringLiteral("txtAnalog%1").arg(i));
+        auto* cap = label(area, QString::fromLatin1(leverCaptions[i]), px(levers[i].left),
+                          px(levers[i].top - 240) + kPictureOffset);
+        QFont f = cap->font();
+        f.setPointSizeF(f.pointSizeF() * 0.8);
+        cap->setFont(f);
+    }
+
+    auto button = [&](int index, int left, int top, int height = 285) {
+        m_txtBut[index] = field(area, left, top, 255, height, QStringLiteral("nicht definiert"));
+        m_txtBut[index]->setObjectName(QStringLiteral("txtBut%1").arg(index));
+    };
+    for (int i = 0; i < 14; ++i)
+        button(i, 300 + 360 * i, 5880);
+    for (int i = 14; i < 28; ++i)
+        button(i, 300 + 360 * (i - 14), 6240);
+    button(28, 5580, 5760, 405);
+    button(29, 5580, 6120, 405);
+    button(30, 6360, 5760);
+    button(31, 6600, 6000);
+    button(32, 6360, 6240);
+    button(33, 6120, 6000);
+    button(34, 300, 4320, 195);
+    button(35, 300, 4560, 195);
+    button(36, 840, 4320, 195);
+    button(37, 840, 4560, 195);
+    button(38, 300, 4920);
+    button(39, 840, 4920);
+    button(40, 300, 5280);
+    button(41, 840, 5280);
+    button(42, 1620, 4560);
+    button(43, 1620, 4920);
+    label(area, QStringLiteral("Up"), px(1635), px(4320) + kPictureOffset);
+    label(area, QStringLiteral("Down"), px(1515), px(5280) + kPictureOffset);
+}
+
+void frmKordan::buildMenus() {
+    auto add = [this](QMenu* menu, const QString& name, const QString& text) {
+        QAction* a = menu->addAction(text);
+        a->setObjectName(name);
+        return a;
+    };
+    QMenu* datei = menuBar()->addMenu(QStringLiteral("&Datei"));
+    add(datei, "mnuDateiOeffnen", QStringLiteral("&Oeffnen..."))->setEnabled(false);
+    add(datei, "mnuDateiSpeichern", QStringLiteral("&Speichern"))->setEnabled(false);
+    add(datei, "mnuDateiSaveAs", QStringLiteral("Speichern &unter..."))->setEnabled(false);
+    datei->addSeparator();
+    add(datei, "mnuSettings", QStringLiteral("E&instellungen"))->setEnabled(false);
+    datei->addSeparator();
+    connect(add(datei, "mnuDateiEnde", QStringLiteral("&Ende")), &QAction::triggered, this,
+            [this] { close(); });
+
+    QMenu* modus = menuBar()->addMenu(QStringLiteral("&Modus"));
+    connect(add(modus, "mnuModusTest", QStringLiteral("&Hardware Test")), &QAction::triggered, this,
+            [this] {
+                if (m_logic)
+                    m_logic->mnuModusTest();
+            });
+    connect(add(modus, "mnuModusAktiv", QStringLiteral("&Aktiv")), &QAction::triggered, this,
+            [this] {
+                if (m_logic)
+                    m_logic->mnuModusAktiv();
+            });
+    modus->addSeparator();
+    connect(add(modus, "mnuModusKalibrieren", QStringLiteral("&Kalibrieren...")),
+            &QAction::triggered, this, [this] {
+                if (m_logic)
+                    m_logic->mnuModusKalibrieren();
+            });
+
+    QMenu* achsen = menuBar()->addMenu(QStringLiteral("&Achsen"));
+    add(achsen, "mnuAchsenKonfig", QStringLiteral("&Konfigurieren"))->setEnabled(false);
+
+    QMenu* ausgabe = menuBar()->addMenu(QStringLiteral("A&usgabe"));
+    ausgabe->setObjectName("mnuAusgabe");
+    m_mnuLautsprecher =
+        add(ausgabe, "mnuAusgabeLautsprecher", QStringLiteral("&Lautsprecher aktiv"));
+    m_mnuLautsprecher->setCheckable(true);
+    connect(m_mnuLautsprecher, &QAction::triggered, this, [this] {
+        if (m_logic)
+            m_logic->mnuAusgabeLautsprecher();
+    });
+    ausgabe->addSeparator();
+    const QString led[3] = {QStringLiteral("Anzeige &aus"),
+                            QStringLiteral("Anzeige &Geschwindigkeit"),
+                            QStringLiteral("Anzeige &Kilometrierung")};
+    for (int i = 0; i < 3; ++i) {
+        m_mnuLed[i] = add(ausgabe, QStringLiteral("mnuAusgabeLed%1").arg(i), led[i]);
+        m_mnuLed[i]->setCheckable(true);
+        connect(m_mnuLed[i], &QAction::triggered, this, [this, i] {
+            if (m_logic)
+                m_logic->mnuAusgabeLed(i);
+        });
+    }
+
+    QMenu* lok = menuBar()->addMenu(QStringLiteral("&Lok"));
+    add(lok, "mnuLokEditor", QStringLiteral("&Info (Zusi Fahrzeug Editor)"))->setEnabled(false);
+    QMenu* hilfe = menuBar()->addMenu(QStringLiteral("&Hilfe"));
+    add(hilfe, "mnuHilfeInfo", QStringLiteral("&Info"))->setEnabled(false);
+}
+
+QAction* frmKordan::action(const QString& objectName) const {
+    return findChild<QAction*>(objectName);
+}
+
+void frmKordan::closeEvent(QCloseEvent* event) {
+    if (m_logic)
+        m_logic->Form_Unload();
+    if (m_wizard)
+        m_wizard->close();
+    event->accept();
+}
+
+void frmKordan::showWindow() {
+    show();
+}
+
+void frmKordan::bringToFront() {
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+void frmKordan::setEasyOptionVisible(bool visible) {
+    m_opt[2]->setVisible(visible);
+}
+void frmKordan::setLokText(const std::string& text) {
+    m_txtLok->setText(q(text));
+}
+void frmKordan::setProfilText(const std::string& text) {
+    m_txtProfil->setText(q(text));
+}
+
+void frmKordan::setLoadMode(int mode) {
+    m_updating = true;
+    // Radio buttons of one group cannot all be cleared while exclusive.
+    for (auto* o : m_opt)
+        o->setAutoExclusive(false);
+    for (int i = 0; i < 3; ++i)
+        m_opt[i]->setChecked(i == mode);
+    for (auto* o : m_opt)
+        o->setAutoExclusive(true);
+    m_updating = false;
+}
+
+void frmKordan::setDeviceList(const std::vector<std::string>& entries) {
+    m_updating = true;
+    m_lstJoySticks->clear();
+    for (auto& e : entries)
+        m_lstJoySticks->addItem(q(e));
+    m_updating = false;
+}
+
+void frmKordan::setSelectedDevice(int index) {
+    m_updating = true;
+    m_lstJoySticks->setCurrentRow(index);
+    m_updating = false;
+}
+
+void frmKordan::setDeviceListEnabled(bool enabled) {
+    m_lstJoySticks->setEnabled(enabled);
+}
+void frmKordan::focusDeviceList() {
+    m_lstJoySticks->setFocus();
+}
+
+void frmKordan::setModeLabel(const std::string& text, LabelColour colour) {
+    m_lblModus->setText(q(text));
+    QPalette p = m_lblModus->palette();
+    QColor c = colour == LabelColour::Green ? QColor(0, 192, 0)
+               : colour == LabelColour::Red ? QColor(255, 0, 0)
+                                            : palette().color(QPalette::ButtonText);
+    p.setColor(QPalette::WindowText, c);
+    m_lblModus->setPalette(p);
+}
+
+void frmKordan::setLeverText(int index, const std::string& text) {
+    m_txtAnalog[index]->setText(q(text));
+}
+
+void frmKordan::setButtonLit(int index, bool lit) {
+    QLineEdit* f = m_txtBut[index];
+    QPalette p = f->palette();
+    p.setColor(QPalette::Base, lit ? QColor(0, 255, 0) : palette().color(QPalette::Base));
+    f->setPalette(p);
+    f->setProperty("lit", lit);
+}
+
+void frmKordan::setSpeakerChecked(bool checked) {
+    m_mnuLautsprecher->setChecked(checked);
+}
+
+void frmKordan::setLedChecked(int index) {
+    for (int i = 0; i < 3; ++i)
+        m_mnuLed[i]->setChecked(i == index);
+}
+
+void frmKordan::showCalibrationWizard() {
+    if (!m_wizard && m_wizardFactory) {
+        m_wizard = m_wizardFactory(this);
+        if (m_wizard)
+            m_wizard->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    if (m_wizard) {
+        m_wizard->show();
+        m_wizard->raise();
+        m_wizard->activateWindow();
+    }
+}
+
+bool frmKordan::calibrationWizardVisible() const {
+    return m_wizard && m_wizard->isVisible();
+}
+
+void frmKordan::passToCalibrationWizard(const std::string& rawLevers) {
+    if (m_wizard && m_wizardFeed)
+        m_wizardFeed(m_wizard, rawLevers);
+}
+
+} // namespace kordan

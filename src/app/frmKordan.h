@@ -1,0 +1,91 @@
+#pragma once
+
+#include "app/KordanView.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <array>
+#include <functional>
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QRadioButton;
+class QGroupBox;
+
+namespace kordan {
+
+class KordanMain;
+
+// The main window "Kordan für Zusi": a picture of the controller made of small fields, the
+// device list, the load-mode options and the menus. It draws what KordanMain tells it and
+// forwards menus, clicks and closing; it holds no behaviour of its own.
+class frmKordan : public QMainWindow, public IKordanView {
+    Q_OBJECT
+public:
+    explicit frmKordan(QWidget* parent = nullptr);
+    ~frmKordan() override;
+
+    void setLogic(KordanMain* logic) { m_logic = logic; }
+    // Creates the calibration wizard window when asked for it.
+    void setWizardFactory(std::function<QWidget*(QWidget* parent)> factory) {
+        m_wizardFactory = std::move(factory);
+    }
+    void setWizardFeed(std::function<void(QWidget*, const std::string&)> feed) {
+        m_wizardFeed = std::move(feed);
+    }
+
+    // IKordanView
+    void showWindow() override;
+    void bringToFront() override;
+    void setEasyOptionVisible(bool visible) override;
+    void setLokText(const std::string& text) override;
+    void setProfilText(const std::string& text) override;
+    void setLoadMode(int mode) override;
+    void setDeviceList(const std::vector<std::string>& entries) override;
+    void setSelectedDevice(int index) override;
+    void setDeviceListEnabled(bool enabled) override;
+    void focusDeviceList() override;
+    void setModeLabel(const std::string& text, LabelColour colour) override;
+    void setLeverText(int index, const std::string& text) override;
+    void setButtonLit(int index, bool lit) override;
+    void setSpeakerChecked(bool checked) override;
+    void setLedChecked(int index) override;
+    void showCalibrationWizard() override;
+    bool calibrationWizardVisible() const override;
+    void passToCalibrationWizard(const std::string& rawLevers) override;
+
+    // For window tests.
+    QLineEdit* leverField(int index) const { return m_txtAnalog[index]; }
+    QLineEdit* buttonField(int index) const { return m_txtBut[index]; }
+    QListWidget* deviceList() const { return m_lstJoySticks; }
+    QLabel* modeLabel() const { return m_lblModus; }
+    QAction* action(const QString& objectName) const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildFields(QWidget* area);
+    void buildMenus();
+
+    KordanMain* m_logic = nullptr;
+    QLineEdit* m_txtLok = nullptr;
+    QLineEdit* m_txtProfil = nullptr;
+    QLabel* m_lblModus = nullptr;
+    QListWidget* m_lstJoySticks = nullptr;
+    QGroupBox* m_frmLaden = nullptr;
+    std::array<QRadioButton*, 3> m_opt{};
+    std::array<QLineEdit*, 7> m_txtAnalog{};
+    std::array<QLineEdit*, 44> m_txtBut{};
+    QAction* m_mnuLautsprecher = nullptr;
+    std::array<QAction*, 3> m_mnuLed{};
+    bool m_updating = false; // set while the logic changes selections, so no echo comes back
+    std::function<QWidget*(QWidget*)> m_wizardFactory;
+    std::function<void(QWidget*, const std::string&)> m_wizardFeed;
+    QPointer<QWidget> m_wizard;
+};
+
+} // namespace kordan

@@ -1,0 +1,74 @@
+// The composition root: chooses the platform backends and wires them to the main window.
+#include "app/KordanMain.h"
+#include "app/QtDialogs.h"
+#include "app/QtPlatform.h"
+#include "app/frmKordan.h"
+#include "device/VirtualController.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QStandardPaths>
+
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+namespace {
+
+struct Options {
+    bool virtualController = false;
+    QString dir;
+};
+
+Options parseArguments(const QStringList& args) {
+    Options o;
+    for (int i = 1; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--virtual")) {
+            o.virtualController = true;
+        } else if (args[i] == QLatin1String("--dir") && i + 1 < args.size()) {
+            o.dir = args[++i];
+        } else if (args[i] == QLatin1String("--help")) {
+            std::puts("kordan [--virtual] [--dir DIR]\n"
+                      "  --virtual  list a virtual controller beside the real ones\n"
+                      "  --dir DIR  program directory (profiles, axis files, calibration)");
+            std::exit(0);
+        } else {
+            std::fprintf(stderr, "kordan: unbekannte Option %s\n", args[i].toLocal8Bit().data());
+            std::exit(2);
+        }
+    }
+    return o;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("ZusiKordan"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Kordan für Zusi"));
+    Options options = parseArguments(QApplication::arguments());
+
+    // An installed program's own directory is not writable, so the program's directory is
+    // the user's data directory unless one is given.
+    QString dir = options.dir.isEmpty()
+                      ? QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
+                      : options.dir;
+    QDir().mkpath(dir);
+    dir = QDir(dir).absolutePath();
+
+    std::vector<kordan::IPieHid*> backends;
+    kordan::VirtualController virtualController;
+    if (options.virtualController)
+        backends.push_back(&virtualController);
+    kordan::CombinedPieHid hid(backends);
+
+    kordan::QtSettings settings;
+    kordan::QtClock clock;
+    kordan::QtDialogs dialogs;
+    kordan::frmKordan window;
+    kordan::KordanMain logic({hid, settings, clock, clock, dialogs, dir.toStdString()}, window);
+    window.setLogic(&logic);
+    logic.Form_Load();
+    window.setLogic(nullptr);
+    return 0;
+}

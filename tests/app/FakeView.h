@@ -1,0 +1,50 @@
+#pragma once
+
+#include "app/KordanView.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace kordan::test {
+
+class FakeView : public IKordanView {
+public:
+    void showWindow() override { log.push_back("show"); }
+    void bringToFront() override { log.push_back("front"); }
+    void setEasyOptionVisible(bool visible) override { easyVisible = visible; }
+    void setLokText(const std::string& text) override { lok = text; }
+    void setProfilText(const std::string& text) override { profil = text; }
+    void setLoadMode(int mode) override { loadMode = mode; }
+    void setDeviceList(const std::vector<std::string>& entries) override { devices = entries; }
+    void setSelectedDevice(int index) override { selected = index; }
+    void setDeviceListEnabled(bool enabled) override { deviceListEnabled = enabled; }
+    void focusDeviceList() override { log.push_back("focus"); }
+    void setModeLabel(const std::string& text, LabelColour colour) override {
+        modeLabel = text;
+        modeColour = colour;
+    }
+    void setLeverText(int index, const std::string& text) override { levers.at(index) = text; }
+    void setButtonLit(int index, bool lit) override { buttons.at(index) = lit; }
+    void setSpeakerChecked(bool checked) override { speaker = checked; }
+    void setLedChecked(int index) override { led = index; }
+    void showCalibrationWizard() override {
+        log.push_back("wizard");
+        wizardVisible = true;
+    }
+    bool calibrationWizardVisible() const override { return wizardVisible; }
+    void passToCalibrationWizard(const std::string& raw) override { wizardData.push_back(raw); }
+
+    std::vector<std::string> log;
+    bool easyVisible = true;
+    std::string lok, profil, modeLabel;
+    LabelColour modeColour = LabelColour::ButtonText;
+    int loadMode = -5, selected = -1, led = -5;
+    bool deviceListEnabled = false, speaker = false, wizardVisible = false;
+    std::vector<std::string> devices;
+    std::array<std::string, 7> levers;
+    std::array<bool, 44> buttons{};
+    std::vector<std::string> wizardData;
+};
+
+} // namespace kordan::test

@@ -1,0 +1,458 @@
+#include "app/KordanMain.h"
+
+#include "app/FakeView.h"
+#include "calibration/ZusiKalibrierung.h"
+#include "device/Reports.h"
+#include "device/VirtualController.h"
+#include "fakes/FakeDialogs.h"
+#include "fakes/FakePlatform.h"
+#include "fakes/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <deque>
+#include <filesystem>
+
+using namespace kordan;
+using namespace kordan::test;
+
+namespace {
+
+// A controller library with any number of devices; records what is called.
+class FakeHid : public IPieHid {
+public:
+    struct Device {
+        int32_t product, usage, usagePage, handle;
+    };
+    int32_t EnumeratePIE(int32_t vid, DeviceInfoTable& info, int32_t& count) override {
+        calls.push_back("enum " + std::to_string(vid));
+        count = static_cast<int32_t>(devices.size());
+        for (size_t i = 0; i < devices.size() && i < 25; ++i) {
+            info[4 * i] = devices[i].product;
+            info[4 * i + 1] = devices[i].usage;
+            info[4 * i + 2] = devices[i].usagePage;
+            info[4 * i + 3] = devices[i].handle;
+        }
+        return enumResult;
+    }
+    int32_t SetupInterface(int32_t h) override {
+        calls.push_back("setup " + std::to_string(h));
+        return 0;
+    }
+    int32_t ReadData(int32_t, InputReport& r) override {
+        if (reports.empty())
+            return 1;
+        r = reports.front();
+        reports.pop_front();
+        return 0;
+    }
+    int32_t WriteData(int32_t h, const OutputReport& r) override {
+        written.push_back(r);
+        calls.push_back("write " + std::to_string(h) + " " + std::to_string(r[1]));
+        return 0;
+    }
+    void CloseInterface(int32_t h) override { calls.push_back("close " + std::to_string(h)); }
+    bool waitForReport(int32_t, int32_t ms) override {
+        if (!canWait)
+            return false;
+        waits.push_back(ms);
+        return true;
+    }
+
+    std::vector<Device> devices;
+    int32_t enumResult = 0;
+    std::deque<InputReport> reports;
+    std::vector<OutputReport> written;
+    std::vector<std::string> calls;
+    bool canWait = false;
+    std::vector<int32_t> waits;
+};
+
+struct Rig {
+    TempDir dir;
+    FakeHid hid;
+    FakeSettings settings;
+    FakeClock clock;
+    FakeEventPump events;
+    FakeDialogs dialogs;
+    FakeView view;
+    std::unique_ptr<KordanMain> main;
+
+    Rig() { writeCalibration(); }
+    void writeCalibration() {
+        std::string s = "1.0\r\n[Kalibrierung]\r\n";
+        for (int i = 1; i <= 7; ++i)
+            s += "[Hebel" + std::to_string(i) + "]\r\n 4 \r\n 0 \r\n 255 \r\n";
+        dir.write("Kalibrierung.dat", s);
+    }
+    KordanMain& make() {
+        main = std::make_unique<KordanMain>(
+            KordanServices{hid, settings, clock, events, dialogs, dir.path()}, view);
+        return *main;
+    }
+    KordanMain& start() {
+        make().startUp();
+        return *main;
+    }
+    void oneDevice(int32_t handle = 5) { hid.devices.push_back({210, 4, 12, handle}); }
+};
+
+InputReport report(std::initializer_list<std::pair<int, uint8_t>> levers,
+                   std::initializer_list<int> buttons = {}) {
+    InputReport r{};
+    for (auto [i, v] : levers)
+        r[i] = v;
+    for (int k : buttons)
+        r[8 + (k - 1) / 8] |= uint8_t(1 << ((k - 1) % 8));
+    return r;
+}
+
+} // namespace
+
+TEST(KordanMainDevices, EntryTextAndHandle) {
+    EXPECT_EQ(KordanMain::deviceEntryText(210, 4, 12, 5),
+              "PID: 0D2, Usg: 004, UP: 00C -- splat device #  5 Kordan Desktop");
+    EXPECT_EQ(KordanMain::deviceEntryText(210, 0x1234, 12, -7),
+              "PID: 0D2, Usg: 1234, UP: 00C -- splat device # -7 Kordan Desktop");
+    EXPECT_EQ(KordanMain::handleFromEntry(KordanMain::deviceEntryText(210, 4, 12, 123)), 123);
+    EXPECT_EQ(KordanMain::handleFromEntry(KordanMain::deviceEntryText(210, 4, 12, -7)), -7);
+    EXPECT_EQ(KordanMain::handleFromEntry("no hash"), 0);
+    EXPECT_EQ(KordanMain::handleFromEntry("#"), 0);
+    EXPECT_EQ(KordanMain::HexPad(255, 1), "FF");
+}
+
+TEST(KordanMainDevices, ListsOnlyKordansAndOpensASingleOne) {
+    Rig rig;
+    rig.hid.devices = {{210, 4, 13, 1}, {211, 4, 12, 2}, {210, 4, 12, 9}};
+    auto& m = rig.start();
+    ASSERT_EQ(m.deviceEntries().size(), 1u);
+    EXPECT_EQ(rig.view.selected, 0);
+    EXPECT_EQ(m.deviceHandle(), 9);
+    EXPECT_EQ(rig.hid.calls[0], "enum 1523");
+    EXPECT_EQ(rig.hid.calls[1], "setup 9") << "no close before the loop runs";
+}
+
+TEST(KordanMainDevices, TwoControllersWaitForAClick) {
+    Rig rig;
+    rig.oneDevice(3);
+    rig.oneDevice(4);
+    auto& m = rig.start();
+    EXPECT_EQ(m.deviceHandle(), 0);
+    EXPECT_EQ(m.selectedDevice(), -1);
+    EXPECT_TRUE(rig.dialogs.messages.empty());
+    m.deviceClicked(1);
+    EXPECT_EQ(m.deviceHandle(), 4);
+    m.deviceClicked(0);
+    // Once the loop runs, the previous device is closed before the next one opens.
+    std::vector<std::string> tail(rig.hid.calls.end() - 4, rig.hid.calls.end());
+    EXPECT_EQ(tail, (std::vector<std::string>{"write 4 133", "close 4", "setup 3", "write 3 133"}));
+}
+
+TEST(KordanMainDevices, NoControllerIsReportedOnceButFailedEnumerationIsSilent) {
+    Rig rig;
+    rig.start();
+    EXPECT_EQ(rig.dialogs.texts(), std::vector<std::string>{"Kein Kordan angeschlossen."});
+    EXPECT_EQ(rig.dialogs.messages[0].icon, MsgIcon::None);
+
+    Rig failing;
+    failing.oneDevice();
+    failing.hid.enumResult = 3;
+    failing.start();
+    EXPECT_TRUE(failing.view.devices.empty());
+    EXPECT_TRUE(failing.dialogs.messages.empty());
+}
+
+TEST(KordanMainDevices, MoreDevicesThanTheTableHoldsAreCut) {
+    Rig rig;
+    for (int i = 1; i <= 30; ++i)
+        rig.oneDevice(i);
+    auto& m = rig.start();
+    EXPECT_EQ(m.deviceEntries().size(), 25u);
+}
+
+TEST(KordanMainStartUp, FirstStartWithoutSettings) {
+    Rig rig;
+    std::filesystem::remove(rig.dir.file("Kalibrierung.dat"));
+    rig.oneDevice();
+    auto& m = rig.start();
+    EXPECT_FALSE(rig.view.easyVisible);
+    EXPECT_EQ(m.loadMode(), 2) << "easy mode is selected although its option is hidden";
+    EXPECT_EQ(rig.settings.values["AutoLoad"], "2");
+    EXPECT_EQ(m.pollInterval(), 10);
+    EXPECT_TRUE(m.speakerChecked());
+    EXPECT_EQ(m.ledChecked(), 0);
+    EXPECT_EQ(m.mode(), KordanMain::Mode::Active);
+    EXPECT_EQ(rig.settings.values["Modus"], "Run");
+    EXPECT_EQ(rig.view.lok, "<Unbekannt>");
+    EXPECT_EQ(rig.view.log, (std::vector<std::string>{"show", "focus", "wizard"}));
+    EXPECT_TRUE(m.running());
+}
+
+TEST(KordanMainStartUp, StoredSettingsAreInterpretedAsTexts) {
+    Rig rig;
+    rig.settings.values = {
+        {"AutoLoad", "1 "}, {"Polling", "abc"}, {"Speaker", "1.0"}, {"Led", "5"}, {"Modus", "run"}};
+    auto& m = rig.start();
+    EXPECT_EQ(m.loadMode(), -1);
+    EXPECT_EQ(rig.view.loadMode, -1);
+    EXPECT_EQ(rig.settings.values["AutoLoad"], "1 ") << "no option selected, nothing written";
+    EXPECT_EQ(m.pollInterval(), 0);
+    EXPECT_TRUE(m.speakerChecked());
+    EXPECT_EQ(m.ledChecked(), -1);
+    EXPECT_EQ(m.mode(), KordanMain::Mode::Test) << "only exactly \"Run\" means active";
+
+    Rig other;
+    other.settings.values = {
+        {"AutoLoad", "0"}, {"Polling", " 7.5"}, {"Speaker", "0"}, {"Led", "2"}};
+    auto& n = other.start();
+    EXPECT_EQ(n.loadMode(), 0);
+    EXPECT_EQ(n.pollInterval(), 8);
+    EXPECT_FALSE(n.speakerChecked());
+    EXPECT_EQ(n.ledChecked(), 2);
+    EXPECT_TRUE(other.view.log == (std::vector<std::string>{"show", "focus"}))
+        << "a valid calibration opens no wizard";
+}
+
+TEST(KordanMainStartUp, CalibrationLivesInTheProgramDirectory) {
+    Rig rig;
+    auto& m = rig.start();
+    ASSERT_NE(m.Kalib(), nullptr);
+    EXPECT_TRUE(m.Kalib()->IsConfigured());
+    EXPECT_EQ(std::filesystem::current_path(), std::filesystem::path(rig.dir.path()));
+}
+
+TEST(KordanMainModes, ChangesAreStoredAndGuarded) {
+    Rig rig;
+    rig.oneDevice();
+    rig.oneDevice(6);
+    rig.settings.values["Modus"] = "Test";
+    auto& m = rig.start();
+    EXPECT_EQ(rig.view.modeLabel, "Hardware - Test / Konfiguratrion");
+    EXPECT_TRUE(rig.view.deviceListEnabled);
+
+    m.mnuModusAktiv();
+    ASSERT_EQ(rig.dialogs.messages.size(), 1u);
+    EXPECT_EQ(rig.dialogs.messages[0].text, "Bitte zuerst Gerät markieren!");
+    EXPECT_EQ(rig.dialogs.messages[0].title, "Aktivieren nicht möglich");
+    EXPECT_EQ(rig.dialogs.messages[0].icon, MsgIcon::Exclamation);
+    EXPECT_EQ(m.mode(), KordanMain::Mode::Test);
+
+    m.deviceClicked(1);
+    m.mnuModusAktiv();
+    EXPECT_EQ(m.mode(), KordanMain::Mode::Active);
+    EXPECT_EQ(rig.view.modeLabel, "Aktiv");
+    EXPECT_FALSE(rig.view.deviceListEnabled);
+    EXPECT_EQ(rig.settings.values["Modus"], "Run");
+
+    m.mnuModusKalibrieren();
+    EXPECT_EQ(rig.dialogs.messages.back().text, "Kalibrierung nur im Test-Modus möglich");
+    EXPECT_EQ(rig.dialogs.messages.back().title, "Nicht möglich");
+    EXPECT_FALSE(rig.view.wizardVisible);
+
+    m.mnuModusTest();
+    EXPECT_EQ(rig.settings.values["Modus"], "Test");
+    m.mnuModusKalibrieren();
+    EXPECT_TRUE(rig.view.wizardVisible);
+}
+
+TEST(KordanMainModes, SpeakerAndLedMenus) {
+    Rig rig;
+    rig.oneDevice();
+    auto& m = rig.start();
+    rig.hid.written.clear();
+    m.mnuAusgabeLautsprecher();
+    EXPECT_FALSE(rig.view.speaker);
+    EXPECT_EQ(rig.settings.values["Speaker"], "0");
+    ASSERT_EQ(rig.hid.written.size(), 1u);
+    EXPECT_EQ(rig.hid.written[0], speakerReport(false));
+    m.mnuAusgabeLed(1);
+    EXPECT_EQ(rig.view.led, 1);
+    EXPECT_EQ(rig.settings.values["Led"], "1");
+}
+
+TEST(KordanMainPolling, TestModeShowsValuesAndFeedsTheVisibleWizard) {
+    Rig rig;
+    rig.oneDevice();
+    rig.settings.values["Modus"] = "Test";
+    auto& m = rig.start();
+    rig.hid.reports.push_back(report({{1, 0}, {2, 255}, {3, 128}}, {1, 44}));
+    m.PollController();
+    EXPECT_EQ(rig.view.levers[0], "0");
+    EXPECT_EQ(rig.view.levers[1], "255");
+    EXPECT_EQ(rig.view.levers[2], "126");
+    EXPECT_TRUE(rig.view.buttons[0]);
+    EXPECT_FALSE(rig.view.buttons[1]);
+    EXPECT_TRUE(rig.view.buttons[43]);
+    EXPECT_TRUE(rig.view.wizardData.empty()) << "hidden wizard gets nothing";
+
+    rig.view.wizardVisible = true;
+    rig.hid.reports.push_back(report({{1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 5}, {6, 6}, {7, 200}}));
+    m.PollController();
+    ASSERT_EQ(rig.view.wizardData.size(), 1u);
+    EXPECT_EQ(rig.view.wizardData[0], std::string("\x01\x02\x03\x04\x05\x06\xC8", 7));
+
+    m.mnuModusAktiv();
+    auto levers = rig.view.levers;
+    auto buttons = rig.view.buttons;
+    rig.hid.reports.push_back(report({{1, 50}}, {2}));
+    m.PollController();
+    EXPECT_EQ(rig.view.wizardData.size(), 1u) << "nothing in active mode";
+    EXPECT_EQ(rig.view.levers, levers) << "fields keep their test-mode values";
+    EXPECT_EQ(rig.view.buttons, buttons);
+    EXPECT_TRUE(m.buttonState(2));
+}
+
+TEST(KordanMainPolling, ByteThirteenHoldsOnlyFourButtons) {
+    Rig rig;
+    rig.oneDevice();
+    rig.settings.values["Modus"] = "Test";
+    auto& m = rig.start();
+    InputReport r{};
+    r[13] = 0xFF;
+    rig.hid.reports.push_back(r);
+    m.PollController();
+    for (int k = 1; k <= 44; ++k)
+        EXPECT_EQ(m.buttonState(k), k >= 41) << k;
+}
+
+TEST(KordanMainLoop, TickEveryHundredMillisecondsWithStrictComparison) {
+    Rig rig;
+    rig.oneDevice();
+    auto& m = rig.start();
+    rig.hid.written.clear();
+    // Passes at +10 ... +100: 100 is not later than the mark + 100.
+    for (int i = 0; i < 10; ++i)
+        m.loopPass();
+    EXPECT_EQ(m.tickCount(), 0u);
+    m.loopPass(); // +110
+    EXPECT_EQ(m.tickCount(), 1u);
+    for (int i = 0; i < 50; ++i)
+        m.loopPass(); // +610
+    EXPECT_EQ(m.tickCount(), 6u);
+    for (int i = 0; i < 9; ++i)
+        m.loopPass(); // +700: not yet
+    EXPECT_EQ(m.tickCount(), 6u);
+    m.loopPass(); // +710: the seventh tick refreshes the display again
+    EXPECT_EQ(m.tickCount(), 7u);
+    int displayWrites = 0;
+    for (auto& r : rig.hid.written)
+        displayWrites += r[1] == 134;
+    EXPECT_EQ(displayWrites, 2) << "first tick and every sixth after it";
+    EXPECT_EQ(rig.clock.sleeps, std::vector<int32_t>(71, 10));
+}
+
+TEST(KordanMainLoop, IntervalZeroNeverSleepsButStillTicks) {
+    Rig rig;
+    rig.settings.values["Polling"] = "0";
+    auto& m = rig.start();
+    for (int i = 0; i < 5; ++i) {
+        rig.clock.now += 30;
+        m.loopPass();
+    }
+    EXPECT_TRUE(rig.clock.sleeps.empty());
+    EXPECT_EQ(m.tickCount(), 1u); // at +120
+}
+
+TEST(KordanMainLoop, AShortStallIsCaughtUpOneTickPerPass) {
+    Rig rig;
+    auto& m = rig.start();
+    rig.clock.now += 500;
+    std::vector<uint64_t> ticks;
+    for (int i = 0; i < 7; ++i) {
+        m.loopPass();
+        ticks.push_back(m.tickCount());
+    }
+    EXPECT_EQ(ticks, (std::vector<uint64_t>{1, 2, 3, 4, 5, 5, 5}));
+}
+
+TEST(KordanMainLoop, ALongStallDropsTheMissedTicks) {
+    Rig rig;
+    auto& m = rig.start();
+    rig.clock.now += 1500;
+    m.loopPass();
+    EXPECT_EQ(m.tickCount(), 0u);
+    for (int i = 0; i < 10; ++i)
+        m.loopPass(); // 100 ms after the pass that noticed the stall: not yet
+    EXPECT_EQ(m.tickCount(), 0u);
+    m.loopPass();
+    EXPECT_EQ(m.tickCount(), 1u);
+}
+
+TEST(KordanMainLoop, ClockWrapResetsTheMarkWithoutATick) {
+    Rig rig;
+    rig.settings.values["Polling"] = "0";
+    rig.clock.now = 0xFFFFFF00u;
+    auto& m = rig.start();
+    rig.clock.now = 20; // the counter wrapped past 2^32 - 1
+    m.loopPass();
+    EXPECT_EQ(m.tickCount(), 0u);
+    rig.clock.now = 120;
+    m.loopPass();
+    EXPECT_EQ(m.tickCount(), 0u);
+    rig.clock.now = 121;
+    m.loopPass();
+    EXPECT_EQ(m.tickCount(), 1u);
+}
+
+TEST(KordanMainLoop, WaitsOnTheControllerInsteadOfSleeping) {
+    Rig rig;
+    rig.oneDevice();
+    rig.hid.canWait = true;
+    auto& m = rig.start();
+    m.loopPass();
+    EXPECT_EQ(rig.hid.waits, std::vector<int32_t>{10});
+    EXPECT_TRUE(rig.clock.sleeps.empty());
+}
+
+TEST(KordanMainLoop, AnErrorInsidePollEndsThatPollOnly) {
+    Rig rig;
+    rig.oneDevice();
+    rig.settings.values["Modus"] = "Test";
+    auto& m = rig.start();
+    rig.view.wizardVisible = true;
+    rig.hid.reports.push_back(report({{1, 9}}));
+    rig.events.onEvents = [&](int) { throw std::runtime_error("boom"); };
+    EXPECT_THROW(m.loopPass(), std::runtime_error) << "window events are not the poll's";
+    rig.events.onEvents = nullptr;
+    EXPECT_TRUE(m.loopPass());
+}
+
+TEST(KordanMainShutdown, BlanksDisplaySilencesSpeakerAndWritesCalibration) {
+    Rig rig;
+    rig.oneDevice();
+    rig.settings.values["Modus"] = "Test";
+    auto& m = rig.start();
+    std::filesystem::remove(rig.dir.file("Kalibrierung.dat"));
+    rig.hid.written.clear();
+    rig.events.onEvents = [&](int n) {
+        if (n == 1)
+            m.Form_Unload();
+    };
+    m.runLoop(); // the first pass's events run; the second pass's events close the window
+    EXPECT_FALSE(m.running());
+    ASSERT_EQ(rig.hid.written.size(), 2u);
+    EXPECT_EQ(rig.hid.written[0], displayReport(0, 0, 0));
+    EXPECT_EQ(rig.hid.written[1], speakerReport(false));
+    EXPECT_FALSE(rig.view.speaker);
+    EXPECT_EQ(rig.settings.values.count("Speaker"), 0u) << "the setting stays";
+    EXPECT_TRUE(std::filesystem::exists(rig.dir.file("Kalibrierung.dat")));
+    EXPECT_EQ(m.Kalib(), nullptr);
+    EXPECT_TRUE(rig.dialogs.messages.empty()) << "no question without changes";
+    EXPECT_EQ(std::count(rig.hid.calls.begin(), rig.hid.calls.end(), "close 5"), 0)
+        << "the controller stays open";
+    m.Form_Unload(); // a second close does nothing
+}
+
+TEST(KordanMainShutdown, UnsavedChangesAreAskedAbout) {
+    Rig rig;
+    auto& m = rig.start();
+    m.setChanged(true);
+    rig.dialogs.answers.push_back(MsgAnswer::No);
+    m.Form_Unload();
+    ASSERT_EQ(rig.dialogs.messages.size(), 2u); // "Kein Kordan ..." first
+    EXPECT_EQ(rig.dialogs.messages[1].text, "Aenderungen speichern?");
+    EXPECT_EQ(rig.dialogs.messages[1].buttons, MsgButtons::YesNo);
+    EXPECT_EQ(rig.dialogs.messages[1].icon, MsgIcon::Question);
+    EXPECT_FALSE(m.running());
+}

@@ -1,0 +1,97 @@
+#include "app/frmKordan.h"
+
+#include "app/KordanMain.h"
+#include "device/VirtualController.h"
+#include "fakes/FakeDialogs.h"
+#include "fakes/FakePlatform.h"
+#include "fakes/TempDir.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace kordan;
+using namespace kordan::test;
+
+namespace {
+
+struct WindowRig {
+    TempDir dir;
+    VirtualController hid;
+    FakeSettings settings;
+    FakeClock clock;
+    FakeEventPump events;
+    FakeDialogs dialogs;
+    frmKordan window;
+    KordanMain main{{hid, settings, clock, events, dialogs, dir.path()}, window};
+    WindowRig() {
+        settings.values["Modus"] = "Test";
+        window.setLogic(&main);
+    }
+    ~WindowRig() { window.setLogic(nullptr); }
+};
+
+} // namespace
+
+TEST(frmKordan, FieldsSitWhereTheControllerHasThem) {
+    frmKordan w;
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Kordan für Zusi"));
+    // 15 twips per pixel: lever 1 at (2115, 4680), button 31 at (6600, 6000).
+    QPoint lever0 = w.leverField(0)->pos();
+    QPoint lever4 = w.leverField(4)->pos();
+    EXPECT_EQ(lever0.x(), 141);
+    EXPECT_EQ(lever4.y() - lever0.y(), 40); // (5280 - 4680) / 15
+    EXPECT_EQ(w.leverField(0)->size(), QSize(41, 19));
+    EXPECT_EQ(w.buttonField(31)->x(), 440);
+    EXPECT_EQ(w.buttonField(28)->height(), 27);
+    EXPECT_EQ(w.buttonField(34)->height(), 13);
+    EXPECT_EQ(w.buttonField(13)->x(), 20 + 24 * 13);
+    EXPECT_EQ(w.leverField(6)->toolTip(), QStringLiteral("nicht zugeordnet"));
+    EXPECT_EQ(w.buttonField(0)->toolTip(), QStringLiteral("nicht definiert"));
+}
+
+TEST(frmKordan, MenusCarryTheirEntries) {
+    frmKordan w;
+    auto text = [&](const char* name) { return w.action(name)->text(); };
+    EXPECT_EQ(text("mnuDateiOeffnen"), QStringLiteral("&Oeffnen..."));
+    EXPECT_EQ(text("mnuDateiSaveAs"), QStringLiteral("Speichern &unter..."));
+    EXPECT_EQ(text("mnuModusKalibrieren"), QStringLiteral("&Kalibrieren..."));
+    EXPECT_EQ(text("mnuAusgabeLautsprecher"), QStringLiteral("&Lautsprecher aktiv"));
+    EXPECT_EQ(text("mnuAusgabeLed2"), QStringLiteral("Anzeige &Kilometrierung"));
+    EXPECT_EQ(text("mnuLokEditor"), QStringLiteral("&Info (Zusi Fahrzeug Editor)"));
+}
+
+TEST(frmKordan, ShowsTheControllerLiveInTestMode) {
+    WindowRig rig;
+    rig.hid.setLever(2, 255);
+    rig.hid.setButton(3, true);
+    rig.main.startUp();
+    EXPECT_EQ(rig.window.deviceList()->count(), 1);
+    EXPECT_EQ(rig.window.modeLabel()->text(), QStringLiteral("Hardware - Test / Konfiguratrion"));
+    rig.main.loopPass();
+    EXPECT_EQ(rig.window.leverField(1)->text(), QStringLiteral("255"));
+    EXPECT_TRUE(rig.window.buttonField(2)->property("lit").toBool());
+    EXPECT_EQ(rig.window.buttonField(2)->palette().color(QPalette::Base), QColor(0, 255, 0));
+    EXPECT_FALSE(rig.window.buttonField(3)->property("lit").toBool());
+}
+
+TEST(frmKordan, MenuAndOptionsReachTheLogic) {
+    WindowRig rig;
+    rig.main.startUp();
+    rig.window.action("mnuAusgabeLed1")->trigger();
+    EXPECT_EQ(rig.settings.values["Led"], "1");
+    EXPECT_TRUE(rig.window.action("mnuAusgabeLed1")->isChecked());
+    EXPECT_FALSE(rig.window.action("mnuAusgabeLed0")->isChecked());
+    auto* manual = rig.window.findChild<QRadioButton*>("optManuell");
+    manual->click();
+    EXPECT_EQ(rig.settings.values["AutoLoad"], "0");
+    EXPECT_FALSE(rig.window.findChild<QRadioButton*>("optEasy")->isVisibleTo(&rig.window));
+    rig.window.action("mnuModusAktiv")->trigger();
+    EXPECT_EQ(rig.main.mode(), KordanMain::Mode::Active);
+    EXPECT_FALSE(rig.window.deviceList()->isEnabled());
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "common/Clock.h"
+#include "common/Settings.h"
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace kordan::test {
+
+class FakeSettings : public ISettings {
+public:
+    std::string get(const std::string& key, const std::string& defaultValue) override {
+        auto it = values.find(key);
+        return it == values.end() ? defaultValue : it->second;
+    }
+    void set(const std::string& key, const std::string& value) override {
+        values[key] = value;
+        writes.push_back(key + "=" + value);
+    }
+    std::map<std::string, std::string> values;
+    std::vector<std::string> writes;
+};
+
+// A millisecond clock that moves only when slept on or set; sleeping advances it.
+class FakeClock : public IClock {
+public:
+    uint32_t milliseconds() override { return now; }
+    void sleep(int32_t ms) override {
+        sleeps.push_back(ms);
+        now += static_cast<uint32_t>(ms);
+    }
+    uint32_t now = 5000;
+    std::vector<int32_t> sleeps;
+};
+
+// Runs a scripted action on every processEvents call (the n-th call gets n, from 0).
+class FakeEventPump : public IEventPump {
+public:
+    void processEvents() override {
+        int n = calls++;
+        if (onEvents)
+            onEvents(n);
+    }
+    int calls = 0;
+    std::function<void(int)> onEvents;
+};
+
+} // namespace kordan::test
