@@ -1,0 +1,31 @@
+#include "axis/ZusiZone.h"
+
+#include "common/NumberText.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace kordan {
+
+int64_t ZusiZone::notchPosition(int32_t v) const {
+    // 64-bit arithmetic: hand-edited files can hold bounds and step counts whose products
+    // or differences do not fit 32 bits.
+    const int64_t s = Start, e = Ende, n = RegelStep;
+    if (v < s)
+        return n < 0 ? -n : 0;
+    if (v > e)
+        return n < 0 ? 0 : n;
+    const int64_t from = n > 0 ? s : e;
+    return roundHalfEven(double((v - from) * n) / double(e - s));
+}
+
+int32_t ZusiZone::CalculateRegler(int32_t oldVal, int32_t newVal) const {
+    // A zone without width has no notch scale; it must never divide by zero.
+    if (RegelFunktion == 0 || Ende == Start)
+        return 0;
+    const int64_t diff = notchPosition(newVal) - notchPosition(oldVal);
+    return int32_t(std::clamp<int64_t>(diff, std::numeric_limits<int32_t>::min(),
+                                       std::numeric_limits<int32_t>::max()));
+}
+
+} // namespace kordan

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "axis/ZusiAxis.h"
+#include "profile/ZusiButton.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace kordan {
+
+class IDialogs;
+class ICommandSender;
+
+// One complete assignment of the controller: 44 buttons and 7 lever axes, and the profile
+// file ("*.cfr") that names them. Buttons and axes are created with the profile and only
+// ever overwritten, so windows may keep references to them.
+class ZusiProfile {
+public:
+    static constexpr int32_t MaxButtons = 44;
+    static constexpr int16_t MaxAxes = 7;
+
+    // `programDir` is where names without a directory of their own live.
+    ZusiProfile(IDialogs& dialogs, std::string programDir);
+    ~ZusiProfile();
+    ZusiProfile(const ZusiProfile&) = delete;
+    ZusiProfile& operator=(const ZusiProfile&) = delete;
+
+    // Buttons 1..44 and axes 1..7; any other index throws std::out_of_range.
+    ZusiButton& buttons(int index);
+    const ZusiButton& buttons(int index) const;
+    ZusiAxis& Axis(int index);
+    const ZusiAxis& Axis(int index) const;
+
+    bool ShiftActive() const { return m_shiftActive; }
+    const std::string& Dateiname() const { return m_dateiname; }
+    std::string Bezeichnung() const;
+    const std::string& FileVersion() const { return m_fileVersion; }
+
+    // A press (State 1) or release (State 0) edge of button `Button`; anything else,
+    // including button numbers outside 1..44, does nothing.
+    void doButton(ICommandSender& se, int32_t Button, int16_t State);
+    // One tick of 100 ms: button auto-repeat, then the axes' zone repetition.
+    void Timer(ICommandSender& se);
+
+    // Reads the profile file; an empty name asks with the open dialog first.
+    bool load(const std::string& sDatei = {});
+    bool Save();
+    bool SaveAs();
+    // Always asks, offering the caller's name `pDatei`.
+    bool SaveAuto(const std::string& pDatei);
+
+private:
+    struct FileContents;
+
+    bool SaveFile(bool bSaveAs, const std::string& pDatei);
+    bool LoadFile(const std::string& sDatei);
+
+    IDialogs& m_dialogs;
+    std::string m_programDir;
+    std::string m_fileVersion;
+    std::array<ZusiButton, MaxButtons> m_buttons{};
+    std::array<std::unique_ptr<ZusiAxis>, MaxAxes> m_axes;
+    std::string m_dateiname;
+    bool m_shiftActive = false;
+};
+
+} // namespace kordan
