@@ -3,7 +3,12 @@
 #include "app/QtDialogs.h"
 #include "app/QtPlatform.h"
 #include "app/frmKordan.h"
+#include "calibration/frmKalib.h"
 #include "device/VirtualController.h"
+
+#if defined(KORDAN_HAVE_HIDAPI)
+#include "device/hidapi/HidapiPieHid.h"
+#endif
 
 #include <QApplication>
 #include <QDir>
@@ -57,6 +62,10 @@ int main(int argc, char** argv) {
     dir = QDir(dir).absolutePath();
 
     std::vector<kordan::IPieHid*> backends;
+#if defined(KORDAN_HAVE_HIDAPI)
+    std::unique_ptr<kordan::IPieHid> realControllers = kordan::createHidapiPieHid();
+    backends.push_back(realControllers.get());
+#endif
     kordan::VirtualController virtualController;
     if (options.virtualController)
         backends.push_back(&virtualController);
@@ -68,6 +77,12 @@ int main(int argc, char** argv) {
     kordan::frmKordan window;
     kordan::KordanMain logic({hid, settings, clock, clock, dialogs, dir.toStdString()}, window);
     window.setLogic(&logic);
+    window.setWizardFactory([&](QWidget* parent) -> QWidget* {
+        return logic.Kalib() ? new kordan::frmKalib(*logic.Kalib(), dialogs, parent) : nullptr;
+    });
+    window.setWizardFeed([](QWidget* wizard, const std::string& raw) {
+        static_cast<kordan::frmKalib*>(wizard)->ZeigeDaten(raw);
+    });
     logic.Form_Load();
     window.setLogic(nullptr);
     return 0;
