@@ -77,6 +77,9 @@ frmKalib::frmKalib(ZusiKalibrierung& kalib, IDialogs& dialogs, QWidget* parent)
         grid->addWidget(bar, k + 1, 4);
     }
 
+    // Keeps the raw values beside the names once the other columns are hidden.
+    grid->setColumnStretch(5, 1);
+
     m_lblAction = new QLabel;
     m_lblAction->setObjectName(QStringLiteral("lblAction"));
     m_lblAction->setTextFormat(Qt::PlainText);
