@@ -3,6 +3,7 @@
 // follows the polling loop: calibrate each lever, buttons first, then levers, each only
 // when it changed. Target: well under 5 us per report.
 #include "calibration/ZusiKalibrierung.h"
+#include "common/Dialogs.h"
 #include "device/Reports.h"
 #include "profile/ZusiProfile.h"
 #include "send/CommandSender.h"
