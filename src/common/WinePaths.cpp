@@ -15,7 +15,8 @@ bool isSeparator(char c) {
     return c == '\\' || c == '/';
 }
 
-// Folds ASCII letters and the two-byte UTF-8 forms of À-Þ (but not ×) to lower case.
+} // namespace
+
 std::string foldCase(std::string_view s) {
     std::string out;
     out.reserve(s.size());
@@ -34,8 +35,6 @@ std::string foldCase(std::string_view s) {
     }
     return out;
 }
-
-} // namespace
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && foldCase(a) == foldCase(b);

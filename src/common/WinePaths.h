@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <string_view>
 
 // Where the files of a program running under Wine are on the Linux side. Windows paths
@@ -27,6 +28,10 @@ std::optional<std::filesystem::path> wineDosPath(std::string_view windowsPath,
 // From the first component that cannot be found on, the rest is kept as given, so the
 // result can also name a file that is yet to be written.
 std::filesystem::path resolveCaseInsensitive(const std::filesystem::path& path);
+
+// The text with ASCII letters and the Latin-1 letters À-Þ (not ×) in lower case, for
+// comparing names as Windows does (UTF-8 in and out, same length).
+std::string foldCase(std::string_view utf8);
 
 // True when the two names are equal ignoring case (ASCII and the Latin-1 letters, as in
 // "Führerstand"/"FÜHRERSTAND"; UTF-8).

@@ -1,0 +1,344 @@
+#include "sim/winereg/WineRegistry.h"
+
+#include "common/TextFile.h"
+#include "common/WinePaths.h"
+
+#include <fstream>
+#include <map>
+#include <optional>
+#include <set>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kordan {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kHeader = "WINE REGISTRY Version 2";
+
+void appendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// UTF-16 code units as UTF-8; a lone surrogate becomes U+FFFD.
+std::string utf16ToUtf8(const std::u16string& units) {
+    std::string out;
+    for (size_t i = 0; i < units.size(); ++i) {
+        char32_t u = units[i];
+        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
+            units[i + 1] <= 0xDFFF) {
+            u = 0x10000 + ((u - 0xD800) << 10) + (units[i + 1] - 0xDC00);
+            ++i;
+        } else if (u >= 0xD800 && u <= 0xDFFF) {
+            u = 0xFFFD;
+        }
+        appendUtf8(out, u);
+    }
+    return out;
+}
+
+bool isHex(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+int hexValue(char c) {
+    return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10;
+}
+
+// Reads one byte sequence of the file as a character: plain ASCII, or UTF-8 where the
+// bytes form it, else the byte as Latin-1.
+char32_t fileChar(std::string_view s, size_t& i) {
+    const auto b0 = static_cast<unsigned char>(s[i]);
+    const int extra = b0 >= 0xF0 ? 3 : b0 >= 0xE0 ? 2 : b0 >= 0xC0 ? 1 : 0;
+    if (extra > 0 && i + static_cast<size_t>(extra) < s.size()) {
+        char32_t cp = b0 & (0x3F >> extra);
+        bool ok = true;
+        for (int k = 1; k <= extra && ok; ++k) {
+            const auto b = static_cast<unsigned char>(s[i + static_cast<size_t>(k)]);
+            ok = (b & 0xC0) == 0x80;
+            cp = (cp << 6) | (b & 0x3F);
+        }
+        if (ok) {
+            i += static_cast<size_t>(extra) + 1;
+            return cp;
+        }
+    }
+    ++i;
+    return b0;
+}
+
+void appendUnits(std::u16string& out, char32_t cp) {
+    if (cp >= 0x10000) {
+        cp -= 0x10000;
+        out += static_cast<char16_t>(0xD800 + (cp >> 10));
+        out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+    } else {
+        out += static_cast<char16_t>(cp);
+    }
+}
+
+// Reads a text written with Wine's escapes up to the unescaped `end` character, starting
+// at `i` and leaving `i` behind `end`. nullopt when `end` never comes.
+std::optional<std::string> parseEscaped(std::string_view line, size_t& i, char end) {
+    std::u16string units;
+    while (i < line.size()) {
+        const char c = line[i];
+        if (c == end) {
+            ++i;
+            return utf16ToUtf8(units);
+        }
+        if (c != '\\') {
+            appendUnits(units, fileChar(line, i));
+            continue;
+        }
+        if (++i >= line.size())
+            return std::nullopt;
+        const char e = line[i++];
+        switch (e) {
+        case 'a':
+            units += u'\a';
+            break;
+        case 'b':
+            units += u'\b';
+            break;
+        case 'e':
+            units += u'\x1b';
+            break;
+        case 'f':
+            units += u'\f';
+            break;
+        case 'n':
+            units += u'\n';
+            break;
+        case 'r':
+            units += u'\r';
+            break;
+        case 't':
+            units += u'\t';
+            break;
+        case 'v':
+            units += u'\v';
+            break;
+        case 'x': {
+            // Up to four hex digits name one UTF-16 code unit; "\x" alone is an "x".
+            unsigned value = 0;
+            int digits = 0;
+            while (digits < 4 && i < line.size() && isHex(line[i])) {
+                value = value * 16 + static_cast<unsigned>(hexValue(line[i++]));
+                ++digits;
+            }
+            units += digits > 0 ? static_cast<char16_t>(value) : u'x';
+            break;
+        }
+        case '0':
+        case '1':
+        case '2':
+        case '3':
+        case '4':
+        case '5':
+        case '6':
+        case '7': {
+            unsigned value = static_cast<unsigned>(e - '0');
+            for (int digits = 1; digits < 3 && i < line.size() && line[i] >= '0' && line[i] <= '7';
+                 ++digits)
+                value = value * 8 + static_cast<unsigned>(line[i++] - '0');
+            units += static_cast<char16_t>(value);
+            break;
+        }
+        default:
+            --i;
+            appendUnits(units, fileChar(line, i));
+            break;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string normalKey(std::string_view utf8Path) {
+    std::string k = foldCase(utf8Path);
+    while (!k.empty() && k.front() == '\\')
+        k.erase(0, 1);
+    while (!k.empty() && k.back() == '\\')
+        k.pop_back();
+    return k;
+}
+
+// A key's values: folded name -> Windows-1252 text, or nullopt for a value of another
+// type than a plain string.
+using Values = std::map<std::string, std::optional<std::string>>;
+
+struct Hive {
+    std::map<std::string, Values> keys; // folded path -> values
+    std::set<std::string> paths;        // every key, including parents without a section
+};
+
+// Parses the file; nullopt when it is no registry file of Wine's.
+std::optional<Hive> parseUserReg(std::string_view bytes) {
+    std::vector<std::string_view> lines;
+    for (size_t start = 0; start < bytes.size();) {
+        size_t end = bytes.find('\n', start);
+        if (end == std::string_view::npos)
+            end = bytes.size();
+        std::string_view line = bytes.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        lines.push_back(line);
+        start = end + 1;
+    }
+    if (lines.empty() || !lines[0].starts_with(kHeader))
+        return std::nullopt;
+
+    Hive hive;
+    Values* current = nullptr; // values of the section being read; null outside one
+    for (size_t n = 1; n < lines.size(); ++n) {
+        std::string_view line = lines[n];
+        if (line.empty() || line[0] == ';' || line[0] == '#')
+            continue;
+        if (line[0] == '[') {
+            size_t i = 1;
+            auto name = parseEscaped(line, i, ']');
+            current = nullptr;
+            if (!name)
+                continue; // a broken header: its values are skipped with it
+            const std::string path = normalKey(*name);
+            current = &hive.keys[path];
+            for (size_t p = 0; p != std::string::npos; p = path.find('\\', p + 1))
+                hive.paths.insert(path.substr(0, p));
+            hive.paths.insert(path);
+            continue;
+        }
+        std::optional<std::string> valueName;
+        size_t i = 0;
+        if (line[0] == '@') {
+            valueName = "";
+            i = 1;
+        } else if (line[0] == '"') {
+            i = 1;
+            valueName = parseEscaped(line, i, '"');
+        }
+        if (!valueName || i >= line.size() || line[i] != '=')
+            continue;
+        ++i;
+        std::optional<std::string> value;
+        if (i < line.size() && line[i] == '"') {
+            ++i;
+            auto text = parseEscaped(line, i, '"');
+            if (!text)
+                continue;
+            value = toWindows1252(*text);
+        } else {
+            // dword:, hex:, hex(n):, str(n): - not read by this string-only reader. Hex
+            // data continues over lines that end in a backslash.
+            while (line.ends_with('\\') && n + 1 < lines.size())
+                line = lines[++n];
+        }
+        if (current)
+            (*current)[foldCase(*valueName)] = std::move(value);
+    }
+    return hive;
+}
+
+class WineRegistry : public IRegistryBackend {
+public:
+    explicit WineRegistry(std::optional<fs::path> file) : m_file(std::move(file)) {}
+
+    int32_t openKey(const std::string& keyPath, RegistryHandle& handle) override {
+        handle = 0;
+        refresh();
+        const std::string path = normalKey(fromWindows1252(keyPath));
+        if (!m_hive || !(path.empty() || m_hive->paths.contains(path)))
+            return RegResult::FileNotFound;
+        handle = m_nextHandle++;
+        if (m_nextHandle == 0)
+            m_nextHandle = 1;
+        m_open[handle] = path;
+        return RegResult::Success;
+    }
+
+    int32_t queryValue(RegistryHandle handle, const std::string& valueName, char* buffer,
+                       uint32_t& size) override {
+        auto open = m_open.find(handle);
+        if (open == m_open.end())
+            return RegResult::InvalidHandle;
+        refresh();
+        if (!m_hive)
+            return RegResult::FileNotFound;
+        auto key = m_hive->keys.find(open->second);
+        if (key == m_hive->keys.end())
+            return RegResult::FileNotFound;
+        auto value = key->second.find(foldCase(fromWindows1252(valueName)));
+        if (value == key->second.end())
+            return RegResult::FileNotFound;
+        const std::string& text = value->second ? *value->second : std::string();
+        if (text.size() + 1 > size) {
+            size = static_cast<uint32_t>(text.size() + 1);
+            return RegResult::MoreData;
+        }
+        text.copy(buffer, text.size());
+        buffer[text.size()] = '\0';
+        size = static_cast<uint32_t>(text.size() + 1);
+        return RegResult::Success;
+    }
+
+    void closeKey(RegistryHandle handle) override { m_open.erase(handle); }
+
+private:
+    // Reads the file again when it has changed since the last look.
+    void refresh() {
+        std::error_code ec;
+        std::optional<std::pair<fs::file_time_type, uintmax_t>> stamp;
+        if (m_file) {
+            const auto time = fs::last_write_time(*m_file, ec);
+            const auto size = ec ? 0 : fs::file_size(*m_file, ec);
+            if (!ec)
+                stamp = std::make_pair(time, size);
+        }
+        if (m_loaded && stamp == m_stamp)
+            return;
+        m_loaded = true;
+        m_stamp = stamp;
+        m_hive.reset();
+        if (!stamp)
+            return;
+        if (auto bytes = readFileBytes(m_file->string()))
+            m_hive = parseUserReg(*bytes);
+    }
+
+    std::optional<fs::path> m_file;
+    bool m_loaded = false;
+    std::optional<std::pair<fs::file_time_type, uintmax_t>> m_stamp;
+    std::optional<Hive> m_hive;
+    std::map<RegistryHandle, std::string> m_open;
+    RegistryHandle m_nextHandle = 1;
+};
+
+} // namespace
+
+std::unique_ptr<IRegistryBackend> makeWineRegistry(fs::path userRegFile) {
+    return std::make_unique<WineRegistry>(std::move(userRegFile));
+}
+
+std::unique_ptr<IRegistryBackend> makeWineRegistry() {
+    auto prefix = winePrefixFromEnvironment();
+    return std::make_unique<WineRegistry>(prefix ? std::optional(*prefix / "user.reg")
+                                                 : std::nullopt);
+}
+
+} // namespace kordan

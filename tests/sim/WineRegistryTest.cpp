@@ -1,0 +1,183 @@
+#include "sim/winereg/WineRegistry.h"
+
+#include "fakes/TempDir.h"
+#include "send/ZusiSend.h"
+#include "sim/ZusiRegistry.h"
+
+#include "fakes/FakeSimWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+namespace kordan {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Shaped like the file a Wine prefix holds after the simulator has run once.
+const char* const kUserReg = R"(WINE REGISTRY Version 2
+;; All keys relative to \\User\\S-1-5-21-0-0-0-1000
+
+#arch=win32
+
+[Control Panel\\Desktop] 1700000000
+#time=1da1e2d3c4b5a69
+"FontSmoothing"="2"
+"WheelScrollLines"="3"
+
+[Software\\Wine\\Fonts] 1700000001
+"Codepages"="1252,437"
+
+[Software\\zusi] 1700000002
+#time=1da1e2d3c4b5a70
+"ZusiDir"="C:\\Programme\\Zusi"
+
+[Software\\Zusi\\Zusi] 1700000003
+#time=1da1e2d3c4b5a71
+@="Standard"
+"T0"="38"
+"T1"="40"
+"T14"=" 1 86"
+"km/h"="87.5"
+"km"="12,345"
+"Quote"="Er sagte \"Hp 0\"\tund\nhielt"
+"Umlaut"="Fahrmotorenl\x00fcfter \x20ac5 T\xfcren"
+"Octal"="a\101\0619"
+"Zeichen"="\x3a3"
+"Mehr \\ Name"="ok"
+"Flag"=dword:00000001
+"Expand"=str(2):"%ProgramFiles%\\Zusi"
+"Multi"=str(7):"a\0b\0"
+"Blob"=hex:01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,16,\
+  17,18,19,1a
+"Nach"="Blob"
+"Kaputt="fehlt
+[Software\\Kaputt 1700000004
+"Verloren"="1"
+)";
+
+class WineRegistryTest : public ::testing::Test {
+protected:
+    WineRegistryTest() { dir.write("user.reg", kUserReg); }
+    std::string value(IRegistryBackend& backend, const std::string& key, const std::string& name) {
+        ZusiRegistry reg(backend);
+        reg.schluessel(key);
+        return reg.Value(name);
+    }
+    test::TempDir dir;
+};
+
+TEST_F(WineRegistryTest, ReadsStringValuesWithWinesEscapes) {
+    auto backend = makeWineRegistry(dir.file("user.reg"));
+    ZusiRegistry reg(*backend);
+    reg.schluessel("Software\\zusi\\zusi");
+    EXPECT_EQ(reg.Value("T0"), "38");
+    EXPECT_EQ(reg.Value("t1"), "40");
+    EXPECT_EQ(reg.Value("km/h"), "87.5");
+    EXPECT_EQ(reg.Value("km"), "12,345");
+    EXPECT_EQ(reg.Value(""), "Standard");
+    EXPECT_EQ(reg.Value("Quote"), "Er sagte \"Hp 0\"\tund\nhielt");
+    // "\x" takes up to four hex digits: Wine writes all four when a hex digit follows.
+    EXPECT_EQ(reg.Value("Umlaut"), "Fahrmotorenl\u00fcfter \u20ac5 T\u00fcren");
+    EXPECT_EQ(reg.Value("Octal"), "aA19");
+    // Characters Windows-1252 cannot hold come out as "?", as the ANSI calls give them.
+    EXPECT_EQ(reg.Value("Zeichen"), "?");
+    EXPECT_EQ(reg.Value("mehr \\ name"), "ok");
+    EXPECT_EQ(reg.Value("Nach"), "Blob"); // read past the continued hex data
+    EXPECT_EQ(reg.Value("T99"), "");
+    EXPECT_EQ(value(*backend, "software\\ZUSI", "ZusiDir"), "C:\\Programme\\Zusi");
+    EXPECT_EQ(value(*backend, "Control Panel\\Desktop", "WheelScrollLines"), "3");
+}
+
+TEST_F(WineRegistryTest, OtherValueTypesAndBrokenLinesReadAsEmpty) {
+    auto backend = makeWineRegistry(dir.file("user.reg"));
+    for (const char* name : {"Flag", "Expand", "Multi", "Blob", "Kaputt", "Kaputt=", "Verloren"})
+        EXPECT_EQ(value(*backend, "Software\\Zusi\\Zusi", name), "") << name;
+    EXPECT_EQ(value(*backend, "Software\\Kaputt", "Verloren"), "");
+}
+
+TEST_F(WineRegistryTest, KeysOpenLikeTheRegistrys) {
+    auto backend = makeWineRegistry(dir.file("user.reg"));
+    RegistryHandle h = 0;
+    EXPECT_EQ(backend->openKey("Software\\Wine", h), RegResult::Success); // parent only
+    EXPECT_NE(h, 0u);
+    backend->closeKey(h);
+    EXPECT_EQ(backend->openKey("Software\\Nichts", h), RegResult::FileNotFound);
+    EXPECT_EQ(h, 0u);
+    char buffer[8];
+    uint32_t size = sizeof buffer;
+    EXPECT_EQ(backend->queryValue(12345, "T0", buffer, size), RegResult::InvalidHandle);
+    ASSERT_EQ(backend->openKey("Software\\Zusi\\Zusi", h), RegResult::Success);
+    size = 3;
+    EXPECT_EQ(backend->queryValue(h, "T0", buffer, size), RegResult::Success);
+    EXPECT_STREQ(buffer, "38");
+    size = 2;
+    EXPECT_EQ(backend->queryValue(h, "T0", buffer, size), RegResult::MoreData);
+}
+
+TEST_F(WineRegistryTest, MissingOrMalformedFileGivesEmptyEverywhere) {
+    auto missing = makeWineRegistry(dir.file("nicht-da.reg"));
+    EXPECT_EQ(value(*missing, "Software\\Zusi\\Zusi", "T0"), "");
+
+    for (const std::string& bytes :
+         {std::string(), std::string("REGEDIT4\n[Software\\Zusi\\Zusi]\n\"T0\"=\"38\"\n"),
+          std::string("\xff\xfe\0\0[", 5), std::string(kUserReg).substr(0, 200)}) {
+        dir.write("bad.reg", bytes);
+        auto bad = makeWineRegistry(dir.file("bad.reg"));
+        EXPECT_EQ(value(*bad, "Software\\Zusi\\Zusi", "T0"), "");
+    }
+    fs::create_directory(dir.file("dir.reg"));
+    auto directory = makeWineRegistry(dir.file("dir.reg"));
+    EXPECT_EQ(value(*directory, "Software\\Zusi\\Zusi", "T0"), "");
+}
+
+TEST_F(WineRegistryTest, ReadsAgainWhenTheFileChanges) {
+    auto backend = makeWineRegistry(dir.file("user.reg"));
+    ZusiRegistry reg(*backend);
+    reg.schluessel("Software\\Zusi\\Zusi");
+    EXPECT_EQ(reg.Value("km/h"), "87.5");
+
+    std::string changed(kUserReg);
+    changed.replace(changed.find("87.5"), 4, "120");
+    dir.write("user.reg", changed);
+    // Same size or not, a newer time is what a save by Wine leaves.
+    fs::last_write_time(dir.file("user.reg"),
+                        fs::last_write_time(dir.file("user.reg")) + std::chrono::seconds(2));
+    EXPECT_EQ(reg.Value("km/h"), "120"); // through the key opened before
+
+    fs::remove(dir.file("user.reg"));
+    EXPECT_EQ(reg.Value("km/h"), "");
+    dir.write("user.reg", kUserReg);
+    EXPECT_EQ(reg.Value("km/h"), "87.5");
+}
+
+TEST_F(WineRegistryTest, KeyTableOfTheDeliveryComesFromTheFile) {
+    auto backend = makeWineRegistry(dir.file("user.reg"));
+    test::FakeSimWindow window;
+    ZusiSend sender(window, *backend);
+    EXPECT_EQ(sender.keyCode(14), 38);
+    EXPECT_EQ(sender.keyCode(15), 40);
+    EXPECT_EQ(sender.keyCode(24), 186);
+    EXPECT_EQ(sender.keyCode(28), 0);
+}
+
+TEST(WineRegistryPrefix, FollowsWineprefix) {
+    test::TempDir dir;
+    dir.write("user.reg",
+              "WINE REGISTRY Version 2\n\n[Software\\\\zusi] 1\n\"ZusiDir\"=\"D:\\\\Z\"\n");
+    const char* old = std::getenv("WINEPREFIX");
+    const std::string saved = old ? old : "";
+    setenv("WINEPREFIX", dir.path().c_str(), 1);
+    auto backend = makeWineRegistry();
+    if (old)
+        setenv("WINEPREFIX", saved.c_str(), 1);
+    else
+        unsetenv("WINEPREFIX");
+    ZusiRegistry reg(*backend);
+    reg.schluessel("software\\zusi");
+    EXPECT_EQ(reg.Value("ZusiDir"), "D:\\Z");
+}
+
+} // namespace
+} // namespace kordan
