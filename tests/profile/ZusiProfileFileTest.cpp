@@ -220,7 +220,10 @@ TEST_F(ProfileFile, MissingAxisFileUnassignsOnlyThatAxis) {
 TEST_F(ProfileFile, LoadKeepsRecordsUndefinedFieldsAndRunningState) {
     ZusiButton* first = &profile.buttons(1);
     ZusiButton& b = profile.buttons(3);
-    b = {"alt", 7, 0, 2, 0, 0, 0, true, 5};
+    b = {"alt", 7, 0, 2, 0, 1, 0, true, 5};
+    RecordingSender se;
+    profile.doButton(se, 3, 1); // a shift button held across the load
+    b.Timer = 5;
     dir.write("bsp.cfr", kExample);
     dir.write("Fahrschalter.axr", kAxis);
     ASSERT_TRUE(profile.load("bsp.cfr"));
@@ -228,6 +231,7 @@ TEST_F(ProfileFile, LoadKeepsRecordsUndefinedFieldsAndRunningState) {
     EXPECT_FALSE(b.Defined);
     EXPECT_EQ(b.Bezeichnung, "alt"); // an undefined entry keeps the other fields
     EXPECT_EQ(b.Timer, 5);
+    EXPECT_TRUE(profile.ShiftActive());
 }
 
 TEST_F(ProfileFile, RelativeAndBackslashNames) {
