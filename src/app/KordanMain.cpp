@@ -1,6 +1,7 @@
 #include "app/KordanMain.h"
 
 #include "app/KordanView.h"
+#include "app/LedDigits.h"
 #include "calibration/ZusiKalibrierung.h"
 #include "common/Clock.h"
 #include "common/Dialogs.h"
@@ -8,6 +9,9 @@
 #include "common/Paths.h"
 #include "common/Settings.h"
 #include "device/Reports.h"
+#include "profile/ZusiProfile.h"
+#include "send/ZusiSend.h"
+#include "sim/ZusiRegistry.h"
 
 #include <exception>
 #include <filesystem>
@@ -73,6 +77,10 @@ void KordanMain::Form_Load() {
 void KordanMain::startUp() {
     // 1. The long-lived objects. The calibration file lives in the program's directory
     // (not in whatever directory the program was started from), so it is found again.
+    m_sender = std::make_unique<ZusiSend>(m_s.simWindow, m_s.registry);
+    m_profil = std::make_unique<ZusiProfile>(m_s.dialogs, m_s.programDir);
+    m_registry = std::make_unique<ZusiRegistry>(m_s.registry);
+    m_registry->schluessel("Software\\zusi\\zusi");
     m_kalib = std::make_unique<ZusiKalibrierung>(m_s.dialogs,
                                                  joinPath(m_s.programDir, "Kalibrierung.dat"));
     // 2. Relative file names refer to the program's directory.
@@ -223,6 +231,7 @@ void KordanMain::SetMode(Mode m) {
     } else {
         setModeLabel("Aktiv", int(LabelColour::ButtonText));
         CLRLISTS();
+        ShowAssignments();
         stored = "Run";
     }
     m_s.settings.set("Modus", stored);
@@ -291,15 +300,56 @@ void KordanMain::PollController() {
             m_view.setLeverText(i, std::to_string(m_leverValue[i]));
         for (int k = 0; k < 44; ++k)
             m_view.setButtonLit(k, m_buttonState[k] != 0);
+    } else {
+        // Buttons before levers, each in ascending order; a change counts as passed on
+        // only once its call has returned, so one that fails comes again next poll.
+        for (int k = 1; k <= 44; ++k) {
+            if (m_buttonState[k - 1] == 0 && m_lastButton[k - 1] != 0) {
+                m_profil->doButton(*m_sender, k, 0);
+                m_lastButton[k - 1] = 0;
+            } else if (m_buttonState[k - 1] == 1 && m_lastButton[k - 1] == 0) {
+                m_profil->doButton(*m_sender, k, 1);
+                m_lastButton[k - 1] = 1;
+            }
+        }
+        for (int i = 1; i <= 7; ++i) {
+            if (m_lastLever[i - 1] != m_leverValue[i - 1]) {
+                m_profil->Axis(i).NewValue(m_lastLever[i - 1], m_leverValue[i - 1], false,
+                                           *m_sender);
+                m_lastLever[i - 1] = m_leverValue[i - 1];
+            }
+        }
+    }
+}
+
+void KordanMain::ShowAssignments() {
+    for (int k = 1; k <= 44; ++k) {
+        const auto& b = m_profil->buttons(k);
+        m_view.setButtonToolTip(k - 1, b.Defined ? b.Bezeichnung : "Nicht definiert");
+    }
+    for (int i = 1; i <= 7; ++i) {
+        const auto& a = m_profil->Axis(i);
+        std::string name = a.Bezeichnung();
+        m_view.setLeverToolTip(i - 1, name.empty()    ? "Nicht zugeordnet"
+                                      : a.Flip() == 0 ? "+" + name
+                                                      : "-" + name);
     }
 }
 
 void KordanMain::PeriodicTick() {
     ++m_tickCount;
+    m_profil->Timer(*m_sender);
+    m_sender->Timer();
     if (m_watchCountdown != 0) {
         --m_watchCountdown;
     } else {
         m_watchCountdown = 20;
+        if (m_mode == Mode::Active) {
+            if (m_sender->GetConnect())
+                setModeLabel("Aktiv - mit Zusi verbunden", int(LabelColour::Green));
+            else
+                setModeLabel(kNotFoundLabel, int(LabelColour::Red));
+        }
     }
     if (m_ledCountdown != 0) {
         --m_ledCountdown;
@@ -332,21 +382,46 @@ void KordanMain::LedOutput(int what) {
         writeOutput(displayReport(0x40, 0x40, 0x40));
         break;
     default:
-        if (m_mode != Mode::Active)
+        if (m_mode != Mode::Active) {
             LedOutput(2);
-        else if (m_modeLabel == kNotFoundLabel)
+        } else if (m_modeLabel == kNotFoundLabel) {
             LedOutput(3);
-        else if (m_led == 0)
+        } else if (m_led == 0) {
             LedOutput(2);
-        break;
+        } else if (m_led == 1) {
+            std::string s = SpeedText(m_registry->Value("km/h"));
+            if (s == m_lastSpeedText)
+                return;
+            Digits d = SpeedDigits(s);
+            m_lastSpeedText = s;
+            writeOutput(displayReport(d.right, d.middle, d.left));
+        } else if (m_led == 2) {
+            std::string s = KmText(m_registry->Value("km"));
+            if (!s.empty() && s[0] == '-')
+                s.erase(0, 1);
+            if (s == m_lastKmText)
+                return;
+            Digits d = KmDigits(s);
+            m_lastKmText = s;
+            writeOutput(displayReport(d.right, d.middle, d.left));
+        }
+        return;
     }
+    m_lastSpeedText.clear();
+    m_lastKmText.clear();
 }
 
 void KordanMain::Form_Unload() {
     if (!m_running && !m_kalib)
         return; // already unloaded
-    if (m_changed) {
-        m_s.dialogs.message("Aenderungen speichern?", MsgButtons::YesNo, MsgIcon::Question);
+    if (m_changed && m_profil) {
+        // There is no Cancel: the program ends either way.
+        if (m_s.dialogs.message("Aenderungen speichern?", MsgButtons::YesNo, MsgIcon::Question) ==
+            MsgAnswer::Yes) {
+            m_profil->Save();
+            if (!m_profil->Dateiname().empty())
+                m_view.setProfilText(m_profil->Bezeichnung());
+        }
     }
     // From here on failures are skipped: the program ends whatever happens.
     m_running = false;
@@ -357,6 +432,9 @@ void KordanMain::Form_Unload() {
         SpeakerOutput();
     });
     ignoringErrors([&] { m_s.events.processEvents(); });
+    ignoringErrors([&] { m_sender.reset(); });
+    ignoringErrors([&] { m_profil.reset(); });
+    ignoringErrors([&] { m_registry.reset(); });
     ignoringErrors([&] { m_kalib.reset(); }); // writes "Kalibrierung.dat"
 }
 

@@ -14,8 +14,13 @@ class IClock;
 class IDialogs;
 class IEventPump;
 class IKordanView;
+class IRegistryBackend;
 class ISettings;
+class ISimWindow;
 class ZusiKalibrierung;
+class ZusiProfile;
+class ZusiRegistry;
+class ZusiSend;
 
 // The platform services the main window works with; all outlive it.
 struct KordanServices {
@@ -24,6 +29,8 @@ struct KordanServices {
     IClock& clock;
     IEventPump& events;
     IDialogs& dialogs;
+    ISimWindow& simWindow;      // the window system, where the simulator's window is found
+    IRegistryBackend& registry; // the per-user registry the simulator keeps its values in
     // The program's directory: start-up makes it current, relative names refer to it.
     std::string programDir;
 };
@@ -67,9 +74,12 @@ public:
     void SpeakerOutput();
     void LedOutput(int what);
     void CLRLISTS() {}
+    void ShowAssignments();
 
     // State, for the window and for tests.
     ZusiKalibrierung* Kalib() { return m_kalib.get(); }
+    ZusiProfile* Profil() { return m_profil.get(); }
+    ZusiSend* Sender() { return m_sender.get(); }
     Mode mode() const { return m_mode; }
     bool running() const { return m_running; }
     bool changed() const { return m_changed; }
@@ -100,6 +110,9 @@ private:
     KordanServices m_s;
     IKordanView& m_view;
 
+    std::unique_ptr<ZusiSend> m_sender;
+    std::unique_ptr<ZusiProfile> m_profil;
+    std::unique_ptr<ZusiRegistry> m_registry;
     std::unique_ptr<ZusiKalibrierung> m_kalib;
 
     int32_t m_deviceHandle = 0;
@@ -113,6 +126,8 @@ private:
     bool m_speaker = false;
     int m_led = -1;
     std::string m_modeLabel;
+    std::string m_lastSpeedText;
+    std::string m_lastKmText;
 
     InputReport m_report{};
     std::array<uint8_t, 7> m_leverValue{};

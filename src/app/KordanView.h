@@ -30,6 +30,8 @@ public:
     virtual void setModeLabel(const std::string& text, LabelColour colour) = 0;
     virtual void setLeverText(int index, const std::string& text) = 0;
     virtual void setButtonLit(int index, bool lit) = 0;
+    virtual void setLeverToolTip(int index, const std::string& text) = 0;
+    virtual void setButtonToolTip(int index, const std::string& text) = 0;
 
     virtual void setSpeakerChecked(bool checked) = 0;
     virtual void setLedChecked(int index) = 0; // -1 = none

@@ -336,6 +336,14 @@ void frmKordan::setButtonLit(int index, bool lit) {
     f->setProperty("lit", lit);
 }
 
+void frmKordan::setLeverToolTip(int index, const std::string& text) {
+    m_txtAnalog[index]->setToolTip(q(text));
+}
+
+void frmKordan::setButtonToolTip(int index, const std::string& text) {
+    m_txtBut[index]->setToolTip(q(text));
+}
+
 void frmKordan::setSpeakerChecked(bool checked) {
     m_mnuLautsprecher->setChecked(checked);
 }

@@ -51,6 +51,8 @@ public:
     void setModeLabel(const std::string& text, LabelColour colour) override;
     void setLeverText(int index, const std::string& text) override;
     void setButtonLit(int index, bool lit) override;
+    void setLeverToolTip(int index, const std::string& text) override;
+    void setButtonToolTip(int index, const std::string& text) override;
     void setSpeakerChecked(bool checked) override;
     void setLedChecked(int index) override;
     void showCalibrationWizard() override;

@@ -5,6 +5,8 @@
 #include "app/frmKordan.h"
 #include "calibration/frmKalib.h"
 #include "device/VirtualController.h"
+#include "send/SimWindow.h"
+#include "sim/winereg/WineRegistry.h"
 
 #if defined(KORDAN_HAVE_HIDAPI)
 #include "device/hidapi/HidapiPieHid.h"
@@ -19,6 +21,15 @@
 #include <vector>
 
 namespace {
+
+// Where no window system backend is built, the simulator is simply never found.
+class NoWindowSystem : public kordan::ISimWindow {
+public:
+    kordan::WindowHandle foregroundWindow() override { return 0; }
+    std::string windowTitle(kordan::WindowHandle) override { return {}; }
+    void postKey(kordan::WindowHandle, uint32_t, int32_t) override {}
+    void typeKeys(const std::string&) override {}
+};
 
 struct Options {
     bool virtualController = false;
@@ -71,11 +82,15 @@ int main(int argc, char** argv) {
         backends.push_back(&virtualController);
     kordan::CombinedPieHid hid(backends);
 
+    NoWindowSystem simWindow;
+    std::unique_ptr<kordan::IRegistryBackend> registry = kordan::makeWineRegistry();
+
     kordan::QtSettings settings;
     kordan::QtClock clock;
     kordan::QtDialogs dialogs;
     kordan::frmKordan window;
-    kordan::KordanMain logic({hid, settings, clock, clock, dialogs, dir.toStdString()}, window);
+    kordan::KordanMain logic(
+        {hid, settings, clock, clock, dialogs, simWindow, *registry, dir.toStdString()}, window);
     window.setLogic(&logic);
     window.setWizardFactory([&](QWidget* parent) -> QWidget* {
         return logic.Kalib() ? new kordan::frmKalib(*logic.Kalib(), dialogs, parent) : nullptr;

@@ -26,6 +26,12 @@ public:
     }
     void setLeverText(int index, const std::string& text) override { levers.at(index) = text; }
     void setButtonLit(int index, bool lit) override { buttons.at(index) = lit; }
+    void setLeverToolTip(int index, const std::string& text) override {
+        leverTips.at(index) = text;
+    }
+    void setButtonToolTip(int index, const std::string& text) override {
+        buttonTips.at(index) = text;
+    }
     void setSpeakerChecked(bool checked) override { speaker = checked; }
     void setLedChecked(int index) override { led = index; }
     void showCalibrationWizard() override {
@@ -44,6 +50,8 @@ public:
     std::vector<std::string> devices;
     std::array<std::string, 7> levers;
     std::array<bool, 44> buttons{};
+    std::array<std::string, 7> leverTips;
+    std::array<std::string, 44> buttonTips;
     std::vector<std::string> wizardData;
 };
 

@@ -6,7 +6,11 @@
 #include "device/VirtualController.h"
 #include "fakes/FakeDialogs.h"
 #include "fakes/FakePlatform.h"
+#include "fakes/FakeRegistry.h"
+#include "fakes/FakeSimWindow.h"
 #include "fakes/TempDir.h"
+#include "profile/ZusiProfile.h"
+#include "send/ZusiSend.h"
 
 #include <gtest/gtest.h>
 
@@ -77,6 +81,8 @@ struct Rig {
     FakeEventPump events;
     FakeDialogs dialogs;
     FakeView view;
+    FakeSimWindow window;
+    FakeRegistry registry;
     std::unique_ptr<KordanMain> main;
 
     Rig() { writeCalibration(); }
@@ -88,7 +94,8 @@ struct Rig {
     }
     KordanMain& make() {
         main = std::make_unique<KordanMain>(
-            KordanServices{hid, settings, clock, events, dialogs, dir.path()}, view);
+            KordanServices{hid, settings, clock, events, dialogs, window, registry, dir.path()},
+            view);
         return *main;
     }
     KordanMain& start() {
@@ -455,4 +462,154 @@ TEST(KordanMainShutdown, UnsavedChangesAreAskedAbout) {
     EXPECT_EQ(rig.dialogs.messages[1].buttons, MsgButtons::YesNo);
     EXPECT_EQ(rig.dialogs.messages[1].icon, MsgIcon::Question);
     EXPECT_FALSE(m.running());
+}
+
+namespace {
+
+constexpr const char* kZusiKey = "Software\\zusi\\zusi";
+
+// A rig in active mode with the simulator's window in front and key settings T0 = 65
+// ("Fahrschalter auf"), T1 = 66 ("ab"), T9 = 72 ("Pfeife").
+struct ActiveRig : Rig {
+    ActiveRig() {
+        oneDevice();
+        registry.set(kZusiKey, "T0", "65");
+        registry.set(kZusiKey, "T1", "66");
+        registry.set(kZusiKey, "T9", "72");
+        registry.set(kZusiKey, "T14", "90");
+        window.addWindow(77, "Zusi 2");
+        window.setForeground(77);
+    }
+    std::vector<std::string> keys() const {
+        std::vector<std::string> out;
+        for (auto& e : window.events)
+            out.push_back((e.message == 256 ? "down " : "up ") + std::to_string(e.virtualKey));
+        return out;
+    }
+    void writeProfile() {
+        // Button 1: horn held while pressed; button 2: "Fahrschalter auf" tapped.
+        std::string p = "1.0\r\n[Buttons]\r\nPfeife\r\n 28 \r\n 0 \r\n 0 \r\n 1 \r\n 0 \r\n 0 \r\n"
+                        "Auf\r\n 14 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n";
+        for (int k = 3; k <= 44; ++k)
+            p += "#\r\n";
+        p += "[Axis]\r\nFS.axr\r\n 0 \r\n";
+        for (int i = 2; i <= 7; ++i)
+            p += "#\r\n";
+        dir.write("test.cfr", p);
+        // Lever 1: a regulator zone 0-255 with 10 notches of "Regelbereich Fahrschalter".
+        dir.write("FS.axr", "1.0\r\n[Zones]\r\n 1 \r\nFahren\r\n 0 \r\n 255 \r\n 0 \r\n 0 \r\n"
+                            " 0 \r\n 1000 \r\n 10 \r\n 0 \r\n");
+    }
+};
+
+} // namespace
+
+TEST(KordanMainActive, ButtonsBeforeLeversAndChangesOnlyOnce) {
+    ActiveRig rig;
+    rig.writeProfile();
+    auto& m = rig.start();
+    ASSERT_EQ(m.mode(), KordanMain::Mode::Active);
+    ASSERT_TRUE(m.Profil()->load("test.cfr"));
+    rig.hid.reports.push_back(report({{1, 128}}, {1, 2}));
+    m.PollController();
+    // Button 1 (held horn), button 2 (tap), then lever 1 from 0 to 126: 5 notches up.
+    EXPECT_EQ(rig.keys(),
+              (std::vector<std::string>{"down 72", "down 65", "up 65", "down 65", "down 65",
+                                        "down 65", "down 65", "down 65", "up 65"}));
+    rig.window.events.clear();
+    rig.hid.reports.push_back(report({{1, 128}}, {1, 2}));
+    m.PollController();
+    EXPECT_TRUE(rig.keys().empty()) << "nothing changed, nothing sent";
+    rig.hid.reports.push_back(report({{1, 128}}, {2}));
+    m.PollController();
+    EXPECT_EQ(rig.keys(), (std::vector<std::string>{"up 72"}));
+}
+
+TEST(KordanMainActive, ChangesMadeInTestModeArePassedOnEnteringActiveMode) {
+    ActiveRig rig;
+    rig.writeProfile();
+    rig.settings.values["Modus"] = "Test";
+    auto& m = rig.start();
+    ASSERT_TRUE(m.Profil()->load("test.cfr"));
+    rig.hid.reports.push_back(report({{1, 255}}, {1}));
+    m.PollController();
+    EXPECT_TRUE(rig.window.events.empty()) << "test mode sends nothing";
+    m.mnuModusAktiv();
+    rig.hid.reports.push_back(report({{1, 255}}, {1}));
+    m.PollController();
+    // The held button as a press, the lever as one move from 0 to 255: 10 notches.
+    auto keys = rig.keys();
+    ASSERT_EQ(keys.size(), 12u);
+    EXPECT_EQ(keys[0], "down 72");
+    EXPECT_EQ(std::count(keys.begin(), keys.end(), "down 65"), 10);
+    EXPECT_EQ(rig.view.leverTips[0], "+FS.axr");
+    EXPECT_EQ(rig.view.leverTips[1], "Nicht zugeordnet");
+    EXPECT_EQ(rig.view.buttonTips[0], "Pfeife");
+    EXPECT_EQ(rig.view.buttonTips[2], "Nicht definiert");
+}
+
+TEST(KordanMainActive, TickRunsProfileAndSenderTimersAndShowsTheConnection) {
+    ActiveRig rig;
+    rig.settings.values["Polling"] = "0";
+    auto& m = rig.start();
+    m.Sender()->send(37, 1); // emergency brake: ten downs, the up six ticks later
+    EXPECT_EQ(rig.window.events.size(), 10u);
+    for (int t = 1; t <= 6; ++t) {
+        rig.clock.now += 101;
+        m.loopPass();
+    }
+    EXPECT_EQ(m.tickCount(), 6u);
+    ASSERT_EQ(rig.window.events.size(), 11u);
+    EXPECT_EQ(rig.keys().back(), "up 90");
+    EXPECT_EQ(rig.view.modeLabel, "Aktiv - mit Zusi verbunden");
+    EXPECT_EQ(rig.view.modeColour, LabelColour::Green);
+
+    rig.window.closeWindow(77);
+    for (int t = 0; t < 21; ++t) {
+        rig.clock.now += 101;
+        m.loopPass();
+    }
+    EXPECT_EQ(rig.view.modeLabel, "Aktiv - Zusi nicht gefunden");
+    EXPECT_EQ(rig.view.modeColour, LabelColour::Red);
+    EXPECT_EQ(rig.hid.written.back(), displayReport(0x40, 0x40, 0x40)) << "dashes";
+}
+
+TEST(KordanMainActive, DisplayShowsSpeedOrPositionAndWritesOnlyChanges) {
+    ActiveRig rig;
+    rig.registry.set(kZusiKey, "km/h", "87.9");
+    rig.registry.set(kZusiKey, "km", "-3,5");
+    auto& m = rig.start();
+    m.mnuAusgabeLed(1);
+    rig.hid.written.clear();
+    m.LedOutput(0);
+    ASSERT_EQ(rig.hid.written.size(), 1u);
+    EXPECT_EQ(rig.hid.written[0], displayReport(0x07, 0x7F, 0)); // "87": 8 in the middle, 7 at the right
+    m.LedOutput(0);
+    EXPECT_EQ(rig.hid.written.size(), 1u) << "an unchanged value is not written again";
+    m.mnuAusgabeLed(2);
+    m.LedOutput(0);
+    EXPECT_EQ(rig.hid.written.back(), displayReport(0x6D, 0x4F | 0x80, 0)); // "3.5"
+    m.LedOutput(1);
+    EXPECT_EQ(rig.hid.written.back(), displayReport(0x78, 0x5C, 0x38));
+    m.mnuAusgabeLed(1);
+    m.LedOutput(0);
+    EXPECT_EQ(rig.hid.written.back(), displayReport(0x07, 0x7F, 0))
+        << "the missing-profile sign cleared the cached texts";
+    m.mnuModusTest();
+    m.LedOutput(0);
+    EXPECT_EQ(rig.hid.written.back(), displayReport(0, 0, 0)) << "blank outside active mode";
+}
+
+TEST(KordanMainActive, LeavingWithChangesSavesOnYes) {
+    ActiveRig rig;
+    rig.writeProfile();
+    auto& m = rig.start();
+    ASSERT_TRUE(m.Profil()->load("test.cfr"));
+    m.Profil()->buttons(3).Defined = true;
+    m.Profil()->buttons(3).Bezeichnung = "Neu";
+    m.setChanged(true);
+    rig.dialogs.answers.push_back(MsgAnswer::Yes);
+    m.Form_Unload();
+    EXPECT_EQ(rig.view.profil, "test.cfr");
+    EXPECT_NE(rig.dir.read("test.cfr").find("Neu\r\n"), std::string::npos);
 }

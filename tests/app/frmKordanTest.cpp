@@ -4,6 +4,8 @@
 #include "device/VirtualController.h"
 #include "fakes/FakeDialogs.h"
 #include "fakes/FakePlatform.h"
+#include "fakes/FakeRegistry.h"
+#include "fakes/FakeSimWindow.h"
 #include "fakes/TempDir.h"
 
 #include <QAction>
@@ -27,8 +29,11 @@ struct WindowRig {
     FakeClock clock;
     FakeEventPump events;
     FakeDialogs dialogs;
+    FakeSimWindow simWindow;
+    FakeRegistry registry;
     frmKordan window;
-    KordanMain main{{hid, settings, clock, events, dialogs, dir.path()}, window};
+    KordanMain main{{hid, settings, clock, events, dialogs, simWindow, registry, dir.path()},
+                    window};
     WindowRig() {
         settings.values["Modus"] = "Test";
         window.setLogic(&main);
