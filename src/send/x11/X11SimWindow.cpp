@@ -1,0 +1,460 @@
+#include "send/x11/X11SimWindow.h"
+
+#include "common/TextFile.h"
+#include "send/Keystrokes.h"
+#include "send/ZusiSendKonstanten.h"
+#include "send/x11/X11KeyMap.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+#include <optional>
+#include <vector>
+
+namespace kordan {
+
+namespace {
+
+// Xlib reports protocol errors (a window that has just gone away) through one handler per
+// process, which by default ends the program. Calls that name foreign windows run inside
+// a trap that counts the errors instead.
+int g_trappedErrors = 0;
+
+int countError(Display*, XErrorEvent*) {
+    ++g_trappedErrors;
+    return 0;
+}
+
+class ErrorTrap {
+public:
+    explicit ErrorTrap(Display* display) : m_display(display) {
+        XSync(m_display, False);
+        g_trappedErrors = 0;
+        m_previous = XSetErrorHandler(countError);
+    }
+    ~ErrorTrap() {
+        XSync(m_display, False);
+        XSetErrorHandler(m_previous);
+    }
+    ErrorTrap(const ErrorTrap&) = delete;
+    ErrorTrap& operator=(const ErrorTrap&) = delete;
+
+    bool failed() {
+        XSync(m_display, False);
+        return g_trappedErrors > 0;
+    }
+
+private:
+    Display* m_display;
+    XErrorHandler m_previous = nullptr;
+};
+
+std::string latin1ToUtf8(std::string_view bytes) {
+    std::string out;
+    for (char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x80) {
+            out += c;
+        } else {
+            out += static_cast<char>(0xC0 | (b >> 6));
+            out += static_cast<char>(0x80 | (b & 0x3F));
+        }
+    }
+    return out;
+}
+
+// A key as the keyboard has it: its keycode and whether Shift selects the symbol.
+struct PhysicalKey {
+    KeyCode code = 0;
+    bool shifted = false;
+};
+
+class X11SimWindow : public ISimWindow {
+public:
+    explicit X11SimWindow(const std::string& displayName) {
+        m_display = XOpenDisplay(displayName.empty() ? nullptr : displayName.c_str());
+        if (!m_display)
+            return;
+        m_root = DefaultRootWindow(m_display);
+        m_netActiveWindow = XInternAtom(m_display, "_NET_ACTIVE_WINDOW", False);
+        m_netWmName = XInternAtom(m_display, "_NET_WM_NAME", False);
+        m_utf8String = XInternAtom(m_display, "UTF8_STRING", False);
+        m_wmState = XInternAtom(m_display, "WM_STATE", False);
+        int event = 0, error = 0, major = 0, minor = 0;
+        m_xtest = XTestQueryExtension(m_display, &event, &error, &major, &minor) == True;
+    }
+    ~X11SimWindow() override {
+        if (m_display)
+            XCloseDisplay(m_display);
+    }
+    X11SimWindow(const X11SimWindow&) = delete;
+    X11SimWindow& operator=(const X11SimWindow&) = delete;
+
+    WindowHandle foregroundWindow() override {
+        if (!m_display)
+            return 0;
+        processEvents();
+        ErrorTrap trap(m_display);
+        Window window = activeWindowProperty();
+        if (window == None) {
+            Window focus = None;
+            int revert = 0;
+            XGetInputFocus(m_display, &focus, &revert);
+            if (focus != None && focus != PointerRoot && focus != m_root)
+                window = clientOf(topLevelOf(focus));
+        }
+        if (trap.failed())
+            return 0;
+        return static_cast<WindowHandle>(window);
+    }
+
+    std::string windowTitle(WindowHandle handle) override {
+        if (!m_display || handle == 0)
+            return {};
+        ErrorTrap trap(m_display);
+        std::optional<std::string> utf8 = netWmName(handle);
+        if (!utf8)
+            utf8 = wmName(handle);
+        if (trap.failed() || !utf8)
+            return {};
+        std::string title = toWindows1252(*utf8);
+        if (title.size() > 255)
+            title.resize(255);
+        return title;
+    }
+
+    void postKey(WindowHandle handle, uint32_t message, int32_t virtualKey) override {
+        if (!m_display || handle == 0)
+            return;
+        if (message != WM_Const::WM_KEYDOWN && message != WM_Const::WM_KEYUP)
+            return;
+        const bool press = message == WM_Const::WM_KEYDOWN;
+        processEvents();
+        const std::optional<PhysicalKey> key = keyForVirtualKey(virtualKey);
+        if (!key)
+            return;
+        ErrorTrap trap(m_display);
+        // Wine hands X key events only to its focused window and many programs ignore
+        // events sent by another client, so real (XTest) events are used whenever they
+        // reach the kept window; otherwise the event is sent to it directly.
+        if (m_xtest && hasFocus(handle)) {
+            XTestFakeKeyEvent(m_display, key->code, press ? True : False, CurrentTime);
+        } else {
+            sendKeyEvent(handle, key->code, press, m_sentState);
+        }
+        trackModifier(virtualKey, press);
+        XFlush(m_display);
+    }
+
+    void typeKeys(const std::string& keys) override {
+        if (!m_display)
+            return;
+        processEvents();
+        ErrorTrap trap(m_display);
+        Window target = None;
+        if (!m_xtest) {
+            int revert = 0;
+            XGetInputFocus(m_display, &target, &revert);
+            if (target == None || target == PointerRoot)
+                return;
+        }
+        for (const KeyStroke& stroke : parseKeystrokes(keys)) {
+            const std::optional<PhysicalKey> key = stroke.virtualKey != 0
+                                                       ? keyForVirtualKey(stroke.virtualKey)
+                                                       : keyForCharacter(stroke.character);
+            if (!key)
+                continue;
+            std::vector<std::pair<KeyCode, unsigned>> modifiers;
+            auto addModifier = [&](KeySym sym, unsigned mask) {
+                if (KeyCode code = XKeysymToKeycode(m_display, sym))
+                    modifiers.emplace_back(code, mask);
+            };
+            if (stroke.ctrl)
+                addModifier(XK_Control_L, ControlMask);
+            if (stroke.shift || key->shifted)
+                addModifier(XK_Shift_L, ShiftMask);
+            if (stroke.alt)
+                addModifier(XK_Alt_L, Mod1Mask);
+
+            // Real modifier presses around the key; each event reports the modifiers
+            // held before it, as the server's own events do.
+            unsigned state = 0;
+            for (const auto& [code, mask] : modifiers) {
+                fakeKey(target, code, true, state);
+                state |= mask;
+            }
+            fakeKey(target, key->code, true, state);
+            fakeKey(target, key->code, false, state);
+            for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) {
+                fakeKey(target, it->first, false, state);
+                state &= ~it->second;
+            }
+        }
+        XFlush(m_display);
+    }
+
+private:
+    // Keyboard mapping changes arrive as events on every connection; they are the only
+    // events this connection gets, and reading them keeps the queue from growing.
+    void processEvents() {
+        while (XPending(m_display) > 0) {
+            XEvent event;
+            XNextEvent(m_display, &event);
+            if (event.type == MappingNotify) {
+                XRefreshKeyboardMapping(&event.xmapping);
+                m_keymap.clear();
+            }
+        }
+    }
+
+    Window activeWindowProperty() {
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        Window window = None;
+        if (XGetWindowProperty(m_display, m_root, m_netActiveWindow, 0, 1, False, XA_WINDOW, &type,
+                               &format, &count, &after, &data) == Success &&
+            data && type == XA_WINDOW && format == 32 && count == 1)
+            window = static_cast<Window>(reinterpret_cast<unsigned long*>(data)[0]);
+        if (data)
+            XFree(data);
+        return window;
+    }
+
+    Window parentOf(Window window) {
+        Window root = None, parent = None;
+        Window* children = nullptr;
+        unsigned count = 0;
+        if (!XQueryTree(m_display, window, &root, &parent, &children, &count))
+            return None;
+        if (children)
+            XFree(children);
+        return parent;
+    }
+
+    // The child of the root window that contains `window`.
+    Window topLevelOf(Window window) {
+        for (int depth = 0; depth < 64 && window != None; ++depth) {
+            const Window parent = parentOf(window);
+            if (parent == None || parent == m_root)
+                return window;
+            window = parent;
+        }
+        return None;
+    }
+
+    bool hasWmState(Window window) {
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        XGetWindowProperty(m_display, window, m_wmState, 0, 0, False, AnyPropertyType, &type,
+                           &format, &count, &after, &data);
+        if (data)
+            XFree(data);
+        return type != None;
+    }
+
+    // A window manager puts the program's window into a frame of its own; the program's
+    // window is the one below that carries WM_STATE. Without a manager it is the frame.
+    Window clientOf(Window topLevel) {
+        if (topLevel == None || hasWmState(topLevel))
+            return topLevel;
+        std::vector<Window> pending{topLevel};
+        for (size_t i = 0; i < pending.size() && i < 4096; ++i) {
+            Window root = None, parent = None;
+            Window* children = nullptr;
+            unsigned count = 0;
+            if (!XQueryTree(m_display, pending[i], &root, &parent, &children, &count))
+                continue;
+            for (unsigned c = 0; c < count; ++c) {
+                if (hasWmState(children[c])) {
+                    const Window found = children[c];
+                    XFree(children);
+                    return found;
+                }
+                pending.push_back(children[c]);
+            }
+            if (children)
+                XFree(children);
+        }
+        return topLevel;
+    }
+
+    std::optional<std::string> netWmName(Window window) {
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        std::optional<std::string> title;
+        if (XGetWindowProperty(m_display, window, m_netWmName, 0, 1024, False, m_utf8String, &type,
+                               &format, &count, &after, &data) == Success &&
+            data && type == m_utf8String && format == 8)
+            title.emplace(reinterpret_cast<const char*>(data), count);
+        if (data)
+            XFree(data);
+        return title;
+    }
+
+    std::optional<std::string> wmName(Window window) {
+        XTextProperty property{};
+        if (!XGetWMName(m_display, window, &property) || !property.value)
+            return std::nullopt;
+        std::optional<std::string> title;
+        const std::string_view bytes(reinterpret_cast<const char*>(property.value),
+                                     property.nitems);
+        if (property.encoding == XA_STRING) {
+            title = latin1ToUtf8(bytes);
+        } else if (property.encoding == m_utf8String) {
+            title.emplace(bytes);
+        } else {
+            char** list = nullptr;
+            int count = 0;
+            if (Xutf8TextPropertyToTextList(m_display, &property, &list, &count) >= Success &&
+                list && count > 0)
+                title.emplace(list[0]);
+            else
+                title = latin1ToUtf8(bytes);
+            if (list)
+                XFreeStringList(list);
+        }
+        XFree(property.value);
+        return title;
+    }
+
+    bool hasFocus(Window window) {
+        Window focus = None;
+        int revert = 0;
+        XGetInputFocus(m_display, &focus, &revert);
+        for (int depth = 0; depth < 64 && focus != None && focus != PointerRoot; ++depth) {
+            if (focus == window)
+                return true;
+            if (focus == m_root)
+                return false;
+            focus = parentOf(focus);
+        }
+        return false;
+    }
+
+    // keycode -> its symbols, read once and again after a mapping change.
+    const std::vector<std::vector<KeySym>>& keymap() {
+        if (m_keymap.empty()) {
+            XDisplayKeycodes(m_display, &m_minKeycode, &m_maxKeycode);
+            int perCode = 0;
+            KeySym* syms = XGetKeyboardMapping(m_display, static_cast<KeyCode>(m_minKeycode),
+                                               m_maxKeycode - m_minKeycode + 1, &perCode);
+            m_keymap.resize(static_cast<size_t>(m_maxKeycode - m_minKeycode + 1));
+            if (syms) {
+                for (size_t k = 0; k < m_keymap.size(); ++k)
+                    m_keymap[k].assign(syms + k * static_cast<size_t>(perCode),
+                                       syms + (k + 1) * static_cast<size_t>(perCode));
+                XFree(syms);
+            }
+        }
+        return m_keymap;
+    }
+
+    // The key that yields `sym`: unshifted if any key has it so, else shifted.
+    std::optional<PhysicalKey> keyForKeysym(KeySym sym) {
+        const auto& map = keymap();
+        for (int level = 0; level < 2; ++level)
+            for (size_t k = 0; k < map.size(); ++k)
+                if (map[k].size() > static_cast<size_t>(level) &&
+                    map[k][static_cast<size_t>(level)] == sym)
+                    return PhysicalKey{static_cast<KeyCode>(m_minKeycode + static_cast<int>(k)),
+                                       level == 1};
+        return std::nullopt;
+    }
+
+    // A virtual key stands for the key itself, never for Shift: a symbol found only on
+    // the shifted level (KP_0 beside KP_Insert) is sent as that key without Shift.
+    std::optional<PhysicalKey> keyForVirtualKey(int32_t virtualKey) {
+        for (KeySym sym : keysymsForVirtualKey(virtualKey))
+            if (auto key = keyForKeysym(sym))
+                return PhysicalKey{key->code, false};
+        return std::nullopt;
+    }
+
+    std::optional<PhysicalKey> keyForCharacter(char32_t ch) {
+        if (ch < 0x20)
+            return std::nullopt;
+        const KeySym sym = ch <= 0xFF ? static_cast<KeySym>(ch) : 0x01000000 | ch;
+        return keyForKeysym(sym);
+    }
+
+    void fakeKey(Window target, KeyCode code, bool press, unsigned state) {
+        if (m_xtest)
+            XTestFakeKeyEvent(m_display, code, press ? True : False, CurrentTime);
+        else
+            sendKeyEvent(target, code, press, state);
+    }
+
+    void sendKeyEvent(Window window, KeyCode code, bool press, unsigned state) {
+        XEvent event{};
+        XKeyEvent& key = event.xkey;
+        key.type = press ? KeyPress : KeyRelease;
+        key.display = m_display;
+        key.window = window;
+        key.root = m_root;
+        key.subwindow = None;
+        key.time = CurrentTime;
+        key.x = key.y = key.x_root = key.y_root = 1;
+        key.state = state;
+        key.keycode = code;
+        key.same_screen = True;
+        XSendEvent(m_display, window, False, press ? KeyPressMask : KeyReleaseMask, &event);
+    }
+
+    // Modifier keys posted as key messages hold their modifier for the events sent
+    // directly afterwards, as a real key press would.
+    void trackModifier(int32_t virtualKey, bool press) {
+        unsigned mask = 0;
+        switch (virtualKey) {
+        case 0x10:
+        case 0xA0:
+        case 0xA1:
+            mask = ShiftMask;
+            break;
+        case 0x11:
+        case 0xA2:
+        case 0xA3:
+            mask = ControlMask;
+            break;
+        case 0x12:
+        case 0xA4:
+        case 0xA5:
+            mask = Mod1Mask;
+            break;
+        default:
+            return;
+        }
+        if (press)
+            m_sentState |= mask;
+        else
+            m_sentState &= ~mask;
+    }
+
+    Display* m_display = nullptr;
+    Window m_root = None;
+    Atom m_netActiveWindow = None;
+    Atom m_netWmName = None;
+    Atom m_utf8String = None;
+    Atom m_wmState = None;
+    bool m_xtest = false;
+    unsigned m_sentState = 0;
+    int m_minKeycode = 8;
+    int m_maxKeycode = 255;
+    std::vector<std::vector<KeySym>> m_keymap;
+};
+
+} // namespace
+
+std::unique_ptr<ISimWindow> makeX11SimWindow(const std::string& displayName) {
+    return std::make_unique<X11SimWindow>(displayName);
+}
+
+} // namespace kordan
