@@ -139,12 +139,16 @@ TEST_F(WineRegistryTest, ReadsAgainWhenTheFileChanges) {
     EXPECT_EQ(reg.Value("km/h"), "87.5");
 
     std::string changed(kUserReg);
-    changed.replace(changed.find("87.5"), 4, "120");
+    changed.replace(changed.find("87.5"), 4, "91.5");
     dir.write("user.reg", changed);
-    // Same size or not, a newer time is what a save by Wine leaves.
+    // The same size as before: only the newer time that a save leaves tells the change.
     fs::last_write_time(dir.file("user.reg"),
                         fs::last_write_time(dir.file("user.reg")) + std::chrono::seconds(2));
-    EXPECT_EQ(reg.Value("km/h"), "120"); // through the key opened before
+    EXPECT_EQ(reg.Value("km/h"), "91.5"); // through the key opened before
+
+    changed.replace(changed.find("91.5"), 4, "120");
+    dir.write("user.reg", changed);
+    EXPECT_EQ(reg.Value("km/h"), "120");
 
     fs::remove(dir.file("user.reg"));
     EXPECT_EQ(reg.Value("km/h"), "");

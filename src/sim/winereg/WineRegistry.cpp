@@ -3,11 +3,9 @@
 #include "common/TextFile.h"
 #include "common/WinePaths.h"
 
-#include <fstream>
 #include <map>
 #include <optional>
 #include <set>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
