@@ -19,6 +19,7 @@ build-asan: setup
 
 test: build-asan
 	ctest --preset asan -j $(JOBS)
+	tools/run-fuzz.sh
 
 clean:
 	rm -rf build

@@ -81,8 +81,10 @@ void KordanMain::startUp() {
     m_profil = std::make_unique<ZusiProfile>(m_s.dialogs, m_s.programDir);
     m_registry = std::make_unique<ZusiRegistry>(m_s.registry);
     m_registry->schluessel("Software\\zusi\\zusi");
-    m_kalib = std::make_unique<ZusiKalibrierung>(m_s.dialogs,
-                                                 joinPath(m_s.programDir, "Kalibrierung.dat"));
+    std::string calibration = m_s.calibrationFile.empty()
+                                  ? joinPath(m_s.programDir, "Kalibrierung.dat")
+                                  : m_s.calibrationFile;
+    m_kalib = std::make_unique<ZusiKalibrierung>(m_s.dialogs, calibration);
     // 2. Relative file names refer to the program's directory.
     std::error_code ec;
     std::filesystem::current_path(m_s.programDir, ec);

@@ -33,6 +33,8 @@ struct KordanServices {
     IRegistryBackend& registry; // the per-user registry the simulator keeps its values in
     // The program's directory: start-up makes it current, relative names refer to it.
     std::string programDir;
+    // Where the calibration is kept; empty = "Kalibrierung.dat" in the program's directory.
+    std::string calibrationFile = {};
 };
 
 // The main window's behaviour without its widgets: start-up, settings, device list and

@@ -583,7 +583,8 @@ TEST(KordanMainActive, DisplayShowsSpeedOrPositionAndWritesOnlyChanges) {
     rig.hid.written.clear();
     m.LedOutput(0);
     ASSERT_EQ(rig.hid.written.size(), 1u);
-    EXPECT_EQ(rig.hid.written[0], displayReport(0x07, 0x7F, 0)); // "87": 8 in the middle, 7 at the right
+    EXPECT_EQ(rig.hid.written[0],
+              displayReport(0x07, 0x7F, 0)); // "87": 8 in the middle, 7 at the right
     m.LedOutput(0);
     EXPECT_EQ(rig.hid.written.size(), 1u) << "an unchanged value is not written again";
     m.mnuAusgabeLed(2);

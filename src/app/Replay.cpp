@@ -1,0 +1,178 @@
+#include "app/Replay.h"
+
+#include "app/KordanMain.h"
+#include "app/KordanView.h"
+#include "common/Clock.h"
+#include "common/Dialogs.h"
+#include "common/Paths.h"
+#include "common/Settings.h"
+#include "device/VirtualController.h"
+#include "profile/ZusiProfile.h"
+#include "send/SimWindow.h"
+
+#include <filesystem>
+#include <map>
+#include <ostream>
+#include <random>
+
+namespace kordan {
+
+namespace {
+
+class SimulatedClock : public IClock, public IEventPump {
+public:
+    uint32_t milliseconds() override { return now; }
+    void sleep(int32_t ms) override { now += static_cast<uint32_t>(ms > 0 ? ms : 0); }
+    void processEvents() override {}
+    uint32_t now = 0;
+};
+
+class MemorySettings : public ISettings {
+public:
+    std::string get(const std::string& key, const std::string& def) override {
+        auto it = values.find(key);
+        return it == values.end() ? def : it->second;
+    }
+    void set(const std::string& key, const std::string& value) override { values[key] = value; }
+    std::map<std::string, std::string> values;
+};
+
+// Messages go to the error stream; questions are answered No, file dialogs cancelled.
+class StreamDialogs : public IDialogs {
+public:
+    explicit StreamDialogs(std::ostream& err) : m_err(err) {}
+    MsgAnswer message(const std::string& text, MsgButtons buttons, MsgIcon,
+                      const std::string&) override {
+        m_err << "message: " << text << '\n';
+        return buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::No;
+    }
+    FileChoice openFile(const std::string&, const std::string&) override { return {}; }
+    FileChoice saveFile(const std::string&, const std::string&, const std::string&) override {
+        return {};
+    }
+
+private:
+    std::ostream& m_err;
+};
+
+// The simulator's window: always in the foreground; prints what it receives.
+class RecordingWindow : public ISimWindow {
+public:
+    RecordingWindow(std::ostream& out, const SimulatedClock& clock) : m_out(out), m_clock(clock) {}
+    WindowHandle foregroundWindow() override { return 1; }
+    std::string windowTitle(WindowHandle w) override { return w == 1 ? "Zusi" : ""; }
+    void postKey(WindowHandle, uint32_t message, int32_t vk) override {
+        m_out << m_clock.now << (message == 256 ? " down " : " up ") << vk << '\n';
+    }
+    void typeKeys(const std::string& keys) override {
+        m_out << m_clock.now << " type " << keys << '\n';
+    }
+
+private:
+    std::ostream& m_out;
+    const SimulatedClock& m_clock;
+};
+
+class NullView : public IKordanView {
+public:
+    void showWindow() override {}
+    void bringToFront() override {}
+    void setEasyOptionVisible(bool) override {}
+    void setLokText(const std::string&) override {}
+    void setProfilText(const std::string&) override {}
+    void setLoadMode(int) override {}
+    void setDeviceList(const std::vector<std::string>&) override {}
+    void setSelectedDevice(int) override {}
+    void setDeviceListEnabled(bool) override {}
+    void focusDeviceList() override {}
+    void setModeLabel(const std::string&, LabelColour) override {}
+    void setLeverText(int, const std::string&) override {}
+    void setButtonLit(int, bool) override {}
+    void setLeverToolTip(int, const std::string&) override {}
+    void setButtonToolTip(int, const std::string&) override {}
+    void setSpeakerChecked(bool) override {}
+    void setLedChecked(int) override {}
+    void showCalibrationWizard() override {}
+    bool calibrationWizardVisible() const override { return false; }
+    void passToCalibrationWizard(const std::string&) override {}
+};
+
+// The calibration is used from a private copy, so the run never writes the user's file.
+class ScratchDir {
+public:
+    ScratchDir() {
+        std::random_device rd;
+        m_path = std::filesystem::temp_directory_path() /
+                 ("kordan-replay-" + std::to_string(rd()) + std::to_string(rd()));
+        std::filesystem::create_directories(m_path);
+    }
+    ~ScratchDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(m_path, ec);
+    }
+    std::string file(const std::string& name) const { return (m_path / name).string(); }
+
+private:
+    std::filesystem::path m_path;
+};
+
+} // namespace
+
+int runReplay(const ReplayOptions& options, const std::vector<ScenarioStep>& scenario,
+              IRegistryBackend& registry, std::ostream& out, std::ostream& err) {
+    ScratchDir scratch;
+    std::string calibration = scratch.file("Kalibrierung.dat");
+    if (!options.calibrationFile.empty()) {
+        std::error_code ec;
+        std::filesystem::copy_file(options.calibrationFile, calibration, ec);
+        if (ec)
+            err << "message: " << options.calibrationFile << " kann nicht gelesen werden\n";
+    }
+
+    SimulatedClock clock;
+    MemorySettings settings;
+    settings.values = {{"AutoLoad", "0"},
+                       {"Polling", std::to_string(options.pollMs)},
+                       {"Speaker", "0"},
+                       {"Led", "0"},
+                       {"Modus", "Run"}};
+    StreamDialogs dialogs(err);
+    RecordingWindow window(out, clock);
+    VirtualController controller;
+    NullView view;
+    KordanServices services{controller, settings,           clock,      clock, dialogs, window,
+                            registry,   options.programDir, calibration};
+    KordanMain main(services, view);
+    main.startUp();
+    if (!main.Profil()->load(options.profile))
+        return 1;
+
+    // Each pass advances the clock by the interval; a zero interval counts 1 ms a pass so
+    // that waits still end.
+    int32_t step = options.pollMs > 0 ? options.pollMs : 1;
+    for (const ScenarioStep& s : scenario) {
+        switch (s.kind) {
+        case ScenarioStep::Kind::Lever:
+            controller.setLever(s.a, static_cast<uint8_t>(s.b));
+            break;
+        case ScenarioStep::Kind::Press:
+        case ScenarioStep::Kind::Release:
+            controller.setButton(s.a, s.kind == ScenarioStep::Kind::Press);
+            break;
+        case ScenarioStep::Kind::Wait: {
+            uint64_t end = uint64_t(clock.now) + uint64_t(s.a);
+            while (clock.now < end) {
+                uint32_t before = clock.now;
+                main.loopPass();
+                if (clock.now == before)
+                    clock.now += static_cast<uint32_t>(step);
+            }
+            break;
+        }
+        }
+    }
+    out.flush();
+    return 0;
+}
+
+} // namespace kordan

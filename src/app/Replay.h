@@ -1,0 +1,28 @@
+#pragma once
+
+#include "app/Scenario.h"
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace kordan {
+
+class IRegistryBackend;
+
+struct ReplayOptions {
+    std::string programDir;      // relative names refer to it
+    std::string calibrationFile; // a "Kalibrierung.dat" to use; empty = initial values
+    int32_t pollMs = 10;         // the polling interval; each pass advances the clock by it
+    std::string profile;         // the profile to load
+};
+
+// Runs the main window's active-mode logic on a simulated clock (starting at 0) with a
+// virtual controller and a recording simulator window titled "Zusi" in the foreground,
+// plays the scenario, and writes one line per operation on the window to `out`:
+// "T down VK", "T up VK", "T type KEYS". Messages go to `err` as "message: TEXT".
+// Returns the exit status: 0 done, 1 the profile did not load.
+int runReplay(const ReplayOptions& options, const std::vector<ScenarioStep>& scenario,
+              IRegistryBackend& registry, std::ostream& out, std::ostream& err);
+
+} // namespace kordan

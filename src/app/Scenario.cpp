@@ -1,0 +1,70 @@
+#include "app/Scenario.h"
+
+#include <charconv>
+#include <sstream>
+
+namespace kordan {
+
+namespace {
+
+// A whole number written with digits only, within [lo, hi].
+bool parseInt(const std::string& word, int lo, int hi, int& out) {
+    int v = 0;
+    auto [end, ec] = std::from_chars(word.data(), word.data() + word.size(), v);
+    if (ec != std::errc() || end != word.data() + word.size() || word.empty() || word[0] == '+' ||
+        word[0] == '-')
+        return false;
+    if (v < lo || v > hi)
+        return false;
+    out = v;
+    return true;
+}
+
+} // namespace
+
+std::variant<std::vector<ScenarioStep>, ScenarioError> parseScenario(std::string_view text) {
+    std::vector<ScenarioStep> steps;
+    int lineNo = 0;
+    size_t pos = 0;
+    while (pos <= text.size()) {
+        size_t nl = text.find('\n', pos);
+        std::string_view line =
+            text.substr(pos, nl == std::string_view::npos ? std::string_view::npos : nl - pos);
+        pos = nl == std::string_view::npos ? text.size() + 1 : nl + 1;
+        ++lineNo;
+        if (auto hash = line.find('#'); hash != std::string_view::npos)
+            line = line.substr(0, hash);
+        std::istringstream in{std::string(line)};
+        std::vector<std::string> words;
+        for (std::string w; in >> w;)
+            words.push_back(w);
+        if (words.empty())
+            continue;
+        ScenarioStep step{ScenarioStep::Kind::Wait, 0, 0, lineNo};
+        const std::string& verb = words[0];
+        bool ok = false;
+        std::string expected;
+        if (verb == "lever") {
+            step.kind = ScenarioStep::Kind::Lever;
+            expected = "lever I RAW (I 1-7, RAW 0-255)";
+            ok = words.size() == 3 && parseInt(words[1], 1, 7, step.a) &&
+                 parseInt(words[2], 0, 255, step.b);
+        } else if (verb == "press" || verb == "release") {
+            step.kind = verb == "press" ? ScenarioStep::Kind::Press : ScenarioStep::Kind::Release;
+            expected = verb + " K (K 1-44)";
+            ok = words.size() == 2 && parseInt(words[1], 1, 44, step.a);
+        } else if (verb == "wait") {
+            step.kind = ScenarioStep::Kind::Wait;
+            expected = "wait MS (MS 0-86400000)";
+            ok = words.size() == 2 && parseInt(words[1], 0, 86400000, step.a);
+        } else {
+            return ScenarioError{lineNo, "unbekannte Anweisung \"" + verb + "\""};
+        }
+        if (!ok)
+            return ScenarioError{lineNo, "erwartet: " + expected};
+        steps.push_back(step);
+    }
+    return steps;
+}
+
+} // namespace kordan

@@ -1,0 +1,95 @@
+#include "app/Replay.h"
+
+#include "fakes/FakeRegistry.h"
+#include "fakes/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using namespace kordan;
+using namespace kordan::test;
+
+TEST(Scenario, ParsesInstructionsCommentsAndBlankLines) {
+    auto parsed = parseScenario("# a throttle movement\n\nlever 2 200  # full\r\npress 44\n"
+                                "release 1\nwait 0\nwait 150");
+    auto* steps = std::get_if<std::vector<ScenarioStep>>(&parsed);
+    ASSERT_NE(steps, nullptr);
+    ASSERT_EQ(steps->size(), 5u);
+    EXPECT_EQ((*steps)[0].kind, ScenarioStep::Kind::Lever);
+    EXPECT_EQ((*steps)[0].a, 2);
+    EXPECT_EQ((*steps)[0].b, 200);
+    EXPECT_EQ((*steps)[0].line, 3);
+    EXPECT_EQ((*steps)[1].kind, ScenarioStep::Kind::Press);
+    EXPECT_EQ((*steps)[2].kind, ScenarioStep::Kind::Release);
+    EXPECT_EQ((*steps)[4].a, 150);
+}
+
+TEST(Scenario, RejectsMalformedLinesWithTheirNumber) {
+    for (const char* bad :
+         {"lever 8 1", "lever 1 256", "lever 1", "press 0", "press 45", "release x", "wait -1",
+          "wait 10 20", "jump 3", "lever 1 +5", "wait 1.5"}) {
+        auto parsed = parseScenario(std::string("wait 1\n\n") + bad + "\nwait 2");
+        auto* error = std::get_if<ScenarioError>(&parsed);
+        ASSERT_NE(error, nullptr) << bad;
+        EXPECT_EQ(error->line, 3) << bad;
+    }
+}
+
+namespace {
+
+struct ReplayRig {
+    TempDir dir;
+    FakeRegistry registry;
+    std::ostringstream out, err;
+    ReplayRig() {
+        registry.set("Software\\zusi\\zusi", "T0", "65");
+        registry.set("Software\\zusi\\zusi", "T1", "66");
+        registry.set("Software\\zusi\\zusi", "T9", "72");
+        std::string p = "1.0\r\n[Buttons]\r\nPfeife\r\n 28 \r\n 0 \r\n 0 \r\n 1 \r\n 0 \r\n 0 \r\n"
+                        "Ansicht\r\n 11 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n";
+        for (int k = 3; k <= 44; ++k)
+            p += "#\r\n";
+        p += "[Axis]\r\n#\r\nAchsen\\FS.axr\r\n 1 \r\n";
+        for (int i = 3; i <= 7; ++i)
+            p += "#\r\n";
+        dir.write("demo.cfr", p);
+        std::filesystem::create_directory(dir.file("Achsen"));
+        dir.write("Achsen/FS.axr", "1.0\r\n[Zones]\r\n 1 \r\nFahren\r\n 0 \r\n 255 \r\n 0 \r\n"
+                                   " 0 \r\n 0 \r\n 1000 \r\n 4 \r\n 0 \r\n");
+    }
+    int run(const std::string& scenario, int poll = 10) {
+        ReplayOptions o;
+        o.programDir = dir.path();
+        o.pollMs = poll;
+        o.profile = "demo.cfr";
+        auto steps = std::get<std::vector<ScenarioStep>>(parseScenario(scenario));
+        return runReplay(o, steps, registry, out, err);
+    }
+};
+
+} // namespace
+
+TEST(Replay, PrintsWhatTheSimulatorReceivesWithSimulatedTime) {
+    ReplayRig rig;
+    // Lever 2's axis is flipped: raw 255 is 0 after the flip, so the first poll moves the
+    // regulator zone from 255 down to 0, four notches of "Fahrschalter ab".
+    int status = rig.run("lever 2 255\nwait 20\npress 1\nwait 10\nrelease 1\npress 2\n"
+                         "wait 30\nlever 2 0\nwait 10\n");
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(rig.out.str(), "10 down 66\n10 down 66\n10 down 66\n10 down 66\n10 up 66\n"
+                             "30 down 72\n" // the horn is held while button 1 is pressed
+                             "40 up 72\n"   // changes take effect at the next poll
+                             "40 type ^m\n" // "Ansicht Führerstand" types Ctrl+M
+                             "70 down 65\n70 down 65\n70 down 65\n70 down 65\n70 up 65\n");
+    EXPECT_EQ(rig.err.str(), "");
+    EXPECT_FALSE(std::filesystem::exists(rig.dir.file("Kalibrierung.dat")))
+        << "a replay never writes the program directory's calibration";
+}
+
+TEST(Replay, AProfileThatDoesNotLoadEndsWithStatusOne) {
+    ReplayRig rig;
+    rig.dir.write("demo.cfr", "1.1\r\n");
+    EXPECT_EQ(rig.run("wait 10"), 1);
+    EXPECT_EQ(rig.err.str(), "message: Falsche Version der Datei\n");
+}

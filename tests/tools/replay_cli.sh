@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# kordan-replay from the outside: exit statuses, stdout and stderr as other tools see them.
+set -u
+replay="$1"
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+printf '1.0\r\n[Buttons]\r\nSiFa\r\n 29 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n' > "$dir/p.cfr"
+for _ in $(seq 2 44); do printf '#\r\n' >> "$dir/p.cfr"; done
+printf '[Axis]\r\n' >> "$dir/p.cfr"
+for _ in $(seq 1 7); do printf '#\r\n' >> "$dir/p.cfr"; done
+cat > "$dir/user.reg" <<'REG'
+WINE REGISTRY Version 2
+;; All keys relative to \\User\\S-1-5-21-0-0-0-1000
+
+[Software\\zusi\\zusi] 1700000000
+"T7"="83"
+REG
+printf 'press 1\nwait 20   # two polls\nrelease 1\nwait 10\n' > "$dir/ok.txt"
+
+out=$("$replay" --dir "$dir" --registry "$dir/user.reg" p.cfr "$dir/ok.txt") || fail "status $?"
+[ "$out" = $'10 down 83\n10 up 83' ] || fail "unexpected output: $out"
+out=$("$replay" --poll 5 --dir "$dir" --registry "$dir/user.reg" p.cfr "$dir/ok.txt") || fail "poll 5"
+[ "$out" = $'5 down 83\n5 up 83' ] || fail "unexpected output with --poll 5: $out"
+out=$("$replay" --dir "$dir" p.cfr "$dir/ok.txt") || fail "no registry"
+[ "$out" = $'10 down 0\n10 up 0' ] || fail "without a registry the key codes are 0: $out"
+
+printf 'wait 10\npress 45\n' > "$dir/bad.txt"
+err=$("$replay" --dir "$dir" p.cfr "$dir/bad.txt" 2>&1 >/dev/null); status=$?
+[ $status -eq 2 ] || fail "malformed scenario gave status $status"
+[[ "$err" == *":2:"* ]] || fail "the error names no line number: $err"
+
+"$replay" --dir "$dir" missing.cfr "$dir/ok.txt" >/dev/null 2>&1; status=$?
+[ $status -eq 1 ] || fail "missing profile gave status $status"
+printf '1.1\r\n' > "$dir/old.cfr"
+err=$("$replay" --dir "$dir" old.cfr "$dir/ok.txt" 2>&1 >/dev/null); status=$?
+[ $status -eq 1 ] || fail "rejected profile gave status $status"
+[ "$err" = "message: Falsche Version der Datei" ] || fail "message: $err"
+
+"$replay" p.cfr >/dev/null 2>&1; [ $? -eq 2 ] || fail "missing SCENARIO accepted"
+"$replay" --poll x p.cfr "$dir/ok.txt" >/dev/null 2>&1; [ $? -eq 2 ] || fail "bad --poll accepted"
+echo "kordan-replay: all checks passed"
