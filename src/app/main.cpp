@@ -8,6 +8,10 @@
 #include "send/SimWindow.h"
 #include "sim/winereg/WineRegistry.h"
 
+#if defined(KORDAN_HAVE_X11)
+#include "send/x11/X11SimWindow.h"
+#endif
+
 #if defined(KORDAN_HAVE_HIDAPI)
 #include "device/hidapi/HidapiPieHid.h"
 #endif
@@ -82,7 +86,12 @@ int main(int argc, char** argv) {
         backends.push_back(&virtualController);
     kordan::CombinedPieHid hid(backends);
 
-    NoWindowSystem simWindow;
+#if defined(KORDAN_HAVE_X11)
+    std::unique_ptr<kordan::ISimWindow> simWindowBackend = kordan::makeX11SimWindow();
+#else
+    std::unique_ptr<kordan::ISimWindow> simWindowBackend = std::make_unique<NoWindowSystem>();
+#endif
+    kordan::ISimWindow& simWindow = *simWindowBackend;
     std::unique_ptr<kordan::IRegistryBackend> registry = kordan::makeWineRegistry();
 
     kordan::QtSettings settings;
