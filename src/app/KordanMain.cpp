@@ -201,8 +201,12 @@ void KordanMain::deviceClicked(int index) {
     // Failures of the steps below are skipped one by one.
     ignoringErrors([&] { CLRLISTS(); });
     ignoringErrors([&] {
-        if (m_running)
+        if (m_running) {
+            // Keys held through the old controller would otherwise stay down.
+            if (m_sender)
+                m_sender->releaseHeldKeys();
             m_s.hid.CloseInterface(m_deviceHandle);
+        }
     });
     ignoringErrors([&] { m_deviceHandle = handleFromEntry(m_devices[index]); });
     ignoringErrors([&] { m_s.hid.SetupInterface(m_deviceHandle); });
@@ -427,6 +431,11 @@ void KordanMain::Form_Unload() {
     }
     // From here on failures are skipped: the program ends whatever happens.
     m_running = false;
+    // Nothing may stay pressed in the simulator once the program has gone.
+    ignoringErrors([&] {
+        if (m_sender)
+            m_sender->releaseHeldKeys();
+    });
     ignoringErrors([&] { LedOutput(2); });
     ignoringErrors([&] {
         m_speaker = false;

@@ -85,6 +85,14 @@ void ZusiSend::Timer() {
         deliver(K::BremsventilBremsen, Up, true);
 }
 
+void ZusiSend::releaseHeldKeys() {
+    m_brakeReleaseCount = 0; // its key is among the held ones
+    auto held = std::move(m_held);
+    m_held.clear();
+    for (const auto& [window, key] : held)
+        m_window.postKey(window, WM_Const::WM_KEYUP, key);
+}
+
 void ZusiSend::notify(int32_t pFunktion, int32_t pBefehl, Outcome outcome, bool internal) {
     if (m_observer)
         m_observer(pFunktion, pBefehl, outcome, internal);
@@ -129,10 +137,14 @@ void ZusiSend::deliver(int32_t pFunktion, int32_t pBefehl, bool internal) {
     case Delivery::KeyMessage:
     case Delivery::None: {
         const int32_t key = m_keyTable[static_cast<size_t>(pFunktion)];
-        if (pBefehl == Down || pBefehl == DownUp)
+        if (pBefehl == Down || pBefehl == DownUp) {
             m_window.postKey(m_zusiWnd, WM_Const::WM_KEYDOWN, key);
-        if (pBefehl == Up || pBefehl == DownUp)
+            m_held.insert({m_zusiWnd, key});
+        }
+        if (pBefehl == Up || pBefehl == DownUp) {
             m_window.postKey(m_zusiWnd, WM_Const::WM_KEYUP, key);
+            m_held.erase({m_zusiWnd, key});
+        }
         return;
     }
     }

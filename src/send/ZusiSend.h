@@ -7,7 +7,9 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
+#include <utility>
 
 namespace kordan {
 
@@ -60,6 +62,12 @@ public:
 
     void setObserver(Observer observer) { m_observer = std::move(observer); }
 
+    // Sends the key-up for every key still held down (a button or zone with Hold, the
+    // emergency brake waiting for its release), so the simulator is not left with a stuck
+    // key when the program ends or the controller is switched.
+    void releaseHeldKeys();
+    size_t heldKeyCount() const { return m_held.size(); }
+
     // Read-only views for the main window's display and for tests.
     WindowHandle zusiWnd() const { return m_zusiWnd; }
     bool connected() const { return m_connected; }
@@ -78,6 +86,8 @@ private:
     bool m_connected = false;
     std::array<int32_t, ZusiSendKonstanten::KeyTableSize> m_keyTable{};
     int32_t m_brakeReleaseCount = 0;
+    std::set<std::pair<WindowHandle, int32_t>>
+        m_held; // (window, virtual key) pressed, not released
     Observer m_observer;
 };
 

@@ -614,3 +614,22 @@ TEST(KordanMainActive, LeavingWithChangesSavesOnYes) {
     EXPECT_EQ(rig.view.profil, "test.cfr");
     EXPECT_NE(rig.dir.read("test.cfr").find("Neu\r\n"), std::string::npos);
 }
+
+TEST(KordanMainActive, HeldKeysAreReleasedAtShutdownAndOnSwitchingControllers) {
+    ActiveRig rig;
+    rig.writeProfile();
+    rig.oneDevice(8);
+    auto& m = rig.start();
+    ASSERT_TRUE(m.Profil()->load("test.cfr"));
+    m.deviceClicked(0);
+    rig.hid.reports.push_back(report({}, {1})); // the horn is held
+    m.PollController();
+    EXPECT_EQ(rig.keys(), std::vector<std::string>{"down 72"});
+    m.deviceClicked(1);
+    EXPECT_EQ(rig.keys(), (std::vector<std::string>{"down 72", "up 72"}));
+    rig.window.events.clear();
+    m.Sender()->send(37, 1); // the emergency brake, its release still pending
+    rig.window.events.clear();
+    m.Form_Unload();
+    EXPECT_EQ(rig.keys(), std::vector<std::string>{"up 90"});
+}
