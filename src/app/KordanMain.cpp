@@ -2,6 +2,7 @@
 
 #include "app/KordanView.h"
 #include "app/LedDigits.h"
+#include "axis/ZusiAxis.h"
 #include "calibration/ZusiKalibrierung.h"
 #include "common/Clock.h"
 #include "common/Dialogs.h"
@@ -215,6 +216,10 @@ void KordanMain::deviceClicked(int index) {
         m_view.setSpeakerChecked(m_speaker);
         SpeakerOutput();
     });
+    ignoringErrors([&] {
+        if (m_running)
+            Lok_LokChange(); // the profile for this controller
+    });
 }
 
 void KordanMain::setModeLabel(const std::string& text, int colour) {
@@ -286,6 +291,168 @@ void KordanMain::loadModeSelected(int mode) {
     m_loadMode = mode;
     m_view.setLoadMode(mode);
     m_s.settings.set("AutoLoad", std::to_string(mode));
+    if (mode != 0 && m_running)
+        Lok_LokChange();
+}
+
+std::string KordanMain::lokName() const {
+    return {};
+}
+
+std::string KordanMain::profileNameForLok() const {
+    return lokName() + "_" + std::to_string(m_selectedDevice + 1) + ".cfr";
+}
+
+void KordanMain::Lok_LokChange() {
+    m_view.setLokText(lokName());
+    if (m_selectedDevice < 0)
+        return;
+    bool proceed = true;
+    if (m_changed) {
+        // The simulator usually has the focus now; the question must be seen.
+        m_view.bringToFront();
+        m_s.events.processEvents();
+        switch (m_s.dialogs.message("Aktuelles Profil wurde geändert, Speichern?",
+                                    MsgButtons::YesNoCancel, MsgIcon::Question)) {
+        case MsgAnswer::Yes:
+            if (m_profil->Save())
+                m_changed = false;
+            else
+                proceed = false;
+            break;
+        case MsgAnswer::No:
+            m_changed = false;
+            break;
+        default:
+            proceed = false;
+            break;
+        }
+    }
+    if (proceed && m_loadMode == 1)
+        loadByName(profileNameForLok());
+    if (m_loadMode == 2)
+        loadByName("automatisch.cfr");
+}
+
+bool KordanMain::loadByName(const std::string& name) {
+    if (m_profil->load(name)) {
+        m_view.setProfilText(m_profil->Bezeichnung());
+        ShowAssignments();
+        m_changed = false;
+        return true;
+    }
+    m_view.bringToFront();
+    m_s.events.processEvents();
+    LedOutput(1);
+    m_s.dialogs.message("Konfiguration " + name + " nicht gefunden.", MsgButtons::Ok,
+                        MsgIcon::Information);
+    LedOutput(2);
+    return false;
+}
+
+void KordanMain::mnuDateiOeffnen() {
+    if (m_changed) {
+        MsgAnswer a = m_s.dialogs.message("Aenderungen speichern?", MsgButtons::YesNoCancel);
+        if (a == MsgAnswer::Cancel)
+            return;
+        if (a == MsgAnswer::Yes) {
+            m_profil->Save();
+            m_view.setProfilText(m_profil->Bezeichnung());
+            m_changed = false;
+        }
+    }
+    if (m_profil->load()) {
+        m_view.setProfilText(m_profil->Bezeichnung());
+        ShowAssignments();
+        m_changed = false;
+    }
+}
+
+void KordanMain::mnuDateiSpeichern() {
+    m_profil->Save();
+    m_view.setProfilText(m_profil->Bezeichnung());
+    m_changed = false;
+}
+
+void KordanMain::mnuDateiSaveAs() {
+    if (m_loadMode == 1 && m_selectedDevice >= 0)
+        m_profil->SaveAuto(profileNameForLok());
+    else
+        m_profil->SaveAs();
+    m_view.setProfilText(m_profil->Bezeichnung());
+    m_changed = false;
+}
+
+void KordanMain::mnuSettings() {
+    m_view.openOptionsDialog();
+}
+
+void KordanMain::mnuAchsenKonfig() {
+    m_view.openAxisEditor(0);
+}
+
+void KordanMain::mnuLokEditor() {}
+
+void KordanMain::mnuHilfeInfo() {
+    m_view.openAboutBox();
+}
+
+void KordanMain::buttonDoubleClicked(int index) {
+    if (index < 0 || index >= 44)
+        return;
+    m_element = static_cast<int16_t>(index + 1);
+    m_view.openButtonDialog(m_element);
+    m_changed = true;
+    ShowAssignments();
+}
+
+void KordanMain::leverDoubleClicked(int index) {
+    if (index < 0 || index >= 7)
+        return;
+    m_element = static_cast<int16_t>(index + 1);
+    m_aktion = 0;
+    m_view.openLeverActionDialog(m_element, m_aktion);
+    int n = index + 1;
+    ZusiAxis& axis = m_profil->Axis(n);
+    switch (m_aktion) {
+    case 1:
+        axis.load();
+        ShowAssignments();
+        m_changed = true;
+        break;
+    case 2:
+        axis.setDateiname({});
+        break;
+    case 3:
+        m_pendingAxisFile = axis.Dateiname();
+        m_view.openAxisEditor(n);
+        break;
+    case 4:
+        axis.setFlip(axis.Flip() == 0 ? 1 : 0);
+        m_changed = true;
+        break;
+    default:
+        break;
+    }
+    ShowAssignments();
+    m_changed = true;
+}
+
+std::string KordanMain::AxisFile() {
+    std::string file = std::move(m_pendingAxisFile);
+    m_pendingAxisFile.clear();
+    return file;
+}
+
+void KordanMain::AxisReload() {
+    if (!m_profil)
+        return;
+    for (int i = 1; i <= 7; ++i) {
+        ZusiAxis& axis = m_profil->Axis(i);
+        if (!axis.Dateiname().empty())
+            axis.load(axis.Dateiname());
+    }
+    ShowAssignments();
 }
 
 void KordanMain::PollController() {
@@ -295,6 +462,11 @@ void KordanMain::PollController() {
         m_leverValue[i - 1] = m_kalib->Calculate(i, leverRaw(m_report, i));
     for (int k = 1; k <= 44; ++k)
         m_buttonState[k - 1] = buttonPressed(m_report, k) ? 1 : 0;
+    std::array<int, 7> positions{};
+    for (int i = 1; i <= 7; ++i)
+        positions[i - 1] =
+            m_profil->Axis(i).Flip() == 1 ? 255 - m_leverValue[i - 1] : m_leverValue[i - 1];
+    m_view.showLeverPositions(positions);
     if (m_mode == Mode::Test) {
         if (m_view.calibrationWizardVisible()) {
             std::string raw;

@@ -68,6 +68,23 @@ public:
     void mnuAusgabeLautsprecher();
     void mnuAusgabeLed(int index);
     void loadModeSelected(int mode);
+    void mnuDateiOeffnen();
+    void mnuDateiSpeichern();
+    void mnuDateiSaveAs();
+    void mnuSettings();
+    void mnuAchsenKonfig();
+    void mnuLokEditor();
+    void mnuHilfeInfo();
+    void buttonDoubleClicked(int index);
+    void leverDoubleClicked(int index);
+
+    // Locomotive change and profile loading.
+    void Lok_LokChange();
+    bool loadByName(const std::string& name);
+    std::string profileNameForLok() const;
+    // The axis editor's hand-over: the pending file, once.
+    std::string AxisFile();
+    void AxisReload();
 
     void InitKordan();
     void SetMode(Mode m);
@@ -97,6 +114,11 @@ public:
     uint8_t leverValue(int lever) const { return m_leverValue.at(lever - 1); }
     bool buttonState(int button) const { return m_buttonState.at(button - 1) != 0; }
     uint64_t tickCount() const { return m_tickCount; }
+    int16_t Element() const { return m_element; }
+    int32_t Aktion() const { return m_aktion; }
+    const std::string& PendingAxisFile() const { return m_pendingAxisFile; }
+    // The locomotive's name as the watcher reports it ("" before the first one).
+    std::string lokName() const;
 
     // "PID: 0D2, Usg: 004, UP: 00C -- splat device #  5 Kordan Desktop"
     static std::string deviceEntryText(int32_t productId, int32_t usage, int32_t usagePage,
@@ -140,6 +162,9 @@ private:
     int16_t m_watchCountdown = 0;
     int16_t m_ledCountdown = 0;
     uint64_t m_tickCount = 0;
+    int16_t m_element = 0;
+    int32_t m_aktion = 0;
+    std::string m_pendingAxisFile;
 };
 
 } // namespace kordan

@@ -92,6 +92,12 @@ public:
     void setButtonToolTip(int, const std::string&) override {}
     void setSpeakerChecked(bool) override {}
     void setLedChecked(int) override {}
+    void openButtonDialog(int16_t) override {}
+    void openLeverActionDialog(int16_t, int32_t&) override {}
+    void openAxisEditor(int) override {}
+    void openOptionsDialog() override {}
+    void openAboutBox() override {}
+    void showLeverPositions(const std::array<int, 7>&) override {}
     void showCalibrationWizard() override {}
     bool calibrationWizardVisible() const override { return false; }
     void passToCalibrationWizard(const std::string&) override {}

@@ -353,6 +353,13 @@ void frmKordan::setLedChecked(int index) {
         m_mnuLed[i]->setChecked(i == index);
 }
 
+void frmKordan::openButtonDialog(int16_t) {}
+void frmKordan::openLeverActionDialog(int16_t, int32_t&) {}
+void frmKordan::openAxisEditor(int) {}
+void frmKordan::openOptionsDialog() {}
+void frmKordan::openAboutBox() {}
+void frmKordan::showLeverPositions(const std::array<int, 7>&) {}
+
 void frmKordan::showCalibrationWizard() {
     if (!m_wizard && m_wizardFactory) {
         m_wizard = m_wizardFactory(this);

@@ -55,6 +55,12 @@ public:
     void setButtonToolTip(int index, const std::string& text) override;
     void setSpeakerChecked(bool checked) override;
     void setLedChecked(int index) override;
+    void openButtonDialog(int16_t element) override;
+    void openLeverActionDialog(int16_t element, int32_t& aktion) override;
+    void openAxisEditor(int lever) override;
+    void openOptionsDialog() override;
+    void openAboutBox() override;
+    void showLeverPositions(const std::array<int, 7>& values) override;
     void showCalibrationWizard() override;
     bool calibrationWizardVisible() const override;
     void passToCalibrationWizard(const std::string& rawLevers) override;

@@ -3,6 +3,7 @@
 #include "app/KordanView.h"
 
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,19 @@ public:
     }
     void setSpeakerChecked(bool checked) override { speaker = checked; }
     void setLedChecked(int index) override { led = index; }
+    void openButtonDialog(int16_t element) override {
+        log.push_back("button " + std::to_string(element));
+        if (onButtonDialog)
+            onButtonDialog(element);
+    }
+    void openLeverActionDialog(int16_t element, int32_t& aktion) override {
+        log.push_back("lever " + std::to_string(element));
+        aktion = nextAktion;
+    }
+    void openAxisEditor(int lever) override { log.push_back("axis " + std::to_string(lever)); }
+    void openOptionsDialog() override { log.push_back("options"); }
+    void openAboutBox() override { log.push_back("about"); }
+    void showLeverPositions(const std::array<int, 7>& values) override { positions = values; }
     void showCalibrationWizard() override {
         log.push_back("wizard");
         wizardVisible = true;
@@ -53,6 +67,9 @@ public:
     std::array<std::string, 7> leverTips;
     std::array<std::string, 44> buttonTips;
     std::vector<std::string> wizardData;
+    int32_t nextAktion = 0;
+    std::function<void(int16_t)> onButtonDialog;
+    std::array<int, 7> positions{};
 };
 
 } // namespace kordan::test

@@ -151,9 +151,13 @@ TEST(KordanMainDevices, TwoControllersWaitForAClick) {
     m.deviceClicked(1);
     EXPECT_EQ(m.deviceHandle(), 4);
     m.deviceClicked(0);
-    // Once the loop runs, the previous device is closed before the next one opens.
-    std::vector<std::string> tail(rig.hid.calls.end() - 4, rig.hid.calls.end());
-    EXPECT_EQ(tail, (std::vector<std::string>{"write 4 133", "close 4", "setup 3", "write 3 133"}));
+    // Once the loop runs, the previous device is closed before the next one opens, and the
+    // profile for the newly selected controller is looked for (easy mode: automatisch.cfr).
+    auto close = std::find(rig.hid.calls.begin(), rig.hid.calls.end(), "close 4");
+    ASSERT_NE(close, rig.hid.calls.end());
+    EXPECT_EQ(std::vector<std::string>(close, close + 3),
+              (std::vector<std::string>{"close 4", "setup 3", "write 3 133"}));
+    EXPECT_EQ(rig.dialogs.texts().back(), "Konfiguration automatisch.cfr nicht gefunden.");
 }
 
 TEST(KordanMainDevices, NoControllerIsReportedOnceButFailedEnumerationIsSilent) {
@@ -632,4 +636,109 @@ TEST(KordanMainActive, HeldKeysAreReleasedAtShutdownAndOnSwitchingControllers) {
     rig.window.events.clear();
     m.Form_Unload();
     EXPECT_EQ(rig.keys(), std::vector<std::string>{"up 90"});
+}
+
+TEST(KordanMainWindow, AxisFileIsHandedOverOnce) {
+    ActiveRig rig;
+    rig.writeProfile();
+    auto& m = rig.start();
+    ASSERT_TRUE(m.Profil()->load("test.cfr"));
+    rig.view.nextAktion = 3;
+    m.leverDoubleClicked(0);
+    EXPECT_EQ(rig.view.log.back(), "axis 1");
+    EXPECT_EQ(m.AxisFile(), "FS.axr");
+    EXPECT_EQ(m.AxisFile(), "");
+}
+
+TEST(KordanMainWindow, LeverActionsApplyToTheAxis) {
+    ActiveRig rig;
+    rig.writeProfile();
+    auto& m = rig.start();
+    ASSERT_TRUE(m.Profil()->load("test.cfr"));
+    ZusiAxis& axis = m.Profil()->Axis(1);
+
+    rig.view.nextAktion = 0; // cancelled: nothing happens, but the profile counts as changed
+    m.leverDoubleClicked(0);
+    EXPECT_EQ(m.Element(), 1);
+    EXPECT_EQ(axis.Dateiname(), "FS.axr");
+    EXPECT_TRUE(m.changed());
+
+    rig.view.nextAktion = 4; // flip twice restores the direction
+    m.leverDoubleClicked(0);
+    EXPECT_EQ(axis.Flip(), 1);
+    EXPECT_EQ(rig.view.leverTips[0], "-FS.axr");
+    m.leverDoubleClicked(0);
+    EXPECT_EQ(axis.Flip(), 0);
+
+    rig.view.nextAktion = 1; // choose a file: the dialog is cancelled, the assignment stays
+    m.leverDoubleClicked(0);
+    EXPECT_EQ(rig.dialogs.fileRequests.size(), 1u);
+    EXPECT_FALSE(rig.dialogs.fileRequests[0].save);
+
+    rig.view.nextAktion = 2; // remove the assignment
+    m.leverDoubleClicked(0);
+    EXPECT_EQ(axis.Dateiname(), "");
+    EXPECT_EQ(rig.view.leverTips[0], "Nicht zugeordnet");
+}
+
+TEST(KordanMainWindow, ButtonDialogMarksTheProfileChangedAndRefreshesTips) {
+    ActiveRig rig;
+    auto& m = rig.start();
+    rig.view.onButtonDialog = [&](int16_t element) {
+        auto& b = m.Profil()->buttons(element);
+        b.Defined = true;
+        b.Bezeichnung = "Sand";
+    };
+    m.buttonDoubleClicked(4);
+    EXPECT_EQ(m.Element(), 5);
+    EXPECT_TRUE(m.changed());
+    EXPECT_EQ(rig.view.buttonTips[4], "Sand");
+}
+
+TEST(KordanMainWindow, AxisReloadTakesSavedAxisFilesIntoTheProfile) {
+    ActiveRig rig;
+    rig.writeProfile();
+    auto& m = rig.start();
+    ASSERT_TRUE(m.Profil()->load("test.cfr"));
+    EXPECT_EQ(m.Profil()->Axis(1).ZoneCount(), 1);
+    rig.dir.write("FS.axr", "1.0\r\n[Zones]\r\n 0 \r\n");
+    m.AxisReload();
+    EXPECT_EQ(m.Profil()->Axis(1).ZoneCount(), 0);
+}
+
+TEST(KordanMainWindow, FileMenuAsksBeforeOpeningOverChanges) {
+    ActiveRig rig;
+    rig.writeProfile();
+    auto& m = rig.start();
+    ASSERT_TRUE(m.Profil()->load("test.cfr"));
+    m.setChanged(true);
+    rig.dialogs.answers.push_back(MsgAnswer::Cancel);
+    m.mnuDateiOeffnen();
+    EXPECT_EQ(rig.dialogs.messages.back().text, "Aenderungen speichern?");
+    EXPECT_EQ(rig.dialogs.messages.back().icon, MsgIcon::None);
+    EXPECT_TRUE(rig.dialogs.fileRequests.empty()) << "Cancel opens nothing";
+    EXPECT_TRUE(m.changed());
+
+    rig.dialogs.answers.push_back(MsgAnswer::No);
+    rig.dialogs.fileChoices.push_back(FakeDialogs::chosen(rig.dir.file("test.cfr")));
+    m.mnuDateiOeffnen();
+    EXPECT_FALSE(m.changed());
+    EXPECT_EQ(rig.view.profil, "test.cfr");
+
+    m.setChanged(true);
+    m.mnuDateiSpeichern();
+    EXPECT_FALSE(m.changed());
+    EXPECT_TRUE(rig.dialogs.fileRequests.back().save == false) << "Save needs no dialog";
+}
+
+TEST(KordanMainWindow, LeverPositionsForTheAxisEditorFollowTheFlip) {
+    ActiveRig rig;
+    rig.writeProfile();
+    auto& m = rig.start();
+    ASSERT_TRUE(m.Profil()->load("test.cfr"));
+    m.Profil()->Axis(2).setFlip(1);
+    rig.hid.reports.push_back(report({{1, 255}, {2, 255}}));
+    m.PollController();
+    EXPECT_EQ(rig.view.positions[0], 255);
+    EXPECT_EQ(rig.view.positions[1], 0);
 }
