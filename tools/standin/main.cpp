@@ -1,0 +1,96 @@
+// zusi-standin: a small window that takes the simulator's place for trying the program
+// without it. See README.md beside this file.
+#include "StandinWindow.h"
+
+#include <QApplication>
+#include <QSocketNotifier>
+
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+int usage(const std::string& why) {
+    if (!why.empty())
+        std::cerr << "zusi-standin: " << why << '\n';
+    std::cerr << "usage: zusi-standin --prefix DIR [--log FILE] [--loco NAME] [--commands]\n"
+                 "  --prefix DIR  Wine-like prefix to publish user.reg and C:\\Zusi in\n"
+                 "  --log FILE    append every received key as 'down VK' / 'up VK'\n"
+                 "  --loco NAME   starting locomotive:";
+    for (const auto& l : standin::demoLocos())
+        std::cerr << " \"" << l.name << '"';
+    std::cerr << "\n  --commands    read 'loco NAME' and 'quit' lines from standard input\n";
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    standin::StandinOptions options;
+    bool commands = false;
+    const QStringList args = QApplication::arguments();
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const QString a = args[i];
+        auto value = [&]() -> std::string {
+            if (i + 1 >= args.size())
+                return {};
+            return args[++i].toStdString();
+        };
+        if (a == QLatin1String("--prefix")) {
+            options.prefix = value();
+        } else if (a == QLatin1String("--log")) {
+            options.logFile = value();
+            if (options.logFile.empty())
+                return usage("--log needs a file");
+        } else if (a == QLatin1String("--loco")) {
+            const std::string name = value();
+            options.loco = standin::findDemoLoco(name);
+            if (!options.loco)
+                return usage("unknown locomotive \"" + name + "\"");
+        } else if (a == QLatin1String("--commands")) {
+            commands = true;
+        } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            usage("");
+            return 0;
+        } else {
+            return usage("unknown argument " + a.toStdString());
+        }
+    }
+    if (options.prefix.empty())
+        return usage("--prefix DIR is needed");
+    // A real Wine prefix keeps its machine hive beside user.reg; the stand-in rewrites
+    // user.reg whole and must never do that to one.
+    std::error_code ec;
+    if (std::filesystem::exists(options.prefix / "system.reg", ec))
+        return usage(options.prefix.string() +
+                     " is a real Wine prefix (it has system.reg); use a prefix of its own");
+
+    standin::StandinWindow window(options);
+    window.show();
+
+    std::unique_ptr<QSocketNotifier> input;
+    if (commands) {
+        input = std::make_unique<QSocketNotifier>(STDIN_FILENO, QSocketNotifier::Read);
+        QObject::connect(input.get(), &QSocketNotifier::activated, [&] {
+            std::string line;
+            if (!std::getline(std::cin, line)) {
+                input->setEnabled(false); // end of input: no more commands
+                return;
+            }
+            if (line == "quit") {
+                QApplication::quit();
+            } else if (line.rfind("loco ", 0) == 0) {
+                if (const auto* loco = standin::findDemoLoco(line.substr(5)))
+                    window.selectLoco(int(loco - standin::demoLocos().data()));
+                else
+                    std::cerr << "zusi-standin: unknown locomotive \"" << line.substr(5) << "\"\n";
+            } else if (!line.empty()) {
+                std::cerr << "zusi-standin: unknown command \"" << line << "\"\n";
+            }
+        });
+    }
+    return app.exec();
+}

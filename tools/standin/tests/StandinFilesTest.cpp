@@ -1,0 +1,126 @@
+#include "StandinFiles.h"
+#include "StandinKeys.h"
+
+#include "common/TextFile.h"
+#include "fakes/TempDir.h"
+#include "sim/winereg/WineRegistry.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+namespace standin {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A value as the program reads it: through the Wine registry reader, in Windows-1252.
+std::optional<std::string> readValue(kordan::IRegistryBackend& reg, const std::string& key,
+                                     const std::string& name) {
+    kordan::RegistryHandle h = 0;
+    if (reg.openKey(key, h) != kordan::RegResult::Success)
+        return std::nullopt;
+    char buffer[256];
+    uint32_t size = sizeof buffer;
+    const auto result = reg.queryValue(h, name, buffer, size);
+    reg.closeKey(h);
+    if (result != kordan::RegResult::Success)
+        return std::nullopt;
+    return std::string(buffer, size - 1);
+}
+
+TEST(StandinRegistry, ProgramReadsBackEveryPublishedValue) {
+    kordan::test::TempDir dir;
+    RegistryWriter writer(dir.path());
+    ASSERT_TRUE(writer.publish(standinValues(87.26, 12.3456)));
+    auto reg = kordan::makeWineRegistry(writer.file());
+    for (const auto& s : keySettings())
+        EXPECT_EQ(readValue(*reg, "Software\\zusi\\zusi", "T" + std::to_string(s.index)),
+                  std::to_string(s.virtualKey));
+    EXPECT_EQ(readValue(*reg, "Software\\zusi\\zusi", "km/h"), "87,3");
+    EXPECT_EQ(readValue(*reg, "Software\\zusi\\zusi", "km"), "12,346");
+    // The program asks for the directory under a lower-case key name.
+    EXPECT_EQ(readValue(*reg, "software\\zusi", "ZusiDir"), "C:\\Zusi");
+}
+
+TEST(StandinRegistry, EscapedTextsSurviveTheReader) {
+    kordan::test::TempDir dir;
+    RegistryWriter writer(dir.path());
+    // Backslashes, quotes, umlauts, the euro sign (0x80 in Windows-1252) and a character
+    // outside it, each followed by hex digits that an escape must not swallow.
+    const std::string tricky = "C:\\Fahr\"zeuge\\Bäume1 €ab 中C";
+    ASSERT_TRUE(writer.publish({{"Software\\Test \"Ä\"", {{"Wert\\1", tricky}}}}));
+    auto reg = kordan::makeWineRegistry(writer.file());
+    EXPECT_EQ(readValue(*reg, kordan::toWindows1252("software\\test \"ä\""), "wert\\1"),
+              kordan::toWindows1252(tricky));
+}
+
+TEST(StandinRegistry, RewritesOnlyWhenAValueChanges) {
+    kordan::test::TempDir dir;
+    RegistryWriter writer(dir.path());
+    ASSERT_TRUE(writer.publish(standinValues(0, 12)));
+    fs::remove(writer.file());
+    ASSERT_TRUE(writer.publish(standinValues(0, 12)));
+    EXPECT_FALSE(fs::exists(writer.file()));
+    ASSERT_TRUE(writer.publish(standinValues(0.5, 12)));
+    ASSERT_TRUE(fs::exists(writer.file()));
+    auto reg = kordan::makeWineRegistry(writer.file());
+    EXPECT_EQ(readValue(*reg, "Software\\zusi\\zusi", "km/h"), "0,5");
+}
+
+TEST(StandinRegistry, FailsWhenThePrefixIsMissing) {
+    kordan::test::TempDir dir;
+    RegistryWriter writer(fs::path(dir.path()) / "no" / "such");
+    EXPECT_FALSE(writer.publish(standinValues(0, 0)));
+}
+
+TEST(StandinRegistry, DecimalCommaLikeTheSimulator) {
+    EXPECT_EQ(decimalComma(87.26, 1), "87,3");
+    EXPECT_EQ(decimalComma(12.3456, 3), "12,346");
+    EXPECT_EQ(decimalComma(0, 1), "0,0");
+    EXPECT_EQ(decimalComma(-0.04, 1), "0,0");
+    EXPECT_EQ(decimalComma(-3.25, 3), "-3,250");
+}
+
+TEST(StandinCurrentTrain, WritesTheLocoBelowTheSimulatorsDirectory) {
+    kordan::test::TempDir dir;
+    const fs::path prefix = dir.path();
+    ASSERT_TRUE(preparePrefix(prefix));
+    EXPECT_TRUE(fs::is_symlink(prefix / "dosdevices" / "c:"));
+    // Preparing again keeps what is there.
+    ASSERT_TRUE(preparePrefix(prefix));
+
+    CurrentTrainWriter writer(prefix);
+    ASSERT_TRUE(writer.write("Loks\\Elektrisch\\Bö 1.lok"));
+    const auto bytes =
+        kordan::readFileBytes((prefix / "drive_c" / "Zusi" / "temp" / "aktuellerzug.txt").string());
+    ASSERT_TRUE(bytes);
+    EXPECT_EQ(*bytes, "Loks\\Elektrisch\\B\xF6 1.lok\r\n");
+}
+
+TEST(StandinCurrentTrain, QuickChangesGetTimesInDifferentSeconds) {
+    kordan::test::TempDir dir;
+    ASSERT_TRUE(preparePrefix(dir.path()));
+    CurrentTrainWriter writer(dir.path());
+    using std::chrono::floor;
+    using std::chrono::seconds;
+    ASSERT_TRUE(writer.write("Loks\\A.lok"));
+    const auto first = floor<seconds>(fs::last_write_time(writer.file()));
+    ASSERT_TRUE(writer.write("Loks\\B.lok"));
+    const auto second = floor<seconds>(fs::last_write_time(writer.file()));
+    ASSERT_TRUE(writer.write("Loks\\C.lok"));
+    const auto third = floor<seconds>(fs::last_write_time(writer.file()));
+    EXPECT_LT(first, second);
+    EXPECT_LT(second, third);
+}
+
+TEST(StandinCurrentTrain, FailsWithoutAPreparedPrefix) {
+    kordan::test::TempDir dir;
+    CurrentTrainWriter writer(dir.path());
+    std::string error;
+    EXPECT_FALSE(writer.write("Loks\\A.lok", &error));
+    EXPECT_FALSE(error.empty());
+}
+
+} // namespace
+} // namespace standin
