@@ -79,6 +79,16 @@ void KordanMain::startUp() {
     // 1. The long-lived objects. The calibration file lives in the program's directory
     // (not in whatever directory the program was started from), so it is found again.
     m_sender = std::make_unique<ZusiSend>(m_s.simWindow, m_s.registry);
+    m_startMs = m_s.clock.milliseconds();
+    m_sender->setObserver(
+        [this](int32_t code, int32_t befehl, ZusiSend::Outcome outcome, bool internal) {
+            // The sender's own expansions (brake presses, regulator steps) would drown the
+            // commands the user gave.
+            if (!m_commandLog || internal || outcome == ZusiSend::Outcome::Rejected)
+                return;
+            m_view.appendCommandLog(commandLogLine(m_s.clock.milliseconds() - m_startMs, code,
+                                                   befehl, outcome == ZusiSend::Outcome::Dropped));
+        });
     m_profil = std::make_unique<ZusiProfile>(m_s.dialogs, m_s.programDir);
     m_registry = std::make_unique<ZusiRegistry>(m_s.registry);
     m_registry->schluessel("Software\\zusi\\zusi");
@@ -98,6 +108,8 @@ void KordanMain::startUp() {
         loadModeSelected(autoLoad[0] - '0');
     else
         m_view.setLoadMode(-1);
+    m_commandLog = m_s.settings.get("Befehlsprotokoll", "0") == "1";
+    m_view.setCommandLogVisible(m_commandLog);
     // 6.
     m_pollInterval = readInt32(m_s.settings.get("Polling", "10"));
     // The stored mode is read before step 11 stores "Test", or the program could never
@@ -392,6 +404,32 @@ void KordanMain::mnuAchsenKonfig() {
 }
 
 void KordanMain::mnuLokEditor() {}
+
+void KordanMain::mnuBefehlsprotokoll() {
+    m_commandLog = !m_commandLog;
+    m_s.settings.set("Befehlsprotokoll", m_commandLog ? "1" : "0");
+    m_view.setCommandLogVisible(m_commandLog);
+}
+
+std::string KordanMain::commandLogLine(uint32_t elapsedMs, int32_t code, int32_t befehl,
+                                       bool dropped) {
+    std::string when =
+        std::to_string(elapsedMs / 1000) + "." + std::to_string(elapsedMs / 100 % 10);
+    std::string how;
+    if (code >= 1000 && code <= 1003)
+        how = (befehl > 0 ? "+" : "") + std::to_string(befehl);
+    else
+        how = befehl == 1   ? "Down"
+              : befehl == 2 ? "Up"
+              : befehl == 3 ? "DownUp"
+                            : std::to_string(befehl);
+    std::string text = ZusiSend::Befehlstext(code);
+    std::string line =
+        when + " s  " + std::to_string(code) + (text.empty() ? "" : " " + text) + ": " + how;
+    if (dropped)
+        line += " (verworfen, Zusi nicht gefunden)";
+    return line;
+}
 
 void KordanMain::mnuHilfeInfo() {
     m_view.openAboutBox();

@@ -75,6 +75,7 @@ public:
     void mnuAchsenKonfig();
     void mnuLokEditor();
     void mnuHilfeInfo();
+    void mnuBefehlsprotokoll();
     void buttonDoubleClicked(int index);
     void leverDoubleClicked(int index);
 
@@ -114,6 +115,7 @@ public:
     uint8_t leverValue(int lever) const { return m_leverValue.at(lever - 1); }
     bool buttonState(int button) const { return m_buttonState.at(button - 1) != 0; }
     uint64_t tickCount() const { return m_tickCount; }
+    bool commandLogVisible() const { return m_commandLog; }
     int16_t Element() const { return m_element; }
     int32_t Aktion() const { return m_aktion; }
     const std::string& PendingAxisFile() const { return m_pendingAxisFile; }
@@ -126,6 +128,10 @@ public:
     // The handle read from an entry: the number two characters after the first "#".
     static int32_t handleFromEntry(const std::string& entry);
     static std::string HexPad(int64_t value, size_t width);
+    // "12.3 s  28 Pfeife: Down", "... 1000 Regelbereich Fahrschalter: +3",
+    // "... (verworfen, Zusi nicht gefunden)".
+    static std::string commandLogLine(uint32_t elapsedMs, int32_t code, int32_t befehl,
+                                      bool dropped);
 
 private:
     void setModeLabel(const std::string& text, int colour);
@@ -165,6 +171,8 @@ private:
     int16_t m_element = 0;
     int32_t m_aktion = 0;
     std::string m_pendingAxisFile;
+    bool m_commandLog = false;
+    uint32_t m_startMs = 0;
 };
 
 } // namespace kordan

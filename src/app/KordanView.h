@@ -49,6 +49,10 @@ public:
     // The lever values as the axes see them (after Flip), for the axis editor's live bar.
     virtual void showLeverPositions(const std::array<int, 7>& values) = 0;
 
+    // The command log: one line per command as it is delivered.
+    virtual void setCommandLogVisible(bool visible) = 0;
+    virtual void appendCommandLog(const std::string& line) = 0;
+
     // The calibration wizard is a modeless window of its own.
     virtual void showCalibrationWizard() = 0;
     virtual bool calibrationWizardVisible() const = 0;

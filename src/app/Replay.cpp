@@ -98,6 +98,8 @@ public:
     void openOptionsDialog() override {}
     void openAboutBox() override {}
     void showLeverPositions(const std::array<int, 7>&) override {}
+    void setCommandLogVisible(bool) override {}
+    void appendCommandLog(const std::string&) override {}
     void showCalibrationWizard() override {}
     bool calibrationWizardVisible() const override { return false; }
     void passToCalibrationWizard(const std::string&) override {}

@@ -5,11 +5,14 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QDockWidget>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
@@ -131,6 +134,26 @@ frmKordan::frmKordan(QWidget* parent) : QMainWindow(parent) {
 
     buildFields(area);
     buildMenus();
+
+    m_logDock = new QDockWidget(QStringLiteral("Befehlsprotokoll"), this);
+    m_logDock->setObjectName("dockBefehlsprotokoll");
+    m_logDock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+    auto* logArea = new QWidget(m_logDock);
+    auto* logLayout = new QVBoxLayout(logArea);
+    logLayout->setContentsMargins(4, 4, 4, 4);
+    m_log = new QPlainTextEdit(logArea);
+    m_log->setObjectName("txtBefehlsprotokoll");
+    m_log->setReadOnly(true);
+    m_log->setMaximumBlockCount(2000);
+    m_log->setMinimumWidth(320);
+    auto* clear = new QPushButton(QStringLiteral("&Leeren"), logArea);
+    clear->setObjectName("cmdProtokollLeeren");
+    connect(clear, &QPushButton::clicked, m_log, &QPlainTextEdit::clear);
+    logLayout->addWidget(m_log);
+    logLayout->addWidget(clear, 0, Qt::AlignRight);
+    m_logDock->setWidget(logArea);
+    addDockWidget(Qt::RightDockWidgetArea, m_logDock);
+    m_logDock->hide();
     area->setMinimumSize(520, px(6525) + kPictureOffset + 12);
     resize(520, px(6525) + kPictureOffset + 12 + menuBar()->sizeHint().height());
 }
@@ -242,6 +265,15 @@ void frmKordan::buildMenus() {
                 m_logic->mnuAusgabeLed(i);
         });
     }
+
+    ausgabe->addSeparator();
+    m_mnuBefehlsprotokoll =
+        add(ausgabe, "mnuBefehlsprotokoll", QStringLiteral("&Befehlsprotokoll"));
+    m_mnuBefehlsprotokoll->setCheckable(true);
+    connect(m_mnuBefehlsprotokoll, &QAction::triggered, this, [this] {
+        if (m_logic)
+            m_logic->mnuBefehlsprotokoll();
+    });
 
     QMenu* lok = menuBar()->addMenu(QStringLiteral("&Lok"));
     add(lok, "mnuLokEditor", QStringLiteral("&Info (Zusi Fahrzeug Editor)"))->setEnabled(false);
@@ -359,6 +391,15 @@ void frmKordan::openAxisEditor(int) {}
 void frmKordan::openOptionsDialog() {}
 void frmKordan::openAboutBox() {}
 void frmKordan::showLeverPositions(const std::array<int, 7>&) {}
+
+void frmKordan::setCommandLogVisible(bool visible) {
+    m_mnuBefehlsprotokoll->setChecked(visible);
+    m_logDock->setVisible(visible);
+}
+
+void frmKordan::appendCommandLog(const std::string& line) {
+    m_log->appendPlainText(q(line));
+}
 
 void frmKordan::showCalibrationWizard() {
     if (!m_wizard && m_wizardFactory) {

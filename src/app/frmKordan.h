@@ -14,6 +14,8 @@ class QLineEdit;
 class QListWidget;
 class QRadioButton;
 class QGroupBox;
+class QDockWidget;
+class QPlainTextEdit;
 
 namespace kordan {
 
@@ -61,6 +63,8 @@ public:
     void openOptionsDialog() override;
     void openAboutBox() override;
     void showLeverPositions(const std::array<int, 7>& values) override;
+    void setCommandLogVisible(bool visible) override;
+    void appendCommandLog(const std::string& line) override;
     void showCalibrationWizard() override;
     bool calibrationWizardVisible() const override;
     void passToCalibrationWizard(const std::string& rawLevers) override;
@@ -69,6 +73,8 @@ public:
     QLineEdit* leverField(int index) const { return m_txtAnalog[index]; }
     QLineEdit* buttonField(int index) const { return m_txtBut[index]; }
     QListWidget* deviceList() const { return m_lstJoySticks; }
+    QPlainTextEdit* commandLog() const { return m_log; }
+    QDockWidget* commandLogDock() const { return m_logDock; }
     QLabel* modeLabel() const { return m_lblModus; }
     QAction* action(const QString& objectName) const;
 
@@ -89,6 +95,9 @@ private:
     std::array<QLineEdit*, 7> m_txtAnalog{};
     std::array<QLineEdit*, 44> m_txtBut{};
     QAction* m_mnuLautsprecher = nullptr;
+    QAction* m_mnuBefehlsprotokoll = nullptr;
+    QDockWidget* m_logDock = nullptr;
+    QPlainTextEdit* m_log = nullptr;
     std::array<QAction*, 3> m_mnuLed{};
     bool m_updating = false; // set while the logic changes selections, so no echo comes back
     std::function<QWidget*(QWidget*)> m_wizardFactory;

@@ -48,6 +48,8 @@ public:
     void openOptionsDialog() override { log.push_back("options"); }
     void openAboutBox() override { log.push_back("about"); }
     void showLeverPositions(const std::array<int, 7>& values) override { positions = values; }
+    void setCommandLogVisible(bool visible) override { commandLogVisible = visible; }
+    void appendCommandLog(const std::string& line) override { commandLog.push_back(line); }
     void showCalibrationWizard() override {
         log.push_back("wizard");
         wizardVisible = true;
@@ -68,6 +70,8 @@ public:
     std::array<std::string, 44> buttonTips;
     std::vector<std::string> wizardData;
     int32_t nextAktion = 0;
+    bool commandLogVisible = false;
+    std::vector<std::string> commandLog;
     std::function<void(int16_t)> onButtonDialog;
     std::array<int, 7> positions{};
 };

@@ -742,3 +742,25 @@ TEST(KordanMainWindow, LeverPositionsForTheAxisEditorFollowTheFlip) {
     EXPECT_EQ(rig.view.positions[0], 255);
     EXPECT_EQ(rig.view.positions[1], 0);
 }
+
+TEST(KordanMainWindow, CommandLogListsDeliveredAndDroppedCommandsWhenSwitchedOn) {
+    ActiveRig rig;
+    auto& m = rig.start();
+    EXPECT_FALSE(rig.view.commandLogVisible) << "off by default";
+    m.Sender()->send(28, 1);
+    EXPECT_TRUE(rig.view.commandLog.empty());
+    m.mnuBefehlsprotokoll();
+    EXPECT_EQ(rig.settings.values["Befehlsprotokoll"], "1");
+    rig.clock.now += 12345;
+    m.Sender()->send(28, 2);
+    m.Sender()->send(1000, -3); // the three steps and the up are the sender's own
+    m.Sender()->send(37, 1);
+    rig.window.closeWindow(77);
+    m.Sender()->GetConnect();
+    m.Sender()->send(29, 3);
+    EXPECT_EQ(rig.view.commandLog,
+              (std::vector<std::string>{
+                  "12.3 s  28 Pfeife: Up", "12.3 s  1000 Regelbereich Fahrschalter: -3",
+                  "12.3 s  37 Schnellbremsung: Down",
+                  "12.3 s  29 SiFa: DownUp (verworfen, Zusi nicht gefunden)"}));
+}

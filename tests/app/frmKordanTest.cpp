@@ -9,9 +9,12 @@
 #include "fakes/TempDir.h"
 
 #include <QAction>
+#include <QDockWidget>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 
@@ -99,4 +102,18 @@ TEST(frmKordan, MenuAndOptionsReachTheLogic) {
     rig.window.action("mnuModusAktiv")->trigger();
     EXPECT_EQ(rig.main.mode(), KordanMain::Mode::Active);
     EXPECT_FALSE(rig.window.deviceList()->isEnabled());
+}
+
+TEST(frmKordan, CommandLogDockFollowsItsMenuEntry) {
+    WindowRig rig;
+    rig.main.startUp();
+    rig.window.show();
+    EXPECT_FALSE(rig.window.commandLogDock()->isVisible());
+    rig.window.action("mnuBefehlsprotokoll")->trigger();
+    EXPECT_TRUE(rig.window.commandLogDock()->isVisible());
+    rig.window.appendCommandLog("0.1 s  28 Pfeife: Down");
+    EXPECT_EQ(rig.window.commandLog()->toPlainText(), QStringLiteral("0.1 s  28 Pfeife: Down"));
+    rig.window.findChild<QPushButton*>("cmdProtokollLeeren")->click();
+    EXPECT_TRUE(rig.window.commandLog()->toPlainText().isEmpty());
+    EXPECT_EQ(rig.settings.values["Befehlsprotokoll"], "1");
 }
