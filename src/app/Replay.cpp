@@ -159,24 +159,16 @@ int runReplay(const ReplayOptions& options, const std::vector<ScenarioStep>& sce
     // that waits still end.
     int32_t step = options.pollMs > 0 ? options.pollMs : 1;
     for (const ScenarioStep& s : scenario) {
-        switch (s.kind) {
-        case ScenarioStep::Kind::Lever:
-            controller.setLever(s.a, static_cast<uint8_t>(s.b));
-            break;
-        case ScenarioStep::Kind::Press:
-        case ScenarioStep::Kind::Release:
-            controller.setButton(s.a, s.kind == ScenarioStep::Kind::Press);
-            break;
-        case ScenarioStep::Kind::Wait: {
-            uint64_t end = uint64_t(clock.now) + uint64_t(s.a);
-            while (clock.now < end) {
-                uint32_t before = clock.now;
-                main.loopPass();
-                if (clock.now == before)
-                    clock.now += static_cast<uint32_t>(step);
-            }
-            break;
+        if (s.kind != ScenarioStep::Kind::Wait) {
+            applyStep(s, controller);
+            continue;
         }
+        uint64_t end = uint64_t(clock.now) + uint64_t(s.a);
+        while (clock.now < end) {
+            uint32_t before = clock.now;
+            main.loopPass();
+            if (clock.now == before)
+                clock.now += static_cast<uint32_t>(step);
         }
     }
     out.flush();

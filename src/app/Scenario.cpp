@@ -1,5 +1,7 @@
 #include "app/Scenario.h"
 
+#include "device/VirtualController.h"
+
 #include <charconv>
 #include <sstream>
 
@@ -65,6 +67,31 @@ std::variant<std::vector<ScenarioStep>, ScenarioError> parseScenario(std::string
         steps.push_back(step);
     }
     return steps;
+}
+
+void applyStep(const ScenarioStep& s, VirtualController& controller) {
+    switch (s.kind) {
+    case ScenarioStep::Kind::Lever:
+        controller.setLever(s.a, static_cast<uint8_t>(s.b));
+        break;
+    case ScenarioStep::Kind::Press:
+    case ScenarioStep::Kind::Release:
+        controller.setButton(s.a, s.kind == ScenarioStep::Kind::Press);
+        break;
+    case ScenarioStep::Kind::Wait:
+        break;
+    }
+}
+
+bool ScenarioPlayer::run(uint64_t elapsedMs) {
+    while (m_next < m_steps.size() && elapsedMs >= m_due) {
+        const ScenarioStep& s = m_steps[m_next++];
+        if (s.kind == ScenarioStep::Kind::Wait)
+            m_due += static_cast<uint64_t>(s.a);
+        else
+            applyStep(s, m_controller);
+    }
+    return m_next < m_steps.size() || elapsedMs < m_due;
 }
 
 } // namespace kordan

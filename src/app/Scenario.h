@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -27,5 +28,26 @@ struct ScenarioError {
 };
 
 std::variant<std::vector<ScenarioStep>, ScenarioError> parseScenario(std::string_view text);
+
+class VirtualController;
+
+// Sets a lever or button of the controller; waits do nothing here.
+void applyStep(const ScenarioStep& step, VirtualController& controller);
+
+// Plays a scenario on the virtual controller against a clock the caller supplies, so
+// the same script runs in real time in the program and in tests.
+class ScenarioPlayer {
+public:
+    ScenarioPlayer(std::vector<ScenarioStep> steps, VirtualController& controller)
+        : m_steps(std::move(steps)), m_controller(controller) {}
+    // Applies every step that is due `elapsedMs` after the start; false once all are done.
+    bool run(uint64_t elapsedMs);
+
+private:
+    std::vector<ScenarioStep> m_steps;
+    VirtualController& m_controller;
+    size_t m_next = 0;
+    uint64_t m_due = 0;
+};
 
 } // namespace kordan

@@ -16,12 +16,18 @@
 #include "device/hidapi/HidapiPieHid.h"
 #endif
 
+#include "app/Scenario.h"
+#include "common/TextFile.h"
+
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QStandardPaths>
+#include <QTimer>
 
 #include <cstdio>
 #include <memory>
+#include <variant>
 #include <vector>
 
 namespace {
@@ -38,6 +44,8 @@ public:
 struct Options {
     bool virtualController = false;
     QString dir;
+    QString scenario;
+    bool quitAfterScenario = false;
 };
 
 Options parseArguments(const QStringList& args) {
@@ -47,16 +55,24 @@ Options parseArguments(const QStringList& args) {
             o.virtualController = true;
         } else if (args[i] == QLatin1String("--dir") && i + 1 < args.size()) {
             o.dir = args[++i];
+        } else if (args[i] == QLatin1String("--scenario") && i + 1 < args.size()) {
+            o.scenario = args[++i];
+        } else if (args[i] == QLatin1String("--quit")) {
+            o.quitAfterScenario = true;
         } else if (args[i] == QLatin1String("--help")) {
-            std::puts("kordan [--virtual] [--dir DIR]\n"
-                      "  --virtual  list a virtual controller beside the real ones\n"
-                      "  --dir DIR  program directory (profiles, axis files, calibration)");
+            std::puts("kordan [--virtual] [--dir DIR] [--scenario FILE [--quit]]\n"
+                      "  --virtual        list a virtual controller beside the real ones\n"
+                      "  --dir DIR        program directory (profiles, axis files, calibration)\n"
+                      "  --scenario FILE  play a scenario on the virtual controller in real time\n"
+                      "  --quit           end the program when the scenario is done");
             std::exit(0);
         } else {
             std::fprintf(stderr, "kordan: unbekannte Option %s\n", args[i].toLocal8Bit().data());
             std::exit(2);
         }
     }
+    if (!o.scenario.isEmpty())
+        o.virtualController = true; // a scenario plays on the virtual controller
     return o;
 }
 
@@ -107,6 +123,36 @@ int main(int argc, char** argv) {
     window.setWizardFeed([](QWidget* wizard, const std::string& raw) {
         static_cast<kordan::frmKalib*>(wizard)->ZeigeDaten(raw);
     });
+    // A scenario moves the virtual controller's levers and buttons in real time.
+    std::unique_ptr<kordan::ScenarioPlayer> player;
+    QTimer scenarioTimer;
+    QElapsedTimer scenarioClock;
+    if (!options.scenario.isEmpty()) {
+        auto text = kordan::readFileBytes(options.scenario.toStdString());
+        if (!text) {
+            std::fprintf(stderr, "kordan: %s kann nicht gelesen werden\n",
+                         options.scenario.toLocal8Bit().data());
+            return 2;
+        }
+        auto parsed = kordan::parseScenario(*text);
+        if (auto* error = std::get_if<kordan::ScenarioError>(&parsed)) {
+            std::fprintf(stderr, "%s:%d: %s\n", options.scenario.toLocal8Bit().data(), error->line,
+                         error->text.c_str());
+            return 2;
+        }
+        player = std::make_unique<kordan::ScenarioPlayer>(
+            std::get<std::vector<kordan::ScenarioStep>>(parsed), virtualController);
+        QObject::connect(&scenarioTimer, &QTimer::timeout, [&] {
+            if (!scenarioClock.isValid())
+                scenarioClock.start();
+            if (!player->run(static_cast<uint64_t>(scenarioClock.elapsed()))) {
+                scenarioTimer.stop();
+                if (options.quitAfterScenario)
+                    window.close();
+            }
+        });
+        scenarioTimer.start(5);
+    }
     logic.Form_Load();
     window.setLogic(nullptr);
     return 0;

@@ -1,5 +1,6 @@
 #include "app/Replay.h"
 
+#include "device/VirtualController.h"
 #include "fakes/FakeRegistry.h"
 #include "fakes/TempDir.h"
 
@@ -92,4 +93,21 @@ TEST(Replay, AProfileThatDoesNotLoadEndsWithStatusOne) {
     rig.dir.write("demo.cfr", "1.1\r\n");
     EXPECT_EQ(rig.run("wait 10"), 1);
     EXPECT_EQ(rig.err.str(), "message: Falsche Version der Datei\n");
+}
+
+TEST(ScenarioPlayer, AppliesStepsWhenTheyAreDue) {
+    VirtualController c;
+    auto steps = std::get<std::vector<ScenarioStep>>(
+        parseScenario("lever 1 10\nwait 100\npress 3\nwait 50\nlever 1 20\nrelease 3\n"));
+    ScenarioPlayer player(steps, c);
+    EXPECT_TRUE(player.run(0));
+    EXPECT_EQ(c.lever(1), 10);
+    EXPECT_FALSE(c.button(3));
+    EXPECT_TRUE(player.run(99));
+    EXPECT_FALSE(c.button(3));
+    EXPECT_TRUE(player.run(100));
+    EXPECT_TRUE(c.button(3));
+    EXPECT_FALSE(player.run(150)) << "all steps done";
+    EXPECT_EQ(c.lever(1), 20);
+    EXPECT_FALSE(c.button(3));
 }
