@@ -1,0 +1,78 @@
+#include "sim/win32/Win32ProcessStarter.h"
+
+#include "common/win32/WinText.h"
+
+#include <windows.h>
+
+namespace kordan {
+
+namespace {
+
+// Quotes one argument by the rules the C runtime's argument parser undoes: backslashes
+// count only before a quote, where they are doubled, and the quote itself gets one.
+void appendQuoted(std::string& out, const std::string& arg) {
+    if (!arg.empty() && arg.find_first_of(" \t\n\v\"") == std::string::npos) {
+        out += arg;
+        return;
+    }
+    out += '"';
+    size_t backslashes = 0;
+    for (char c : arg) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        if (c == '"') {
+            out.append(backslashes * 2 + 1, '\\');
+        } else {
+            out.append(backslashes, '\\');
+        }
+        backslashes = 0;
+        out += c;
+    }
+    // Before the closing quote every backslash is doubled, or the last would escape it.
+    out.append(backslashes * 2, '\\');
+    out += '"';
+}
+
+class Win32ProcessStarter : public IProcessStarter {
+public:
+    bool start(const std::string& program, const std::vector<std::string>& args) override {
+        std::wstring commandLine = toWide(windowsCommandLine(program, args));
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = SW_SHOWMINIMIZED;
+        PROCESS_INFORMATION process{};
+        // No application name: only then does Windows add ".exe" to a program named
+        // without it, as the editor is.
+        if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                            nullptr, &startup, &process))
+            return false;
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        return true;
+    }
+};
+
+} // namespace
+
+std::string windowsCommandLine(const std::string& program, const std::vector<std::string>& args) {
+    std::string line;
+    // A program path cannot hold a quote, and the first word is taken up to the next
+    // quote without any backslash rule, so it is simply enclosed.
+    line += '"';
+    line += program;
+    line += '"';
+    for (const std::string& arg : args) {
+        line += ' ';
+        appendQuoted(line, arg);
+    }
+    return line;
+}
+
+std::unique_ptr<IProcessStarter> makeWin32ProcessStarter() {
+    return std::make_unique<Win32ProcessStarter>();
+}
+
+} // namespace kordan
