@@ -1,0 +1,31 @@
+// Writes the arguments it was started with, one a line in UTF-8, to the file named by
+// the environment variable KORDAN_ARGDUMP, so a test can see how a command line arrived.
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+int main() {
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    const wchar_t* target = _wgetenv(L"KORDAN_ARGDUMP");
+    if (!argv || !target)
+        return 1;
+    // Written beside and renamed, so the test never reads half a file.
+    const std::wstring partial = std::wstring(target) + L".part";
+    FILE* out = _wfopen(partial.c_str(), L"wb");
+    if (!out)
+        return 1;
+    for (int i = 1; i < argc; ++i) {
+        char buffer[4096];
+        const int n =
+            WideCharToMultiByte(CP_UTF8, 0, argv[i], -1, buffer, sizeof buffer, nullptr, nullptr);
+        std::fprintf(out, "%s\n", n > 0 ? buffer : "");
+    }
+    std::fclose(out);
+    LocalFree(argv);
+    return MoveFileW(partial.c_str(), target) ? 0 : 1;
+}

@@ -1,0 +1,74 @@
+// A stand-in controller library with the five calls, for the loader's tests. Device i
+// (from 0) is product 210 on usage page 12 with usage i + 1 and handle 100 + i, except
+// device 1, which is another product; its reports tell the handle they came from.
+#include <cstdint>
+#include <cstring>
+
+namespace {
+int32_t g_deviceCount = 2;
+int32_t g_openHandle = 0;
+int32_t g_lastWriteHandle = 0;
+uint8_t g_lastWrite[8] = {};
+int32_t g_lastClosed = 0;
+} // namespace
+
+extern "C" {
+
+__declspec(dllexport) int32_t __stdcall EnumeratePIE(int32_t vid, int32_t* info, int32_t* count) {
+    if (vid != 0x05F3) {
+        *count = 0;
+        return 0;
+    }
+    for (int32_t i = 0; i < g_deviceCount; ++i) {
+        info[4 * i] = i == 1 ? 0xD1 : 210;
+        info[4 * i + 1] = i + 1;
+        info[4 * i + 2] = 12;
+        info[4 * i + 3] = 100 + i;
+    }
+    *count = g_deviceCount;
+    return 0;
+}
+
+__declspec(dllexport) int32_t __stdcall SetupInterface(int32_t handle) {
+    g_openHandle = handle;
+    return 0;
+}
+
+// A report 20 bytes long: five more than the program's, as another model's might be.
+__declspec(dllexport) int32_t __stdcall ReadData(int32_t handle, uint8_t* buffer) {
+    if (handle == 0 || handle != g_openHandle)
+        return 304;
+    for (int i = 0; i < 20; ++i)
+        buffer[i] = static_cast<uint8_t>(handle + i);
+    return 0;
+}
+
+__declspec(dllexport) int32_t __stdcall WriteData(int32_t handle, uint8_t* buffer) {
+    g_lastWriteHandle = handle;
+    std::memcpy(g_lastWrite, buffer, sizeof g_lastWrite);
+    buffer[1] = 0xFF; // a library may scribble on what it is given
+    return 0;
+}
+
+#if !defined(KORDAN_TEST_WITHOUT_CLOSE)
+__declspec(dllexport) int32_t __stdcall CloseInterface(int32_t handle) {
+    g_lastClosed = handle;
+    if (handle == g_openHandle)
+        g_openHandle = 0;
+    return 0;
+}
+#endif
+
+__declspec(dllexport) void __stdcall TestSetDeviceCount(int32_t count) {
+    g_deviceCount = count;
+}
+
+__declspec(dllexport) int32_t __stdcall TestLastWrite(uint8_t* out) {
+    std::memcpy(out, g_lastWrite, sizeof g_lastWrite);
+    return g_lastWriteHandle;
+}
+
+__declspec(dllexport) int32_t __stdcall TestLastClosed() {
+    return g_lastClosed;
+}
+}

@@ -1,0 +1,199 @@
+#include "send/win32/Win32SimWindow.h"
+#include "fakes/FakeRegistry.h"
+#include "send/ZusiSend.h"
+
+#include "WinTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+namespace kordan {
+namespace {
+
+using test::ReceivedKey;
+using test::RecordingWindow;
+
+// Where Wine does not hand the foreground to the test's window, the window is still
+// found by its real handle and title; only the foreground query is answered here.
+class ForegroundOverride : public ISimWindow {
+public:
+    ForegroundOverride(ISimWindow& real, WindowHandle foreground)
+        : m_real(real), m_foreground(foreground) {}
+    WindowHandle foregroundWindow() override { return m_foreground; }
+    std::string windowTitle(WindowHandle window) override { return m_real.windowTitle(window); }
+    void postKey(WindowHandle window, uint32_t message, int32_t virtualKey) override {
+        m_real.postKey(window, message, virtualKey);
+    }
+    void typeKeys(const std::string& keys) override { m_real.typeKeys(keys); }
+
+private:
+    ISimWindow& m_real;
+    WindowHandle m_foreground;
+};
+
+WindowHandle handleOf(HWND hwnd) {
+    return static_cast<WindowHandle>(reinterpret_cast<uintptr_t>(hwnd));
+}
+
+ReceivedKey down(WPARAM vk) {
+    return {WM_KEYDOWN, vk, 0};
+}
+ReceivedKey up(WPARAM vk) {
+    return {WM_KEYUP, vk, 0};
+}
+
+class Win32SimWindowTest : public ::testing::Test {
+protected:
+    Win32SimWindowTest() {
+        const char* key = "Software\\zusi\\zusi";
+        registry.set(key, "T0", "38");   // Fahrschalter auf
+        registry.set(key, "T1", "40");   // Fahrschalter ab
+        registry.set(key, "T14", "186"); // Bremsventil Bremsen
+    }
+
+    // The sender, looking at `window` as the foreground window.
+    std::unique_ptr<ZusiSend> senderFacing(RecordingWindow& window) {
+        if (window.bringToFront()) {
+            return std::make_unique<ZusiSend>(*real, registry);
+        }
+        std::printf("note: Wine gave the test window no foreground; only the foreground "
+                    "query is stood in for\n");
+        override = std::make_unique<ForegroundOverride>(*real, handleOf(window.hwnd()));
+        return std::make_unique<ZusiSend>(*override, registry);
+    }
+
+    test::FakeRegistry registry;
+    std::unique_ptr<ISimWindow> real = makeWin32SimWindow();
+    std::unique_ptr<ForegroundOverride> override;
+};
+
+TEST_F(Win32SimWindowTest, ZusiWindowReceivesExactlyThePostedKeyMessages) {
+    RecordingWindow zusi("Zusi 3 - Testfahrt");
+    auto sender = senderFacing(zusi);
+    ASSERT_TRUE(sender->GetConnect());
+    EXPECT_EQ(sender->zusiWnd(), handleOf(zusi.hwnd()));
+
+    sender->send(1000, -3);  // Fahrschalter ab, three steps
+    sender->send(1000, 2);   // Fahrschalter auf, two steps
+    sender->send(2, DownUp); // Pause: fixed key F2
+    sender->send(37, Down);  // emergency brake
+    zusi.pumpUntil(18, 5000);
+    for (int i = 0; i < 6; ++i)
+        sender->Timer();
+    zusi.pumpUntil(19, 5000);
+
+    std::vector<ReceivedKey> expected = {down(40), down(40), down(40),  up(40), down(38),
+                                         down(38), up(38),   down(113), up(113)};
+    for (int i = 0; i < 10; ++i)
+        expected.push_back(down(186));
+    expected.push_back(up(186));
+    EXPECT_EQ(zusi.keys, expected);
+}
+
+TEST_F(Win32SimWindowTest, LowerCaseTitleIsNotTheSimulator) {
+    RecordingWindow other("zusi 3 - Testfahrt");
+    auto sender = senderFacing(other);
+    EXPECT_FALSE(sender->GetConnect());
+    sender->send(2, DownUp);
+    sender->send(1000, 4);
+    other.pumpUntil(1, 300);
+    EXPECT_TRUE(other.keys.empty());
+    EXPECT_FALSE(sender->connected());
+}
+
+TEST_F(Win32SimWindowTest, TitlesAreCutAt255AndGoneWindowsHaveNone) {
+    const std::string longTitle = "Zusi " + std::string(300, 'x');
+    WindowHandle gone = 0;
+    {
+        RecordingWindow window(longTitle.c_str());
+        gone = handleOf(window.hwnd());
+        EXPECT_EQ(real->windowTitle(gone), longTitle.substr(0, 255));
+    }
+    EXPECT_EQ(real->windowTitle(gone), "");
+    EXPECT_EQ(real->windowTitle(0), "");
+}
+
+TEST_F(Win32SimWindowTest, OnlyKeyMessagesArePosted) {
+    RecordingWindow zusi("Zusi");
+    real->postKey(handleOf(zusi.hwnd()), WM_CHAR, 'a');
+    real->postKey(handleOf(zusi.hwnd()), WM_KEYUP, 0); // a missing key setting posts 0
+    zusi.pumpUntil(2, 300);
+    EXPECT_EQ(zusi.keys, (std::vector<ReceivedKey>{up(0)}));
+}
+
+// Standard scan codes of a PC keyboard; the same on German and US layouts for these keys.
+constexpr uint16_t kScanCtrl = 0x1D;
+constexpr uint16_t kScanShift = 0x2A;
+constexpr uint16_t kScanM = 0x32;
+constexpr uint16_t kScanF8 = 0x42;
+constexpr uint16_t kScanUp = 0x48;
+
+TEST(Win32Keystrokes, ModifierDownKeyDownKeyUpModifierUpWithScanCodes) {
+    EXPECT_EQ(keyboardEventsFor("^m"), (std::vector<KeyboardEvent>{
+                                           {VK_CONTROL, kScanCtrl, 0},
+                                           {'M', kScanM, 0},
+                                           {'M', kScanM, KEYEVENTF_KEYUP},
+                                           {VK_CONTROL, kScanCtrl, KEYEVENTF_KEYUP},
+                                       }));
+    EXPECT_EQ(keyboardEventsFor("^{F8}"), (std::vector<KeyboardEvent>{
+                                              {VK_CONTROL, kScanCtrl, 0},
+                                              {VK_F8, kScanF8, 0},
+                                              {VK_F8, kScanF8, KEYEVENTF_KEYUP},
+                                              {VK_CONTROL, kScanCtrl, KEYEVENTF_KEYUP},
+                                          }));
+    // The cursor keys are extended keys, or the number pad's arrows would arrive. The
+    // modifiers come off in the reverse order.
+    EXPECT_EQ(keyboardEventsFor("^+{UP}"),
+              (std::vector<KeyboardEvent>{
+                  {VK_CONTROL, kScanCtrl, 0},
+                  {VK_SHIFT, kScanShift, 0},
+                  {VK_UP, kScanUp, KEYEVENTF_EXTENDEDKEY},
+                  {VK_UP, kScanUp, KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP},
+                  {VK_SHIFT, kScanShift, KEYEVENTF_KEYUP},
+                  {VK_CONTROL, kScanCtrl, KEYEVENTF_KEYUP},
+              }));
+}
+
+TEST(Win32Keystrokes, UpperCaseLetterAddsShiftAndUnknownCharacterGoesAsUnicode) {
+    const auto upper = keyboardEventsFor("M");
+    ASSERT_EQ(upper.size(), 4u);
+    EXPECT_EQ(upper[0].virtualKey, VK_SHIFT);
+    EXPECT_EQ(upper[1].virtualKey, 'M');
+    EXPECT_EQ(upper[3].virtualKey, VK_SHIFT);
+    EXPECT_EQ(upper[3].flags, static_cast<uint32_t>(KEYEVENTF_KEYUP));
+
+    // A character of no keyboard layout (an emoji) goes as its two UTF-16 halves.
+    const auto emoji = keyboardEventsFor("\xF0\x9F\x9A\x82");
+    EXPECT_EQ(emoji, (std::vector<KeyboardEvent>{
+                         {0, 0xD83D, KEYEVENTF_UNICODE},
+                         {0, 0xD83D, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP},
+                         {0, 0xDE82, KEYEVENTF_UNICODE},
+                         {0, 0xDE82, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP},
+                     }));
+    EXPECT_TRUE(keyboardEventsFor("").empty());
+}
+
+TEST_F(Win32SimWindowTest, CtrlMArrivesThroughSendInputInTheActiveWindow) {
+    RecordingWindow zusi("Zusi");
+    if (!zusi.bringToFront())
+        GTEST_SKIP() << "the test window could not get the foreground, so typed keys "
+                        "have nowhere defined to go";
+    auto sender = std::make_unique<ZusiSend>(*real, registry);
+    sender->send(11, Up); // types nothing
+    sender->send(11, Down);
+    zusi.pumpUntil(4, 5000);
+    ASSERT_EQ(zusi.keys.size(), 4u);
+    EXPECT_EQ(zusi.keys[0].message, static_cast<UINT>(WM_KEYDOWN));
+    EXPECT_EQ(zusi.keys[0].wParam, static_cast<WPARAM>(VK_CONTROL));
+    EXPECT_EQ(zusi.keys[1].message, static_cast<UINT>(WM_KEYDOWN));
+    EXPECT_EQ(zusi.keys[1].wParam, static_cast<WPARAM>('M'));
+    EXPECT_EQ((zusi.keys[1].lParam >> 16) & 0xFF, kScanM);
+    EXPECT_EQ(zusi.keys[2].message, static_cast<UINT>(WM_KEYUP));
+    EXPECT_EQ(zusi.keys[2].wParam, static_cast<WPARAM>('M'));
+    EXPECT_EQ(zusi.keys[3].message, static_cast<UINT>(WM_KEYUP));
+    EXPECT_EQ(zusi.keys[3].wParam, static_cast<WPARAM>(VK_CONTROL));
+}
+
+} // namespace
+} // namespace kordan
