@@ -11,6 +11,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -172,6 +174,7 @@ void frmKordan::buildFields(QWidget* area) {
         m_txtAnalog[i] = field(area, levers[i].left, levers[i].top, 615, 285,
                                QStringLiteral("nicht zugeordnet"));
         m_txtAnalog[i]->setObjectName(QStringLiteral("txtAnalog%1").arg(i));
+        m_txtAnalog[i]->installEventFilter(this);
         auto* cap = label(area, QString::fromLatin1(leverCaptions[i]), px(levers[i].left),
                           px(levers[i].top - 240) + kPictureOffset);
         QFont f = cap->font();
@@ -182,6 +185,7 @@ void frmKordan::buildFields(QWidget* area) {
     auto button = [&](int index, int left, int top, int height = 285) {
         m_txtBut[index] = field(area, left, top, 255, height, QStringLiteral("nicht definiert"));
         m_txtBut[index]->setObjectName(QStringLiteral("txtBut%1").arg(index));
+        m_txtBut[index]->installEventFilter(this);
     };
     for (int i = 0; i < 14; ++i)
         button(i, 300 + 360 * i, 5880);
@@ -214,9 +218,19 @@ void frmKordan::buildMenus() {
         return a;
     };
     QMenu* datei = menuBar()->addMenu(QStringLiteral("&Datei"));
-    add(datei, "mnuDateiOeffnen", QStringLiteral("&Oeffnen..."))->setEnabled(false);
-    add(datei, "mnuDateiSpeichern", QStringLiteral("&Speichern"))->setEnabled(false);
-    add(datei, "mnuDateiSaveAs", QStringLiteral("Speichern &unter..."))->setEnabled(false);
+    auto forward = [this](QAction* a, void (KordanMain::*handler)()) {
+        connect(a, &QAction::triggered, this, [this, handler] {
+            if (m_logic)
+                (m_logic->*handler)();
+        });
+        return a;
+    };
+    forward(add(datei, "mnuDateiOeffnen", QStringLiteral("&Oeffnen...")),
+            &KordanMain::mnuDateiOeffnen);
+    forward(add(datei, "mnuDateiSpeichern", QStringLiteral("&Speichern")),
+            &KordanMain::mnuDateiSpeichern);
+    forward(add(datei, "mnuDateiSaveAs", QStringLiteral("Speichern &unter...")),
+            &KordanMain::mnuDateiSaveAs);
     datei->addSeparator();
     add(datei, "mnuSettings", QStringLiteral("E&instellungen"))->setEnabled(false);
     datei->addSeparator();
@@ -278,11 +292,27 @@ void frmKordan::buildMenus() {
     QMenu* lok = menuBar()->addMenu(QStringLiteral("&Lok"));
     add(lok, "mnuLokEditor", QStringLiteral("&Info (Zusi Fahrzeug Editor)"))->setEnabled(false);
     QMenu* hilfe = menuBar()->addMenu(QStringLiteral("&Hilfe"));
-    add(hilfe, "mnuHilfeInfo", QStringLiteral("&Info"))->setEnabled(false);
+    forward(add(hilfe, "mnuHilfeInfo", QStringLiteral("&Info")), &KordanMain::mnuHilfeInfo);
 }
 
 QAction* frmKordan::action(const QString& objectName) const {
     return findChild<QAction*>(objectName);
+}
+
+bool frmKordan::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonDblClick && m_logic) {
+        for (int i = 0; i < 7; ++i)
+            if (watched == m_txtAnalog[i]) {
+                m_logic->leverDoubleClicked(i);
+                return true;
+            }
+        for (int k = 0; k < 44; ++k)
+            if (watched == m_txtBut[k]) {
+                m_logic->buttonDoubleClicked(k);
+                return true;
+            }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void frmKordan::closeEvent(QCloseEvent* event) {
@@ -389,7 +419,24 @@ void frmKordan::openButtonDialog(int16_t) {}
 void frmKordan::openLeverActionDialog(int16_t, int32_t&) {}
 void frmKordan::openAxisEditor(int) {}
 void frmKordan::openOptionsDialog() {}
-void frmKordan::openAboutBox() {}
+void frmKordan::openAboutBox() {
+    if (!m_about) {
+        auto* box = new QMessageBox(this);
+        box->setWindowTitle(QStringLiteral("Info"));
+        box->setIconPixmap(windowIcon().pixmap(48, 48));
+        box->setText(QStringLiteral("<b>Kordan für Zusi</b><br>Version %1")
+                         .arg(QStringLiteral(KORDAN_VERSION)));
+        box->setInformativeText(
+            QStringLiteral("Bedienung des Zugsimulators Zusi mit einem Fahrpult am USB-Anschluss: "
+                           "Hebel, Tasten, Anzeige und Lautsprecher."));
+        box->setStandardButtons(QMessageBox::Ok);
+        box->setModal(false);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        m_about = box;
+    }
+    m_about->show();
+    m_about->raise();
+}
 void frmKordan::showLeverPositions(const std::array<int, 7>&) {}
 
 void frmKordan::setCommandLogVisible(bool visible) {

@@ -80,6 +80,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildFields(QWidget* area);
@@ -103,6 +104,7 @@ private:
     std::function<QWidget*(QWidget*)> m_wizardFactory;
     std::function<void(QWidget*, const std::string&)> m_wizardFeed;
     QPointer<QWidget> m_wizard;
+    QPointer<QWidget> m_about;
 };
 
 } // namespace kordan

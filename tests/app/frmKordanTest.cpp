@@ -117,3 +117,14 @@ TEST(frmKordan, CommandLogDockFollowsItsMenuEntry) {
     EXPECT_TRUE(rig.window.commandLog()->toPlainText().isEmpty());
     EXPECT_EQ(rig.settings.values["Befehlsprotokoll"], "1");
 }
+
+TEST(frmKordan, DoubleClickOnAFieldReachesTheLogic) {
+    WindowRig rig;
+    rig.main.startUp();
+    rig.window.show();
+    QTest::mouseDClick(rig.window.buttonField(6), Qt::LeftButton);
+    EXPECT_EQ(rig.main.Element(), 7);
+    EXPECT_TRUE(rig.main.changed());
+    QTest::mouseDClick(rig.window.leverField(2), Qt::LeftButton);
+    EXPECT_EQ(rig.main.Element(), 3);
+}
