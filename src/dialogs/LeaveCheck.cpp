@@ -1,0 +1,71 @@
+#include "dialogs/LeaveCheck.h"
+
+#include <QApplication>
+#include <QFocusEvent>
+#include <QTimer>
+
+namespace kordan {
+
+namespace {
+
+constexpr int kReleasePollMs = 20;
+
+class FocusOutFilter : public QObject {
+public:
+    FocusOutFilter(QWidget* widget, std::function<void()> action)
+        : QObject(widget), m_action(std::move(action)) {
+        widget->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::FocusOut)
+            m_action();
+        return false;
+    }
+
+private:
+    std::function<void()> m_action;
+};
+
+} // namespace
+
+LeaveCheck::LeaveCheck(QWidget* field, std::function<Check()> onLeave, std::vector<QWidget*> exempt)
+    : QObject(field), m_field(field), m_onLeave(std::move(onLeave)) {
+    for (QWidget* w : exempt)
+        m_exempt.emplace_back(w);
+    field->installEventFilter(this);
+}
+
+bool LeaveCheck::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != m_field || event->type() != QEvent::FocusOut)
+        return false;
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
+        return false;
+    QWidget* next = QApplication::focusWidget();
+    for (const auto& w : m_exempt)
+        if (w && w == next)
+            return false;
+    Check check = m_onLeave();
+    QTimer::singleShot(0, this, [this, check] { runWhenReleased(check); });
+    return false;
+}
+
+void LeaveCheck::runWhenReleased(const Check& check) {
+    if (QGuiApplication::mouseButtons() != Qt::NoButton) {
+        QTimer::singleShot(kReleasePollMs, this, [this, check] { runWhenReleased(check); });
+        return;
+    }
+    // The window may have closed meanwhile; a message then would come out of nowhere.
+    if (!m_field || !m_field->isVisible())
+        return;
+    if (!check())
+        m_field->setFocus(Qt::OtherFocusReason);
+}
+
+void onFocusOut(QWidget* widget, std::function<void()> action) {
+    new FocusOutFilter(widget, std::move(action));
+}
+
+} // namespace kordan

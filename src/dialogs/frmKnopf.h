@@ -1,0 +1,44 @@
+#pragma once
+
+#include "dialogs/KnopfDialog.h"
+
+#include <QDialog>
+
+#include <cstdint>
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
+namespace kordan {
+
+class IDialogs;
+struct ZusiButton;
+
+// The button dialog: a thin view over KnopfDialog. Modal; it writes straight into the
+// profile's button. Enter is "OK", Escape is "&Löschen".
+class frmKnopf : public QDialog {
+    Q_OBJECT
+public:
+    frmKnopf(ZusiButton& knopf, int16_t element, IDialogs& dialogs, QWidget* parent = nullptr);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    QComboBox* commandList(const QString& name, CommandChoice& choice);
+    void okClicked();
+
+    KnopfDialog m_logic;
+    QLineEdit* m_txtBezeichnung = nullptr;
+    QComboBox* m_cboFunktion = nullptr;
+    QCheckBox* m_chkHalten = nullptr;
+    QLineEdit* m_txtRepeat = nullptr;
+    QComboBox* m_cboLos = nullptr;
+    QCheckBox* m_chkShift = nullptr;
+    QComboBox* m_cboFunktion2 = nullptr;
+    QPushButton* m_cmdDel = nullptr;
+};
+
+} // namespace kordan

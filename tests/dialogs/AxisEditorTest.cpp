@@ -1,0 +1,457 @@
+#include "dialogs/AxisEditor.h"
+
+#include "common/NumberText.h"
+#include "fakes/FakeDialogs.h"
+#include "fakes/TempDir.h"
+#include "send/ZusiSendKonstanten.h"
+
+#include <gtest/gtest.h>
+
+using namespace kordan;
+using kordan::test::FakeDialogs;
+using kordan::test::TempDir;
+namespace K = kordan::ZusiSendKonstanten;
+
+namespace {
+
+// Records what the editor shows, the way the window would hold it.
+struct FakeAxisView : IAxisView {
+    AxisEditor* editor = nullptr;
+    std::string bezeichnung = "?";
+    std::vector<std::string> entries;
+    int selected = -1;
+    bool enabled = true;
+    ZoneFields fields;
+    std::string texts[3];
+    int zonesChangedCalls = 0;
+
+    void setBezeichnung(const std::string& text) override { bezeichnung = text; }
+    void setZoneList(const std::vector<std::string>& e) override {
+        entries = e;
+        selected = -1;
+    }
+    void setZoneEntry(int index, const std::string& text) override {
+        entries.at(size_t(index)) = text;
+    }
+    void selectZone(int index) override { selected = index; }
+    void setZoneFieldsEnabled(bool e) override { enabled = e; }
+    void showZoneFields(const ZoneFields& f) override {
+        fields = f;
+        texts[0] = editor->funktionen().texts().at(size_t(f.Funktion));
+        texts[1] = editor->funktionen().texts().at(size_t(f.Release));
+        texts[2] = editor->regler().texts().at(size_t(f.Regler));
+    }
+    void zonesChanged() override { ++zonesChangedCalls; }
+    std::string listText(ZoneList list) const override { return texts[int(list)]; }
+
+    // The user picks an entry: the list shows its text, then the editor hears of it.
+    void pick(ZoneList list, int index) {
+        const CommandList& l = list == ZoneList::Regler ? editor->regler() : editor->funktionen();
+        texts[int(list)] = l.texts().at(size_t(index));
+        editor->listPicked(list, index);
+    }
+    void type(ZoneList list, const std::string& text) {
+        texts[int(list)] = text;
+        editor->listTyped(list, text);
+    }
+    void click(int index) {
+        selected = index;
+        editor->zoneClicked(index);
+    }
+};
+
+struct ZoneSpec {
+    std::string name;
+    int32_t start, ende, funktion, hold, repeat, regel, step, release;
+};
+
+std::string axisFile(const std::vector<ZoneSpec>& zones) {
+    std::string s = "1.0\r\n[Zones]\r\n" + formatFileNumber(int64_t(zones.size())) + "\r\n";
+    for (const ZoneSpec& z : zones) {
+        s += z.name + "\r\n";
+        for (int32_t v :
+             {z.start, z.ende, z.funktion, z.hold, z.repeat, z.regel, z.step, z.release})
+            s += formatFileNumber(v) + "\r\n";
+    }
+    return s;
+}
+
+const std::vector<ZoneSpec> kThree = {
+    {"Aus", 0, 40, K::Pfeife, 0, 0, 0, 0, 0},
+    {"Mitte", 41, 100, K::SiFa, 1, 5, K::RegelbereichFahrschalter, 8, K::Glocke},
+    {"Voll", 101, 255, K::Licht, 0, 2, 0, -3, K::Tueren},
+};
+
+struct Rig {
+    TempDir dir;
+    FakeDialogs dialogs;
+    FakeAxisView view;
+    std::string pending;
+    int axisFileCalls = 0;
+    int reloads = 0;
+    AxisEditor editor{dialogs, dir.path(), view,
+                      [this] {
+                          ++axisFileCalls;
+                          return pending;
+                      },
+                      [this] { ++reloads; }};
+
+    explicit Rig(std::string pendingFile = {}) : pending(std::move(pendingFile)) {
+        view.editor = &editor;
+    }
+    void startWith(const std::string& name, const std::vector<ZoneSpec>& zones) {
+        dir.write(name, axisFile(zones));
+        pending = name;
+        editor.start();
+    }
+    std::vector<std::string> messages() const { return dialogs.texts(); }
+};
+
+} // namespace
+
+TEST(AxisEditor, NewWindowWithoutPendingFileShowsAnEmptyAxis) {
+    Rig rig;
+    rig.editor.start();
+    EXPECT_EQ(rig.axisFileCalls, 1);
+    EXPECT_TRUE(rig.view.entries.empty());
+    EXPECT_FALSE(rig.view.enabled);
+    EXPECT_EQ(rig.view.bezeichnung, "");
+    EXPECT_FALSE(rig.editor.geaendert());
+    EXPECT_EQ(rig.editor.funktionen().texts().at(0), "<Keine Funktion>");
+    EXPECT_EQ(rig.editor.regler().texts().at(0), "<Keine Funktion>");
+    EXPECT_EQ(rig.editor.regler().size(), 5);
+}
+
+TEST(AxisEditor, PendingFileIsLoadedAndShownWithoutSelection) {
+    Rig rig;
+    rig.startWith("Lok.axr", kThree);
+    EXPECT_EQ(rig.view.entries,
+              (std::vector<std::string>{"0;40; Aus", "41;100; Mitte", "101;255; Voll"}));
+    EXPECT_EQ(rig.view.bezeichnung, "Lok.axr");
+    EXPECT_EQ(rig.editor.selected(), -1);
+    EXPECT_FALSE(rig.view.enabled);
+    EXPECT_FALSE(rig.editor.geaendert());
+
+    rig.view.click(1);
+    EXPECT_TRUE(rig.view.enabled);
+    const ZoneFields& f = rig.view.fields;
+    EXPECT_EQ(f.Zone, "Mitte");
+    EXPECT_EQ(f.von, "41");
+    EXPECT_EQ(f.Bis, "100");
+    EXPECT_EQ(f.Repeat, "5");
+    EXPECT_EQ(f.Stufen, "8");
+    EXPECT_TRUE(f.Hold);
+    EXPECT_EQ(rig.editor.funktionen().codeAt(f.Funktion), K::SiFa);
+    EXPECT_EQ(rig.editor.funktionen().codeAt(f.Release), K::Glocke);
+    EXPECT_EQ(rig.editor.regler().codeAt(f.Regler), K::RegelbereichFahrschalter);
+    EXPECT_FALSE(rig.editor.geaendert()); // showing is no edit
+}
+
+TEST(AxisEditor, UnreadablePendingFileLeavesANewAxisWithoutName) {
+    Rig rig;
+    rig.dir.write("alt.axr", "0.9\r\n[Zones]\r\n 0 \r\n");
+    rig.pending = "alt.axr";
+    rig.editor.start();
+    EXPECT_EQ(rig.messages(), std::vector<std::string>{"Falsche Version der Datei"});
+    EXPECT_EQ(rig.editor.Achse().Dateiname(), "");
+    EXPECT_EQ(rig.view.bezeichnung, "");
+    EXPECT_TRUE(rig.view.entries.empty());
+}
+
+TEST(AxisEditor, NewZoneAndTheLimitOf32) {
+    Rig rig;
+    rig.editor.start();
+    rig.editor.cmdNeu();
+    EXPECT_EQ(rig.view.entries, std::vector<std::string>{"0;0; <Neu>"});
+    EXPECT_EQ(rig.view.selected, 0);
+    EXPECT_EQ(rig.editor.selected(), 0);
+    EXPECT_TRUE(rig.view.enabled);
+    EXPECT_EQ(rig.view.fields.Zone, "<Neu>");
+    for (const std::string* s : {&rig.view.fields.von, &rig.view.fields.Bis,
+                                 &rig.view.fields.Repeat, &rig.view.fields.Stufen})
+        EXPECT_EQ(*s, "0");
+    EXPECT_EQ(rig.view.fields.Funktion, 0);
+    EXPECT_EQ(rig.view.fields.Release, 0);
+    EXPECT_EQ(rig.view.fields.Regler, 0);
+    EXPECT_TRUE(rig.editor.geaendert());
+
+    for (int i = 1; i < 32; ++i)
+        rig.editor.cmdNeu();
+    EXPECT_TRUE(rig.messages().empty());
+    EXPECT_EQ(rig.view.entries.size(), 32u);
+    rig.editor.cmdNeu();
+    EXPECT_EQ(rig.messages(), std::vector<std::string>{"Maximale Zonenzahl ist erreicht"});
+    EXPECT_EQ(rig.dialogs.messages[0].icon, MsgIcon::None);
+    EXPECT_EQ(rig.editor.Achse().ZoneCount(), 32);
+    EXPECT_EQ(rig.view.entries.size(), 32u);
+}
+
+TEST(AxisEditor, NewZoneResetsARecordLeftOverFromALongerAxis) {
+    Rig rig;
+    rig.startWith("Lok.axr", kThree);
+    rig.view.click(2);
+    rig.editor.cmdDel();
+    rig.editor.cmdNeu();
+    const ZusiZone& z = rig.editor.Achse().Zone(2);
+    EXPECT_EQ(z.Bezeichnung, "<Neu>");
+    EXPECT_EQ(z.Funktion + z.Release + z.Repeat + z.RegelStep + z.Ende, 0);
+}
+
+TEST(AxisEditor, FieldEditsWriteThroughAndRewriteTheEntry) {
+    Rig rig;
+    rig.startWith("Lok.axr", kThree);
+    rig.view.click(0);
+    rig.editor.zoneEdited("Null");
+    rig.editor.vonEdited(" 5");
+    rig.editor.bisEdited("39.5");
+    EXPECT_EQ(rig.view.entries[0], "5;40; Null");
+    EXPECT_TRUE(rig.editor.geaendert());
+
+    const ZusiZone& z = rig.editor.Achse().Zone(0);
+    const std::vector<std::pair<const char*, int32_t>> repeats = {
+        {"12abc", 12}, {"", 0}, {"2.5", 2}, {"3.5", 4}, {"-7", -7}};
+    for (const auto& [text, value] : repeats) {
+        rig.editor.repeatEdited(text);
+        EXPECT_EQ(z.Repeat, value) << text;
+    }
+    rig.editor.stufenEdited("-4");
+    EXPECT_EQ(z.RegelStep, -4);
+    rig.editor.holdClicked(true);
+    EXPECT_EQ(z.Hold, 1);
+    rig.editor.holdClicked(false);
+    EXPECT_EQ(z.Hold, 0);
+    // Other zones stay as they were.
+    EXPECT_EQ(rig.editor.Achse().Zone(1).Bezeichnung, "Mitte");
+    EXPECT_EQ(rig.view.entries[1], "41;100; Mitte");
+}
+
+TEST(AxisEditor, EditsWithoutSelectionAreIgnored) {
+    Rig rig;
+    rig.startWith("Lok.axr", kThree);
+    rig.editor.zoneEdited("x");
+    rig.editor.bisEdited("9");
+    rig.editor.holdClicked(true);
+    rig.editor.cmdDel();
+    EXPECT_FALSE(rig.editor.geaendert());
+    EXPECT_EQ(rig.editor.Achse().ZoneCount(), 3);
+    EXPECT_EQ(rig.editor.Achse().Zone(0).Bezeichnung, "Aus");
+}
+
+TEST(AxisEditor, BisCheckOnLeaving) {
+    Rig rig;
+    rig.editor.start();
+    EXPECT_FALSE(rig.editor.bisLeft("0", "300"));
+    EXPECT_EQ(rig.messages(), std::vector<std::string>{"Maximal 255 möglich!"});
+    EXPECT_EQ(rig.dialogs.messages[0].icon, MsgIcon::None);
+
+    rig.dialogs.messages.clear();
+    EXPECT_TRUE(rig.editor.bisLeft("20", "20"));
+    EXPECT_EQ(rig.messages(),
+              std::vector<std::string>{"Achtung, Bereich bis muss grösser sein, als Bereich von!"});
+    EXPECT_EQ(rig.dialogs.messages[0].icon, MsgIcon::Information);
+
+    rig.dialogs.messages.clear();
+    EXPECT_FALSE(rig.editor.bisLeft("400", "300"));
+    EXPECT_EQ(rig.messages().size(), 2u);
+
+    rig.dialogs.messages.clear();
+    EXPECT_TRUE(rig.editor.bisLeft("19", "20"));
+    EXPECT_TRUE(rig.editor.bisLeft("0", "255"));
+    EXPECT_TRUE(rig.messages().empty());
+}
+
+TEST(AxisEditor, DeleteMovesTheLaterZonesDownWithAllFields) {
+    Rig rig;
+    rig.startWith("Lok.axr", kThree);
+    rig.view.click(1);
+    rig.editor.cmdDel();
+    const ZusiAxis& a = rig.editor.Achse();
+    ASSERT_EQ(a.ZoneCount(), 2);
+    EXPECT_EQ(rig.view.entries, (std::vector<std::string>{"0;40; Aus", "101;255; Voll"}));
+    const ZusiZone& z = a.Zone(1);
+    EXPECT_EQ(z.Bezeichnung, "Voll");
+    EXPECT_EQ(z.Start, 101);
+    EXPECT_EQ(z.Ende, 255);
+    EXPECT_EQ(z.Funktion, K::Licht);
+    EXPECT_EQ(z.Hold, 0);
+    EXPECT_EQ(z.Repeat, 2);
+    EXPECT_EQ(z.RegelFunktion, 0);
+    EXPECT_EQ(z.RegelStep, -3);
+    EXPECT_EQ(z.Release, K::Tueren);
+    EXPECT_EQ(a.Zone(0).Bezeichnung, "Aus");
+    EXPECT_EQ(rig.editor.selected(), -1);
+    EXPECT_FALSE(rig.view.enabled);
+    EXPECT_TRUE(rig.editor.geaendert());
+}
+
+TEST(AxisEditor, CommandListsStoreChoicesAndKeepCodesTheyDoNotOffer) {
+    Rig rig;
+    std::vector<ZoneSpec> zones = kThree;
+    zones[0].funktion = 999; // unknown to this program
+    zones[0].release = 5;    // has no text
+    rig.startWith("Lok.axr", zones);
+    rig.view.click(0);
+    EXPECT_EQ(rig.view.fields.Funktion, 0);
+    EXPECT_EQ(rig.view.fields.Release, 0);
+
+    rig.editor.commitLists();
+    EXPECT_EQ(rig.editor.Achse().Zone(0).Funktion, 999);
+    EXPECT_EQ(rig.editor.Achse().Zone(0).Release, 5);
+    EXPECT_FALSE(rig.editor.geaendert());
+
+    // A typed text matching nothing leaves the command as it was.
+    rig.view.type(ZoneList::Funktion, "Kaffee");
+    rig.editor.commitLists();
+    EXPECT_EQ(rig.editor.Achse().Zone(0).Funktion, 999);
+
+    const int glocke = rig.editor.funktionen().indexOf(K::Glocke);
+    rig.view.pick(ZoneList::Release, glocke);
+    EXPECT_EQ(rig.editor.Achse().Zone(0).Release, K::Glocke);
+    EXPECT_TRUE(rig.editor.geaendert());
+    rig.view.pick(ZoneList::Regler, rig.editor.regler().indexOf(K::RegelbereichAfb));
+    EXPECT_EQ(rig.editor.Achse().Zone(0).RegelFunktion, K::RegelbereichAfb);
+    rig.view.pick(ZoneList::Funktion, 0);
+    EXPECT_EQ(rig.editor.Achse().Zone(0).Funktion, 0);
+}
+
+TEST(AxisEditor, SaveCommitsTheListsAndReloads) {
+    Rig rig;
+    rig.startWith("Lok.axr", kThree);
+    rig.view.click(0);
+    // The list shows a new choice that has not been handed over yet (still focused).
+    rig.view.texts[int(ZoneList::Release)] =
+        rig.editor.funktionen().texts().at(size_t(rig.editor.funktionen().indexOf(K::Pfeife)));
+    rig.editor.mnuSpeichern();
+    EXPECT_EQ(rig.reloads, 1);
+    EXPECT_FALSE(rig.editor.geaendert());
+    EXPECT_EQ(rig.editor.selected(), -1);
+    EXPECT_NE(rig.dir.read("Lok.axr").find("Aus\r\n 0 \r\n 40 \r\n 28 \r\n 0 \r\n 0 \r\n 0 \r\n "
+                                           "0 \r\n 28 \r\n"),
+              std::string::npos);
+}
+
+TEST(AxisEditor, SaveOfANewAxisCancelledStaysUnsaved) {
+    Rig rig;
+    rig.editor.start();
+    rig.editor.cmdNeu();
+    rig.editor.mnuSpeichern(); // the save dialog is cancelled
+    EXPECT_EQ(rig.dialogs.fileRequests.size(), 1u);
+    EXPECT_TRUE(rig.editor.geaendert());
+    EXPECT_EQ(rig.reloads, 1);
+    EXPECT_EQ(rig.editor.selected(), 0);
+
+    rig.dialogs.fileChoices.push_back(FakeDialogs::chosen(rig.dir.file("neu.axr")));
+    rig.editor.mnuSpeichern();
+    EXPECT_FALSE(rig.editor.geaendert());
+    EXPECT_EQ(rig.view.bezeichnung, "neu.axr");
+    EXPECT_EQ(rig.reloads, 2);
+}
+
+TEST(AxisEditor, SaveAsCancelledStillClearsTheChangeMark) {
+    Rig rig;
+    rig.startWith("Lok.axr", kThree);
+    rig.view.click(0);
+    rig.editor.holdClicked(true);
+    rig.editor.mnuSpeichernUnter();
+    EXPECT_FALSE(rig.editor.geaendert());
+    EXPECT_EQ(rig.reloads, 1);
+    EXPECT_EQ(rig.editor.selected(), -1);
+    // Closing now asks nothing.
+    EXPECT_TRUE(rig.editor.queryClose());
+    EXPECT_TRUE(rig.messages().empty());
+}
+
+TEST(AxisEditor, FailedWritesKeepTheChangesMarked) {
+    Rig rig;
+    rig.startWith("Lok.axr", kThree);
+    rig.view.click(0);
+    rig.editor.holdClicked(true);
+    const std::string nowhere = rig.dir.file("fehlt/x.axr");
+    rig.dialogs.fileChoices.push_back(FakeDialogs::chosen(nowhere));
+    rig.editor.mnuSpeichernUnter();
+    EXPECT_TRUE(rig.editor.geaendert());
+    EXPECT_EQ(rig.editor.Achse().Dateiname(), "Lok.axr");
+
+    // The file becomes unwritable: "&Speichern" must not count as done either.
+    std::filesystem::remove(rig.dir.file("Lok.axr"));
+    std::filesystem::create_directory(rig.dir.file("Lok.axr"));
+    rig.dialogs.messages.clear();
+    rig.editor.mnuSpeichern();
+    EXPECT_TRUE(rig.editor.geaendert());
+    EXPECT_EQ(rig.reloads, 2);
+    // Nor may closing with "Yes" lose the zones.
+    rig.dialogs.answers = {MsgAnswer::Yes};
+    EXPECT_FALSE(rig.editor.queryClose());
+}
+
+TEST(AxisEditor, CloseAfterOnlyAHoldChangeAsks) {
+    for (MsgAnswer answer : {MsgAnswer::Cancel, MsgAnswer::No, MsgAnswer::Yes}) {
+        Rig rig;
+        rig.startWith("Lok.axr", kThree);
+        rig.view.click(1);
+        rig.editor.holdClicked(false);
+        rig.dialogs.answers = {answer};
+        const bool closes = rig.editor.queryClose();
+        ASSERT_EQ(rig.messages(), std::vector<std::string>{"Aenderungen speichern?"});
+        EXPECT_EQ(rig.dialogs.messages[0].buttons, MsgButtons::YesNoCancel);
+        EXPECT_EQ(rig.dialogs.messages[0].icon, MsgIcon::Question);
+        EXPECT_EQ(closes, answer != MsgAnswer::Cancel);
+        const bool saved = rig.dir.read("Lok.axr").find("Mitte\r\n 41 \r\n 100 \r\n 29 \r\n 0 ") !=
+                           std::string::npos;
+        EXPECT_EQ(saved, answer == MsgAnswer::Yes);
+        EXPECT_EQ(rig.reloads, answer == MsgAnswer::Yes ? 1 : 0);
+    }
+}
+
+TEST(AxisEditor, NewAndOpenAskFirstAndStopWhenTheSaveIsCancelled) {
+    Rig rig;
+    rig.editor.start();
+    rig.editor.cmdNeu();
+    // Yes, then the save dialog is cancelled: nothing happens.
+    rig.dialogs.answers = {MsgAnswer::Yes};
+    rig.editor.mnuNeu();
+    EXPECT_EQ(rig.editor.Achse().ZoneCount(), 1);
+    EXPECT_TRUE(rig.editor.geaendert());
+    rig.dialogs.answers = {MsgAnswer::Cancel};
+    rig.editor.mnuOeffnen();
+    EXPECT_EQ(rig.dialogs.fileRequests.size(), 1u); // only the save dialog so far
+    EXPECT_EQ(rig.editor.Achse().ZoneCount(), 1);
+
+    // No: a new axis at once.
+    rig.dialogs.answers = {MsgAnswer::No};
+    rig.editor.mnuNeu();
+    EXPECT_EQ(rig.editor.Achse().ZoneCount(), 0);
+    EXPECT_FALSE(rig.editor.geaendert());
+
+    // Without changes "&Oeffnen..." asks nothing and loads the chosen file.
+    rig.dialogs.messages.clear();
+    rig.dir.write("Lok.axr", axisFile(kThree));
+    rig.dialogs.fileChoices.push_back(FakeDialogs::chosen(rig.dir.file("Lok.axr")));
+    rig.editor.mnuOeffnen();
+    EXPECT_TRUE(rig.messages().empty());
+    EXPECT_EQ(rig.view.entries.size(), 3u);
+    EXPECT_EQ(rig.view.bezeichnung, "Lok.axr");
+}
+
+TEST(AxisEditor, OpenCancelledLeavesTheAxisAsItWas) {
+    Rig rig;
+    rig.startWith("Lok.axr", kThree);
+    rig.view.click(0);
+    rig.editor.zoneEdited("Geändert");
+    rig.dialogs.answers = {MsgAnswer::No};
+    rig.editor.mnuOeffnen(); // the open dialog is cancelled
+    EXPECT_EQ(rig.editor.Achse().Zone(0).Bezeichnung, "Geändert");
+    EXPECT_TRUE(rig.editor.geaendert());
+    EXPECT_EQ(rig.view.entries[0], "0;40; Geändert");
+}
+
+TEST(AxisEditor, ZonesAtFindsEveryZoneHoldingTheValue) {
+    Rig rig;
+    std::vector<ZoneSpec> zones = kThree;
+    zones.push_back({"Overlap", 90, 110, 0, 0, 0, 0, 0, 0});
+    rig.startWith("Lok.axr", zones);
+    EXPECT_EQ(zonesAt(rig.editor.Achse(), 0), std::vector<int>{0});
+    EXPECT_EQ(zonesAt(rig.editor.Achse(), 40), std::vector<int>{0});
+    EXPECT_EQ(zonesAt(rig.editor.Achse(), 100), (std::vector<int>{1, 3}));
+    EXPECT_EQ(zonesAt(rig.editor.Achse(), 101), (std::vector<int>{2, 3}));
+}

@@ -1,0 +1,193 @@
+#include "dialogs/KnopfDialog.h"
+
+#include "fakes/FakeDialogs.h"
+#include "profile/ZusiButton.h"
+#include "send/ZusiSendKonstanten.h"
+
+#include <gtest/gtest.h>
+
+using namespace kordan;
+using kordan::test::FakeDialogs;
+namespace K = kordan::ZusiSendKonstanten;
+
+namespace {
+
+ZusiButton assigned() {
+    ZusiButton b;
+    b.Bezeichnung = "Pfeife";
+    b.Press = K::Pfeife;
+    b.Release = K::SiFa;
+    b.press2 = K::Pause;
+    b.Repeat = 3;
+    b.Hold = 1;
+    b.Shift = 1;
+    b.Defined = true;
+    return b;
+}
+
+void expectSame(const ZusiButton& a, const ZusiButton& b) {
+    EXPECT_EQ(a.Bezeichnung, b.Bezeichnung);
+    EXPECT_EQ(a.Press, b.Press);
+    EXPECT_EQ(a.Release, b.Release);
+    EXPECT_EQ(a.press2, b.press2);
+    EXPECT_EQ(a.Repeat, b.Repeat);
+    EXPECT_EQ(a.Hold, b.Hold);
+    EXPECT_EQ(a.Shift, b.Shift);
+    EXPECT_EQ(a.Defined, b.Defined);
+}
+
+} // namespace
+
+TEST(KnopfDialog, NeverAssignedButtonOpensEmptyAndOkStoresNameWithoutCommands) {
+    ZusiButton b;
+    FakeDialogs dialogs;
+    KnopfDialog d(b, 7, dialogs);
+    EXPECT_EQ(d.title(), "Knopf 7 konfigurieren");
+    EXPECT_EQ(d.commands().texts().at(0), "<Nicht definiert>");
+    EXPECT_EQ(d.Bezeichnung, "");
+    EXPECT_EQ(d.Funktion.index(), 0);
+    EXPECT_EQ(d.Los.index(), 0);
+    EXPECT_EQ(d.Funktion2.index(), 0);
+    EXPECT_FALSE(d.Halten);
+    EXPECT_FALSE(d.Shift);
+    EXPECT_EQ(d.Repeat, "0");
+
+    d.Bezeichnung = "Leer";
+    EXPECT_EQ(d.ok(), std::nullopt);
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(b.Bezeichnung, "Leer");
+    EXPECT_EQ(b.Press, 0);
+    EXPECT_EQ(b.press2, 0);
+    EXPECT_EQ(b.Release, 0);
+    EXPECT_TRUE(b.Defined);
+}
+
+TEST(KnopfDialog, OpensWithTheButtonsAssignmentAndWritesTheEditedOne) {
+    ZusiButton b = assigned();
+    FakeDialogs dialogs;
+    KnopfDialog d(b, 1, dialogs);
+    EXPECT_EQ(d.Bezeichnung, "Pfeife");
+    EXPECT_EQ(d.commands().codeAt(d.Funktion.index()), K::Pfeife);
+    EXPECT_EQ(d.commands().codeAt(d.Los.index()), K::SiFa);
+    EXPECT_EQ(d.commands().codeAt(d.Funktion2.index()), K::Pause);
+    EXPECT_TRUE(d.Halten);
+    EXPECT_TRUE(d.Shift);
+    EXPECT_EQ(d.Repeat, "3");
+
+    d.Funktion.pick(d.commands().indexOf(K::Autopilot));
+    d.Los.pick(0);
+    d.Halten = false;
+    d.Shift = false;
+    d.Repeat = " 12 ";
+    ASSERT_EQ(d.ok(), std::nullopt);
+    EXPECT_EQ(b.Press, K::Autopilot);
+    EXPECT_EQ(b.Release, 0);
+    EXPECT_EQ(b.press2, K::Pause);
+    EXPECT_EQ(b.Hold, 0);
+    EXPECT_EQ(b.Shift, 0);
+    EXPECT_EQ(b.Repeat, 12);
+}
+
+TEST(KnopfDialog, EveryRejectedOkLeavesTheButtonUnchanged) {
+    struct Case {
+        const char* what;
+        std::function<void(KnopfDialog&)> edit;
+        KnopfDialog::Field focus;
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {"empty name", [](KnopfDialog& d) { d.Bezeichnung.clear(); },
+         KnopfDialog::Field::txtBezeichnung, "Bitte Bezeichnung eingeben"},
+        {"unknown function", [](KnopfDialog& d) { d.Funktion.type("Kaffee kochen"); },
+         KnopfDialog::Field::cboFunktion, "Bitte gültige Funktion wählen"},
+        {"repeat empty", [](KnopfDialog& d) { d.Repeat = ""; }, KnopfDialog::Field::txtRepeat, ""},
+        {"repeat letters", [](KnopfDialog& d) { d.Repeat = "abc"; }, KnopfDialog::Field::txtRepeat,
+         ""},
+        {"repeat fraction", [](KnopfDialog& d) { d.Repeat = "2.5"; }, KnopfDialog::Field::txtRepeat,
+         ""},
+        {"repeat negative", [](KnopfDialog& d) { d.Repeat = "-1"; }, KnopfDialog::Field::txtRepeat,
+         ""},
+        {"repeat too large", [](KnopfDialog& d) { d.Repeat = "99999999999"; },
+         KnopfDialog::Field::txtRepeat, ""},
+        {"unknown release", [](KnopfDialog& d) { d.Los.type("xyz"); }, KnopfDialog::Field::cboLos,
+         "Bitte gültige Funktion wählen"},
+        {"unknown second layer", [](KnopfDialog& d) { d.Funktion2.type("xyz"); },
+         KnopfDialog::Field::cboFunktion2, "Bitte gültige Funktion wählen"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ZusiButton b = assigned();
+        const ZusiButton before = b;
+        FakeDialogs dialogs;
+        KnopfDialog d(b, 3, dialogs);
+        // Edits in other fields must not reach the button either.
+        d.Bezeichnung = "Neu";
+        d.Shift = false;
+        d.Funktion2.pick(0);
+        c.edit(d);
+        EXPECT_EQ(d.ok(), c.focus);
+        expectSame(b, before);
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        if (!c.message.empty()) {
+            EXPECT_EQ(dialogs.messages[0].text, c.message);
+        }
+    }
+}
+
+TEST(KnopfDialog, EmptyNameMessageHasItsOwnTitleAndIcon) {
+    ZusiButton b;
+    FakeDialogs dialogs;
+    KnopfDialog d(b, 1, dialogs);
+    d.ok();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].title, "Unvollständig");
+    EXPECT_EQ(dialogs.messages[0].icon, MsgIcon::Exclamation);
+    EXPECT_FALSE(b.Defined);
+}
+
+TEST(KnopfDialog, TypedTextNamingAnEntrySelectsIt) {
+    ZusiButton b;
+    FakeDialogs dialogs;
+    KnopfDialog d(b, 1, dialogs);
+    const int pfeife = d.commands().indexOf(K::Pfeife);
+    std::string typed = d.commands().texts().at(size_t(pfeife));
+    for (char& c : typed)
+        c = char(std::toupper(static_cast<unsigned char>(c)));
+    d.Funktion.type("  " + typed + " ");
+    EXPECT_EQ(d.Funktion.index(), pfeife);
+    d.Bezeichnung = "P";
+    ASSERT_EQ(d.ok(), std::nullopt);
+    EXPECT_EQ(b.Press, K::Pfeife);
+}
+
+TEST(KnopfDialog, UnlistedStoredCodeShowsEntryZeroAndSurvivesUntilTouched) {
+    ZusiButton b = assigned();
+    b.Press = 5; // a code without a text of its own
+    b.Release = 777;
+    FakeDialogs dialogs;
+    {
+        KnopfDialog d(b, 1, dialogs);
+        EXPECT_EQ(d.Funktion.index(), 0);
+        EXPECT_EQ(d.Los.index(), 0);
+        d.Funktion.type("<Nicht definiert>"); // the shown text: no choice
+        ASSERT_EQ(d.ok(), std::nullopt);
+        EXPECT_EQ(b.Press, 5);
+        EXPECT_EQ(b.Release, 777);
+    }
+    KnopfDialog d(b, 1, dialogs);
+    d.Los.pick(0); // chosen on purpose
+    d.Funktion.type("xyz");
+    d.Funktion.type("<Nicht definiert>");
+    ASSERT_EQ(d.ok(), std::nullopt);
+    EXPECT_EQ(b.Release, 0);
+    EXPECT_EQ(b.Press, 0);
+}
+
+TEST(KnopfDialog, LoeschenClearsTheWholeAssignment) {
+    ZusiButton b = assigned();
+    FakeDialogs dialogs;
+    KnopfDialog d(b, 1, dialogs);
+    d.loeschen();
+    expectSame(b, ZusiButton{});
+    EXPECT_TRUE(dialogs.messages.empty());
+}
