@@ -167,20 +167,11 @@ bool ZusiAxis::SaveFile(bool bSaveAs) {
         target = choice.path;
     }
 
-    LineWriter w;
-    w.text(kFileVersion);
-    w.text("[Zones]");
-    w.number(m_zoneCount);
-    for (int32_t i = 0; i < m_zoneCount; ++i) {
-        const ZusiZone& z = m_zones[size_t(i)];
-        w.text(singleLine(z.Bezeichnung));
-        for (int32_t v : {z.Start, z.Ende, z.Funktion, z.Hold, z.Repeat, z.RegelFunktion,
-                          z.RegelStep, z.Release})
-            w.number(v);
-    }
+    const std::string bytes =
+        axisFileBytes(std::span<const ZusiZone>(m_zones).first(size_t(m_zoneCount)));
     const std::string path = openablePath(m_programDir, target);
     std::string reason;
-    if (!writeFileAtomically(path, w.bytes(), &reason)) {
+    if (!writeFileAtomically(path, bytes, &reason)) {
         m_dialogs.message(saveFailedMessage(path, reason), MsgButtons::Ok, MsgIcon::Exclamation);
         return false;
     }
@@ -263,6 +254,20 @@ bool ZusiAxis::LoadFile(const std::string& Dateiname) {
     }
     m_zoneCount = count;
     return true;
+}
+
+std::string axisFileBytes(std::span<const ZusiZone> zones) {
+    LineWriter w;
+    w.text(kFileVersion);
+    w.text("[Zones]");
+    w.number(static_cast<long long>(zones.size()));
+    for (const ZusiZone& z : zones) {
+        w.text(singleLine(z.Bezeichnung));
+        for (int32_t v : {z.Start, z.Ende, z.Funktion, z.Hold, z.Repeat, z.RegelFunktion,
+                          z.RegelStep, z.Release})
+            w.number(v);
+    }
+    return w.bytes();
 }
 
 } // namespace kordan

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 
 namespace kordan {
@@ -65,5 +66,9 @@ private:
     int32_t m_flip = 0;
     std::string m_dateiname;
 };
+
+// The bytes of an axis file holding `zones` in slot order. The one writer of the format:
+// the axis saves through it, and so do the files generated for a locomotive.
+std::string axisFileBytes(std::span<const ZusiZone> zones);
 
 } // namespace kordan

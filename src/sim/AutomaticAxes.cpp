@@ -1,0 +1,96 @@
+#include "sim/AutomaticAxes.h"
+
+#include "axis/ZusiAxis.h"
+#include "axis/ZusiZone.h"
+#include "common/AtomicFile.h"
+#include "common/Dialogs.h"
+#include "common/Messages.h"
+#include "common/Paths.h"
+#include "sim/ZusiLokParser.h"
+
+#include <vector>
+
+namespace kordan {
+
+namespace {
+
+// Command codes of the simulator's controls that the generated zones drive.
+constexpr int32_t kFahrschalterAuf = 14;
+constexpr int32_t kFahrschalterAb = 15;
+constexpr int32_t kFahrschalterNull = 16;
+constexpr int32_t kBremsventilLoesen = 25;
+constexpr int32_t kRegelFahrschalter = 1000;
+constexpr int32_t kRegelEBremse = 1001;
+constexpr int32_t kRegelBremse = 1002;
+constexpr int32_t kRegelAfb = 1003;
+
+ZusiZone zone(std::string bezeichnung, int32_t start, int32_t ende, int32_t funktion, int32_t hold,
+              int32_t regelFunktion, int32_t regelStep, int32_t release) {
+    ZusiZone z;
+    z.Bezeichnung = std::move(bezeichnung);
+    z.Start = start;
+    z.Ende = ende;
+    z.Funktion = funktion;
+    z.Hold = hold;
+    z.Repeat = 0;
+    z.RegelFunktion = regelFunktion;
+    z.RegelStep = regelStep;
+    z.Release = release;
+    return z;
+}
+
+// The master controller's zones; empty when the kind has no known layout.
+std::vector<ZusiZone> fahrschalterZones(const ZusiLokParser& p) {
+    const std::string& kind = p.Fahrschalter();
+    if (kind == "Auf/Ab" && (p.Raste() == 0 || p.Raste() == 1)) {
+        // Without notches the "up" key is held while the lever stays at the bottom; with
+        // notches it is pressed once and "down" is given on leaving.
+        ZusiZone auf = p.Raste() == 0
+                           ? zone("Aufschalten", 0, 40, kFahrschalterAuf, 1, 0, 0, 0)
+                           : zone("Aufschalten", 0, 40, kFahrschalterAuf, 0, 0, 0, kFahrschalterAb);
+        return {auf, zone("Fahren/auf/ab", 100, 200, 0, 0, kRegelFahrschalter, -1, 0),
+                zone("Aus (null)", 250, 255, kFahrschalterNull, 0, 0, 0, kFahrschalterAuf)};
+    }
+    if (kind == "Kombihebel" || kind == "Standard" || kind == "Zugkraft")
+        return {zone("Fahrschalter, automatisch erzeugt", 0, 255, 0, 0, kRegelFahrschalter,
+                     -int32_t(p.Fahrstufen()), 0)};
+    return {};
+}
+
+} // namespace
+
+void generateAutomaticAxes(const ZusiLokParser& p, const std::string& programDir,
+                           IDialogs& dialogs) {
+    std::string failures;
+    auto write = [&](const char* name, const std::vector<ZusiZone>& zones) {
+        const std::string path = joinPath(programDir, name);
+        std::string reason;
+        if (!writeFileAtomically(path, axisFileBytes(zones), &reason))
+            failures += (failures.empty() ? "" : "\n") + saveFailedMessage(path, reason);
+    };
+
+    const std::vector<ZusiZone> fs = fahrschalterZones(p);
+    if (fs.empty())
+        dialogs.message("Unbekannte Fahschalterart " + p.Fahrschalter(), MsgButtons::Ok,
+                        MsgIcon::Exclamation, kAutoConfigTitle);
+    else
+        write(kAutoFahrschalterFile, fs);
+
+    // A combined lever brakes with the master controller's own notches, downwards.
+    const bool kombi = p.Fahrschalter() == "Kombihebel";
+    write(kAutoEBremseFile, {zone("E-Bremse automatisch erstellt", 0, 255, 0, 0,
+                                  kombi ? kRegelFahrschalter : kRegelEBremse,
+                                  kombi ? -int32_t(p.EBremse()) : int32_t(p.EBremse()), 0)});
+    write(kAutoAfbFile,
+          {zone("AFB automatisch erstellt", 0, 255, 0, 0, kRegelAfb, -int32_t(p.AFB()), 0)});
+    write(kAutoBremsventilFile,
+          {zone("Füllen, automatisch erstellt", 0, 10, kBremsventilLoesen, 1, 0, 0, 0),
+           zone("Bremsen, automatisch erstellt", 40, 255, 0, 0, kRegelBremse,
+                p.FBV() == "D5/D2" ? 7 : 3, 0)});
+
+    // One message for all of them: an unwritable directory fails every file at once.
+    if (!failures.empty())
+        dialogs.message(failures, MsgButtons::Ok, MsgIcon::Exclamation, kAutoConfigTitle);
+}
+
+} // namespace kordan

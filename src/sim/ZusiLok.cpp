@@ -1,0 +1,82 @@
+#include "sim/ZusiLok.h"
+
+#include "common/TextFile.h"
+#include "sim/AutomaticAxes.h"
+#include "sim/ZusiLokParser.h"
+#include "sim/ZusiRegistry.h"
+
+namespace kordan {
+
+namespace fs = std::filesystem;
+
+ZusiLok::ZusiLok(IRegistryBackend& registry, IDialogs& dialogs, IProcessStarter& starter,
+                 std::string programDir, PathMapper mapPath)
+    : m_registry(registry), m_dialogs(dialogs), m_starter(starter),
+      m_programDir(std::move(programDir)), m_mapPath(std::move(mapPath)) {
+    ZusiRegistry reader(registry);
+    reader.schluessel("software\\zusi");
+    m_zusiDir = reader.Value("ZusiDir");
+    if (m_zusiDir.empty())
+        m_zusiDir = "\\programme\\zusi";
+}
+
+void ZusiLok::Timer() {
+    if (!m_mapPath)
+        return;
+    const std::string path = m_mapPath(m_zusiDir + "\\temp\\aktuellerzug.txt");
+    if (path.empty())
+        return;
+    std::error_code ec;
+    const fs::file_time_type time = fs::last_write_time(path, ec);
+    if (ec || !fs::is_regular_file(path, ec))
+        return;
+    if (m_letzteZeit && time <= *m_letzteZeit)
+        return;
+
+    // The simulator may be writing the file right now. The time counts as seen only after
+    // a complete read, so a read that fails, finds the file still empty or overlaps a
+    // further write is tried again on the next call instead of losing the change.
+    const auto bytes = readFileBytes(path);
+    if (!bytes || bytes->empty())
+        return;
+    const fs::file_time_type after = fs::last_write_time(path, ec);
+    if (ec || after != time)
+        return;
+    m_letzteZeit = time;
+
+    LineReader lines(*bytes);
+    std::string line = lines.next().value_or("");
+    if (line == m_lokPfad)
+        return;
+    m_lokPfad = std::move(line);
+    // An empty line names no locomotive file; there is nothing to generate from.
+    if (!m_lokPfad.empty())
+        generateAxes();
+    if (LokChange)
+        LokChange();
+}
+
+void ZusiLok::generateAxes() {
+    ZusiLokParser parser(m_registry, m_dialogs, m_mapPath);
+    if (!parser.Parse(m_lokPfad))
+        return;
+    generateAutomaticAxes(parser, m_programDir, m_dialogs);
+}
+
+std::string ZusiLok::Lok() const {
+    std::string name = m_lokPfad.substr(0, m_lokPfad.rfind('.'));
+    const size_t slash = name.rfind('\\');
+    if (slash != std::string::npos)
+        name.erase(0, slash + 1);
+    return name;
+}
+
+void ZusiLok::StartEditor() {
+    if (m_lokPfad.empty())
+        return;
+    // Program and locomotive path go separately: a path with blanks, quotes or ";" stays one
+    // argument and is never read as a command.
+    m_starter.start(m_zusiDir + "\\ZusiFahrzeugEditor", {m_zusiDir + "\\" + m_lokPfad});
+}
+
+} // namespace kordan

@@ -1,0 +1,86 @@
+#include "sim/posix/PosixProcessStarter.h"
+
+#include "fakes/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+#include <unistd.h>
+
+namespace kordan {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TempDir;
+
+// Children of this process that have ended but were not reaped.
+int zombieChildren() {
+    int zombies = 0;
+    const std::string self = std::to_string(::getpid());
+    std::error_code ec;
+    for (fs::directory_iterator it("/proc", ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos)
+            continue; // not a process
+        std::ifstream in(it->path() / "stat");
+        std::string stat((std::istreambuf_iterator<char>(in)), {});
+        // pid (comm) state ppid ...; comm may hold blanks, so read behind the last ")".
+        const size_t close = stat.rfind(')');
+        if (close == std::string::npos)
+            continue;
+        std::istringstream rest(stat.substr(close + 1));
+        std::string state, ppid;
+        rest >> state >> ppid;
+        if (ppid == self && state == "Z")
+            ++zombies;
+    }
+    return zombies;
+}
+
+// Waits (bounded) until the condition holds; a real child needs a moment to run.
+template <typename F> bool eventually(F condition) {
+    for (int i = 0; i < 500; ++i) {
+        if (condition())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return condition();
+}
+
+TEST(PosixProcessStarter, PassesEachArgumentAsItIsAndLeavesNoZombie) {
+    TempDir tmp;
+    const std::string script = tmp.file("zeige argv");
+    const std::string out = tmp.file("argv.txt");
+    const std::string marker = tmp.file("marker");
+    // Writes one argument per line, then "fertig"; a shell reading the arguments as a
+    // command line would instead create the marker file.
+    tmp.write("zeige argv", "#!/bin/sh\nout=\"$1\"; shift\n"
+                            "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$out.tmp\"\n"
+                            "echo fertig >> \"$out.tmp\"; mv \"$out.tmp\" \"$out\"\n");
+    fs::permissions(script, fs::perms::owner_all);
+
+    const std::string hostile = "C:\\Zusi\\Loks\\a b\\\"x\"; touch " + marker + " $(touch " +
+                                marker + ") `touch " + marker + "`.lok";
+    auto starter = makePosixProcessStarter();
+    ASSERT_TRUE(starter->start(script, {out, hostile, ""}));
+    ASSERT_TRUE(eventually([&] { return fs::exists(out); }));
+    EXPECT_EQ(tmp.read("argv.txt"), hostile + "\n\nfertig\n");
+    EXPECT_FALSE(fs::exists(marker));
+    EXPECT_TRUE(eventually([] { return zombieChildren() == 0; }));
+}
+
+TEST(PosixProcessStarter, AMissingProgramIsNotStarted) {
+    auto starter = makePosixProcessStarter();
+    EXPECT_FALSE(starter->start("/nonexistent/ZusiFahrzeugEditor", {"x"}));
+    EXPECT_FALSE(starter->start("kordan-kein-solches-programm", {}));
+    EXPECT_FALSE(starter->start("", {}));
+    // The PATH search finds an ordinary program.
+    EXPECT_TRUE(starter->start("true", {"a b", ";"}));
+}
+
+} // namespace
+} // namespace kordan

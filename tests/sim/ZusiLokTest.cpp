@@ -1,0 +1,410 @@
+#include "sim/ZusiLok.h"
+
+#include "axis/ZusiAxis.h"
+#include "fakes/FakeDialogs.h"
+#include "fakes/FakeRegistry.h"
+#include "fakes/TempDir.h"
+#include "sim/AutomaticAxes.h"
+#include "sim/LokTestFiles.h"
+#include "sim/RecordingStarter.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <memory>
+
+namespace kordan {
+namespace {
+
+namespace fs = std::filesystem;
+using test::crlf;
+using test::FakeDialogs;
+using test::FakeRegistry;
+using test::LokValues;
+using test::RecordingStarter;
+using test::TempDir;
+
+constexpr const char* kTitle = "Automatische Konfiguration nicht möglich";
+
+// The simulator as Wine keeps it: "C:\Programme\Zusi" below a Wine prefix in the temporary
+// directory, spelt on disk in another case than the Windows paths that name its files.
+class LokTest : public ::testing::Test {
+protected:
+    LokTest() {
+        registry.set("Software\\Zusi", "ZusiDir", "C:\\Programme\\Zusi");
+        zusi = fs::path(tmp.path()) / "dosdevices" / "c:" / "programme" / "ZUSI";
+        fs::create_directories(zusi / "Temp");
+        programDir = tmp.file("Programm");
+        fs::create_directories(programDir);
+    }
+
+    std::unique_ptr<ZusiLok> makeLok() {
+        auto lok = std::make_unique<ZusiLok>(registry, dialogs, starter, programDir,
+                                             winePathMapper(tmp.path()));
+        lok->LokChange = [this, l = lok.get()] {
+            changes.push_back(l->LokPfad());
+            fsFileAtChange = fs::exists(fs::path(programDir) / kAutoFahrschalterFile);
+        };
+        return lok;
+    }
+
+    fs::path currentTrainFile() const { return zusi / "Temp" / "AKTUELLERZUG.TXT"; }
+
+    // Writes the current-train file with a time one second later than the last one.
+    void writeCurrentTrain(const std::string& bytes) {
+        writeCurrentTrainKeepingTime(bytes);
+        stamp += std::chrono::seconds(1);
+        fs::last_write_time(currentTrainFile(), stamp);
+    }
+    void writeCurrentTrainKeepingTime(const std::string& bytes) {
+        std::ofstream(currentTrainFile(), std::ios::binary | std::ios::trunc) << bytes;
+        fs::last_write_time(currentTrainFile(), stamp);
+    }
+
+    void writeLok(const fs::path& relative, const std::string& bytes) {
+        fs::create_directories((zusi / relative).parent_path());
+        std::ofstream(zusi / relative, std::ios::binary) << bytes;
+    }
+    void copyDemoLok(const std::string& relative) {
+        const fs::path from = fs::path(KORDAN_SOURCE_DIR) / "tests" / "data" / "loks" / relative;
+        fs::create_directories((zusi / "Loks" / relative).parent_path());
+        fs::copy_file(from, zusi / "Loks" / relative, fs::copy_options::overwrite_existing);
+    }
+
+    std::string axisFile(const char* name) const {
+        std::ifstream in(fs::path(programDir) / name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+    TempDir tmp;
+    FakeRegistry registry;
+    FakeDialogs dialogs;
+    RecordingStarter starter;
+    fs::path zusi;
+    std::string programDir;
+    fs::file_time_type stamp = fs::file_time_type::clock::now() - std::chrono::hours(1);
+    std::vector<std::string> changes;
+    bool fsFileAtChange = false;
+};
+
+// The brake files of the tables, for the given steps.
+std::string ebFile(const char* regelFunktion, const char* regelStep) {
+    return crlf({"1.0", "[Zones]", " 1 ", "E-Bremse automatisch erstellt", " 0 ", " 255 ", " 0 ",
+                 " 0 ", " 0 ", regelFunktion, regelStep, " 0 "});
+}
+std::string afbFile(const char* regelStep) {
+    return crlf({"1.0", "[Zones]", " 1 ", "AFB automatisch erstellt", " 0 ", " 255 ", " 0 ", " 0 ",
+                 " 0 ", " 1003 ", regelStep, " 0 "});
+}
+std::string fbvFile(const char* regelStep) {
+    return crlf({"1.0",
+                 "[Zones]",
+                 " 2 ",
+                 "F\xFCllen, automatisch erstellt",
+                 " 0 ",
+                 " 10 ",
+                 " 25 ",
+                 " 1 ",
+                 " 0 ",
+                 " 0 ",
+                 " 0 ",
+                 " 0 ",
+                 "Bremsen, automatisch erstellt",
+                 " 40 ",
+                 " 255 ",
+                 " 0 ",
+                 " 0 ",
+                 " 0 ",
+                 " 1002 ",
+                 regelStep,
+                 " 0 "});
+}
+std::string aufAbFile(const char* aufHold, const char* aufRelease) {
+    return crlf({"1.0",           "[Zones]", " 3 ",   "Aufschalten", " 0 ",   " 40 ",
+                 " 14 ",          aufHold,   " 0 ",   " 0 ",         " 0 ",   aufRelease,
+                 "Fahren/auf/ab", " 100 ",   " 200 ", " 0 ",         " 0 ",   " 0 ",
+                 " 1000 ",        "-1 ",     " 0 ",   "Aus (null)",  " 250 ", " 255 ",
+                 " 16 ",          " 0 ",     " 0 ",   " 0 ",         " 0 ",   " 14 "});
+}
+
+TEST_F(LokTest, LokIsTheFileNameWithoutExtensionAndDirectories) {
+    auto lok = makeLok();
+    const std::pair<const char*, const char*> cases[] = {
+        {"Loks\\Elektrisch\\BR 101.lok", "BR 101"},
+        {"E10", "E10"},
+        {"Loks\\E.10\\E10", "E"}, // the last "." counts, even inside a directory
+        {"Loks\\Diesel\\V 200.x.lok", "V 200.x"},
+    };
+    for (const auto& [path, name] : cases) {
+        writeCurrentTrain(crlf({path}));
+        lok->Timer();
+        EXPECT_EQ(lok->LokPfad(), path);
+        EXPECT_EQ(lok->Lok(), std::string(name));
+    }
+}
+
+TEST_F(LokTest, TheFirstTimerReportsTheLocomotiveAndLaterOnesOnlyNewerOthers) {
+    copyDemoLok("Elektrisch/BR 101.lok");
+    copyDemoLok("Elektrisch/E 10.lok");
+    writeCurrentTrain(crlf({"Loks\\Elektrisch\\BR 101.lok", "Zug 4711"}));
+    auto lok = makeLok();
+    EXPECT_EQ(lok->ZusiDir(), "C:\\Programme\\Zusi");
+    EXPECT_FALSE(lok->LetzteZeit());
+
+    lok->Timer();
+    EXPECT_EQ(changes, std::vector<std::string>{"Loks\\Elektrisch\\BR 101.lok"});
+    EXPECT_TRUE(fsFileAtChange); // the files come before the event
+    EXPECT_EQ(lok->LetzteZeit(), stamp);
+
+    // Same time: the file is not read again, even though it now names another locomotive.
+    writeCurrentTrainKeepingTime(crlf({"Loks\\Elektrisch\\E 10.lok"}));
+    lok->Timer();
+    EXPECT_EQ(changes.size(), 1u);
+
+    // Newer, same first line: the time is taken, nothing is raised.
+    writeCurrentTrain(crlf({"Loks\\Elektrisch\\BR 101.lok", "Zug 4712"}));
+    lok->Timer();
+    EXPECT_EQ(changes.size(), 1u);
+    EXPECT_EQ(lok->LetzteZeit(), stamp);
+
+    // An older time than the one seen counts as no change.
+    const auto seen = stamp;
+    stamp -= std::chrono::minutes(5);
+    writeCurrentTrainKeepingTime(crlf({"Loks\\Elektrisch\\E 10.lok"}));
+    lok->Timer();
+    EXPECT_EQ(changes.size(), 1u);
+    EXPECT_EQ(lok->LetzteZeit(), seen);
+
+    stamp = seen;
+    writeCurrentTrain(crlf({"Loks\\Elektrisch\\E 10.lok"}));
+    lok->Timer();
+    EXPECT_EQ(changes.back(), "Loks\\Elektrisch\\E 10.lok");
+    EXPECT_EQ(lok->Lok(), "E 10");
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(LokTest, AnEmptyFirstLineOrAMissingFileRaisesNothing) {
+    auto lok = makeLok();
+    lok->Timer(); // no current-train file
+    EXPECT_FALSE(lok->LetzteZeit());
+    writeCurrentTrain(crlf({"", "Loks\\X.lok"}));
+    lok->Timer();
+    EXPECT_TRUE(changes.empty());
+    EXPECT_EQ(lok->LetzteZeit(), stamp);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(LokTest, AFileCaughtWhileBeingWrittenIsReadAgainLater) {
+    copyDemoLok("Elektrisch/E 10.lok");
+    auto lok = makeLok();
+    // The simulator has emptied the file and not yet written the line.
+    writeCurrentTrain("");
+    lok->Timer();
+    EXPECT_TRUE(changes.empty());
+    EXPECT_FALSE(lok->LetzteZeit());
+    // It finishes within the same tick of the file clock: the change is still seen.
+    writeCurrentTrainKeepingTime(crlf({"Loks\\Elektrisch\\E 10.lok"}));
+    lok->Timer();
+    EXPECT_EQ(changes, std::vector<std::string>{"Loks\\Elektrisch\\E 10.lok"});
+
+    // A file that cannot be read (here: a directory in its place) is not taken as seen.
+    fs::remove(currentTrainFile());
+    fs::create_directory(currentTrainFile());
+    stamp += std::chrono::seconds(1);
+    fs::last_write_time(currentTrainFile(), stamp);
+    lok->Timer();
+    EXPECT_NE(lok->LetzteZeit(), stamp);
+    EXPECT_EQ(changes.size(), 1u);
+}
+
+TEST_F(LokTest, AMissingDirectoryValueFallsBackToProgrammeZusi) {
+    FakeRegistry empty;
+    ZusiLok lok(empty, dialogs, starter, programDir, winePathMapper(tmp.path()));
+    EXPECT_EQ(lok.ZusiDir(), "\\programme\\zusi");
+    // Under Wine a path without a drive lies on drive C:, found whatever its case on disk.
+    writeCurrentTrain(crlf({"Loks\\A.lok"}));
+    lok.Timer();
+    EXPECT_EQ(lok.LokPfad(), "Loks\\A.lok");
+}
+
+TEST_F(LokTest, GeneratesTheFourFilesForEachMasterControllerCase) {
+    struct Case {
+        const char* lok;
+        std::string fs;
+        std::string eb;
+        std::string afb;
+        std::string fbv;
+    };
+    const Case cases[] = {
+        // "Auf/Ab" without notches: "up" held at the bottom.
+        {"Elektrisch/E 10.lok", aufAbFile(" 1 ", " 0 "), ebFile(" 1001 ", " 8 "), afbFile(" 0 "),
+         fbvFile(" 3 ")},
+        // "Auf/Ab" with notches: "down" on leaving the bottom.
+        {"Elektrisch/E 40.lok", aufAbFile(" 0 ", " 15 "), ebFile(" 1001 ", " 0 "), afbFile(" 0 "),
+         fbvFile(" 3 ")},
+        {"Elektrisch/BR 101.lok",
+         crlf({"1.0", "[Zones]", " 1 ", "Fahrschalter, automatisch erzeugt", " 0 ", " 255 ", " 0 ",
+               " 0 ", " 0 ", " 1000 ", "-20 ", " 0 "}),
+         ebFile(" 1001 ", " 10 "), afbFile("-23 "), fbvFile(" 7 ")},
+        // The combined lever brakes with the master controller's notches.
+        {"Diesel/V 200.lok",
+         crlf({"1.0", "[Zones]", " 1 ", "Fahrschalter, automatisch erzeugt", " 0 ", " 255 ", " 0 ",
+               " 0 ", " 0 ", " 1000 ", "-15 ", " 0 "}),
+         ebFile(" 1000 ", "-6 "), afbFile(" 0 "), fbvFile(" 3 ")},
+        {"Diesel/BR 232.lok",
+         crlf({"1.0", "[Zones]", " 1 ", "Fahrschalter, automatisch erzeugt", " 0 ", " 255 ", " 0 ",
+               " 0 ", " 0 ", " 1000 ", "-16 ", " 0 "}),
+         ebFile(" 1001 ", " 9 "), afbFile("-12 "), fbvFile(" 7 ")},
+    };
+    auto lok = makeLok();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.lok);
+        copyDemoLok(c.lok);
+        std::string path = std::string("Loks\\") + c.lok;
+        std::replace(path.begin(), path.end(), '/', '\\');
+        writeCurrentTrain(crlf({path}));
+        lok->Timer();
+        ASSERT_EQ(changes.back(), path);
+        EXPECT_EQ(axisFile(kAutoFahrschalterFile), c.fs);
+        EXPECT_EQ(axisFile(kAutoEBremseFile), c.eb);
+        EXPECT_EQ(axisFile(kAutoAfbFile), c.afb);
+        EXPECT_EQ(axisFile(kAutoBremsventilFile), c.fbv);
+    }
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(LokTest, GeneratedFilesReadBackAsTheirZones) {
+    copyDemoLok("Elektrisch/E 40.lok");
+    writeCurrentTrain(crlf({"Loks\\Elektrisch\\E 40.lok"}));
+    auto lok = makeLok();
+    lok->Timer();
+
+    ZusiAxis fs(dialogs, programDir);
+    ASSERT_TRUE(fs.load(kAutoFahrschalterFile));
+    ASSERT_EQ(fs.ZoneCount(), 3);
+    EXPECT_EQ(fs.Zone(0).Bezeichnung, "Aufschalten");
+    EXPECT_EQ(fs.Zone(0).Release, 15);
+    EXPECT_EQ(fs.Zone(1).RegelFunktion, 1000);
+    EXPECT_EQ(fs.Zone(1).RegelStep, -1);
+    EXPECT_EQ(fs.Zone(2).Start, 250);
+    EXPECT_EQ(fs.Zone(2).Funktion, 16);
+    EXPECT_EQ(fs.Zone(2).Release, 14);
+
+    ZusiAxis fbv(dialogs, programDir);
+    ASSERT_TRUE(fbv.load(kAutoBremsventilFile));
+    ASSERT_EQ(fbv.ZoneCount(), 2);
+    EXPECT_EQ(fbv.Zone(0).Bezeichnung, "Füllen, automatisch erstellt");
+    EXPECT_EQ(fbv.Zone(0).Hold, 1);
+    EXPECT_EQ(fbv.Zone(0).Funktion, 25);
+    EXPECT_EQ(fbv.Zone(1).Start, 40);
+    EXPECT_EQ(fbv.Zone(1).RegelStep, 3);
+
+    for (const char* name : {kAutoEBremseFile, kAutoAfbFile}) {
+        ZusiAxis axis(dialogs, programDir);
+        ASSERT_TRUE(axis.load(name));
+        EXPECT_EQ(axis.ZoneCount(), 1);
+        EXPECT_EQ(axis.Zone(0).Ende, 255);
+    }
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(LokTest, AnUnknownMasterControllerKeepsTheOldFileAndWritesTheOthers) {
+    const std::string oldFs = "alte Datei";
+    std::ofstream(fs::path(programDir) / kAutoFahrschalterFile, std::ios::binary) << oldFs;
+    LokValues v;
+    v.fahrschalter = "Auf/Ab";
+    v.raste = "2";
+    v.fbv = "D5/D2 "; // a trailing blank is another valve
+    writeLok("Loks/Unbekannt.lok", test::lokFile(v));
+    writeCurrentTrain(crlf({"Loks\\Unbekannt.lok"}));
+    auto lok = makeLok();
+    lok->Timer();
+
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "Unbekannte Fahschalterart Auf/Ab");
+    EXPECT_EQ(dialogs.messages[0].title, kTitle);
+    EXPECT_EQ(dialogs.messages[0].icon, MsgIcon::Exclamation);
+    EXPECT_EQ(axisFile(kAutoFahrschalterFile), oldFs);
+    EXPECT_EQ(axisFile(kAutoEBremseFile), ebFile(" 1001 ", " 25 "));
+    EXPECT_EQ(axisFile(kAutoBremsventilFile), fbvFile(" 3 "));
+    EXPECT_EQ(changes.size(), 1u);
+}
+
+TEST_F(LokTest, StepCountsBeyondSixteenBitsAreWrittenWithoutOverflow) {
+    LokValues v;
+    v.fahrstufen = "-40000"; // clamped to -32768, so the step is +32768
+    v.antriebssystem = "Dampf";
+    writeLok("Loks/Extrem.lok", test::lokFile(v));
+    writeCurrentTrain(crlf({"Loks\\Extrem.lok"}));
+    auto lok = makeLok();
+    lok->Timer();
+    EXPECT_EQ(axisFile(kAutoFahrschalterFile),
+              crlf({"1.0", "[Zones]", " 1 ", "Fahrschalter, automatisch erzeugt", " 0 ", " 255 ",
+                    " 0 ", " 0 ", " 0 ", " 1000 ", " 32768 ", " 0 "}));
+    // The unknown drive system leaves no brake steps.
+    EXPECT_EQ(axisFile(kAutoEBremseFile), ebFile(" 1001 ", " 0 "));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "Unbekanntes Antriebssystem: Dampf");
+}
+
+TEST_F(LokTest, AFailedParseWritesNothingButStillReportsTheChange) {
+    writeLok("Loks/Alt.lok", "2.2\r\n");
+    writeCurrentTrain(crlf({"Loks\\Alt.lok"}));
+    auto lok = makeLok();
+    lok->Timer();
+    EXPECT_EQ(changes.size(), 1u);
+    EXPECT_FALSE(fs::exists(fs::path(programDir) / kAutoEBremseFile));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+}
+
+TEST_F(LokTest, AnUnwritableProgramDirectoryIsReportedAndTheWatcherGoesOn) {
+    copyDemoLok("Elektrisch/BR 101.lok");
+    copyDemoLok("Elektrisch/E 10.lok");
+    programDir = tmp.file("fehlt"); // does not exist
+    auto lok = makeLok();
+    writeCurrentTrain(crlf({"Loks\\Elektrisch\\BR 101.lok"}));
+    lok->Timer();
+    ASSERT_EQ(dialogs.messages.size(), 1u); // one message for all four files
+    EXPECT_NE(dialogs.messages[0].text.find("automatisch_FS.axr konnte nicht gespeichert"),
+              std::string::npos);
+    EXPECT_NE(dialogs.messages[0].text.find("automatisch_FBV.axr konnte nicht gespeichert"),
+              std::string::npos);
+    EXPECT_EQ(changes.size(), 1u);
+
+    writeCurrentTrain(crlf({"Loks\\Elektrisch\\E 10.lok"}));
+    lok->Timer();
+    EXPECT_EQ(changes.size(), 2u);
+    EXPECT_EQ(dialogs.messages.size(), 2u);
+}
+
+TEST_F(LokTest, TheEditorGetsAHostileFileNameAsOneArgument) {
+    auto lok = makeLok();
+    lok->StartEditor(); // no locomotive yet
+    EXPECT_TRUE(starter.starts.empty());
+
+    const std::string hostile = "Loks\\a b\\\"x\" & del *; rm -rf ~ $(id) `id`.lok";
+    writeCurrentTrain(crlf({hostile}));
+    lok->Timer();
+    starter.succeed = false; // the editor is missing: nothing else happens
+    lok->StartEditor();
+    ASSERT_EQ(starter.starts.size(), 1u);
+    EXPECT_EQ(starter.starts[0].program, "C:\\Programme\\Zusi\\ZusiFahrzeugEditor");
+    EXPECT_EQ(starter.starts[0].args, std::vector<std::string>{"C:\\Programme\\Zusi\\" + hostile});
+    EXPECT_EQ(lok->LokPfad(), hostile);
+}
+
+TEST(WineProcessStarter, RunsTheWindowsProgramThroughWine) {
+    RecordingStarter inner;
+    WineProcessStarter wine(inner);
+    inner.succeed = false;
+    EXPECT_FALSE(wine.start("C:\\Zusi\\ZusiFahrzeugEditor", {"C:\\Zusi\\Loks\\a; b.lok"}));
+    ASSERT_EQ(inner.starts.size(), 1u);
+    EXPECT_EQ(inner.starts[0].program, "wine");
+    EXPECT_EQ(inner.starts[0].args, (std::vector<std::string>{"C:\\Zusi\\ZusiFahrzeugEditor",
+                                                              "C:\\Zusi\\Loks\\a; b.lok"}));
+}
+
+} // namespace
+} // namespace kordan
