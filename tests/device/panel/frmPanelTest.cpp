@@ -1,0 +1,117 @@
+#include "device/panel/frmPanel.h"
+
+#include "app/LedDigits.h"
+#include "device/Reports.h"
+#include "device/panel/Segments.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace kordan {
+namespace {
+
+// An opened virtual controller, as the program has it once it selected the device.
+struct OpenController {
+    OpenController() {
+        DeviceInfoTable info{};
+        int32_t count = 0;
+        c.EnumeratePIE(0x05F3, info, count);
+        c.SetupInterface(VirtualController::kHandle);
+    }
+    InputReport read() {
+        InputReport r{};
+        c.ReadData(VirtualController::kHandle, r);
+        return r;
+    }
+    VirtualController c;
+};
+
+TEST(frmPanel, SlidersSetTheRawChannels) {
+    OpenController oc;
+    oc.c.setLever(3, 77);
+    frmPanel panel(oc.c);
+    EXPECT_EQ(panel.lever(3)->value(), 77); // starts from the controller's state
+    panel.lever(2)->setValue(200);
+    panel.lever(7)->setValue(0);
+    const InputReport r = oc.read();
+    EXPECT_EQ(leverRaw(r, 2), 200);
+    EXPECT_EQ(leverRaw(r, 3), 77);
+    EXPECT_EQ(leverRaw(r, 7), 0);
+    EXPECT_EQ(panel.findChild<QLabel*>(QStringLiteral("lblLever2"))->text(), QStringLiteral("200"));
+}
+
+TEST(frmPanel, ButtonsAreMomentaryUnlessTheyLatch) {
+    OpenController oc;
+    frmPanel panel(oc.c);
+    QPushButton* b = panel.button(37);
+    ASSERT_EQ(b->objectName(), QStringLiteral("cmdButton37"));
+    QTest::mousePress(b, Qt::LeftButton);
+    EXPECT_TRUE(oc.c.button(37));
+    EXPECT_TRUE(buttonPressed(oc.read(), 37));
+    QTest::mouseRelease(b, Qt::LeftButton);
+    EXPECT_FALSE(oc.c.button(37));
+
+    panel.latching()->setChecked(true);
+    QTest::mouseClick(b, Qt::LeftButton);
+    EXPECT_TRUE(oc.c.button(37));
+    QTest::mouseClick(panel.button(1), Qt::LeftButton);
+    QTest::mouseClick(panel.button(1), Qt::LeftButton);
+    EXPECT_FALSE(oc.c.button(1));
+    // Switching latching off lets a latched button spring back.
+    panel.latching()->setChecked(false);
+    EXPECT_FALSE(oc.c.button(37));
+    EXPECT_FALSE(b->isCheckable());
+}
+
+TEST(frmPanel, ButtonsSitWhereTheMainWindowHasThem) {
+    OpenController oc;
+    frmPanel panel(oc.c);
+    // Row 1-14 above row 15-28, each left to right; 35 above 36 at the left edge.
+    EXPECT_LT(panel.button(1)->x(), panel.button(2)->x());
+    EXPECT_EQ(panel.button(1)->x(), panel.button(15)->x());
+    EXPECT_LT(panel.button(1)->y(), panel.button(15)->y());
+    EXPECT_LT(panel.button(35)->y(), panel.button(36)->y());
+    EXPECT_LT(panel.button(35)->y(), panel.button(1)->y());
+    // The main window's fields touch at a few corners; every button must still be the
+    // one that a click on its middle reaches.
+    QWidget* area = panel.button(1)->parentWidget();
+    for (int k = 1; k <= 44; ++k) {
+        QPushButton* b = panel.button(k);
+        EXPECT_EQ(area->childAt(b->geometry().center()), b) << k;
+    }
+}
+
+TEST(frmPanel, DisplayReportsLightTheRightSegments) {
+    OpenController oc;
+    frmPanel panel(oc.c);
+    const OutputReport r =
+        displayReport(SegmentCode(3, false), SegmentCode(2, true), SegmentCode(1, false));
+    oc.c.WriteData(VirtualController::kHandle, r);
+    const auto digits = panel.display()->digits();
+    EXPECT_EQ(decodeDigit(digits[0]), decodeDigit(SegmentCode(1, false))); // left
+    EXPECT_EQ(decodeDigit(digits[1]).point, true);
+    EXPECT_EQ(digitChar(digits[2]), '3');
+    EXPECT_EQ(panel.display()->toolTip(), QStringLiteral("12.3"));
+    // A speaker report leaves the digits alone.
+    oc.c.WriteData(VirtualController::kHandle, speakerReport(true));
+    EXPECT_EQ(panel.speaker()->text(), QStringLiteral("Lautsprecher: an"));
+    EXPECT_EQ(panel.display()->digits(), digits);
+    oc.c.WriteData(VirtualController::kHandle, speakerReport(false));
+    EXPECT_EQ(panel.speaker()->text(), QStringLiteral("Lautsprecher: aus"));
+    panel.display()->grab(); // paints without trouble
+}
+
+TEST(frmPanel, StopsListeningWhenClosed) {
+    OpenController oc;
+    { frmPanel panel(oc.c); }
+    EXPECT_EQ(oc.c.WriteData(VirtualController::kHandle, speakerReport(true)), 0);
+    EXPECT_TRUE(oc.c.speakerOn());
+}
+
+} // namespace
+} // namespace kordan
