@@ -1,7 +1,14 @@
+#include "StandinFiles.h"
 #include "Train.h"
 
-#include "common/NumberText.h"
-#include "common/TextFile.h"
+#include "axis/ZusiAxis.h"
+#include "fakes/FakeDialogs.h"
+#include "fakes/TempDir.h"
+#include "profile/ZusiProfile.h"
+#include "sim/AutomaticAxes.h"
+#include "sim/SimPaths.h"
+#include "sim/ZusiLokParser.h"
+#include "sim/winereg/WineRegistry.h"
 
 #include <gtest/gtest.h>
 
@@ -10,105 +17,100 @@
 namespace standin {
 namespace {
 
-// What the program takes from a locomotive file, found the way it finds it: by counting
-// lines from the marker lines "#" and "#IF". Throws when the file ends too early.
-struct LokValues {
-    std::string fbv, system, fahrschalter;
-    double raste = 0, fahrstufen = 0, leistung = 0, afb = 0, ebremse = 0;
+namespace fs = std::filesystem;
+
+// A prefix as the stand-in and tools/demo-install.sh leave it: the demo locomotives
+// below C:\Zusi, the registry values published, and a program directory with the demo
+// profiles.
+struct DemoSetup {
+    DemoSetup() {
+        const fs::path demo = fs::path(KORDAN_SOURCE_DIR) / "demo";
+        EXPECT_TRUE(preparePrefix(prefix()));
+        fs::copy(demo / "zusi", prefix() / "drive_c" / "Zusi", fs::copy_options::recursive);
+        fs::create_directories(programDir());
+        fs::copy(demo / "kordan", programDir(), fs::copy_options::recursive);
+        RegistryWriter writer(prefix());
+        EXPECT_TRUE(writer.publish(standinValues(0, 12)));
+        registry = kordan::makeWineRegistry(writer.file());
+    }
+    fs::path prefix() const { return fs::path(dir.path()) / "prefix"; }
+    std::string programDir() const { return dir.file("kordan"); }
+
+    kordan::test::TempDir dir;
+    std::unique_ptr<kordan::IRegistryBackend> registry;
+    kordan::test::FakeDialogs dialogs;
 };
-
-class Walker {
-public:
-    explicit Walker(std::vector<std::string> lines) : m_lines(std::move(lines)) {}
-    const std::string& read(int n = 1) {
-        m_pos += n;
-        if (m_pos >= m_lines.size())
-            throw std::runtime_error("file ends at line " + std::to_string(m_lines.size()));
-        return m_lines[m_pos];
-    }
-    const std::string& advanceTo(const std::string& marker) {
-        while (m_lines.at(m_pos) != marker)
-            read();
-        return m_lines[m_pos];
-    }
-    const std::string& moveOnTo(const std::string& marker) {
-        read();
-        return advanceTo(marker);
-    }
-
-private:
-    std::vector<std::string> m_lines;
-    size_t m_pos = 0;
-};
-
-LokValues walk(const std::string& bytes) {
-    Walker w(kordan::splitLines(bytes));
-    LokValues v;
-    auto number = [](const std::string& line) {
-        return kordan::readNumber(line, kordan::Blanks::Anywhere);
-    };
-    w.advanceTo("#");
-    v.fbv = w.read(3);
-    w.advanceTo("#IF");
-    v.raste = number(w.read(12));
-    w.advanceTo("#IF");
-    w.moveOnTo("#IF");
-    w.moveOnTo("#IF");
-    v.system = w.read(3);
-    v.leistung = number(w.read());
-    v.fahrschalter = w.read(2);
-    v.fahrstufen = number(w.read());
-    v.afb = number(w.read(2));
-    w.read(4);
-    const std::map<std::string, std::pair<int, int>> bySystem{
-        {"ElektrischReihenschluss", {2, 10}},
-        {"ElektrischDrehstrom", {1, 8}},
-        {"Dieselhydraulisch", {3, 7}},
-        {"Dieselmechanisch", {3, 7}},
-        {"DieselelektrischKonventionell", {3, 10}},
-        {"DieselelektrischDrehstrom", {3, 8}},
-        {"Akkumulator", {2, 10}}};
-    const auto& [before, at] = bySystem.at(v.system);
-    w.read(before);
-    w.advanceTo("#IF");
-    v.ebremse = number(w.read(at));
-    return v;
-}
-
-std::string demoFile(const std::string& windowsPath) {
-    std::string p = windowsPath;
-    for (char& c : p)
-        if (c == '\\')
-            c = '/';
-    return std::string(KORDAN_SOURCE_DIR) + "/demo/zusi/" + p;
-}
 
 // The stand-in's locomotives and the shipped files must tell the same story, or the
 // generated axes would not fit the train the stand-in drives.
-TEST(DemoData, EveryDemoLocoFileMatchesTheStandinsTable) {
+TEST(DemoData, ProgramReadsEveryDemoLocoAsTheStandinDrivesIt) {
+    DemoSetup setup;
+    kordan::ZusiLokParser parser(*setup.registry, setup.dialogs,
+                                 kordan::winePathMapper(setup.prefix()));
+    EXPECT_EQ(parser.ZusiDir(), std::string(kZusiDir));
     std::map<std::string, int> cases;
     for (const auto& loco : demoLocos()) {
         SCOPED_TRACE(loco.path);
-        const auto bytes = kordan::readFileBytes(demoFile(loco.path));
-        ASSERT_TRUE(bytes);
-        ASSERT_TRUE(bytes->starts_with("2.3\r\n"));
-        LokValues v;
-        ASSERT_NO_THROW(v = walk(*bytes));
-        EXPECT_EQ(v.fahrschalter, loco.fahrschalter);
-        EXPECT_EQ(v.fahrstufen, loco.notches);
-        EXPECT_EQ(v.afb, loco.afbSteps);
-        EXPECT_EQ(v.ebremse, loco.dynSteps);
-        EXPECT_EQ(v.leistung, loco.powerKw);
-        EXPECT_EQ(loco.brakeSteps, v.fbv == "D5/D2" ? 7 : 3);
-        ++cases[v.fahrschalter + " Raste " + std::to_string(int(v.raste))];
-        ++cases[v.system];
+        ASSERT_TRUE(parser.Parse(loco.path));
+        EXPECT_EQ(parser.Fahrschalter(), loco.fahrschalter);
+        EXPECT_EQ(parser.Fahrstufen(), loco.notches);
+        EXPECT_EQ(parser.AFB(), loco.afbSteps);
+        EXPECT_EQ(parser.EBremse(), loco.dynSteps);
+        EXPECT_EQ(parser.Leistung(), loco.powerKw);
+        EXPECT_EQ(loco.brakeSteps, parser.FBV() == "D5/D2" ? 7 : 3);
+        ++cases[parser.Fahrschalter() + " Raste " + std::to_string(parser.Raste())];
+        ++cases[parser.Antriebssystem()];
     }
+    EXPECT_TRUE(setup.dialogs.messages.empty()) << setup.dialogs.texts().front();
     // One locomotive per kind of master controller the generation knows, and more than
     // one drive system.
     EXPECT_EQ(cases["Auf/Ab Raste 0"], 1);
     EXPECT_EQ(cases["Auf/Ab Raste 1"], 1);
-    EXPECT_EQ(cases["Standard Raste 0"] + cases["Kombihebel Raste 0"], 2);
+    EXPECT_EQ(cases["Standard Raste 0"], 1);
+    EXPECT_EQ(cases["Kombihebel Raste 0"], 1);
     EXPECT_GE(cases["ElektrischDrehstrom"] + cases["Dieselhydraulisch"], 2);
+}
+
+void expectProfileLoads(const std::string& programDir, const std::string& name,
+                        kordan::test::FakeDialogs& dialogs) {
+    SCOPED_TRACE(name);
+    kordan::ZusiProfile profile(dialogs, programDir);
+    ASSERT_TRUE(profile.load(name));
+    int axes = 0;
+    for (int i = 1; i <= 7; ++i) {
+        const kordan::ZusiAxis& axis = profile.Axis(i);
+        if (axis.Dateiname().empty())
+            continue;
+        ++axes;
+        EXPECT_GT(axis.ZoneCount(), 0) << axis.Dateiname();
+    }
+    EXPECT_GE(axes, 4);
+    EXPECT_TRUE(profile.buttons(1).Defined);
+    EXPECT_TRUE(profile.buttons(29).Defined);
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().front();
+}
+
+TEST(DemoData, ProfilesLoadWithTheirAxisFiles) {
+    DemoSetup setup;
+    for (const auto& loco : demoLocos())
+        expectProfileLoads(setup.programDir(), loco.name + "_1.cfr", setup.dialogs);
+}
+
+TEST(DemoData, AutomaticProfileLoadsTheGeneratedAxesOfEveryLoco) {
+    DemoSetup setup;
+    kordan::ZusiLokParser parser(*setup.registry, setup.dialogs,
+                                 kordan::winePathMapper(setup.prefix()));
+    for (const auto& loco : demoLocos()) {
+        SCOPED_TRACE(loco.name);
+        ASSERT_TRUE(parser.Parse(loco.path));
+        kordan::generateAutomaticAxes(parser, setup.programDir(), setup.dialogs);
+        expectProfileLoads(setup.programDir(), "automatisch.cfr", setup.dialogs);
+        kordan::ZusiProfile profile(setup.dialogs, setup.programDir());
+        ASSERT_TRUE(profile.load("automatisch.cfr"));
+        // The throttle carries the master-controller file of this locomotive.
+        EXPECT_EQ(profile.Axis(2).Dateiname(), kordan::kAutoFahrschalterFile);
+        EXPECT_EQ(profile.Axis(2).ZoneCount(), loco.fahrschalter == "Auf/Ab" ? 3 : 1);
+    }
 }
 
 } // namespace
