@@ -43,8 +43,8 @@ ZusiZone zone(std::string bezeichnung, int32_t start, int32_t ende, int32_t funk
 std::vector<ZusiZone> fahrschalterZones(const ZusiLokParser& p) {
     const std::string& kind = p.Fahrschalter();
     if (kind == "Auf/Ab" && (p.Raste() == 0 || p.Raste() == 1)) {
-        // Without notches the "up" key is held while the lever stays at the bottom; with
-        // notches it is pressed once and "down" is given on leaving.
+        // Without notches "up" is held while the lever stays at the bottom; with notches
+        // "up" is given on entering the bottom and "down" on leaving it.
         ZusiZone auf = p.Raste() == 0
                            ? zone("Aufschalten", 0, 40, kFahrschalterAuf, 1, 0, 0, 0)
                            : zone("Aufschalten", 0, 40, kFahrschalterAuf, 0, 0, 0, kFahrschalterAb);

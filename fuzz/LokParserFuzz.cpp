@@ -1,0 +1,70 @@
+// Any bytes as a locomotive file: the parser must neither crash nor read past the file, and
+// when it accepts the file the generated axis files must load as axis files with the zone
+// counts of their tables.
+#include "axis/ZusiAxis.h"
+#include "sim/AutomaticAxes.h"
+#include "sim/ZusiLokParser.h"
+
+#include "FuzzSupport.h"
+
+#include <cstring>
+
+using namespace kordan;
+using namespace kordan::fuzz;
+
+namespace {
+
+// A registry that knows only the simulator's directory.
+class DirOnlyRegistry : public IRegistryBackend {
+public:
+    int32_t openKey(const std::string&, RegistryHandle& handle) override {
+        handle = 1;
+        return RegResult::Success;
+    }
+    int32_t queryValue(RegistryHandle, const std::string& valueName, char* buffer,
+                       uint32_t& size) override {
+        static const char dir[] = "C:\\Zusi";
+        if (valueName != "ZusiDir" || size < sizeof dir)
+            return RegResult::FileNotFound;
+        std::memcpy(buffer, dir, sizeof dir);
+        size = sizeof dir;
+        return RegResult::Success;
+    }
+    void closeKey(RegistryHandle) override {}
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    ScriptedDialogs dialogs;
+    DirOnlyRegistry registry;
+    const std::string lokPath = writeInput("input.lok", data, size);
+    ZusiLokParser parser(registry, dialogs, [&](const std::string& windowsPath) {
+        return windowsPath == "C:\\Zusi\\Loks\\input.lok" ? lokPath : std::string();
+    });
+    if (!parser.Parse("Loks\\input.lok"))
+        return 0;
+
+    const std::filesystem::path out = std::filesystem::path(workDir()) / "axes";
+    std::filesystem::remove_all(out);
+    std::filesystem::create_directories(out);
+    generateAutomaticAxes(parser, out.string(), dialogs);
+
+    const bool knownKind = std::filesystem::exists(out / kAutoFahrschalterFile);
+    const std::pair<const char*, int32_t> files[] = {
+        {kAutoFahrschalterFile, parser.Fahrschalter() == "Auf/Ab" ? 3 : 1},
+        {kAutoEBremseFile, 1},
+        {kAutoAfbFile, 1},
+        {kAutoBremsventilFile, 2},
+    };
+    for (const auto& [name, zones] : files) {
+        if (name == std::string(kAutoFahrschalterFile) && !knownKind)
+            continue;
+        ZusiAxis axis(dialogs, out.string());
+        require(axis.load(name));
+        require(axis.ZoneCount() == zones);
+        if (name == std::string(kAutoBremsventilFile))
+            require(axis.Zone(1).RegelStep == (parser.FBV() == "D5/D2" ? 7 : 3));
+    }
+    return 0;
+}
