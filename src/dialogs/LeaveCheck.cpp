@@ -30,10 +30,13 @@ private:
 
 } // namespace
 
-LeaveCheck::LeaveCheck(QWidget* field, std::function<Check()> onLeave, std::vector<QWidget*> exempt)
+LeaveCheck::LeaveCheck(QWidget* field, std::function<Check()> onLeave,
+                       std::vector<QWidget*> discarding, std::vector<QWidget*> checking)
     : QObject(field), m_field(field), m_onLeave(std::move(onLeave)) {
-    for (QWidget* w : exempt)
-        m_exempt.emplace_back(w);
+    for (QWidget* w : discarding)
+        m_discarding.emplace_back(w);
+    for (QWidget* w : checking)
+        m_checking.emplace_back(w);
     field->installEventFilter(this);
 }
 
@@ -44,9 +47,13 @@ bool LeaveCheck::eventFilter(QObject* watched, QEvent* event) {
     if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
         return false;
     QWidget* next = QApplication::focusWidget();
-    for (const auto& w : m_exempt)
+    for (const auto& w : m_discarding)
         if (w && w == next)
             return false;
+    if (reason == Qt::MouseFocusReason)
+        for (const auto& w : m_checking)
+            if (w && w == next)
+                return false;
     Check check = m_onLeave();
     QTimer::singleShot(0, this, [this, check] { runWhenReleased(check); });
     return false;

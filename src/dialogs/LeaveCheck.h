@@ -18,9 +18,11 @@ class LeaveCheck : public QObject {
 public:
     using Check = std::function<bool()>;
     // `onLeave` runs at the moment of leaving and returns the check to run afterwards.
-    // Leaving towards an `exempt` widget (a button that runs the check itself, or one that
-    // discards the input) runs no check.
-    LeaveCheck(QWidget* field, std::function<Check()> onLeave, std::vector<QWidget*> exempt = {});
+    // Leaving towards a `discarding` widget (a cancel button) runs no check; neither does
+    // a click on a `checking` widget, a button that runs the same check itself, so the
+    // message comes once. Tabbing onto such a button is leaving as any other.
+    LeaveCheck(QWidget* field, std::function<Check()> onLeave,
+               std::vector<QWidget*> discarding = {}, std::vector<QWidget*> checking = {});
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -30,7 +32,8 @@ private:
 
     QPointer<QWidget> m_field;
     std::function<Check()> m_onLeave;
-    std::vector<QPointer<QWidget>> m_exempt;
+    std::vector<QPointer<QWidget>> m_discarding;
+    std::vector<QPointer<QWidget>> m_checking;
 };
 
 // Calls `action` whenever `widget` loses the focus, whatever the reason.

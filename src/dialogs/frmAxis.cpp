@@ -165,6 +165,12 @@ frmAxis::frmAxis(IDialogs& dialogs, std::string programDir, std::function<std::s
     m_editor.start();
 }
 
+frmAxis::~frmAxis() {
+    // The fields report leaving them to the editor; they must go while it still exists,
+    // not when the base class tears them down after the members.
+    delete takeCentralWidget();
+}
+
 void frmAxis::buildMenu() {
     QMenu* datei = menuBar()->addMenu(QStringLiteral("&Datei"));
     datei->setObjectName(QStringLiteral("mnuDatei"));

@@ -28,6 +28,7 @@ public:
     // `axisReload` runs after every save.
     frmAxis(IDialogs& dialogs, std::string programDir, std::function<std::string()> axisFile,
             std::function<void()> axisReload, QWidget* parent = nullptr);
+    ~frmAxis() override;
 
     // The lever whose position the zone bar follows, 1-7; 0 hides the bar.
     void setLiveLever(int lever);

@@ -116,7 +116,7 @@ frmOptions::frmOptions(ISettings& settings, IDialogs& dialogs, QWidget* parent)
     // OK and Übernehmen check the field themselves; Abbrechen never checks it.
     new LeaveCheck(m_txtMs,
                    [this]() -> LeaveCheck::Check { return [this] { return m_logic.leaveMs(); }; },
-                   {cmdOK, cmdApply, cmdCancel});
+                   {cmdCancel}, {cmdOK, cmdApply});
 
     connect(cmdApply, &QPushButton::clicked, this, [this] { runChecked(&OptionsDialog::apply); });
     connect(cmdOK, &QPushButton::clicked, this, [this] {

@@ -1,0 +1,265 @@
+#include "dialogs/frmAktion.h"
+#include "dialogs/frmKnopf.h"
+#include "dialogs/frmOptions.h"
+
+#include "dialogs/AktionDialog.h"
+#include "fakes/FakeDialogs.h"
+#include "fakes/FakePlatform.h"
+#include "profile/ZusiButton.h"
+#include "send/ZusiSendKonstanten.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace kordan;
+using kordan::test::FakeDialogs;
+using kordan::test::FakeSettings;
+namespace K = kordan::ZusiSendKonstanten;
+
+namespace {
+
+template <typename T> T* child(QWidget* w, const char* name) {
+    T* c = w->findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(c, nullptr) << name;
+    return c;
+}
+
+// Shows a window and makes it the active one, so focus moves as for a user.
+void showActive(QWidget* w) {
+    w->show();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+}
+
+// Lets deferred leave checks run.
+void settle() {
+    for (int i = 0; i < 3; ++i)
+        QApplication::processEvents();
+}
+
+} // namespace
+
+TEST(frmKnopf, NeverAssignedButtonOpensEmpty) {
+    ZusiButton b;
+    FakeDialogs dialogs;
+    frmKnopf w(b, 12, dialogs);
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Knopf 12 konfigurieren"));
+    EXPECT_EQ(child<QLineEdit>(&w, "txtBezeichnung")->text(), QString());
+    for (const char* list : {"cboFunktion", "cboLos", "cboFunktion2"}) {
+        auto* box = child<QComboBox>(&w, list);
+        EXPECT_EQ(box->currentIndex(), 0) << list;
+        EXPECT_EQ(box->currentText(), QStringLiteral("<Nicht definiert>")) << list;
+    }
+    EXPECT_FALSE(child<QCheckBox>(&w, "chkHalten")->isChecked());
+    EXPECT_FALSE(child<QCheckBox>(&w, "chkShift")->isChecked());
+    EXPECT_EQ(child<QLineEdit>(&w, "txtRepeat")->text(), QStringLiteral("0"));
+    EXPECT_EQ(child<QPushButton>(&w, "cmdDel")->text(), QStringLiteral("&Löschen"));
+}
+
+TEST(frmKnopf, RejectedOkWritesNothingAndKeepsTheDialogOpen) {
+    ZusiButton b;
+    FakeDialogs dialogs;
+    frmKnopf w(b, 1, dialogs);
+    showActive(&w);
+    child<QPushButton>(&w, "OKButton")->click();
+    EXPECT_EQ(dialogs.texts(), std::vector<std::string>{"Bitte Bezeichnung eingeben"});
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_FALSE(b.Defined);
+    EXPECT_EQ(QApplication::focusWidget(), child<QLineEdit>(&w, "txtBezeichnung"));
+
+    // A name, but a typed function that names no entry.
+    QTest::keyClicks(child<QLineEdit>(&w, "txtBezeichnung"), "Horn");
+    auto* funktion = child<QComboBox>(&w, "cboFunktion");
+    funktion->lineEdit()->selectAll();
+    QTest::keyClicks(funktion->lineEdit(), "Kaffee kochen");
+    child<QPushButton>(&w, "OKButton")->click();
+    EXPECT_EQ(dialogs.texts().back(), "Bitte gültige Funktion wählen");
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(b.Bezeichnung, "");
+    EXPECT_FALSE(b.Defined);
+    EXPECT_EQ(QApplication::focusWidget(), funktion);
+
+    // A repeat that is no whole number.
+    funktion->setCurrentIndex(3);
+    emit funktion->activated(3);
+    auto* repeat = child<QLineEdit>(&w, "txtRepeat");
+    repeat->setText(QStringLiteral("zwei"));
+    child<QPushButton>(&w, "OKButton")->click();
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_FALSE(b.Defined);
+    EXPECT_EQ(QApplication::focusWidget(), repeat);
+
+    // Enter presses OK.
+    repeat->setText(QStringLiteral("4"));
+    QTest::keyClick(repeat, Qt::Key_Return);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(w.result(), QDialog::Accepted);
+    EXPECT_EQ(b.Bezeichnung, "Horn");
+    EXPECT_EQ(b.Repeat, 4);
+    EXPECT_NE(b.Press, 0);
+    EXPECT_TRUE(b.Defined);
+}
+
+TEST(frmKnopf, EscapeClearsTheAssignmentLikeLoeschen) {
+    ZusiButton b;
+    b.Bezeichnung = "Sifa";
+    b.Press = K::SiFa;
+    b.Hold = 1;
+    b.Repeat = 2;
+    b.Shift = 1;
+    b.press2 = K::Pfeife;
+    b.Defined = true;
+    FakeDialogs dialogs;
+    frmKnopf w(b, 5, dialogs);
+    showActive(&w);
+    EXPECT_TRUE(child<QCheckBox>(&w, "chkShift")->isChecked());
+    QTest::keyClick(child<QLineEdit>(&w, "txtBezeichnung"), Qt::Key_Escape);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_FALSE(b.Defined);
+    EXPECT_EQ(b.Bezeichnung, "");
+    EXPECT_EQ(b.Press + b.press2 + b.Release + b.Repeat + b.Hold + b.Shift, 0);
+}
+
+TEST(frmKnopf, AbbrechenWritesNothing) {
+    ZusiButton b;
+    b.Bezeichnung = "Licht";
+    b.Press = K::Licht;
+    b.Defined = true;
+    FakeDialogs dialogs;
+    frmKnopf w(b, 2, dialogs);
+    showActive(&w);
+    child<QLineEdit>(&w, "txtBezeichnung")->setText(QStringLiteral("anders"));
+    child<QPushButton>(&w, "CancelButton")->click();
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(b.Bezeichnung, "Licht");
+    EXPECT_EQ(b.Press, K::Licht);
+}
+
+TEST(frmAktion, RecordsTheChosenActionAndIgnoresEnterAndEscape) {
+    const std::vector<std::pair<const char*, int32_t>> buttons = {{"cmdZuord", Aktion::Zuordnen},
+                                                                  {"cmdFlip", Aktion::Umdrehen},
+                                                                  {"cmdDel", Aktion::Entfernen},
+                                                                  {"cmdEdit", Aktion::Bearbeiten},
+                                                                  {"CancelButton", Aktion::Keine}};
+    for (const auto& [name, value] : buttons) {
+        int32_t aktion = 99;
+        frmAktion w(3, aktion, nullptr);
+        EXPECT_EQ(aktion, 0);
+        EXPECT_EQ(w.windowTitle(), QStringLiteral("Hebel 3 konfigurieren"));
+        showActive(&w);
+        QTest::keyClick(&w, Qt::Key_Escape);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        EXPECT_TRUE(w.isVisible()) << name;
+        EXPECT_EQ(aktion, 0);
+        child<QPushButton>(&w, name)->click();
+        EXPECT_FALSE(w.isVisible()) << name;
+        EXPECT_EQ(aktion, value) << name;
+    }
+    int32_t aktion = 0;
+    frmAktion w(1, aktion, nullptr);
+    EXPECT_EQ(child<QPushButton>(&w, "cmdFlip")->text(),
+              QStringLiteral(" Helbelrichtung umdehen (+/-)"));
+    // Closed by the frame: no action.
+    showActive(&w);
+    w.close();
+    EXPECT_EQ(aktion, 0);
+}
+
+TEST(frmOptions, OpensAsStoredAndSwitchesTheField) {
+    FakeSettings settings;
+    settings.values["Polling"] = "0";
+    FakeDialogs dialogs;
+    frmOptions w(settings, dialogs);
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Optionen"));
+    auto* tabs = child<QTabWidget>(&w, "tbsOptions");
+    EXPECT_EQ(tabs->count(), 1);
+    EXPECT_EQ(tabs->tabText(0), QStringLiteral("Geräteabfrage"));
+    auto* txtMs = child<QLineEdit>(&w, "txtMs");
+    EXPECT_TRUE(child<QRadioButton>(&w, "optPoll")->isChecked());
+    EXPECT_EQ(txtMs->text(), QStringLiteral("10"));
+    EXPECT_FALSE(txtMs->isEnabled());
+    child<QRadioButton>(&w, "optMs")->click();
+    EXPECT_TRUE(txtMs->isEnabled());
+    EXPECT_EQ(txtMs->text(), QStringLiteral("10"));
+    child<QRadioButton>(&w, "optPoll")->click();
+    EXPECT_FALSE(txtMs->isEnabled());
+}
+
+TEST(frmOptions, LeavingAnInvalidIntervalKeepsTheFocus) {
+    FakeSettings settings;
+    FakeDialogs dialogs;
+    frmOptions w(settings, dialogs);
+    showActive(&w);
+    auto* txtMs = child<QLineEdit>(&w, "txtMs");
+    txtMs->setFocus();
+    txtMs->selectAll();
+    QTest::keyClicks(txtMs, "101");
+    QTest::keyClick(txtMs, Qt::Key_Tab);
+    settle();
+    EXPECT_EQ(dialogs.texts(), std::vector<std::string>{"Bitte Zahl zwischen 1 und 100 eingeben"});
+    EXPECT_EQ(QApplication::focusWidget(), txtMs);
+
+    txtMs->selectAll();
+    QTest::keyClicks(txtMs, "100");
+    QTest::keyClick(txtMs, Qt::Key_Tab);
+    settle();
+    EXPECT_EQ(dialogs.texts().size(), 1u);
+    EXPECT_NE(QApplication::focusWidget(), txtMs);
+    EXPECT_TRUE(settings.writes.empty());
+}
+
+TEST(frmOptions, ApplyThenCancelKeepsTheAppliedValue) {
+    FakeSettings settings;
+    FakeDialogs dialogs;
+    frmOptions w(settings, dialogs);
+    showActive(&w);
+    auto* txtMs = child<QLineEdit>(&w, "txtMs");
+    txtMs->setText(QStringLiteral("50ms"));
+    child<QPushButton>(&w, "cmdApply")->click();
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(settings.values["Polling"], "50ms");
+    EXPECT_EQ(dialogs.texts().back(),
+              "Die Einstellung wird erst beim nächsten Start der Software wirksam!");
+
+    // An invalid value, then "Abbrechen": no check, nothing written, the dialog closes.
+    txtMs->setFocus();
+    txtMs->setText(QStringLiteral("0"));
+    const size_t shown = dialogs.messages.size();
+    QTest::mouseClick(child<QPushButton>(&w, "cmdCancel"), Qt::LeftButton);
+    settle();
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(dialogs.messages.size(), shown);
+    EXPECT_EQ(settings.writes, std::vector<std::string>{"Polling=50ms"});
+}
+
+TEST(frmOptions, OkChecksOnceAndClosesOnlyWhenWritten) {
+    FakeSettings settings;
+    FakeDialogs dialogs;
+    frmOptions w(settings, dialogs);
+    showActive(&w);
+    auto* txtMs = child<QLineEdit>(&w, "txtMs");
+    txtMs->setFocus();
+    txtMs->setText(QStringLiteral("0"));
+    QTest::mouseClick(child<QPushButton>(&w, "cmdOK"), Qt::LeftButton);
+    settle();
+    // One message, not one for leaving the field and one for the button.
+    EXPECT_EQ(dialogs.texts(), std::vector<std::string>{"Bitte Zahl zwischen 1 und 100 eingeben"});
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), txtMs);
+    EXPECT_TRUE(settings.writes.empty());
+
+    txtMs->setText(QStringLiteral("7"));
+    QTest::keyClick(txtMs, Qt::Key_Return);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(settings.writes, std::vector<std::string>{"Polling=7"});
+}
