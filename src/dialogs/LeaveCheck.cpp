@@ -8,7 +8,8 @@ namespace kordan {
 
 namespace {
 
-constexpr int kReleasePollMs = 20;
+// A release that never comes (a press that opened a modal box) delays the check this long.
+constexpr int kReleaseWaitMs = 1000;
 
 class FocusOutFilter : public QObject {
 public:
@@ -41,7 +42,15 @@ LeaveCheck::LeaveCheck(QWidget* field, std::function<Check()> onLeave,
 }
 
 bool LeaveCheck::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != m_field || event->type() != QEvent::FocusOut)
+    if (watched != m_field) {
+        // Watching the whole application for the end of the click that moved the focus.
+        if (m_waitingForRelease && event->type() == QEvent::MouseButtonRelease) {
+            stopWaiting();
+            QTimer::singleShot(0, this, [this] { runPending(); });
+        }
+        return false;
+    }
+    if (event->type() != QEvent::FocusOut)
         return false;
     const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
     if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
@@ -54,16 +63,34 @@ bool LeaveCheck::eventFilter(QObject* watched, QEvent* event) {
         for (const auto& w : m_checking)
             if (w && w == next)
                 return false;
-    Check check = m_onLeave();
-    QTimer::singleShot(0, this, [this, check] { runWhenReleased(check); });
+    m_pending = m_onLeave();
+    if (reason == Qt::MouseFocusReason) {
+        if (!m_waitingForRelease) {
+            m_waitingForRelease = true;
+            qApp->installEventFilter(this);
+        }
+        QTimer::singleShot(kReleaseWaitMs, this, [this] {
+            if (!m_waitingForRelease)
+                return;
+            stopWaiting();
+            runPending();
+        });
+    } else {
+        QTimer::singleShot(0, this, [this] { runPending(); });
+    }
     return false;
 }
 
-void LeaveCheck::runWhenReleased(const Check& check) {
-    if (QGuiApplication::mouseButtons() != Qt::NoButton) {
-        QTimer::singleShot(kReleasePollMs, this, [this, check] { runWhenReleased(check); });
+void LeaveCheck::stopWaiting() {
+    m_waitingForRelease = false;
+    qApp->removeEventFilter(this);
+}
+
+void LeaveCheck::runPending() {
+    if (!m_pending)
         return;
-    }
+    const Check check = std::move(m_pending);
+    m_pending = nullptr;
     // The window may have closed meanwhile; a message then would come out of nowhere.
     if (!m_field || !m_field->isVisible())
         return;

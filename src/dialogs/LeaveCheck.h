@@ -28,12 +28,15 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void runWhenReleased(const Check& check);
+    void runPending();
+    void stopWaiting();
 
     QPointer<QWidget> m_field;
     std::function<Check()> m_onLeave;
     std::vector<QPointer<QWidget>> m_discarding;
     std::vector<QPointer<QWidget>> m_checking;
+    Check m_pending;
+    bool m_waitingForRelease = false;
 };
 
 // Calls `action` whenever `widget` loses the focus, whatever the reason.
