@@ -23,3 +23,10 @@ test: build-asan
 
 clean:
 	rm -rf build
+
+# Pictures of every window for the README, rendered on a private Xvfb display.
+.PHONY: screenshots
+screenshots: setup
+	cmake --preset default >/dev/null
+	cmake --build --preset default -j $(JOBS) --target kordan-screenshots
+	tools/screenshots.sh build/default

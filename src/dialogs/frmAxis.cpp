@@ -236,8 +236,8 @@ void frmAxis::updateLiveLabel() {
     if (m_liveLever == 0)
         return;
     const int v = m_bar->value();
-    QString text = QStringLiteral("Hebel %1 (%2): %3")
-                       .arg(m_liveLever)
+    // The caption names the lever ("Hebel 2 (Throttle)").
+    QString text = QStringLiteral("%1: %2")
                        .arg(QString::fromUtf8(KalibWizard::leverCaption(m_liveLever - 1)))
                        .arg(v);
     const std::vector<int> zones = zonesAt(m_editor.Achse(), v);

@@ -1,0 +1,160 @@
+// Renders each window of the program with sample content into PNG files, for the README.
+// Usage: kordan-screenshots OUTPUT_DIR. Meant to run on a real X display (Xvfb), so the
+// pictures show the platform style and fonts; tools/screenshots.sh sets that up.
+
+#include "app/frmKordan.h"
+#include "common/Dialogs.h"
+#include "common/NumberText.h"
+#include "common/Settings.h"
+#include "dialogs/frmAktion.h"
+#include "dialogs/frmAxis.h"
+#include "dialogs/frmKnopf.h"
+#include "dialogs/frmOptions.h"
+#include "profile/ZusiButton.h"
+#include "send/ZusiSendKonstanten.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QListWidget>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <fstream>
+#include <map>
+
+using namespace kordan;
+namespace K = kordan::ZusiSendKonstanten;
+
+namespace {
+
+// Nothing is asked while pictures are taken.
+class SilentDialogs : public IDialogs {
+public:
+    MsgAnswer message(const std::string&, MsgButtons, MsgIcon, const std::string&) override {
+        return MsgAnswer::No;
+    }
+    FileChoice openFile(const std::string&, const std::string&) override { return {}; }
+    FileChoice saveFile(const std::string&, const std::string&, const std::string&) override {
+        return {};
+    }
+};
+
+class MemorySettings : public ISettings {
+public:
+    std::string get(const std::string& key, const std::string& defaultValue) override {
+        auto it = m_values.find(key);
+        return it == m_values.end() ? defaultValue : it->second;
+    }
+    void set(const std::string& key, const std::string& value) override { m_values[key] = value; }
+
+private:
+    std::map<std::string, std::string> m_values;
+};
+
+// Lets the window system map and paint the window.
+void waitPainted(int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+bool save(QWidget* w, const QDir& dir, const QString& name) {
+    w->show();
+    w->raise();
+    w->activateWindow();
+    waitPainted(300);
+    const QString path = dir.filePath(name + QStringLiteral(".png"));
+    if (!w->grab().save(path)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+// A throttle axis as a user might set it up: off, a regulator range, full power.
+std::string throttleAxis() {
+    struct Z {
+        const char* name;
+        int v[8];
+    };
+    const Z zones[] = {
+        {"Aus", {0, 15, K::FahrschalterNull, 0, 0, 0, 0, 0}},
+        {"Fahrstufen", {16, 239, 0, 0, 0, K::RegelbereichFahrschalter, 10, 0}},
+        {"Voll", {240, 255, K::FahrschalterAuf, 1, 5, 0, 0, K::FahrschalterAuf}},
+    };
+    std::string s = "1.0\r\n[Zones]\r\n 3 \r\n";
+    for (const Z& z : zones) {
+        s += std::string(z.name) + "\r\n";
+        for (int v : z.v)
+            s += formatFileNumber(v) + "\r\n";
+    }
+    return s;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: kordan-screenshots OUTPUT_DIR\n");
+        return 2;
+    }
+    QDir out(QString::fromLocal8Bit(argv[1]));
+    if (!out.mkpath(QStringLiteral("."))) {
+        std::fprintf(stderr, "cannot create %s\n", argv[1]);
+        return 1;
+    }
+    bool ok = true;
+    SilentDialogs dialogs;
+
+    frmKordan main;
+    main.setLokText("BR 101");
+    main.setProfilText("BR 101_1.cfr");
+    main.setDeviceList({"Kordan 1 (PID 210)"});
+    main.setSelectedDevice(0);
+    main.setModeLabel("Hardware Test", LabelColour::Green);
+    main.setLoadMode(1);
+    const int levers[7] = {0, 128, 64, 0, 0, 127, 255};
+    for (int i = 0; i < 7; ++i)
+        main.setLeverText(i, std::to_string(levers[i]));
+    ok &= save(&main, out, QStringLiteral("frmKordan"));
+
+    ZusiButton knopf;
+    knopf.Bezeichnung = "Pfeife";
+    knopf.Press = K::Pfeife;
+    knopf.Hold = 1;
+    knopf.Release = 0;
+    knopf.press2 = K::Glocke;
+    knopf.Defined = true;
+    frmKnopf knopfDialog(knopf, 7, dialogs);
+    ok &= save(&knopfDialog, out, QStringLiteral("frmKnopf"));
+    knopfDialog.hide();
+
+    int32_t aktion = 0;
+    frmAktion aktionDialog(2, aktion);
+    ok &= save(&aktionDialog, out, QStringLiteral("frmAktion"));
+    aktionDialog.hide();
+
+    MemorySettings settings;
+    frmOptions options(settings, dialogs);
+    ok &= save(&options, out, QStringLiteral("frmOptions"));
+    options.hide();
+
+    QTemporaryDir dir;
+    const std::string file =
+        QDir(dir.path()).filePath(QStringLiteral("Fahrschalter.axr")).toStdString();
+    std::ofstream(file, std::ios::binary) << throttleAxis();
+    frmAxis axis(
+        dialogs, dir.path().toStdString(), [file] { return file; }, [] {});
+    axis.setLiveLever(2);
+    axis.setLeverValue(140);
+    if (auto* list = axis.findChild<QListWidget*>(QStringLiteral("lstZone")))
+        list->setCurrentRow(1);
+    ok &= save(&axis, out, QStringLiteral("frmAxis"));
+    axis.hide();
+
+    return ok ? 0 : 1;
+}
