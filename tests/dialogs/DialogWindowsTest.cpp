@@ -263,3 +263,33 @@ TEST(frmOptions, OkChecksOnceAndClosesOnlyWhenWritten) {
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(settings.writes, std::vector<std::string>{"Polling=7"});
 }
+
+TEST(frmKnopf, EnterAndEscapeInACommandListActOnTheDialog) {
+    ZusiButton b;
+    FakeDialogs dialogs;
+    {
+        frmKnopf w(b, 1, dialogs);
+        showActive(&w);
+        child<QLineEdit>(&w, "txtBezeichnung")->setText(QStringLiteral("Tür"));
+        auto* los = child<QComboBox>(&w, "cboLos");
+        los->setFocus();
+        los->lineEdit()->selectAll();
+        QTest::keyClicks(los->lineEdit(), "xyz");
+        QTest::keyClick(los->lineEdit(), Qt::Key_Return);
+        EXPECT_EQ(los->count(), w.findChild<QComboBox*>("cboFunktion")->count()); // no entry added
+        EXPECT_TRUE(w.isVisible());
+        EXPECT_FALSE(b.Defined);
+        EXPECT_EQ(dialogs.texts(), std::vector<std::string>{"Bitte gültige Funktion wählen"});
+        los->setCurrentIndex(2);
+        emit los->activated(2);
+        QTest::keyClick(los, Qt::Key_Return);
+        EXPECT_FALSE(w.isVisible());
+        EXPECT_TRUE(b.Defined);
+        EXPECT_NE(b.Release, 0);
+    }
+    frmKnopf w(b, 1, dialogs);
+    showActive(&w);
+    QTest::keyClick(child<QComboBox>(&w, "cboFunktion2"), Qt::Key_Escape);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_FALSE(b.Defined);
+}
