@@ -78,7 +78,7 @@ void LedDisplay::paintEvent(QPaintEvent*) {
 frmPanel::frmPanel(VirtualController& controller, QWidget* parent)
     : QWidget(parent), m_controller(controller) {
     setObjectName(QStringLiteral("frmPanel"));
-    setWindowTitle(QStringLiteral("Virtueller Fahrpult"));
+    setWindowTitle(QStringLiteral("Virtuelles Fahrpult"));
     // Operating the panel must not take the focus from the simulator's window, which
     // receives the keys only while it has the focus.
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -197,6 +197,11 @@ void frmPanel::buildButtons(QWidget* area) {
         });
         m_cmdButton[size_t(i)] = b;
     }
+    // The captions the main window has beside the two step buttons.
+    auto* up = new QLabel(QStringLiteral("Up"), area);
+    up->move(px(1635, kLeftTwips), px(4320, kTopTwips));
+    auto* down = new QLabel(QStringLiteral("Down"), area);
+    down->move(px(1515, kLeftTwips), px(5280, kTopTwips) + 4);
     area->setMinimumSize(width, height);
 }
 
