@@ -12,6 +12,7 @@
 #include "device/Reports.h"
 #include "profile/ZusiProfile.h"
 #include "send/ZusiSend.h"
+#include "sim/ZusiLok.h"
 #include "sim/ZusiRegistry.h"
 
 #include <exception>
@@ -90,6 +91,9 @@ void KordanMain::startUp() {
                                                    befehl, outcome == ZusiSend::Outcome::Dropped));
         });
     m_profil = std::make_unique<ZusiProfile>(m_s.dialogs, m_s.programDir);
+    m_lok = std::make_unique<ZusiLok>(m_s.registry, m_s.dialogs, m_s.processStarter, m_s.programDir,
+                                      m_s.mapSimPath);
+    m_lok->LokChange = [this] { Lok_LokChange(); };
     m_registry = std::make_unique<ZusiRegistry>(m_s.registry);
     m_registry->schluessel("Software\\zusi\\zusi");
     std::string calibration = m_s.calibrationFile.empty()
@@ -308,7 +312,7 @@ void KordanMain::loadModeSelected(int mode) {
 }
 
 std::string KordanMain::lokName() const {
-    return {};
+    return m_lok ? m_lok->Lok() : std::string();
 }
 
 std::string KordanMain::profileNameForLok() const {
@@ -403,7 +407,10 @@ void KordanMain::mnuAchsenKonfig() {
     m_view.openAxisEditor(0);
 }
 
-void KordanMain::mnuLokEditor() {}
+void KordanMain::mnuLokEditor() {
+    if (m_lok)
+        m_lok->StartEditor();
+}
 
 void KordanMain::mnuBefehlsprotokoll() {
     m_commandLog = !m_commandLog;
@@ -560,6 +567,7 @@ void KordanMain::PeriodicTick() {
         --m_watchCountdown;
     } else {
         m_watchCountdown = 20;
+        m_lok->Timer();
         if (m_mode == Mode::Active) {
             if (m_sender->GetConnect())
                 setModeLabel("Aktiv - mit Zusi verbunden", int(LabelColour::Green));

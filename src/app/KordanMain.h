@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/PieHid.h"
+#include "sim/SimPaths.h"
 
 #include <array>
 #include <cstdint>
@@ -17,7 +18,9 @@ class IKordanView;
 class IRegistryBackend;
 class ISettings;
 class ISimWindow;
+class IProcessStarter;
 class ZusiKalibrierung;
+class ZusiLok;
 class ZusiProfile;
 class ZusiRegistry;
 class ZusiSend;
@@ -31,6 +34,10 @@ struct KordanServices {
     IDialogs& dialogs;
     ISimWindow& simWindow;      // the window system, where the simulator's window is found
     IRegistryBackend& registry; // the per-user registry the simulator keeps its values in
+    IProcessStarter& processStarter; // starts the simulator's vehicle editor
+    // Turns the simulator's Windows paths into openable ones (identity on Windows, the Wine
+    // prefix on Linux); a mapper that gives "" for everything keeps the watcher idle.
+    PathMapper mapSimPath;
     // The program's directory: start-up makes it current, relative names refer to it.
     std::string programDir;
     // Where the calibration is kept; empty = "Kalibrierung.dat" in the program's directory.
@@ -100,6 +107,8 @@ public:
     ZusiKalibrierung* Kalib() { return m_kalib.get(); }
     ZusiProfile* Profil() { return m_profil.get(); }
     ZusiSend* Sender() { return m_sender.get(); }
+    ZusiLok* Lok() { return m_lok.get(); }
+    const KordanServices& services() const { return m_s; }
     Mode mode() const { return m_mode; }
     bool running() const { return m_running; }
     bool changed() const { return m_changed; }
@@ -144,6 +153,7 @@ private:
     std::unique_ptr<ZusiProfile> m_profil;
     std::unique_ptr<ZusiRegistry> m_registry;
     std::unique_ptr<ZusiKalibrierung> m_kalib;
+    std::unique_ptr<ZusiLok> m_lok;
 
     int32_t m_deviceHandle = 0;
     bool m_running = false;

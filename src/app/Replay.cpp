@@ -9,6 +9,7 @@
 #include "device/VirtualController.h"
 #include "profile/ZusiProfile.h"
 #include "send/SimWindow.h"
+#include "sim/ProcessStarter.h"
 
 #include <filesystem>
 #include <map>
@@ -71,6 +72,11 @@ public:
 private:
     std::ostream& m_out;
     const SimulatedClock& m_clock;
+};
+
+class NoProcesses : public IProcessStarter {
+public:
+    bool start(const std::string&, const std::vector<std::string>&) override { return false; }
 };
 
 class NullView : public IKordanView {
@@ -148,8 +154,12 @@ int runReplay(const ReplayOptions& options, const std::vector<ScenarioStep>& sce
     RecordingWindow window(out, clock);
     VirtualController controller;
     NullView view;
-    KordanServices services{controller, settings,           clock,      clock, dialogs, window,
-                            registry,   options.programDir, calibration};
+    NoProcesses starter;
+    // The simulator's files are never looked at: a replay must not generate axis files.
+    PathMapper noFiles = [](const std::string&) { return std::string(); };
+    KordanServices services{controller, settings, clock,   clock,   dialogs,
+                            window,     registry, starter, noFiles, options.programDir,
+                            calibration};
     KordanMain main(services, view);
     main.startUp();
     if (!main.Profil()->load(options.profile))

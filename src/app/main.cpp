@@ -11,6 +11,10 @@
 #if defined(KORDAN_HAVE_X11)
 #include "send/x11/X11SimWindow.h"
 #endif
+#include "common/WinePaths.h"
+#include "sim/ProcessStarter.h"
+#include "sim/SimPaths.h"
+#include "sim/posix/PosixProcessStarter.h"
 
 #if defined(KORDAN_HAVE_HIDAPI)
 #include "device/hidapi/HidapiPieHid.h"
@@ -110,12 +114,22 @@ int main(int argc, char** argv) {
     kordan::ISimWindow& simWindow = *simWindowBackend;
     std::unique_ptr<kordan::IRegistryBackend> registry = kordan::makeWineRegistry();
 
+    // The simulator runs under Wine here: its Windows paths lie below the Wine prefix, and
+    // its vehicle editor is started through wine.
+    std::unique_ptr<kordan::IProcessStarter> posixStarter = kordan::makePosixProcessStarter();
+    kordan::WineProcessStarter starter(*posixStarter);
+    auto prefix = kordan::winePrefixFromEnvironment();
+    kordan::PathMapper mapSimPath =
+        prefix ? kordan::winePathMapper(*prefix)
+               : kordan::PathMapper([](const std::string&) { return std::string(); });
+
     kordan::QtSettings settings;
     kordan::QtClock clock;
     kordan::QtDialogs dialogs;
     kordan::frmKordan window;
-    kordan::KordanMain logic(
-        {hid, settings, clock, clock, dialogs, simWindow, *registry, dir.toStdString()}, window);
+    kordan::KordanMain logic({hid, settings, clock, clock, dialogs, simWindow, *registry, starter,
+                              mapSimPath, dir.toStdString()},
+                             window);
     window.setLogic(&logic);
     window.setWizardFactory([&](QWidget* parent) -> QWidget* {
         return logic.Kalib() ? new kordan::frmKalib(*logic.Kalib(), dialogs, parent) : nullptr;

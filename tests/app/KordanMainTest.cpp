@@ -11,6 +11,7 @@
 #include "fakes/TempDir.h"
 #include "profile/ZusiProfile.h"
 #include "send/ZusiSend.h"
+#include "sim/ZusiLok.h"
 
 #include <gtest/gtest.h>
 
@@ -83,6 +84,7 @@ struct Rig {
     FakeView view;
     FakeSimWindow window;
     FakeRegistry registry;
+    RecordingStarter starter;
     std::unique_ptr<KordanMain> main;
 
     Rig() { writeCalibration(); }
@@ -93,9 +95,10 @@ struct Rig {
         dir.write("Kalibrierung.dat", s);
     }
     KordanMain& make() {
-        main = std::make_unique<KordanMain>(
-            KordanServices{hid, settings, clock, events, dialogs, window, registry, dir.path()},
-            view);
+        main = std::make_unique<KordanMain>(KordanServices{hid, settings, clock, events, dialogs,
+                                                           window, registry, starter, mapZusi(),
+                                                           dir.path()},
+                                            view);
         return *main;
     }
     KordanMain& start() {
@@ -103,6 +106,18 @@ struct Rig {
         return *main;
     }
     void oneDevice(int32_t handle = 5) { hid.devices.push_back({210, 4, 12, handle}); }
+    // The simulator's "C:\Zusi" lies in the test directory's "zusi" folder.
+    PathMapper mapZusi() {
+        return [this](const std::string& windowsPath) -> std::string {
+            if (windowsPath.rfind("C:\\Zusi", 0) != 0)
+                return {};
+            std::string rest = windowsPath.substr(7);
+            for (char& c : rest)
+                if (c == '\\')
+                    c = '/';
+            return dir.path() + "/zusi" + rest;
+        };
+    }
 };
 
 InputReport report(std::initializer_list<std::pair<int, uint8_t>> levers,
@@ -763,4 +778,116 @@ TEST(KordanMainWindow, CommandLogListsDeliveredAndDroppedCommandsWhenSwitchedOn)
                   "12.3 s  28 Pfeife: Up", "12.3 s  1000 Regelbereich Fahrschalter: -3",
                   "12.3 s  37 Schnellbremsung: Down",
                   "12.3 s  29 SiFa: DownUp (verworfen, Zusi nicht gefunden)"}));
+}
+
+namespace {
+
+// The simulator has the locomotive BR 101 loaded; its directory is "C:\Zusi".
+struct LokRig : ActiveRig {
+    LokRig() {
+        registry.set("Software\\zusi", "ZusiDir", "C:\\Zusi");
+        std::filesystem::create_directories(dir.file("zusi/temp"));
+        std::filesystem::create_directories(dir.file("zusi/Loks/Elektrisch"));
+        std::filesystem::copy_file(std::string(KORDAN_SOURCE_DIR) +
+                                       "/tests/data/loks/Elektrisch/BR 101.lok",
+                                   dir.file("zusi/Loks/Elektrisch/BR 101.lok"));
+        dir.write("zusi/temp/aktuellerzug.txt", "Loks\\Elektrisch\\BR 101.lok\r\n");
+    }
+    void tick(KordanMain& m) {
+        clock.now += 101;
+        m.loopPass();
+    }
+};
+
+} // namespace
+
+TEST(KordanMainLok, AutomaticModeLoadsTheProfileForLokAndController) {
+    LokRig rig;
+    rig.settings.values["AutoLoad"] = "1";
+    rig.writeProfile();
+    std::filesystem::copy_file(rig.dir.file("test.cfr"), rig.dir.file("BR 101_1.cfr"));
+    auto& m = rig.start();
+    EXPECT_EQ(m.profileNameForLok(), "_1.cfr") << "before the watcher has seen a locomotive";
+    rig.tick(m); // the first tick asks the watcher at once
+    EXPECT_EQ(rig.view.lok, "BR 101");
+    EXPECT_EQ(rig.view.profil, "BR 101_1.cfr");
+    EXPECT_EQ(rig.view.buttonTips[0], "Pfeife");
+    EXPECT_TRUE(std::filesystem::exists(rig.dir.file("automatisch_FS.axr")))
+        << "the axes are generated whatever the mode";
+    EXPECT_FALSE(m.changed());
+}
+
+TEST(KordanMainLok, AMissingProfileIsReportedWithTheSignOnTheDisplay) {
+    LokRig rig;
+    rig.settings.values["AutoLoad"] = "1";
+    auto& m = rig.start();
+    rig.hid.written.clear();
+    rig.tick(m);
+    EXPECT_EQ(rig.dialogs.texts().back(), "Konfiguration BR 101_1.cfr nicht gefunden.");
+    EXPECT_EQ(rig.dialogs.messages.back().icon, MsgIcon::Information);
+    // Sign while the message is open, blank afterwards; the periodic LED refresh follows.
+    ASSERT_GE(rig.hid.written.size(), 2u);
+    EXPECT_EQ(rig.hid.written[0], displayReport(0x78, 0x5C, 0x38));
+    EXPECT_EQ(rig.hid.written[1], displayReport(0, 0, 0));
+    EXPECT_EQ(std::count(rig.view.log.begin(), rig.view.log.end(), "front"), 1);
+}
+
+TEST(KordanMainLok, UnsavedChangesAreAskedAboutPerMode) {
+    struct Case {
+        int mode;
+        MsgAnswer answer;
+        bool saveDialogCancelled;
+        bool expectLoaded;
+        bool expectChanged;
+    };
+    // Automatic: Yes with the save dialog cancelled loads nothing and keeps the changes;
+    // Cancel keeps them too. Easy mode loads automatisch.cfr whatever the answer.
+    for (Case c :
+         {Case{1, MsgAnswer::Yes, true, false, true}, Case{1, MsgAnswer::No, false, true, false},
+          Case{1, MsgAnswer::Cancel, false, false, true},
+          Case{2, MsgAnswer::Cancel, false, true, false},
+          Case{0, MsgAnswer::No, false, false, false}}) {
+        LokRig rig;
+        rig.settings.values["AutoLoad"] = std::to_string(c.mode);
+        rig.writeProfile();
+        std::filesystem::copy_file(rig.dir.file("test.cfr"), rig.dir.file("BR 101_1.cfr"));
+        std::filesystem::copy_file(rig.dir.file("test.cfr"), rig.dir.file("automatisch.cfr"));
+        auto& m = rig.start();
+        m.setChanged(true); // a new profile, never saved: Save asks for a name
+        rig.dialogs.answers.push_back(c.answer);
+        if (!c.saveDialogCancelled && c.answer == MsgAnswer::Yes)
+            rig.dialogs.fileChoices.push_back(FakeDialogs::chosen(rig.dir.file("neu.cfr")));
+        rig.tick(m);
+        ASSERT_FALSE(rig.dialogs.messages.empty()) << c.mode;
+        EXPECT_EQ(rig.dialogs.messages[0].text, "Aktuelles Profil wurde geändert, Speichern?");
+        EXPECT_EQ(rig.dialogs.messages[0].buttons, MsgButtons::YesNoCancel);
+        EXPECT_EQ(!rig.view.profil.empty(), c.expectLoaded) << c.mode << " " << int(c.answer);
+        EXPECT_EQ(m.changed(), c.expectChanged) << c.mode << " " << int(c.answer);
+    }
+}
+
+TEST(KordanMainLok, SwitchingToAutomaticLoadsAtOnceAndSaveAsOffersTheName) {
+    LokRig rig;
+    rig.settings.values["AutoLoad"] = "0";
+    rig.writeProfile();
+    std::filesystem::copy_file(rig.dir.file("test.cfr"), rig.dir.file("BR 101_1.cfr"));
+    auto& m = rig.start();
+    rig.tick(m);
+    EXPECT_EQ(rig.view.profil, "") << "manual mode loads nothing";
+    m.loadModeSelected(1);
+    EXPECT_EQ(rig.view.profil, "BR 101_1.cfr");
+    m.mnuDateiSaveAs();
+    ASSERT_FALSE(rig.dialogs.fileRequests.empty());
+    EXPECT_EQ(rig.dialogs.fileRequests.back().offeredName, "BR 101_1.cfr");
+}
+
+TEST(KordanMainLok, TheVehicleEditorGetsTheLocomotiveAsOneArgument) {
+    LokRig rig;
+    auto& m = rig.start();
+    rig.tick(m);
+    m.mnuLokEditor();
+    ASSERT_EQ(rig.starter.started.size(), 1u);
+    auto& args = rig.starter.started[0].args;
+    ASSERT_FALSE(args.empty());
+    EXPECT_EQ(args.back(), "C:\\Zusi\\Loks\\Elektrisch\\BR 101.lok");
 }

@@ -49,3 +49,23 @@ public:
 };
 
 } // namespace kordan::test
+
+#include "sim/ProcessStarter.h"
+
+namespace kordan::test {
+
+class RecordingStarter : public IProcessStarter {
+public:
+    bool start(const std::string& program, const std::vector<std::string>& args) override {
+        started.push_back({program, args});
+        return result;
+    }
+    struct Start {
+        std::string program;
+        std::vector<std::string> args;
+    };
+    std::vector<Start> started;
+    bool result = true;
+};
+
+} // namespace kordan::test
