@@ -212,5 +212,44 @@ TEST_F(LokParserTest, TextsAreReadAsWindows1252AndTheDirectoryFallsBack) {
     EXPECT_EQ(p.FBV(), "Füllstoß");
 }
 
+TEST_F(LokParserTest, TheDemoLocomotivesReadAsWritten) {
+    struct Demo {
+        const char* file;
+        const char* antrieb;
+        const char* fahrschalter;
+        const char* fbv;
+        int16_t raste, fahrstufen, eBremse, afb;
+        int32_t leistung;
+    };
+    const Demo demos[] = {
+        {"Elektrisch/BR 101.lok", "ElektrischDrehstrom", "Zugkraft", "D5/D2", 0, 20, 10, 23, 6400},
+        {"Elektrisch/E 10.lok", "ElektrischReihenschluss", "Auf/Ab", "D2", 0, 28, 8, 0, 3700},
+        {"Elektrisch/E 40.lok", "ElektrischReihenschluss", "Auf/Ab", "D2", 1, 28, 0, 0, 3700},
+        {"Diesel/V 200.lok", "Dieselhydraulisch", "Kombihebel", "D2", 0, 15, 6, 0, 1620},
+        {"Diesel/BR 232.lok", "DieselelektrischKonventionell", "Standard", "D5/D2", 0, 16, 9, 12,
+         2200},
+        {"Akku/ETA 150.lok", "Akkumulator", "Standard", "D2", 0, 12, 0, 0, 400},
+        {"Dampf/BR 01.lok", "Dampf", "Regler", "D2", 0, 10, 0, 0, 1650},
+    };
+    for (const Demo& d : demos) {
+        SCOPED_TRACE(d.file);
+        const std::filesystem::path path =
+            std::filesystem::path(KORDAN_SOURCE_DIR) / "tests" / "data" / "loks" / d.file;
+        ZusiLokParser p(registry, dialogs, [&](const std::string&) { return path.string(); });
+        dialogs.messages.clear();
+        ASSERT_TRUE(p.Parse("lok"));
+        EXPECT_EQ(p.Antriebssystem(), d.antrieb);
+        EXPECT_EQ(p.Fahrschalter(), d.fahrschalter);
+        EXPECT_EQ(p.FBV(), d.fbv);
+        EXPECT_EQ(p.Raste(), d.raste);
+        EXPECT_EQ(p.Fahrstufen(), d.fahrstufen);
+        EXPECT_EQ(p.EBremse(), d.eBremse);
+        EXPECT_EQ(p.AFB(), d.afb);
+        EXPECT_EQ(p.Leistung(), d.leistung);
+        // Only the steam locomotive's drive system is unknown.
+        EXPECT_EQ(dialogs.messages.size(), std::string(d.antrieb) == "Dampf" ? 1u : 0u);
+    }
+}
+
 } // namespace
 } // namespace kordan

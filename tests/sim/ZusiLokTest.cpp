@@ -194,6 +194,16 @@ TEST_F(LokTest, AnEmptyFirstLineOrAMissingFileRaisesNothing) {
     EXPECT_TRUE(changes.empty());
     EXPECT_EQ(lok->LetzteZeit(), stamp);
     EXPECT_TRUE(dialogs.messages.empty());
+
+    // After a locomotive, an empty line is a change, but there is no file to read.
+    copyDemoLok("Elektrisch/E 10.lok");
+    writeCurrentTrain(crlf({"Loks\\Elektrisch\\E 10.lok"}));
+    lok->Timer();
+    writeCurrentTrain(crlf({""}));
+    lok->Timer();
+    EXPECT_EQ(changes, (std::vector<std::string>{"Loks\\Elektrisch\\E 10.lok", ""}));
+    EXPECT_EQ(lok->Lok(), "");
+    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(LokTest, AFileCaughtWhileBeingWrittenIsReadAgainLater) {
