@@ -1,11 +1,12 @@
-# Cross-building for 64-bit Windows with MinGW-w64 from a Linux host:
+# Cross-building for Windows with MinGW-w64 from a Linux host:
 #   cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DKORDAN_GUI=OFF
 # The programs run on Windows or under Wine. Everything is linked statically, so a test
 # binary needs no MinGW runtime DLL beside it.
 set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
+# i686-w64-mingw32 builds a 32-bit program, which a 32-bit controller library needs.
 set(KORDAN_MINGW_PREFIX x86_64-w64-mingw32 CACHE STRING "Prefix of the MinGW-w64 tools")
+string(REGEX REPLACE "-.*" "" CMAKE_SYSTEM_PROCESSOR "${KORDAN_MINGW_PREFIX}")
 
 # The "posix" thread model brings std::thread and std::mutex; the "win32" one of older
 # compilers lacks them. Take it where it is installed.
