@@ -6,13 +6,14 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <string>
 
 namespace kordan {
 
 namespace {
 
-// Where the original program kept its settings: application, then section.
+// The per-user location long used for program settings: application, then section.
 constexpr const char* kDefaultSettingsKey =
     "Software\\VB and VBA Program Settings\\ZusiKordan\\Settings";
 
@@ -37,9 +38,9 @@ public:
             DWORD size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
             if (RegQueryValueExW(hkey, name.c_str(), nullptr, &type,
                                  reinterpret_cast<BYTE*>(text.data()), &size) == ERROR_SUCCESS) {
+                // The text ends at its first NUL, wherever the value stored one.
                 text.resize(size / sizeof(wchar_t));
-                text.resize(text.find(L'\0') == std::wstring::npos ? text.size()
-                                                                   : text.find(L'\0'));
+                text.resize(std::min(text.size(), text.find(L'\0')));
                 result = fromWide(text);
             }
         }
