@@ -74,8 +74,8 @@ set -e
 passed=$(grep -c '^\[       OK \]' "$log" || true)
 failed=$(grep -c '^\[  FAILED  \] [^ ]*\.[^ ]* (' "$log" || true)
 skipped=$(grep -c '^\[  SKIPPED \] [^ ]*\.[^ ]* (' "$log" || true)
-if [ "$passed" -eq 0 ] && [ "$failed" -eq 0 ]; then
-    failed=1 # the test program did not run at all
+if [ "$failed" -eq 0 ] && { [ "$passed" -eq 0 ] || [ "$status" -ne 0 ]; }; then
+    failed=1 # the test program did not run, or ended before reporting (a crash)
 fi
 echo "win32: $passed passed, $failed failed, $skipped skipped"
 [ "$failed" -eq 0 ] && [ "$status" -eq 0 ]
