@@ -1,0 +1,58 @@
+#!/bin/sh
+# The stand-in under a real X server: it takes the focus, and every key setting that the
+# program's X11 backend delivers comes back in its log as the same virtual-key code.
+#   standin_x11_test.sh ZUSI_STANDIN SEND_KEYS
+set -u
+standin=$1 send=$2
+command -v Xvfb >/dev/null || { echo "Xvfb missing"; echo "0 passed, 1 failed"; exit 1; }
+tmp=$(mktemp -d)
+xpid= spid=
+cleanup() {
+    [ -n "$spid" ] && kill "$spid" 2>/dev/null
+    [ -n "$xpid" ] && kill "$xpid" 2>/dev/null
+    rm -rf "$tmp"
+}
+trap cleanup EXIT
+
+# Waits up to 10 s for a condition.
+wait_for() {
+    i=0
+    while ! "$@"; do
+        i=$((i + 1))
+        [ $i -gt 100 ] && return 1
+        sleep 0.1
+    done
+}
+
+exec 3>"$tmp/displayfd"
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
+xpid=$!
+exec 3>&-
+wait_for test -s "$tmp/displayfd" || { echo "Xvfb did not start"; exit 1; }
+DISPLAY=:$(head -n1 "$tmp/displayfd")
+export DISPLAY
+
+"$standin" --prefix "$tmp/prefix" --log "$tmp/keys.log" >"$tmp/standin.log" 2>&1 &
+spid=$!
+wait_for test -s "$tmp/prefix/user.reg" || { echo "no user.reg"; cat "$tmp/standin.log"; exit 1; }
+
+# Every value T0-T34 as published.
+keys=$(sed -n 's/^"T[0-9]*"="\([0-9]*\)"$/\1/p' "$tmp/prefix/user.reg")
+count=$(echo "$keys" | wc -l)
+"$send" $keys || { echo "0 passed, 1 failed"; exit 1; }
+
+expected="$tmp/expected"
+: >"$expected"
+for k in $keys; do printf 'down %s\nup %s\n' "$k" "$k" >>"$expected"; done
+printf 'down 17\ndown 77\nup 77\nup 17\n' >>"$expected"
+lines=$(wc -l <"$expected")
+log_complete() { [ -f "$tmp/keys.log" ] && [ "$(wc -l <"$tmp/keys.log")" -ge "$lines" ]; }
+wait_for log_complete
+if [ "$count" -eq 35 ] && cmp -s "$expected" "$tmp/keys.log"; then
+    echo "1 passed, 0 failed"
+    exit 0
+fi
+echo "published $count key settings; received:"
+diff "$expected" "$tmp/keys.log" | head -20
+echo "0 passed, 1 failed"
+exit 1
