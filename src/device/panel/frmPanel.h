@@ -32,7 +32,8 @@ private:
 
 // A panel that stands for the controller's hardware: sliders for the seven raw channels,
 // the 44 buttons where the main window shows them, the LED display and the speaker. It
-// works on a VirtualController and listens to its output reports.
+// works on a VirtualController and listens to its output reports; the controller must
+// outlive the panel.
 class frmPanel : public QWidget {
     Q_OBJECT
 public:
