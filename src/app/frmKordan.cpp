@@ -1,6 +1,11 @@
 #include "app/frmKordan.h"
 
 #include "app/KordanMain.h"
+#include "dialogs/frmAktion.h"
+#include "dialogs/frmAxis.h"
+#include "dialogs/frmKnopf.h"
+#include "dialogs/frmOptions.h"
+#include "profile/ZusiProfile.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -218,21 +223,23 @@ void frmKordan::buildMenus() {
         return a;
     };
     QMenu* datei = menuBar()->addMenu(QStringLiteral("&Datei"));
-    auto forward = [this](QAction* a, void (KordanMain::*handler)()) {
-        connect(a, &QAction::triggered, this, [this, handler] {
+    // Each entry calls one operation of the logic, while there is one.
+    auto forward = [this](QAction* a, std::function<void(KordanMain&)> call) {
+        connect(a, &QAction::triggered, this, [this, call] {
             if (m_logic)
-                (m_logic->*handler)();
+                call(*m_logic);
         });
         return a;
     };
     forward(add(datei, "mnuDateiOeffnen", QStringLiteral("&Oeffnen...")),
-            &KordanMain::mnuDateiOeffnen);
+            [](KordanMain& m) { m.mnuDateiOeffnen(); });
     forward(add(datei, "mnuDateiSpeichern", QStringLiteral("&Speichern")),
-            &KordanMain::mnuDateiSpeichern);
+            [](KordanMain& m) { m.mnuDateiSpeichern(); });
     forward(add(datei, "mnuDateiSaveAs", QStringLiteral("Speichern &unter...")),
-            &KordanMain::mnuDateiSaveAs);
+            [](KordanMain& m) { m.mnuDateiSaveAs(); });
     datei->addSeparator();
-    add(datei, "mnuSettings", QStringLiteral("E&instellungen"))->setEnabled(false);
+    forward(add(datei, "mnuSettings", QStringLiteral("E&instellungen")),
+            [](KordanMain& m) { m.mnuSettings(); });
     datei->addSeparator();
     connect(add(datei, "mnuDateiEnde", QStringLiteral("&Ende")), &QAction::triggered, this,
             [this] { close(); });
@@ -256,7 +263,8 @@ void frmKordan::buildMenus() {
             });
 
     QMenu* achsen = menuBar()->addMenu(QStringLiteral("&Achsen"));
-    add(achsen, "mnuAchsenKonfig", QStringLiteral("&Konfigurieren"))->setEnabled(false);
+    forward(add(achsen, "mnuAchsenKonfig", QStringLiteral("&Konfigurieren")),
+            [](KordanMain& m) { m.mnuAchsenKonfig(); });
 
     QMenu* ausgabe = menuBar()->addMenu(QStringLiteral("A&usgabe"));
     ausgabe->setObjectName("mnuAusgabe");
@@ -290,9 +298,11 @@ void frmKordan::buildMenus() {
     });
 
     QMenu* lok = menuBar()->addMenu(QStringLiteral("&Lok"));
-    add(lok, "mnuLokEditor", QStringLiteral("&Info (Zusi Fahrzeug Editor)"))->setEnabled(false);
+    forward(add(lok, "mnuLokEditor", QStringLiteral("&Info (Zusi Fahrzeug Editor)")),
+            [](KordanMain& m) { m.mnuLokEditor(); });
     QMenu* hilfe = menuBar()->addMenu(QStringLiteral("&Hilfe"));
-    forward(add(hilfe, "mnuHilfeInfo", QStringLiteral("&Info")), &KordanMain::mnuHilfeInfo);
+    forward(add(hilfe, "mnuHilfeInfo", QStringLiteral("&Info")),
+            [](KordanMain& m) { m.mnuHilfeInfo(); });
 }
 
 QAction* frmKordan::action(const QString& objectName) const {
@@ -316,6 +326,10 @@ bool frmKordan::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmKordan::closeEvent(QCloseEvent* event) {
+    // The axis editor asks about its own unsaved zones first, so they are not lost with the
+    // program.
+    if (m_axisEditor)
+        m_axisEditor->close();
     if (m_logic)
         m_logic->Form_Unload();
     if (m_wizard)
@@ -415,10 +429,53 @@ void frmKordan::setLedChecked(int index) {
         m_mnuLed[i]->setChecked(i == index);
 }
 
-void frmKordan::openButtonDialog(int16_t) {}
-void frmKordan::openLeverActionDialog(int16_t, int32_t&) {}
-void frmKordan::openAxisEditor(int) {}
-void frmKordan::openOptionsDialog() {}
+// The modal dialogs run their own event loop, so the polling loop stands still meanwhile.
+void frmKordan::openButtonDialog(int16_t element) {
+    if (!m_logic || !m_logic->Profil())
+        return;
+    frmKnopf dialog(m_logic->Profil()->buttons(element), element, m_logic->services().dialogs,
+                    this);
+    dialog.exec();
+}
+
+void frmKordan::openLeverActionDialog(int16_t element, int32_t& aktion) {
+    frmAktion dialog(element, aktion, this);
+    dialog.exec();
+}
+
+void frmKordan::openAxisEditor(int lever) {
+    if (!m_logic)
+        return;
+    // Only one editor exists; asking again brings it to the front and leaves a pending
+    // file pending.
+    if (!m_axisEditor) {
+        m_axisEditor = new frmAxis(
+            m_logic->services().dialogs, m_logic->services().programDir,
+            [this] { return m_logic ? m_logic->AxisFile() : std::string(); },
+            [this] {
+                if (m_logic)
+                    m_logic->AxisReload();
+            },
+            this);
+        m_axisEditor->setAttribute(Qt::WA_DeleteOnClose);
+        m_axisEditor->setLiveLever(lever);
+        m_axisEditorLever = lever;
+    }
+    m_axisEditor->show();
+    m_axisEditor->raise();
+    m_axisEditor->activateWindow();
+}
+
+void frmKordan::openOptionsDialog() {
+    if (!m_logic)
+        return;
+    frmOptions dialog(m_logic->services().settings, m_logic->services().dialogs, this);
+    dialog.exec();
+}
+
+QWidget* frmKordan::axisEditor() const {
+    return m_axisEditor;
+}
 void frmKordan::openAboutBox() {
     if (!m_about) {
         auto* box = new QMessageBox(this);
@@ -437,7 +494,10 @@ void frmKordan::openAboutBox() {
     m_about->show();
     m_about->raise();
 }
-void frmKordan::showLeverPositions(const std::array<int, 7>&) {}
+void frmKordan::showLeverPositions(const std::array<int, 7>& values) {
+    if (m_axisEditor && m_axisEditorLever >= 1 && m_axisEditorLever <= 7)
+        m_axisEditor->setLeverValue(values[m_axisEditorLever - 1]);
+}
 
 void frmKordan::setCommandLogVisible(bool visible) {
     m_mnuBefehlsprotokoll->setChecked(visible);

@@ -77,6 +77,7 @@ public:
     QDockWidget* commandLogDock() const { return m_logDock; }
     QLabel* modeLabel() const { return m_lblModus; }
     QAction* action(const QString& objectName) const;
+    QWidget* axisEditor() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -105,6 +106,8 @@ private:
     std::function<void(QWidget*, const std::string&)> m_wizardFeed;
     QPointer<QWidget> m_wizard;
     QPointer<QWidget> m_about;
+    QPointer<class frmAxis> m_axisEditor;
+    int m_axisEditorLever = 0;
 };
 
 } // namespace kordan

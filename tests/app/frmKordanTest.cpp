@@ -7,6 +7,7 @@
 #include "fakes/FakeRegistry.h"
 #include "fakes/FakeSimWindow.h"
 #include "fakes/TempDir.h"
+#include "profile/ZusiProfile.h"
 
 #include <QAction>
 #include <QDockWidget>
@@ -17,6 +18,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -34,8 +36,10 @@ struct WindowRig {
     FakeDialogs dialogs;
     FakeSimWindow simWindow;
     FakeRegistry registry;
+    RecordingStarter starter;
     frmKordan window;
-    KordanMain main{{hid, settings, clock, events, dialogs, simWindow, registry, dir.path()},
+    KordanMain main{{hid, settings, clock, events, dialogs, simWindow, registry, starter,
+                     [](const std::string&) { return std::string(); }, dir.path()},
                     window};
     WindowRig() {
         settings.values["Modus"] = "Test";
@@ -122,9 +126,37 @@ TEST(frmKordan, DoubleClickOnAFieldReachesTheLogic) {
     WindowRig rig;
     rig.main.startUp();
     rig.window.show();
+    // The dialogs are modal: close each one as soon as it is shown.
+    QString title;
+    auto closeDialog = [&] {
+        QTimer::singleShot(0, [&] {
+            if (QWidget* w = QApplication::activeModalWidget()) {
+                title = w->windowTitle();
+                w->close();
+            }
+        });
+    };
+    closeDialog();
     QTest::mouseDClick(rig.window.buttonField(6), Qt::LeftButton);
     EXPECT_EQ(rig.main.Element(), 7);
+    EXPECT_EQ(title, QStringLiteral("Knopf 7 konfigurieren"));
     EXPECT_TRUE(rig.main.changed());
+    closeDialog();
     QTest::mouseDClick(rig.window.leverField(2), Qt::LeftButton);
     EXPECT_EQ(rig.main.Element(), 3);
+    EXPECT_EQ(title, QStringLiteral("Hebel 3 konfigurieren"));
+    EXPECT_EQ(rig.main.Aktion(), 0) << "closed by its frame: nothing to do";
+}
+
+TEST(frmKordan, OnlyOneAxisEditorAndThePendingFileStaysPending) {
+    WindowRig rig;
+    rig.main.startUp();
+    rig.window.action("mnuAchsenKonfig")->trigger();
+    QWidget* editor = rig.window.axisEditor();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_TRUE(editor->isVisible());
+    rig.main.Profil()->Axis(2).setDateiname("Lok.axr");
+    rig.window.openAxisEditor(2); // as the lever action "edit" does, with the editor open
+    EXPECT_EQ(rig.window.axisEditor(), editor);
+    editor->close();
 }
