@@ -2,26 +2,35 @@
 #include "app/KordanMain.h"
 #include "app/QtDialogs.h"
 #include "app/QtPlatform.h"
+#include "app/Scenario.h"
 #include "app/frmKordan.h"
 #include "calibration/frmKalib.h"
+#include "common/TextFile.h"
 #include "device/VirtualController.h"
+#include "device/panel/Segments.h"
+#include "device/panel/frmPanel.h"
 #include "send/SimWindow.h"
-#include "sim/winereg/WineRegistry.h"
+#include "sim/ProcessStarter.h"
+#include "sim/RegistryBackend.h"
+#include "sim/SimPaths.h"
 
+#if defined(_WIN32)
+#include "common/win32/Win32Settings.h"
+#include "device/win32/PieHidDll.h"
+#include "send/win32/Win32SimWindow.h"
+#include "sim/win32/Win32ProcessStarter.h"
+#include "sim/win32/Win32Registry.h"
+#else
+#include "common/WinePaths.h"
+#include "sim/posix/PosixProcessStarter.h"
+#include "sim/winereg/WineRegistry.h"
 #if defined(KORDAN_HAVE_X11)
 #include "send/x11/X11SimWindow.h"
 #endif
-#include "common/WinePaths.h"
-#include "sim/ProcessStarter.h"
-#include "sim/SimPaths.h"
-#include "sim/posix/PosixProcessStarter.h"
-
 #if defined(KORDAN_HAVE_HIDAPI)
 #include "device/hidapi/HidapiPieHid.h"
 #endif
-
-#include "app/Scenario.h"
-#include "common/TextFile.h"
+#endif
 
 #include <QApplication>
 #include <QDir>
@@ -45,6 +54,53 @@ public:
     void typeKeys(const std::string&) override {}
 };
 
+// What the program talks to on this system.
+struct Backends {
+    std::unique_ptr<kordan::IPieHid> controllers; // real controllers; may be null
+    std::unique_ptr<kordan::ISimWindow> window;
+    std::unique_ptr<kordan::IRegistryBackend> registry;
+    std::unique_ptr<kordan::IProcessStarter> starter;
+    std::unique_ptr<kordan::IProcessStarter> platformStarter; // what `starter` wraps, if any
+    kordan::PathMapper mapSimPath;
+    std::unique_ptr<kordan::ISettings> settings;
+    QString programDir; // default for the program's directory
+};
+
+Backends makeBackends() {
+    Backends b;
+#if defined(_WIN32)
+    // The simulator runs beside the program: its window, registry and paths are direct.
+    b.controllers = kordan::createWin32PieHid();
+    b.window = kordan::makeWin32SimWindow();
+    b.registry = kordan::makeWin32Registry();
+    b.starter = kordan::makeWin32ProcessStarter();
+    b.mapSimPath = kordan::identityPathMapper();
+    b.settings = kordan::makeWin32Settings();
+    b.programDir = QString::fromStdString(kordan::win32ProgramDirectory());
+#else
+    // The simulator runs under Wine: its Windows paths lie below the Wine prefix, its
+    // registry is Wine's user.reg, and its vehicle editor is started through wine.
+#if defined(KORDAN_HAVE_HIDAPI)
+    b.controllers = kordan::createHidapiPieHid();
+#endif
+#if defined(KORDAN_HAVE_X11)
+    b.window = kordan::makeX11SimWindow();
+#else
+    b.window = std::make_unique<NoWindowSystem>();
+#endif
+    b.registry = kordan::makeWineRegistry();
+    b.platformStarter = kordan::makePosixProcessStarter();
+    b.starter = std::make_unique<kordan::WineProcessStarter>(*b.platformStarter);
+    auto prefix = kordan::winePrefixFromEnvironment();
+    b.mapSimPath = prefix ? kordan::winePathMapper(*prefix)
+                          : kordan::PathMapper([](const std::string&) { return std::string(); });
+    b.settings = std::make_unique<kordan::QtSettings>();
+    // An installed program's own directory is not writable: the user's data directory.
+    b.programDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+#endif
+    return b;
+}
+
 struct Options {
     bool virtualController = false;
     QString dir;
@@ -64,11 +120,13 @@ Options parseArguments(const QStringList& args) {
         } else if (args[i] == QLatin1String("--quit")) {
             o.quitAfterScenario = true;
         } else if (args[i] == QLatin1String("--help")) {
-            std::puts("kordan [--virtual] [--dir DIR] [--scenario FILE [--quit]]\n"
-                      "  --virtual        list a virtual controller beside the real ones\n"
-                      "  --dir DIR        program directory (profiles, axis files, calibration)\n"
-                      "  --scenario FILE  play a scenario on the virtual controller in real time\n"
-                      "  --quit           end the program when the scenario is done");
+            std::puts(
+                "kordan [--virtual] [--dir DIR] [--scenario FILE [--quit]]\n"
+                "  --virtual        a virtual controller with its panel beside the real ones\n"
+                "  --dir DIR        program directory (profiles, axis files, calibration)\n"
+                "  --scenario FILE  play a scenario on the virtual controller in real time\n"
+                "  --quit           end the program when the scenario is done and print\n"
+                "                   what the controller's display shows");
             std::exit(0);
         } else {
             std::fprintf(stderr, "kordan: unbekannte Option %s\n", args[i].toLocal8Bit().data());
@@ -87,48 +145,26 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("ZusiKordan"));
     QApplication::setApplicationDisplayName(QStringLiteral("Kordan für Zusi"));
     Options options = parseArguments(QApplication::arguments());
+    Backends backends = makeBackends();
 
-    // An installed program's own directory is not writable, so the program's directory is
-    // the user's data directory unless one is given.
-    QString dir = options.dir.isEmpty()
-                      ? QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
-                      : options.dir;
+    QString dir = options.dir.isEmpty() ? backends.programDir : options.dir;
     QDir().mkpath(dir);
     dir = QDir(dir).absolutePath();
 
-    std::vector<kordan::IPieHid*> backends;
-#if defined(KORDAN_HAVE_HIDAPI)
-    std::unique_ptr<kordan::IPieHid> realControllers = kordan::createHidapiPieHid();
-    backends.push_back(realControllers.get());
-#endif
+    std::vector<kordan::IPieHid*> libraries;
+    if (backends.controllers)
+        libraries.push_back(backends.controllers.get());
     kordan::VirtualController virtualController;
     if (options.virtualController)
-        backends.push_back(&virtualController);
-    kordan::CombinedPieHid hid(backends);
+        libraries.push_back(&virtualController);
+    kordan::CombinedPieHid hid(libraries);
 
-#if defined(KORDAN_HAVE_X11)
-    std::unique_ptr<kordan::ISimWindow> simWindowBackend = kordan::makeX11SimWindow();
-#else
-    std::unique_ptr<kordan::ISimWindow> simWindowBackend = std::make_unique<NoWindowSystem>();
-#endif
-    kordan::ISimWindow& simWindow = *simWindowBackend;
-    std::unique_ptr<kordan::IRegistryBackend> registry = kordan::makeWineRegistry();
-
-    // The simulator runs under Wine here: its Windows paths lie below the Wine prefix, and
-    // its vehicle editor is started through wine.
-    std::unique_ptr<kordan::IProcessStarter> posixStarter = kordan::makePosixProcessStarter();
-    kordan::WineProcessStarter starter(*posixStarter);
-    auto prefix = kordan::winePrefixFromEnvironment();
-    kordan::PathMapper mapSimPath =
-        prefix ? kordan::winePathMapper(*prefix)
-               : kordan::PathMapper([](const std::string&) { return std::string(); });
-
-    kordan::QtSettings settings;
     kordan::QtClock clock;
     kordan::QtDialogs dialogs;
     kordan::frmKordan window;
-    kordan::KordanMain logic({hid, settings, clock, clock, dialogs, simWindow, *registry, starter,
-                              mapSimPath, dir.toStdString()},
+    kordan::KordanMain logic({hid, *backends.settings, clock, clock, dialogs, *backends.window,
+                              *backends.registry, *backends.starter, backends.mapSimPath,
+                              dir.toStdString()},
                              window);
     window.setLogic(&logic);
     window.setWizardFactory([&](QWidget* parent) -> QWidget* {
@@ -137,6 +173,14 @@ int main(int argc, char** argv) {
     window.setWizardFeed([](QWidget* wizard, const std::string& raw) {
         static_cast<kordan::frmKalib*>(wizard)->ZeigeDaten(raw);
     });
+
+    // The virtual controller's levers and buttons are moved on a panel of their own.
+    std::unique_ptr<kordan::frmPanel> panel;
+    if (options.virtualController) {
+        panel = std::make_unique<kordan::frmPanel>(virtualController);
+        panel->show();
+    }
+
     // A scenario moves the virtual controller's levers and buttons in real time.
     std::unique_ptr<kordan::ScenarioPlayer> player;
     QTimer scenarioTimer;
@@ -161,8 +205,13 @@ int main(int argc, char** argv) {
                 scenarioClock.start();
             if (!player->run(static_cast<uint64_t>(scenarioClock.elapsed()))) {
                 scenarioTimer.stop();
-                if (options.quitAfterScenario)
+                if (options.quitAfterScenario) {
+                    // What the display showed before the shutdown blanked it.
+                    std::printf("LED: [%s]\n",
+                                kordan::displayText(virtualController.lastDisplay()).c_str());
+                    std::fflush(stdout);
                     window.close();
+                }
             }
         });
         scenarioTimer.start(5);
