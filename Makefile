@@ -20,6 +20,7 @@ build-asan: setup
 test: build-asan
 	ctest --preset asan -j $(JOBS)
 	tools/run-fuzz.sh
+	tools/win-test.sh
 
 clean:
 	rm -rf build
