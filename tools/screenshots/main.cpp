@@ -6,10 +6,16 @@
 #include "common/Dialogs.h"
 #include "common/NumberText.h"
 #include "common/Settings.h"
+#include "device/Reports.h"
+#include "device/VirtualController.h"
+#include "device/panel/frmPanel.h"
 #include "dialogs/frmAktion.h"
 #include "dialogs/frmAxis.h"
 #include "dialogs/frmKnopf.h"
 #include "dialogs/frmOptions.h"
+#if defined(KORDAN_WITH_STANDIN)
+#include "StandinWindow.h"
+#endif
 #include "profile/ZusiButton.h"
 #include "send/ZusiSendKonstanten.h"
 
@@ -155,6 +161,28 @@ int main(int argc, char** argv) {
         list->setCurrentRow(1);
     ok &= save(&axis, out, QStringLiteral("frmAxis"));
     axis.hide();
+
+    // The virtual controller's panel, showing 87 km/h on its display.
+    VirtualController controller;
+    controller.SetupInterface(VirtualController::kHandle);
+    controller.setLever(2, 160);
+    controller.setLever(3, 40);
+    controller.setButton(29, true);
+    frmPanel panel(controller);
+    controller.WriteData(VirtualController::kHandle, displayReport(0x07, 0x7F, 0));
+    controller.WriteData(VirtualController::kHandle, speakerReport(true));
+    ok &= save(&panel, out, QStringLiteral("frmPanel"));
+    panel.hide();
+
+#if defined(KORDAN_WITH_STANDIN)
+    // The simulator stand-in, in a prefix of its own.
+    QTemporaryDir prefix;
+    standin::StandinOptions standinOptions;
+    standinOptions.prefix = prefix.path().toStdString();
+    standin::StandinWindow standin(standinOptions);
+    ok &= save(&standin, out, QStringLiteral("zusi-standin"));
+    standin.hide();
+#endif
 
     return ok ? 0 : 1;
 }
