@@ -10,8 +10,12 @@ build: setup
 	cmake --preset default >/dev/null
 	cmake --build --preset default -j $(JOBS) --target kordan
 
-run: build
-	build/default/src/app/kordan --virtual $(ARGS)
+# The demo: the program with a virtual controller and the simulator stand-in on demo data
+# (headless under Xvfb when there is no display). See tools/demo.sh.
+run: setup
+	cmake --preset default >/dev/null
+	cmake --build --preset default -j $(JOBS) --target kordan zusi-standin
+	tools/demo.sh build/default
 
 build-asan: setup
 	cmake --preset asan >/dev/null

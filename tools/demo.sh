@@ -1,0 +1,130 @@
+#!/bin/sh
+# The demo behind `make run`: the program with a virtual controller and its panel, and the
+# simulator stand-in, on demo data under BUILD/demo/ (never the user's own Wine prefix,
+# program directory or settings).
+#   tools/demo.sh [BUILD_DIR]      BUILD_DIR holds kordan and zusi-standin (build/default)
+# With a display both windows open; closing the program ends the stand-in too. Without a
+# display a scripted run plays headless on a private Xvfb display and prints the keys the
+# stand-in received and what the controller's LED display showed.
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build/default}
+build=$(cd "$build" && pwd)
+kordan=$build/src/app/kordan
+standin=$build/tools/standin/zusi-standin
+for exe in "$kordan" "$standin"; do
+    [ -x "$exe" ] || {
+        echo "$0: $exe missing (build the targets kordan and zusi-standin first)" >&2
+        exit 1
+    }
+done
+
+demo=$build/demo
+prefix=$demo/prefix dir=$demo/kordan
+"$root/tools/demo-install.sh" "$prefix" "$dir" >/dev/null
+# A calibration with the initial values: the virtual levers need no wizard.
+if [ ! -e "$dir/Kalibrierung.dat" ]; then
+    {
+        printf '1.0\r\n[Kalibrierung]\r\n'
+        for i in 1 2 3 4 5 6 7; do printf '[Hebel%s]\r\n 4 \r\n 0 \r\n 255 \r\n' "$i"; done
+    } >"$dir/Kalibrierung.dat"
+fi
+# Settings of the demo's own: profiles follow the locomotive by name, the LED shows the
+# speed, the program starts active. Kept between runs, so changes made in the demo stay.
+export XDG_CONFIG_HOME=$demo/config
+ini=$XDG_CONFIG_HOME/ZusiKordan/ZusiKordan.ini
+if [ ! -e "$ini" ]; then
+    mkdir -p "$(dirname "$ini")"
+    printf '[Settings]\nAutoLoad=1\nPolling=10\nSpeaker=1\nLed=1\nModus=Run\n' >"$ini"
+fi
+export WINEPREFIX=$prefix
+unset WAYLAND_DISPLAY
+
+spid= xpid= kpid=
+cleanup() {
+    [ -n "$kpid" ] && kill "$kpid" 2>/dev/null
+    [ -n "$spid" ] && kill "$spid" 2>/dev/null
+    [ -n "$xpid" ] && kill "$xpid" 2>/dev/null
+    return 0
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+# Waits up to $1 tenths of a second for a condition.
+wait_for() {
+    limit=$1
+    shift
+    i=0
+    while ! "$@"; do
+        i=$((i + 1))
+        [ $i -gt "$limit" ] && return 1
+        sleep 0.1
+    done
+}
+
+if [ -n "${DISPLAY:-}" ]; then
+    echo "Demo: WINEPREFIX=$prefix, program directory $dir"
+    echo "Move the levers and press the buttons on the panel; the stand-in receives the keys."
+    rm -f "$prefix/user.reg"
+    "$standin" --prefix "$prefix" --loco "BR 111" &
+    spid=$!
+    # The program reads the simulator's directory from user.reg when it starts.
+    wait_for 100 test -s "$prefix/user.reg" || { echo "$0: the stand-in did not start" >&2; exit 1; }
+    "$kordan" --virtual --dir "$dir" &
+    kpid=$!
+    wait "$kpid" || true
+    kpid=
+    exit 0
+fi
+
+# Headless: a private X server on a free display, the scripted scenario, then the results.
+command -v Xvfb >/dev/null || { echo "$0: no display and no Xvfb to run the demo on" >&2; exit 1; }
+log=$demo/keys.log
+rm -f "$log" "$prefix/user.reg"
+exec 3>"$demo/displayfd"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$demo/xvfb.log" 2>&1 &
+xpid=$!
+exec 3>&-
+wait_for 100 test -s "$demo/displayfd" || { echo "$0: Xvfb did not start" >&2; cat "$demo/xvfb.log" >&2; exit 1; }
+DISPLAY=:$(head -n1 "$demo/displayfd")
+export DISPLAY QT_QPA_PLATFORM=xcb
+echo "Headless demo on Xvfb display $DISPLAY: WINEPREFIX=$prefix, program directory $dir"
+"$standin" --prefix "$prefix" --log "$log" --loco "BR 111" >"$demo/standin.out" 2>&1 &
+spid=$!
+wait_for 100 test -s "$prefix/user.reg" || { echo "$0: the stand-in did not start" >&2; exit 1; }
+# The profile "BR 111_1.cfr": reverser forward, throttle up by six of 28 notches, the
+# whistle and the sander, the brake valve into its service range and out again, then the
+# throttle back to zero while the train coasts.
+cat >"$demo/scenario.txt" <<'SCENARIO'
+lever 1 128
+lever 2 0
+lever 3 20
+lever 6 128
+lever 7 128
+wait 2500
+lever 1 255
+wait 300
+lever 2 80
+wait 2500
+press 1
+wait 500
+release 1
+press 6
+release 6
+wait 1500
+lever 3 100
+wait 800
+lever 3 20
+wait 500
+lever 2 0
+wait 1000
+SCENARIO
+"$kordan" --virtual --dir "$dir" --scenario "$demo/scenario.txt" --quit >"$demo/kordan.out" &
+kpid=$!
+wait "$kpid" || { kpid=; echo "$0: kordan failed" >&2; exit 1; }
+kpid=
+echo "Keys received by the stand-in (virtual-key codes, see tools/standin/README.md):"
+sed 's/^/  /' "$log"
+speed=$(sed -n 's/^"km\/h"="\(.*\)"$/\1/p' "$prefix/user.reg")
+echo "Stand-in speed: $speed km/h"
+cat "$demo/kordan.out"
