@@ -12,6 +12,7 @@
 #include <X11/keysym.h>
 
 #include <optional>
+#include <set>
 #include <vector>
 
 namespace kordan {
@@ -140,11 +141,26 @@ public:
         // Wine hands X key events only to its focused window and many programs ignore
         // events sent by another client, so real (XTest) events are used whenever they
         // reach the kept window; otherwise the event is sent to it directly.
-        if (m_xtest && hasFocus(handle)) {
-            XTestFakeKeyEvent(m_display, key->code, press ? True : False, CurrentTime);
-        } else {
-            sendKeyEvent(handle, key->code, press, m_sentState);
+        const bool xtest = m_xtest && hasFocus(handle);
+        auto send = [&](bool down, unsigned long delayMs) {
+            if (xtest)
+                XTestFakeKeyEvent(m_display, key->code, down ? True : False, delayMs);
+            else
+                sendKeyEvent(handle, key->code, down, m_sentState);
+        };
+        // A further key-down of a held key counts one more step (a regulator's notches, the
+        // emergency brake's ten presses). X takes a press without a release in between, or
+        // a release and press with the same time stamp, for the keyboard's own auto-repeat,
+        // which receivers ignore; so the key is let go first and pressed again a
+        // millisecond later.
+        unsigned long delayMs = CurrentTime;
+        if (press && !m_pressed.insert(key->code).second) {
+            send(false, CurrentTime);
+            delayMs = 1;
         }
+        if (!press)
+            m_pressed.erase(key->code);
+        send(press, delayMs);
         trackModifier(virtualKey, press);
         XFlush(m_display);
     }
@@ -446,6 +462,7 @@ private:
     Atom m_wmState = None;
     bool m_xtest = false;
     unsigned m_sentState = 0;
+    std::set<KeyCode> m_pressed; // keys this program holds down
     int m_minKeycode = 8;
     int m_maxKeycode = 255;
     std::vector<std::vector<KeySym>> m_keymap;
