@@ -92,7 +92,7 @@ echo "Headless demo on Xvfb display $DISPLAY: WINEPREFIX=$prefix, program direct
 "$standin" --prefix "$prefix" --log "$log" --loco "BR 111" >"$demo/standin.out" 2>&1 &
 spid=$!
 wait_for 100 test -s "$prefix/user.reg" || { echo "$0: the stand-in did not start" >&2; exit 1; }
-# The profile "BR 111_1.cfr": reverser forward, throttle up by six of 28 notches, the
+# The profile "BR 111_1.cfr": reverser forward, throttle up by a quarter of its notches, the
 # whistle and the sander, the brake valve into its service range and out again, then the
 # throttle back to zero while the train coasts.
 cat >"$demo/scenario.txt" <<'SCENARIO'
@@ -110,6 +110,7 @@ press 1
 wait 500
 release 1
 press 6
+wait 200
 release 6
 wait 1500
 lever 3 100
