@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace kordan;
 using kordan::test::FakeDialogs;
 using kordan::test::TempDir;
@@ -132,6 +134,15 @@ TEST(AxisEditor, PendingFileIsLoadedAndShownWithoutSelection) {
     EXPECT_FALSE(rig.view.enabled);
     EXPECT_FALSE(rig.editor.geaendert());
 
+    // Edits without a selected zone are ignored.
+    rig.editor.zoneEdited("x");
+    rig.editor.bisEdited("9");
+    rig.editor.holdClicked(true);
+    rig.editor.cmdDel();
+    EXPECT_FALSE(rig.editor.geaendert());
+    EXPECT_EQ(rig.editor.Achse().ZoneCount(), 3);
+    EXPECT_EQ(rig.editor.Achse().Zone(0).Bezeichnung, "Aus");
+
     rig.view.click(1);
     EXPECT_TRUE(rig.view.enabled);
     const ZoneFields& f = rig.view.fields;
@@ -186,17 +197,6 @@ TEST(AxisEditor, NewZoneAndTheLimitOf32) {
     EXPECT_EQ(rig.view.entries.size(), 32u);
 }
 
-TEST(AxisEditor, NewZoneResetsARecordLeftOverFromALongerAxis) {
-    Rig rig;
-    rig.startWith("Lok.axr", kThree);
-    rig.view.click(2);
-    rig.editor.cmdDel();
-    rig.editor.cmdNeu();
-    const ZusiZone& z = rig.editor.Achse().Zone(2);
-    EXPECT_EQ(z.Bezeichnung, "<Neu>");
-    EXPECT_EQ(z.Funktion + z.Release + z.Repeat + z.RegelStep + z.Ende, 0);
-}
-
 TEST(AxisEditor, FieldEditsWriteThroughAndRewriteTheEntry) {
     Rig rig;
     rig.startWith("Lok.axr", kThree);
@@ -223,18 +223,6 @@ TEST(AxisEditor, FieldEditsWriteThroughAndRewriteTheEntry) {
     // Other zones stay as they were.
     EXPECT_EQ(rig.editor.Achse().Zone(1).Bezeichnung, "Mitte");
     EXPECT_EQ(rig.view.entries[1], "41;100; Mitte");
-}
-
-TEST(AxisEditor, EditsWithoutSelectionAreIgnored) {
-    Rig rig;
-    rig.startWith("Lok.axr", kThree);
-    rig.editor.zoneEdited("x");
-    rig.editor.bisEdited("9");
-    rig.editor.holdClicked(true);
-    rig.editor.cmdDel();
-    EXPECT_FALSE(rig.editor.geaendert());
-    EXPECT_EQ(rig.editor.Achse().ZoneCount(), 3);
-    EXPECT_EQ(rig.editor.Achse().Zone(0).Bezeichnung, "Aus");
 }
 
 TEST(AxisEditor, BisCheckOnLeaving) {
@@ -270,18 +258,19 @@ TEST(AxisEditor, DeleteMovesTheLaterZonesDownWithAllFields) {
     EXPECT_EQ(rig.view.entries, (std::vector<std::string>{"0;40; Aus", "101;255; Voll"}));
     const ZusiZone& z = a.Zone(1);
     EXPECT_EQ(z.Bezeichnung, "Voll");
-    EXPECT_EQ(z.Start, 101);
-    EXPECT_EQ(z.Ende, 255);
-    EXPECT_EQ(z.Funktion, K::Licht);
-    EXPECT_EQ(z.Hold, 0);
-    EXPECT_EQ(z.Repeat, 2);
-    EXPECT_EQ(z.RegelFunktion, 0);
-    EXPECT_EQ(z.RegelStep, -3);
-    EXPECT_EQ(z.Release, K::Tueren);
+    EXPECT_EQ(std::tie(z.Start, z.Ende, z.Funktion, z.Hold, z.Repeat, z.RegelFunktion, z.RegelStep,
+                       z.Release),
+              std::make_tuple(101, 255, K::Licht, 0, 2, 0, -3, K::Tueren));
     EXPECT_EQ(a.Zone(0).Bezeichnung, "Aus");
     EXPECT_EQ(rig.editor.selected(), -1);
     EXPECT_FALSE(rig.view.enabled);
     EXPECT_TRUE(rig.editor.geaendert());
+
+    // A new zone resets the record left over from the longer axis.
+    rig.editor.cmdNeu();
+    const ZusiZone& n = rig.editor.Achse().Zone(2);
+    EXPECT_EQ(n.Bezeichnung, "<Neu>");
+    EXPECT_EQ(n.Funktion + n.Release + n.Repeat + n.RegelStep + n.Ende, 0);
 }
 
 TEST(AxisEditor, CommandListsStoreChoicesAndKeepCodesTheyDoNotOffer) {

@@ -49,7 +49,7 @@ void settle() {
 
 } // namespace
 
-TEST(frmKnopf, NeverAssignedButtonOpensEmpty) {
+TEST(frmKnopf, NeverAssignedButtonOpensEmptyAndRejectedOkKeepsTheDialogOpen) {
     ZusiButton b;
     FakeDialogs dialogs;
     frmKnopf w(b, 12, dialogs);
@@ -64,12 +64,7 @@ TEST(frmKnopf, NeverAssignedButtonOpensEmpty) {
     EXPECT_FALSE(child<QCheckBox>(&w, "chkShift")->isChecked());
     EXPECT_EQ(child<QLineEdit>(&w, "txtRepeat")->text(), QStringLiteral("0"));
     EXPECT_EQ(child<QPushButton>(&w, "cmdDel")->text(), QStringLiteral("&Löschen"));
-}
 
-TEST(frmKnopf, RejectedOkWritesNothingAndKeepsTheDialogOpen) {
-    ZusiButton b;
-    FakeDialogs dialogs;
-    frmKnopf w(b, 1, dialogs);
     showActive(&w);
     child<QPushButton>(&w, "OKButton")->click();
     EXPECT_EQ(dialogs.texts(), std::vector<std::string>{"Bitte Bezeichnung eingeben"});
@@ -110,7 +105,7 @@ TEST(frmKnopf, RejectedOkWritesNothingAndKeepsTheDialogOpen) {
     EXPECT_TRUE(b.Defined);
 }
 
-TEST(frmKnopf, EscapeClearsTheAssignmentLikeLoeschen) {
+TEST(frmKnopf, AbbrechenWritesNothingAndEscapeClearsLikeLoeschen) {
     ZusiButton b;
     b.Bezeichnung = "Sifa";
     b.Press = K::SiFa;
@@ -120,6 +115,15 @@ TEST(frmKnopf, EscapeClearsTheAssignmentLikeLoeschen) {
     b.press2 = K::Pfeife;
     b.Defined = true;
     FakeDialogs dialogs;
+    {
+        frmKnopf w(b, 2, dialogs);
+        showActive(&w);
+        child<QLineEdit>(&w, "txtBezeichnung")->setText(QStringLiteral("anders"));
+        child<QPushButton>(&w, "CancelButton")->click();
+        EXPECT_FALSE(w.isVisible());
+        EXPECT_EQ(b.Bezeichnung, "Sifa");
+        EXPECT_EQ(b.Press, K::SiFa);
+    }
     frmKnopf w(b, 5, dialogs);
     showActive(&w);
     EXPECT_TRUE(child<QCheckBox>(&w, "chkShift")->isChecked());
@@ -128,21 +132,6 @@ TEST(frmKnopf, EscapeClearsTheAssignmentLikeLoeschen) {
     EXPECT_FALSE(b.Defined);
     EXPECT_EQ(b.Bezeichnung, "");
     EXPECT_EQ(b.Press + b.press2 + b.Release + b.Repeat + b.Hold + b.Shift, 0);
-}
-
-TEST(frmKnopf, AbbrechenWritesNothing) {
-    ZusiButton b;
-    b.Bezeichnung = "Licht";
-    b.Press = K::Licht;
-    b.Defined = true;
-    FakeDialogs dialogs;
-    frmKnopf w(b, 2, dialogs);
-    showActive(&w);
-    child<QLineEdit>(&w, "txtBezeichnung")->setText(QStringLiteral("anders"));
-    child<QPushButton>(&w, "CancelButton")->click();
-    EXPECT_FALSE(w.isVisible());
-    EXPECT_EQ(b.Bezeichnung, "Licht");
-    EXPECT_EQ(b.Press, K::Licht);
 }
 
 TEST(frmAktion, RecordsTheChosenActionAndIgnoresEnterAndEscape) {
@@ -195,7 +184,7 @@ TEST(frmOptions, OpensAsStoredAndSwitchesTheField) {
     EXPECT_FALSE(txtMs->isEnabled());
 }
 
-TEST(frmOptions, LeavingAnInvalidIntervalKeepsTheFocus) {
+TEST(frmOptions, InvalidIntervalKeepsTheFocusAndOkChecksOnce) {
     FakeSettings settings;
     FakeDialogs dialogs;
     frmOptions w(settings, dialogs);
@@ -216,6 +205,23 @@ TEST(frmOptions, LeavingAnInvalidIntervalKeepsTheFocus) {
     EXPECT_EQ(dialogs.texts().size(), 1u);
     EXPECT_NE(QApplication::focusWidget(), txtMs);
     EXPECT_TRUE(settings.writes.empty());
+
+    // OK with an invalid value checks once and closes only when written.
+    dialogs.messages.clear();
+    txtMs->setFocus();
+    txtMs->setText(QStringLiteral("0"));
+    QTest::mouseClick(child<QPushButton>(&w, "cmdOK"), Qt::LeftButton);
+    settle();
+    // One message, not one for leaving the field and one for the button.
+    EXPECT_EQ(dialogs.texts(), std::vector<std::string>{"Bitte Zahl zwischen 1 und 100 eingeben"});
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), txtMs);
+    EXPECT_TRUE(settings.writes.empty());
+
+    txtMs->setText(QStringLiteral("7"));
+    QTest::keyClick(txtMs, Qt::Key_Return);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(settings.writes, std::vector<std::string>{"Polling=7"});
 }
 
 TEST(frmOptions, ApplyThenCancelKeepsTheAppliedValue) {
@@ -240,28 +246,6 @@ TEST(frmOptions, ApplyThenCancelKeepsTheAppliedValue) {
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(dialogs.messages.size(), shown);
     EXPECT_EQ(settings.writes, std::vector<std::string>{"Polling=50ms"});
-}
-
-TEST(frmOptions, OkChecksOnceAndClosesOnlyWhenWritten) {
-    FakeSettings settings;
-    FakeDialogs dialogs;
-    frmOptions w(settings, dialogs);
-    showActive(&w);
-    auto* txtMs = child<QLineEdit>(&w, "txtMs");
-    txtMs->setFocus();
-    txtMs->setText(QStringLiteral("0"));
-    QTest::mouseClick(child<QPushButton>(&w, "cmdOK"), Qt::LeftButton);
-    settle();
-    // One message, not one for leaving the field and one for the button.
-    EXPECT_EQ(dialogs.texts(), std::vector<std::string>{"Bitte Zahl zwischen 1 und 100 eingeben"});
-    EXPECT_TRUE(w.isVisible());
-    EXPECT_EQ(QApplication::focusWidget(), txtMs);
-    EXPECT_TRUE(settings.writes.empty());
-
-    txtMs->setText(QStringLiteral("7"));
-    QTest::keyClick(txtMs, Qt::Key_Return);
-    EXPECT_FALSE(w.isVisible());
-    EXPECT_EQ(settings.writes, std::vector<std::string>{"Polling=7"});
 }
 
 TEST(frmKnopf, EnterAndEscapeInACommandListActOnTheDialog) {

@@ -52,6 +52,14 @@ TEST(KnopfDialog, NeverAssignedButtonOpensEmptyAndOkStoresNameWithoutCommands) {
     EXPECT_FALSE(d.Shift);
     EXPECT_EQ(d.Repeat, "0");
 
+    // Without a name: its own title and icon, nothing stored.
+    EXPECT_EQ(d.ok(), KnopfDialog::Field::txtBezeichnung);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].title, "Unvollständig");
+    EXPECT_EQ(dialogs.messages[0].icon, MsgIcon::Exclamation);
+    EXPECT_FALSE(b.Defined);
+
+    dialogs.messages.clear();
     d.Bezeichnung = "Leer";
     EXPECT_EQ(d.ok(), std::nullopt);
     EXPECT_TRUE(dialogs.messages.empty());
@@ -132,17 +140,6 @@ TEST(KnopfDialog, EveryRejectedOkLeavesTheButtonUnchanged) {
             EXPECT_EQ(dialogs.messages[0].text, c.message);
         }
     }
-}
-
-TEST(KnopfDialog, EmptyNameMessageHasItsOwnTitleAndIcon) {
-    ZusiButton b;
-    FakeDialogs dialogs;
-    KnopfDialog d(b, 1, dialogs);
-    d.ok();
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].title, "Unvollständig");
-    EXPECT_EQ(dialogs.messages[0].icon, MsgIcon::Exclamation);
-    EXPECT_FALSE(b.Defined);
 }
 
 TEST(KnopfDialog, TypedTextNamingAnEntrySelectsIt) {
