@@ -11,15 +11,17 @@ namespace kordan {
 namespace {
 
 TEST(Catalogue, TextsOfCodesWithAndWithoutMeaning) {
-    EXPECT_EQ(ZusiSend::Befehlstext(1), "Schummelfenster");
-    EXPECT_EQ(ZusiSend::Befehlstext(11), "Ansicht F\u00fchrerstand");
-    EXPECT_EQ(ZusiSend::Befehlstext(25), "Bremsventil loesen");
-    EXPECT_EQ(ZusiSend::Befehlstext(37), "Schnellbremsung");
-    EXPECT_EQ(ZusiSend::Befehlstext(42), "Fahrtrichtung zur\u00fcck");
-    EXPECT_EQ(ZusiSend::Befehlstext(45), "Block, bis Strecke frei ist");
-    EXPECT_EQ(ZusiSend::Befehlstext(1000), "Regelbereich Fahrschalter");
-    EXPECT_EQ(ZusiSend::Befehlstext(1001), "Regelbereich E/H-Bremse");
-    EXPECT_EQ(ZusiSend::Befehlstext(1003), "Regelbereich AFB");
+    const std::pair<int32_t, const char*> texts[] = {{1, "Schummelfenster"},
+                                                     {11, "Ansicht F\u00fchrerstand"},
+                                                     {25, "Bremsventil loesen"},
+                                                     {37, "Schnellbremsung"},
+                                                     {42, "Fahrtrichtung zur\u00fcck"},
+                                                     {45, "Block, bis Strecke frei ist"},
+                                                     {1000, "Regelbereich Fahrschalter"},
+                                                     {1001, "Regelbereich E/H-Bremse"},
+                                                     {1003, "Regelbereich AFB"}};
+    for (auto [code, text] : texts)
+        EXPECT_EQ(ZusiSend::Befehlstext(code), text) << code;
     for (int32_t code : {0, 5, -1, 46, 999, 1004, INT32_MIN, INT32_MAX})
         EXPECT_EQ(ZusiSend::Befehlstext(code), "") << code;
 }
@@ -51,14 +53,13 @@ TEST(Catalogue, DeliveryKindsAndKeySources) {
 }
 
 TEST(Catalogue, RegulatorStepsBySign) {
-    EXPECT_EQ(regulatorStepCode(1000, 3), 14);
-    EXPECT_EQ(regulatorStepCode(1000, -1), 15);
-    EXPECT_EQ(regulatorStepCode(1001, 1), 17);
-    EXPECT_EQ(regulatorStepCode(1001, -1), 18);
-    EXPECT_EQ(regulatorStepCode(1002, 1), 24);
-    EXPECT_EQ(regulatorStepCode(1002, -1), 25);
-    EXPECT_EQ(regulatorStepCode(1003, 1), 20);
-    EXPECT_EQ(regulatorStepCode(1003, -1), 21);
+    // {regulator, count, up-step, down-step}
+    const int32_t cases[][4] = {
+        {1000, 3, 14, 15}, {1001, 1, 17, 18}, {1002, 1, 24, 25}, {1003, 1, 20, 21}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(regulatorStepCode(c[0], c[1]), c[2]) << c[0];
+        EXPECT_EQ(regulatorStepCode(c[0], -c[1]), c[3]) << c[0];
+    }
     EXPECT_EQ(regulatorStepCode(1003, 0), 0);
     EXPECT_EQ(regulatorStepCode(14, 1), 0);
 }
