@@ -19,11 +19,15 @@ std::string fileWith(const std::string& version, const std::string& header, int 
     return s;
 }
 
-} // namespace
-
-TEST(Kalibrierung, HysteresisHoldsFallingValues) {
+class Kalibrierung : public ::testing::Test {
+protected:
     TempDir dir;
     FakeDialogs dlg;
+};
+
+} // namespace
+
+TEST_F(Kalibrierung, HysteresisHoldsFallingValues) {
     ZusiKalibrierung k(dlg, dir.file("Kalibrierung.dat"));
     std::vector<int> got;
     for (int raw : {100, 97, 95, 96, 100})
@@ -37,11 +41,10 @@ TEST(Kalibrierung, HysteresisHoldsFallingValues) {
     EXPECT_EQ(k.HystWert(3, 100), 250);
 }
 
-TEST(Kalibrierung, ScalesIntoTheWorkingRange) {
-    TempDir dir;
-    FakeDialogs dlg;
+TEST_F(Kalibrierung, ScalesIntoTheWorkingRange) {
     ZusiKalibrierung k(dlg, dir.file("Kalibrierung.dat"));
     EXPECT_FALSE(k.IsConfigured());
+    EXPECT_TRUE(dlg.messages.empty());   // a missing file is silent
     EXPECT_EQ(k.Calculate(1, 128), 126); // round(124 * 255 / 251)
     for (int raw = 0; raw <= 4; ++raw) {
         ZusiKalibrierung fresh(dlg, dir.file("other.dat"));
@@ -59,9 +62,7 @@ TEST(Kalibrierung, ScalesIntoTheWorkingRange) {
     EXPECT_EQ(last, 255);
 }
 
-TEST(Kalibrierung, NewLimitsApplyOnlyAfterSave) {
-    TempDir dir;
-    FakeDialogs dlg;
+TEST_F(Kalibrierung, NewLimitsApplyOnlyAfterSave) {
     ZusiKalibrierung k(dlg, dir.file("Kalibrierung.dat"));
     k.setObere(1, 100);
     EXPECT_EQ(k.Calculate(1, 150), 148); // round(146 * 255 / 251)
@@ -71,9 +72,7 @@ TEST(Kalibrierung, NewLimitsApplyOnlyAfterSave) {
     EXPECT_EQ(k.Calculate(1, 52), 138);
 }
 
-TEST(Kalibrierung, LeverWithoutWorkingRangeStillGivesAByte) {
-    TempDir dir;
-    FakeDialogs dlg;
+TEST_F(Kalibrierung, LeverWithoutWorkingRangeStillGivesAByte) {
     ZusiKalibrierung k(dlg, dir.file("Kalibrierung.dat"));
     k.setUntere(1, 90);
     k.setObere(1, 130);
@@ -90,9 +89,7 @@ TEST(Kalibrierung, LeverWithoutWorkingRangeStillGivesAByte) {
     EXPECT_EQ(k.Calculate(1, 200), 255);
 }
 
-TEST(Kalibrierung, IndexOutsideOneToSevenThrows) {
-    TempDir dir;
-    FakeDialogs dlg;
+TEST_F(Kalibrierung, IndexOutsideOneToSevenThrows) {
     ZusiKalibrierung k(dlg, dir.file("Kalibrierung.dat"));
     EXPECT_THROW(k.Calculate(0, 1), std::out_of_range);
     EXPECT_THROW(k.Calculate(8, 1), std::out_of_range);
@@ -100,9 +97,12 @@ TEST(Kalibrierung, IndexOutsideOneToSevenThrows) {
     EXPECT_EQ(k.maxHebel(), 7);
 }
 
-TEST(Kalibrierung, FileRoundTripAndLayout) {
-    TempDir dir;
-    FakeDialogs dlg;
+TEST_F(Kalibrierung, FileRoundTripAndLayout) {
+    { ZusiKalibrierung k(dlg, dir.file("Kalibrierung.dat")); } // untouched: the defaults
+    EXPECT_TRUE(
+        dir.read("Kalibrierung.dat")
+            .starts_with(
+                "1.0\r\n[Kalibrierung]\r\n[Hebel1]\r\n 4 \r\n 0 \r\n 255 \r\n[Hebel2]\r\n"));
     {
         ZusiKalibrierung k(dlg, dir.file("Kalibrierung.dat"));
         for (int i = 1; i <= 7; ++i) {
@@ -127,19 +127,7 @@ TEST(Kalibrierung, FileRoundTripAndLayout) {
     EXPECT_TRUE(dlg.messages.empty());
 }
 
-TEST(Kalibrierung, DefaultFileBeginsAsDocumented) {
-    TempDir dir;
-    FakeDialogs dlg;
-    { ZusiKalibrierung k(dlg, dir.file("Kalibrierung.dat")); }
-    EXPECT_TRUE(
-        dir.read("Kalibrierung.dat")
-            .starts_with(
-                "1.0\r\n[Kalibrierung]\r\n[Hebel1]\r\n 4 \r\n 0 \r\n 255 \r\n[Hebel2]\r\n"));
-}
-
-TEST(Kalibrierung, RejectedFilesKeepInitialValuesAndAreReplacedAtTheEnd) {
-    TempDir dir;
-    FakeDialogs dlg;
+TEST_F(Kalibrierung, RejectedFilesKeepInitialValuesAndAreReplacedAtTheEnd) {
     dir.write("Kalibrierung.dat", fileWith("1.1", "[Kalibrierung]", 7, " 9 "));
     {
         ZusiKalibrierung k(dlg, dir.file("Kalibrierung.dat"));
@@ -165,9 +153,7 @@ TEST(Kalibrierung, RejectedFilesKeepInitialValuesAndAreReplacedAtTheEnd) {
     }
 }
 
-TEST(Kalibrierung, ValueLinesReadLeniently) {
-    TempDir dir;
-    FakeDialogs dlg;
+TEST_F(Kalibrierung, ValueLinesReadLeniently) {
     std::string s = "1.0\r\n[Kalibrierung]\r\n";
     const char* values[7][3] = {{"7.5", "6.5", "2 5 5"}, {"\t3", "abc", " 200x"}, {"4", "0", "255"},
                                 {"4", "0", "255"},       {"4", "0", "255"},       {"4", "0", "255"},
@@ -186,21 +172,9 @@ TEST(Kalibrierung, ValueLinesReadLeniently) {
     EXPECT_EQ(k.Obere(2), 200);
 }
 
-TEST(Kalibrierung, MissingFileIsSilent) {
-    TempDir dir;
-    FakeDialogs dlg;
-    ZusiKalibrierung k(dlg, dir.file("Kalibrierung.dat"));
-    EXPECT_FALSE(k.IsConfigured());
-    EXPECT_TRUE(dlg.messages.empty());
-}
-
-TEST(Kalibrierung, FailedSaveIsReportedNotHidden) {
-    TempDir dir;
-    FakeDialogs dlg;
-    {
-        ZusiKalibrierung k(dlg, dir.file("missing-dir/Kalibrierung.dat"));
-        EXPECT_FALSE(k.Save());
-        ASSERT_EQ(dlg.messages.size(), 1u);
-        EXPECT_NE(dlg.messages[0].text.find("Kalibrierung.dat"), std::string::npos);
-    }
+TEST_F(Kalibrierung, FailedSaveIsReportedNotHidden) {
+    ZusiKalibrierung k(dlg, dir.file("missing-dir/Kalibrierung.dat"));
+    EXPECT_FALSE(k.Save());
+    ASSERT_EQ(dlg.messages.size(), 1u);
+    EXPECT_NE(dlg.messages[0].text.find("Kalibrierung.dat"), std::string::npos);
 }

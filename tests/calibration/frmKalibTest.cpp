@@ -163,23 +163,3 @@ TEST(frmKalib, ClosingDuringASamplingStopsTheTimer) {
     EXPECT_EQ(rig.kalib.Untere(1), 0);
     EXPECT_EQ(rig.dir.read("Kalibrierung.dat"), "");
 }
-
-TEST(frmKalib, HysteresisAboveTheSliderRangeIsShownNotChanged) {
-    TempDir dir;
-    std::string file = "1.0\r\n[Kalibrierung]\r\n";
-    for (int i = 1; i <= 7; ++i)
-        file += "[Hebel" + std::to_string(i) + "]\r\n 150 \r\n 0 \r\n 255 \r\n";
-    dir.write("Kalibrierung.dat", file);
-    FakeDialogs dialogs;
-    ZusiKalibrierung kalib(dialogs, dir.file("Kalibrierung.dat"));
-    frmKalib window(kalib, dialogs);
-    auto* bar = window.findChild<QScrollBar*>("vscroll0");
-    ASSERT_NE(bar, nullptr);
-    // Shown at the slider's end; the stored value stays until the user moves it.
-    EXPECT_EQ(bar->value(), 0);
-    EXPECT_EQ(kalib.hysterese(1), 150);
-    EXPECT_EQ(window.findChild<QLineEdit*>("txtHebel0")->text(), "150");
-    bar->setValue(100); // the user drags it to the bottom
-    EXPECT_EQ(kalib.hysterese(1), 0);
-    EXPECT_EQ(kalib.hysterese(2), 150);
-}
