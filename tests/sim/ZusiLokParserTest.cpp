@@ -85,7 +85,7 @@ TEST_F(LokParserTest, ReadsTheValuesAtTheirCountedLines) {
     EXPECT_EQ(p.AFB(), 24);
 }
 
-TEST_F(LokParserTest, HalvesRoundToTheEvenNeighbour) {
+TEST_F(LokParserTest, HalvesRoundToTheEvenNeighbourAndOutOfRangeIsClamped) {
     LokValues v;
     auto p = parser();
     v.fahrstufen = " 12.5";
@@ -99,15 +99,11 @@ TEST_F(LokParserTest, HalvesRoundToTheEvenNeighbour) {
     ASSERT_TRUE(parse(p, test::lokFile(v)));
     EXPECT_EQ(p.Raste(), 0);
     EXPECT_EQ(p.AFB(), 0);
-}
 
-TEST_F(LokParserTest, NumbersOutOfRangeAreClamped) {
-    LokValues v;
     v.leistung = "1e12";
     v.fahrstufen = "-99999";
     v.raste = "1e400"; // beyond double: infinity
     v.afb = "-1e400";
-    auto p = parser();
     ASSERT_TRUE(parse(p, test::lokFile(v)));
     EXPECT_EQ(p.Leistung(), std::numeric_limits<int32_t>::max());
     EXPECT_EQ(p.Fahrstufen(), std::numeric_limits<int16_t>::min());

@@ -44,26 +44,21 @@ TEST(ZusiRegistry, MissingKeyIsTriedAgainAtTheNextRead) {
     EXPECT_EQ(backend.failedOpens, 1);
 }
 
-TEST(ZusiRegistry, ValuesOf256CharactersOrMoreGiveEmpty) {
+TEST(ZusiRegistry, ValuesOf256CharactersOrMoreGiveEmptyAndTextEndsAtNul) {
     FakeRegistry backend;
     backend.set("k", "255", std::string(255, 'a'));
     backend.set("k", "256", std::string(256, 'a'));
     backend.set("k", "1000", std::string(1000, 'a'));
     backend.set("k", "empty", "");
+    backend.set("k", "nul", std::string("ab\0cd", 5));
+    backend.set("k", "dir", "C:\\Z\u00fcge");
     ZusiRegistry reg(backend);
     reg.schluessel("k");
     EXPECT_EQ(reg.Value("255"), std::string(255, 'a'));
     EXPECT_EQ(reg.Value("256"), "");
     EXPECT_EQ(reg.Value("1000"), "");
     EXPECT_EQ(reg.Value("empty"), "");
-}
-
-TEST(ZusiRegistry, TextEndsAtTheFirstNulAndComesBackAsUtf8) {
-    FakeRegistry backend;
-    backend.set("k", "nul", std::string("ab\0cd", 5));
-    backend.set("k", "dir", "C:\\Z\u00fcge");
-    ZusiRegistry reg(backend);
-    reg.schluessel("k");
+    // Text ends at the first NUL and comes back as UTF-8.
     EXPECT_EQ(reg.Value("nul"), "ab");
     EXPECT_EQ(reg.Value("dir"), "C:\\Z\u00fcge");
 }

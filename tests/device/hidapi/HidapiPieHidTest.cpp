@@ -375,7 +375,7 @@ TEST_F(HidapiPieHidTest, ReplugNeverOpensAnotherDeviceByGuess) {
     EXPECT_NE(lib->SetupInterface(g), 0);
 }
 
-TEST_F(HidapiPieHidTest, HandleZeroAndUnknownHandlesFailWithoutHarm) {
+TEST_F(HidapiPieHidTest, UnknownHandlesFailWithoutHarmAndCloseThenSetupReopens) {
     world.add("/dev/hidraw0");
     ASSERT_EQ(enumerate(), 1);
     InputReport r{};
@@ -387,10 +387,9 @@ TEST_F(HidapiPieHidTest, HandleZeroAndUnknownHandlesFailWithoutHarm) {
         lib->CloseInterface(h);
     }
     EXPECT_EQ(world.nodes[0].openCount, 0);
-}
 
-TEST_F(HidapiPieHidTest, CloseInterfaceClosesAndSetupReopens) {
-    FakeNode& node = world.add("/dev/hidraw0");
+    // CloseInterface closes, SetupInterface opens again.
+    FakeNode& node = world.nodes[0];
     int32_t h = handleOf("/dev/hidraw0");
     ASSERT_EQ(lib->SetupInterface(h), 0);
     ASSERT_EQ(lib->SetupInterface(h), 0);
@@ -398,7 +397,6 @@ TEST_F(HidapiPieHidTest, CloseInterfaceClosesAndSetupReopens) {
     lib->CloseInterface(h);
     EXPECT_EQ(node.openCount, 0);
     node.queue = {rawReport(1)};
-    InputReport r{};
     EXPECT_NE(lib->ReadData(h, r), 0);
     lib->CloseInterface(h); // twice is harmless
 }

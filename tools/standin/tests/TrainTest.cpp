@@ -56,7 +56,7 @@ TEST(Train, TenBrakePressesAreAnEmergencyApplication) {
     EXPECT_FALSE(t.emergency());
 }
 
-TEST(Train, HeldKeysRepeatAfterADelay) {
+TEST(Train, HeldKeysRepeatAfterADelayAndTheHornSoundsWhileHeld) {
     Train t(loco("E 10"));
     t.keyDown(Action::FahrschalterAuf);
     EXPECT_EQ(t.notch(), 1);
@@ -67,6 +67,11 @@ TEST(Train, HeldKeysRepeatAfterADelay) {
     t.keyUp(Action::FahrschalterAuf);
     t.advance(1.0);
     EXPECT_EQ(t.notch(), 4);
+    // The horn sounds while held.
+    t.keyDown(Action::Pfeife);
+    EXPECT_TRUE(t.horn());
+    t.keyUp(Action::Pfeife);
+    EXPECT_FALSE(t.horn());
 }
 
 TEST(Train, PowerAcceleratesAndBrakesStop) {
@@ -115,14 +120,6 @@ TEST(Train, SpeedControlHoldsItsTarget) {
     EXPECT_NEAR(t.speedKmh(), target, 5.0);
     tap(t, Action::AfbEinAus);
     EXPECT_FALSE(t.afbOn());
-}
-
-TEST(Train, HornSoundsWhileHeld) {
-    Train t(loco("E 10"));
-    t.keyDown(Action::Pfeife);
-    EXPECT_TRUE(t.horn());
-    t.keyUp(Action::Pfeife);
-    EXPECT_FALSE(t.horn());
 }
 
 TEST(Train, ChangingTheLocoKeepsThePositionAndResetsControls) {
