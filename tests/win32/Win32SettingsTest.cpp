@@ -19,20 +19,16 @@ protected:
 
 TEST_F(Win32SettingsTest, TheFiveKeysRoundTrip) {
     auto settings = makeWin32Settings(kTestKey);
-    for (const char* key : {"AutoLoad", "Polling", "Speaker", "Led", "Modus"})
+    const std::pair<const char*, const char*> values[] = {
+        {"AutoLoad", "1"}, {"Polling", "25"}, {"Speaker", "0"}, {"Led", "2"}, {"Modus", "Test"}};
+    for (auto [key, value] : values) {
         EXPECT_EQ(settings->get(key, "default"), "default") << key;
-    settings->set("AutoLoad", "1");
-    settings->set("Polling", "25");
-    settings->set("Speaker", "0");
-    settings->set("Led", "2");
-    settings->set("Modus", "Test");
+        settings->set(key, value);
+    }
     // A fresh store object reads what the first one wrote: nothing is cached.
     auto again = makeWin32Settings(kTestKey);
-    EXPECT_EQ(again->get("AutoLoad", "2"), "1");
-    EXPECT_EQ(again->get("Polling", "10"), "25");
-    EXPECT_EQ(again->get("Speaker", "1"), "0");
-    EXPECT_EQ(again->get("Led", "0"), "2");
-    EXPECT_EQ(again->get("Modus", "Run"), "Test");
+    for (auto [key, value] : values)
+        EXPECT_EQ(again->get(key, "default"), value) << key;
     again->set("Modus", "Run");
     EXPECT_EQ(settings->get("Modus", "Test"), "Run");
     settings->set("Polling", "");

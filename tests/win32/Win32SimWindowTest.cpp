@@ -184,15 +184,12 @@ TEST_F(Win32SimWindowTest, CtrlMArrivesThroughSendInputInTheActiveWindow) {
     sender->send(11, Down);
     zusi.pumpUntil(4, 5000);
     ASSERT_EQ(zusi.keys.size(), 4u);
-    EXPECT_EQ(zusi.keys[0].message, static_cast<UINT>(WM_KEYDOWN));
-    EXPECT_EQ(zusi.keys[0].wParam, static_cast<WPARAM>(VK_CONTROL));
-    EXPECT_EQ(zusi.keys[1].message, static_cast<UINT>(WM_KEYDOWN));
-    EXPECT_EQ(zusi.keys[1].wParam, static_cast<WPARAM>('M'));
+    const ReceivedKey expected[] = {down(VK_CONTROL), down('M'), up('M'), up(VK_CONTROL)};
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(zusi.keys[i].message, expected[i].message) << i;
+        EXPECT_EQ(zusi.keys[i].wParam, expected[i].wParam) << i;
+    }
     EXPECT_EQ((zusi.keys[1].lParam >> 16) & 0xFF, kScanM);
-    EXPECT_EQ(zusi.keys[2].message, static_cast<UINT>(WM_KEYUP));
-    EXPECT_EQ(zusi.keys[2].wParam, static_cast<WPARAM>('M'));
-    EXPECT_EQ(zusi.keys[3].message, static_cast<UINT>(WM_KEYUP));
-    EXPECT_EQ(zusi.keys[3].wParam, static_cast<WPARAM>(VK_CONTROL));
 }
 
 } // namespace
