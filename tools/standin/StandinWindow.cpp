@@ -144,11 +144,18 @@ StandinWindow::~StandinWindow() {
 void StandinWindow::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     // Keys go to the window with the focus, so the stand-in asks for it once it is shown.
-    QTimer::singleShot(0, this, [this] {
-        raise();
-        activateWindow();
-        setFocus(Qt::ActiveWindowFocusReason);
-    });
+    // The window system maps the window a little later, and without a window manager a
+    // request made before that is lost: ask again until the focus is here (for 5 s).
+    takeFocus(50);
+}
+
+void StandinWindow::takeFocus(int triesLeft) {
+    if (isActiveWindow() || triesLeft <= 0)
+        return;
+    raise();
+    activateWindow();
+    setFocus(Qt::ActiveWindowFocusReason);
+    QTimer::singleShot(100, this, [this, triesLeft] { takeFocus(triesLeft - 1); });
 }
 
 bool StandinWindow::eventFilter(QObject* watched, QEvent* event) {

@@ -64,6 +64,8 @@ private:
     QLabel* m_lblControls = nullptr;
     QLabel* m_lblState = nullptr;
     QPlainTextEdit* m_lstKeys = nullptr;
+    void takeFocus(int triesLeft);
+
     QTimer* m_physics = nullptr;
     QTimer* m_publisher = nullptr;
 };

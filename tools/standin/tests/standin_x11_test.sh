@@ -30,7 +30,9 @@ xpid=$!
 exec 3>&-
 wait_for test -s "$tmp/displayfd" || { echo "Xvfb did not start"; exit 1; }
 DISPLAY=:$(head -n1 "$tmp/displayfd")
-export DISPLAY
+# A real window on that server, whatever platform the test runner asks the others to use.
+QT_QPA_PLATFORM=xcb
+export DISPLAY QT_QPA_PLATFORM
 
 "$standin" --prefix "$tmp/prefix" --log "$tmp/keys.log" >"$tmp/standin.log" 2>&1 &
 spid=$!
