@@ -19,24 +19,6 @@ constexpr std::array<char32_t, 32> kHigh = {
     0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
-void appendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 char32_t to1252Char(unsigned char b) {
     if (b >= 0x80 && b <= 0x9F && kHigh[b - 0x80] != 0)
         return kHigh[b - 0x80];
@@ -65,6 +47,44 @@ char32_t decodeUtf8(std::string_view text, size_t& i) {
 }
 
 } // namespace
+
+void appendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+char32_t nextUtf8CharLenient(std::string_view s, size_t& i) {
+    const auto b0 = static_cast<unsigned char>(s[i]);
+    const int extra = b0 >= 0xF0 ? 3 : b0 >= 0xE0 ? 2 : b0 >= 0xC0 ? 1 : 0;
+    if (extra > 0 && i + static_cast<size_t>(extra) < s.size()) {
+        char32_t cp = b0 & (0x3F >> extra);
+        bool ok = true;
+        for (int k = 1; k <= extra && ok; ++k) {
+            const auto b = static_cast<unsigned char>(s[i + static_cast<size_t>(k)]);
+            ok = (b & 0xC0) == 0x80;
+            cp = (cp << 6) | (b & 0x3F);
+        }
+        if (ok) {
+            i += static_cast<size_t>(extra) + 1;
+            return cp;
+        }
+    }
+    ++i;
+    return b0;
+}
 
 std::string fromWindows1252(std::string_view bytes) {
     std::string out;

@@ -14,6 +14,12 @@ inline constexpr std::string_view kFileVersion = "1.0";
 inline constexpr std::string_view kAbsentRecord = "#";
 
 std::string fromWindows1252(std::string_view bytes);
+
+// Appends the UTF-8 bytes of the code point `cp`.
+void appendUtf8(std::string& out, char32_t cp);
+// The UTF-8 character at `i`, advancing past it. A broken sequence gives its first byte as a
+// Latin-1 character, so text of unknown encoding is never lost.
+char32_t nextUtf8CharLenient(std::string_view s, size_t& i);
 // Characters that Windows-1252 cannot hold are written as "?".
 std::string toWindows1252(std::string_view utf8);
 

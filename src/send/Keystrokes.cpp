@@ -1,5 +1,7 @@
 #include "send/Keystrokes.h"
 
+#include "common/TextFile.h"
+
 #include <array>
 #include <cctype>
 #include <string>
@@ -32,28 +34,6 @@ std::string upper(std::string_view s) {
     for (char& c : out)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return out;
-}
-
-// Decodes one UTF-8 character at `i` and advances past it; a broken sequence gives its
-// first byte as a Latin-1 character.
-char32_t nextChar(std::string_view s, size_t& i) {
-    const auto b0 = static_cast<unsigned char>(s[i]);
-    const int extra = b0 >= 0xF0 ? 3 : b0 >= 0xE0 ? 2 : b0 >= 0xC0 ? 1 : 0;
-    if (extra > 0 && i + static_cast<size_t>(extra) < s.size()) {
-        char32_t cp = b0 & (0x3F >> extra);
-        bool ok = true;
-        for (int k = 1; k <= extra && ok; ++k) {
-            const auto b = static_cast<unsigned char>(s[i + static_cast<size_t>(k)]);
-            ok = (b & 0xC0) == 0x80;
-            cp = (cp << 6) | (b & 0x3F);
-        }
-        if (ok) {
-            i += static_cast<size_t>(extra) + 1;
-            return cp;
-        }
-    }
-    ++i;
-    return b0;
 }
 
 struct Modifiers {
@@ -156,7 +136,7 @@ std::vector<KeyStroke> parseKeystrokes(std::string_view keys) {
             if (vk == 0) {
                 size_t k = 0;
                 if (!inner.empty())
-                    ch = nextChar(inner, k);
+                    ch = nextUtf8CharLenient(inner, k);
                 if (inner.empty() || k != inner.size())
                     continue; // unknown name
             }
@@ -164,7 +144,7 @@ std::vector<KeyStroke> parseKeystrokes(std::string_view keys) {
                 out.push_back(stroke(m, vk, ch));
             continue;
         }
-        out.push_back(stroke(m, 0, nextChar(keys, i)));
+        out.push_back(stroke(m, 0, nextUtf8CharLenient(keys, i)));
     }
     return out;
 }

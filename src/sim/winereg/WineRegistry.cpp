@@ -18,24 +18,6 @@ namespace {
 
 constexpr std::string_view kHeader = "WINE REGISTRY Version 2";
 
-void appendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 // UTF-16 code units as UTF-8; a lone surrogate becomes U+FFFD.
 std::string utf16ToUtf8(const std::u16string& units) {
     std::string out;
@@ -60,28 +42,6 @@ int hexValue(char c) {
     return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10;
 }
 
-// Reads one byte sequence of the file as a character: plain ASCII, or UTF-8 where the
-// bytes form it, else the byte as Latin-1.
-char32_t fileChar(std::string_view s, size_t& i) {
-    const auto b0 = static_cast<unsigned char>(s[i]);
-    const int extra = b0 >= 0xF0 ? 3 : b0 >= 0xE0 ? 2 : b0 >= 0xC0 ? 1 : 0;
-    if (extra > 0 && i + static_cast<size_t>(extra) < s.size()) {
-        char32_t cp = b0 & (0x3F >> extra);
-        bool ok = true;
-        for (int k = 1; k <= extra && ok; ++k) {
-            const auto b = static_cast<unsigned char>(s[i + static_cast<size_t>(k)]);
-            ok = (b & 0xC0) == 0x80;
-            cp = (cp << 6) | (b & 0x3F);
-        }
-        if (ok) {
-            i += static_cast<size_t>(extra) + 1;
-            return cp;
-        }
-    }
-    ++i;
-    return b0;
-}
-
 void appendUnits(std::u16string& out, char32_t cp) {
     if (cp >= 0x10000) {
         cp -= 0x10000;
@@ -103,7 +63,7 @@ std::optional<std::string> parseEscaped(std::string_view line, size_t& i, char e
             return utf16ToUtf8(units);
         }
         if (c != '\\') {
-            appendUnits(units, fileChar(line, i));
+            appendUnits(units, nextUtf8CharLenient(line, i));
             continue;
         }
         if (++i >= line.size())
@@ -162,7 +122,7 @@ std::optional<std::string> parseEscaped(std::string_view line, size_t& i, char e
         }
         default:
             --i;
-            appendUnits(units, fileChar(line, i));
+            appendUnits(units, nextUtf8CharLenient(line, i));
             break;
         }
     }
