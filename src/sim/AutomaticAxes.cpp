@@ -6,23 +6,16 @@
 #include "common/Dialogs.h"
 #include "common/Messages.h"
 #include "common/Paths.h"
+#include "send/ZusiSendKonstanten.h"
 #include "sim/ZusiLokParser.h"
 
 #include <vector>
 
 namespace kordan {
 
-namespace {
+namespace K = ZusiSendKonstanten;
 
-// Command codes of the simulator's controls that the generated zones drive.
-constexpr int32_t kFahrschalterAuf = 14;
-constexpr int32_t kFahrschalterAb = 15;
-constexpr int32_t kFahrschalterNull = 16;
-constexpr int32_t kBremsventilLoesen = 25;
-constexpr int32_t kRegelFahrschalter = 1000;
-constexpr int32_t kRegelEBremse = 1001;
-constexpr int32_t kRegelBremse = 1002;
-constexpr int32_t kRegelAfb = 1003;
+namespace {
 
 ZusiZone zone(std::string bezeichnung, int32_t start, int32_t ende, int32_t funktion, int32_t hold,
               int32_t regelFunktion, int32_t regelStep, int32_t release) {
@@ -45,14 +38,14 @@ std::vector<ZusiZone> fahrschalterZones(const ZusiLokParser& p) {
     if (kind == "Auf/Ab" && (p.Raste() == 0 || p.Raste() == 1)) {
         // Without notches "up" is held while the lever stays at the bottom; with notches
         // "up" is given on entering the bottom and "down" on leaving it.
-        ZusiZone auf = p.Raste() == 0
-                           ? zone("Aufschalten", 0, 40, kFahrschalterAuf, 1, 0, 0, 0)
-                           : zone("Aufschalten", 0, 40, kFahrschalterAuf, 0, 0, 0, kFahrschalterAb);
-        return {auf, zone("Fahren/auf/ab", 100, 200, 0, 0, kRegelFahrschalter, -1, 0),
-                zone("Aus (null)", 250, 255, kFahrschalterNull, 0, 0, 0, kFahrschalterAuf)};
+        ZusiZone auf = p.Raste() == 0 ? zone("Aufschalten", 0, 40, K::FahrschalterAuf, 1, 0, 0, 0)
+                                      : zone("Aufschalten", 0, 40, K::FahrschalterAuf, 0, 0, 0,
+                                             K::FahrschalterAb);
+        return {auf, zone("Fahren/auf/ab", 100, 200, 0, 0, K::RegelbereichFahrschalter, -1, 0),
+                zone("Aus (null)", 250, 255, K::FahrschalterNull, 0, 0, 0, K::FahrschalterAuf)};
     }
     if (kind == "Kombihebel" || kind == "Standard" || kind == "Zugkraft")
-        return {zone("Fahrschalter, automatisch erzeugt", 0, 255, 0, 0, kRegelFahrschalter,
+        return {zone("Fahrschalter, automatisch erzeugt", 0, 255, 0, 0, K::RegelbereichFahrschalter,
                      -int32_t(p.Fahrstufen()), 0)};
     return {};
 }
@@ -79,13 +72,13 @@ void generateAutomaticAxes(const ZusiLokParser& p, const std::string& programDir
     // A combined lever brakes with the master controller's own notches, downwards.
     const bool kombi = p.Fahrschalter() == "Kombihebel";
     write(kAutoEBremseFile, {zone("E-Bremse automatisch erstellt", 0, 255, 0, 0,
-                                  kombi ? kRegelFahrschalter : kRegelEBremse,
+                                  kombi ? K::RegelbereichFahrschalter : K::RegelbereichEHBremse,
                                   kombi ? -int32_t(p.EBremse()) : int32_t(p.EBremse()), 0)});
-    write(kAutoAfbFile,
-          {zone("AFB automatisch erstellt", 0, 255, 0, 0, kRegelAfb, -int32_t(p.AFB()), 0)});
+    write(kAutoAfbFile, {zone("AFB automatisch erstellt", 0, 255, 0, 0, K::RegelbereichAfb,
+                              -int32_t(p.AFB()), 0)});
     write(kAutoBremsventilFile,
-          {zone("Füllen, automatisch erstellt", 0, 10, kBremsventilLoesen, 1, 0, 0, 0),
-           zone("Bremsen, automatisch erstellt", 40, 255, 0, 0, kRegelBremse,
+          {zone("Füllen, automatisch erstellt", 0, 10, K::BremsventilLoesen, 1, 0, 0, 0),
+           zone("Bremsen, automatisch erstellt", 40, 255, 0, 0, K::RegelbereichBremse,
                 p.FBV() == "D5/D2" ? 7 : 3, 0)});
 
     // One message for all of them: an unwritable directory fails every file at once.
