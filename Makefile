@@ -1,7 +1,7 @@
 # Two entry points: `make run` and `make test`. Both install what is missing first.
 JOBS ?= 2
 
-.PHONY: setup run test build build-asan clean
+.PHONY: setup run test build build-asan clean coverage
 
 setup:
 	@tools/setup.sh
@@ -22,9 +22,14 @@ build-asan: setup
 	cmake --build --preset asan -j $(JOBS)
 
 test: build-asan
+	tools/format-check.sh
 	ctest --preset asan -j $(JOBS)
 	tools/run-fuzz.sh
 	tools/win-test.sh
+
+# Line coverage of src/ by the tests (a separate instrumented build in build/coverage).
+coverage: setup
+	JOBS=$(JOBS) tools/coverage.sh
 
 clean:
 	rm -rf build

@@ -32,8 +32,8 @@ struct KordanServices {
     IClock& clock;
     IEventPump& events;
     IDialogs& dialogs;
-    ISimWindow& simWindow;      // the window system, where the simulator's window is found
-    IRegistryBackend& registry; // the per-user registry the simulator keeps its values in
+    ISimWindow& simWindow;           // the window system, where the simulator's window is found
+    IRegistryBackend& registry;      // the per-user registry the simulator keeps its values in
     IProcessStarter& processStarter; // starts the simulator's vehicle editor
     // Turns the simulator's Windows paths into openable ones (identity on Windows, the Wine
     // prefix on Linux); a mapper that gives "" for everything keeps the watcher idle.
