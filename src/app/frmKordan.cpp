@@ -1,6 +1,7 @@
 #include "app/frmKordan.h"
 
 #include "app/KordanMain.h"
+#include "device/Levers.h"
 #include "dialogs/frmAktion.h"
 #include "dialogs/frmAxis.h"
 #include "dialogs/frmKnopf.h"
@@ -173,15 +174,13 @@ void frmKordan::buildFields(QWidget* area) {
     };
     const Pos levers[7] = {{2115, 4680}, {3075, 4680}, {3915, 4680}, {4875, 4680},
                            {4875, 5280}, {5955, 4680}, {5955, 5280}};
-    const char* leverCaptions[7] = {"Reverser", "Throttle",        "Auto Brake",     "Ind. Brake",
-                                    "Bail Off", "3 Pos. Switch 1", "3 Pos. Switch 2"};
     for (int i = 0; i < 7; ++i) {
         m_txtAnalog[i] = field(area, levers[i].left, levers[i].top, 615, 285,
                                QStringLiteral("nicht zugeordnet"));
         m_txtAnalog[i]->setObjectName(QStringLiteral("txtAnalog%1").arg(i));
         m_txtAnalog[i]->installEventFilter(this);
-        auto* cap = label(area, QString::fromLatin1(leverCaptions[i]), px(levers[i].left),
-                          px(levers[i].top - 240) + kPictureOffset);
+        auto* cap = label(area, QString::fromLatin1(kLeverShortCaptions[size_t(i)]),
+                          px(levers[i].left), px(levers[i].top - 240) + kPictureOffset);
         QFont f = cap->font();
         f.setPointSizeF(f.pointSizeF() * 0.8);
         cap->setFont(f);

@@ -171,7 +171,10 @@ int main(int argc, char** argv) {
         return logic.Kalib() ? new kordan::frmKalib(*logic.Kalib(), dialogs, parent) : nullptr;
     });
     window.setWizardFeed([](QWidget* wizard, const std::string& raw) {
-        static_cast<kordan::frmKalib*>(wizard)->ZeigeDaten(raw);
+        kordan::LeverBytes levers{};
+        for (size_t i = 0; i < levers.size() && i < raw.size(); ++i)
+            levers[i] = uint8_t(raw[i]);
+        static_cast<kordan::frmKalib*>(wizard)->ZeigeDaten(levers);
     });
 
     // The virtual controller's levers and buttons are moved on a panel of their own.

@@ -2,6 +2,7 @@
 
 #include "calibration/ZusiKalibrierung.h"
 #include "common/Dialogs.h"
+#include "device/Levers.h"
 
 #include <algorithm>
 
@@ -26,12 +27,6 @@ constexpr int kBailOff = 5; // the bail-off channel: lever 4 pushed to the right
 constexpr int kBailRow = kBailOff - 1;
 
 const char* const kCrLf = "\r\n";
-
-const char* const kCaptions[KalibWizard::kRows] = {
-    "Hebel 1 (Reverser)",   "Hebel 2 (Throttle)",        "Hebel 3 (Auto Brake)",
-    "Hebel 4 (Ind Brake)",  "Hebel 4 rechts (Bail off)", "3 Pos Schalter oben",
-    "3 Pos Schalter unten",
-};
 
 std::string explanationText() {
     return std::string("Probieren Sie die Hebel in verschiedenen Stellungen aus. Beobachten Sie "
@@ -80,10 +75,6 @@ bool isSampling(int schritt) {
 KalibWizard::KalibWizard(ZusiKalibrierung& kalib, IDialogs& dialogs, IKalibView& view)
     : m_kalib(kalib), m_dialogs(dialogs), m_view(view) {}
 
-const char* KalibWizard::leverCaption(int row) {
-    return kCaptions[row];
-}
-
 void KalibWizard::start() {
     m_schritt = kHysterese;
     m_view.setTitle("Kalibrierung Schritt 1, Springen der Werte verhindern");
@@ -103,11 +94,10 @@ void KalibWizard::start() {
     }
 }
 
-void KalibWizard::ZeigeDaten(const std::string& daten) {
-    const int levers = std::min<int>(kRows, int(daten.size()));
-    for (int i = 1; i <= levers; ++i) {
+void KalibWizard::ZeigeDaten(const LeverBytes& levers) {
+    for (int i = 1; i <= kRows; ++i) {
         const int row = i - 1;
-        const uint8_t raw = static_cast<uint8_t>(daten[row]);
+        const uint8_t raw = levers[size_t(row)];
         m_view.setRohwert(row, raw);
         m_view.setKorr(row, m_kalib.HystWert(i, raw));
         const int t = m_tracked[row];
@@ -274,7 +264,7 @@ std::string KalibWizard::finalText() const {
     std::string unusable;
     for (int i = 1; i <= kRows; ++i) {
         if (m_kalib.hasNoWorkingRange(i))
-            unusable += std::string(kCrLf) + leverCaption(i - 1);
+            unusable += std::string(kCrLf) + kLeverCaptions[size_t(i - 1)];
     }
     // The checks accept limits that leave no room above lower limit + hysteresis; such a
     // lever would only jump between 0 and 255, which the user should learn here rather

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "device/Levers.h"
+
 #include <array>
 #include <optional>
 #include <string>
@@ -51,9 +53,8 @@ public:
     // The window has been built: show step 1.
     void start();
 
-    // One report's raw lever bytes: character i - 1 holds lever i's byte. Missing
-    // characters leave their levers untouched; characters beyond the seventh are ignored.
-    void ZeigeDaten(const std::string& daten);
+    // One report's raw lever bytes.
+    void ZeigeDaten(const LeverBytes& levers);
     // The user moved slider `row` to `position` (0..100): hysteresis = 100 - position.
     void sliderChanged(int row, int position);
     void cmdWeiterClicked();
@@ -66,8 +67,6 @@ public:
     int Schritt() const { return m_schritt; }
     // The running extreme of the present sampling (the number shown in `txtHebel`).
     int tracked(int row) const { return m_tracked.at(row); }
-
-    static const char* leverCaption(int row);
 
 private:
     std::optional<std::string> failure(int lever, int v) const;

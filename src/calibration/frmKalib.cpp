@@ -52,7 +52,7 @@ frmKalib::frmKalib(ZusiKalibrierung& kalib, IDialogs& dialogs, QWidget* parent)
 
     for (int k = 0; k < kRows; ++k) {
         const QString index = QString::number(k);
-        m_lblHebel[k] = new QLabel(QString::fromUtf8(KalibWizard::leverCaption(k)));
+        m_lblHebel[k] = new QLabel(QString::fromUtf8(kLeverCaptions[size_t(k)]));
         m_lblHebel[k]->setObjectName(QStringLiteral("lblHebel") + index);
         m_txtRohwert[k] = valueField(QStringLiteral("txtRohwert") + index);
         m_txtKorr[k] = valueField(QStringLiteral("txtKorr") + index);
@@ -122,8 +122,8 @@ frmKalib::frmKalib(ZusiKalibrierung& kalib, IDialogs& dialogs, QWidget* parent)
     m_wizard.start();
 }
 
-void frmKalib::ZeigeDaten(const std::string& daten) {
-    m_wizard.ZeigeDaten(daten);
+void frmKalib::ZeigeDaten(const LeverBytes& levers) {
+    m_wizard.ZeigeDaten(levers);
 }
 
 void frmKalib::closeEvent(QCloseEvent* event) {

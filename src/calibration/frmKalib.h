@@ -25,8 +25,7 @@ class frmKalib : public QWidget, private IKalibView {
 public:
     frmKalib(ZusiKalibrierung& kalib, IDialogs& dialogs, QWidget* parent = nullptr);
 
-    // Seven characters; character i - 1 holds the raw byte of lever i.
-    void ZeigeDaten(const std::string& daten);
+    void ZeigeDaten(const LeverBytes& levers);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

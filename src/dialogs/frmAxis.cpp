@@ -1,6 +1,6 @@
 #include "dialogs/frmAxis.h"
 
-#include "calibration/KalibWizard.h"
+#include "device/Levers.h"
 #include "dialogs/LeaveCheck.h"
 #include "dialogs/ZoneBar.h"
 
@@ -238,7 +238,7 @@ void frmAxis::updateLiveLabel() {
     const int v = m_bar->value();
     // The caption names the lever ("Hebel 2 (Throttle)").
     QString text = QStringLiteral("%1: %2")
-                       .arg(QString::fromUtf8(KalibWizard::leverCaption(m_liveLever - 1)))
+                       .arg(QString::fromUtf8(kLeverCaptions[size_t(m_liveLever - 1)]))
                        .arg(v);
     const std::vector<int> zones = zonesAt(m_editor.Achse(), v);
     if (zones.empty()) {

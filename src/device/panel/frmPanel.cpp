@@ -1,5 +1,6 @@
 #include "device/panel/frmPanel.h"
 
+#include "device/Levers.h"
 #include "device/panel/Segments.h"
 
 #include <QCheckBox>
@@ -24,10 +25,6 @@ constexpr int kTopTwips = 4320;
 int px(int twips, int origin) {
     return (twips - origin) / kTwipsPerPixel + 6;
 }
-
-const char* const kLeverCaptions[7] = {"Reverser",       "Throttle", "Auto Brake",
-                                       "Ind. Brake",     "Bail Off", "3 Pos. Switch 1",
-                                       "3 Pos. Switch 2"};
 
 } // namespace
 
@@ -89,7 +86,7 @@ frmPanel::frmPanel(VirtualController& controller, QWidget* parent)
     auto* levers = new QGroupBox(QStringLiteral("Hebel (Rohwerte 0-255)"), this);
     auto* leverGrid = new QGridLayout(levers);
     for (int i = 0; i < 7; ++i) {
-        auto* caption = new QLabel(QString::fromLatin1(kLeverCaptions[i]), levers);
+        auto* caption = new QLabel(QString::fromLatin1(kLeverShortCaptions[size_t(i)]), levers);
         caption->setAlignment(Qt::AlignHCenter);
         auto* slider = new QSlider(Qt::Vertical, levers);
         slider->setObjectName(QStringLiteral("sldLever%1").arg(i + 1));
