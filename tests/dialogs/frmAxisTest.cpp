@@ -88,33 +88,15 @@ std::string threeZones() {
 
 } // namespace
 
-TEST(frmAxis, NewWindowIsEmptyAndTakesUpTo32Zones) {
-    Rig rig;
-    EXPECT_EQ(rig.window->windowTitle(), QStringLiteral("Achsen konfigurieren"));
-    EXPECT_TRUE(rig.window->isWindow());
-    EXPECT_EQ(rig.list()->count(), 0);
-    EXPECT_EQ(rig.child<QLineEdit>("txtBezeichnung")->text(), QString());
-    EXPECT_TRUE(rig.child<QLineEdit>("txtBezeichnung")->isReadOnly());
-    for (const char* f : {"txtZone", "txtvon", "txtBis", "txtRepeat", "txtStufen"})
-        EXPECT_FALSE(rig.child<QLineEdit>(f)->isEnabled()) << f;
-    EXPECT_FALSE(rig.child<QComboBox>("cboRelease")->isEnabled());
-    EXPECT_FALSE(rig.child<QWidget>("barHebel")->isVisible());
-
-    rig.child<QPushButton>("cmdNeu")->click();
-    EXPECT_EQ(rig.entries(), QStringList{QStringLiteral("0;0; <Neu>")});
-    EXPECT_EQ(rig.list()->currentRow(), 0);
-    EXPECT_TRUE(rig.child<QLineEdit>("txtBis")->isEnabled());
-    EXPECT_EQ(rig.child<QLineEdit>("txtvon")->text(), QStringLiteral("0"));
-    EXPECT_EQ(rig.child<QComboBox>("cboRegler")->currentText(), QStringLiteral("<Keine Funktion>"));
-    for (int i = 1; i < 33; ++i)
-        rig.child<QPushButton>("cmdNeu")->click();
-    EXPECT_EQ(rig.list()->count(), 32);
-    EXPECT_EQ(rig.dialogs.texts(), std::vector<std::string>{"Maximale Zonenzahl ist erreicht"});
-}
-
 TEST(frmAxis, TypingWritesThroughAndTxtBisIsCheckedOnLeaving) {
     Rig rig;
+    EXPECT_EQ(rig.window->windowTitle(), QStringLiteral("Achsen konfigurieren"));
+    EXPECT_TRUE(rig.child<QLineEdit>("txtBezeichnung")->isReadOnly());
+    EXPECT_FALSE(rig.child<QComboBox>("cboRelease")->isEnabled());
+    EXPECT_FALSE(rig.child<QWidget>("barHebel")->isVisible());
     rig.child<QPushButton>("cmdNeu")->click();
+    EXPECT_EQ(rig.list()->currentRow(), 0);
+    EXPECT_TRUE(rig.child<QComboBox>("cboRelease")->isEnabled());
     rig.type("txtZone", QStringLiteral("Aus"));
     rig.type("txtBis", QStringLiteral("300"));
     EXPECT_EQ(rig.entries(), QStringList{QStringLiteral("0;300; Aus")});
@@ -139,22 +121,6 @@ TEST(frmAxis, TypingWritesThroughAndTxtBisIsCheckedOnLeaving) {
     EXPECT_EQ(rig.entries(), QStringList{QStringLiteral("20;20; Aus")});
 }
 
-TEST(frmAxis, DeleteMovesLaterZonesDown) {
-    Rig rig("Lok.axr", threeZones());
-    EXPECT_EQ(rig.child<QLineEdit>("txtBezeichnung")->text(), QStringLiteral("Lok.axr"));
-    rig.list()->setCurrentRow(1);
-    EXPECT_EQ(rig.child<QLineEdit>("txtZone")->text(), QStringLiteral("Mitte"));
-    EXPECT_TRUE(rig.child<QCheckBox>("chkHold")->isChecked());
-    rig.child<QPushButton>("cmdDel")->click();
-    EXPECT_EQ(rig.entries(),
-              (QStringList{QStringLiteral("0;40; Aus"), QStringLiteral("101;255; Voll")}));
-    EXPECT_EQ(rig.list()->currentRow(), -1);
-    EXPECT_FALSE(rig.child<QLineEdit>("txtZone")->isEnabled());
-    rig.list()->setCurrentRow(1);
-    EXPECT_EQ(rig.child<QLineEdit>("txtStufen")->text(), QStringLiteral("-3"));
-    EXPECT_EQ(rig.window->editor().Achse().Zone(1).Release, K::Tueren);
-}
-
 TEST(frmAxis, ReleaseChosenWhileFocusedIsSaved) {
     Rig rig("Lok.axr", threeZones());
     rig.list()->setCurrentRow(0);
@@ -164,14 +130,13 @@ TEST(frmAxis, ReleaseChosenWhileFocusedIsSaved) {
     release->setCurrentIndex(rig.window->editor().funktionen().indexOf(K::Glocke));
     ASSERT_EQ(QApplication::focusWidget(), release);
     rig.trigger("mnuSpeichern");
-    EXPECT_EQ(rig.reloads, 1);
     EXPECT_NE(rig.dir.read("Lok.axr").find("Aus\r\n 0 \r\n 40 \r\n 28 \r\n 0 \r\n 0 \r\n 0 \r\n "
                                            "0 \r\n 38 \r\n"),
               std::string::npos);
     EXPECT_FALSE(rig.window->editor().geaendert());
 }
 
-TEST(frmAxis, ClosingAfterAnEditAsksUnlessSaveAsWasChosen) {
+TEST(frmAxis, ClosingAfterAnEditAsks) {
     Rig rig("Lok.axr", threeZones());
     rig.list()->setCurrentRow(0);
     rig.child<QCheckBox>("chkHold")->click();
@@ -184,17 +149,6 @@ TEST(frmAxis, ClosingAfterAnEditAsksUnlessSaveAsWasChosen) {
     settle();
     EXPECT_FALSE(rig.window); // deleted on close
     EXPECT_EQ(rig.reloads, 0);
-
-    // "Speichern unter" cancelled still clears the change mark: closing asks nothing.
-    Rig other("Lok.axr", threeZones());
-    other.list()->setCurrentRow(2);
-    other.type("txtRepeat", QStringLiteral("7"));
-    EXPECT_TRUE(other.window->editor().geaendert());
-    other.trigger("mnuSpeichernUnter");
-    EXPECT_FALSE(other.window->editor().geaendert());
-    EXPECT_EQ(other.reloads, 1);
-    EXPECT_TRUE(other.window->close());
-    EXPECT_TRUE(other.dialogs.texts().empty());
 }
 
 TEST(frmAxis, LiveLeverShowsOverTheZones) {
@@ -205,9 +159,7 @@ TEST(frmAxis, LiveLeverShowsOverTheZones) {
     EXPECT_FALSE(bar->isVisible());
     rig.window->setLiveLever(2);
     EXPECT_TRUE(bar->isVisible());
-    EXPECT_TRUE(label->text().contains(QStringLiteral("Hebel 2")));
-    EXPECT_TRUE(label->text().contains(QStringLiteral("Zone 1: Mitte")))
-        << label->text().toStdString();
+    EXPECT_EQ(label->text(), QStringLiteral("Hebel 2 (Throttle): 50 – Zone 1: Mitte"));
     rig.window->setLeverValue(255);
     EXPECT_TRUE(label->text().contains(QStringLiteral("Zone 2: Voll")));
     // Edits show at once.

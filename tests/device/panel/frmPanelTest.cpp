@@ -39,9 +39,8 @@ TEST(frmPanel, SlidersSetTheRawChannels) {
     panel.lever(2)->setValue(200);
     panel.lever(7)->setValue(0);
     const InputReport r = oc.read();
-    EXPECT_EQ(leverRaw(r, 2), 200);
-    EXPECT_EQ(leverRaw(r, 3), 77);
-    EXPECT_EQ(leverRaw(r, 7), 0);
+    EXPECT_EQ(std::vector<int>({leverRaw(r, 2), leverRaw(r, 3), leverRaw(r, 7)}),
+              std::vector<int>({200, 77, 0}));
     EXPECT_EQ(panel.findChild<QLabel*>(QStringLiteral("lblLever2"))->text(), QStringLiteral("200"));
 }
 
@@ -68,15 +67,9 @@ TEST(frmPanel, ButtonsAreMomentaryUnlessTheyLatch) {
     EXPECT_FALSE(b->isCheckable());
 }
 
-TEST(frmPanel, ButtonsSitWhereTheMainWindowHasThem) {
+TEST(frmPanel, EveryButtonIsReachedByAClickOnItsMiddle) {
     OpenController oc;
     frmPanel panel(oc.c);
-    // Row 1-14 above row 15-28, each left to right; 35 above 36 at the left edge.
-    EXPECT_LT(panel.button(1)->x(), panel.button(2)->x());
-    EXPECT_EQ(panel.button(1)->x(), panel.button(15)->x());
-    EXPECT_LT(panel.button(1)->y(), panel.button(15)->y());
-    EXPECT_LT(panel.button(35)->y(), panel.button(36)->y());
-    EXPECT_LT(panel.button(35)->y(), panel.button(1)->y());
     // The main window's fields touch at a few corners; every button must still be the
     // one that a click on its middle reaches.
     QWidget* area = panel.button(1)->parentWidget();

@@ -71,31 +71,7 @@ TEST(DemoData, ProgramReadsEveryDemoLocoAsTheStandinDrivesIt) {
     EXPECT_GE(cases["ElektrischDrehstrom"] + cases["Dieselhydraulisch"], 2);
 }
 
-void expectProfileLoads(const std::string& programDir, const std::string& name,
-                        kordan::test::FakeDialogs& dialogs) {
-    SCOPED_TRACE(name);
-    kordan::ZusiProfile profile(dialogs, programDir);
-    ASSERT_TRUE(profile.load(name));
-    int axes = 0;
-    for (int i = 1; i <= 7; ++i) {
-        const kordan::ZusiAxis& axis = profile.Axis(i);
-        if (axis.Dateiname().empty())
-            continue;
-        ++axes;
-        EXPECT_GT(axis.ZoneCount(), 0) << axis.Dateiname();
-    }
-    EXPECT_GE(axes, 4);
-    EXPECT_TRUE(profile.buttons(1).Defined);
-    EXPECT_TRUE(profile.buttons(29).Defined);
-    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().front();
-}
-
-TEST(DemoData, ProfilesLoadWithTheirAxisFiles) {
-    DemoSetup setup;
-    for (const auto& loco : demoLocos())
-        expectProfileLoads(setup.programDir(), loco.name + "_1.cfr", setup.dialogs);
-}
-
+// Every locomotive's generated axes fit the automatic profile the demo ships.
 TEST(DemoData, AutomaticProfileLoadsTheGeneratedAxesOfEveryLoco) {
     DemoSetup setup;
     kordan::ZusiLokParser parser(*setup.registry, setup.dialogs,
@@ -104,12 +80,16 @@ TEST(DemoData, AutomaticProfileLoadsTheGeneratedAxesOfEveryLoco) {
         SCOPED_TRACE(loco.name);
         ASSERT_TRUE(parser.Parse(loco.path));
         kordan::generateAutomaticAxes(parser, setup.programDir(), setup.dialogs);
-        expectProfileLoads(setup.programDir(), "automatisch.cfr", setup.dialogs);
         kordan::ZusiProfile profile(setup.dialogs, setup.programDir());
         ASSERT_TRUE(profile.load("automatisch.cfr"));
+        int axes = 0;
+        for (int i = 1; i <= 7; ++i)
+            axes += profile.Axis(i).ZoneCount() > 0;
+        EXPECT_GE(axes, 4);
         // The throttle carries the master-controller file of this locomotive.
         EXPECT_EQ(profile.Axis(2).Dateiname(), kordan::kAutoFahrschalterFile);
         EXPECT_EQ(profile.Axis(2).ZoneCount(), loco.fahrschalter == "Auf/Ab" ? 3 : 1);
+        EXPECT_TRUE(setup.dialogs.messages.empty()) << setup.dialogs.texts().front();
     }
 }
 
