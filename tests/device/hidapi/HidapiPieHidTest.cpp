@@ -274,7 +274,7 @@ TEST_F(HidapiPieHidTest, WritesAndUnknownHandlesAndReopening) {
     ASSERT_EQ(lib->SetupInterface(h), 0);
     EXPECT_EQ(node.openCount, 1) << "opening twice does not leak the first device";
     EXPECT_EQ(lib->WriteData(h, displayReport(0x3F, 0x06, 0x80)), 0);
-    EXPECT_EQ(node.written, std::vector<Bytes>{Bytes{0, 134, 0x3F, 0x06, 0x80, 0, 0, 0}});
+    EXPECT_EQ(node.written, (std::vector<Bytes>{{0, 134, 0x3F, 0x06, 0x80, 0, 0, 0}}));
     node.failWrites = true;
     EXPECT_NE(lib->WriteData(h, speakerReport(false)), 0);
     lib->CloseInterface(h);
