@@ -29,9 +29,9 @@ TEST(Train, ControlsStayWithinTheirRange) {
     tap(t, Action::FahrschalterNull);
     EXPECT_EQ(t.notch(), 0);
     // Ten brake presses are an emergency application; releasing returns to service range.
-    tap(t, Action::BremsventilBremsen, 9);
+    tap(t, Action::BremsventilBremsen, 3);
     EXPECT_FALSE(t.emergency());
-    tap(t, Action::BremsventilBremsen);
+    tap(t, Action::BremsventilBremsen, 7);
     EXPECT_TRUE(t.emergency());
     tap(t, Action::BremsventilLoesen);
     EXPECT_EQ(t.brake(), 2);
