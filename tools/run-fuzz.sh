@@ -7,7 +7,7 @@ set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${FUZZ_SECONDS:-20}
 jobs=${JOBS:-2}
-targets=(profile axis calibration lokparser currenttrain)
+targets=(profile axis calibration lokparser currenttrain zusi3)
 
 cd "$root"
 cmake --preset fuzz >/dev/null || exit 1

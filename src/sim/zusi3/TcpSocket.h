@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace kordan {
+
+// A TCP client connection that never waits: the polling loop drives it, and no call may hold
+// the loop up. One object serves one connection at a time; close() makes it ready for the
+// next connect(). Called from the loop's thread only.
+class ITcpSocket {
+public:
+    enum class State {
+        Closed,     // before connect() and after close()
+        Connecting, // connect() is under way (name lookup, TCP handshake)
+        Connected,
+        Failed // refused, unreachable, reset or closed by the peer: close() and try again
+    };
+
+    virtual ~ITcpSocket() = default;
+    // Starts connecting to a host name or numeric address; the outcome shows in state().
+    virtual void connect(const std::string& host, uint16_t port) = 0;
+    virtual State state() = 0;
+    // Writes as much as the connection takes at once: the number of bytes written (0 when it
+    // is full for now), or -1 when it has failed.
+    virtual ptrdiff_t send(const uint8_t* data, size_t size) = 0;
+    // Reads what has arrived: the number of bytes (0 when nothing is waiting), or -1 when the
+    // peer has closed the connection or it has failed.
+    virtual ptrdiff_t receive(uint8_t* buffer, size_t size) = 0;
+    virtual void close() = 0;
+};
+
+} // namespace kordan

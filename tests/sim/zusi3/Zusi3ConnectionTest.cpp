@@ -1,0 +1,187 @@
+#include "sim/zusi3/Zusi3Connection.h"
+
+#include "sim/zusi3/Zusi3Hex.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+
+namespace kordan {
+namespace {
+
+using namespace zusi3;
+using test::hex;
+
+// A socket whose peer the test plays: it hands out queued chunks and records what is sent.
+class FakeSocket : public ITcpSocket {
+public:
+    void connect(const std::string& host, uint16_t port) override {
+        connects.push_back(host + ":" + std::to_string(port));
+        current = next;
+    }
+    State state() override { return current; }
+    ptrdiff_t send(const uint8_t* data, size_t size) override {
+        if (current != State::Connected)
+            return -1;
+        const size_t n = std::min(size, room);
+        sent.insert(sent.end(), data, data + n);
+        return static_cast<ptrdiff_t>(n);
+    }
+    ptrdiff_t receive(uint8_t* buffer, size_t size) override {
+        if (current != State::Connected)
+            return -1;
+        if (chunks.empty())
+            return peerClosed ? (current = State::Failed, -1) : 0;
+        const Bytes c = chunks.front(); // one read each, all smaller than the reader's buffer
+        chunks.pop_front();
+        std::copy(c.begin(), c.begin() + static_cast<ptrdiff_t>(std::min(size, c.size())), buffer);
+        return static_cast<ptrdiff_t>(c.size());
+    }
+    void close() override {
+        current = State::Closed;
+        chunks.clear();
+        peerClosed = false;
+    }
+
+    State next = State::Connected; // what the next connect() leads to
+    State current = State::Closed;
+    std::deque<Bytes> chunks;
+    bool peerClosed = false;
+    size_t room = SIZE_MAX;
+    Bytes sent;
+    std::vector<std::string> connects;
+};
+
+class Zusi3ConnectionTest : public ::testing::Test {
+protected:
+    Zusi3ConnectionTest() {
+        conn.ConnectionLost = [this] { ++lost; };
+        conn.TrainTakenOver = [this] { taken.push_back(conn.trainFile()); };
+    }
+    FakeSocket socket;
+    Zusi3Connection conn{socket, Zusi3Endpoint{"zusi-pc", 1437}, "1.0.2"};
+    uint32_t now = 0xFFFFF000u; // wraps during the tests
+    int lost = 0;
+    std::vector<std::string> taken;
+};
+
+TEST_F(Zusi3ConnectionTest, HandshakeOverSplitReads) {
+    socket.room = 10; // the HELLO leaves in pieces too
+    conn.poll(now);
+    EXPECT_EQ(socket.connects, std::vector<std::string>{"zusi-pc:1437"});
+    for (int i = 0; i < 10; ++i)
+        conn.poll(now);
+    EXPECT_EQ(decode(socket.sent), helloMessage("Kordan f\u00fcr Zusi", "1.0.2"));
+    socket.sent.clear();
+    socket.room = SIZE_MAX;
+    // ACK_HELLO in three reads; nothing else is sent before it is complete.
+    const Bytes& ack = test::kAckHello;
+    for (size_t at : {size_t{0}, size_t{5}, size_t{30}}) {
+        EXPECT_TRUE(socket.sent.empty());
+        socket.chunks.push_back(Bytes(ack.begin() + static_cast<ptrdiff_t>(at),
+                                      at == 30 ? ack.end() : ack.begin() + (at ? 30 : 5)));
+        conn.poll(now);
+    }
+    EXPECT_EQ(socket.sent, test::kNeededData);
+    EXPECT_FALSE(conn.connected());
+    EXPECT_FALSE(conn.send(inputMessage({0x10, 0, 1, 0})));
+    // ACK_NEEDED_DATA and the first data in one read.
+    Bytes both = test::kAckNeededData;
+    both.insert(both.end(), test::kSpeed100.begin(), test::kSpeed100.end());
+    socket.chunks.push_back(both);
+    conn.poll(now + 4999);
+    EXPECT_TRUE(conn.connected());
+    EXPECT_EQ(conn.zusiVersion(), "3.5.12.0");
+    EXPECT_NEAR(conn.speedKmh(), 100.0, 1e-3);
+    socket.sent.clear();
+    EXPECT_TRUE(conn.send(inputMessage({0x10, 0, 1, 0})));
+    EXPECT_EQ(socket.sent, test::kSifaDown);
+}
+
+TEST_F(Zusi3ConnectionTest, RefusalsAndSilenceEndTheConnectionAndRetryAfterFiveSeconds) {
+    const Bytes refusedHello = hex("00000000 0100 00000000 0200 03000000 0300 01 FFFFFFFF"
+                                   "FFFFFFFF");
+    const Bytes refusedData = hex("00000000 0200 00000000 0400 03000000 0100 02 FFFFFFFF"
+                                  "FFFFFFFF");
+    const std::vector<std::deque<Bytes>> peers = {
+        {refusedHello}, {test::kAckHello, refusedData}, {hex("FFFFFFFF")}, {}};
+    int expectedLost = 0;
+    for (const auto& replies : peers) {
+        conn.poll(now);
+        socket.chunks = replies;
+        conn.poll(now);
+        // The silent peer is dropped when the handshake has taken 5 s.
+        const uint32_t wait = replies.empty() ? Zusi3Connection::kHandshakeTimeoutMs : 0;
+        if (wait) {
+            conn.poll(now + wait - 1);
+            EXPECT_EQ(lost, expectedLost);
+        }
+        conn.poll(now + wait);
+        EXPECT_FALSE(conn.connected());
+        EXPECT_EQ(lost, ++expectedLost);
+        EXPECT_EQ(socket.current, ITcpSocket::State::Closed);
+        now += wait;
+        const size_t connects = socket.connects.size();
+        conn.poll(now + 4999);
+        EXPECT_EQ(socket.connects.size(), connects);
+        now += 5000;
+    }
+    // A refused TCP connect is retried the same way but was never a connection to lose.
+    socket.next = ITcpSocket::State::Failed;
+    conn.poll(now);
+    conn.poll(now);
+    conn.poll(now + 5000);
+    EXPECT_EQ(lost, expectedLost);
+    EXPECT_EQ(socket.connects.size(), 6u);
+}
+
+TEST_F(Zusi3ConnectionTest, DataIsKeptAndForgottenWithTheConnection) {
+    conn.poll(now);
+    socket.chunks = {test::kAckHello, test::kAckNeededData};
+    conn.poll(now);
+    ASSERT_TRUE(conn.connected());
+    // Backwards at 10 m/s at km 12.5; Sifa lamp on; a lever with AFB functions (0x0B) at
+    // notch 2 of 0-8; the train file; "newly taken over" in a later message.
+    socket.chunks = {hex("00000000 0200 00000000 0A00 06000000 0100 000020C1 06000000 6100 00004841"
+                         "00000000 6400 03000000 0200 01 FFFFFFFF FFFFFFFF FFFFFFFF"),
+                     hex("00000000 0200 00000000 0B00 00000000 0200 05000000 0100 414642"
+                         "00000000 0200 04000000 0100 0B00 FFFFFFFF 04000000 0300 0200"
+                         "04000000 0400 0000 04000000 0500 0800 FFFFFFFF FFFFFFFF FFFFFFFF"),
+                     hex("00000000 0200 00000000 0C00 18000000 0100 5A75656765 5C 52423131 5C 4D FC"
+                         "6E6368656E 2E74726E 06000000 0200 31323334 FFFFFFFF FFFFFFFF")};
+    conn.poll(now);
+    EXPECT_NEAR(conn.speedKmh(), 36.0, 1e-4);
+    EXPECT_NEAR(conn.kilometre(), 12.5, 1e-6);
+    EXPECT_EQ(conn.sifaLamp(), 1);
+    EXPECT_EQ(conn.afbRange(), (LeverRange{2, 0, 8}));
+    EXPECT_FALSE(conn.fahrschalterRange());
+    EXPECT_EQ(conn.trainFile(), "Zuege\\RB11\\M\u00fcnchen.trn");
+    EXPECT_EQ(trainFileBaseName(conn.trainFile()), "M\u00fcnchen");
+    EXPECT_EQ(conn.trainNumber(), "1234");
+    EXPECT_TRUE(taken.empty());
+    socket.chunks = {hex("00000000 0200 00000000 0C00 03000000 0500 01 FFFFFFFF FFFFFFFF")};
+    conn.poll(now);
+    EXPECT_EQ(taken, std::vector<std::string>{"Zuege\\RB11\\M\u00fcnchen.trn"});
+    EXPECT_FALSE(conn.afbRange()); // another train, its levers still unknown
+
+    socket.peerClosed = true;
+    conn.poll(now);
+    EXPECT_FALSE(conn.connected());
+    EXPECT_EQ(lost, 1);
+    EXPECT_EQ(conn.speedKmh(), 0);
+    EXPECT_FALSE(conn.send(inputMessage({0x10, 0, 1, 0})));
+    conn.poll(now + 5000);
+    EXPECT_EQ(socket.connects.size(), 2u);
+}
+
+TEST(Zusi3Endpoint, HostAndPort) {
+    EXPECT_EQ(parseZusi3Endpoint("192.168.1.5"), (Zusi3Endpoint{"192.168.1.5", 1436}));
+    EXPECT_EQ(parseZusi3Endpoint("zusi:1500"), (Zusi3Endpoint{"zusi", 1500}));
+    for (const char* bad :
+         {"", ":1436", "zusi:", "zusi:0", "zusi:65536", "zusi:12a", "zusi:99999999999"})
+        EXPECT_FALSE(parseZusi3Endpoint(bad)) << bad;
+    EXPECT_EQ(trainFileBaseName("a.b/c.d\\.hidden"), ".hidden");
+}
+
+} // namespace
+} // namespace kordan
