@@ -1,5 +1,7 @@
 #pragma once
 
+#include "device/Levers.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -56,7 +58,8 @@ public:
     // The calibration wizard is a modeless window of its own.
     virtual void showCalibrationWizard() = 0;
     virtual bool calibrationWizardVisible() const = 0;
-    virtual void passToCalibrationWizard(const std::string& rawLevers) = 0;
+    // The seven raw lever bytes, before calibration.
+    virtual void passToCalibrationWizard(const LeverBytes& rawLevers) = 0;
 };
 
 } // namespace kordan

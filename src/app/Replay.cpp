@@ -2,19 +2,19 @@
 
 #include "app/KordanMain.h"
 #include "app/KordanView.h"
+#include "calibration/ZusiKalibrierung.h"
 #include "common/Clock.h"
 #include "common/Dialogs.h"
-#include "common/Paths.h"
 #include "common/Settings.h"
+#include "common/TextFile.h"
 #include "device/VirtualController.h"
 #include "profile/ZusiProfile.h"
 #include "send/SimWindow.h"
 #include "sim/ProcessStarter.h"
 
-#include <filesystem>
 #include <map>
+#include <optional>
 #include <ostream>
-#include <random>
 
 namespace kordan {
 
@@ -108,41 +108,13 @@ public:
     void appendCommandLog(const std::string&) override {}
     void showCalibrationWizard() override {}
     bool calibrationWizardVisible() const override { return false; }
-    void passToCalibrationWizard(const std::string&) override {}
-};
-
-// The calibration is used from a private copy, so the run never writes the user's file.
-class ScratchDir {
-public:
-    ScratchDir() {
-        std::random_device rd;
-        m_path = std::filesystem::temp_directory_path() /
-                 ("kordan-replay-" + std::to_string(rd()) + std::to_string(rd()));
-        std::filesystem::create_directories(m_path);
-    }
-    ~ScratchDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(m_path, ec);
-    }
-    std::string file(const std::string& name) const { return (m_path / name).string(); }
-
-private:
-    std::filesystem::path m_path;
+    void passToCalibrationWizard(const LeverBytes&) override {}
 };
 
 } // namespace
 
 int runReplay(const ReplayOptions& options, const std::vector<ScenarioStep>& scenario,
               IRegistryBackend& registry, std::ostream& out, std::ostream& err) {
-    ScratchDir scratch;
-    std::string calibration = scratch.file("Kalibrierung.dat");
-    if (!options.calibrationFile.empty()) {
-        std::error_code ec;
-        std::filesystem::copy_file(options.calibrationFile, calibration, ec);
-        if (ec)
-            err << "message: " << options.calibrationFile << " kann nicht gelesen werden\n";
-    }
-
     SimulatedClock clock;
     MemorySettings settings;
     settings.values = {{"AutoLoad", "0"},
@@ -151,15 +123,25 @@ int runReplay(const ReplayOptions& options, const std::vector<ScenarioStep>& sce
                        {"Led", "0"},
                        {"Modus", "Run"}};
     StreamDialogs dialogs(err);
+    // The calibration given is read but never written: a replay does not save it.
+    std::optional<ZusiKalibrierung> calibration;
+    if (options.calibrationFile.empty()) {
+        calibration.emplace(dialogs);
+    } else if (!readFileBytes(options.calibrationFile)) {
+        err << "message: " << options.calibrationFile << " kann nicht gelesen werden\n";
+        calibration.emplace(dialogs);
+    } else {
+        calibration.emplace(dialogs, options.calibrationFile);
+    }
     RecordingWindow window(out, clock);
     VirtualController controller;
     NullView view;
     NoProcesses starter;
     // The simulator's files are never looked at: a replay must not generate axis files.
     PathMapper noFiles = [](const std::string&) { return std::string(); };
-    KordanServices services{controller, settings, clock,   clock,   dialogs,
-                            window,     registry, starter, noFiles, options.programDir,
-                            calibration};
+    KordanServices services{controller,  settings, clock,   clock,   dialogs,
+                            window,      registry, starter, noFiles, options.programDir,
+                            *calibration};
     KordanMain main(services, view);
     main.startUp();
     if (!main.Profil()->load(options.profile))

@@ -1,6 +1,7 @@
 #include "app/frmKordan.h"
 
 #include "app/KordanMain.h"
+#include "app/ProfileSession.h"
 #include "device/Levers.h"
 #include "dialogs/frmAktion.h"
 #include "dialogs/frmAxis.h"
@@ -64,7 +65,8 @@ QLineEdit* field(QWidget* parent, int left, int top, int width, int height, cons
 
 } // namespace
 
-frmKordan::frmKordan(QWidget* parent) : QMainWindow(parent) {
+frmKordan::frmKordan(WindowServices services, QWidget* parent)
+    : QMainWindow(parent), m_services(std::move(services)) {
     setObjectName(QStringLiteral("frmKordan"));
     setWindowTitle(QStringLiteral("Kordan für Zusi"));
     auto* area = new QWidget(this);
@@ -230,15 +232,19 @@ void frmKordan::buildMenus() {
         });
         return a;
     };
-    forward(add(datei, "mnuDateiOeffnen", QStringLiteral("&Oeffnen...")),
-            [](KordanMain& m) { m.mnuDateiOeffnen(); });
-    forward(add(datei, "mnuDateiSpeichern", QStringLiteral("&Speichern")),
-            [](KordanMain& m) { m.mnuDateiSpeichern(); });
+    forward(add(datei, "mnuDateiOeffnen", QStringLiteral("&Oeffnen...")), [](KordanMain& m) {
+        if (m.profiles())
+            m.profiles()->open();
+    });
+    forward(add(datei, "mnuDateiSpeichern", QStringLiteral("&Speichern")), [](KordanMain& m) {
+        if (m.profiles())
+            m.profiles()->save();
+    });
     forward(add(datei, "mnuDateiSaveAs", QStringLiteral("Speichern &unter...")),
             [](KordanMain& m) { m.mnuDateiSaveAs(); });
     datei->addSeparator();
     forward(add(datei, "mnuSettings", QStringLiteral("E&instellungen")),
-            [](KordanMain& m) { m.mnuSettings(); });
+            [this](KordanMain&) { openOptionsDialog(); });
     datei->addSeparator();
     connect(add(datei, "mnuDateiEnde", QStringLiteral("&Ende")), &QAction::triggered, this,
             [this] { close(); });
@@ -263,7 +269,7 @@ void frmKordan::buildMenus() {
 
     QMenu* achsen = menuBar()->addMenu(QStringLiteral("&Achsen"));
     forward(add(achsen, "mnuAchsenKonfig", QStringLiteral("&Konfigurieren")),
-            [](KordanMain& m) { m.mnuAchsenKonfig(); });
+            [this](KordanMain&) { openAxisEditor(0); });
 
     QMenu* ausgabe = menuBar()->addMenu(QStringLiteral("A&usgabe"));
     ausgabe->setObjectName("mnuAusgabe");
@@ -301,7 +307,7 @@ void frmKordan::buildMenus() {
             [](KordanMain& m) { m.mnuLokEditor(); });
     QMenu* hilfe = menuBar()->addMenu(QStringLiteral("&Hilfe"));
     forward(add(hilfe, "mnuHilfeInfo", QStringLiteral("&Info")),
-            [](KordanMain& m) { m.mnuHilfeInfo(); });
+            [this](KordanMain&) { openAboutBox(); });
 }
 
 QAction* frmKordan::action(const QString& objectName) const {
@@ -432,8 +438,7 @@ void frmKordan::setLedChecked(int index) {
 void frmKordan::openButtonDialog(int16_t element) {
     if (!m_logic || !m_logic->Profil())
         return;
-    frmKnopf dialog(m_logic->Profil()->buttons(element), element, m_logic->services().dialogs,
-                    this);
+    frmKnopf dialog(m_logic->Profil()->buttons(element), element, m_services.dialogs, this);
     dialog.exec();
 }
 
@@ -449,7 +454,7 @@ void frmKordan::openAxisEditor(int lever) {
     // file pending.
     if (!m_axisEditor) {
         m_axisEditor = new frmAxis(
-            m_logic->services().dialogs, m_logic->services().programDir,
+            m_services.dialogs, m_services.programDir,
             [this] { return m_logic ? m_logic->AxisFile() : std::string(); },
             [this] {
                 if (m_logic)
@@ -466,9 +471,7 @@ void frmKordan::openAxisEditor(int lever) {
 }
 
 void frmKordan::openOptionsDialog() {
-    if (!m_logic)
-        return;
-    frmOptions dialog(m_logic->services().settings, m_logic->services().dialogs, this);
+    frmOptions dialog(m_services.settings, m_services.dialogs, this);
     dialog.exec();
 }
 
@@ -524,7 +527,7 @@ bool frmKordan::calibrationWizardVisible() const {
     return m_wizard && m_wizard->isVisible();
 }
 
-void frmKordan::passToCalibrationWizard(const std::string& rawLevers) {
+void frmKordan::passToCalibrationWizard(const LeverBytes& rawLevers) {
     if (m_wizard && m_wizardFeed)
         m_wizardFeed(m_wizard, rawLevers);
 }

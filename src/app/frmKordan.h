@@ -7,6 +7,7 @@
 
 #include <array>
 #include <functional>
+#include <string>
 
 class QAction;
 class QLabel;
@@ -19,7 +20,16 @@ class QPlainTextEdit;
 
 namespace kordan {
 
+class IDialogs;
+class ISettings;
 class KordanMain;
+
+// What the main window and the windows it opens work with, handed in by the program.
+struct WindowServices {
+    IDialogs& dialogs;
+    ISettings& settings;
+    std::string programDir; // where relative file names point
+};
 
 // The main window "Kordan für Zusi": a picture of the controller made of small fields, the
 // device list, the load-mode options and the menus. It draws what KordanMain tells it and
@@ -27,7 +37,7 @@ class KordanMain;
 class frmKordan : public QMainWindow, public IKordanView {
     Q_OBJECT
 public:
-    explicit frmKordan(QWidget* parent = nullptr);
+    explicit frmKordan(WindowServices services, QWidget* parent = nullptr);
     ~frmKordan() override;
 
     void setLogic(KordanMain* logic) { m_logic = logic; }
@@ -35,7 +45,7 @@ public:
     void setWizardFactory(std::function<QWidget*(QWidget* parent)> factory) {
         m_wizardFactory = std::move(factory);
     }
-    void setWizardFeed(std::function<void(QWidget*, const std::string&)> feed) {
+    void setWizardFeed(std::function<void(QWidget*, const LeverBytes&)> feed) {
         m_wizardFeed = std::move(feed);
     }
 
@@ -67,7 +77,7 @@ public:
     void appendCommandLog(const std::string& line) override;
     void showCalibrationWizard() override;
     bool calibrationWizardVisible() const override;
-    void passToCalibrationWizard(const std::string& rawLevers) override;
+    void passToCalibrationWizard(const LeverBytes& rawLevers) override;
 
     // For window tests.
     QLineEdit* leverField(int index) const { return m_txtAnalog[index]; }
@@ -87,6 +97,7 @@ private:
     void buildFields(QWidget* area);
     void buildMenus();
 
+    WindowServices m_services;
     KordanMain* m_logic = nullptr;
     QLineEdit* m_txtLok = nullptr;
     QLineEdit* m_txtProfil = nullptr;
@@ -103,7 +114,7 @@ private:
     std::array<QAction*, 3> m_mnuLed{};
     bool m_updating = false; // set while the logic changes selections, so no echo comes back
     std::function<QWidget*(QWidget*)> m_wizardFactory;
-    std::function<void(QWidget*, const std::string&)> m_wizardFeed;
+    std::function<void(QWidget*, const LeverBytes&)> m_wizardFeed;
     QPointer<QWidget> m_wizard;
     QPointer<QWidget> m_about;
     QPointer<class frmAxis> m_axisEditor;

@@ -4,7 +4,9 @@
 #include "app/QtPlatform.h"
 #include "app/Scenario.h"
 #include "app/frmKordan.h"
+#include "calibration/ZusiKalibrierung.h"
 #include "calibration/frmKalib.h"
+#include "common/Paths.h"
 #include "common/TextFile.h"
 #include "device/VirtualController.h"
 #include "device/panel/Segments.h"
@@ -161,20 +163,21 @@ int main(int argc, char** argv) {
 
     kordan::QtClock clock;
     kordan::QtDialogs dialogs;
-    kordan::frmKordan window;
+    // The calibration lives in the program's directory (not in whatever directory the
+    // program was started from), so it is found again; it is written back at the end.
+    kordan::ZusiKalibrierung calibration(dialogs,
+                                         kordan::joinPath(dir.toStdString(), "Kalibrierung.dat"));
+    kordan::frmKordan window({dialogs, *backends.settings, dir.toStdString()});
     kordan::KordanMain logic({hid, *backends.settings, clock, clock, dialogs, *backends.window,
                               *backends.registry, *backends.starter, backends.mapSimPath,
-                              dir.toStdString()},
+                              dir.toStdString(), calibration},
                              window);
     window.setLogic(&logic);
     window.setWizardFactory([&](QWidget* parent) -> QWidget* {
-        return logic.Kalib() ? new kordan::frmKalib(*logic.Kalib(), dialogs, parent) : nullptr;
+        return new kordan::frmKalib(calibration, dialogs, parent);
     });
-    window.setWizardFeed([](QWidget* wizard, const std::string& raw) {
-        kordan::LeverBytes levers{};
-        for (size_t i = 0; i < levers.size() && i < raw.size(); ++i)
-            levers[i] = uint8_t(raw[i]);
-        static_cast<kordan::frmKalib*>(wizard)->ZeigeDaten(levers);
+    window.setWizardFeed([](QWidget* wizard, const kordan::LeverBytes& raw) {
+        static_cast<kordan::frmKalib*>(wizard)->ZeigeDaten(raw);
     });
 
     // The virtual controller's levers and buttons are moved on a panel of their own.
@@ -221,5 +224,6 @@ int main(int argc, char** argv) {
     }
     logic.Form_Load();
     window.setLogic(nullptr);
+    calibration.Save();
     return 0;
 }

@@ -7,23 +7,56 @@
 #include "common/TextFile.h"
 
 #include <cmath>
-#include <optional>
 #include <stdexcept>
 
 namespace kordan {
 
+std::variant<CalibrationValues, CalibrationError> parseCalibration(std::string_view bytes) {
+    LineReader reader(bytes);
+    auto version = reader.next();
+    if (!version || *version != kFileVersion)
+        return CalibrationError::WrongVersion;
+    auto header = reader.next();
+    if (!header || *header != "[Kalibrierung]")
+        return CalibrationError::BadFormat;
+    CalibrationValues values{};
+    for (LeverLimits& h : values) {
+        if (!reader.next()) // the lever's header, read by position only
+            return CalibrationError::TooShort;
+        for (uint8_t* field : {&h.hysterese, &h.Untere, &h.Obere}) {
+            auto line = reader.next();
+            if (!line)
+                return CalibrationError::TooShort;
+            int64_t value = roundHalfEven(readNumber(*line, Blanks::Anywhere));
+            if (value < 0 || value > 255)
+                return CalibrationError::OutOfRange;
+            *field = uint8_t(value);
+        }
+    }
+    return values;
+}
+
+std::string writeCalibration(const CalibrationValues& values) {
+    LineWriter w;
+    w.text(kFileVersion);
+    w.text("[Kalibrierung]");
+    for (size_t i = 0; i < values.size(); ++i) {
+        w.text("[Hebel" + std::to_string(i + 1) + "]");
+        w.number(values[i].hysterese);
+        w.number(values[i].Untere);
+        w.number(values[i].Obere);
+    }
+    return w.bytes();
+}
+
 ZusiKalibrierung::ZusiKalibrierung(IDialogs& dialogs, std::string filePath)
     : m_dialogs(dialogs), m_path(std::move(filePath)) {
     Recalculate();
-    Load();
+    load();
 }
 
-ZusiKalibrierung::~ZusiKalibrierung() {
-    try {
-        Save();
-    } catch (...) {
-        // A failing message box at shutdown must not end the program abnormally.
-    }
+ZusiKalibrierung::ZusiKalibrierung(IDialogs& dialogs) : m_dialogs(dialogs) {
+    Recalculate();
 }
 
 ZusiKalibrierung::HebelDaten& ZusiKalibrierung::at(int index) {
@@ -96,67 +129,37 @@ void ZusiKalibrierung::Recalculate() {
 }
 
 bool ZusiKalibrierung::Save() {
-    LineWriter w;
-    w.text(kFileVersion);
-    w.text("[Kalibrierung]");
-    for (int i = 1; i <= kMaxHebel; ++i) {
-        const HebelDaten& h = m_hebel[i - 1];
-        w.text("[Hebel" + std::to_string(i) + "]");
-        w.number(h.hysterese);
-        w.number(h.Untere);
-        w.number(h.Obere);
-    }
+    CalibrationValues values;
+    for (int i = 0; i < kMaxHebel; ++i)
+        values[i] = {m_hebel[i].hysterese, m_hebel[i].Untere, m_hebel[i].Obere};
     std::string reason;
-    bool ok = writeFileAtomically(m_path, w.bytes(), &reason);
+    bool ok = writeFileAtomically(m_path, writeCalibration(values), &reason);
     Recalculate();
     if (!ok)
         m_dialogs.message(saveFailedMessage(m_path, reason), MsgButtons::Ok, MsgIcon::Exclamation);
     return ok;
 }
 
-void ZusiKalibrierung::Load() {
-    auto reader = LineReader::open(m_path);
-    if (!reader)
-        return;
-    auto version = reader->next();
-    if (!version || *version != kFileVersion) {
-        m_dialogs.message("Falsche Version der Datei");
-        return;
+LoadResult ZusiKalibrierung::load() {
+    auto bytes = readFileBytes(m_path);
+    if (!bytes)
+        return LoadResult::NotFound;
+    auto parsed = parseCalibration(*bytes);
+    if (auto* error = std::get_if<CalibrationError>(&parsed)) {
+        m_dialogs.message(*error == CalibrationError::WrongVersion
+                              ? "Falsche Version der Datei"
+                              : "Dateiformat der Kalibierung (Kalibrierung.dat) ist ungültig");
+        return LoadResult::Rejected;
     }
-    const char* formatMessage = "Dateiformat der Kalibierung (Kalibrierung.dat) ist ungültig";
-    auto header = reader->next();
-    if (!header || *header != "[Kalibrierung]") {
-        m_dialogs.message(formatMessage);
-        return;
-    }
-    // Read everything first, so a short or damaged file changes nothing.
-    std::array<HebelDaten, kMaxHebel> read = m_hebel;
-    for (HebelDaten& h : read) {
-        if (!reader->next()) { // lever header, read by position only
-            m_dialogs.message(formatMessage);
-            return;
-        }
-        for (uint8_t* field : {&h.hysterese, &h.Untere, &h.Obere}) {
-            auto line = reader->next();
-            if (!line) {
-                m_dialogs.message(formatMessage);
-                return;
-            }
-            int64_t value = roundHalfEven(readNumber(*line, Blanks::Anywhere));
-            if (value < 0 || value > 255) {
-                m_dialogs.message(formatMessage);
-                return;
-            }
-            *field = uint8_t(value);
-        }
-    }
+    const CalibrationValues& values = std::get<CalibrationValues>(parsed);
     for (int i = 0; i < kMaxHebel; ++i) {
-        m_hebel[i].hysterese = read[i].hysterese;
-        m_hebel[i].Untere = read[i].Untere;
-        m_hebel[i].Obere = read[i].Obere;
+        m_hebel[i].hysterese = values[i].hysterese;
+        m_hebel[i].Untere = values[i].Untere;
+        m_hebel[i].Obere = values[i].Obere;
     }
     m_configured = true;
     Recalculate();
+    return LoadResult::Loaded;
 }
 
 } // namespace kordan

@@ -1,12 +1,33 @@
 #pragma once
 
+#include "common/LoadResult.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <variant>
 
 namespace kordan {
 
 class IDialogs;
+
+// What "Kalibrierung.dat" stores for one lever.
+struct LeverLimits {
+    uint8_t hysterese = 4;
+    uint8_t Untere = 0;
+    uint8_t Obere = 255;
+    bool operator==(const LeverLimits&) const = default;
+};
+using CalibrationValues = std::array<LeverLimits, 7>;
+
+enum class CalibrationError { WrongVersion, BadFormat, TooShort, OutOfRange };
+
+// The file's bytes to values, or why they are refused. Value lines are read leniently
+// (blanks anywhere, a fraction rounded half to even) but must lie within 0-255.
+std::variant<CalibrationValues, CalibrationError> parseCalibration(std::string_view bytes);
+// The file's bytes for the values.
+std::string writeCalibration(const CalibrationValues& values);
 
 // Calibration of the seven levers: raw limits and a hysteresis per lever, the scaling of
 // a raw byte to 0-255, and the file "Kalibrierung.dat". Indices are 1..maxHebel; any
@@ -15,10 +36,10 @@ class ZusiKalibrierung {
 public:
     static constexpr int16_t kMaxHebel = 7;
 
-    // Sets the initial values and reads `filePath` (the program's "Kalibrierung.dat").
+    // Sets the initial values and loads `filePath` (the program's "Kalibrierung.dat").
     ZusiKalibrierung(IDialogs& dialogs, std::string filePath);
-    // Writes the values in memory back, as every regular end of the program does.
-    ~ZusiKalibrierung();
+    // The initial values and no file, for runs that must leave the user's file alone.
+    explicit ZusiKalibrierung(IDialogs& dialogs);
     ZusiKalibrierung(const ZusiKalibrierung&) = delete;
     ZusiKalibrierung& operator=(const ZusiKalibrierung&) = delete;
 
@@ -37,8 +58,11 @@ public:
     uint8_t Calculate(int index, uint8_t Rohwert);
 
     bool IsConfigured() const { return m_configured; }
+    // Reads the file; a refused one is reported by a message and changes nothing.
+    LoadResult load();
     // Writes the file and then derives the working limits from the stored ones. Returns
-    // false (after a message naming the file) when the file could not be written.
+    // false (after a message naming the file) when the file could not be written. The
+    // program calls it at its regular end.
     bool Save();
 
     const std::string& filePath() const { return m_path; }
@@ -58,7 +82,6 @@ private:
 
     HebelDaten& at(int index);
     const HebelDaten& at(int index) const;
-    void Load();
     void Recalculate();
 
     IDialogs& m_dialogs;

@@ -9,6 +9,7 @@
 
 namespace kordan::test {
 
+// Records what the logic shows; `log` keeps the order of window-level events.
 class FakeView : public IKordanView {
 public:
     void showWindow() override { log.push_back("show"); }
@@ -27,12 +28,8 @@ public:
     }
     void setLeverText(int index, const std::string& text) override { levers.at(index) = text; }
     void setButtonLit(int index, bool lit) override { buttons.at(index) = lit; }
-    void setLeverToolTip(int index, const std::string& text) override {
-        leverTips.at(index) = text;
-    }
-    void setButtonToolTip(int index, const std::string& text) override {
-        buttonTips.at(index) = text;
-    }
+    void setLeverToolTip(int i, const std::string& text) override { leverTips.at(i) = text; }
+    void setButtonToolTip(int i, const std::string& text) override { buttonTips.at(i) = text; }
     void setSpeakerChecked(bool checked) override { speaker = checked; }
     void setLedChecked(int index) override { led = index; }
     void openButtonDialog(int16_t element) override {
@@ -55,7 +52,9 @@ public:
         wizardVisible = true;
     }
     bool calibrationWizardVisible() const override { return wizardVisible; }
-    void passToCalibrationWizard(const std::string& raw) override { wizardData.push_back(raw); }
+    void passToCalibrationWizard(const std::array<uint8_t, 7>& raw) override {
+        wizardData.push_back(raw);
+    }
 
     std::vector<std::string> log;
     bool easyVisible = true;
@@ -64,11 +63,10 @@ public:
     int loadMode = -5, selected = -1, led = -5;
     bool deviceListEnabled = false, speaker = false, wizardVisible = false;
     std::vector<std::string> devices;
-    std::array<std::string, 7> levers;
+    std::array<std::string, 7> levers, leverTips;
     std::array<bool, 44> buttons{};
-    std::array<std::string, 7> leverTips;
     std::array<std::string, 44> buttonTips;
-    std::vector<std::string> wizardData;
+    std::vector<std::array<uint8_t, 7>> wizardData;
     int32_t nextAktion = 0;
     bool commandLogVisible = false;
     std::vector<std::string> commandLog;

@@ -59,10 +59,11 @@ struct ReplayRig {
         dir.write("Achsen/FS.axr", "1.0\r\n[Zones]\r\n 1 \r\nFahren\r\n 0 \r\n 255 \r\n 0 \r\n"
                                    " 0 \r\n 0 \r\n 1000 \r\n 4 \r\n 0 \r\n");
     }
-    int run(const std::string& scenario, int poll = 10) {
+    int run(const std::string& scenario, int poll = 10, std::string calibration = {}) {
         ReplayOptions o;
         o.programDir = dir.path();
         o.pollMs = poll;
+        o.calibrationFile = calibration;
         o.profile = "demo.cfr";
         auto steps = std::get<std::vector<ScenarioStep>>(parseScenario(scenario));
         return runReplay(o, steps, registry, out, err);
@@ -75,17 +76,21 @@ TEST(Replay, PrintsWhatTheSimulatorReceivesWithSimulatedTime) {
     ReplayRig rig;
     // Lever 2's axis is flipped: raw 255 is 0 after the flip, so the first poll moves the
     // regulator zone from 255 down to 0, four notches of "Fahrschalter ab".
+    const std::string calibration = "1.0\r\n[Kalibrierung]\r\n"; // refused: initial values
+    rig.dir.write("cal.dat", calibration);
     int status = rig.run("lever 2 255\nwait 20\npress 1\nwait 10\nrelease 1\npress 2\n"
-                         "wait 30\nlever 2 0\nwait 10\n");
+                         "wait 30\nlever 2 0\nwait 10\n",
+                         10, rig.dir.file("cal.dat"));
     EXPECT_EQ(status, 0);
     EXPECT_EQ(rig.out.str(), "10 down 66\n10 down 66\n10 down 66\n10 down 66\n10 up 66\n"
                              "30 down 72\n" // the horn is held while button 1 is pressed
                              "40 up 72\n"   // changes take effect at the next poll
                              "40 type ^m\n" // "Ansicht Führerstand" types Ctrl+M
                              "70 down 65\n70 down 65\n70 down 65\n70 down 65\n70 up 65\n");
-    EXPECT_EQ(rig.err.str(), "");
-    EXPECT_FALSE(std::filesystem::exists(rig.dir.file("Kalibrierung.dat")))
-        << "a replay never writes the program directory's calibration";
+    EXPECT_EQ(rig.err.str(),
+              "message: Dateiformat der Kalibierung (Kalibrierung.dat) ist ungültig\n");
+    EXPECT_EQ(rig.dir.read("cal.dat"), calibration) << "a replay never writes the calibration";
+    EXPECT_FALSE(std::filesystem::exists(rig.dir.file("Kalibrierung.dat")));
 }
 
 TEST(Replay, AProfileThatDoesNotLoadEndsWithStatusOne) {

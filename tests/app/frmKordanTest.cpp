@@ -1,6 +1,8 @@
 #include "app/frmKordan.h"
 
 #include "app/KordanMain.h"
+#include "app/ProfileSession.h"
+#include "calibration/ZusiKalibrierung.h"
 #include "device/VirtualController.h"
 #include "fakes/FakeDialogs.h"
 #include "fakes/FakePlatform.h"
@@ -37,9 +39,10 @@ struct WindowRig {
     FakeSimWindow simWindow;
     FakeRegistry registry;
     RecordingStarter starter;
-    frmKordan window;
+    ZusiKalibrierung calibration{dialogs};
+    frmKordan window{{dialogs, settings, dir.path()}};
     KordanMain main{{hid, settings, clock, events, dialogs, simWindow, registry, starter,
-                     [](const std::string&) { return std::string(); }, dir.path()},
+                     [](const std::string&) { return std::string(); }, dir.path(), calibration},
                     window};
     WindowRig() {
         settings.values["Modus"] = "Test";
@@ -49,34 +52,6 @@ struct WindowRig {
 };
 
 } // namespace
-
-TEST(frmKordan, FieldsSitWhereTheControllerHasThem) {
-    frmKordan w;
-    EXPECT_EQ(w.windowTitle(), QStringLiteral("Kordan für Zusi"));
-    // 15 twips per pixel: lever 1 at (2115, 4680), button 31 at (6600, 6000).
-    QPoint lever0 = w.leverField(0)->pos();
-    QPoint lever4 = w.leverField(4)->pos();
-    EXPECT_EQ(lever0.x(), 141);
-    EXPECT_EQ(lever4.y() - lever0.y(), 40); // (5280 - 4680) / 15
-    EXPECT_EQ(w.leverField(0)->size(), QSize(41, 19));
-    EXPECT_EQ(w.buttonField(31)->x(), 440);
-    EXPECT_EQ(w.buttonField(28)->height(), 27);
-    EXPECT_EQ(w.buttonField(34)->height(), 13);
-    EXPECT_EQ(w.buttonField(13)->x(), 20 + 24 * 13);
-    EXPECT_EQ(w.leverField(6)->toolTip(), QStringLiteral("nicht zugeordnet"));
-    EXPECT_EQ(w.buttonField(0)->toolTip(), QStringLiteral("nicht definiert"));
-}
-
-TEST(frmKordan, MenusCarryTheirEntries) {
-    frmKordan w;
-    auto text = [&](const char* name) { return w.action(name)->text(); };
-    EXPECT_EQ(text("mnuDateiOeffnen"), QStringLiteral("&Oeffnen..."));
-    EXPECT_EQ(text("mnuDateiSaveAs"), QStringLiteral("Speichern &unter..."));
-    EXPECT_EQ(text("mnuModusKalibrieren"), QStringLiteral("&Kalibrieren..."));
-    EXPECT_EQ(text("mnuAusgabeLautsprecher"), QStringLiteral("&Lautsprecher aktiv"));
-    EXPECT_EQ(text("mnuAusgabeLed2"), QStringLiteral("Anzeige &Kilometrierung"));
-    EXPECT_EQ(text("mnuLokEditor"), QStringLiteral("&Info (Zusi Fahrzeug Editor)"));
-}
 
 TEST(frmKordan, ShowsTheControllerLiveInTestMode) {
     WindowRig rig;
@@ -138,14 +113,12 @@ TEST(frmKordan, DoubleClickOnAFieldReachesTheLogic) {
     };
     closeDialog();
     QTest::mouseDClick(rig.window.buttonField(6), Qt::LeftButton);
-    EXPECT_EQ(rig.main.Element(), 7);
     EXPECT_EQ(title, QStringLiteral("Knopf 7 konfigurieren"));
-    EXPECT_TRUE(rig.main.changed());
+    EXPECT_TRUE(rig.main.profiles()->changed());
     closeDialog();
     QTest::mouseDClick(rig.window.leverField(2), Qt::LeftButton);
-    EXPECT_EQ(rig.main.Element(), 3);
     EXPECT_EQ(title, QStringLiteral("Hebel 3 konfigurieren"));
-    EXPECT_EQ(rig.main.Aktion(), 0) << "closed by its frame: nothing to do";
+    EXPECT_EQ(rig.main.Profil()->Axis(3).Flip(), 0) << "closed by its frame: nothing to do";
 }
 
 TEST(frmKordan, OnlyOneAxisEditorAndThePendingFileStaysPending) {

@@ -1,0 +1,30 @@
+#include "app/PollDispatcher.h"
+
+namespace kordan {
+
+void PollDispatcher::dispatch(const Levers& levers, const Buttons& buttons,
+                              const OnButton& onButton, const OnLever& onLever) {
+    for (int k = 1; k <= 44; ++k) {
+        int pressed = buttons[k - 1] ? 1 : 0;
+        if (pressed != m_lastButton[k - 1]) {
+            onButton(k, pressed);
+            m_lastButton[k - 1] = pressed;
+        }
+    }
+    for (int i = 1; i <= 7; ++i) {
+        if (m_lastLever[i - 1] != levers[i - 1]) {
+            onLever(i, m_lastLever[i - 1], levers[i - 1]);
+            m_lastLever[i - 1] = levers[i - 1];
+        }
+    }
+}
+
+bool TickSchedule::due(double now) {
+    if (m_mark + 1000 < now)
+        m_mark = now; // after a long stall the missed ticks are dropped
+    if (now < m_mark)
+        m_mark = now; // the clock has wrapped
+    return m_mark + 100 < now;
+}
+
+} // namespace kordan

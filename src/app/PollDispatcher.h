@@ -1,0 +1,41 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+
+namespace kordan {
+
+// Turns the controller's state into changes for the active mode: buttons before levers, each
+// in ascending order. A change counts as passed on only once its call has returned, so one
+// whose call throws comes again with the next state. The remembered state starts all zero,
+// so the first active poll passes on every pressed button and every lever off 0.
+class PollDispatcher {
+public:
+    using Levers = std::array<uint8_t, 7>; // lever 1-7 after calibration
+    using Buttons = std::array<bool, 44>;  // button 1-44 pressed
+    using OnButton = std::function<void(int button, int pressed)>;
+    using OnLever = std::function<void(int lever, int from, int to)>;
+
+    void dispatch(const Levers& levers, const Buttons& buttons, const OnButton& onButton,
+                  const OnLever& onLever);
+
+private:
+    std::array<int32_t, 44> m_lastButton{};
+    std::array<int32_t, 7> m_lastLever{};
+};
+
+// The loop's 100 ms tick on a millisecond clock that may wrap: a tick is due once the clock
+// is more than 100 ms past the mark. A stall of over a second drops the missed ticks, a
+// shorter one is caught up one tick per pass. The mark moves on only once the tick has run.
+class TickSchedule {
+public:
+    void start(double now) { m_mark = now; }
+    bool due(double now);
+    void ticked() { m_mark += 100; }
+
+private:
+    double m_mark = 0;
+};
+
+} // namespace kordan

@@ -1,0 +1,134 @@
+#include "app/ProfileSession.h"
+
+#include "app/KordanView.h"
+#include "axis/ZusiAxis.h"
+#include "common/Clock.h"
+#include "common/Dialogs.h"
+#include "profile/ZusiProfile.h"
+
+namespace kordan {
+
+ProfileSession::ProfileSession(IDialogs& dialogs, IEventPump& events, IKordanView& view,
+                               const std::string& programDir, std::function<void(bool)> missingSign)
+    : m_dialogs(dialogs), m_events(events), m_view(view), m_missingSign(std::move(missingSign)),
+      m_profil(std::make_unique<ZusiProfile>(dialogs, programDir)) {}
+
+ProfileSession::~ProfileSession() = default;
+
+void ProfileSession::loaded() {
+    m_view.setProfilText(m_profil->Bezeichnung());
+    showAssignments();
+    m_changed = false;
+}
+
+bool ProfileSession::mayReplace() {
+    if (!m_changed)
+        return true;
+    // The simulator usually has the focus now; the question must be seen.
+    m_view.bringToFront();
+    m_events.processEvents();
+    switch (m_dialogs.message("Aktuelles Profil wurde geändert, Speichern?",
+                              MsgButtons::YesNoCancel, MsgIcon::Question)) {
+    case MsgAnswer::Yes:
+        if (!m_profil->Save())
+            return false;
+        m_changed = false;
+        return true;
+    case MsgAnswer::No:
+        m_changed = false;
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool ProfileSession::loadByName(const std::string& name) {
+    if (m_profil->load(name)) {
+        loaded();
+        return true;
+    }
+    m_view.bringToFront();
+    m_events.processEvents();
+    m_missingSign(true);
+    m_dialogs.message("Konfiguration " + name + " nicht gefunden.", MsgButtons::Ok,
+                      MsgIcon::Information);
+    m_missingSign(false);
+    return false;
+}
+
+void ProfileSession::open() {
+    if (m_changed) {
+        MsgAnswer a = m_dialogs.message("Aenderungen speichern?", MsgButtons::YesNoCancel);
+        if (a == MsgAnswer::Cancel)
+            return;
+        if (a == MsgAnswer::Yes)
+            save();
+    }
+    if (m_profil->load())
+        loaded();
+}
+
+void ProfileSession::save() {
+    m_profil->Save();
+    m_view.setProfilText(m_profil->Bezeichnung());
+    m_changed = false;
+}
+
+void ProfileSession::saveAs(const std::string& offeredName) {
+    if (!offeredName.empty())
+        m_profil->SaveAuto(offeredName);
+    else
+        m_profil->SaveAs();
+    m_view.setProfilText(m_profil->Bezeichnung());
+    m_changed = false;
+}
+
+void ProfileSession::askAtShutdown() {
+    if (!m_changed)
+        return;
+    if (m_dialogs.message("Aenderungen speichern?", MsgButtons::YesNo, MsgIcon::Question) ==
+        MsgAnswer::Yes) {
+        m_profil->Save();
+        if (!m_profil->Dateiname().empty())
+            m_view.setProfilText(m_profil->Bezeichnung());
+    }
+}
+
+void ProfileSession::showAssignments() {
+    for (int k = 1; k <= 44; ++k) {
+        const auto& b = m_profil->buttons(k);
+        m_view.setButtonToolTip(k - 1, b.Defined ? b.Bezeichnung : "Nicht definiert");
+    }
+    for (int i = 1; i <= 7; ++i) {
+        const auto& a = m_profil->Axis(i);
+        std::string name = a.Bezeichnung();
+        m_view.setLeverToolTip(i - 1, name.empty()    ? "Nicht zugeordnet"
+                                      : a.Flip() == 0 ? "+" + name
+                                                      : "-" + name);
+    }
+}
+
+void ProfileSession::leverAction(int lever, int aktion) {
+    ZusiAxis& axis = m_profil->Axis(lever);
+    if (aktion == 1) {
+        axis.load();
+        showAssignments();
+    } else if (aktion == 2) {
+        axis.setDateiname({});
+    } else if (aktion == 4) {
+        axis.setFlip(axis.Flip() == 0 ? 1 : 0);
+    }
+    showAssignments();
+    m_changed = true;
+}
+
+void ProfileSession::reloadAxes() {
+    for (int i = 1; i <= 7; ++i) {
+        ZusiAxis& axis = m_profil->Axis(i);
+        if (!axis.Dateiname().empty())
+            axis.load(axis.Dateiname());
+    }
+    showAssignments();
+}
+
+} // namespace kordan

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace kordan {
+
+class IDialogs;
+class IEventPump;
+class IKordanView;
+class ZusiProfile;
+
+// The profile in use and whether it has unsaved changes: the file menu's open, save and
+// save-as, loading a profile by name, the questions before changes would be lost, and the
+// assignments shown as the fields' tool tips.
+class ProfileSession {
+public:
+    // `missingSign(true)` shows the "no profile" sign on the display while its message is
+    // open, `missingSign(false)` blanks it again.
+    ProfileSession(IDialogs& dialogs, IEventPump& events, IKordanView& view,
+                   const std::string& programDir, std::function<void(bool)> missingSign);
+    ~ProfileSession();
+    ProfileSession(const ProfileSession&) = delete;
+    ProfileSession& operator=(const ProfileSession&) = delete;
+
+    ZusiProfile& profile() { return *m_profil; }
+    bool changed() const { return m_changed; }
+    void setChanged(bool changed) { m_changed = changed; }
+
+    // Asked before another profile replaces this one: "Aktuelles Profil wurde geändert,
+    // Speichern?". False when the current one is to stay (cancelled, or its save failed).
+    bool mayReplace();
+    // Loads a profile from the program's directory; a missing one is reported.
+    bool loadByName(const std::string& name);
+    void open();
+    void save();
+    // Saves under `offeredName` when one is given, otherwise asks for a name.
+    void saveAs(const std::string& offeredName);
+    // At the program's end there is no Cancel: it ends either way.
+    void askAtShutdown();
+    void showAssignments();
+    // The lever action dialog's choice for lever 1-7: 1 choose a file, 2 remove it, 3 edit
+    // it (done by the caller), 4 flip the direction; anything else nothing. Even a
+    // cancelled choice counts as a change.
+    void leverAction(int lever, int aktion);
+    // The axis editor has saved: the assigned files are read again.
+    void reloadAxes();
+
+private:
+    void loaded();
+
+    IDialogs& m_dialogs;
+    IEventPump& m_events;
+    IKordanView& m_view;
+    std::function<void(bool)> m_missingSign;
+    std::unique_ptr<ZusiProfile> m_profil;
+    bool m_changed = false;
+};
+
+} // namespace kordan
