@@ -21,8 +21,14 @@
 
 using namespace kordan;
 using namespace kordan::test;
+using Strings = std::vector<std::string>;
+using Msg = std::tuple<std::string, MsgButtons, MsgIcon, std::string>;
 
 namespace {
+
+Msg msg(const FakeDialogs::Message& m) {
+    return {m.text, m.buttons, m.icon, m.title};
+}
 
 // A controller library with any number of devices; records what is called.
 class FakeHid : public IPieHid {
@@ -43,24 +49,18 @@ public:
     }
     int32_t WriteData(int32_t, const OutputReport& r) override { return written.push_back(r), 0; }
     void CloseInterface(int32_t h) override { log("close", h); }
-    bool waitForReport(int32_t, int32_t ms) override {
-        return canWait && (waits.push_back(ms), true);
-    }
+    bool waitForReport(int32_t, int32_t) override { return false; }
     void log(const char* what, int32_t h) { calls.push_back(what + (" " + std::to_string(h))); }
 
     std::vector<std::array<int32_t, 4>> devices; // product, usage, usage page, handle
     int32_t enumResult = 0;
     std::deque<InputReport> reports;
     std::vector<OutputReport> written;
-    std::vector<std::string> calls;
-    bool canWait = false;
-    std::vector<int32_t> waits;
+    Strings calls;
 };
 
-constexpr const char* kZusiKey = "Software\\zusi\\zusi";
-
 // Key settings T0 = 65 ("Fahrschalter auf"), T9 = 72 ("Pfeife"), T14 = 90 (brake); the
-// simulator's window "Zusi 2" is in front.
+// simulator's window "Zusi 2" is in front; its "C:\Zusi" is the test directory's "zusi".
 struct Rig {
     TempDir dir;
     FakeHid hid;
@@ -73,32 +73,28 @@ struct Rig {
     FakeRegistry registry;
     RecordingStarter starter;
     ZusiKalibrierung uncalibrated{dialogs};
-    ZusiKalibrierung calibrated{dialogs, calibrationFile()};
+    ZusiKalibrierung calibrated{dialogs,
+                                (dir.write("c.dat", writeCalibration({})), dir.file("c.dat"))};
     ZusiKalibrierung* calibration = &calibrated;
     std::unique_ptr<KordanMain> main;
 
     Rig() {
-        for (auto [name, value] :
-             {std::pair{"T0", "65"}, {"T1", "66"}, {"T9", "72"}, {"T14", "90"}})
-            registry.set(kZusiKey, name, value);
+        for (auto [name, value] : {std::pair{"T0", "65"}, {"T9", "72"}, {"T14", "90"}})
+            registry.set("Software\\zusi\\zusi", name, value);
         window.addWindow(77, "Zusi 2");
         window.setForeground(77);
     }
     KordanMain& start() {
-        main = std::make_unique<KordanMain>(
-            KordanServices{hid, settings, clock, events, dialogs, window, registry, starter,
-                           [this](const std::string& p) { return mapZusi(p); }, dir.path(),
-                           *calibration},
-            view);
+        auto mapZusi = [this](std::string path) {
+            std::replace(path.begin(), path.end(), '\\', '/');
+            return path.starts_with("C:/Zusi") ? dir.path() + "/zusi" + path.substr(7) : "";
+        };
+        main = std::make_unique<KordanMain>(KordanServices{hid, settings, clock, events, dialogs,
+                                                           window, registry, starter, mapZusi,
+                                                           dir.path(), *calibration},
+                                            view);
         main->startUp();
         return *main;
-    }
-    // The simulator's "C:\\Zusi" is the test directory's "zusi" folder.
-    std::string mapZusi(std::string path) {
-        if (path.rfind("C:\\Zusi", 0) != 0)
-            return {};
-        std::replace(path.begin(), path.end(), '\\', '/');
-        return dir.path() + "/zusi" + path.substr(7);
     }
     // The simulator has the locomotive BR 101 loaded.
     void lok() {
@@ -110,16 +106,9 @@ struct Rig {
                                    dir.file("zusi/Loks/Elektrisch/BR 101.lok"));
         dir.write("zusi/temp/aktuellerzug.txt", "Loks\\Elektrisch\\BR 101.lok\r\n");
     }
-    void tick() {
-        clock.now += 101;
-        main->loopPass();
-    }
-    std::string calibrationFile() {
-        std::string s = "1.0\r\n[Kalibrierung]\r\n";
-        for (int i = 1; i <= 7; ++i)
-            s += "[Hebel" + std::to_string(i) + "]\r\n 4 \r\n 0 \r\n 255 \r\n";
-        dir.write("cal.dat", s);
-        return dir.file("cal.dat");
+    void passes(int n, uint32_t ms = 0) {
+        for (int i = 0; i < n; ++i, clock.now += ms)
+            main->loopPass();
     }
     void device(int32_t handle = 5) { hid.devices.push_back({210, 4, 12, handle}); }
     void poll(std::initializer_list<std::pair<int, uint8_t>> levers,
@@ -132,10 +121,11 @@ struct Rig {
         hid.reports.push_back(r);
         main->PollController();
     }
-    std::vector<std::string> keys() const {
-        std::vector<std::string> out;
+    Strings keys() {
+        Strings out;
         for (auto& e : window.events)
             out.push_back((e.message == 256 ? "down " : "up ") + std::to_string(e.virtualKey));
+        window.events.clear();
         return out;
     }
     // Button 1 holds the horn, button 2 taps "Fahrschalter auf"; lever 1 has a regulator
@@ -145,12 +135,9 @@ struct Rig {
                         "Auf\r\n 14 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n";
         for (int k = 3; k <= 44; ++k)
             p += "#\r\n";
-        p += "[Axis]\r\nFS.axr\r\n 0 \r\n";
-        for (int i = 2; i <= 7; ++i)
-            p += "#\r\n";
-        dir.write(name, p);
-        dir.write("FS.axr", "1.0\r\n[Zones]\r\n 1 \r\nFahren\r\n 0 \r\n 255 \r\n 0 \r\n 0 \r\n"
-                            " 0 \r\n 1000 \r\n 10 \r\n 0 \r\n");
+        dir.write(name, p + "[Axis]\r\nFS.axr\r\n 0 \r\n#\r\n#\r\n#\r\n#\r\n#\r\n#\r\n");
+        dir.write("FS.axr", "1.0\r\n[Zones]\r\n 1 \r\nFahren\r\n 0 \r\n 255 \r\n 0 \r\n 0 \r\n 0 "
+                            "\r\n 1000 \r\n 10 \r\n 0 \r\n");
     }
 };
 
@@ -163,17 +150,15 @@ TEST(KordanMain, FirstStartWithoutSettingsOpensTheOnlyKordanAndGoesActive) {
     auto& m = rig.start();
     EXPECT_EQ(rig.view.devices.size(), 1u);
     EXPECT_EQ(rig.view.selected, 0);
-    EXPECT_EQ(rig.hid.calls, std::vector<std::string>{"setup 9"}) << "no close before the loop";
+    EXPECT_EQ(rig.hid.calls, Strings{"setup 9"}) << "no close before the loop";
     EXPECT_FALSE(rig.view.easyVisible);
     EXPECT_EQ(rig.view.loadMode, 2) << "easy mode is selected although its option is hidden";
-    EXPECT_EQ(rig.settings.writes,
-              (std::vector<std::string>{"AutoLoad=2", "Modus=Test", "Modus=Run"}));
-    EXPECT_TRUE(rig.view.speaker);
-    EXPECT_EQ(rig.hid.written[0], speakerReport(true));
+    EXPECT_EQ(rig.settings.writes, (Strings{"AutoLoad=2", "Modus=Test", "Modus=Run"}));
+    EXPECT_EQ(rig.hid.written.at(0), speakerReport(true));
     EXPECT_EQ(rig.view.led, 0);
     EXPECT_EQ(m.mode(), KordanMain::Mode::Active);
     EXPECT_EQ(rig.view.lok, "<Unbekannt>");
-    EXPECT_EQ(rig.view.log, (std::vector<std::string>{"show", "focus", "wizard"}));
+    EXPECT_EQ(rig.view.log, (Strings{"show", "focus", "wizard"}));
     EXPECT_EQ(std::filesystem::current_path(), std::filesystem::path(rig.dir.path()));
     EXPECT_TRUE(rig.dialogs.messages.empty());
 }
@@ -182,25 +167,22 @@ TEST(KordanMain, StoredSettingsAreInterpretedAsTexts) {
     Rig rig;
     rig.settings.values = {
         {"AutoLoad", "1 "}, {"Polling", "abc"}, {"Speaker", "1.0"}, {"Led", "5"}, {"Modus", "run"}};
-    auto& m = rig.start();
+    rig.start().loopPass();
     EXPECT_EQ(rig.view.loadMode, -1);
     EXPECT_EQ(rig.settings.values["AutoLoad"], "1 ") << "no option selected, nothing written";
     EXPECT_TRUE(rig.view.speaker);
     EXPECT_EQ(rig.view.led, -1);
-    EXPECT_EQ(m.mode(), KordanMain::Mode::Test) << "only exactly \"Run\" means active";
-    EXPECT_EQ(rig.dialogs.texts(), std::vector<std::string>{"Kein Kordan angeschlossen."});
-    m.loopPass();
+    EXPECT_EQ(rig.main->mode(), KordanMain::Mode::Test) << "only exactly \"Run\" means active";
+    EXPECT_EQ(rig.dialogs.texts(), Strings{"Kein Kordan angeschlossen."});
     EXPECT_TRUE(rig.clock.sleeps.empty()) << "an interval of 0 never sleeps";
-
     Rig other;
-    other.settings.values = {{"Polling", " 7.5"}, {"Speaker", "0"}, {"Led", "2"}};
+    other.settings.values = {{"Polling", " 7.5"}, {"Speaker", "0"}};
     other.device();
     other.hid.enumResult = 3;
     other.start().loopPass();
     EXPECT_TRUE(other.view.devices.empty());
     EXPECT_TRUE(other.dialogs.messages.empty()) << "a failed enumeration is silent";
     EXPECT_FALSE(other.view.speaker);
-    EXPECT_EQ(other.view.led, 2);
     EXPECT_EQ(other.clock.sleeps, std::vector<int32_t>{8});
 }
 
@@ -213,18 +195,18 @@ TEST(KordanMain, ModesAreStoredAndGuarded) {
     EXPECT_EQ(rig.view.modeLabel, "Hardware - Test / Konfiguratrion");
     EXPECT_TRUE(rig.view.deviceListEnabled);
     m.mnuModusAktiv();
-    ASSERT_EQ(rig.dialogs.messages.size(), 1u);
-    EXPECT_EQ(rig.dialogs.messages[0].text, "Bitte zuerst Gerät markieren!");
-    EXPECT_EQ(rig.dialogs.messages[0].title, "Aktivieren nicht möglich");
-    EXPECT_EQ(rig.dialogs.messages[0].icon, MsgIcon::Exclamation);
+    EXPECT_EQ(msg(rig.dialogs.messages.at(0)),
+              (Msg{"Bitte zuerst Gerät markieren!", MsgButtons::Ok, MsgIcon::Exclamation,
+                   "Aktivieren nicht möglich"}));
     m.deviceClicked(1);
     m.mnuModusAktiv();
     EXPECT_EQ(rig.view.modeLabel, "Aktiv");
     EXPECT_FALSE(rig.view.deviceListEnabled);
     EXPECT_EQ(rig.settings.values["Modus"], "Run");
     m.mnuModusKalibrieren();
-    EXPECT_EQ(rig.dialogs.messages.back().text, "Kalibrierung nur im Test-Modus möglich");
-    EXPECT_EQ(rig.dialogs.messages.back().title, "Nicht möglich");
+    EXPECT_EQ(msg(rig.dialogs.messages.back()),
+              (Msg{"Kalibrierung nur im Test-Modus möglich", MsgButtons::Ok, MsgIcon::Exclamation,
+                   "Nicht möglich"}));
     EXPECT_FALSE(rig.view.wizardVisible);
     m.mnuModusTest();
     m.mnuModusKalibrieren();
@@ -239,9 +221,12 @@ TEST(KordanMain, TestModeShowsValuesAndFeedsTheVisibleWizard) {
     rig.device();
     rig.settings.values["Modus"] = "Test";
     auto& m = rig.start();
+    m.Profil()->Axis(2).setFlip(1);
     rig.poll({{1, 0}, {2, 255}, {3, 128}}, {1, 41, 44});
     EXPECT_EQ(rig.view.levers[1], "255");
     EXPECT_EQ(rig.view.levers[2], "126");
+    EXPECT_EQ((std::array{rig.view.positions[1], rig.view.positions[2]}), (std::array{0, 126}))
+        << "after Flip";
     std::vector<int> lit;
     for (int k = 0; k < 44; ++k)
         if (rig.view.buttons[k])
@@ -257,7 +242,7 @@ TEST(KordanMain, TestModeShowsValuesAndFeedsTheVisibleWizard) {
     EXPECT_EQ(rig.view.levers[1], "2") << "fields keep their test-mode values";
 }
 
-TEST(KordanMain, ActiveModePassesButtonsThenLeversAndTheTickRunsTimers) {
+TEST(KordanMain, ActiveModeSendsButtonsThenLeversAndTheTickWatchesTheSimulator) {
     Rig rig;
     rig.device();
     rig.writeProfile();
@@ -265,37 +250,29 @@ TEST(KordanMain, ActiveModePassesButtonsThenLeversAndTheTickRunsTimers) {
     auto& m = rig.start();
     ASSERT_TRUE(m.profiles()->loadByName("test.cfr"));
     rig.poll({{1, 128}}, {1, 2});
-    EXPECT_TRUE(rig.window.events.empty()) << "test mode sends nothing";
+    EXPECT_TRUE(rig.keys().empty()) << "test mode sends nothing";
     m.mnuModusAktiv();
     EXPECT_EQ(rig.view.leverTips[0], "+FS.axr");
     EXPECT_EQ(rig.view.buttonTips[2], "Nicht definiert");
     rig.poll({{1, 128}}, {1, 2});
     // Button 1 (held horn), button 2 (tap), then lever 1 from 0 to 126: 5 notches up.
-    EXPECT_EQ(rig.keys(),
-              (std::vector<std::string>{"down 72", "down 65", "up 65", "down 65", "down 65",
-                                        "down 65", "down 65", "down 65", "up 65"}));
-    rig.window.events.clear();
+    EXPECT_EQ(rig.keys(), (Strings{"down 72", "down 65", "up 65", "down 65", "down 65", "down 65",
+                                   "down 65", "down 65", "up 65"}));
     rig.poll({{1, 128}}, {2});
-    EXPECT_EQ(rig.keys(), std::vector<std::string>{"up 72"});
-    rig.window.events.clear();
+    EXPECT_EQ(rig.keys(), Strings{"up 72"});
     m.Sender()->send(37, 1); // emergency brake: ten downs, the up six ticks later
-    for (int t = 0; t < 8; ++t)
-        m.loopPass(); // +80 ms: no tick yet
-    EXPECT_EQ(rig.window.events.size(), 10u);
-    for (int t = 0; t < 60; ++t)
-        m.loopPass();
+    rig.passes(61);
     EXPECT_EQ(rig.keys().back(), "up 90");
     EXPECT_EQ(rig.view.modeLabel, "Aktiv - mit Zusi verbunden");
     EXPECT_EQ(rig.view.modeColour, LabelColour::Green);
     rig.window.closeWindow(77);
-    for (int t = 0; t < 220; ++t)
-        m.loopPass();
+    rig.passes(210);
     EXPECT_EQ(rig.view.modeLabel, "Aktiv - Zusi nicht gefunden");
     EXPECT_EQ(rig.view.modeColour, LabelColour::Red);
     EXPECT_EQ(rig.hid.written.back(), displayReport(0x40, 0x40, 0x40)) << "dashes";
 }
 
-TEST(KordanMain, ShutdownReleasesKeysBlanksSilencesAndLeavesTheCalibrationToItsOwner) {
+TEST(KordanMain, ShutdownReleasesKeysBlanksAndSilencesButLeavesTheCalibrationToItsOwner) {
     Rig rig;
     rig.device();
     rig.device(8);
@@ -306,26 +283,23 @@ TEST(KordanMain, ShutdownReleasesKeysBlanksSilencesAndLeavesTheCalibrationToItsO
     ASSERT_TRUE(m.profiles()->loadByName("test.cfr"));
     rig.poll({}, {1}); // the horn is held
     m.deviceClicked(1);
-    EXPECT_EQ(rig.keys(), (std::vector<std::string>{"down 72", "up 72"}))
-        << "released on switching";
+    EXPECT_EQ(rig.keys(), (Strings{"down 72", "up 72"})) << "released on switching";
     auto close = std::find(rig.hid.calls.begin(), rig.hid.calls.end(), "close 5");
-    EXPECT_EQ(std::vector<std::string>(close, rig.hid.calls.end()),
-              (std::vector<std::string>{"close 5", "setup 8"}));
-    rig.window.events.clear();
+    EXPECT_EQ(Strings(close, rig.hid.calls.end()), (Strings{"close 5", "setup 8"}));
     m.Sender()->send(37, 1); // the emergency brake, its release still pending
-    rig.window.events.clear();
+    rig.keys();
     rig.hid.written.clear();
+    std::string calibration = rig.dir.read("c.dat");
     rig.events.onEvents = [&](int n) {
         if (n == 1)
             m.Form_Unload();
     };
     m.runLoop(); // the first pass's events run; the second pass's events close the window
-    EXPECT_EQ(rig.keys(), std::vector<std::string>{"up 90"});
-    ASSERT_EQ(rig.hid.written.size(), 2u);
-    EXPECT_EQ(rig.hid.written[0], displayReport(0, 0, 0));
-    EXPECT_EQ(rig.hid.written[1], speakerReport(false));
+    EXPECT_EQ(rig.keys(), Strings{"up 90"});
+    EXPECT_EQ(rig.hid.written,
+              (std::vector<OutputReport>{displayReport(0, 0, 0), speakerReport(false)}));
     EXPECT_EQ(rig.settings.values.count("Speaker"), 0u) << "the setting stays";
-    EXPECT_FALSE(std::filesystem::exists(rig.dir.file("Kalibrierung.dat")));
+    EXPECT_EQ(rig.dir.read("c.dat"), calibration);
     EXPECT_TRUE(rig.dialogs.messages.empty()) << "no question without changes";
     EXPECT_EQ(rig.hid.calls.back(), "setup 8") << "the controller stays open";
     m.Form_Unload(); // a second close does nothing
@@ -337,16 +311,14 @@ TEST(KordanMainProfiles, TheLocomotivesProfileIsLoadedAsTheLoadModeSays) {
         MsgAnswer answer; // to "Aktuelles Profil wurde geändert, Speichern?"
         bool saveDialogCancelled;
         std::string expectProfil;
-        bool expectChanged;
     };
     // Automatic: Yes with the save dialog cancelled loads nothing and keeps the changes, and
     // so does Cancel. Easy mode loads automatisch.cfr whatever the answer.
-    for (const Case& c : {Case{1, MsgAnswer::Yes, true, "", true},
-                          Case{1, MsgAnswer::Yes, false, "BR 101_1.cfr", false},
-                          Case{1, MsgAnswer::No, false, "BR 101_1.cfr", false},
-                          Case{1, MsgAnswer::Cancel, false, "", true},
-                          Case{2, MsgAnswer::Cancel, false, "automatisch.cfr", false},
-                          Case{0, MsgAnswer::No, false, "", false}}) {
+    for (const Case& c :
+         {Case{1, MsgAnswer::Yes, true, ""}, Case{1, MsgAnswer::Yes, false, "BR 101_1.cfr"},
+          Case{1, MsgAnswer::No, false, "BR 101_1.cfr"}, Case{1, MsgAnswer::Cancel, false, ""},
+          Case{2, MsgAnswer::Cancel, false, "automatisch.cfr"},
+          Case{0, MsgAnswer::No, false, ""}}) {
         Rig rig;
         rig.device();
         rig.lok();
@@ -358,16 +330,16 @@ TEST(KordanMainProfiles, TheLocomotivesProfileIsLoadedAsTheLoadModeSays) {
         rig.dialogs.answers.push_back(c.answer);
         if (!c.saveDialogCancelled)
             rig.dialogs.fileChoices.push_back(FakeDialogs::chosen(rig.dir.file("neu.cfr")));
-        rig.tick(); // the first tick asks the watcher at once
+        rig.passes(1, 101); // the first tick asks the watcher at once
+        rig.passes(1);
         std::string what = std::to_string(c.mode) + " " + std::to_string(int(c.answer));
         EXPECT_EQ(rig.view.lok, "BR 101") << what;
-        ASSERT_FALSE(rig.dialogs.messages.empty()) << what;
-        EXPECT_EQ(rig.dialogs.messages[0].text, "Aktuelles Profil wurde geändert, Speichern?");
+        EXPECT_EQ(rig.dialogs.messages.at(0).text, "Aktuelles Profil wurde geändert, Speichern?");
         EXPECT_EQ(rig.dialogs.messages[0].buttons, MsgButtons::YesNoCancel);
         EXPECT_EQ(rig.view.profil, c.expectProfil) << what;
-        EXPECT_EQ(m.profiles()->changed(), c.expectChanged) << what;
+        EXPECT_EQ(m.profiles()->changed(), c.mode == 1 && c.expectProfil.empty()) << what;
         EXPECT_TRUE(std::filesystem::exists(rig.dir.file("automatisch_FS.axr")))
-            << "axes are generated in every mode";
+            << "axes are made in every mode";
     }
 }
 
@@ -377,20 +349,19 @@ TEST(KordanMainProfiles, AMissingProfileIsReportedWithTheSignAndSaveAsOffersTheN
     rig.lok();
     rig.settings.values["AutoLoad"] = "0";
     auto& m = rig.start();
-    rig.tick();
+    rig.passes(2, 101);
     EXPECT_EQ(rig.view.profil, "") << "manual mode loads nothing";
     rig.hid.written.clear();
     m.loadModeSelected(1);
-    EXPECT_EQ(rig.dialogs.texts().back(), "Konfiguration BR 101_1.cfr nicht gefunden.");
-    EXPECT_EQ(rig.dialogs.messages.back().icon, MsgIcon::Information);
+    EXPECT_EQ(msg(rig.dialogs.messages.back()), (Msg{"Konfiguration BR 101_1.cfr nicht gefunden.",
+                                                     MsgButtons::Ok, MsgIcon::Information, ""}));
     EXPECT_EQ(rig.hid.written,
               (std::vector<OutputReport>{displayReport(0x78, 0x5C, 0x38), displayReport(0, 0, 0)}));
     EXPECT_EQ(rig.view.log.back(), "front");
     m.mnuDateiSaveAs();
     EXPECT_EQ(rig.dialogs.fileRequests.back().offeredName, "BR 101_1.cfr");
     m.mnuLokEditor();
-    ASSERT_EQ(rig.starter.started.size(), 1u);
-    EXPECT_EQ(rig.starter.started[0].args.back(), "C:\\Zusi\\Loks\\Elektrisch\\BR 101.lok");
+    EXPECT_EQ(rig.starter.started.at(0).args.back(), "C:\\Zusi\\Loks\\Elektrisch\\BR 101.lok");
 }
 
 TEST(KordanMainProfiles, FileMenuAndShutdownAskBeforeChangesAreLost) {
@@ -401,20 +372,19 @@ TEST(KordanMainProfiles, FileMenuAndShutdownAskBeforeChangesAreLost) {
     p.setChanged(true);
     rig.dialogs.answers = {MsgAnswer::Cancel, MsgAnswer::No};
     p.open();
-    EXPECT_EQ(rig.dialogs.messages.back().text, "Aenderungen speichern?");
-    EXPECT_EQ(rig.dialogs.messages.back().buttons, MsgButtons::YesNoCancel);
+    EXPECT_EQ(msg(rig.dialogs.messages.back()),
+              (Msg{"Aenderungen speichern?", MsgButtons::YesNoCancel, MsgIcon::None, ""}));
     EXPECT_TRUE(rig.dialogs.fileRequests.empty()) << "Cancel opens nothing";
     rig.dialogs.fileChoices.push_back(FakeDialogs::chosen(rig.dir.file("test.cfr")));
     p.open();
     EXPECT_FALSE(p.changed());
     EXPECT_EQ(rig.view.profil, "test.cfr");
-    p.profile().buttons(3).Defined = true;
-    p.profile().buttons(3).Bezeichnung = "Neu";
+    p.profile().buttons(3) = {.Bezeichnung = "Neu", .Defined = true};
     p.setChanged(true);
     rig.dialogs.answers = {MsgAnswer::Yes};
     m.Form_Unload();
-    EXPECT_EQ(rig.dialogs.messages.back().buttons, MsgButtons::YesNo) << "no Cancel at the end";
-    EXPECT_EQ(rig.dialogs.messages.back().icon, MsgIcon::Question);
+    EXPECT_EQ(msg(rig.dialogs.messages.back()),
+              (Msg{"Aenderungen speichern?", MsgButtons::YesNo, MsgIcon::Question, ""}));
     EXPECT_NE(rig.dir.read("test.cfr").find("Neu\r\n"), std::string::npos);
 }
 
@@ -423,30 +393,29 @@ TEST(KordanMainProfiles, DoubleClicksChangeTheAssignmentsAndTheEditorGetsItsFile
     rig.writeProfile();
     auto& m = rig.start();
     ASSERT_TRUE(m.profiles()->loadByName("test.cfr"));
-    ZusiAxis& axis = m.Profil()->Axis(1);
-    rig.view.nextAktion = 0; // cancelled: nothing happens, but the profile counts as changed
-    m.leverDoubleClicked(0);
-    EXPECT_EQ(rig.view.log.back(), "lever 1");
-    EXPECT_TRUE(m.profiles()->changed());
-    rig.view.nextAktion = 4;
-    m.leverDoubleClicked(0);
-    EXPECT_EQ(rig.view.leverTips[0], "-FS.axr");
-    rig.view.nextAktion = 3;
-    m.leverDoubleClicked(0);
-    EXPECT_EQ(rig.view.log.back(), "axis 1");
-    EXPECT_EQ(m.AxisFile(), "FS.axr");
-    EXPECT_EQ(m.AxisFile(), "");
-    rig.dir.write("FS.axr", "1.0\r\n[Zones]\r\n 0 \r\n");
-    m.AxisReload();
-    EXPECT_EQ(axis.ZoneCount(), 0);
-    rig.view.nextAktion = 1; // choose a file: the dialog is cancelled, the assignment stays
-    m.leverDoubleClicked(0);
+    // 0 cancelled (still a change), 4 flip, 3 edit, 1 choose (cancelled), 2 remove.
+    for (auto [aktion, tip, changed] : {std::tuple{0, "+FS.axr", true},
+                                        {4, "-FS.axr", true},
+                                        {3, "-FS.axr", true},
+                                        {1, "-FS.axr", true},
+                                        {2, "Nicht zugeordnet", true}}) {
+        m.profiles()->setChanged(false);
+        rig.view.nextAktion = aktion;
+        m.leverDoubleClicked(0);
+        EXPECT_EQ(rig.view.leverTips[0], tip) << aktion;
+        EXPECT_EQ(m.profiles()->changed(), changed) << aktion;
+        if (aktion == 3) {
+            EXPECT_EQ(rig.view.log.back(), "axis 1");
+            EXPECT_EQ(m.AxisFile(), "FS.axr");
+            EXPECT_EQ(m.AxisFile(), "");
+            rig.dir.write("FS.axr", "1.0\r\n[Zones]\r\n 0 \r\n");
+            m.AxisReload();
+            EXPECT_EQ(m.Profil()->Axis(1).ZoneCount(), 0);
+        }
+    }
     EXPECT_FALSE(rig.dialogs.fileRequests.at(0).save);
-    rig.view.nextAktion = 2;
-    m.leverDoubleClicked(0);
-    EXPECT_EQ(rig.view.leverTips[0], "Nicht zugeordnet");
-    rig.view.onButtonDialog = [&](int16_t element) {
-        m.Profil()->buttons(element) = {.Bezeichnung = "Sand", .Defined = true};
+    rig.view.onButtonDialog = [&](int16_t k) {
+        m.Profil()->buttons(k) = {.Bezeichnung = "Sand", .Defined = true};
     };
     m.profiles()->setChanged(false);
     m.buttonDoubleClicked(4);
@@ -459,7 +428,6 @@ TEST(KordanMain, CommandLogListsDeliveredAndDroppedCommandsWhenSwitchedOn) {
     auto& m = rig.start();
     EXPECT_FALSE(rig.view.commandLogVisible) << "off by default";
     m.Sender()->send(28, 1);
-    EXPECT_TRUE(rig.view.commandLog.empty());
     m.mnuBefehlsprotokoll();
     EXPECT_EQ(rig.settings.values["Befehlsprotokoll"], "1");
     rig.clock.now += 12345;
@@ -467,8 +435,7 @@ TEST(KordanMain, CommandLogListsDeliveredAndDroppedCommandsWhenSwitchedOn) {
     rig.window.closeWindow(77);
     m.Sender()->GetConnect();
     m.Sender()->send(29, 3);
-    EXPECT_EQ(
-        rig.view.commandLog,
-        (std::vector<std::string>{"12.3 s  1000 Regelbereich Fahrschalter: -3",
-                                  "12.3 s  29 SiFa: DownUp (verworfen, Zusi nicht gefunden)"}));
+    EXPECT_EQ(rig.view.commandLog,
+              (Strings{"12.3 s  1000 Regelbereich Fahrschalter: -3",
+                       "12.3 s  29 SiFa: DownUp (verworfen, Zusi nicht gefunden)"}));
 }
