@@ -115,8 +115,9 @@ int main(int argc, char** argv) {
     }
     bool ok = true;
     SilentDialogs dialogs;
+    MemorySettings settings;
 
-    frmKordan main;
+    frmKordan main({dialogs, settings, "."});
     main.setLokText("BR 101");
     main.setProfilText("BR 101_1.cfr");
     main.setDeviceList({"Kordan 1 (PID 210)"});
@@ -144,7 +145,6 @@ int main(int argc, char** argv) {
     ok &= save(&aktionDialog, out, QStringLiteral("frmAktion"));
     aktionDialog.hide();
 
-    MemorySettings settings;
     frmOptions options(settings, dialogs);
     ok &= save(&options, out, QStringLiteral("frmOptions"));
     options.hide();
