@@ -1,24 +1,61 @@
 #include "device/Reports.h"
+#include "device/VirtualController.h"
 
 #include <gtest/gtest.h>
 
 using namespace kordan;
 
-TEST(Reports, ButtonBitsFollowTheLayout) {
+TEST(Reports, ButtonBitsAndOutputReportBytes) {
     InputReport r{};
     r[8] = 0x01;  // button 1
     r[9] = 0x80;  // button 16
     r[13] = 0xFF; // buttons 41-44, the upper nibble is no button
-    EXPECT_TRUE(buttonPressed(r, 1));
-    EXPECT_FALSE(buttonPressed(r, 2));
-    EXPECT_TRUE(buttonPressed(r, 16));
-    EXPECT_FALSE(buttonPressed(r, 40));
-    for (int k = 41; k <= 44; ++k)
-        EXPECT_TRUE(buttonPressed(r, k));
-}
-
-TEST(Reports, OutputReportBytes) {
+    for (int k = 1; k <= 44; ++k)
+        EXPECT_EQ(buttonPressed(r, k), k == 1 || k == 16 || k >= 41) << k;
     EXPECT_EQ(displayReport(0x06, 0x5B, 0x4F), (OutputReport{0, 134, 0x06, 0x5B, 0x4F, 0, 0, 0}));
     EXPECT_EQ(speakerReport(true), (OutputReport{0, 133, 0, 0, 0, 0, 0, 1}));
     EXPECT_EQ(speakerReport(false), (OutputReport{0, 133, 0, 0, 0, 0, 0, 0}));
+}
+
+TEST(VirtualController, ListsOneKordanAndReportsChangesOnly) {
+    VirtualController v;
+    DeviceInfoTable info{};
+    int32_t count = -1;
+    ASSERT_EQ(v.EnumeratePIE(kVendorId, info, count), 0);
+    ASSERT_EQ(count, 1);
+    EXPECT_EQ(info[0], 210);
+    EXPECT_EQ(info[2], 12);
+    int32_t h = info[3];
+    InputReport r{};
+    EXPECT_NE(v.ReadData(h, r), 0) << "nothing before the device is opened";
+    v.SetupInterface(h);
+    EXPECT_EQ(v.ReadData(h, r), 0) << "the present state after opening";
+    EXPECT_NE(v.ReadData(h, r), 0);
+    v.setLever(2, 200);
+    v.setButton(44, true);
+    ASSERT_EQ(v.ReadData(h, r), 0);
+    EXPECT_EQ(r[2], 200);
+    EXPECT_EQ(r[13], 0x08);
+    v.setLever(2, 200); // unchanged
+    EXPECT_NE(v.ReadData(h, r), 0);
+    EXPECT_THROW(v.setLever(8, 1), std::out_of_range);
+    EXPECT_THROW(v.setButton(45, true), std::out_of_range);
+}
+
+TEST(VirtualController, CombinedLibraryRoutesHandles) {
+    VirtualController a, b;
+    CombinedPieHid both({&a, &b});
+    DeviceInfoTable info{};
+    int32_t count = 0;
+    ASSERT_EQ(both.EnumeratePIE(kVendorId, info, count), 0);
+    ASSERT_EQ(count, 2);
+    EXPECT_EQ(info[3], 1);
+    EXPECT_EQ(info[7], 2);
+    both.SetupInterface(2);
+    EXPECT_FALSE(a.isOpen());
+    EXPECT_TRUE(b.isOpen());
+    both.WriteData(2, speakerReport(true));
+    EXPECT_TRUE(b.speakerOn());
+    InputReport r{};
+    EXPECT_NE(both.ReadData(7, r), 0) << "unknown handle";
 }

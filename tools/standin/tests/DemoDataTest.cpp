@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <tuple>
 
 namespace standin {
 namespace {
@@ -52,14 +53,25 @@ TEST(DemoData, ProgramReadsEveryDemoLocoAsTheStandinDrivesIt) {
     for (const auto& loco : demoLocos()) {
         SCOPED_TRACE(loco.path);
         ASSERT_TRUE(parser.Parse(loco.path));
-        EXPECT_EQ(parser.Fahrschalter(), loco.fahrschalter);
-        EXPECT_EQ(parser.Fahrstufen(), loco.notches);
-        EXPECT_EQ(parser.AFB(), loco.afbSteps);
-        EXPECT_EQ(parser.EBremse(), loco.dynSteps);
-        EXPECT_EQ(parser.Leistung(), loco.powerKw);
+        EXPECT_EQ(std::make_tuple(parser.Fahrschalter(), int(parser.Fahrstufen()),
+                                  int(parser.AFB()), int(parser.EBremse()),
+                                  double(parser.Leistung())),
+                  std::make_tuple(loco.fahrschalter, loco.notches, loco.afbSteps, loco.dynSteps,
+                                  loco.powerKw));
         EXPECT_EQ(loco.brakeSteps, parser.FBV() == "D5/D2" ? 7 : 3);
         ++cases[parser.Fahrschalter() + " Raste " + std::to_string(parser.Raste())];
         ++cases[parser.Antriebssystem()];
+        // Its generated axes fit the automatic profile the demo ships; the throttle
+        // carries the master-controller file of this locomotive.
+        kordan::generateAutomaticAxes(parser, setup.programDir(), setup.dialogs);
+        kordan::ZusiProfile profile(setup.dialogs, setup.programDir());
+        ASSERT_TRUE(profile.load("automatisch.cfr"));
+        int axes = 0;
+        for (int i = 1; i <= 7; ++i)
+            axes += profile.Axis(i).ZoneCount() > 0;
+        EXPECT_GE(axes, 4);
+        EXPECT_EQ(profile.Axis(2).Dateiname(), kordan::kAutoFahrschalterFile);
+        EXPECT_EQ(profile.Axis(2).ZoneCount(), loco.fahrschalter == "Auf/Ab" ? 3 : 1);
     }
     EXPECT_TRUE(setup.dialogs.messages.empty()) << setup.dialogs.texts().front();
     // One locomotive per kind of master controller the generation knows, and more than
@@ -69,28 +81,6 @@ TEST(DemoData, ProgramReadsEveryDemoLocoAsTheStandinDrivesIt) {
     EXPECT_EQ(cases["Standard Raste 0"], 1);
     EXPECT_EQ(cases["Kombihebel Raste 0"], 1);
     EXPECT_GE(cases["ElektrischDrehstrom"] + cases["Dieselhydraulisch"], 2);
-}
-
-// Every locomotive's generated axes fit the automatic profile the demo ships.
-TEST(DemoData, AutomaticProfileLoadsTheGeneratedAxesOfEveryLoco) {
-    DemoSetup setup;
-    kordan::ZusiLokParser parser(*setup.registry, setup.dialogs,
-                                 kordan::winePathMapper(setup.prefix()));
-    for (const auto& loco : demoLocos()) {
-        SCOPED_TRACE(loco.name);
-        ASSERT_TRUE(parser.Parse(loco.path));
-        kordan::generateAutomaticAxes(parser, setup.programDir(), setup.dialogs);
-        kordan::ZusiProfile profile(setup.dialogs, setup.programDir());
-        ASSERT_TRUE(profile.load("automatisch.cfr"));
-        int axes = 0;
-        for (int i = 1; i <= 7; ++i)
-            axes += profile.Axis(i).ZoneCount() > 0;
-        EXPECT_GE(axes, 4);
-        // The throttle carries the master-controller file of this locomotive.
-        EXPECT_EQ(profile.Axis(2).Dateiname(), kordan::kAutoFahrschalterFile);
-        EXPECT_EQ(profile.Axis(2).ZoneCount(), loco.fahrschalter == "Auf/Ab" ? 3 : 1);
-        EXPECT_TRUE(setup.dialogs.messages.empty()) << setup.dialogs.texts().front();
-    }
 }
 
 } // namespace
