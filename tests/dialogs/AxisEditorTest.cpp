@@ -12,6 +12,7 @@
 using namespace kordan;
 using kordan::test::FakeDialogs;
 using kordan::test::TempDir;
+using Texts = std::vector<std::string>;
 namespace K = kordan::ZusiSendKonstanten;
 
 namespace {
@@ -19,22 +20,16 @@ namespace {
 // Records what the editor shows, the way the window would hold it.
 struct FakeAxisView : IAxisView {
     AxisEditor* editor = nullptr;
-    std::string bezeichnung = "?";
-    std::vector<std::string> entries;
+    std::string bezeichnung = "?", texts[3];
+    Texts entries;
     int selected = -1;
     bool enabled = true;
     ZoneFields fields;
-    std::string texts[3];
 
-    void setBezeichnung(const std::string& text) override { bezeichnung = text; }
-    void setZoneList(const std::vector<std::string>& e) override {
-        entries = e;
-        selected = -1;
-    }
-    void setZoneEntry(int index, const std::string& text) override {
-        entries.at(size_t(index)) = text;
-    }
-    void selectZone(int index) override { selected = index; }
+    void setBezeichnung(const std::string& t) override { bezeichnung = t; }
+    void setZoneList(const Texts& e) override { entries = e, selected = -1; }
+    void setZoneEntry(int i, const std::string& t) override { entries.at(size_t(i)) = t; }
+    void selectZone(int i) override { selected = i; }
     void setZoneFieldsEnabled(bool e) override { enabled = e; }
     void showZoneFields(const ZoneFields& f) override {
         fields = f;
@@ -43,44 +38,34 @@ struct FakeAxisView : IAxisView {
         texts[2] = editor->regler().texts().at(size_t(f.Regler));
     }
     void zonesChanged() override {}
-    std::string listText(ZoneList list) const override { return texts[int(list)]; }
-
-    // The user picks an entry: the list shows its text, then the editor hears of it.
-    void pick(ZoneList list, int index) {
-        const CommandList& l = list == ZoneList::Regler ? editor->regler() : editor->funktionen();
-        texts[int(list)] = l.texts().at(size_t(index));
-        editor->listPicked(list, index);
+    std::string listText(ZoneList l) const override { return texts[int(l)]; }
+    // The user picks or types an entry: the list shows its text, then the editor hears of it.
+    void pick(ZoneList l, int i) {
+        texts[int(l)] =
+            (l == ZoneList::Regler ? editor->regler() : editor->funktionen()).texts().at(size_t(i));
+        editor->listPicked(l, i);
     }
-    void type(ZoneList list, const std::string& text) {
-        texts[int(list)] = text;
-        editor->listTyped(list, text);
-    }
-    void click(int index) {
-        selected = index;
-        editor->zoneClicked(index);
-    }
+    void type(ZoneList l, const std::string& t) { texts[int(l)] = t, editor->listTyped(l, t); }
+    void click(int i) { selected = i, editor->zoneClicked(i); }
 };
 
-struct ZoneSpec {
-    std::string name;
-    int32_t start, ende, funktion, hold, repeat, regel, step, release;
-};
+// A zone's name, then start, end, function, hold, repeat, range, step, release.
+using ZoneSpec = std::pair<std::string, std::array<int32_t, 8>>;
 
 std::string axisFile(const std::vector<ZoneSpec>& zones) {
     std::string s = "1.0\r\n[Zones]\r\n" + formatFileNumber(int64_t(zones.size())) + "\r\n";
-    for (const ZoneSpec& z : zones) {
-        s += z.name + "\r\n";
-        for (int32_t v :
-             {z.start, z.ende, z.funktion, z.hold, z.repeat, z.regel, z.step, z.release})
+    for (const auto& [name, values] : zones) {
+        s += name + "\r\n";
+        for (int32_t v : values)
             s += formatFileNumber(v) + "\r\n";
     }
     return s;
 }
 
 const std::vector<ZoneSpec> kThree = {
-    {"Aus", 0, 40, K::Pfeife, 0, 0, 0, 0, 0},
-    {"Mitte", 41, 100, K::SiFa, 1, 5, K::RegelbereichFahrschalter, 8, K::Glocke},
-    {"Voll", 101, 255, K::Licht, 0, 2, 0, -3, K::Tueren},
+    {"Aus", {0, 40, K::Pfeife, 0, 0, 0, 0, 0}},
+    {"Mitte", {41, 100, K::SiFa, 1, 5, K::RegelbereichFahrschalter, 8, K::Glocke}},
+    {"Voll", {101, 255, K::Licht, 0, 2, 0, -3, K::Tueren}},
 };
 
 struct Rig {
@@ -88,51 +73,24 @@ struct Rig {
     FakeDialogs dialogs;
     FakeAxisView view;
     std::string pending;
-    int axisFileCalls = 0;
     int reloads = 0;
-    AxisEditor editor{dialogs, dir.path(), view,
-                      [this] {
-                          ++axisFileCalls;
-                          return pending;
-                      },
-                      [this] { ++reloads; }};
+    AxisEditor editor{dialogs, dir.path(), view, [this] { return pending; }, [this] { ++reloads; }};
 
-    explicit Rig(std::string pendingFile = {}) : pending(std::move(pendingFile)) {
+    explicit Rig(const std::vector<ZoneSpec>& zones = kThree) {
         view.editor = &editor;
-    }
-    void startWith(const std::string& name, const std::vector<ZoneSpec>& zones) {
-        dir.write(name, axisFile(zones));
-        pending = name;
+        dir.write("Lok.axr", axisFile(zones));
+        pending = "Lok.axr";
         editor.start();
     }
-    std::vector<std::string> messages() const { return dialogs.texts(); }
+    Texts messages() const { return dialogs.texts(); }
 };
 
 } // namespace
 
 TEST(AxisEditor, StartShowsThePendingFileOrANewAxis) {
     Rig rig;
-    rig.editor.start();
-    EXPECT_EQ(rig.axisFileCalls, 1);
-    EXPECT_TRUE(rig.view.entries.empty());
-    EXPECT_FALSE(rig.view.enabled);
-    EXPECT_EQ(rig.view.bezeichnung, "");
-    EXPECT_EQ(rig.editor.regler().texts().at(0), "<Keine Funktion>");
-    EXPECT_EQ(rig.editor.regler().size(), 5);
-
-    // An unreadable pending file leaves a new axis without a name.
-    rig.dir.write("alt.axr", "0.9\r\n[Zones]\r\n 0 \r\n");
-    rig.pending = "alt.axr";
-    rig.editor.start();
-    EXPECT_EQ(rig.messages(), std::vector<std::string>{"Falsche Version der Datei"});
-    EXPECT_EQ(rig.editor.Achse().Dateiname(), "");
-    EXPECT_TRUE(rig.view.entries.empty());
-
-    rig.startWith("Lok.axr", kThree);
-    EXPECT_EQ(rig.view.entries,
-              (std::vector<std::string>{"0;40; Aus", "41;100; Mitte", "101;255; Voll"}));
+    EXPECT_EQ(rig.view.entries, (Texts{"0;40; Aus", "41;100; Mitte", "101;255; Voll"}));
     EXPECT_EQ(rig.view.bezeichnung, "Lok.axr");
-    EXPECT_EQ(rig.editor.selected(), -1);
     EXPECT_FALSE(rig.view.enabled);
     // Edits without a selected zone are ignored.
     rig.editor.zoneEdited("x");
@@ -146,43 +104,53 @@ TEST(AxisEditor, StartShowsThePendingFileOrANewAxis) {
     const ZoneFields& f = rig.view.fields;
     EXPECT_EQ(std::tie(f.Zone, f.von, f.Bis, f.Repeat, f.Stufen, f.Hold),
               std::make_tuple("Mitte", "41", "100", "5", "8", true));
-    EXPECT_EQ(rig.editor.funktionen().codeAt(f.Funktion), K::SiFa);
     EXPECT_EQ(rig.editor.funktionen().codeAt(f.Release), K::Glocke);
     EXPECT_EQ(rig.editor.regler().codeAt(f.Regler), K::RegelbereichFahrschalter);
     EXPECT_FALSE(rig.editor.geaendert()); // showing is no edit
+
+    // An unreadable pending file leaves a new axis without a name.
+    rig.dir.write("alt.axr", "0.9\r\n[Zones]\r\n 0 \r\n");
+    rig.pending = "alt.axr";
+    rig.editor.start();
+    EXPECT_EQ(rig.messages(), Texts{"Falsche Version der Datei"});
+    EXPECT_EQ(rig.editor.Achse().Dateiname(), "");
+    EXPECT_EQ(rig.view.bezeichnung, "");
 }
 
-TEST(AxisEditor, NewZoneAndTheLimitOf32) {
+TEST(AxisEditor, NewZonesUpTo32AndDeleteMovesTheLaterOnesDown) {
     Rig rig;
-    rig.editor.start();
-    rig.editor.cmdNeu();
-    EXPECT_EQ(rig.view.entries, std::vector<std::string>{"0;0; <Neu>"});
-    EXPECT_EQ(rig.view.selected, 0);
-    EXPECT_EQ(rig.editor.selected(), 0);
-    const ZoneFields& f = rig.view.fields;
-    EXPECT_EQ(std::tie(f.Zone, f.von, f.Bis, f.Repeat, f.Stufen),
-              std::make_tuple("<Neu>", "0", "0", "0", "0"));
-    EXPECT_EQ(f.Funktion + f.Release + f.Regler, 0);
+    rig.view.click(1);
+    rig.editor.cmdDel();
+    EXPECT_EQ(rig.view.entries, (Texts{"0;40; Aus", "101;255; Voll"}));
+    const ZusiZone& z = rig.editor.Achse().Zone(1);
+    EXPECT_EQ(std::tie(z.Bezeichnung, z.Start, z.Ende, z.Funktion, z.Hold, z.Repeat,
+                       z.RegelFunktion, z.RegelStep, z.Release),
+              std::make_tuple("Voll", 101, 255, K::Licht, 0, 2, 0, -3, K::Tueren));
+    EXPECT_FALSE(rig.view.enabled);
     EXPECT_TRUE(rig.editor.geaendert());
-    for (int i = 1; i < 32; ++i)
+    // A new zone resets the record left over from the longer axis.
+    rig.editor.cmdNeu();
+    const ZusiZone& n = rig.editor.Achse().Zone(2);
+    EXPECT_EQ(n.Funktion + n.Release + n.Repeat + n.RegelStep + n.Ende, 0);
+    EXPECT_EQ(rig.view.entries[2], "0;0; <Neu>");
+    EXPECT_EQ(rig.view.selected + rig.editor.selected(), 4);
+    EXPECT_EQ(std::tie(rig.view.fields.Zone, rig.view.fields.Bis), std::make_tuple("<Neu>", "0"));
+    while (rig.editor.Achse().ZoneCount() < 32)
         rig.editor.cmdNeu();
     EXPECT_TRUE(rig.messages().empty());
     rig.editor.cmdNeu();
-    EXPECT_EQ(rig.messages(), std::vector<std::string>{"Maximale Zonenzahl ist erreicht"});
+    EXPECT_EQ(rig.messages(), Texts{"Maximale Zonenzahl ist erreicht"});
     EXPECT_EQ(rig.dialogs.messages[0].icon, MsgIcon::None);
     EXPECT_EQ(rig.editor.Achse().ZoneCount(), 32);
-    EXPECT_EQ(rig.view.entries.size(), 32u);
 }
 
 TEST(AxisEditor, FieldEditsWriteThroughAndBisIsCheckedOnLeaving) {
     Rig rig;
-    rig.startWith("Lok.axr", kThree);
     rig.view.click(0);
     rig.editor.zoneEdited("Null");
     rig.editor.vonEdited(" 5");
     rig.editor.bisEdited("39.5");
     EXPECT_EQ(rig.view.entries[0], "5;40; Null");
-    EXPECT_EQ(rig.view.entries[1], "41;100; Mitte");
     EXPECT_TRUE(rig.editor.geaendert());
     const ZusiZone& z = rig.editor.Achse().Zone(0);
     for (const auto& [text, value] : std::vector<std::pair<const char*, int32_t>>{
@@ -194,16 +162,16 @@ TEST(AxisEditor, FieldEditsWriteThroughAndBisIsCheckedOnLeaving) {
     rig.editor.holdClicked(true);
     EXPECT_EQ(z.RegelStep + z.Hold, -3);
 
-    const std::string tooLarge = "Maximal 255 möglich!",
-                      notAbove = "Achtung, Bereich bis muss grösser sein, als Bereich von!";
+    const std::string big = "Maximal 255 möglich!",
+                      low = "Achtung, Bereich bis muss grösser sein, als Bereich von!";
     struct Case {
         const char *von, *bis;
         bool stays;
-        std::vector<std::string> messages;
+        Texts messages;
     };
-    for (const Case& c : std::vector<Case>{{"0", "300", false, {tooLarge}},
-                                           {"20", "20", true, {notAbove}},
-                                           {"400", "300", false, {tooLarge, notAbove}},
+    for (const Case& c : std::vector<Case>{{"0", "300", false, {big}},
+                                           {"20", "20", true, {low}},
+                                           {"400", "300", false, {big, low}},
                                            {"19", "20", true, {}},
                                            {"0", "255", true, {}}}) {
         rig.dialogs.messages.clear();
@@ -213,31 +181,11 @@ TEST(AxisEditor, FieldEditsWriteThroughAndBisIsCheckedOnLeaving) {
     EXPECT_EQ(rig.dialogs.messages[1].icon, MsgIcon::Information);
 }
 
-TEST(AxisEditor, DeleteMovesTheLaterZonesDownWithAllFields) {
-    Rig rig;
-    rig.startWith("Lok.axr", kThree);
-    rig.view.click(1);
-    rig.editor.cmdDel();
-    EXPECT_EQ(rig.view.entries, (std::vector<std::string>{"0;40; Aus", "101;255; Voll"}));
-    const ZusiZone& z = rig.editor.Achse().Zone(1);
-    EXPECT_EQ(std::tie(z.Bezeichnung, z.Start, z.Ende, z.Funktion, z.Hold, z.Repeat,
-                       z.RegelFunktion, z.RegelStep, z.Release),
-              std::make_tuple("Voll", 101, 255, K::Licht, 0, 2, 0, -3, K::Tueren));
-    EXPECT_EQ(rig.editor.selected(), -1);
-    EXPECT_FALSE(rig.view.enabled);
-    EXPECT_TRUE(rig.editor.geaendert());
-    // A new zone resets the record left over from the longer axis.
-    rig.editor.cmdNeu();
-    const ZusiZone& n = rig.editor.Achse().Zone(2);
-    EXPECT_EQ(n.Funktion + n.Release + n.Repeat + n.RegelStep + n.Ende, 0);
-}
-
 TEST(AxisEditor, CommandListsStoreChoicesAndKeepCodesTheyDoNotOffer) {
-    Rig rig;
     std::vector<ZoneSpec> zones = kThree;
-    zones[0].funktion = 999; // unknown to this program
-    zones[0].release = 5;    // has no text
-    rig.startWith("Lok.axr", zones);
+    zones[0].second[2] = 999; // a function unknown to this program
+    zones[0].second[7] = 5;   // a release without a text
+    Rig rig(zones);
     rig.view.click(0);
     EXPECT_EQ(rig.view.fields.Funktion + rig.view.fields.Release, 0);
     rig.editor.commitLists();
@@ -245,8 +193,7 @@ TEST(AxisEditor, CommandListsStoreChoicesAndKeepCodesTheyDoNotOffer) {
     rig.view.type(ZoneList::Funktion, "Kaffee");
     rig.editor.commitLists();
     const ZusiZone& z = rig.editor.Achse().Zone(0);
-    EXPECT_EQ(z.Funktion, 999);
-    EXPECT_EQ(z.Release, 5);
+    EXPECT_EQ(z.Funktion + z.Release, 1004);
     EXPECT_FALSE(rig.editor.geaendert());
 
     rig.view.pick(ZoneList::Release, rig.editor.funktionen().indexOf(K::Glocke));
@@ -260,7 +207,6 @@ TEST(AxisEditor, CommandListsStoreChoicesAndKeepCodesTheyDoNotOffer) {
 
 TEST(AxisEditor, SavingCommitsTheListsAndReloads) {
     Rig rig;
-    rig.startWith("Lok.axr", kThree);
     rig.view.click(0);
     // The list shows a new choice that has not been handed over yet (still focused).
     rig.view.texts[int(ZoneList::Release)] =
@@ -298,7 +244,6 @@ TEST(AxisEditor, SavingCommitsTheListsAndReloads) {
 
 TEST(AxisEditor, FailedWritesKeepTheChangesMarked) {
     Rig rig;
-    rig.startWith("Lok.axr", kThree);
     rig.view.click(0);
     rig.editor.holdClicked(true);
     rig.dialogs.fileChoices.push_back(FakeDialogs::chosen(rig.dir.file("fehlt/x.axr")));
@@ -318,12 +263,11 @@ TEST(AxisEditor, FailedWritesKeepTheChangesMarked) {
 TEST(AxisEditor, CloseAfterOnlyAHoldChangeAsks) {
     for (MsgAnswer answer : {MsgAnswer::Cancel, MsgAnswer::No, MsgAnswer::Yes}) {
         Rig rig;
-        rig.startWith("Lok.axr", kThree);
         rig.view.click(1);
         rig.editor.holdClicked(false);
         rig.dialogs.answers = {answer};
         EXPECT_EQ(rig.editor.queryClose(), answer != MsgAnswer::Cancel);
-        ASSERT_EQ(rig.messages(), std::vector<std::string>{"Aenderungen speichern?"});
+        ASSERT_EQ(rig.messages(), Texts{"Aenderungen speichern?"});
         EXPECT_EQ(rig.dialogs.messages[0].buttons, MsgButtons::YesNoCancel);
         EXPECT_EQ(rig.dialogs.messages[0].icon, MsgIcon::Question);
         const bool saved = rig.dir.read("Lok.axr").find("Mitte\r\n 41 \r\n 100 \r\n 29 \r\n 0 ") !=
@@ -335,6 +279,7 @@ TEST(AxisEditor, CloseAfterOnlyAHoldChangeAsks) {
 
 TEST(AxisEditor, NewAndOpenAskFirstAndStopWhenCancelled) {
     Rig rig;
+    rig.pending.clear(); // a new axis without a name
     rig.editor.start();
     rig.editor.cmdNeu();
     // Yes, then the save dialog is cancelled: nothing happens.
@@ -356,7 +301,6 @@ TEST(AxisEditor, NewAndOpenAskFirstAndStopWhenCancelled) {
     EXPECT_FALSE(rig.editor.geaendert());
     // Without changes "&Oeffnen..." asks nothing and loads the chosen file.
     rig.dialogs.messages.clear();
-    rig.dir.write("Lok.axr", axisFile(kThree));
     rig.dialogs.fileChoices.push_back(FakeDialogs::chosen(rig.dir.file("Lok.axr")));
     rig.editor.mnuOeffnen();
     EXPECT_TRUE(rig.messages().empty());
@@ -365,12 +309,10 @@ TEST(AxisEditor, NewAndOpenAskFirstAndStopWhenCancelled) {
 }
 
 TEST(AxisEditor, ZonesAtFindsEveryZoneHoldingTheValue) {
-    Rig rig;
     std::vector<ZoneSpec> zones = kThree;
-    zones.push_back({"Overlap", 90, 110, 0, 0, 0, 0, 0, 0});
-    rig.startWith("Lok.axr", zones);
-    const std::vector<std::pair<int, std::vector<int>>> cases = {
-        {0, {0}}, {40, {0}}, {100, {1, 3}}, {101, {2, 3}}};
-    for (const auto& [value, expected] : cases)
+    zones.push_back({"Overlap", {90, 110, 0, 0, 0, 0, 0, 0}});
+    Rig rig(zones);
+    for (const auto& [value, expected] : std::vector<std::pair<int, std::vector<int>>>{
+             {0, {0}}, {40, {0}}, {100, {1, 3}}, {101, {2, 3}}})
         EXPECT_EQ(zonesAt(rig.editor.Achse(), value), expected) << value;
 }
