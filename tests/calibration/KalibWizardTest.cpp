@@ -254,25 +254,6 @@ TEST(KalibWizard, SliderSetsHysteresisInStepOneOnly) {
     EXPECT_EQ(view.hebel[3], 0);
 }
 
-TEST(KalibWizard, ClosingDiscardsOnlyTheSamplingInProgress) {
-    Fixture f;
-    f.wizard.cmdWeiterClicked();
-    f.sample({kRear});
-    f.sample({kRearBail});
-    f.wizard.cmdWeiterClicked();
-    f.wizard.ZeigeDaten(kFront);
-    f.wizard.windowClosed();
-    EXPECT_FALSE(f.view.timerRunning);
-    EXPECT_TRUE(f.view.weiterEnabled);
-    EXPECT_EQ(f.view.hebel, kAll255);
-    // A late tick changes nothing; the file keeps the last passed step.
-    f.wizard.timerTick();
-    EXPECT_EQ(f.wizard.Schritt(), 1);
-    EXPECT_TRUE(f.dialogs.messages.empty());
-    EXPECT_EQ(f.kalib.Obere(1), 255);
-    EXPECT_EQ(f.saved()->Obere(5), 220);
-}
-
 TEST(KalibWizard, FinalTextNamesLeversWithoutWorkingRange) {
     Fixture f;
     f.wizard.sliderChanged(1, 50); // hysteresis 50 for the throttle

@@ -1,17 +1,24 @@
 #include "dialogs/frmAktion.h"
+#include "dialogs/frmAxis.h"
 #include "dialogs/frmKnopf.h"
 #include "dialogs/frmOptions.h"
 
+#include "common/NumberText.h"
 #include "dialogs/AktionDialog.h"
 #include "fakes/FakeDialogs.h"
 #include "fakes/FakePlatform.h"
+#include "fakes/TempDir.h"
 #include "profile/ZusiButton.h"
 #include "send/ZusiSendKonstanten.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -21,6 +28,7 @@
 using namespace kordan;
 using kordan::test::FakeDialogs;
 using kordan::test::FakeSettings;
+using kordan::test::TempDir;
 namespace K = kordan::ZusiSendKonstanten;
 
 namespace {
@@ -43,6 +51,53 @@ void settle() {
     for (int i = 0; i < 3; ++i)
         QApplication::processEvents();
 }
+
+// The axis editor's window, opened on the three-zone file when one is given.
+struct AxisRig {
+    TempDir dir;
+    FakeDialogs dialogs;
+    std::string pending;
+    int reloads = 0;
+    QPointer<frmAxis> window;
+
+    explicit AxisRig(bool threeZones = true) {
+        if (threeZones) {
+            std::string s = "1.0\r\n[Zones]\r\n 3 \r\n";
+            for (const auto& [name, values] : std::vector<std::pair<const char*, std::vector<int>>>{
+                     {"Aus", {0, 40, K::Pfeife, 0, 0, 0, 0, 0}},
+                     {"Mitte", {41, 100, K::SiFa, 1, 5, K::RegelbereichFahrschalter, 8, K::Glocke}},
+                     {"Voll", {101, 255, K::Licht, 0, 2, 0, -3, K::Tueren}}}) {
+                s += std::string(name) + "\r\n";
+                for (int x : values)
+                    s += formatFileNumber(x) + "\r\n";
+            }
+            dir.write("Lok.axr", s);
+            pending = "Lok.axr";
+        }
+        window = new frmAxis(
+            dialogs, dir.path(), [this] { return std::exchange(pending, std::string()); },
+            [this] { ++reloads; });
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        showActive(window);
+    }
+    ~AxisRig() { delete window.data(); }
+
+    template <typename T> T* child(const char* name) { return ::child<T>(window, name); }
+    QListWidget* list() { return child<QListWidget>("lstZone"); }
+    QStringList entries() {
+        QStringList out;
+        for (int i = 0; i < list()->count(); ++i)
+            out << list()->item(i)->text();
+        return out;
+    }
+    void type(const char* field, const QString& text) {
+        auto* f = child<QLineEdit>(field);
+        f->setFocus();
+        f->selectAll();
+        QTest::keyClicks(f, text);
+    }
+    void trigger(const char* action) { child<QAction>(action)->trigger(); }
+};
 
 } // namespace
 
@@ -224,4 +279,86 @@ TEST(frmKnopf, EnterInACommandListPressesOk) {
     EXPECT_FALSE(w.isVisible());
     EXPECT_TRUE(b.Defined);
     EXPECT_NE(b.Release, 0);
+}
+
+TEST(frmAxis, TypingWritesThroughAndTxtBisIsCheckedOnLeaving) {
+    AxisRig rig(false);
+    EXPECT_EQ(rig.window->windowTitle(), QStringLiteral("Achsen konfigurieren"));
+    EXPECT_TRUE(rig.child<QLineEdit>("txtBezeichnung")->isReadOnly());
+    EXPECT_FALSE(rig.child<QComboBox>("cboRelease")->isEnabled());
+    EXPECT_FALSE(rig.child<QWidget>("barHebel")->isVisible());
+    rig.child<QPushButton>("cmdNeu")->click();
+    EXPECT_EQ(rig.list()->currentRow(), 0);
+    EXPECT_TRUE(rig.child<QComboBox>("cboRelease")->isEnabled());
+    rig.type("txtZone", QStringLiteral("Aus"));
+    rig.type("txtBis", QStringLiteral("300"));
+    EXPECT_EQ(rig.entries(), QStringList{QStringLiteral("0;300; Aus")});
+    QTest::keyClick(rig.child<QLineEdit>("txtBis"), Qt::Key_Tab);
+    settle();
+    EXPECT_EQ(rig.dialogs.texts(), std::vector<std::string>{"Maximal 255 möglich!"});
+    EXPECT_EQ(QApplication::focusWidget(), rig.child<QLineEdit>("txtBis"));
+    EXPECT_EQ(rig.window->editor().Achse().Zone(0).Ende, 300); // the typed number stays
+
+    // Still 300 when leaving for another field: the same message again.
+    rig.type("txtBis", QStringLiteral("20"));
+    rig.type("txtvon", QStringLiteral("20"));
+    settle();
+    EXPECT_EQ(rig.dialogs.texts().size(), 1u);
+    rig.dialogs.messages.clear();
+    rig.type("txtBis", QStringLiteral("20"));
+    QTest::keyClick(rig.child<QLineEdit>("txtBis"), Qt::Key_Tab);
+    settle();
+    EXPECT_EQ(rig.dialogs.texts(),
+              std::vector<std::string>{"Achtung, Bereich bis muss grösser sein, als Bereich von!"});
+    EXPECT_NE(QApplication::focusWidget(), rig.child<QLineEdit>("txtBis"));
+    EXPECT_EQ(rig.entries(), QStringList{QStringLiteral("20;20; Aus")});
+}
+
+TEST(frmAxis, ReleaseChosenWhileFocusedIsSaved) {
+    AxisRig rig;
+    rig.list()->setCurrentRow(0);
+    auto* release = rig.child<QComboBox>("cboRelease");
+    release->setFocus();
+    // Selected without any signal of a user's choice, as completion may do.
+    release->setCurrentIndex(rig.window->editor().funktionen().indexOf(K::Glocke));
+    ASSERT_EQ(QApplication::focusWidget(), release);
+    rig.trigger("mnuSpeichern");
+    EXPECT_NE(rig.dir.read("Lok.axr").find("Aus\r\n 0 \r\n 40 \r\n 28 \r\n 0 \r\n 0 \r\n 0 \r\n "
+                                           "0 \r\n 38 \r\n"),
+              std::string::npos);
+    EXPECT_FALSE(rig.window->editor().geaendert());
+}
+
+TEST(frmAxis, ClosingAfterAnEditAsks) {
+    AxisRig rig;
+    rig.list()->setCurrentRow(0);
+    rig.child<QCheckBox>("chkHold")->click();
+    rig.dialogs.answers = {MsgAnswer::Cancel};
+    EXPECT_FALSE(rig.window->close());
+    EXPECT_EQ(rig.dialogs.texts(), std::vector<std::string>{"Aenderungen speichern?"});
+    EXPECT_TRUE(rig.window);
+    rig.dialogs.answers = {MsgAnswer::No};
+    rig.trigger("mnuEnde");
+    settle();
+    EXPECT_FALSE(rig.window); // deleted on close
+    EXPECT_EQ(rig.reloads, 0);
+}
+
+TEST(frmAxis, LiveLeverShowsOverTheZones) {
+    AxisRig rig;
+    auto* bar = rig.child<QWidget>("barHebel");
+    auto* label = rig.child<QLabel>("lblHebel");
+    rig.window->setLeverValue(50);
+    EXPECT_FALSE(bar->isVisible());
+    rig.window->setLiveLever(2);
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_EQ(label->text(), QStringLiteral("Hebel 2 (Throttle): 50 – Zone 1: Mitte"));
+    rig.window->setLeverValue(255);
+    EXPECT_TRUE(label->text().contains(QStringLiteral("Zone 2: Voll")));
+    // Edits show at once.
+    rig.list()->setCurrentRow(2);
+    rig.type("txtZone", QStringLiteral("Ende"));
+    EXPECT_TRUE(label->text().contains(QStringLiteral("Zone 2: Ende")));
+    rig.window->setLiveLever(0);
+    EXPECT_FALSE(bar->isVisible());
 }

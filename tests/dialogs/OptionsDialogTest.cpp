@@ -40,58 +40,42 @@ TEST(OptionsDialog, OpensFromTheStoredSetting) {
     }
 }
 
-TEST(OptionsDialog, OkWritesWhatIsShownAndTellsWhenItTakesEffect) {
-    FakeSettings settings;
-    FakeDialogs dialogs;
-    EXPECT_TRUE(OptionsDialog(settings, dialogs).ok());
-    settings.values["Polling"] = "0";
-    EXPECT_TRUE(OptionsDialog(settings, dialogs).ok());
-    EXPECT_EQ(settings.writes, (std::vector<std::string>{"Polling=10", "Polling=0"}));
-    ASSERT_EQ(dialogs.messages.size(), 2u);
-    const auto& m = dialogs.messages[0];
-    EXPECT_TRUE(m.text == kNextStart && m.title == "Achtung" && m.icon == MsgIcon::Information);
-}
-
-TEST(OptionsDialog, IntervalCheckOnLeavingTheField) {
+TEST(OptionsDialog, IntervalIsCheckedOnLeavingTheFieldAndBeforeWriting) {
     FakeSettings settings;
     FakeDialogs dialogs;
     OptionsDialog d(settings, dialogs);
-    for (const char* bad : {"0", "101", "", "abc", "0.5", "100.5", "-5"}) {
-        SCOPED_TRACE(bad);
+    for (const auto& [text, good] : std::vector<std::pair<const char*, bool>>{{"0", false},
+                                                                              {"101", false},
+                                                                              {"", false},
+                                                                              {"abc", false},
+                                                                              {"0.5", false},
+                                                                              {"100.5", false},
+                                                                              {"-5", false},
+                                                                              {"1", true},
+                                                                              {"100", true},
+                                                                              {"50ms", true},
+                                                                              {" 7", true},
+                                                                              {"99.9", true}}) {
         dialogs.messages.clear();
-        d.setMsText(bad);
-        EXPECT_FALSE(d.leaveMs());
-        ASSERT_EQ(dialogs.messages.size(), 1u);
-        const auto& m = dialogs.messages[0];
-        EXPECT_TRUE(m.text == kRange && m.title == "Ungültier Wert" &&
-                    m.icon == MsgIcon::Exclamation);
+        d.setMsText(text);
+        EXPECT_EQ(d.leaveMs(), good) << text;
+        EXPECT_EQ(dialogs.messages.size(), good ? 0u : 1u) << text;
     }
-    for (const char* good : {"1", "100", "50ms", " 7", "99.9"}) {
-        SCOPED_TRACE(good);
-        dialogs.messages.clear();
-        d.setMsText(good);
-        EXPECT_TRUE(d.leaveMs());
-        EXPECT_TRUE(dialogs.messages.empty());
-    }
-    EXPECT_TRUE(settings.writes.empty());
-}
-
-TEST(OptionsDialog, RejectedIntervalWritesNothingUnlessFullSpeedIsChosen) {
-    FakeSettings settings;
-    FakeDialogs dialogs;
-    OptionsDialog d(settings, dialogs);
     d.setMsText("500");
+    dialogs.messages.clear();
     EXPECT_FALSE(d.apply());
     EXPECT_FALSE(d.ok());
     EXPECT_TRUE(settings.writes.empty());
     ASSERT_EQ(dialogs.messages.size(), 2u);
-    EXPECT_EQ(dialogs.messages[1].text, kRange);
+    const auto& m = dialogs.messages[1];
+    EXPECT_TRUE(m.text == kRange && m.title == "Ungültier Wert" && m.icon == MsgIcon::Exclamation);
 
-    // Full speed does not look at the field at all.
+    // Full speed does not look at the field at all; switching back keeps the text.
     d.selectFullSpeed();
     EXPECT_TRUE(d.ok());
     EXPECT_EQ(settings.writes, std::vector<std::string>{"Polling=0"});
-    // Switching back keeps the text as it was.
+    const auto& n = dialogs.messages.back();
+    EXPECT_TRUE(n.text == kNextStart && n.title == "Achtung" && n.icon == MsgIcon::Information);
     d.selectMs();
     EXPECT_EQ(d.msText(), "500");
     // A valid interval is written as typed.

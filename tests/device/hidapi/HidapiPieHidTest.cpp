@@ -25,9 +25,8 @@ struct FakeNode {
 
 struct World {
     std::deque<FakeNode> nodes; // a deque keeps references of earlier nodes valid
-    int nextId = 1;
+    int nextId = 1, enumerations = 0;
     bool enumerateFails = false;
-    int enumerations = 0;
 
     FakeNode& add(const std::string& path, uint16_t product = 210, uint16_t usagePage = 12,
                   uint16_t usage = 1, std::wstring serial = L"") {
@@ -36,31 +35,27 @@ struct World {
         n.entry = {path, 0x05F3, product, usagePage, usage, std::move(serial)};
         return n;
     }
-    FakeNode* at(const std::string& path) {
+    // The node now plugged in at `path`; with `id`, only when it is still that node.
+    FakeNode* at(const std::string& path, int id = 0) {
         for (FakeNode& n : nodes)
             if (n.present && n.entry.path == path)
-                return &n;
+                return id == 0 || n.id == id ? &n : nullptr;
         return nullptr;
     }
     void unplug(const std::string& path) {
         for (FakeNode& n : nodes)
-            if (n.entry.path == path)
-                n.present = false;
+            n.present = n.present && n.entry.path != path;
     }
 };
 
-class FakeDevice : public hid::Device {
-public:
-    FakeDevice(World& world, FakeNode& node)
-        : m_world(world), m_path(node.entry.path), m_id(node.id) {
-        ++node.openCount;
-    }
+struct FakeDevice : hid::Device {
+    FakeDevice(World& w, FakeNode& n) : world(w), path(n.entry.path), id(n.id) { ++n.openCount; }
     ~FakeDevice() override {
-        if (FakeNode* n = live())
+        if (FakeNode* n = world.at(path, id))
             --n->openCount;
     }
     int read(std::span<uint8_t> buffer, int timeoutMs) override {
-        FakeNode* n = live();
+        FakeNode* n = world.at(path, id);
         if (!n)
             return -1;
         ++n->reads;
@@ -73,43 +68,32 @@ public:
         return int(len);
     }
     int write(std::span<const uint8_t> report) override {
-        FakeNode* n = live();
+        FakeNode* n = world.at(path, id);
         if (!n || n->failWrites)
             return -1;
         n->written.emplace_back(report.begin(), report.end());
         return int(report.size());
     }
-
-private:
-    FakeNode* live() {
-        FakeNode* n = m_world.at(m_path);
-        return n && n->id == m_id ? n : nullptr;
-    }
-    World& m_world;
-    std::string m_path;
-    int m_id;
+    World& world;
+    std::string path;
+    int id;
 };
 
-class FakeBus : public hid::Bus {
-public:
-    explicit FakeBus(World& world) : m_world(world) {}
+struct FakeBus : hid::Bus {
+    explicit FakeBus(World& w) : world(w) {}
     bool enumerate(uint16_t vendorId, std::vector<hid::DeviceEntry>& out) override {
-        ++m_world.enumerations;
+        ++world.enumerations;
         out.clear();
-        if (m_world.enumerateFails)
-            return false;
-        for (const FakeNode& n : m_world.nodes)
+        for (const FakeNode& n : world.nodes)
             if (n.present && n.entry.vendorId == vendorId)
                 out.push_back(n.entry);
-        return true;
+        return !world.enumerateFails || (out.clear(), false);
     }
     std::unique_ptr<hid::Device> open(const std::string& path) override {
-        FakeNode* n = m_world.at(path);
-        return n ? std::make_unique<FakeDevice>(m_world, *n) : nullptr;
+        FakeNode* n = world.at(path);
+        return n ? std::make_unique<FakeDevice>(world, *n) : nullptr;
     }
-
-private:
-    World& m_world;
+    World& world;
 };
 
 class HidapiPieHidTest : public ::testing::Test {

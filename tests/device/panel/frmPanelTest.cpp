@@ -106,5 +106,6 @@ TEST(frmPanel, StopsListeningWhenClosed) {
     EXPECT_TRUE(oc.c.speakerOn());
 }
 
+
 } // namespace
 } // namespace kordan
