@@ -106,6 +106,5 @@ TEST(frmPanel, StopsListeningWhenClosed) {
     EXPECT_TRUE(oc.c.speakerOn());
 }
 
-
 } // namespace
 } // namespace kordan
