@@ -26,9 +26,7 @@ TEST(Segments, DigitsOfTheProgramLightTheirShapes) {
         EXPECT_EQ(decodeDigit(SegmentCode(d, true)), lit(shapes[d], true));
         EXPECT_EQ(digitChar(SegmentCode(d, true)), char('0' + d));
     }
-}
-
-TEST(Segments, BitsMapToSegmentsAToGAndThePoint) {
+    // Bits 0-6 are segments a to g, bit 7 the point.
     EXPECT_EQ(decodeDigit(0x01), lit("a"));
     EXPECT_EQ(decodeDigit(0x40), lit("g"));
     EXPECT_EQ(decodeDigit(0x80), lit("", true));
