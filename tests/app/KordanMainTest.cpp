@@ -163,7 +163,7 @@ TEST(KordanMain, FirstStartWithoutSettingsOpensTheOnlyKordanAndGoesActive) {
     EXPECT_TRUE(rig.dialogs.messages.empty());
 }
 
-TEST(KordanMain, StoredSettingsAreInterpretedAsTexts) {
+TEST(KordanMain, StoredSettingsAreInterpretedAsTextsAndTheCommandLogAsSwitched) {
     Rig rig;
     rig.settings.values = {
         {"AutoLoad", "1 "}, {"Polling", "abc"}, {"Speaker", "1.0"}, {"Led", "5"}, {"Modus", "run"}};
@@ -175,6 +175,18 @@ TEST(KordanMain, StoredSettingsAreInterpretedAsTexts) {
     EXPECT_EQ(rig.main->mode(), KordanMain::Mode::Test) << "only exactly \"Run\" means active";
     EXPECT_EQ(rig.dialogs.texts(), Strings{"Kein Kordan angeschlossen."});
     EXPECT_TRUE(rig.clock.sleeps.empty()) << "an interval of 0 never sleeps";
+    EXPECT_FALSE(rig.view.commandLogVisible) << "the command log is off by default";
+    rig.main->Sender()->send(28, 1);
+    rig.main->mnuBefehlsprotokoll();
+    EXPECT_EQ(rig.settings.values["Befehlsprotokoll"], "1");
+    rig.clock.now += 12345;
+    rig.main->Sender()->send(1000, -3); // the three steps and the up are the sender's own
+    rig.window.closeWindow(77);
+    rig.main->Sender()->GetConnect();
+    rig.main->Sender()->send(29, 3);
+    EXPECT_EQ(rig.view.commandLog,
+              (Strings{"12.3 s  1000 Regelbereich Fahrschalter: -3",
+                       "12.3 s  29 SiFa: DownUp (verworfen, Zusi nicht gefunden)"}));
     Rig other;
     other.settings.values = {{"Polling", " 7.5"}, {"Speaker", "0"}};
     other.device();
@@ -186,7 +198,7 @@ TEST(KordanMain, StoredSettingsAreInterpretedAsTexts) {
     EXPECT_EQ(other.clock.sleeps, std::vector<int32_t>{8});
 }
 
-TEST(KordanMain, ModesAreStoredAndGuarded) {
+TEST(KordanMain, ModesAreGuardedAndTestModeShowsValuesAndFeedsTheVisibleWizard) {
     Rig rig;
     rig.device();
     rig.device(6);
@@ -199,67 +211,59 @@ TEST(KordanMain, ModesAreStoredAndGuarded) {
               (Msg{"Bitte zuerst Gerät markieren!", MsgButtons::Ok, MsgIcon::Exclamation,
                    "Aktivieren nicht möglich"}));
     m.deviceClicked(1);
+    m.Profil()->Axis(2).setFlip(1);
+    rig.poll({{1, 0}, {2, 255}, {3, 128}}, {1, 41, 44});
+    EXPECT_EQ((std::array{rig.view.levers[1], rig.view.levers[2]}),
+              (std::array<std::string, 2>{"255", "126"}));
+    EXPECT_EQ((std::array{rig.view.positions[1], rig.view.positions[2]}), (std::array{0, 126}))
+        << "after Flip";
+    EXPECT_EQ(std::count(rig.view.buttons.begin(), rig.view.buttons.end(), true), 3);
+    EXPECT_TRUE(rig.view.buttons[40] && rig.view.buttons[43]);
+    EXPECT_TRUE(rig.view.wizardData.empty()) << "hidden wizard gets nothing";
+    m.mnuModusKalibrieren();
+    rig.poll({{1, 1}, {2, 2}, {7, 200}});
+    EXPECT_EQ(rig.view.wizardData, (std::vector<std::array<uint8_t, 7>>{{1, 2, 0, 0, 0, 0, 200}}));
     m.mnuModusAktiv();
     EXPECT_EQ(rig.view.modeLabel, "Aktiv");
     EXPECT_FALSE(rig.view.deviceListEnabled);
     EXPECT_EQ(rig.settings.values["Modus"], "Run");
+    rig.poll({{1, 50}}, {2});
+    EXPECT_EQ(rig.view.wizardData.size(), 1u) << "nothing in active mode";
+    EXPECT_EQ(rig.view.levers[1], "2") << "fields keep their test-mode values";
+    rig.view.log.clear();
     m.mnuModusKalibrieren();
     EXPECT_EQ(msg(rig.dialogs.messages.back()),
               (Msg{"Kalibrierung nur im Test-Modus möglich", MsgButtons::Ok, MsgIcon::Exclamation,
                    "Nicht möglich"}));
-    EXPECT_FALSE(rig.view.wizardVisible);
-    m.mnuModusTest();
-    m.mnuModusKalibrieren();
-    EXPECT_TRUE(rig.view.wizardVisible);
+    EXPECT_TRUE(rig.view.log.empty()) << "no wizard";
     m.mnuAusgabeLautsprecher();
     EXPECT_EQ(rig.settings.values["Speaker"], "0");
     EXPECT_EQ(rig.hid.written.back(), speakerReport(false));
 }
 
-TEST(KordanMain, TestModeShowsValuesAndFeedsTheVisibleWizard) {
+TEST(KordanMain, ActiveModeSendsChangesTheTickWatchesAndNothingStaysPressed) {
     Rig rig;
     rig.device();
-    rig.settings.values["Modus"] = "Test";
-    auto& m = rig.start();
-    m.Profil()->Axis(2).setFlip(1);
-    rig.poll({{1, 0}, {2, 255}, {3, 128}}, {1, 41, 44});
-    EXPECT_EQ(rig.view.levers[1], "255");
-    EXPECT_EQ(rig.view.levers[2], "126");
-    EXPECT_EQ((std::array{rig.view.positions[1], rig.view.positions[2]}), (std::array{0, 126}))
-        << "after Flip";
-    std::vector<int> lit;
-    for (int k = 0; k < 44; ++k)
-        if (rig.view.buttons[k])
-            lit.push_back(k + 1);
-    EXPECT_EQ(lit, (std::vector<int>{1, 41, 44}));
-    EXPECT_TRUE(rig.view.wizardData.empty()) << "hidden wizard gets nothing";
-    rig.view.wizardVisible = true;
-    rig.poll({{1, 1}, {2, 2}, {7, 200}});
-    EXPECT_EQ(rig.view.wizardData, (std::vector<std::array<uint8_t, 7>>{{1, 2, 0, 0, 0, 0, 200}}));
-    m.mnuModusAktiv();
-    rig.poll({{1, 50}}, {2});
-    EXPECT_EQ(rig.view.wizardData.size(), 1u) << "nothing in active mode";
-    EXPECT_EQ(rig.view.levers[1], "2") << "fields keep their test-mode values";
-}
-
-TEST(KordanMain, ActiveModeSendsButtonsThenLeversAndTheTickWatchesTheSimulator) {
-    Rig rig;
-    rig.device();
+    rig.device(8);
     rig.writeProfile();
-    rig.settings.values["Modus"] = "Test";
+    rig.settings.values = {{"Modus", "Test"}, {"AutoLoad", "0"}};
     auto& m = rig.start();
+    m.deviceClicked(0);
     ASSERT_TRUE(m.profiles()->loadByName("test.cfr"));
     rig.poll({{1, 128}}, {1, 2});
     EXPECT_TRUE(rig.keys().empty()) << "test mode sends nothing";
     m.mnuModusAktiv();
-    EXPECT_EQ(rig.view.leverTips[0], "+FS.axr");
-    EXPECT_EQ(rig.view.buttonTips[2], "Nicht definiert");
+    EXPECT_EQ((std::array{rig.view.leverTips[0], rig.view.buttonTips[2]}),
+              (std::array<std::string, 2>{"+FS.axr", "Nicht definiert"}));
     rig.poll({{1, 128}}, {1, 2});
     // Button 1 (held horn), button 2 (tap), then lever 1 from 0 to 126: 5 notches up.
     EXPECT_EQ(rig.keys(), (Strings{"down 72", "down 65", "up 65", "down 65", "down 65", "down 65",
                                    "down 65", "down 65", "up 65"}));
-    rig.poll({{1, 128}}, {2});
-    EXPECT_EQ(rig.keys(), Strings{"up 72"});
+    rig.poll({{1, 128}}, {1});
+    m.deviceClicked(1);
+    EXPECT_EQ(rig.keys(), Strings{"up 72"}) << "released on switching";
+    auto close = std::find(rig.hid.calls.begin(), rig.hid.calls.end(), "close 5");
+    EXPECT_EQ(Strings(close, rig.hid.calls.end()), (Strings{"close 5", "setup 8"}));
     m.Sender()->send(37, 1); // emergency brake: ten downs, the up six ticks later
     rig.passes(61);
     EXPECT_EQ(rig.keys().back(), "up 90");
@@ -270,28 +274,15 @@ TEST(KordanMain, ActiveModeSendsButtonsThenLeversAndTheTickWatchesTheSimulator) 
     EXPECT_EQ(rig.view.modeLabel, "Aktiv - Zusi nicht gefunden");
     EXPECT_EQ(rig.view.modeColour, LabelColour::Red);
     EXPECT_EQ(rig.hid.written.back(), displayReport(0x40, 0x40, 0x40)) << "dashes";
-}
-
-TEST(KordanMain, ShutdownReleasesKeysBlanksAndSilencesButLeavesTheCalibrationToItsOwner) {
-    Rig rig;
-    rig.device();
-    rig.device(8);
-    rig.writeProfile();
-    rig.settings.values["AutoLoad"] = "0";
-    auto& m = rig.start();
-    m.deviceClicked(0);
-    ASSERT_TRUE(m.profiles()->loadByName("test.cfr"));
-    rig.poll({}, {1}); // the horn is held
-    m.deviceClicked(1);
-    EXPECT_EQ(rig.keys(), (Strings{"down 72", "up 72"})) << "released on switching";
-    auto close = std::find(rig.hid.calls.begin(), rig.hid.calls.end(), "close 5");
-    EXPECT_EQ(Strings(close, rig.hid.calls.end()), (Strings{"close 5", "setup 8"}));
-    m.Sender()->send(37, 1); // the emergency brake, its release still pending
+    rig.window.addWindow(77, "Zusi 2");
+    rig.window.setForeground(77);
+    m.Sender()->GetConnect();
+    m.Sender()->send(37, 1); // the emergency brake, its release still pending at the end
     rig.keys();
     rig.hid.written.clear();
     std::string calibration = rig.dir.read("c.dat");
-    rig.events.onEvents = [&](int n) {
-        if (n == 1)
+    rig.events.onEvents = [&, first = rig.events.calls](int n) {
+        if (n == first + 1)
             m.Form_Unload();
     };
     m.runLoop(); // the first pass's events run; the second pass's events close the window
@@ -299,45 +290,42 @@ TEST(KordanMain, ShutdownReleasesKeysBlanksAndSilencesButLeavesTheCalibrationToI
     EXPECT_EQ(rig.hid.written,
               (std::vector<OutputReport>{displayReport(0, 0, 0), speakerReport(false)}));
     EXPECT_EQ(rig.settings.values.count("Speaker"), 0u) << "the setting stays";
-    EXPECT_EQ(rig.dir.read("c.dat"), calibration);
+    EXPECT_EQ(rig.dir.read("c.dat"), calibration) << "saved by its owner, not here";
     EXPECT_TRUE(rig.dialogs.messages.empty()) << "no question without changes";
     EXPECT_EQ(rig.hid.calls.back(), "setup 8") << "the controller stays open";
     m.Form_Unload(); // a second close does nothing
 }
 
 TEST(KordanMainProfiles, TheLocomotivesProfileIsLoadedAsTheLoadModeSays) {
-    struct Case {
-        int mode;
-        MsgAnswer answer; // to "Aktuelles Profil wurde geändert, Speichern?"
-        bool saveDialogCancelled;
-        std::string expectProfil;
-    };
     // Automatic: Yes with the save dialog cancelled loads nothing and keeps the changes, and
     // so does Cancel. Easy mode loads automatisch.cfr whatever the answer.
-    for (const Case& c :
-         {Case{1, MsgAnswer::Yes, true, ""}, Case{1, MsgAnswer::Yes, false, "BR 101_1.cfr"},
-          Case{1, MsgAnswer::No, false, "BR 101_1.cfr"}, Case{1, MsgAnswer::Cancel, false, ""},
-          Case{2, MsgAnswer::Cancel, false, "automatisch.cfr"},
-          Case{0, MsgAnswer::No, false, ""}}) {
+    for (auto [mode, answer, saveCancelled, profil] :
+         {std::tuple{1, MsgAnswer::Yes, true, ""},
+          {1, MsgAnswer::Yes, false, "BR 101_1.cfr"},
+          {1, MsgAnswer::No, false, "BR 101_1.cfr"},
+          {1, MsgAnswer::Cancel, false, ""},
+          {2, MsgAnswer::Cancel, false, "automatisch.cfr"},
+          {0, MsgAnswer::No, false, ""}}) {
         Rig rig;
         rig.device();
         rig.lok();
-        rig.settings.values["AutoLoad"] = std::to_string(c.mode);
+        rig.settings.values["AutoLoad"] = std::to_string(mode);
         rig.writeProfile("BR 101_1.cfr");
         rig.writeProfile("automatisch.cfr");
         auto& m = rig.start();
         m.profiles()->setChanged(true); // a new profile, never saved: Save asks for a name
-        rig.dialogs.answers.push_back(c.answer);
-        if (!c.saveDialogCancelled)
+        rig.dialogs.answers.push_back(answer);
+        if (!saveCancelled)
             rig.dialogs.fileChoices.push_back(FakeDialogs::chosen(rig.dir.file("neu.cfr")));
         rig.passes(1, 101); // the first tick asks the watcher at once
         rig.passes(1);
-        std::string what = std::to_string(c.mode) + " " + std::to_string(int(c.answer));
+        std::string what = std::to_string(mode) + " " + std::to_string(int(answer));
         EXPECT_EQ(rig.view.lok, "BR 101") << what;
-        EXPECT_EQ(rig.dialogs.messages.at(0).text, "Aktuelles Profil wurde geändert, Speichern?");
-        EXPECT_EQ(rig.dialogs.messages[0].buttons, MsgButtons::YesNoCancel);
-        EXPECT_EQ(rig.view.profil, c.expectProfil) << what;
-        EXPECT_EQ(m.profiles()->changed(), c.mode == 1 && c.expectProfil.empty()) << what;
+        EXPECT_EQ(msg(rig.dialogs.messages.at(0)),
+                  (Msg{"Aktuelles Profil wurde geändert, Speichern?", MsgButtons::YesNoCancel,
+                       MsgIcon::Question, ""}));
+        EXPECT_EQ(rig.view.profil, profil) << what;
+        EXPECT_EQ(m.profiles()->changed(), mode == 1 && std::string(profil).empty()) << what;
         EXPECT_TRUE(std::filesystem::exists(rig.dir.file("automatisch_FS.axr")))
             << "axes are made in every mode";
     }
@@ -364,46 +352,20 @@ TEST(KordanMainProfiles, AMissingProfileIsReportedWithTheSignAndSaveAsOffersTheN
     EXPECT_EQ(rig.starter.started.at(0).args.back(), "C:\\Zusi\\Loks\\Elektrisch\\BR 101.lok");
 }
 
-TEST(KordanMainProfiles, FileMenuAndShutdownAskBeforeChangesAreLost) {
-    Rig rig;
-    rig.writeProfile();
-    auto& m = rig.start();
-    ProfileSession& p = *m.profiles();
-    p.setChanged(true);
-    rig.dialogs.answers = {MsgAnswer::Cancel, MsgAnswer::No};
-    p.open();
-    EXPECT_EQ(msg(rig.dialogs.messages.back()),
-              (Msg{"Aenderungen speichern?", MsgButtons::YesNoCancel, MsgIcon::None, ""}));
-    EXPECT_TRUE(rig.dialogs.fileRequests.empty()) << "Cancel opens nothing";
-    rig.dialogs.fileChoices.push_back(FakeDialogs::chosen(rig.dir.file("test.cfr")));
-    p.open();
-    EXPECT_FALSE(p.changed());
-    EXPECT_EQ(rig.view.profil, "test.cfr");
-    p.profile().buttons(3) = {.Bezeichnung = "Neu", .Defined = true};
-    p.setChanged(true);
-    rig.dialogs.answers = {MsgAnswer::Yes};
-    m.Form_Unload();
-    EXPECT_EQ(msg(rig.dialogs.messages.back()),
-              (Msg{"Aenderungen speichern?", MsgButtons::YesNo, MsgIcon::Question, ""}));
-    EXPECT_NE(rig.dir.read("test.cfr").find("Neu\r\n"), std::string::npos);
-}
-
-TEST(KordanMainProfiles, DoubleClicksChangeTheAssignmentsAndTheEditorGetsItsFileOnce) {
+TEST(KordanMainProfiles, DoubleClicksFileMenuAndShutdownKeepTrackOfChanges) {
     Rig rig;
     rig.writeProfile();
     auto& m = rig.start();
     ASSERT_TRUE(m.profiles()->loadByName("test.cfr"));
     // 0 cancelled (still a change), 4 flip, 3 edit, 1 choose (cancelled), 2 remove.
-    for (auto [aktion, tip, changed] : {std::tuple{0, "+FS.axr", true},
-                                        {4, "-FS.axr", true},
-                                        {3, "-FS.axr", true},
-                                        {1, "-FS.axr", true},
-                                        {2, "Nicht zugeordnet", true}}) {
+    const std::pair<int, const char*> actions[] = {
+        {0, "+FS.axr"}, {4, "-FS.axr"}, {3, "-FS.axr"}, {1, "-FS.axr"}, {2, "Nicht zugeordnet"}};
+    for (auto [aktion, tip] : actions) {
         m.profiles()->setChanged(false);
         rig.view.nextAktion = aktion;
         m.leverDoubleClicked(0);
         EXPECT_EQ(rig.view.leverTips[0], tip) << aktion;
-        EXPECT_EQ(m.profiles()->changed(), changed) << aktion;
+        EXPECT_TRUE(m.profiles()->changed()) << aktion;
         if (aktion == 3) {
             EXPECT_EQ(rig.view.log.back(), "axis 1");
             EXPECT_EQ(m.AxisFile(), "FS.axr");
@@ -421,21 +383,22 @@ TEST(KordanMainProfiles, DoubleClicksChangeTheAssignmentsAndTheEditorGetsItsFile
     m.buttonDoubleClicked(4);
     EXPECT_TRUE(m.profiles()->changed());
     EXPECT_EQ(rig.view.buttonTips[4], "Sand");
-}
-
-TEST(KordanMain, CommandLogListsDeliveredAndDroppedCommandsWhenSwitchedOn) {
-    Rig rig;
-    auto& m = rig.start();
-    EXPECT_FALSE(rig.view.commandLogVisible) << "off by default";
-    m.Sender()->send(28, 1);
-    m.mnuBefehlsprotokoll();
-    EXPECT_EQ(rig.settings.values["Befehlsprotokoll"], "1");
-    rig.clock.now += 12345;
-    m.Sender()->send(1000, -3); // the three steps and the up are the sender's own
-    rig.window.closeWindow(77);
-    m.Sender()->GetConnect();
-    m.Sender()->send(29, 3);
-    EXPECT_EQ(rig.view.commandLog,
-              (Strings{"12.3 s  1000 Regelbereich Fahrschalter: -3",
-                       "12.3 s  29 SiFa: DownUp (verworfen, Zusi nicht gefunden)"}));
+    ProfileSession& p = *m.profiles();
+    p.setChanged(true);
+    rig.dialogs.answers = {MsgAnswer::Cancel, MsgAnswer::No};
+    p.open();
+    EXPECT_EQ(msg(rig.dialogs.messages.back()),
+              (Msg{"Aenderungen speichern?", MsgButtons::YesNoCancel, MsgIcon::None, ""}));
+    EXPECT_EQ(rig.dialogs.fileRequests.size(), 1u) << "Cancel opens nothing";
+    rig.dialogs.fileChoices.push_back(FakeDialogs::chosen(rig.dir.file("test.cfr")));
+    p.open();
+    EXPECT_FALSE(p.changed());
+    EXPECT_EQ(rig.view.profil, "test.cfr");
+    p.profile().buttons(3) = {.Bezeichnung = "Neu", .Defined = true};
+    p.setChanged(true);
+    rig.dialogs.answers = {MsgAnswer::Yes};
+    m.Form_Unload();
+    EXPECT_EQ(msg(rig.dialogs.messages.back()),
+              (Msg{"Aenderungen speichern?", MsgButtons::YesNo, MsgIcon::Question, ""}));
+    EXPECT_NE(rig.dir.read("test.cfr").find("Neu\r\n"), std::string::npos);
 }

@@ -1,6 +1,5 @@
 #include "app/Replay.h"
 
-#include "device/VirtualController.h"
 #include "fakes/FakeRegistry.h"
 #include "fakes/TempDir.h"
 
@@ -87,20 +86,4 @@ TEST(Replay, PrintsWhatTheSimulatorReceivesWithSimulatedTime) {
     rig.dir.write("demo.cfr", "1.1\r\n");
     EXPECT_EQ(rig.run("wait 10"), 1) << "a profile that does not load";
     EXPECT_TRUE(rig.err.str().ends_with("\nmessage: Falsche Version der Datei\n"));
-}
-
-TEST(ScenarioPlayer, AppliesStepsWhenTheyAreDue) {
-    VirtualController c;
-    auto steps = std::get<std::vector<ScenarioStep>>(
-        parseScenario("lever 1 10\nwait 100\npress 3\nwait 50\nlever 1 20\nrelease 3\n"));
-    ScenarioPlayer player(steps, c);
-    // At 99 the press is not due yet; at 150 all steps are done.
-    for (auto [ms, more, lever, pressed] : {std::tuple{0, true, 10, false},
-                                            {99, true, 10, false},
-                                            {100, true, 10, true},
-                                            {150, false, 20, false}}) {
-        EXPECT_EQ(player.run(uint64_t(ms)), more) << ms;
-        EXPECT_EQ(c.lever(1), lever) << ms;
-        EXPECT_EQ(c.button(3), pressed) << ms;
-    }
 }

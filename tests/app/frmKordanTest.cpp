@@ -53,7 +53,7 @@ struct WindowRig {
 
 } // namespace
 
-TEST(frmKordan, ShowsTheControllerLiveAndPassesMenusToTheLogic) {
+TEST(frmKordan, ShowsTheControllerLiveAndPassesMenusAndDoubleClicksToTheLogic) {
     WindowRig rig;
     rig.hid.setLever(2, 255);
     rig.hid.setButton(3, true);
@@ -80,20 +80,6 @@ TEST(frmKordan, ShowsTheControllerLiveAndPassesMenusToTheLogic) {
     rig.window.action("mnuModusAktiv")->trigger();
     EXPECT_EQ(rig.main.mode(), KordanMain::Mode::Active);
     EXPECT_FALSE(rig.window.deviceList()->isEnabled());
-    // Only one axis editor: asking again, as the lever action "edit" does, brings it forward.
-    rig.window.action("mnuAchsenKonfig")->trigger();
-    QWidget* editor = rig.window.axisEditor();
-    ASSERT_NE(editor, nullptr);
-    EXPECT_TRUE(editor->isVisible());
-    rig.window.openAxisEditor(2);
-    EXPECT_EQ(rig.window.axisEditor(), editor);
-    editor->close();
-}
-
-TEST(frmKordan, DoubleClickOnAFieldReachesTheLogic) {
-    WindowRig rig;
-    rig.main.startUp();
-    rig.window.show();
     // The dialogs are modal: close each one as soon as it is shown.
     QString title;
     auto closeDialog = [&] {
@@ -112,4 +98,12 @@ TEST(frmKordan, DoubleClickOnAFieldReachesTheLogic) {
     QTest::mouseDClick(rig.window.leverField(2), Qt::LeftButton);
     EXPECT_EQ(title, QStringLiteral("Hebel 3 konfigurieren"));
     EXPECT_EQ(rig.main.Profil()->Axis(3).Flip(), 0) << "closed by its frame: nothing to do";
+    // Only one axis editor: asking again, as the lever action "edit" does, brings it forward.
+    rig.window.action("mnuAchsenKonfig")->trigger();
+    QWidget* editor = rig.window.axisEditor();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_TRUE(editor->isVisible());
+    rig.window.openAxisEditor(2);
+    EXPECT_EQ(rig.window.axisEditor(), editor);
+    editor->close();
 }
