@@ -98,7 +98,6 @@ public:
     ProfileSession* profiles() { return m_profiles.get(); }
     ZusiProfile* Profil();
     ZusiSend* Sender() { return m_sender.get(); }
-    const ControllerSession& controllers() const { return m_controllers; }
     Mode mode() const { return m_mode; }
 
 private:

@@ -3,11 +3,7 @@
 #include "app/KordanMain.h"
 #include "app/ProfileSession.h"
 #include "device/Levers.h"
-#include "dialogs/frmAktion.h"
 #include "dialogs/frmAxis.h"
-#include "dialogs/frmKnopf.h"
-#include "dialogs/frmOptions.h"
-#include "profile/ZusiProfile.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -18,7 +14,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -434,73 +429,6 @@ void frmKordan::setLedChecked(int index) {
         m_mnuLed[i]->setChecked(i == index);
 }
 
-// The modal dialogs run their own event loop, so the polling loop stands still meanwhile.
-void frmKordan::openButtonDialog(int16_t element) {
-    if (!m_logic || !m_logic->Profil())
-        return;
-    frmKnopf dialog(m_logic->Profil()->buttons(element), element, m_services.dialogs, this);
-    dialog.exec();
-}
-
-void frmKordan::openLeverActionDialog(int16_t element, int32_t& aktion) {
-    frmAktion dialog(element, aktion, this);
-    dialog.exec();
-}
-
-void frmKordan::openAxisEditor(int lever) {
-    if (!m_logic)
-        return;
-    // Only one editor exists; asking again brings it to the front and leaves a pending
-    // file pending.
-    if (!m_axisEditor) {
-        m_axisEditor = new frmAxis(
-            m_services.dialogs, m_services.programDir,
-            [this] { return m_logic ? m_logic->AxisFile() : std::string(); },
-            [this] {
-                if (m_logic)
-                    m_logic->AxisReload();
-            },
-            this);
-        m_axisEditor->setAttribute(Qt::WA_DeleteOnClose);
-        m_axisEditor->setLiveLever(lever);
-        m_axisEditorLever = lever;
-    }
-    m_axisEditor->show();
-    m_axisEditor->raise();
-    m_axisEditor->activateWindow();
-}
-
-void frmKordan::openOptionsDialog() {
-    frmOptions dialog(m_services.settings, m_services.dialogs, this);
-    dialog.exec();
-}
-
-QWidget* frmKordan::axisEditor() const {
-    return m_axisEditor;
-}
-void frmKordan::openAboutBox() {
-    if (!m_about) {
-        auto* box = new QMessageBox(this);
-        box->setWindowTitle(QStringLiteral("Info"));
-        box->setIconPixmap(windowIcon().pixmap(48, 48));
-        box->setText(QStringLiteral("<b>Kordan für Zusi</b><br>Version %1")
-                         .arg(QStringLiteral(KORDAN_VERSION)));
-        box->setInformativeText(
-            QStringLiteral("Bedienung des Zugsimulators Zusi mit einem Fahrpult am USB-Anschluss: "
-                           "Hebel, Tasten, Anzeige und Lautsprecher."));
-        box->setStandardButtons(QMessageBox::Ok);
-        box->setModal(false);
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        m_about = box;
-    }
-    m_about->show();
-    m_about->raise();
-}
-void frmKordan::showLeverPositions(const std::array<int, 7>& values) {
-    if (m_axisEditor && m_axisEditorLever >= 1 && m_axisEditorLever <= 7)
-        m_axisEditor->setLeverValue(values[m_axisEditorLever - 1]);
-}
-
 void frmKordan::setCommandLogVisible(bool visible) {
     m_mnuBefehlsprotokoll->setChecked(visible);
     m_logDock->setVisible(visible);
@@ -508,28 +436,6 @@ void frmKordan::setCommandLogVisible(bool visible) {
 
 void frmKordan::appendCommandLog(const std::string& line) {
     m_log->appendPlainText(q(line));
-}
-
-void frmKordan::showCalibrationWizard() {
-    if (!m_wizard && m_wizardFactory) {
-        m_wizard = m_wizardFactory(this);
-        if (m_wizard)
-            m_wizard->setAttribute(Qt::WA_DeleteOnClose);
-    }
-    if (m_wizard) {
-        m_wizard->show();
-        m_wizard->raise();
-        m_wizard->activateWindow();
-    }
-}
-
-bool frmKordan::calibrationWizardVisible() const {
-    return m_wizard && m_wizard->isVisible();
-}
-
-void frmKordan::passToCalibrationWizard(const LeverBytes& rawLevers) {
-    if (m_wizard && m_wizardFeed)
-        m_wizardFeed(m_wizard, rawLevers);
 }
 
 } // namespace kordan
