@@ -26,6 +26,10 @@ out=$("$replay" --poll 5 --dir "$dir" --registry "$dir/user.reg" p.cfr "$dir/ok.
 out=$("$replay" --dir "$dir" p.cfr "$dir/ok.txt") || fail "no registry"
 [ "$out" = $'10 down 0\n10 up 0' ] || fail "without a registry the key codes are 0: $out"
 
+err=$("$replay" --dir "$dir" --calibration "$dir/none.dat" p.cfr "$dir/ok.txt" 2>&1 >/dev/null) ||
+    fail "a missing calibration stopped the run"
+[ "$err" = "message: $dir/none.dat kann nicht gelesen werden" ] || fail "calibration: $err"
+
 printf 'wait 10\npress 45\n' > "$dir/bad.txt"
 err=$("$replay" --dir "$dir" p.cfr "$dir/bad.txt" 2>&1 >/dev/null); status=$?
 [ $status -eq 2 ] || fail "malformed scenario gave status $status"
