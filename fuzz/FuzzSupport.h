@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/Dialogs.h"
+#include "sim/RegistryBackend.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -23,6 +24,14 @@ public:
         return {FileChoice::Result::Chosen, saveTo, 0, {}};
     }
     std::string saveTo;
+};
+
+// A registry that knows only the simulator's directory.
+class DirOnlyRegistry : public IRegistryBackend {
+public:
+    std::optional<std::string> readString(const std::string&, const std::string& name) override {
+        return name == "ZusiDir" ? std::optional<std::string>("C:\\Zusi") : std::nullopt;
+    }
 };
 
 // A private working directory for the files a target reads and writes, made once per

@@ -7,33 +7,8 @@
 
 #include "FuzzSupport.h"
 
-#include <cstring>
-
 using namespace kordan;
 using namespace kordan::fuzz;
-
-namespace {
-
-// A registry that knows only the simulator's directory.
-class DirOnlyRegistry : public IRegistryBackend {
-public:
-    int32_t openKey(const std::string&, RegistryHandle& handle) override {
-        handle = 1;
-        return RegResult::Success;
-    }
-    int32_t queryValue(RegistryHandle, const std::string& valueName, char* buffer,
-                       uint32_t& size) override {
-        static const char dir[] = "C:\\Zusi";
-        if (valueName != "ZusiDir" || size < sizeof dir)
-            return RegResult::FileNotFound;
-        std::memcpy(buffer, dir, sizeof dir);
-        size = sizeof dir;
-        return RegResult::Success;
-    }
-    void closeKey(RegistryHandle) override {}
-};
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ScriptedDialogs dialogs;

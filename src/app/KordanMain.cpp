@@ -39,7 +39,7 @@ void KordanMain::Form_Load() {
 
 void KordanMain::startUp() {
     // 1. The long-lived objects.
-    m_sender = std::make_unique<ZusiSend>(m_s.simWindow, m_s.registry);
+    m_sender = std::make_unique<ZusiSend>(m_s.simWindow, zusiKeyTable(m_s.registry));
     m_startMs = m_s.clock.milliseconds();
     m_sender->setObserver(
         [this](int32_t code, int32_t befehl, ZusiSend::Outcome outcome, bool internal) {

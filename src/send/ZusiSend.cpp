@@ -2,7 +2,6 @@
 
 #include "common/NumberText.h"
 #include "send/Catalogue.h"
-#include "sim/ZusiRegistry.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -22,21 +21,17 @@ constexpr int64_t kMaxSteps = 32767;
 constexpr std::string_view kZusiTitle = "Zusi";
 } // namespace
 
-ZusiSend::ZusiSend(ISimWindow& window, IRegistryBackend& registry) : m_window(window) {
-    LoadKeyTable(registry);
+KeyTable makeKeyTable(const std::function<std::string(std::string_view name)>& setting) {
+    KeyTable table{};
+    for (int32_t code = 0; code < K::KeyTableSize; ++code)
+        table[static_cast<size_t>(code)] = fixedKeyCode(code);
+    for (int32_t code : keySettingCodes())
+        table[static_cast<size_t>(code)] =
+            readInt32(setting(keySettingName(code)), Blanks::Anywhere);
+    return table;
 }
 
-void ZusiSend::LoadKeyTable(IRegistryBackend& registry) {
-    ZusiRegistry reader(registry);
-    reader.schluessel("Software\\zusi\\zusi");
-    for (int32_t code = 0; code < K::KeyTableSize; ++code)
-        m_keyTable[static_cast<size_t>(code)] = fixedKeyCode(code);
-    for (int32_t code : keySettingCodes()) {
-        const std::string setting = reader.Value(std::string(keySettingName(code)));
-        m_keyTable[static_cast<size_t>(code)] = readInt32(setting, Blanks::Anywhere);
-    }
-    // The table is read only here: changed simulator settings apply at the next start.
-}
+ZusiSend::ZusiSend(ISimWindow& window, const KeyTable& keys) : m_window(window), m_keyTable(keys) {}
 
 int32_t ZusiSend::keyCode(int32_t code) const {
     if (code < 0 || code >= K::KeyTableSize)

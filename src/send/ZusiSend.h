@@ -9,11 +9,17 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace kordan {
 
-class IRegistryBackend;
+// The virtual key of every command code, indexed by the code.
+using KeyTable = std::array<int32_t, ZusiSendKonstanten::KeyTableSize>;
+
+// The key table from the simulator's keyboard settings: the fixed keys, and for each key
+// the user can set, the number `setting(name)` gives (a missing setting reads as "", 0).
+KeyTable makeKeyTable(const std::function<std::string(std::string_view name)>& setting);
 
 // Routes ICommandSender's delivery to `send`: a class may not declare a member function
 // of its own name, and the delivery class is called ZusiSend like its operation.
@@ -42,9 +48,9 @@ public:
     using Observer =
         std::function<void(int32_t pFunktion, int32_t pBefehl, Outcome outcome, bool internal)>;
 
-    // Reads the key table from the simulator's keyboard settings in `registry`. Both
-    // services must outlive the sender.
-    ZusiSend(ISimWindow& window, IRegistryBackend& registry);
+    // `keys` is read once, when the sender is made: changed simulator settings apply at the
+    // next start. `window` must outlive the sender.
+    ZusiSend(ISimWindow& window, const KeyTable& keys);
 
     // The delivery (ICommandSender::ZusiSend ends here). A code outside 0-45 and
     // 1000-1003 is rejected without any effect.
@@ -75,7 +81,6 @@ public:
     int32_t brakeReleaseCount() const { return m_brakeReleaseCount; }
 
 private:
-    void LoadKeyTable(IRegistryBackend& registry);
     void Connect();
     bool IsZusiWindow();
     void deliver(int32_t pFunktion, int32_t pBefehl, bool internal);
@@ -84,7 +89,7 @@ private:
     ISimWindow& m_window;
     WindowHandle m_zusiWnd = 0;
     bool m_connected = false;
-    std::array<int32_t, ZusiSendKonstanten::KeyTableSize> m_keyTable{};
+    KeyTable m_keyTable;
     int32_t m_brakeReleaseCount = 0;
     std::set<std::pair<WindowHandle, int32_t>>
         m_held; // (window, virtual key) pressed, not released

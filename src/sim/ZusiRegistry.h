@@ -1,39 +1,34 @@
 #pragma once
 
+#include "send/ZusiSend.h"
 #include "sim/RegistryBackend.h"
 
-#include <cstdint>
 #include <string>
 
 namespace kordan {
 
 // Reads string values of one key of the current user's registry, where the simulator
 // keeps its settings. Only reads; a missing key or value gives "" and the caller supplies
-// its own default. The key stays open from the first `Value` until the path changes or
-// the reader is released.
+// its own default. Every read asks the backend again, so values the simulator changes are
+// seen.
 class ZusiRegistry {
 public:
-    explicit ZusiRegistry(IRegistryBackend& backend);
-    ~ZusiRegistry();
-    ZusiRegistry(const ZusiRegistry&) = delete;
-    ZusiRegistry& operator=(const ZusiRegistry&) = delete;
+    explicit ZusiRegistry(IRegistryBackend& backend) : m_backend(backend) {}
 
     // The key path below the user's root, e.g. "Software\zusi\zusi".
     const std::string& schluessel() const { return m_schluessel; }
-    // Stores the new path and closes an open key, so the next `Value` opens the new one.
-    void schluessel(std::string path);
+    void schluessel(std::string path) { m_schluessel = std::move(path); }
 
-    // The text of the value (UTF-8), or "" when the key or the value cannot be read,
-    // including a value of 256 characters or more.
+    // The text of the value (UTF-8) up to its first NUL, or "" when the key or the value
+    // cannot be read, including a value of 256 characters or more.
     std::string Value(const std::string& pValue);
 
 private:
-    void close();
-
     IRegistryBackend& m_backend;
-    RegistryHandle m_key = 0;
     std::string m_schluessel;
-    int32_t m_lastResult = RegResult::Success;
 };
+
+// The sender's key table from the simulator's keyboard settings in `registry`.
+KeyTable zusiKeyTable(IRegistryBackend& registry);
 
 } // namespace kordan

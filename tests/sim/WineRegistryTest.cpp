@@ -1,14 +1,13 @@
 #include "sim/winereg/WineRegistry.h"
 
+#include "fakes/FakeRegistry.h"
 #include "fakes/TempDir.h"
-#include "send/ZusiSend.h"
 #include "sim/ZusiRegistry.h"
-
-#include "fakes/FakeSimWindow.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <tuple>
 
 namespace kordan {
 namespace {
@@ -60,7 +59,8 @@ const char* const kUserReg = R"(WINE REGISTRY Version 2
 class WineRegistryTest : public ::testing::Test {
 protected:
     WineRegistryTest() { dir.write("user.reg", kUserReg); }
-    std::string value(IRegistryBackend& backend, const std::string& key, const std::string& name) {
+    static std::string value(IRegistryBackend& backend, const std::string& key,
+                             const std::string& name) {
         ZusiRegistry reg(backend);
         reg.schluessel(key);
         return reg.Value(name);
@@ -68,71 +68,50 @@ protected:
     test::TempDir dir;
 };
 
-TEST_F(WineRegistryTest, ReadsStringValuesWithWinesEscapes) {
+TEST_F(WineRegistryTest, ReadsStringValuesWithWinesEscapesAndNothingElse) {
     auto backend = makeWineRegistry(dir.file("user.reg"));
-    ZusiRegistry reg(*backend);
-    reg.schluessel("Software\\zusi\\zusi");
-    EXPECT_EQ(reg.Value("T0"), "38");
-    EXPECT_EQ(reg.Value("t1"), "40");
-    EXPECT_EQ(reg.Value("km/h"), "87.5");
-    EXPECT_EQ(reg.Value("km"), "12,345");
-    EXPECT_EQ(reg.Value(""), "Standard");
-    EXPECT_EQ(reg.Value("Quote"), "Er sagte \"Hp 0\"\tund\nhielt");
-    // "\x" takes up to four hex digits: Wine writes all four when a hex digit follows.
-    EXPECT_EQ(reg.Value("Umlaut"), "Fahrmotorenl\u00fcfter \u20ac5 T\u00fcren");
-    EXPECT_EQ(reg.Value("Octal"), "aA19");
-    // Characters Windows-1252 cannot hold come out as "?", as the ANSI calls give them.
-    EXPECT_EQ(reg.Value("Zeichen"), "?");
-    EXPECT_EQ(reg.Value("mehr \\ name"), "ok");
-    EXPECT_EQ(reg.Value("Nach"), "Blob"); // read past the continued hex data
-    EXPECT_EQ(reg.Value("T99"), "");
-    EXPECT_EQ(value(*backend, "software\\ZUSI", "ZusiDir"), "C:\\Programme\\Zusi");
-    EXPECT_EQ(value(*backend, "Control Panel\\Desktop", "WheelScrollLines"), "3");
+    const char* const zusi = "Software\\zusi\\zusi";
+    const std::tuple<const char*, const char*, const char*> values[] = {
+        {zusi, "T0", "38"},
+        {zusi, "t1", "40"},
+        {zusi, "km/h", "87.5"},
+        {zusi, "", "Standard"},
+        {zusi, "Quote", "Er sagte \"Hp 0\"\tund\nhielt"},
+        // "\x" takes up to four hex digits: Wine writes all four when a hex digit follows.
+        {zusi, "Umlaut", "Fahrmotorenl\u00fcfter \u20ac5 T\u00fcren"},
+        {zusi, "Octal", "aA19"},
+        // Characters Windows-1252 cannot hold come out as "?", as the ANSI calls give them.
+        {zusi, "Zeichen", "?"},
+        {zusi, "mehr \\ name", "ok"},
+        {zusi, "Nach", "Blob"}, // read past the continued hex data
+        {"software\\ZUSI", "ZusiDir", "C:\\Programme\\Zusi"},
+        {"Control Panel\\Desktop", "WheelScrollLines", "3"},
+        // Other value types, broken lines and what follows a broken key read as empty.
+        {zusi, "T99", ""},
+        {zusi, "Flag", ""},
+        {zusi, "Expand", ""},
+        {zusi, "Multi", ""},
+        {zusi, "Blob", ""},
+        {zusi, "Kaputt", ""},
+        {zusi, "Kaputt=", ""},
+        {zusi, "Verloren", ""},
+        {"Software\\Kaputt", "Verloren", ""},
+        {"Software\\Wine", "Codepages", ""}};
+    for (const auto& [key, name, expected] : values)
+        EXPECT_EQ(value(*backend, key, name), expected) << key << " " << name;
 }
 
-TEST_F(WineRegistryTest, OtherValueTypesAndBrokenLinesReadAsEmpty) {
-    auto backend = makeWineRegistry(dir.file("user.reg"));
-    for (const char* name : {"Flag", "Expand", "Multi", "Blob", "Kaputt", "Kaputt=", "Verloren"})
-        EXPECT_EQ(value(*backend, "Software\\Zusi\\Zusi", name), "") << name;
-    EXPECT_EQ(value(*backend, "Software\\Kaputt", "Verloren"), "");
-}
-
-TEST_F(WineRegistryTest, KeysOpenLikeTheRegistrys) {
-    auto backend = makeWineRegistry(dir.file("user.reg"));
-    RegistryHandle h = 0;
-    EXPECT_EQ(backend->openKey("Software\\Wine", h), RegResult::Success); // parent only
-    EXPECT_NE(h, 0u);
-    backend->closeKey(h);
-    EXPECT_EQ(backend->openKey("Software\\Nichts", h), RegResult::FileNotFound);
-    EXPECT_EQ(h, 0u);
-    char buffer[8];
-    uint32_t size = sizeof buffer;
-    EXPECT_EQ(backend->queryValue(12345, "T0", buffer, size), RegResult::InvalidHandle);
-    ASSERT_EQ(backend->openKey("Software\\Zusi\\Zusi", h), RegResult::Success);
-    size = 3;
-    EXPECT_EQ(backend->queryValue(h, "T0", buffer, size), RegResult::Success);
-    EXPECT_STREQ(buffer, "38");
-    size = 2;
-    EXPECT_EQ(backend->queryValue(h, "T0", buffer, size), RegResult::MoreData);
-}
-
-TEST_F(WineRegistryTest, MissingOrMalformedFileGivesEmptyEverywhere) {
+TEST_F(WineRegistryTest, MissingMalformedOrCutFileReadsSoundly) {
     auto missing = makeWineRegistry(dir.file("nicht-da.reg"));
     EXPECT_EQ(value(*missing, "Software\\Zusi\\Zusi", "T0"), "");
-
-    for (const std::string& bytes :
-         {std::string(), std::string("REGEDIT4\n[Software\\Zusi\\Zusi]\n\"T0\"=\"38\"\n"),
-          std::string("\xff\xfe\0\0[", 5), std::string(kUserReg).substr(0, 200)}) {
-        dir.write("bad.reg", bytes);
-        auto bad = makeWineRegistry(dir.file("bad.reg"));
-        EXPECT_EQ(value(*bad, "Software\\Zusi\\Zusi", "T0"), "");
-    }
     fs::create_directory(dir.file("dir.reg"));
-    auto directory = makeWineRegistry(dir.file("dir.reg"));
-    EXPECT_EQ(value(*directory, "Software\\Zusi\\Zusi", "T0"), "");
-}
-
-TEST_F(WineRegistryTest, EveryCutOfTheFileIsReadWithoutHarm) {
+    EXPECT_EQ(value(*makeWineRegistry(dir.file("dir.reg")), "Software\\Zusi\\Zusi", "T0"), "");
+    for (const std::string& bytes :
+         {std::string("REGEDIT4\n[Software\\Zusi\\Zusi]\n\"T0\"=\"38\"\n"),
+          std::string("\xff\xfe\0\0[", 5)}) {
+        dir.write("bad.reg", bytes);
+        EXPECT_EQ(value(*makeWineRegistry(dir.file("bad.reg")), "Software\\Zusi\\Zusi", "T0"), "");
+    }
     // Wine could be caught writing; whatever part of the file is there reads soundly.
     const std::string full(kUserReg);
     for (size_t length = 0; length <= full.size(); ++length) {
@@ -157,12 +136,10 @@ TEST_F(WineRegistryTest, ReadsAgainWhenTheFileChanges) {
     // The same size as before: only the newer time that a save leaves tells the change.
     fs::last_write_time(dir.file("user.reg"),
                         fs::last_write_time(dir.file("user.reg")) + std::chrono::seconds(2));
-    EXPECT_EQ(reg.Value("km/h"), "91.5"); // through the key opened before
-
+    EXPECT_EQ(reg.Value("km/h"), "91.5");
     changed.replace(changed.find("91.5"), 4, "120");
     dir.write("user.reg", changed);
     EXPECT_EQ(reg.Value("km/h"), "120");
-
     fs::remove(dir.file("user.reg"));
     EXPECT_EQ(reg.Value("km/h"), "");
     dir.write("user.reg", kUserReg);
@@ -170,13 +147,11 @@ TEST_F(WineRegistryTest, ReadsAgainWhenTheFileChanges) {
 }
 
 TEST_F(WineRegistryTest, KeyTableOfTheDeliveryComesFromTheFile) {
-    auto backend = makeWineRegistry(dir.file("user.reg"));
-    test::FakeSimWindow window;
-    ZusiSend sender(window, *backend);
-    EXPECT_EQ(sender.keyCode(14), 38);
-    EXPECT_EQ(sender.keyCode(15), 40);
-    EXPECT_EQ(sender.keyCode(24), 186);
-    EXPECT_EQ(sender.keyCode(28), 0);
+    const KeyTable keys = zusiKeyTable(*makeWineRegistry(dir.file("user.reg")));
+    EXPECT_EQ(keys[14], 38);
+    EXPECT_EQ(keys[15], 40);
+    EXPECT_EQ(keys[24], 186);
+    EXPECT_EQ(keys[28], 0);
 }
 
 TEST(WineRegistryPrefix, FollowsWineprefix) {
@@ -194,6 +169,24 @@ TEST(WineRegistryPrefix, FollowsWineprefix) {
     ZusiRegistry reg(*backend);
     reg.schluessel("software\\zusi");
     EXPECT_EQ(reg.Value("ZusiDir"), "D:\\Z");
+}
+
+TEST(ZusiRegistry, ValuesOf256CharactersOrMoreGiveEmptyAndTextEndsAtNul) {
+    test::FakeRegistry backend;
+    const std::pair<std::string, std::string> values[] = {
+        {std::string(255, 'a'), std::string(255, 'a')},
+        {std::string(256, 'a'), ""},
+        {std::string(1000, 'a'), ""},
+        {std::string("ab\0cd", 5), "ab"},
+        {"C:\\Z\u00fcge", "C:\\Z\u00fcge"}}; // Windows-1252 in the registry, UTF-8 here
+    ZusiRegistry reg(backend);
+    reg.schluessel("k");
+    for (const auto& [stored, read] : values) {
+        backend.set("k", "v", stored);
+        EXPECT_EQ(reg.Value("v"), read) << stored.size();
+    }
+    reg.schluessel("anderer");
+    EXPECT_EQ(reg.Value("v"), "");
 }
 
 } // namespace

@@ -1,5 +1,4 @@
 #include "send/win32/Win32SimWindow.h"
-#include "fakes/FakeRegistry.h"
 #include "send/ZusiSend.h"
 
 #include "WinTestSupport.h"
@@ -45,25 +44,21 @@ ReceivedKey up(WPARAM vk) {
 
 class Win32SimWindowTest : public ::testing::Test {
 protected:
-    Win32SimWindowTest() {
-        const char* key = "Software\\zusi\\zusi";
-        registry.set(key, "T0", "38");   // Fahrschalter auf
-        registry.set(key, "T1", "40");   // Fahrschalter ab
-        registry.set(key, "T14", "186"); // Bremsventil Bremsen
-    }
-
     // The sender, looking at `window` as the foreground window.
     std::unique_ptr<ZusiSend> senderFacing(RecordingWindow& window) {
         if (window.bringToFront()) {
-            return std::make_unique<ZusiSend>(*real, registry);
+            return std::make_unique<ZusiSend>(*real, keys);
         }
         std::printf("note: Wine gave the test window no foreground; only the foreground "
                     "query is stood in for\n");
         override = std::make_unique<ForegroundOverride>(*real, handleOf(window.hwnd()));
-        return std::make_unique<ZusiSend>(*override, registry);
+        return std::make_unique<ZusiSend>(*override, keys);
     }
 
-    test::FakeRegistry registry;
+    // Fahrschalter auf and ab, Bremsventil bremsen.
+    KeyTable keys = makeKeyTable([](std::string_view name) {
+        return std::string(name == "T0" ? "38" : name == "T1" ? "40" : name == "T14" ? "186" : "");
+    });
     std::unique_ptr<ISimWindow> real = makeWin32SimWindow();
     std::unique_ptr<ForegroundOverride> override;
 };
@@ -179,7 +174,7 @@ TEST_F(Win32SimWindowTest, CtrlMArrivesThroughSendInputInTheActiveWindow) {
     if (!zusi.bringToFront())
         GTEST_SKIP() << "the test window could not get the foreground, so typed keys "
                         "have nowhere defined to go";
-    auto sender = std::make_unique<ZusiSend>(*real, registry);
+    auto sender = std::make_unique<ZusiSend>(*real, keys);
     sender->send(11, Up); // types nothing
     sender->send(11, Down);
     zusi.pumpUntil(4, 5000);

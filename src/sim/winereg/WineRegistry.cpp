@@ -5,7 +5,6 @@
 
 #include <map>
 #include <optional>
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -142,10 +141,7 @@ std::string normalKey(std::string_view utf8Path) {
 // type than a plain string.
 using Values = std::map<std::string, std::optional<std::string>>;
 
-struct Hive {
-    std::map<std::string, Values> keys; // folded path -> values
-    std::set<std::string> paths;        // every key, including parents without a section
-};
+using Hive = std::map<std::string, Values>; // folded key path -> values
 
 // Parses the file; nullopt when it is no registry file of Wine's.
 std::optional<Hive> parseUserReg(std::string_view bytes) {
@@ -175,11 +171,7 @@ std::optional<Hive> parseUserReg(std::string_view bytes) {
             current = nullptr;
             if (!name)
                 continue; // a broken header: its values are skipped with it
-            const std::string path = normalKey(*name);
-            current = &hive.keys[path];
-            for (size_t p = 0; p != std::string::npos; p = path.find('\\', p + 1))
-                hive.paths.insert(path.substr(0, p));
-            hive.paths.insert(path);
+            current = &hive[normalKey(*name)];
             continue;
         }
         std::optional<std::string> valueName;
@@ -217,45 +209,19 @@ class WineRegistry : public IRegistryBackend {
 public:
     explicit WineRegistry(std::optional<fs::path> file) : m_file(std::move(file)) {}
 
-    int32_t openKey(const std::string& keyPath, RegistryHandle& handle) override {
-        handle = 0;
-        refresh();
-        const std::string path = normalKey(fromWindows1252(keyPath));
-        if (!m_hive || !(path.empty() || m_hive->paths.contains(path)))
-            return RegResult::FileNotFound;
-        handle = m_nextHandle++;
-        if (m_nextHandle == 0)
-            m_nextHandle = 1;
-        m_open[handle] = path;
-        return RegResult::Success;
-    }
-
-    int32_t queryValue(RegistryHandle handle, const std::string& valueName, char* buffer,
-                       uint32_t& size) override {
-        auto open = m_open.find(handle);
-        if (open == m_open.end())
-            return RegResult::InvalidHandle;
+    std::optional<std::string> readString(const std::string& keyPath,
+                                          const std::string& valueName) override {
         refresh();
         if (!m_hive)
-            return RegResult::FileNotFound;
-        auto key = m_hive->keys.find(open->second);
-        if (key == m_hive->keys.end())
-            return RegResult::FileNotFound;
+            return std::nullopt;
+        auto key = m_hive->find(normalKey(fromWindows1252(keyPath)));
+        if (key == m_hive->end())
+            return std::nullopt;
         auto value = key->second.find(foldCase(fromWindows1252(valueName)));
         if (value == key->second.end())
-            return RegResult::FileNotFound;
-        const std::string& text = value->second ? *value->second : std::string();
-        if (text.size() + 1 > size) {
-            size = static_cast<uint32_t>(text.size() + 1);
-            return RegResult::MoreData;
-        }
-        text.copy(buffer, text.size());
-        buffer[text.size()] = '\0';
-        size = static_cast<uint32_t>(text.size() + 1);
-        return RegResult::Success;
+            return std::nullopt;
+        return value->second;
     }
-
-    void closeKey(RegistryHandle handle) override { m_open.erase(handle); }
 
 private:
     // Reads the file again when it has changed since the last look.
@@ -283,8 +249,6 @@ private:
     bool m_loaded = false;
     std::optional<std::pair<fs::file_time_type, uintmax_t>> m_stamp;
     std::optional<Hive> m_hive;
-    std::map<RegistryHandle, std::string> m_open;
-    RegistryHandle m_nextHandle = 1;
 };
 
 } // namespace

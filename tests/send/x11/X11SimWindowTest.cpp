@@ -1,6 +1,5 @@
 #include "send/x11/X11SimWindow.h"
 
-#include "fakes/FakeRegistry.h"
 #include "send/ZusiSend.h"
 #include "send/x11/X11KeyMap.h"
 
@@ -107,8 +106,6 @@ protected:
             GTEST_SKIP() << "Xvfb could not be started; the X11 backend is not tested";
         m_display = XOpenDisplay(s_xvfb->name().c_str());
         ASSERT_NE(m_display, nullptr);
-        m_registry.set("Software\\Zusi\\Zusi", "T0", "38"); // Fahrschalter auf: cursor up
-        m_registry.set("Software\\Zusi\\Zusi", "T2", "0");
     }
     void TearDown() override {
         if (m_display)
@@ -165,7 +162,10 @@ protected:
 
     static Xvfb* s_xvfb;
     Display* m_display = nullptr;
-    test::FakeRegistry m_registry;
+    // Fahrschalter auf: cursor up; T2 set to no key.
+    KeyTable m_keys = makeKeyTable([](std::string_view name) {
+        return name == "T0" ? std::string("38") : name == "T2" ? std::string("0") : std::string();
+    });
 };
 
 Xvfb* X11SimWindowTest::s_xvfb = nullptr;
@@ -221,7 +221,7 @@ TEST_F(X11SimWindowTest, SenderFindsTheSimulatorAndItReceivesKeysAndKeystrokes) 
     const Window zusi = makeWindow("Zusi 3 \u2013 Testfahrt");
     focus(zusi);
     auto x11 = backend();
-    ZusiSend sender(*x11, m_registry);
+    ZusiSend sender(*x11, m_keys);
     EXPECT_TRUE(sender.GetConnect());
     EXPECT_EQ(sender.zusiWnd(), zusi);
 
@@ -248,7 +248,7 @@ TEST_F(X11SimWindowTest, KeptWindowWithoutFocusGetsSentEvents) {
     const Window zusi = makeWindow("Zusi");
     focus(zusi);
     auto x11 = backend();
-    ZusiSend sender(*x11, m_registry);
+    ZusiSend sender(*x11, m_keys);
     ASSERT_TRUE(sender.GetConnect());
     const Window editor = makeWindow("Editor");
     focus(editor);
@@ -271,7 +271,7 @@ TEST_F(X11SimWindowTest, UnmappedCodesSendNothing) {
     const Window zusi = makeWindow("Zusi");
     focus(zusi);
     auto x11 = backend();
-    ZusiSend sender(*x11, m_registry);
+    ZusiSend sender(*x11, m_keys);
     sender.send(16, DownUp); // T2 = 0
     x11->postKey(zusi, WM_Const::WM_KEYDOWN, 0xFF);
     x11->postKey(zusi, 0x102, 'A'); // WM_CHAR is not a key message of ours
@@ -285,7 +285,7 @@ TEST_F(X11SimWindowTest, LowerCaseTitleIsNotTheSimulator) {
     const Window other = makeWindow("zusi \u2013 Notizen");
     focus(other);
     auto x11 = backend();
-    ZusiSend sender(*x11, m_registry);
+    ZusiSend sender(*x11, m_keys);
     EXPECT_FALSE(sender.GetConnect());
     sender.send(2, DownUp);
     sender.send(11, Down);
@@ -305,8 +305,7 @@ TEST(X11SimWindowWithoutDisplay, NothingIsFoundAndNothingCrashes) {
     x11->postKey(0x400001, WM_Const::WM_KEYDOWN, 0x71);
     x11->typeKeys("^{F8}");
 
-    test::FakeRegistry registry;
-    ZusiSend sender(*x11, registry);
+    ZusiSend sender(*x11, KeyTable{});
     int dropped = 0;
     sender.setObserver([&](int32_t, int32_t, ZusiSend::Outcome o, bool) {
         dropped += o == ZusiSend::Outcome::Dropped;

@@ -17,16 +17,7 @@ namespace fs = std::filesystem;
 // A value as the program reads it: through the Wine registry reader, in Windows-1252.
 std::optional<std::string> readValue(kordan::IRegistryBackend& reg, const std::string& key,
                                      const std::string& name) {
-    kordan::RegistryHandle h = 0;
-    if (reg.openKey(key, h) != kordan::RegResult::Success)
-        return std::nullopt;
-    char buffer[256];
-    uint32_t size = sizeof buffer;
-    const auto result = reg.queryValue(h, name, buffer, size);
-    reg.closeKey(h);
-    if (result != kordan::RegResult::Success)
-        return std::nullopt;
-    return std::string(buffer, size - 1);
+    return reg.readString(key, name);
 }
 
 TEST(StandinRegistry, ProgramReadsBackEveryPublishedValue) {

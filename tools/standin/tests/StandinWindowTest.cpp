@@ -54,12 +54,7 @@ TEST(StandinWindow, PublishesRegistryAndCurrentTrain) {
     StandinWindow w(setup.options);
     EXPECT_EQ(setup.currentTrain(), "Loks\\Elektrisch\\BR 101.lok\r\n");
     auto reg = kordan::makeWineRegistry(setup.options.prefix / "user.reg");
-    kordan::RegistryHandle h = 0;
-    ASSERT_EQ(reg->openKey("Software\\zusi\\zusi", h), kordan::RegResult::Success);
-    char buffer[32];
-    uint32_t size = sizeof buffer;
-    ASSERT_EQ(reg->queryValue(h, "T14", buffer, size), kordan::RegResult::Success);
-    EXPECT_STREQ(buffer, "81");
+    EXPECT_EQ(reg->readString("Software\\zusi\\zusi", "T14"), "81");
 
     w.selectLoco(3);
     EXPECT_EQ(setup.currentTrain(), "Loks\\Diesel\\BR 218.lok\r\n");
