@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ScriptedDialogs dialogs;
     const std::string path = writeInput("input.axr", data, size);
     ZusiAxis axis(dialogs, workDir());
-    if (!axis.load(path))
+    if (axis.load(path) != LoadResult::Loaded)
         return 0;
 
     // Drive the engine over the loaded zones: every bound and direction.
@@ -32,13 +32,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     dialogs.saveTo = (std::filesystem::path(workDir()) / "first.axr").string();
-    require(axis.SaveAs());
+    require(axis.SaveAs() == SaveResult::Saved);
     ZusiAxis again(dialogs, workDir());
-    require(again.load(dialogs.saveTo));
+    require(again.load(dialogs.saveTo) == LoadResult::Loaded);
     require(again.ZoneCount() == axis.ZoneCount());
     const std::string first = readBytes(dialogs.saveTo);
     dialogs.saveTo = (std::filesystem::path(workDir()) / "second.axr").string();
-    require(again.SaveAs());
+    require(again.SaveAs() == SaveResult::Saved);
     require(readBytes(dialogs.saveTo) == first);
     return 0;
 }

@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ScriptedDialogs dialogs;
     const std::string path = writeInput("input.cfr", data, size);
     ZusiProfile profile(dialogs, workDir());
-    if (!profile.load(path))
+    if (profile.load(path) != LoadResult::Loaded)
         return 0;
 
     NullSender se;
@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     dialogs.saveTo = (std::filesystem::path(workDir()) / "first.cfr").string();
     require(profile.SaveAs());
     ZusiProfile again(dialogs, workDir());
-    require(again.load(dialogs.saveTo));
+    require(again.load(dialogs.saveTo) == LoadResult::Loaded);
     const std::string first = readBytes(dialogs.saveTo);
     dialogs.saveTo = (std::filesystem::path(workDir()) / "second.cfr").string();
     require(again.SaveAs());

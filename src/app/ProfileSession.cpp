@@ -43,7 +43,7 @@ bool ProfileSession::mayReplace() {
 }
 
 bool ProfileSession::loadByName(const std::string& name) {
-    if (m_profil->load(name)) {
+    if (m_profil->load(name) == LoadResult::Loaded) {
         loaded();
         return true;
     }
@@ -64,7 +64,7 @@ void ProfileSession::open() {
         if (a == MsgAnswer::Yes)
             save();
     }
-    if (m_profil->load())
+    if (m_profil->load() == LoadResult::Loaded)
         loaded();
 }
 

@@ -144,7 +144,7 @@ int runReplay(const ReplayOptions& options, const std::vector<ScenarioStep>& sce
                             *calibration};
     KordanMain main(services, view);
     main.startUp();
-    if (!main.Profil()->load(options.profile))
+    if (main.Profil()->load(options.profile) != LoadResult::Loaded)
         return 1;
 
     // Each pass advances the clock by the interval; a zero interval counts 1 ms a pass so

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "common/Dialogs.h"
+#include "common/LoadResult.h"
 #include "common/Paths.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,6 +24,44 @@ inline std::string openablePath(const std::string& programDir, std::string_view 
 // The message of a file dialog that failed for another reason than a cancel.
 inline std::string runtimeErrorMessage(const FileChoice& choice) {
     return "Laufzeitfehler: " + std::to_string(choice.errorNumber) + " " + choice.errorText;
+}
+
+// Asks for a file with the open dialog, or with the save dialog offering `offered` when
+// `offered` is set, starting in the program's directory. A dialog that failed shows its
+// error. nullopt when no file was chosen.
+inline std::optional<std::string> chooseFile(IDialogs& dialogs, const char* filter,
+                                             const std::string& programDir,
+                                             const std::optional<std::string>& offered = {}) {
+    const FileChoice choice = offered ? dialogs.saveFile(filter, programDir, nativePath(*offered))
+                                      : dialogs.openFile(filter, programDir);
+    if (choice.result == FileChoice::Result::Failed)
+        dialogs.message(runtimeErrorMessage(choice));
+    if (choice.result != FileChoice::Result::Chosen)
+        return std::nullopt;
+    return choice.path;
+}
+
+// A chosen path as it is stored: files in and below the program's directory relative to
+// it, so a profile keeps working when the program's directory moves. The comparison is
+// exact, as the dialog gives the directory back as it was handed in.
+inline std::string storedPath(const std::string& programDir, std::string path) {
+#ifdef _WIN32
+    constexpr char kSeparator = '\\';
+#else
+    constexpr char kSeparator = '/';
+#endif
+    std::string prefix = programDir;
+    if (!prefix.empty() && prefix.back() != kSeparator)
+        prefix += kSeparator;
+    if (!programDir.empty() && path.size() > prefix.size() &&
+        path.compare(0, prefix.size(), prefix) == 0)
+        path.erase(0, prefix.size());
+    return path;
+}
+
+// The message for a file whose bytes were refused.
+inline const char* fileErrorMessage(FileError error) {
+    return error == FileError::WrongVersion ? "Falsche Version der Datei" : "Dateiformat ungültig";
 }
 
 // A text line must not break the line structure of the file: a line break inside a label

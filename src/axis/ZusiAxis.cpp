@@ -20,19 +20,6 @@ namespace {
 constexpr const char* kFilter = "Achsen-Konfiguration (*.axr)|*.axr|Alle Dateien (*.*)|*.*";
 constexpr const char* kNotFound =
     "Achsenkonfiguratrion nicht gefunden, entsprechende Achsenzuordnung wird gelöscht";
-constexpr const char* kWrongVersion = "Falsche Version der Datei";
-constexpr const char* kBadFormat = "Dateiformat ungültig";
-
-#ifdef _WIN32
-constexpr char kSeparator = '\\';
-#else
-constexpr char kSeparator = '/';
-#endif
-
-// Repeat + 1 without overflowing on a hand-edited maximum.
-int32_t firstCountdown(int32_t repeat) {
-    return repeat == INT32_MAX ? repeat : repeat + 1;
-}
 
 // The nine lines of a zone block; nullopt when the file ends inside it.
 std::optional<ZusiZone> readZone(LineReader& in) {
@@ -118,9 +105,7 @@ void ZusiAxis::NewValue(int32_t oldVal, int32_t newVal, bool POV, ICommandSender
         } else if (newInside) {
             // Eintritt
             if (z.Funktion != 0) {
-                se.ZusiSend(z.Funktion, Down);
-                if (z.Hold == 0)
-                    se.ZusiSend(z.Funktion, Up);
+                pressCommand(se, z.Funktion, z.Hold);
                 if (z.Repeat != 0)
                     z.Timer = firstCountdown(z.Repeat);
             }
@@ -133,38 +118,60 @@ void ZusiAxis::NewValue(int32_t oldVal, int32_t newVal, bool POV, ICommandSender
 void ZusiAxis::Timer(ICommandSender& se) {
     for (int32_t i = 0; i < m_zoneCount; ++i) {
         ZusiZone& z = m_zones[size_t(i)];
-        if (z.Timer <= 0)
-            continue;
-        if (--z.Timer == 0) {
-            se.ZusiSend(z.Funktion, Down);
-            if (z.Hold == 0)
-                se.ZusiSend(z.Funktion, Up);
-            z.Timer = z.Repeat;
-        }
+        repeatTick(se, z.Timer, z.Repeat, z.Funktion, z.Hold);
     }
 }
 
-bool ZusiAxis::load(const std::string& Dateiname) {
-    return LoadFile(Dateiname);
+LoadResult ZusiAxis::load(const std::string& Dateiname) {
+    if (Dateiname.empty()) {
+        auto chosen = chooseFile(m_dialogs, kFilter, m_programDir);
+        if (!chosen)
+            return LoadResult::Cancelled;
+        m_dateiname = storedPath(m_programDir, *chosen);
+    } else {
+        m_dateiname = Dateiname;
+    }
+
+    auto bytes = readFileBytes(openablePath(m_programDir, m_dateiname));
+    if (!bytes) {
+        m_dialogs.message(kNotFound, MsgButtons::Ok, MsgIcon::Information);
+        m_dateiname.clear();
+        return LoadResult::NotFound;
+    }
+    auto file = parseAxisFile(*bytes);
+    m_fileVersion = file.version;
+    if (file.error) {
+        m_dialogs.message(fileErrorMessage(*file.error));
+        // The zones in memory belong to another file; leaving them active under this
+        // file's name would let the lever give that file's commands. The records stay.
+        m_zoneCount = 0;
+        return LoadResult::Rejected;
+    }
+    // Overwrite the stored fields only; running repetition countdowns stay.
+    for (size_t i = 0; i < file.contents.size(); ++i) {
+        const int32_t timer = m_zones[i].Timer;
+        m_zones[i] = std::move(file.contents[i]);
+        m_zones[i].Timer = timer;
+    }
+    m_zoneCount = static_cast<int32_t>(file.contents.size());
+    return LoadResult::Loaded;
 }
 
-bool ZusiAxis::Save() {
+SaveResult ZusiAxis::Save() {
     return SaveFile(false);
 }
 
-bool ZusiAxis::SaveAs() {
+SaveResult ZusiAxis::SaveAs() {
     return SaveFile(true);
 }
 
-bool ZusiAxis::SaveFile(bool bSaveAs) {
+SaveResult ZusiAxis::SaveFile(bool bSaveAs) {
     std::string target = m_dateiname;
     if (target.empty() || bSaveAs) {
-        FileChoice choice = m_dialogs.saveFile(kFilter, m_programDir, nativePath(m_dateiname));
-        if (choice.result == FileChoice::Result::Failed)
-            m_dialogs.message(runtimeErrorMessage(choice));
-        if (choice.result != FileChoice::Result::Chosen)
-            return false;
-        target = choice.path;
+        auto chosen = chooseFile(m_dialogs, kFilter, m_programDir, m_dateiname);
+        if (!chosen)
+            return SaveResult::Cancelled;
+        target = *chosen;
     }
 
     const std::string bytes =
@@ -173,87 +180,43 @@ bool ZusiAxis::SaveFile(bool bSaveAs) {
     std::string reason;
     if (!writeFileAtomically(path, bytes, &reason)) {
         m_dialogs.message(saveFailedMessage(path, reason), MsgButtons::Ok, MsgIcon::Exclamation);
-        return false;
+        return SaveResult::Failed;
     }
     // Only a file that now holds these zones becomes the axis's file.
     m_dateiname = target;
-    return true;
+    return SaveResult::Saved;
 }
 
-void ZusiAxis::rejectFile(const char* message) {
-    m_dialogs.message(message);
-    // The zones in memory belong to another file; leaving them active under this file's
-    // name would let the lever give that file's commands. The records stay as they are.
-    m_zoneCount = 0;
-}
-
-bool ZusiAxis::LoadFile(const std::string& Dateiname) {
-    if (Dateiname.empty()) {
-        FileChoice choice = m_dialogs.openFile(kFilter, m_programDir);
-        if (choice.result == FileChoice::Result::Failed)
-            m_dialogs.message(runtimeErrorMessage(choice));
-        if (choice.result != FileChoice::Result::Chosen)
-            return false;
-        m_dateiname = choice.path;
-        // Files in and below the program's directory are stored relative to it, so a
-        // profile keeps working when the program's directory moves.
-        std::string prefix = m_programDir;
-        if (!prefix.empty() && prefix.back() != kSeparator)
-            prefix += kSeparator;
-        if (!m_programDir.empty() && m_dateiname.size() > prefix.size() &&
-            m_dateiname.compare(0, prefix.size(), prefix) == 0)
-            m_dateiname.erase(0, prefix.size());
-    } else {
-        m_dateiname = Dateiname;
-    }
-
-    auto in = LineReader::open(openablePath(m_programDir, m_dateiname));
-    if (!in) {
-        m_dialogs.message(kNotFound, MsgButtons::Ok, MsgIcon::Information);
-        m_dateiname.clear();
-        return false;
-    }
-    auto version = in->next();
-    m_fileVersion = version.value_or("");
-    if (!version || *version != kFileVersion) {
-        rejectFile(kWrongVersion);
-        return false;
-    }
-    auto header = in->next();
-    if (!header || *header != "[Zones]") {
-        rejectFile(kBadFormat);
-        return false;
-    }
-    auto countLine = in->next();
-    if (!countLine) {
-        rejectFile(kBadFormat);
-        return false;
-    }
-    // Counts beyond the zone table are rejected rather than cut, so no file is half-read
+Parsed<std::vector<ZusiZone>> parseAxisFile(std::string_view bytes) {
+    Parsed<std::vector<ZusiZone>> file;
+    LineReader in(bytes);
+    auto version = in.next();
+    file.version = version.value_or("");
+    auto refuse = [&file](FileError error) {
+        file.error = error;
+        file.contents.clear();
+        return file;
+    };
+    if (!version || *version != kFileVersion)
+        return refuse(FileError::WrongVersion);
+    auto header = in.next();
+    auto countLine = in.next();
+    if (header && *header != "[Zones]")
+        return refuse(FileError::BadFormat);
+    if (!countLine)
+        return refuse(FileError::TooShort);
+    // Counts beyond the zone table are refused rather than cut, so no file is half-read
     // and saved back shortened.
     const int32_t count = readInt32(*countLine);
-    if (count < 0 || count > MaxZones) {
-        rejectFile(kBadFormat);
-        return false;
-    }
-    std::array<ZusiZone, MaxZones> read{};
+    if (count < 0 || count > ZusiAxis::MaxZones)
+        return refuse(FileError::BadFormat);
     for (int32_t i = 0; i < count; ++i) {
-        auto z = readZone(*in);
-        if (!z) {
-            rejectFile(kBadFormat);
-            return false;
-        }
-        read[size_t(i)] = std::move(*z);
+        auto zone = readZone(in);
+        if (!zone)
+            return refuse(FileError::TooShort);
+        file.contents.push_back(std::move(*zone));
     }
-    // Overwrite the stored fields only; running repetition countdowns stay.
-    for (int32_t i = 0; i < count; ++i) {
-        ZusiZone& z = m_zones[size_t(i)];
-        const int32_t timer = z.Timer;
-        z = std::move(read[size_t(i)]);
-        z.Timer = timer;
-    }
-    m_zoneCount = count;
-    return true;
+    return file;
 }
 
 std::string axisFileBytes(std::span<const ZusiZone> zones) {

@@ -1,11 +1,14 @@
 #pragma once
 
 #include "axis/ZusiZone.h"
+#include "common/LoadResult.h"
 
 #include <array>
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace kordan {
 
@@ -48,15 +51,14 @@ public:
     // One tick of 100 ms: zone auto-repeat.
     void Timer(ICommandSender& se);
 
-    // Reads the axis file; an empty name asks with the open dialog first.
-    bool load(const std::string& Dateiname = {});
-    bool Save();
-    bool SaveAs();
+    // Reads the axis file; an empty name asks with the open dialog first. Failures are
+    // reported to the user here; the result tells the caller what happened.
+    LoadResult load(const std::string& Dateiname = {});
+    SaveResult Save();
+    SaveResult SaveAs();
 
 private:
-    bool SaveFile(bool bSaveAs);
-    bool LoadFile(const std::string& Dateiname);
-    void rejectFile(const char* message);
+    SaveResult SaveFile(bool bSaveAs);
 
     IDialogs& m_dialogs;
     std::string m_programDir;
@@ -66,6 +68,10 @@ private:
     int32_t m_flip = 0;
     std::string m_dateiname;
 };
+
+// The zones of an axis file's bytes, or why the file is refused. The one reader of the
+// format, beside its one writer below.
+Parsed<std::vector<ZusiZone>> parseAxisFile(std::string_view bytes);
 
 // The bytes of an axis file holding `zones` in slot order. The one writer of the format:
 // the axis saves through it, and so do the files generated for a locomotive.

@@ -10,25 +10,11 @@ constexpr const char* kNone = "<Keine Funktion>";
 
 } // namespace
 
-FileChoice AxisEditor::DialogTap::openFile(const std::string& filter,
-                                           const std::string& initialDir) {
-    FileChoice choice = m_inner.openFile(filter, initialDir);
-    lastChoice = choice.result;
-    return choice;
-}
-
-FileChoice AxisEditor::DialogTap::saveFile(const std::string& filter, const std::string& initialDir,
-                                           const std::string& offeredName) {
-    FileChoice choice = m_inner.saveFile(filter, initialDir, offeredName);
-    lastChoice = choice.result;
-    return choice;
-}
-
 AxisEditor::AxisEditor(IDialogs& dialogs, std::string programDir, IAxisView& view,
                        std::function<std::string()> axisFile, std::function<void()> axisReload)
-    : m_dialogs(dialogs), m_tap(dialogs), m_view(view), m_axisFile(std::move(axisFile)),
+    : m_dialogs(dialogs), m_view(view), m_axisFile(std::move(axisFile)),
       m_axisReload(std::move(axisReload)), m_funktionen(CommandList::singleCommands(kNone)),
-      m_regler(CommandList::regulatorCommands(kNone)), m_achse(m_tap, std::move(programDir)) {}
+      m_regler(CommandList::regulatorCommands(kNone)), m_achse(dialogs, std::move(programDir)) {}
 
 std::string AxisEditor::ZonenText(const ZusiZone& zone) {
     return std::to_string(zone.Start) + ";" + std::to_string(zone.Ende) + "; " + zone.Bezeichnung;
@@ -42,7 +28,7 @@ void AxisEditor::start() {
         return;
     // A file that could not be read leaves no name behind: saving must never overwrite a
     // file whose zones the editor did not show.
-    if (!m_achse.load(file))
+    if (m_achse.load(file) != LoadResult::Loaded)
         m_achse.Neu();
     showAxis();
 }
@@ -260,7 +246,7 @@ void AxisEditor::mnuSpeichern() {
     commitLists();
     // Done means written: a failed write keeps the changes marked as unsaved even though
     // the axis already has a file name.
-    if (m_achse.Save()) {
+    if (m_achse.Save() == SaveResult::Saved) {
         ZonenListe();
         ZeigeZone();
         m_geaendert = false;
@@ -270,9 +256,7 @@ void AxisEditor::mnuSpeichern() {
 
 void AxisEditor::mnuSpeichernUnter() {
     commitLists();
-    m_tap.lastChoice.reset();
-    const bool saved = m_achse.SaveAs();
-    const bool writeFailed = !saved && m_tap.lastChoice == FileChoice::Result::Chosen;
+    const bool writeFailed = m_achse.SaveAs() == SaveResult::Failed;
     ZonenListe();
     ZeigeZone();
     // A cancelled choice ends the question of saving; a file that could not be written
@@ -284,7 +268,7 @@ void AxisEditor::mnuSpeichernUnter() {
 
 bool AxisEditor::saveForLeaving() {
     commitLists();
-    const bool saved = m_achse.Save();
+    const bool saved = m_achse.Save() == SaveResult::Saved;
     m_axisReload();
     if (saved) {
         m_geaendert = false;
@@ -321,15 +305,12 @@ void AxisEditor::mnuOeffnen() {
 }
 
 void AxisEditor::openFile() {
-    m_tap.lastChoice.reset();
-    if (m_achse.load()) {
-        showAxis();
-        return;
-    }
+    const LoadResult result = m_achse.load();
     // A cancelled choice leaves the axis as it was, unsaved changes included.
-    if (m_tap.lastChoice != FileChoice::Result::Chosen)
+    if (result == LoadResult::Cancelled)
         return;
-    m_achse.Neu();
+    if (result != LoadResult::Loaded)
+        m_achse.Neu();
     showAxis();
 }
 

@@ -101,24 +101,6 @@ public:
     bool queryClose();
 
 private:
-    // Passes every call on and remembers how the axis's last file dialog ended, so the
-    // editor can tell a cancelled choice from a file that could not be read or written.
-    class DialogTap : public IDialogs {
-    public:
-        explicit DialogTap(IDialogs& inner) : m_inner(inner) {}
-        MsgAnswer message(const std::string& text, MsgButtons buttons, MsgIcon icon,
-                          const std::string& title) override {
-            return m_inner.message(text, buttons, icon, title);
-        }
-        FileChoice openFile(const std::string& filter, const std::string& initialDir) override;
-        FileChoice saveFile(const std::string& filter, const std::string& initialDir,
-                            const std::string& offeredName) override;
-        std::optional<FileChoice::Result> lastChoice;
-
-    private:
-        IDialogs& m_inner;
-    };
-
     ZusiZone* zone();
     CommandChoice& choice(List list);
     void rebuildChoices();
@@ -134,7 +116,6 @@ private:
     void openFile();
 
     IDialogs& m_dialogs;
-    DialogTap m_tap;
     IAxisView& m_view;
     std::function<std::string()> m_axisFile;
     std::function<void()> m_axisReload;

@@ -18,13 +18,6 @@ namespace kordan {
 namespace {
 
 constexpr const char* kFilter = "Kordan Einstellungen (*.cfr)|*.cfr|Alle Dateien (*.*)|*.*";
-constexpr const char* kWrongVersion = "Falsche Version der Datei";
-constexpr const char* kBadFormat = "Dateiformat ungültig";
-
-// Repeat + 1 without overflowing on a hand-edited maximum.
-int32_t firstCountdown(int32_t repeat) {
-    return repeat == INT32_MAX ? repeat : repeat + 1;
-}
 
 // A defined button's label as it can be written: "#" alone would read back as an undefined
 // button and lose the assignment, so it gets a trailing blank.
@@ -36,20 +29,6 @@ std::string storableLabel(const std::string& label) {
 }
 
 } // namespace
-
-// Everything a profile file holds, read completely before any record is touched.
-struct ZusiProfile::FileContents {
-    struct Button {
-        std::string Bezeichnung;
-        int32_t Press, Release, Repeat, Hold, Shift, press2;
-    };
-    struct AxisEntry {
-        std::string Dateiname;
-        int32_t Flip;
-    };
-    std::array<std::optional<Button>, MaxButtons> buttons;
-    std::array<std::optional<AxisEntry>, MaxAxes> axes;
-};
 
 ZusiProfile::ZusiProfile(IDialogs& dialogs, std::string programDir)
     : m_dialogs(dialogs), m_programDir(std::move(programDir)) {
@@ -107,11 +86,8 @@ void ZusiProfile::doButton(ICommandSender& se, int32_t Button, int16_t State) {
                 se.ZusiSend(b.press2, Up);
             }
         } else {
-            if (b.Press != 0) {
-                se.ZusiSend(b.Press, Down);
-                if (b.Hold == 0)
-                    se.ZusiSend(b.Press, Up);
-            }
+            if (b.Press != 0)
+                pressCommand(se, b.Press, b.Hold);
             if (b.Repeat != 0)
                 b.Timer = firstCountdown(b.Repeat);
         }
@@ -121,18 +97,8 @@ void ZusiProfile::doButton(ICommandSender& se, int32_t Button, int16_t State) {
 }
 
 void ZusiProfile::Timer(ICommandSender& se) {
-    for (ZusiButton& b : m_buttons) {
-        // A negative Repeat arms a negative countdown that can never expire; counting it
-        // down would only run into overflow.
-        if (b.Timer <= 0)
-            continue;
-        if (--b.Timer == 0) {
-            b.Timer = b.Repeat;
-            se.ZusiSend(b.Press, Down);
-            if (b.Hold == 0)
-                se.ZusiSend(b.Press, Up);
-        }
-    }
+    for (ZusiButton& b : m_buttons)
+        repeatTick(se, b.Timer, b.Repeat, b.Press, b.Hold);
     for (auto& axis : m_axes)
         axis->Timer(se);
 }
@@ -149,47 +115,31 @@ bool ZusiProfile::SaveAuto(const std::string& pDatei) {
     return SaveFile(true, pDatei);
 }
 
-bool ZusiProfile::load(const std::string& sDatei) {
-    return LoadFile(sDatei);
-}
-
 bool ZusiProfile::SaveFile(bool bSaveAs, const std::string& pDatei) {
     std::string target = m_dateiname;
     if (target.empty() || bSaveAs) {
-        const std::string& offered = pDatei.empty() ? m_dateiname : pDatei;
-        FileChoice choice = m_dialogs.saveFile(kFilter, m_programDir, nativePath(offered));
-        if (choice.result == FileChoice::Result::Failed)
-            m_dialogs.message(runtimeErrorMessage(choice));
-        if (choice.result != FileChoice::Result::Chosen)
+        auto chosen =
+            chooseFile(m_dialogs, kFilter, m_programDir, pDatei.empty() ? m_dateiname : pDatei);
+        if (!chosen)
             return false;
-        target = choice.path;
+        target = *chosen;
     }
 
-    LineWriter w;
-    w.text(kFileVersion);
-    w.text("[Buttons]");
-    for (const ZusiButton& b : m_buttons) {
-        if (!b.Defined) {
-            w.text(kAbsentRecord);
-            continue;
-        }
-        w.text(storableLabel(b.Bezeichnung));
-        for (int32_t v : {b.Press, b.Release, b.Repeat, b.Hold, b.Shift, b.press2})
-            w.number(v);
+    ProfileFile file;
+    for (size_t k = 0; k < m_buttons.size(); ++k) {
+        const ZusiButton& b = m_buttons[k];
+        if (b.Defined)
+            file.buttons[k] = ProfileFile::Button{b.Bezeichnung, b.Press, b.Release, b.Repeat,
+                                                  b.Hold,        b.Shift, b.press2};
     }
-    w.text("[Axis]");
-    for (const auto& axis : m_axes) {
-        if (axis->Dateiname().empty()) {
-            w.text(kAbsentRecord);
-            continue;
-        }
-        w.text(axis->Dateiname());
-        w.number(axis->Flip());
-    }
+    for (size_t i = 0; i < m_axes.size(); ++i)
+        if (!m_axes[i]->Dateiname().empty())
+            file.axes[i] = ProfileFile::AxisEntry{m_axes[i]->Dateiname(), m_axes[i]->Flip()};
+    const std::string bytes = profileFileBytes(file);
 
     const std::string path = openablePath(m_programDir, target);
     std::string reason;
-    if (!writeFileAtomically(path, w.bytes(), &reason)) {
+    if (!writeFileAtomically(path, bytes, &reason)) {
         m_dialogs.message(saveFailedMessage(path, reason), MsgButtons::Ok, MsgIcon::Exclamation);
         return false;
     }
@@ -198,72 +148,31 @@ bool ZusiProfile::SaveFile(bool bSaveAs, const std::string& pDatei) {
     return true;
 }
 
-bool ZusiProfile::LoadFile(const std::string& sDatei) {
+LoadResult ZusiProfile::load(const std::string& sDatei) {
     std::string name = sDatei;
     if (name.empty()) {
-        FileChoice choice = m_dialogs.openFile(kFilter, m_programDir);
-        if (choice.result == FileChoice::Result::Failed)
-            m_dialogs.message(runtimeErrorMessage(choice));
-        if (choice.result != FileChoice::Result::Chosen)
-            return false;
-        name = choice.path;
+        auto chosen = chooseFile(m_dialogs, kFilter, m_programDir);
+        if (!chosen)
+            return LoadResult::Cancelled;
+        name = *chosen;
     }
-    auto in = LineReader::open(openablePath(m_programDir, name));
-    if (!in)
-        return false;
-
-    // The whole file is read before anything changes. A rejected file leaves the profile
+    auto bytes = readFileBytes(openablePath(m_programDir, name));
+    if (!bytes)
+        return LoadResult::NotFound;
+    // The whole file is read before anything changes. A refused file leaves the profile
     // exactly as it was, its Dateiname included: otherwise the next Save would overwrite
-    // the rejected file with the previous profile.
-    auto version = in->next();
-    m_fileVersion = version.value_or("");
-    if (!version || *version != kFileVersion) {
-        m_dialogs.message(kWrongVersion);
-        return false;
-    }
-    auto badFormat = [this] {
-        m_dialogs.message(kBadFormat);
-        return false;
-    };
-    auto header = in->next();
-    if (!header || *header != "[Buttons]")
-        return badFormat();
-
-    FileContents file;
-    for (auto& entry : file.buttons) {
-        auto label = in->next();
-        if (!label)
-            return badFormat();
-        if (*label == kAbsentRecord)
-            continue;
-        FileContents::Button b{*label, 0, 0, 0, 0, 0, 0};
-        for (int32_t* field : {&b.Press, &b.Release, &b.Repeat, &b.Hold, &b.Shift, &b.press2}) {
-            auto line = in->next();
-            if (!line)
-                return badFormat();
-            *field = readInt32(*line);
-        }
-        entry = std::move(b);
-    }
-    auto axisHeader = in->next();
-    if (!axisHeader || *axisHeader != "[Axis]")
-        return badFormat();
-    for (auto& entry : file.axes) {
-        auto axisName = in->next();
-        if (!axisName)
-            return badFormat();
-        if (*axisName == kAbsentRecord)
-            continue;
-        auto flip = in->next();
-        if (!flip)
-            return badFormat();
-        entry = FileContents::AxisEntry{*axisName, readInt32(*flip)};
+    // the refused file with the previous profile.
+    const auto file = parseProfileFile(*bytes);
+    m_fileVersion = file.version;
+    if (file.error) {
+        m_dialogs.message(fileErrorMessage(*file.error));
+        return LoadResult::Rejected;
     }
 
     m_dateiname = name;
     for (size_t k = 0; k < m_buttons.size(); ++k) {
         ZusiButton& b = m_buttons[k];
-        const auto& entry = file.buttons[k];
+        const auto& entry = file.contents.buttons[k];
         b.Defined = entry.has_value();
         if (!entry)
             continue; // an undefined button keeps its other fields
@@ -278,7 +187,7 @@ bool ZusiProfile::LoadFile(const std::string& sDatei) {
     }
     for (size_t i = 0; i < m_axes.size(); ++i) {
         ZusiAxis& axis = *m_axes[i];
-        const auto& entry = file.axes[i];
+        const auto& entry = file.contents.axes[i];
         // An empty name would make the axis ask with a dialog in the middle of a load;
         // it can only mean "no file".
         if (!entry || entry->Dateiname.empty()) {
@@ -289,7 +198,83 @@ bool ZusiProfile::LoadFile(const std::string& sDatei) {
         if (entry)
             axis.setFlip(entry->Flip);
     }
-    return true;
+    return LoadResult::Loaded;
+}
+
+std::string profileFileBytes(const ProfileFile& file) {
+    LineWriter w;
+    w.text(kFileVersion);
+    w.text("[Buttons]");
+    for (const auto& b : file.buttons) {
+        if (!b) {
+            w.text(kAbsentRecord);
+            continue;
+        }
+        w.text(storableLabel(b->Bezeichnung));
+        for (int32_t v : {b->Press, b->Release, b->Repeat, b->Hold, b->Shift, b->press2})
+            w.number(v);
+    }
+    w.text("[Axis]");
+    for (const auto& axis : file.axes) {
+        if (!axis) {
+            w.text(kAbsentRecord);
+            continue;
+        }
+        w.text(axis->Dateiname);
+        w.number(axis->Flip);
+    }
+    return w.bytes();
+}
+
+Parsed<ProfileFile> parseProfileFile(std::string_view bytes) {
+    Parsed<ProfileFile> file;
+    LineReader in(bytes);
+    auto version = in.next();
+    file.version = version.value_or("");
+    auto refuse = [&file](FileError error) {
+        file.error = error;
+        file.contents = {};
+        return file;
+    };
+    if (!version || *version != kFileVersion)
+        return refuse(FileError::WrongVersion);
+    auto header = in.next();
+    if (!header)
+        return refuse(FileError::TooShort);
+    if (*header != "[Buttons]")
+        return refuse(FileError::BadFormat);
+    for (auto& entry : file.contents.buttons) {
+        auto label = in.next();
+        if (!label)
+            return refuse(FileError::TooShort);
+        if (*label == kAbsentRecord)
+            continue;
+        ProfileFile::Button b{*label, 0, 0, 0, 0, 0, 0};
+        for (int32_t* field : {&b.Press, &b.Release, &b.Repeat, &b.Hold, &b.Shift, &b.press2}) {
+            auto line = in.next();
+            if (!line)
+                return refuse(FileError::TooShort);
+            *field = readInt32(*line);
+        }
+        entry = std::move(b);
+    }
+    auto axisHeader = in.next();
+    if (!axisHeader)
+        return refuse(FileError::TooShort);
+    if (*axisHeader != "[Axis]")
+        return refuse(FileError::BadFormat);
+    for (auto& entry : file.contents.axes) {
+        auto axisName = in.next();
+        if (!axisName)
+            return refuse(FileError::TooShort);
+        if (*axisName == kAbsentRecord)
+            continue;
+        auto flip = in.next();
+        if (!flip)
+            return refuse(FileError::TooShort);
+        entry = ProfileFile::AxisEntry{*axisName, readInt32(*flip)};
+    }
+    return file;
 }
 
 } // namespace kordan

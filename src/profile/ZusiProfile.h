@@ -1,12 +1,15 @@
 #pragma once
 
 #include "axis/ZusiAxis.h"
+#include "common/LoadResult.h"
 #include "profile/ZusiButton.h"
 
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace kordan {
 
@@ -44,18 +47,16 @@ public:
     // One tick of 100 ms: button auto-repeat, then the axes' zone repetition.
     void Timer(ICommandSender& se);
 
-    // Reads the profile file; an empty name asks with the open dialog first.
-    bool load(const std::string& sDatei = {});
+    // Reads the profile file; an empty name asks with the open dialog first. A refused
+    // file is reported to the user here; a missing one is left to the caller.
+    LoadResult load(const std::string& sDatei = {});
     bool Save();
     bool SaveAs();
     // Always asks, offering the caller's name `pDatei`.
     bool SaveAuto(const std::string& pDatei);
 
 private:
-    struct FileContents;
-
     bool SaveFile(bool bSaveAs, const std::string& pDatei);
-    bool LoadFile(const std::string& sDatei);
 
     IDialogs& m_dialogs;
     std::string m_programDir;
@@ -65,5 +66,24 @@ private:
     std::string m_dateiname;
     bool m_shiftActive = false;
 };
+
+// Everything a profile file holds; an absent record is nullopt.
+struct ProfileFile {
+    struct Button {
+        std::string Bezeichnung;
+        int32_t Press, Release, Repeat, Hold, Shift, press2;
+    };
+    struct AxisEntry {
+        std::string Dateiname;
+        int32_t Flip;
+    };
+    std::array<std::optional<Button>, ZusiProfile::MaxButtons> buttons;
+    std::array<std::optional<AxisEntry>, ZusiProfile::MaxAxes> axes;
+};
+
+// The records of a profile file's bytes, or why the file is refused; and the bytes of a
+// profile file. The one reader and the one writer of the format.
+Parsed<ProfileFile> parseProfileFile(std::string_view bytes);
+std::string profileFileBytes(const ProfileFile& file);
 
 } // namespace kordan

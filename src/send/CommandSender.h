@@ -16,4 +16,29 @@ public:
     virtual void ZusiSend(int32_t pFunktion, int32_t pBefehl) = 0;
 };
 
+// Press, hold and repeat, as buttons and lever zones share them: a press sends the key-down,
+// and the key-up at once unless the command is held (any non-zero Hold) until let go.
+inline void pressCommand(ICommandSender& se, int32_t code, int32_t hold) {
+    se.ZusiSend(code, Down);
+    if (hold == 0)
+        se.ZusiSend(code, Up);
+}
+
+// The countdown a press arms for its repetition: Repeat + 1, without overflowing on a
+// hand-edited maximum.
+inline int32_t firstCountdown(int32_t repeat) {
+    return repeat == INT32_MAX ? repeat : repeat + 1;
+}
+
+// One tick of 100 ms of a repetition countdown: presses again when it runs out, and arms it
+// anew. A countdown at or below 0 is off; a negative Repeat arms one that never runs out,
+// and counting it down would only run into overflow.
+inline void repeatTick(ICommandSender& se, int32_t& timer, int32_t repeat, int32_t code,
+                       int32_t hold) {
+    if (timer <= 0 || --timer != 0)
+        return;
+    timer = repeat;
+    pressCommand(se, code, hold);
+}
+
 } // namespace kordan

@@ -2,6 +2,7 @@
 
 #include "common/Clock.h"
 #include "common/Settings.h"
+#include "sim/ProcessStarter.h"
 
 #include <functional>
 #include <map>
@@ -48,12 +49,7 @@ public:
     std::function<void(int)> onEvents;
 };
 
-} // namespace kordan::test
-
-#include "sim/ProcessStarter.h"
-
-namespace kordan::test {
-
+// Records every start instead of starting anything; `result` false plays a missing program.
 class RecordingStarter : public IProcessStarter {
 public:
     bool start(const std::string& program, const std::vector<std::string>& args) override {

@@ -1,12 +1,11 @@
 #include "sim/ZusiLok.h"
 
-#include "axis/ZusiAxis.h"
 #include "fakes/FakeDialogs.h"
+#include "fakes/FakePlatform.h"
 #include "fakes/FakeRegistry.h"
 #include "fakes/TempDir.h"
 #include "sim/AutomaticAxes.h"
 #include "sim/LokTestFiles.h"
-#include "sim/RecordingStarter.h"
 
 #include <gtest/gtest.h>
 
@@ -267,29 +266,6 @@ TEST_F(LokTest, GeneratesTheFourFilesForEachMasterControllerCase) {
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
-// The reader of axis files takes what the generator writes.
-TEST_F(LokTest, GeneratedFilesReadBackAsTheirZones) {
-    copyDemoLok("Elektrisch/E 40.lok");
-    writeCurrentTrain(crlf({"Loks\\Elektrisch\\E 40.lok"}));
-    auto lok = makeLok();
-    lok->Timer();
-    const std::pair<const char*, int> files[] = {{kAutoFahrschalterFile, 3},
-                                                 {kAutoBremsventilFile, 2},
-                                                 {kAutoEBremseFile, 1},
-                                                 {kAutoAfbFile, 1}};
-    for (const auto& [name, zones] : files) {
-        ZusiAxis axis(dialogs, programDir);
-        ASSERT_TRUE(axis.load(name)) << name;
-        EXPECT_EQ(axis.ZoneCount(), zones) << name;
-        EXPECT_EQ(axis.Zone(zones - 1).Ende, 255) << name;
-    }
-    ZusiAxis fbv(dialogs, programDir);
-    ASSERT_TRUE(fbv.load(kAutoBremsventilFile));
-    EXPECT_EQ(fbv.Zone(0).Bezeichnung, "Füllen, automatisch erstellt");
-    EXPECT_EQ(fbv.Zone(1).RegelStep, 3);
-    EXPECT_TRUE(dialogs.messages.empty());
-}
-
 TEST_F(LokTest, AnUnknownMasterControllerKeepsTheOldFileAndWritesTheOthers) {
     const std::string oldFs = "alte Datei";
     std::ofstream(fs::path(programDir) / kAutoFahrschalterFile, std::ios::binary) << oldFs;
@@ -360,28 +336,28 @@ TEST_F(LokTest, AnUnwritableProgramDirectoryIsReportedAndTheWatcherGoesOn) {
 TEST_F(LokTest, TheEditorGetsAHostileFileNameAsOneArgument) {
     auto lok = makeLok();
     lok->StartEditor(); // no locomotive yet
-    EXPECT_TRUE(starter.starts.empty());
+    EXPECT_TRUE(starter.started.empty());
 
     const std::string hostile = "Loks\\a b\\\"x\" & del *; rm -rf ~ $(id) `id`.lok";
     writeCurrentTrain(crlf({hostile}));
     lok->Timer();
-    starter.succeed = false; // the editor is missing: nothing else happens
+    starter.result = false; // the editor is missing: nothing else happens
     lok->StartEditor();
-    ASSERT_EQ(starter.starts.size(), 1u);
-    EXPECT_EQ(starter.starts[0].program, "C:\\Programme\\Zusi\\ZusiFahrzeugEditor");
-    EXPECT_EQ(starter.starts[0].args, std::vector<std::string>{"C:\\Programme\\Zusi\\" + hostile});
+    ASSERT_EQ(starter.started.size(), 1u);
+    EXPECT_EQ(starter.started[0].program, "C:\\Programme\\Zusi\\ZusiFahrzeugEditor");
+    EXPECT_EQ(starter.started[0].args, std::vector<std::string>{"C:\\Programme\\Zusi\\" + hostile});
     EXPECT_EQ(lok->LokPfad(), hostile);
 }
 
 TEST(WineProcessStarter, RunsTheWindowsProgramThroughWine) {
     RecordingStarter inner;
     WineProcessStarter wine(inner);
-    inner.succeed = false;
+    inner.result = false;
     EXPECT_FALSE(wine.start("C:\\Zusi\\ZusiFahrzeugEditor", {"C:\\Zusi\\Loks\\a; b.lok"}));
-    ASSERT_EQ(inner.starts.size(), 1u);
-    EXPECT_EQ(inner.starts[0].program, "wine");
-    EXPECT_EQ(inner.starts[0].args, (std::vector<std::string>{"C:\\Zusi\\ZusiFahrzeugEditor",
-                                                              "C:\\Zusi\\Loks\\a; b.lok"}));
+    ASSERT_EQ(inner.started.size(), 1u);
+    EXPECT_EQ(inner.started[0].program, "wine");
+    EXPECT_EQ(inner.started[0].args, (std::vector<std::string>{"C:\\Zusi\\ZusiFahrzeugEditor",
+                                                               "C:\\Zusi\\Loks\\a; b.lok"}));
 }
 
 } // namespace

@@ -65,7 +65,7 @@ TEST(DemoData, ProgramReadsEveryDemoLocoAsTheStandinDrivesIt) {
         // carries the master-controller file of this locomotive.
         kordan::generateAutomaticAxes(parser, setup.programDir(), setup.dialogs);
         kordan::ZusiProfile profile(setup.dialogs, setup.programDir());
-        ASSERT_TRUE(profile.load("automatisch.cfr"));
+        ASSERT_EQ(profile.load("automatisch.cfr"), kordan::LoadResult::Loaded);
         int axes = 0;
         for (int i = 1; i <= 7; ++i)
             axes += profile.Axis(i).ZoneCount() > 0;
