@@ -40,14 +40,12 @@ public:
     virtual void setSpeakerChecked(bool checked) = 0;
     virtual void setLedChecked(int index) = 0; // -1 = none
 
-    // Configuration windows. The button, lever action and options dialogs are modal: they
-    // return when closed (the polling loop stands still meanwhile). The axis editor and the
-    // About box are modeless; asking for the editor again brings it to the front.
+    // Configuration windows. The button and lever action dialogs are modal: they return when
+    // closed (the polling loop stands still meanwhile). The axis editor is modeless; asking
+    // for it again brings it to the front.
     virtual void openButtonDialog(int16_t element) = 0;
     virtual void openLeverActionDialog(int16_t element, int32_t& aktion) = 0;
     virtual void openAxisEditor(int lever) = 0; // lever 1-7 whose file is edited, 0 = none
-    virtual void openOptionsDialog() = 0;
-    virtual void openAboutBox() = 0;
     // The lever values as the axes see them (after Flip), for the axis editor's live bar.
     virtual void showLeverPositions(const std::array<int, 7>& values) = 0;
 

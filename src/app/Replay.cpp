@@ -101,8 +101,6 @@ public:
     void openButtonDialog(int16_t) override {}
     void openLeverActionDialog(int16_t, int32_t&) override {}
     void openAxisEditor(int) override {}
-    void openOptionsDialog() override {}
-    void openAboutBox() override {}
     void showLeverPositions(const std::array<int, 7>&) override {}
     void setCommandLogVisible(bool) override {}
     void appendCommandLog(const std::string&) override {}

@@ -70,14 +70,16 @@ public:
     void openButtonDialog(int16_t element) override;
     void openLeverActionDialog(int16_t element, int32_t& aktion) override;
     void openAxisEditor(int lever) override;
-    void openOptionsDialog() override;
-    void openAboutBox() override;
     void showLeverPositions(const std::array<int, 7>& values) override;
     void setCommandLogVisible(bool visible) override;
     void appendCommandLog(const std::string& line) override;
     void showCalibrationWizard() override;
     bool calibrationWizardVisible() const override;
     void passToCalibrationWizard(const LeverBytes& rawLevers) override;
+
+    // The options dialog (modal) and the About box (modeless), opened from the menus.
+    void openOptionsDialog();
+    void openAboutBox();
 
     // For window tests.
     QLineEdit* leverField(int index) const { return m_txtAnalog[index]; }

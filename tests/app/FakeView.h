@@ -42,8 +42,6 @@ public:
         aktion = nextAktion;
     }
     void openAxisEditor(int lever) override { log.push_back("axis " + std::to_string(lever)); }
-    void openOptionsDialog() override { log.push_back("options"); }
-    void openAboutBox() override { log.push_back("about"); }
     void showLeverPositions(const std::array<int, 7>& values) override { positions = values; }
     void setCommandLogVisible(bool visible) override { commandLogVisible = visible; }
     void appendCommandLog(const std::string& line) override { commandLog.push_back(line); }
