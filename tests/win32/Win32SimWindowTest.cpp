@@ -86,17 +86,6 @@ TEST_F(Win32SimWindowTest, ZusiWindowReceivesExactlyThePostedKeyMessages) {
     EXPECT_EQ(zusi.keys, expected);
 }
 
-TEST_F(Win32SimWindowTest, LowerCaseTitleIsNotTheSimulator) {
-    RecordingWindow other("zusi 3 - Testfahrt");
-    auto sender = senderFacing(other);
-    EXPECT_FALSE(sender->GetConnect());
-    sender->send(2, DownUp);
-    sender->send(1000, 4);
-    other.pumpUntil(1, 300);
-    EXPECT_TRUE(other.keys.empty());
-    EXPECT_FALSE(sender->connected());
-}
-
 TEST_F(Win32SimWindowTest, TitlesAreCutAt255AndGoneWindowsHaveNone) {
     const std::string longTitle = "Zusi " + std::string(300, 'x');
     WindowHandle gone = 0;

@@ -281,18 +281,6 @@ TEST_F(X11SimWindowTest, UnmappedCodesSendNothing) {
     EXPECT_TRUE(lateKeysOf(zusi).empty());
 }
 
-TEST_F(X11SimWindowTest, LowerCaseTitleIsNotTheSimulator) {
-    const Window other = makeWindow("zusi \u2013 Notizen");
-    focus(other);
-    auto x11 = backend();
-    ZusiSend sender(*x11, m_keys);
-    EXPECT_FALSE(sender.GetConnect());
-    sender.send(2, DownUp);
-    sender.send(11, Down);
-    EXPECT_FALSE(sender.connected());
-    EXPECT_TRUE(lateKeysOf(other).empty());
-}
-
 TEST(X11SimWindowWithoutDisplay, NothingIsFoundAndNothingCrashes) {
     const char* old = std::getenv("DISPLAY");
     const std::string saved = old ? old : "";
