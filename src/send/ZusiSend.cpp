@@ -33,12 +33,6 @@ KeyTable makeKeyTable(const std::function<std::string(std::string_view name)>& s
 
 ZusiSend::ZusiSend(ISimWindow& window, const KeyTable& keys) : m_window(window), m_keyTable(keys) {}
 
-int32_t ZusiSend::keyCode(int32_t code) const {
-    if (code < 0 || code >= K::KeyTableSize)
-        return 0;
-    return m_keyTable[static_cast<size_t>(code)];
-}
-
 void ZusiSend::Connect() {
     m_zusiWnd = m_window.foregroundWindow();
     m_connected = IsZusiWindow();

@@ -72,13 +72,10 @@ public:
     // emergency brake waiting for its release), so the simulator is not left with a stuck
     // key when the program ends or the controller is switched.
     void releaseHeldKeys();
-    size_t heldKeyCount() const { return m_held.size(); }
 
     // Read-only views for the main window's display and for tests.
     WindowHandle zusiWnd() const { return m_zusiWnd; }
     bool connected() const { return m_connected; }
-    int32_t keyCode(int32_t code) const;
-    int32_t brakeReleaseCount() const { return m_brakeReleaseCount; }
 
 private:
     void Connect();
