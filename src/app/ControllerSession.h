@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -12,29 +13,54 @@ namespace kordan {
 class IDialogs;
 
 // The controllers found and the one in use: the device list's entries, the selection, the
-// open handle, and what switching from one controller to another does. Reads and writes
-// go to the open controller; with none open (handle 0) writes go nowhere.
+// open handle, what switching from one controller to another does, and what happens when
+// controllers come and go while the program runs. Reads and writes go to the open
+// controller; with none open, or the open one gone, writes go nowhere.
 class ControllerSession {
 public:
+    // The link to the selected controller.
+    enum class Link {
+        None,     // nothing selected
+        Open,     // opened; reports are read from it
+        Lost,     // it went away; it is opened again by itself when it comes back
+        NoAccess, // present, but the system refused to open it
+    };
+    enum class Read { Report, Nothing, Lost };
+    // What a fresh look at the controllers found.
+    struct Rescan {
+        bool listChanged = false;
+        bool lost = false;     // the open controller is no longer listed
+        bool returned = false; // the lost (or refused) controller is back and open again
+        bool onlyOne = false;  // nothing selected and a newly plugged one is the only one
+    };
+
     ControllerSession(IPieHid& hid, IDialogs& dialogs) : m_hid(hid), m_dialogs(dialogs) {}
 
     // Looks for controllers and has the list shown; then none at all is reported, a failed
     // enumeration is not.
     void enumerate(const std::function<void(const std::vector<std::string>&)>& showList);
+    // Looks again, keeping the selection on its controller; nothing is opened or closed
+    // except the lost controller, which is reopened once it is listed again.
+    Rescan rescan();
     // Opens entry `index`. Once the loop runs (`closeOpen`), `beforeClose` releases what
     // the old controller holds and the old one is closed first. Each step's failure is
     // skipped. False for an index outside the list.
     bool select(int index, bool closeOpen, const std::function<void()>& beforeClose);
 
-    const std::vector<std::string>& entries() const { return m_entries; }
+    // The entries' texts: the controller's line, marked when it is gone or refused.
+    std::vector<std::string> entries() const;
     int selected() const { return m_selected; }
     int32_t handle() const { return m_handle; }
+    Link link() const { return m_link; }
+    // True when reports may come and writes reach the controller.
+    bool isOpen() const { return m_link == Link::Open && m_handle != 0; }
 
-    bool read(InputReport& report) { return m_hid.ReadData(m_handle, report) == 0; }
+    // Reads a report; a failed read of a controller the backend knows to be gone is a loss.
+    Read read(InputReport& report);
     // Waits up to `ms` for a report; false when it could not wait (then the caller sleeps).
-    bool wait(int32_t ms) { return m_handle != 0 && m_hid.waitForReport(m_handle, ms); }
+    bool wait(int32_t ms) { return isOpen() && m_hid.waitForReport(m_handle, ms); }
     void write(const OutputReport& report) {
-        if (m_handle != 0)
+        if (isOpen())
             m_hid.WriteData(m_handle, report);
     }
 
@@ -45,11 +71,24 @@ public:
     static int32_t handleFromEntry(const std::string& entry);
 
 private:
+    struct Device {
+        int32_t usage = 0;
+        int32_t handle = 0;
+        bool operator==(const Device&) const = default;
+    };
+    // The Kordans listed now; false when the enumeration itself failed.
+    bool list(std::vector<Device>& out);
+    void open();
+    int indexOf(int32_t handle) const;
+
     IPieHid& m_hid;
     IDialogs& m_dialogs;
-    std::vector<std::string> m_entries;
+    std::vector<Device> m_devices;
     int m_selected = -1;
     int32_t m_handle = 0;
+    Link m_link = Link::None;
+    std::set<int32_t> m_refused; // handles the system would not open
+    bool m_toldNoAccess = false; // the permission message comes once
 };
 
 } // namespace kordan

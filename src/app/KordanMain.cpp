@@ -139,8 +139,55 @@ bool KordanMain::loopPass() {
 }
 
 void KordanMain::enumerateControllers() {
-    m_controllers.enumerate(
-        [this](const std::vector<std::string>& entries) { m_view.setDeviceList(entries); });
+    m_controllers.enumerate([this](const std::vector<std::string>& entries) {
+        m_shownDevices = entries;
+        m_view.setDeviceList(entries);
+    });
+}
+
+void KordanMain::showDeviceList() {
+    std::vector<std::string> entries = m_controllers.entries();
+    if (entries == m_shownDevices)
+        return;
+    m_shownDevices = entries;
+    m_view.setDeviceList(entries);
+    m_view.setSelectedDevice(m_controllers.selected());
+}
+
+void KordanMain::rescanControllers() {
+    ControllerSession::Rescan r = m_controllers.rescan();
+    if (r.lost)
+        controllerLost();
+    if (r.returned)
+        controllerReturned();
+    showDeviceList();
+    // As at start-up with a single controller; a selection the user made is never changed.
+    if (r.onlyOne) {
+        m_view.setSelectedDevice(0);
+        deviceClicked(0);
+    }
+}
+
+void KordanMain::controllerLost() {
+    // Nothing the lost controller pressed may stay down in the simulator.
+    ignoringErrors([&] {
+        if (m_sender)
+            m_sender->releaseHeldKeys();
+    });
+    m_dispatcher.forgetButtons();
+    m_view.setConnectionStatus("Kordan getrennt");
+    showDeviceList();
+}
+
+void KordanMain::controllerReturned() {
+    m_view.setConnectionStatus("");
+    // The controller comes back blank and silent: speaker and display as they were.
+    ignoringErrors([&] { speakerOutput(); });
+    m_led.forgetShown();
+    ignoringErrors([&] {
+        if (m_running)
+            showLed();
+    });
 }
 
 void KordanMain::deviceClicked(int index) {
@@ -148,8 +195,12 @@ void KordanMain::deviceClicked(int index) {
         if (m_sender)
             m_sender->releaseHeldKeys();
     };
+    const bool wasLost = m_controllers.link() == ControllerSession::Link::Lost;
     if (!m_controllers.select(index, m_running, releaseKeys))
         return;
+    if (wasLost)
+        m_view.setConnectionStatus("");
+    showDeviceList();
     ignoringErrors([&] { readSpeaker(); });
     ignoringErrors([&] {
         if (m_running)
@@ -295,7 +346,10 @@ void KordanMain::AxisReload() {
 }
 
 void KordanMain::PollController() {
-    if (!m_controllers.read(m_report))
+    ControllerSession::Read got = m_controllers.read(m_report);
+    if (got == ControllerSession::Read::Lost)
+        controllerLost();
+    if (got != ControllerSession::Read::Report)
         return;
     PollDispatcher::Levers levers{};
     PollDispatcher::Buttons buttons{};
@@ -333,6 +387,7 @@ void KordanMain::PeriodicTick() {
         --m_watchCountdown;
     } else {
         m_watchCountdown = 20;
+        rescanControllers();
         m_lok->Timer();
         if (m_mode == Mode::Active) {
             bool found = m_sender->GetConnect();
@@ -356,7 +411,7 @@ void KordanMain::speakerOutput() {
 
 // With no controller open the display is left alone, its remembered texts included.
 void KordanMain::showLed() {
-    if (m_controllers.handle() == 0)
+    if (!m_controllers.isOpen())
         return;
     if (auto report =
             m_led.refresh([this](const std::string& name) { return m_registry->Value(name); }))
@@ -364,7 +419,7 @@ void KordanMain::showLed() {
 }
 
 void KordanMain::missingProfileSign(bool on) {
-    if (m_controllers.handle() != 0)
+    if (m_controllers.isOpen())
         m_controllers.write(on ? m_led.missingProfile() : m_led.blank());
 }
 
@@ -381,7 +436,7 @@ void KordanMain::Form_Unload() {
             m_sender->releaseHeldKeys();
     });
     ignoringErrors([&] {
-        if (m_controllers.handle() != 0)
+        if (m_controllers.isOpen())
             m_controllers.write(m_led.blank());
     });
     ignoringErrors([&] {

@@ -102,6 +102,11 @@ public:
 
 private:
     void enumerateControllers();
+    // The controllers were looked at again (every 2.1 s) or the open one failed a read.
+    void rescanControllers();
+    void controllerLost();
+    void controllerReturned();
+    void showDeviceList();
     void readSpeaker();
     void speakerOutput();
     void showLed();
@@ -113,6 +118,7 @@ private:
     KordanServices m_s;
     IKordanView& m_view;
     ControllerSession m_controllers;
+    std::vector<std::string> m_shownDevices;
     PollDispatcher m_dispatcher;
     TickSchedule m_ticks;
     LedPresenter m_led;

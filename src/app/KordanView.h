@@ -32,6 +32,8 @@ public:
     virtual void focusDeviceList() = 0;
 
     virtual void setModeLabel(const std::string& text, LabelColour colour) = 0;
+    // The controller's connection where the user looks (the status bar); "" clears it.
+    virtual void setConnectionStatus(const std::string& text) = 0;
     virtual void setLeverText(int index, const std::string& text) = 0;
     virtual void setButtonLit(int index, bool lit) = 0;
     virtual void setLeverToolTip(int index, const std::string& text) = 0;

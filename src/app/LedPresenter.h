@@ -30,6 +30,11 @@ public:
     OutputReport blank();
     OutputReport dashes();
     OutputReport missingProfile(); // "no profile" while its message is open
+    // The display lost what it showed (a controller plugged in again): write it anew.
+    void forgetShown() {
+        m_lastSpeedText.clear();
+        m_lastKmText.clear();
+    }
 
 private:
     OutputReport sign(uint8_t right, uint8_t middle, uint8_t left);

@@ -19,6 +19,10 @@ public:
 
     void dispatch(const Levers& levers, const Buttons& buttons, const OnButton& onButton,
                   const OnLever& onLever);
+    // Every key was let go without the buttons being released (the controller was lost):
+    // a button still held when reports come again is passed on as pressed anew, one let
+    // go meanwhile passes nothing. Levers keep their values, or their zones would replay.
+    void forgetButtons() { m_lastButton.fill(0); }
 
 private:
     std::array<int32_t, 44> m_lastButton{};

@@ -92,6 +92,7 @@ public:
     void setDeviceListEnabled(bool) override {}
     void focusDeviceList() override {}
     void setModeLabel(const std::string&, LabelColour) override {}
+    void setConnectionStatus(const std::string&) override {}
     void setLeverText(int, const std::string&) override {}
     void setButtonLit(int, bool) override {}
     void setLeverToolTip(int, const std::string&) override {}

@@ -18,6 +18,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QVBoxLayout>
 
 namespace kordan {
@@ -160,7 +161,10 @@ frmKordan::frmKordan(WindowServices services, QWidget* parent)
     addDockWidget(Qt::RightDockWidgetArea, m_logDock);
     m_logDock->hide();
     area->setMinimumSize(520, px(6525) + kPictureOffset + 12);
-    resize(520, px(6525) + kPictureOffset + 12 + menuBar()->sizeHint().height());
+    // Where the controller's connection is shown; made now, so the window keeps its size.
+    statusBar()->setObjectName("statusBar");
+    resize(520, px(6525) + kPictureOffset + 12 + menuBar()->sizeHint().height() +
+                    statusBar()->sizeHint().height());
 }
 
 frmKordan::~frmKordan() = default;
@@ -371,9 +375,17 @@ void frmKordan::setLoadMode(int mode) {
 
 void frmKordan::setDeviceList(const std::vector<std::string>& entries) {
     m_updating = true;
-    m_lstJoySticks->clear();
-    for (auto& e : entries)
-        m_lstJoySticks->addItem(q(e));
+    // The list may change inside its own click handler: items are renamed in place where
+    // they can be, so the clicked one is not deleted under Qt's feet.
+    const int rows = static_cast<int>(entries.size());
+    while (m_lstJoySticks->count() > rows)
+        delete m_lstJoySticks->takeItem(m_lstJoySticks->count() - 1);
+    for (int i = 0; i < rows; ++i) {
+        if (i < m_lstJoySticks->count())
+            m_lstJoySticks->item(i)->setText(q(entries[size_t(i)]));
+        else
+            m_lstJoySticks->addItem(q(entries[size_t(i)]));
+    }
     m_updating = false;
 }
 
@@ -398,6 +410,10 @@ void frmKordan::setModeLabel(const std::string& text, LabelColour colour) {
                                             : palette().color(QPalette::ButtonText);
     p.setColor(QPalette::WindowText, c);
     m_lblModus->setPalette(p);
+}
+
+void frmKordan::setConnectionStatus(const std::string& text) {
+    statusBar()->showMessage(q(text));
 }
 
 void frmKordan::setLeverText(int index, const std::string& text) {

@@ -61,6 +61,7 @@ public:
     void setDeviceListEnabled(bool enabled) override;
     void focusDeviceList() override;
     void setModeLabel(const std::string& text, LabelColour colour) override;
+    void setConnectionStatus(const std::string& text) override;
     void setLeverText(int index, const std::string& text) override;
     void setButtonLit(int index, bool lit) override;
     void setLeverToolTip(int index, const std::string& text) override;

@@ -16,6 +16,13 @@ using DeviceInfoTable = std::array<int32_t, kDeviceInfoEntries>;
 using InputReport = std::array<uint8_t, 15>;
 using OutputReport = std::array<uint8_t, 8>;
 
+// What became of a device the program asked for.
+enum class DeviceStatus {
+    Present,  // there (or the backend cannot tell otherwise)
+    Gone,     // unplugged: reads fail until it is back and opened again
+    NoAccess, // there, but the system refused to open it (no permission)
+};
+
 // The controller library's five calls. Results are 0 for success. Handles are small
 // nonzero numbers; 0 means no device. Called from the UI thread only.
 class IPieHid {
@@ -39,6 +46,16 @@ public:
         (void)ms;
         return false;
     }
+
+    // The state of the device behind `handle` as the last SetupInterface or read left it.
+    // The vendor's library cannot tell, so by default every device counts as present.
+    virtual DeviceStatus status(int32_t handle) {
+        (void)handle;
+        return DeviceStatus::Present;
+    }
+    // Whether a later EnumeratePIE may list other devices than the first one did. Backends
+    // that cannot follow plugging are enumerated once, so their handles stay valid.
+    virtual bool followsPlugging() const { return false; }
 };
 
 } // namespace kordan

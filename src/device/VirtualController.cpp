@@ -6,7 +6,7 @@ namespace kordan {
 
 int32_t VirtualController::EnumeratePIE(int32_t vid, DeviceInfoTable& info, int32_t& count) {
     count = 0;
-    if (vid != kVendorId)
+    if (vid != kVendorId || !m_plugged)
         return 0;
     info[0] = kKordanProductId;
     info[1] = 4; // usage
@@ -17,7 +17,7 @@ int32_t VirtualController::EnumeratePIE(int32_t vid, DeviceInfoTable& info, int3
 }
 
 int32_t VirtualController::SetupInterface(int32_t handle) {
-    if (handle != kHandle)
+    if (handle != kHandle || !m_plugged)
         return 1;
     m_open = true;
     m_changed = true; // the first read after opening delivers the present state
@@ -48,6 +48,19 @@ int32_t VirtualController::WriteData(int32_t handle, const OutputReport& report)
 void VirtualController::CloseInterface(int32_t handle) {
     if (handle == kHandle)
         m_open = false;
+}
+
+DeviceStatus VirtualController::status(int32_t handle) {
+    return handle == kHandle && !m_plugged ? DeviceStatus::Gone : DeviceStatus::Present;
+}
+
+void VirtualController::setPlugged(bool plugged) {
+    if (plugged == m_plugged)
+        return;
+    m_plugged = plugged;
+    m_open = false; // what was opened before is dead either way
+    if (m_plugListener)
+        m_plugListener(plugged);
 }
 
 void VirtualController::setLever(int lever, uint8_t raw) {
@@ -86,25 +99,39 @@ bool VirtualController::button(int button) const {
 }
 
 int32_t CombinedPieHid::EnumeratePIE(int32_t vid, DeviceInfoTable& info, int32_t& count) {
-    m_routes.clear();
+    m_listings.resize(m_backends.size());
     count = 0;
     bool anyOk = false;
-    for (IPieHid* backend : m_backends) {
-        DeviceInfoTable local{};
-        int32_t n = 0;
-        if (backend->EnumeratePIE(vid, local, n) != 0)
+    for (size_t b = 0; b < m_backends.size(); ++b) {
+        IPieHid* backend = m_backends[b];
+        Listing& l = m_listings[b];
+        if (!l.asked || backend->followsPlugging()) {
+            l.info = {};
+            l.count = 0;
+            l.result = backend->EnumeratePIE(vid, l.info, l.count);
+            l.asked = true;
+        }
+        if (l.result != 0)
             continue;
         anyOk = true;
-        for (int32_t i = 0; i < n && i < kMaxDevices && count < kMaxDevices; ++i) {
-            m_routes.push_back({backend, local[4 * i + 3]});
-            info[4 * count] = local[4 * i];
-            info[4 * count + 1] = local[4 * i + 1];
-            info[4 * count + 2] = local[4 * i + 2];
-            info[4 * count + 3] = static_cast<int32_t>(m_routes.size());
+        for (int32_t i = 0; i < l.count && i < kMaxDevices && count < kMaxDevices; ++i) {
+            info[4 * count] = l.info[4 * i];
+            info[4 * count + 1] = l.info[4 * i + 1];
+            info[4 * count + 2] = l.info[4 * i + 2];
+            info[4 * count + 3] = globalHandle(backend, l.info[4 * i + 3]);
             ++count;
         }
     }
     return anyOk || m_backends.empty() ? 0 : 1;
+}
+
+int32_t CombinedPieHid::globalHandle(IPieHid* backend, int32_t local) {
+    for (size_t i = 0; i < m_routes.size(); ++i) {
+        if (m_routes[i].backend == backend && m_routes[i].handle == local)
+            return static_cast<int32_t>(i + 1);
+    }
+    m_routes.push_back({backend, local});
+    return static_cast<int32_t>(m_routes.size());
 }
 
 const CombinedPieHid::Route* CombinedPieHid::route(int32_t handle) const {
@@ -136,6 +163,11 @@ void CombinedPieHid::CloseInterface(int32_t handle) {
 bool CombinedPieHid::waitForReport(int32_t handle, int32_t ms) {
     auto r = route(handle);
     return r ? r->backend->waitForReport(r->handle, ms) : false;
+}
+
+DeviceStatus CombinedPieHid::status(int32_t handle) {
+    auto r = route(handle);
+    return r ? r->backend->status(r->handle) : DeviceStatus::Gone;
 }
 
 } // namespace kordan

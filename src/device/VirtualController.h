@@ -11,7 +11,9 @@ namespace kordan {
 // A controller made of code: product 210 on usage page 12 like the real one, one device
 // with handle 1. Levers and buttons are set by calls; a report is delivered once after
 // SetupInterface and then whenever the state has changed. Output reports are kept so a
-// panel or a test can show what the display and the speaker would do.
+// panel or a test can show what the display and the speaker would do. It can be pulled
+// out and plugged in again like a real one: while out it is not listed, cannot be opened
+// and reads fail; once back it must be opened again.
 class VirtualController : public IPieHid {
 public:
     int32_t EnumeratePIE(int32_t vid, DeviceInfoTable& info, int32_t& count) override;
@@ -19,6 +21,15 @@ public:
     int32_t ReadData(int32_t handle, InputReport& report) override;
     int32_t WriteData(int32_t handle, const OutputReport& report) override;
     void CloseInterface(int32_t handle) override;
+    DeviceStatus status(int32_t handle) override;
+    bool followsPlugging() const override { return true; }
+
+    void setPlugged(bool plugged);
+    bool plugged() const { return m_plugged; }
+    // Called after the controller was pulled out or plugged in, e.g. to update a panel.
+    void setPlugListener(std::function<void(bool plugged)> listener) {
+        m_plugListener = std::move(listener);
+    }
 
     void setLever(int lever, uint8_t raw);    // lever 1..7
     void setButton(int button, bool pressed); // button 1..44
@@ -40,13 +51,17 @@ private:
     InputReport m_state{};
     bool m_changed = false;
     bool m_open = false;
+    bool m_plugged = true;
     OutputReport m_display{0, 134, 0, 0, 0, 0, 0, 0};
     bool m_speaker = false;
     std::vector<OutputReport> m_written;
     std::function<void(const OutputReport&)> m_listener;
+    std::function<void(bool)> m_plugListener;
 };
 
 // Lists the devices of several backends as one library, giving each device its own handle.
+// A device keeps its handle across enumerations, so an open handle stays valid while
+// others come and go.
 class CombinedPieHid : public IPieHid {
 public:
     explicit CombinedPieHid(std::vector<IPieHid*> backends) : m_backends(std::move(backends)) {}
@@ -57,15 +72,26 @@ public:
     int32_t WriteData(int32_t handle, const OutputReport& report) override;
     void CloseInterface(int32_t handle) override;
     bool waitForReport(int32_t handle, int32_t ms) override;
+    DeviceStatus status(int32_t handle) override;
+    bool followsPlugging() const override { return true; }
 
 private:
     struct Route {
         IPieHid* backend;
         int32_t handle;
     };
+    // One backend's last answer; kept for backends that are enumerated once only.
+    struct Listing {
+        bool asked = false;
+        int32_t result = 1;
+        int32_t count = 0;
+        DeviceInfoTable info{};
+    };
     const Route* route(int32_t handle) const;
+    int32_t globalHandle(IPieHid* backend, int32_t local);
 
     std::vector<IPieHid*> m_backends;
+    std::vector<Listing> m_listings;
     std::vector<Route> m_routes; // global handle h is m_routes[h - 1]
 };
 

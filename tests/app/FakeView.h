@@ -26,6 +26,7 @@ public:
         modeLabel = text;
         modeColour = colour;
     }
+    void setConnectionStatus(const std::string& text) override { connection = text; }
     void setLeverText(int index, const std::string& text) override { levers.at(index) = text; }
     void setButtonLit(int index, bool lit) override { buttons.at(index) = lit; }
     void setLeverToolTip(int i, const std::string& text) override { leverTips.at(i) = text; }
@@ -56,7 +57,7 @@ public:
 
     std::vector<std::string> log;
     bool easyVisible = true;
-    std::string lok, profil, modeLabel;
+    std::string lok, profil, modeLabel, connection;
     LabelColour modeColour = LabelColour::ButtonText;
     int loadMode = -5, selected = -1, led = -5;
     bool deviceListEnabled = false, speaker = false, wizardVisible = false;

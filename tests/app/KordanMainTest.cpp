@@ -40,8 +40,8 @@ public:
         return enumResult;
     }
     int32_t SetupInterface(int32_t h) override { return log("setup", h), 0; }
-    int32_t ReadData(int32_t, InputReport& r) override {
-        if (reports.empty())
+    int32_t ReadData(int32_t h, InputReport& r) override {
+        if (reports.empty() || status(h) != DeviceStatus::Present)
             return 1;
         r = reports.front();
         reports.pop_front();
@@ -50,10 +50,18 @@ public:
     int32_t WriteData(int32_t, const OutputReport& r) override { return written.push_back(r), 0; }
     void CloseInterface(int32_t h) override { log("close", h); }
     bool waitForReport(int32_t, int32_t) override { return false; }
+    DeviceStatus status(int32_t h) override {
+        bool listed =
+            std::any_of(devices.begin(), devices.end(), [&](auto& d) { return d[3] == h; });
+        return !listed  ? DeviceStatus::Gone
+               : denied ? DeviceStatus::NoAccess
+                        : DeviceStatus::Present;
+    }
     void log(const char* what, int32_t h) { calls.push_back(what + (" " + std::to_string(h))); }
 
     std::vector<std::array<int32_t, 4>> devices; // product, usage, usage page, handle
     int32_t enumResult = 0;
+    bool denied = false;
     std::deque<InputReport> reports;
     std::vector<OutputReport> written;
     Strings calls;
@@ -401,4 +409,62 @@ TEST(KordanMainProfiles, DoubleClicksFileMenuAndShutdownKeepTrackOfChanges) {
     EXPECT_EQ(msg(rig.dialogs.messages.back()),
               (Msg{"Aenderungen speichern?", MsgButtons::YesNo, MsgIcon::Question, ""}));
     EXPECT_NE(rig.dir.read("test.cfr").find("Neu\r\n"), std::string::npos);
+}
+
+TEST(KordanMain, ControllersThatComeAndGoAreFollowedAndNothingStaysPressed) {
+    Rig rig;
+    rig.writeProfile();
+    rig.settings.values = {{"AutoLoad", "0"}, {"Led", "1"}, {"Polling", "0"}};
+    auto& m = rig.start();
+    ASSERT_TRUE(m.profiles()->loadByName("test.cfr"));
+    rig.device(5); // plugged in after the start: listed and opened, as the only one
+    rig.passes(2, 101);
+    EXPECT_EQ(rig.view.selected, 0);
+    EXPECT_EQ(rig.hid.calls, (Strings{"close 0", "setup 5"}));
+    rig.poll({}, {1});
+    EXPECT_EQ(rig.keys(), Strings{"down 72"});
+    const auto plugged = rig.hid.devices;
+    rig.hid.devices.clear(); // pulled out under the held horn
+    rig.poll({}, {1});
+    EXPECT_EQ(rig.keys(), Strings{"up 72"});
+    EXPECT_EQ(rig.view.connection, "Kordan getrennt");
+    EXPECT_TRUE(rig.view.devices.at(0).ends_with("#  5 Kordan Desktop (getrennt)"));
+    rig.hid.written.clear();
+    rig.passes(21, 101);
+    EXPECT_TRUE(rig.hid.written.empty()) << "nothing is written to a lost controller";
+    rig.hid.devices = plugged; // back again: reopened, speaker and display restored
+    rig.device(8);
+    rig.passes(21, 101);
+    EXPECT_EQ(rig.hid.calls, (Strings{"close 0", "setup 5", "setup 5"}));
+    EXPECT_EQ(rig.view.connection, "");
+    EXPECT_EQ(rig.view.devices.size(), 2u);
+    EXPECT_EQ(rig.hid.written.at(0), speakerReport(true));
+    EXPECT_EQ(rig.hid.written.at(1), displayReport(0x3F, 0, 0));
+    rig.poll({}, {1});
+    EXPECT_EQ(rig.keys(), Strings{"down 72"}) << "still held: pressed anew";
+    m.deviceClicked(1); // two controllers, of which the other one goes and comes
+    rig.hid.devices.erase(rig.hid.devices.begin());
+    rig.passes(21, 101);
+    EXPECT_EQ(rig.view.devices.size(), 1u);
+    EXPECT_EQ(rig.view.selected, 0) << "the selection stays on its controller";
+    rig.hid.devices = {plugged[0], rig.hid.devices[0]};
+    rig.passes(21, 101);
+    EXPECT_EQ(rig.view.selected, 1);
+    EXPECT_EQ(rig.hid.calls.back(), "setup 8") << "a selection is never changed";
+    EXPECT_EQ(rig.dialogs.texts(), Strings{"Kein Kordan angeschlossen."});
+    // A controller the system will not open: one message, whatever the ticks do.
+    Rig denied;
+    denied.device(3);
+    denied.hid.denied = true;
+    denied.start();
+    denied.passes(43, 101);
+    EXPECT_EQ(denied.dialogs.texts().size(), 1u);
+    EXPECT_NE(
+        denied.dialogs.texts().at(0).find("sudo install -m 644 packaging/udev/70-kordan.rules "
+                                          "/etc/udev/rules.d/"),
+        std::string::npos);
+    EXPECT_TRUE(denied.view.devices.at(0).ends_with(" (kein Zugriff)"));
+    denied.hid.denied = false;
+    denied.passes(21, 101);
+    EXPECT_TRUE(denied.view.devices.at(0).ends_with(" Kordan Desktop"));
 }

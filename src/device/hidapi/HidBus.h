@@ -40,8 +40,9 @@ public:
     virtual ~Bus() = default;
     // Lists the devices of vendor `vendorId`. False when the HID layer itself failed.
     virtual bool enumerate(uint16_t vendorId, std::vector<DeviceEntry>& out) = 0;
-    // Opens the device at `path`; nullptr when it cannot be opened.
-    virtual std::unique_ptr<Device> open(const std::string& path) = 0;
+    // Opens the device at `path`; nullptr when it cannot be opened, with `denied` set when
+    // the system refused for lack of permission.
+    virtual std::unique_ptr<Device> open(const std::string& path, bool& denied) = 0;
 };
 
 // The bus that calls hidapi.

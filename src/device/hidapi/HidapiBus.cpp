@@ -2,6 +2,9 @@
 
 #include <hidapi.h>
 
+#include <cerrno>
+#include <unistd.h>
+
 namespace kordan::hid {
 namespace {
 
@@ -48,12 +51,16 @@ public:
         return true;
     }
 
-    std::unique_ptr<Device> open(const std::string& path) override {
+    std::unique_ptr<Device> open(const std::string& path, bool& denied) override {
+        denied = false;
         if (!m_ready)
             return nullptr;
         hid_device* device = hid_open_path(path.c_str());
-        if (!device)
+        if (!device) {
+            // hidapi keeps the reason to itself; the node's access rights tell it.
+            denied = ::access(path.c_str(), R_OK | W_OK) != 0 && errno == EACCES;
             return nullptr;
+        }
         return std::make_unique<HidapiDevice>(device);
     }
 

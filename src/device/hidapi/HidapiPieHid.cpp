@@ -36,6 +36,12 @@ public:
         std::vector<hid::DeviceEntry> entries;
         if (!m_bus->enumerate(static_cast<uint16_t>(vid), entries))
             return 1;
+        // A controller in use that came back on a new path keeps its handle, so the
+        // program sees the same controller return rather than a new one.
+        for (Slot& slot : m_slots) {
+            if (slot.inUse && !isPresentAt(slot, slot.path, entries))
+                rebind(slot, entries);
+        }
         for (const hid::DeviceEntry& e : entries) {
             if (count >= kMaxDevices)
                 break;
@@ -57,12 +63,18 @@ public:
             return 1;
         slot->device.reset();
         slot->pending.reset();
+        slot->inUse = true;
+        slot->status = DeviceStatus::Gone;
         std::vector<hid::DeviceEntry> entries;
         if (!m_bus->enumerate(slot->vendorId, entries))
             return 1;
         if (!isPresentAt(*slot, slot->path, entries) && !rebind(*slot, entries))
             return 1;
-        slot->device = m_bus->open(slot->path);
+        bool denied = false;
+        slot->device = m_bus->open(slot->path, denied);
+        slot->status = slot->device ? DeviceStatus::Present
+                       : denied     ? DeviceStatus::NoAccess
+                                    : DeviceStatus::Gone;
         return slot->device ? 0 : 1;
     }
 
@@ -102,8 +114,17 @@ public:
         if (Slot* slot = find(handle)) {
             slot->device.reset();
             slot->pending.reset();
+            slot->inUse = false;
+            slot->status = DeviceStatus::Present;
         }
     }
+
+    DeviceStatus status(int32_t handle) override {
+        Slot* slot = find(handle);
+        return slot ? slot->status : DeviceStatus::Gone;
+    }
+
+    bool followsPlugging() const override { return true; }
 
     bool waitForReport(int32_t handle, int32_t ms) override {
         Slot* slot = find(handle);
@@ -134,20 +155,24 @@ private:
         std::wstring serial;
         std::unique_ptr<hid::Device> device;
         std::optional<InputReport> pending; // read while waiting, handed out by ReadData
+        bool inUse = false;                 // opened and not closed, though perhaps lost since
+        DeviceStatus status = DeviceStatus::Present;
     };
 
     int32_t handleFor(const hid::DeviceEntry& e) {
         for (size_t i = 0; i < m_slots.size(); ++i) {
             if (m_slots[i].path == e.path) {
-                // The node may now be another device of the vendor; remember which.
-                if (!m_slots[i].device) {
+                // The node may now be another device of the vendor; remember which, unless
+                // the slot waits for its own controller to come back.
+                if (!m_slots[i].inUse) {
                     m_slots[i].productId = e.productId;
                     m_slots[i].serial = e.serial;
                 }
                 return static_cast<int32_t>(i + 1);
             }
         }
-        m_slots.push_back({e.path, e.vendorId, e.productId, e.serial, nullptr, std::nullopt});
+        m_slots.push_back({e.path, e.vendorId, e.productId, e.serial, nullptr, std::nullopt, false,
+                           DeviceStatus::Present});
         return static_cast<int32_t>(m_slots.size());
     }
 
@@ -194,7 +219,10 @@ private:
 
     // A failed read means the device is gone (unplugged). It is closed quietly; reads
     // then fail without touching the device until SetupInterface opens it again.
-    static void lose(Slot& slot) { slot.device.reset(); }
+    static void lose(Slot& slot) {
+        slot.device.reset();
+        slot.status = DeviceStatus::Gone;
+    }
 
     std::unique_ptr<hid::Bus> m_bus;
     std::vector<Slot> m_slots;

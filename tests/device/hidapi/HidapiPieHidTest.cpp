@@ -15,7 +15,7 @@ namespace {
 // A scripted bus: device nodes by path that can be plugged, unplugged and fed reports.
 struct FakeNode {
     hid::DeviceEntry entry;
-    bool present = true, failWrites = false;
+    bool present = true, failWrites = false, denied = false;
     int id = 0; // a re-plugged device is a new node: what was opened before stays dead
     int openCount = 0, reads = 0;
     std::vector<int> timeouts;
@@ -89,9 +89,10 @@ struct FakeBus : hid::Bus {
                 out.push_back(n.entry);
         return !world.enumerateFails || (out.clear(), false);
     }
-    std::unique_ptr<hid::Device> open(const std::string& path) override {
+    std::unique_ptr<hid::Device> open(const std::string& path, bool& denied) override {
         FakeNode* n = world.at(path);
-        return n ? std::make_unique<FakeDevice>(world, *n) : nullptr;
+        denied = n && n->denied;
+        return n && !denied ? std::make_unique<FakeDevice>(world, *n) : nullptr;
     }
     World& world;
 };
@@ -275,13 +276,19 @@ TEST_F(HidapiPieHidTest, UnpluggedControllerFailsQuietlyAndReopensAfterReplug) {
     world.unplug("/dev/hidraw2");
     InputReport r{};
     EXPECT_NE(lib->ReadData(h, r), 0);
+    EXPECT_EQ(lib->status(h), DeviceStatus::Gone);
     EXPECT_FALSE(lib->waitForReport(h, 10)) << "the caller must sleep, not spin";
     EXPECT_NE(lib->WriteData(h, speakerReport(false)), 0);
     EXPECT_NE(lib->SetupInterface(h), 0) << "still unplugged";
     // Back on the same path: the old handle opens it again.
     FakeNode& back = world.add("/dev/hidraw2");
     EXPECT_NE(lib->ReadData(h, r), 0) << "a re-plug alone does not reopen the old device";
+    back.denied = true;
+    EXPECT_NE(lib->SetupInterface(h), 0);
+    EXPECT_EQ(lib->status(h), DeviceStatus::NoAccess);
+    back.denied = false;
     ASSERT_EQ(lib->SetupInterface(h), 0);
+    EXPECT_EQ(lib->status(h), DeviceStatus::Present);
     EXPECT_EQ(back.openCount, 1);
     back.queue = {rawReport(8)};
     ASSERT_EQ(lib->ReadData(h, r), 0);
@@ -296,17 +303,18 @@ TEST_F(HidapiPieHidTest, ReplugFollowsTheSerialButNeverGuesses) {
     // Another product took the old path, and a device of another serial appeared.
     FakeNode& other = world.add("/dev/hidraw2", 211, 12, 1, L"A1");
     world.add("/dev/hidraw3", 210, 12, 1, L"B2");
+    EXPECT_EQ(handleOf("/dev/hidraw2"), h) << "listed, but still waiting for its own";
     EXPECT_NE(lib->SetupInterface(h), 0);
     EXPECT_EQ(other.openCount, 0);
     // The same serial on a new path, with its second collection.
     FakeNode& moved = world.add("/dev/hidraw6", 210, 12, 1, L"A1");
     world.add("/dev/hidraw6", 210, 1, 4, L"A1");
+    EXPECT_EQ(handleOf("/dev/hidraw6"), h) << "the new path is listed under the old handle";
     ASSERT_EQ(lib->SetupInterface(h), 0);
     moved.queue = {rawReport(9)};
     InputReport r{};
     ASSERT_EQ(lib->ReadData(h, r), 0);
     EXPECT_EQ(r[1], 9);
-    EXPECT_EQ(handleOf("/dev/hidraw6"), h) << "the new path keeps the followed handle";
 
     // Two equal candidates without serial: which one was ours cannot be told.
     world.nodes.clear();
