@@ -3,6 +3,7 @@
 #include "common/TextFile.h"
 #include "send/Keystrokes.h"
 #include "send/ZusiSendKonstanten.h"
+#include "send/x11/X11ErrorTrap.h"
 #include "send/x11/X11KeyMap.h"
 
 #include <X11/Xatom.h>
@@ -19,51 +20,10 @@ namespace kordan {
 
 namespace {
 
-// Xlib reports protocol errors (a window that has just gone away) through one handler per
-// process, which by default ends the program. Calls that name foreign windows run inside
-// a trap that counts the errors instead.
-int g_trappedErrors = 0;
-
-int countError(Display*, XErrorEvent*) {
-    ++g_trappedErrors;
-    return 0;
-}
-
-class ErrorTrap {
-public:
-    explicit ErrorTrap(Display* display) : m_display(display) {
-        XSync(m_display, False);
-        g_trappedErrors = 0;
-        m_previous = XSetErrorHandler(countError);
-    }
-    ~ErrorTrap() {
-        XSync(m_display, False);
-        XSetErrorHandler(m_previous);
-    }
-    ErrorTrap(const ErrorTrap&) = delete;
-    ErrorTrap& operator=(const ErrorTrap&) = delete;
-
-    bool failed() {
-        XSync(m_display, False);
-        return g_trappedErrors > 0;
-    }
-
-private:
-    Display* m_display;
-    XErrorHandler m_previous = nullptr;
-};
-
 std::string latin1ToUtf8(std::string_view bytes) {
     std::string out;
-    for (char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b < 0x80) {
-            out += c;
-        } else {
-            out += static_cast<char>(0xC0 | (b >> 6));
-            out += static_cast<char>(0x80 | (b & 0x3F));
-        }
-    }
+    for (char c : bytes)
+        appendUtf8(out, static_cast<unsigned char>(c));
     return out;
 }
 
