@@ -157,8 +157,13 @@ int main(int argc, char** argv) {
     if (backends.controllers)
         libraries.push_back(backends.controllers.get());
     kordan::VirtualController virtualController;
-    if (options.virtualController)
+    // A second one, plugged in on demand from the panel, to try two controllers.
+    kordan::VirtualController secondController;
+    secondController.setPlugged(false);
+    if (options.virtualController) {
         libraries.push_back(&virtualController);
+        libraries.push_back(&secondController);
+    }
     kordan::CombinedPieHid hid(libraries);
 
     kordan::QtClock clock;
@@ -181,9 +186,15 @@ int main(int argc, char** argv) {
     });
 
     // The virtual controller's levers and buttons are moved on a panel of their own.
-    std::unique_ptr<kordan::frmPanel> panel;
+    std::unique_ptr<kordan::frmPanel> panel, secondPanel;
     if (options.virtualController) {
         panel = std::make_unique<kordan::frmPanel>(virtualController);
+        panel->offerSecondController([&] {
+            secondController.setPlugged(true);
+            secondPanel = std::make_unique<kordan::frmPanel>(secondController);
+            secondPanel->setWindowTitle(QStringLiteral("Virtuelles Fahrpult 2"));
+            secondPanel->show();
+        });
         panel->show();
     }
 

@@ -58,4 +58,13 @@ TEST(VirtualController, CombinedLibraryRoutesHandles) {
     EXPECT_TRUE(b.speakerOn());
     InputReport r{};
     EXPECT_NE(both.ReadData(7, r), 0) << "unknown handle";
+    // Pulled out: not listed, not openable, gone; back: the same handle, to be reopened.
+    a.setPlugged(false);
+    ASSERT_EQ(both.EnumeratePIE(kVendorId, info, count), 0);
+    EXPECT_TRUE(count == 1 && info[3] == 2) << "the other keeps its handle";
+    EXPECT_TRUE(both.status(1) == DeviceStatus::Gone && both.status(2) == DeviceStatus::Present);
+    EXPECT_NE(both.SetupInterface(1), 0);
+    a.setPlugged(true);
+    ASSERT_EQ(both.EnumeratePIE(kVendorId, info, count), 0);
+    EXPECT_TRUE(count == 2 && info[3] == 1 && !a.isOpen());
 }

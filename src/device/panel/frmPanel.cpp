@@ -116,6 +116,15 @@ frmPanel::frmPanel(VirtualController& controller, QWidget* parent)
     m_chkRasten = new QCheckBox(QStringLiteral("Tasten rasten ein"), this);
     m_chkRasten->setObjectName(QStringLiteral("chkRasten"));
     right->addWidget(m_chkRasten);
+    m_cmdPlug = new QPushButton(this);
+    m_cmdPlug->setObjectName(QStringLiteral("cmdPlug"));
+    m_cmdPlug->setFocusPolicy(Qt::NoFocus);
+    right->addWidget(m_cmdPlug);
+    m_cmdSecond = new QPushButton(QStringLiteral("Zweites Pult"), this);
+    m_cmdSecond->setObjectName(QStringLiteral("cmdSecond"));
+    m_cmdSecond->setFocusPolicy(Qt::NoFocus);
+    m_cmdSecond->hide();
+    right->addWidget(m_cmdSecond);
     right->addStretch(1);
 
     auto* top = new QHBoxLayout;
@@ -131,14 +140,33 @@ frmPanel::frmPanel(VirtualController& controller, QWidget* parent)
     layout->addWidget(buttons);
 
     connect(m_chkRasten, &QCheckBox::toggled, this, &frmPanel::setLatching);
+    connect(m_cmdPlug, &QPushButton::clicked, this,
+            [this] { m_controller.setPlugged(!m_controller.plugged()); });
 
     m_led->setDigits(displayDigits(controller.lastDisplay()));
     showSpeaker(controller.speakerOn());
+    showPlugged(controller.plugged());
     m_controller.setOutputListener([this](const OutputReport& r) { showOutput(r); });
+    m_controller.setPlugListener([this](bool plugged) { showPlugged(plugged); });
 }
 
 frmPanel::~frmPanel() {
     m_controller.setOutputListener(nullptr);
+    m_controller.setPlugListener(nullptr);
+}
+
+void frmPanel::offerSecondController(std::function<void()> plugIn) {
+    m_cmdSecond->show();
+    connect(m_cmdSecond, &QPushButton::clicked, this, [this, plugIn = std::move(plugIn)] {
+        m_cmdSecond->setEnabled(false); // there is one second controller
+        plugIn();
+    });
+}
+
+void frmPanel::showPlugged(bool plugged) {
+    m_cmdPlug->setText(plugged ? QStringLiteral("Trennen") : QStringLiteral("Verbinden"));
+    m_cmdPlug->setToolTip(plugged ? QStringLiteral("Das Pult abziehen")
+                                  : QStringLiteral("Das Pult wieder anstecken"));
 }
 
 void frmPanel::buildButtons(QWidget* area) {

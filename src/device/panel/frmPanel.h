@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 
 class QCheckBox;
 class QLabel;
@@ -45,12 +46,18 @@ public:
     QCheckBox* latching() const { return m_chkRasten; }
     LedDisplay* display() const { return m_led; }
     QLabel* speaker() const { return m_lblSpeaker; }
+    // "Trennen" / "Verbinden": pulls the controller out and plugs it in again.
+    QPushButton* plug() const { return m_cmdPlug; }
+    // Offers "Zweites Pult", which calls `plugIn` once to bring a second controller.
+    void offerSecondController(std::function<void()> plugIn);
+    QPushButton* second() const { return m_cmdSecond; }
 
 private:
     void buildButtons(QWidget* area);
     void setLatching(bool on);
     void showOutput(const OutputReport& report);
     void showSpeaker(bool on);
+    void showPlugged(bool plugged);
 
     VirtualController& m_controller;
     std::array<QSlider*, 7> m_sldLever{};
@@ -59,6 +66,8 @@ private:
     QCheckBox* m_chkRasten = nullptr;
     LedDisplay* m_led = nullptr;
     QLabel* m_lblSpeaker = nullptr;
+    QPushButton* m_cmdPlug = nullptr;
+    QPushButton* m_cmdSecond = nullptr;
 };
 
 } // namespace kordan

@@ -99,9 +99,17 @@ TEST(frmPanel, DisplayReportsLightTheRightSegments) {
     panel.display()->grab(); // paints without trouble
 }
 
-TEST(frmPanel, StopsListeningWhenClosed) {
+TEST(frmPanel, PullsTheControllerOutAndBackAndStopsListeningWhenClosed) {
     OpenController oc;
-    { frmPanel panel(oc.c); }
+    {
+        frmPanel panel(oc.c);
+        panel.plug()->click();
+        EXPECT_FALSE(oc.c.plugged());
+        EXPECT_EQ(panel.plug()->text(), QStringLiteral("Verbinden"));
+        oc.c.setPlugged(true); // as a scenario does: the panel follows
+        EXPECT_EQ(panel.plug()->text(), QStringLiteral("Trennen"));
+        oc.c.SetupInterface(VirtualController::kHandle);
+    }
     EXPECT_EQ(oc.c.WriteData(VirtualController::kHandle, speakerReport(true)), 0);
     EXPECT_TRUE(oc.c.speakerOn());
 }
