@@ -102,7 +102,7 @@ void KordanMain::startUp() {
     ignoringErrors([&] { m_s.events.processEvents(); });
     ignoringErrors([&] {
         if (!m_s.calibration.IsConfigured())
-            m_view.showCalibrationWizard();
+            showCalibrationWizard();
     });
     ignoringErrors([&] {
         if (!m_running)
@@ -175,6 +175,7 @@ void KordanMain::controllerLost() {
             m_sender->releaseHeldKeys();
     });
     m_dispatcher.forgetButtons();
+    m_haveReport = false;
     m_view.setConnectionStatus("Kordan getrennt");
     showDeviceList();
 }
@@ -198,6 +199,7 @@ void KordanMain::deviceClicked(int index) {
     const bool wasLost = m_controllers.link() == ControllerSession::Link::Lost;
     if (!m_controllers.select(index, m_running, releaseKeys))
         return;
+    m_haveReport = false; // the last report was the other controller's
     if (wasLost)
         m_view.setConnectionStatus("");
     showDeviceList();
@@ -245,7 +247,21 @@ void KordanMain::mnuModusKalibrieren() {
                             MsgIcon::Exclamation, "Nicht möglich");
         return;
     }
+    showCalibrationWizard();
+}
+
+void KordanMain::showCalibrationWizard() {
     m_view.showCalibrationWizard();
+    // Its raw value fields show where the levers are now, not blanks until one moves.
+    if (m_haveReport && m_view.calibrationWizardVisible())
+        passRawToWizard();
+}
+
+void KordanMain::passRawToWizard() {
+    LeverBytes raw{};
+    for (int i = 1; i <= 7; ++i)
+        raw[i - 1] = leverRaw(m_report, i);
+    m_view.passToCalibrationWizard(raw);
 }
 
 void KordanMain::readSpeaker() {
@@ -351,6 +367,7 @@ void KordanMain::PollController() {
         controllerLost();
     if (got != ControllerSession::Read::Report)
         return;
+    m_haveReport = true;
     PollDispatcher::Levers levers{};
     PollDispatcher::Buttons buttons{};
     for (int i = 1; i <= 7; ++i)
@@ -363,12 +380,8 @@ void KordanMain::PollController() {
         positions[i - 1] = profile.Axis(i).Flip() == 1 ? 255 - levers[i - 1] : levers[i - 1];
     m_view.showLeverPositions(positions);
     if (m_mode == Mode::Test) {
-        if (m_view.calibrationWizardVisible()) {
-            LeverBytes raw{};
-            for (int i = 1; i <= 7; ++i)
-                raw[i - 1] = leverRaw(m_report, i);
-            m_view.passToCalibrationWizard(raw);
-        }
+        if (m_view.calibrationWizardVisible())
+            passRawToWizard();
         for (int i = 0; i < 7; ++i)
             m_view.setLeverText(i, std::to_string(levers[i]));
         for (int k = 0; k < 44; ++k)

@@ -107,6 +107,8 @@ private:
     void controllerLost();
     void controllerReturned();
     void showDeviceList();
+    void showCalibrationWizard();
+    void passRawToWizard();
     void readSpeaker();
     void speakerOutput();
     void showLed();
@@ -135,6 +137,7 @@ private:
     bool m_speaker = false;
 
     InputReport m_report{};
+    bool m_haveReport = false; // m_report holds the open controller's last report
     int16_t m_watchCountdown = 0;
     int16_t m_ledCountdown = 0;
     std::string m_pendingAxisFile;

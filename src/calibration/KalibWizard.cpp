@@ -95,11 +95,19 @@ void KalibWizard::start() {
 }
 
 void KalibWizard::ZeigeDaten(const LeverBytes& levers) {
-    for (int i = 1; i <= kRows; ++i) {
-        const int row = i - 1;
+    m_last = levers;
+    m_haveLast = true;
+    for (int row = 0; row < kRows; ++row) {
         const uint8_t raw = levers[size_t(row)];
         m_view.setRohwert(row, raw);
-        m_view.setKorr(row, m_kalib.HystWert(i, raw));
+        m_view.setKorr(row, m_kalib.HystWert(row + 1, raw));
+    }
+    track(levers);
+}
+
+void KalibWizard::track(const LeverBytes& levers) {
+    for (int row = 0; row < kRows; ++row) {
+        const int raw = levers[size_t(row)];
         const int t = m_tracked[row];
         switch (m_schritt) {
         case kSampleMin:
@@ -112,7 +120,7 @@ void KalibWizard::ZeigeDaten(const LeverBytes& levers) {
             break;
         case kSampleBailHinten:
         case kSampleBailVorne:
-            if (i == kBailOff && t > raw)
+            if (row == kBailRow && t > raw)
                 setTracked(row, raw);
             break;
         default:
@@ -149,6 +157,10 @@ void KalibWizard::cmdWeiterClicked() {
         m_view.startSamplingTimer();
         m_view.setWeiterEnabled(false);
         m_schritt += 1;
+        // The controller reports only changes: levers held still as asked would send
+        // nothing during the sampling, so it starts from where they were last seen.
+        if (m_haveLast)
+            track(m_last);
         break;
     case kFertig:
         m_view.closeWindow();

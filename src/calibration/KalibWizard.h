@@ -53,7 +53,7 @@ public:
     // The window has been built: show step 1.
     void start();
 
-    // One report's raw lever bytes.
+    // One report's raw lever bytes; also the last known ones when the window opens.
     void ZeigeDaten(const LeverBytes& levers);
     // The user moved slider `row` to `position` (0..100): hysteresis = 100 - position.
     void sliderChanged(int row, int position);
@@ -69,6 +69,8 @@ public:
     int tracked(int row) const { return m_tracked.at(row); }
 
 private:
+    // Applies the running sampling's rule (maximum, minimum, bail-off only) to `levers`.
+    void track(const LeverBytes& levers);
     std::optional<std::string> failure(int lever, int v) const;
     void storePassed();
     void discardSampling();
@@ -82,6 +84,8 @@ private:
     IKalibView& m_view;
     int m_schritt = 0;
     std::array<int, kRows> m_tracked{};
+    LeverBytes m_last{}; // the raw values last reported
+    bool m_haveLast = false;
 };
 
 } // namespace kordan

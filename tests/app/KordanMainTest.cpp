@@ -230,13 +230,15 @@ TEST(KordanMain, ModesAreGuardedAndTestModeShowsValuesAndFeedsTheVisibleWizard) 
     EXPECT_TRUE(rig.view.wizardData.empty()) << "hidden wizard gets nothing";
     m.mnuModusKalibrieren();
     rig.poll({{1, 1}, {2, 2}, {7, 200}});
-    EXPECT_EQ(rig.view.wizardData, (std::vector<std::array<uint8_t, 7>>{{1, 2, 0, 0, 0, 0, 200}}));
+    EXPECT_EQ(rig.view.wizardData, (std::vector<std::array<uint8_t, 7>>{{0, 255, 128, 0, 0, 0, 0},
+                                                                        {1, 2, 0, 0, 0, 0, 200}}))
+        << "the last report as the wizard opens";
     m.mnuModusAktiv();
     EXPECT_EQ(rig.view.modeLabel, "Aktiv");
     EXPECT_FALSE(rig.view.deviceListEnabled);
     EXPECT_EQ(rig.settings.values["Modus"], "Run");
     rig.poll({{1, 50}}, {2});
-    EXPECT_EQ(rig.view.wizardData.size(), 1u) << "nothing in active mode";
+    EXPECT_EQ(rig.view.wizardData.size(), 2u) << "nothing in active mode";
     EXPECT_EQ(rig.view.levers[1], "2") << "fields keep their test-mode values";
     rig.view.log.clear();
     m.mnuModusKalibrieren();

@@ -58,11 +58,13 @@ struct Fixture {
 
     Fixture() { wizard.start(); }
 
-    // Presses Weiter to start the sampling, feeds the reports, lets the timer run out.
+    // The levers are put in place while the step waits (the first report); Weiter starts
+    // the sampling from there, the other reports come during it, then the timer runs out.
     void sample(const std::vector<LeverBytes>& reports) {
+        wizard.ZeigeDaten(reports.at(0));
         wizard.cmdWeiterClicked();
-        for (auto& r : reports)
-            wizard.ZeigeDaten(r);
+        for (size_t i = 1; i < reports.size(); ++i)
+            wizard.ZeigeDaten(reports[i]);
         wizard.timerTick();
     }
     // What a fresh object reads from the file.
@@ -87,8 +89,8 @@ TEST(KalibWizard, WalksThroughAllStepsAndSavesEachPass) {
     EXPECT_EQ(f.wizard.Schritt(), 5);
     EXPECT_FALSE(f.view.settingsVisible);
     EXPECT_EQ(f.view.title, "Kalibrierung Schritt 2, Minimalwerte");
-    f.wizard.ZeigeDaten({80, 80, 80, 80, 80, 80, 80});
-    EXPECT_EQ(f.view.rohwert, (Row{80, 80, 80, 80, 80, 80, 80}));
+    f.wizard.ZeigeDaten(kRear);
+    EXPECT_EQ(f.view.rohwert, (Row{10, 12, 8, 20, 30, 5, 6}));
     EXPECT_EQ(f.view.hebel, Row{}); // waiting: nothing tracked
 
     f.wizard.cmdWeiterClicked();
@@ -96,7 +98,7 @@ TEST(KalibWizard, WalksThroughAllStepsAndSavesEachPass) {
     EXPECT_EQ(f.wizard.Schritt(), 6);
     EXPECT_TRUE(f.view.timerRunning && f.view.wartenVisible);
     EXPECT_FALSE(f.view.weiterEnabled || f.view.actionVisible);
-    f.wizard.ZeigeDaten(kRear);
+    EXPECT_EQ(f.view.hebel, (Row{10, 12, 8, 20, 30, 5, 6})) << "from the last report";
     f.wizard.ZeigeDaten({11, 12, 7, 21, 30, 5, 6});
     EXPECT_FALSE(std::filesystem::exists(f.dir.file("Kalibrierung.dat")));
     f.wizard.timerTick();
@@ -182,7 +184,7 @@ TEST(KalibWizard, ChecksPassAtTheirThresholdAndFailBeyond) {
         for (int i = 0; i < c.before; ++i)
             f.sample({path[i]});
         const auto before = f.saved();
-        f.sample({c.values});
+        f.sample({c.values}); // reported while waiting, nothing during the sampling
         EXPECT_EQ(f.dialogs.texts(), c.messages);
         for (auto& m : f.dialogs.messages)
             EXPECT_TRUE(m.title == "Wiederholen" && m.icon == MsgIcon::Exclamation &&

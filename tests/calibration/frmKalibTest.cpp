@@ -57,12 +57,12 @@ struct Rig {
             raw[size_t(i - 1)] = leverRaw(report, i);
         window->ZeigeDaten(raw);
     }
-    // Starts the sampling, moves the levers during it, and lets the timer run out.
+    // Moves the levers, starts the sampling, and lets the timer run out with no report.
     void sample(const LeverBytes& position) {
+        setLevers(position);
         weiter()->click();
         EXPECT_TRUE(timer()->isActive() && child<QLabel>("lblWarten")->isVisible());
         EXPECT_FALSE(weiter()->isEnabled());
-        setLevers(position);
         QMetaObject::invokeMethod(timer(), "timeout");
         EXPECT_TRUE(weiter()->isEnabled());
     }
