@@ -50,8 +50,9 @@ void KordanMain::startUp() {
             m_view.appendCommandLog(commandLogLine(m_s.clock.milliseconds() - m_startMs, code,
                                                    befehl, outcome == ZusiSend::Outcome::Dropped));
         });
-    m_profiles = std::make_unique<ProfileSession>(m_s.dialogs, m_s.events, m_view, m_s.programDir,
-                                                  [this](bool on) { missingProfileSign(on); });
+    m_profiles = std::make_unique<ProfileSession>(
+        m_s.dialogs, m_s.events, m_view, m_s.programDir,
+        [this](bool on) { missingProfileSign(on); }, *m_sender);
     m_lok = std::make_unique<ZusiLok>(m_s.registry, m_s.dialogs, m_s.processStarter, m_s.programDir,
                                       m_s.mapSimPath);
     m_lok->LokChange = [this] { Lok_LokChange(); };
@@ -126,16 +127,21 @@ bool KordanMain::loopPass() {
         return false;
     if (m_pollInterval > 0 && !m_controllers.wait(m_pollInterval))
         m_s.clock.sleep(m_pollInterval);
-    try {
-        PollController();
-    } catch (const std::exception&) {
-        // An error inside one poll ends that poll only; unrecorded changes come again.
-    }
+    // An error inside one poll ends that poll only; unrecorded changes come again.
+    surviving(
+        "Abfrage", [&] { PollController(); }, [] {});
     if (m_ticks.due(m_s.clock.milliseconds())) {
-        PeriodicTick();
+        // Whatever a failed tick left half done, no key may stay down because of it.
+        surviving(
+            "Takt", [&] { PeriodicTick(); }, [&] { ignoringErrors([&] { releaseAll(); }); });
         m_ticks.ticked();
     }
     return true;
+}
+
+void KordanMain::releaseAll() {
+    if (m_profiles)
+        m_profiles->held().releaseAll();
 }
 
 void KordanMain::enumerateControllers() {
@@ -170,10 +176,7 @@ void KordanMain::rescanControllers() {
 
 void KordanMain::controllerLost() {
     // Nothing the lost controller pressed may stay down in the simulator.
-    ignoringErrors([&] {
-        if (m_sender)
-            m_sender->releaseHeldKeys();
-    });
+    ignoringErrors([&] { releaseAll(); });
     m_dispatcher.forgetButtons();
     m_haveReport = false;
     m_view.setConnectionStatus("Kordan getrennt");
@@ -192,12 +195,8 @@ void KordanMain::controllerReturned() {
 }
 
 void KordanMain::deviceClicked(int index) {
-    auto releaseKeys = [this] {
-        if (m_sender)
-            m_sender->releaseHeldKeys();
-    };
     const bool wasLost = m_controllers.link() == ControllerSession::Link::Lost;
-    if (!m_controllers.select(index, m_running, releaseKeys))
+    if (!m_controllers.select(index, m_running, [this] { releaseAll(); }))
         return;
     m_haveReport = false; // the last report was the other controller's
     if (wasLost)
@@ -215,6 +214,7 @@ void KordanMain::SetMode(Mode m) {
     m_led.setMode(m == Mode::Active);
     m_view.setDeviceListEnabled(false);
     if (m == Mode::Test) {
+        releaseAll(); // nothing is sent in test mode, so nothing may stay pressed either
         m_view.setDeviceListEnabled(true);
         m_view.setModeLabel("Hardware - Test / Konfiguratrion", LabelColour::ButtonText);
         try {
@@ -333,6 +333,7 @@ void KordanMain::mnuBefehlsprotokoll() {
 void KordanMain::buttonDoubleClicked(int index) {
     if (index < 0 || index >= 44)
         return;
+    m_profiles->held().releaseButton(index + 1); // its assignment may change under it
     m_view.openButtonDialog(static_cast<int16_t>(index + 1));
     m_profiles->setChanged(true);
     m_profiles->showAssignments();
@@ -388,14 +389,15 @@ void KordanMain::PollController() {
             m_view.setButtonLit(k, buttons[k]);
         return;
     }
+    HeldKeys& held = m_profiles->held();
     m_dispatcher.dispatch(
-        levers, buttons, [&](int k, int pressed) { profile.doButton(*m_sender, k, pressed); },
-        [&](int i, int from, int to) { profile.Axis(i).NewValue(from, to, false, *m_sender); });
+        levers, buttons, [&](int k, int pressed) { held.button(k, pressed); },
+        [&](int i, int from, int to) { held.lever(i, from, to); });
 }
 
 void KordanMain::PeriodicTick() {
-    m_profiles->profile().Timer(*m_sender);
-    m_sender->Timer();
+    // Test mode repeats nothing; the emergency brake's release still comes.
+    m_profiles->held().tick(m_mode == Mode::Active);
     if (m_watchCountdown != 0) {
         --m_watchCountdown;
     } else {
@@ -444,10 +446,7 @@ void KordanMain::Form_Unload() {
     // From here on failures are skipped: the program ends whatever happens.
     m_running = false;
     // Nothing may stay pressed in the simulator once the program has gone.
-    ignoringErrors([&] {
-        if (m_sender)
-            m_sender->releaseHeldKeys();
-    });
+    ignoringErrors([&] { releaseAll(); });
     ignoringErrors([&] {
         if (m_controllers.isOpen())
             m_controllers.write(m_led.blank());
@@ -458,8 +457,8 @@ void KordanMain::Form_Unload() {
         speakerOutput();
     });
     ignoringErrors([&] { m_s.events.processEvents(); });
-    ignoringErrors([&] { m_sender.reset(); });
     ignoringErrors([&] { m_profiles.reset(); });
+    ignoringErrors([&] { m_sender.reset(); });
     ignoringErrors([&] { m_registry.reset(); });
 }
 

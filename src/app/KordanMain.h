@@ -90,6 +90,10 @@ public:
     std::string AxisFile();
     void AxisReload();
 
+    // Lets go of every key held in the simulator and stops every repetition: before a
+    // change under held keys (test mode, another or a lost controller, the end).
+    void releaseAll();
+
     void SetMode(Mode m);
     void PollController();
     void PeriodicTick();

@@ -9,9 +9,11 @@
 namespace kordan {
 
 ProfileSession::ProfileSession(IDialogs& dialogs, IEventPump& events, IKordanView& view,
-                               const std::string& programDir, std::function<void(bool)> missingSign)
+                               const std::string& programDir, std::function<void(bool)> missingSign,
+                               ZusiSend& sender)
     : m_dialogs(dialogs), m_events(events), m_view(view), m_missingSign(std::move(missingSign)),
-      m_profil(std::make_unique<ZusiProfile>(dialogs, programDir)) {}
+      m_profil(std::make_unique<ZusiProfile>(dialogs, programDir)),
+      m_held(std::make_unique<HeldKeys>(sender, *m_profil)) {}
 
 ProfileSession::~ProfileSession() = default;
 
@@ -43,6 +45,7 @@ bool ProfileSession::mayReplace() {
 }
 
 bool ProfileSession::loadByName(const std::string& name) {
+    m_held->releaseProfile();
     if (m_profil->load(name) == LoadResult::Loaded) {
         loaded();
         return true;
@@ -64,8 +67,19 @@ void ProfileSession::open() {
         if (a == MsgAnswer::Yes)
             save();
     }
+    m_held->releaseProfile();
     if (m_profil->load() == LoadResult::Loaded)
         loaded();
+}
+
+void ProfileSession::openFile(const std::string& name) {
+    m_held->releaseProfile();
+    LoadResult result = m_profil->load(name);
+    if (result == LoadResult::Loaded)
+        loaded();
+    else if (result == LoadResult::NotFound)
+        m_dialogs.message("Konfiguration " + name + " nicht gefunden.", MsgButtons::Ok,
+                          MsgIcon::Information);
 }
 
 void ProfileSession::save() {
@@ -110,6 +124,8 @@ void ProfileSession::showAssignments() {
 
 void ProfileSession::leverAction(int lever, int aktion) {
     ZusiAxis& axis = m_profil->Axis(lever);
+    if (aktion == 1 || aktion == 2 || aktion == 4)
+        m_held->releaseAxis(lever);
     if (aktion == 1) {
         axis.load();
         showAssignments();
@@ -125,8 +141,10 @@ void ProfileSession::leverAction(int lever, int aktion) {
 void ProfileSession::reloadAxes() {
     for (int i = 1; i <= 7; ++i) {
         ZusiAxis& axis = m_profil->Axis(i);
-        if (!axis.Dateiname().empty())
-            axis.load(axis.Dateiname());
+        if (axis.Dateiname().empty())
+            continue;
+        m_held->releaseAxis(i);
+        axis.load(axis.Dateiname());
     }
     showAssignments();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "profile/HeldKeys.h"
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -10,21 +12,25 @@ class IDialogs;
 class IEventPump;
 class IKordanView;
 class ZusiProfile;
+class ZusiSend;
 
 // The profile in use and whether it has unsaved changes: the file menu's open, save and
 // save-as, loading a profile by name, the questions before changes would be lost, and the
-// assignments shown as the fields' tool tips.
+// assignments shown as the fields' tool tips. Whatever the profile holds in the simulator is
+// let go before a file replaces it or one of its axes.
 class ProfileSession {
 public:
     // `missingSign(true)` shows the "no profile" sign on the display while its message is
     // open, `missingSign(false)` blanks it again.
     ProfileSession(IDialogs& dialogs, IEventPump& events, IKordanView& view,
-                   const std::string& programDir, std::function<void(bool)> missingSign);
+                   const std::string& programDir, std::function<void(bool)> missingSign,
+                   ZusiSend& sender);
     ~ProfileSession();
     ProfileSession(const ProfileSession&) = delete;
     ProfileSession& operator=(const ProfileSession&) = delete;
 
     ZusiProfile& profile() { return *m_profil; }
+    HeldKeys& held() { return *m_held; }
     bool changed() const { return m_changed; }
     void setChanged(bool changed) { m_changed = changed; }
 
@@ -34,6 +40,8 @@ public:
     // Loads a profile from the program's directory; a missing one is reported.
     bool loadByName(const std::string& name);
     void open();
+    // Opens `name` as "&Oeffnen..." does once a file is chosen; a missing file is reported.
+    void openFile(const std::string& name);
     void save();
     // Saves under `offeredName` when one is given, otherwise asks for a name.
     void saveAs(const std::string& offeredName);
@@ -55,6 +63,7 @@ private:
     IKordanView& m_view;
     std::function<void(bool)> m_missingSign;
     std::unique_ptr<ZusiProfile> m_profil;
+    std::unique_ptr<HeldKeys> m_held;
     bool m_changed = false;
 };
 

@@ -116,10 +116,18 @@ void ZusiAxis::NewValue(int32_t oldVal, int32_t newVal, bool POV, ICommandSender
 }
 
 void ZusiAxis::Timer(ICommandSender& se) {
+    // An axis without a file ignores its lever; nothing of it may repeat either.
+    if (m_dateiname.empty())
+        return;
     for (int32_t i = 0; i < m_zoneCount; ++i) {
         ZusiZone& z = m_zones[size_t(i)];
         repeatTick(se, z.Timer, z.Repeat, z.Funktion, z.Hold);
     }
+}
+
+void ZusiAxis::stopRepeats() {
+    for (ZusiZone& z : m_zones)
+        z.Timer = 0;
 }
 
 LoadResult ZusiAxis::load(const std::string& Dateiname) {

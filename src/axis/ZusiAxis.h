@@ -48,8 +48,10 @@ public:
     // Called by the polling loop whenever the lever's calibrated value changed. `POV` true
     // suppresses the Funktion of zones that are passed over.
     void NewValue(int32_t oldVal, int32_t newVal, bool POV, ICommandSender& se);
-    // One tick of 100 ms: zone auto-repeat.
+    // One tick of 100 ms: zone auto-repeat, only while the axis has a file.
     void Timer(ICommandSender& se);
+    // Stops every zone's repetition (the keys its zones hold are the sender's to release).
+    void stopRepeats();
 
     // Reads the axis file; an empty name asks with the open dialog first. Failures are
     // reported to the user here; the result tells the caller what happened.

@@ -98,9 +98,23 @@ void ZusiProfile::doButton(ICommandSender& se, int32_t Button, int16_t State) {
 
 void ZusiProfile::Timer(ICommandSender& se) {
     for (ZusiButton& b : m_buttons)
-        repeatTick(se, b.Timer, b.Repeat, b.Press, b.Hold);
+        if (b.Defined)
+            repeatTick(se, b.Timer, b.Repeat, b.Press, b.Hold);
     for (auto& axis : m_axes)
         axis->Timer(se);
+}
+
+void ZusiProfile::stopRepeat(int32_t Button) {
+    if (Button >= 1 && Button <= MaxButtons)
+        m_buttons[size_t(Button - 1)].Timer = 0;
+}
+
+void ZusiProfile::stopRepeats() {
+    for (ZusiButton& b : m_buttons)
+        b.Timer = 0;
+    for (auto& axis : m_axes)
+        axis->stopRepeats();
+    m_shiftActive = false;
 }
 
 bool ZusiProfile::Save() {

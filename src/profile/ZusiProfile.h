@@ -44,8 +44,12 @@ public:
     // A press (State 1) or release (State 0) edge of button `Button`; anything else,
     // including button numbers outside 1..44, does nothing.
     void doButton(ICommandSender& se, int32_t Button, int16_t State);
-    // One tick of 100 ms: button auto-repeat, then the axes' zone repetition.
+    // One tick of 100 ms: the auto-repeat of defined buttons, then the axes' zone repetition.
     void Timer(ICommandSender& se);
+    // Stops the repetition of button `Button` (1..44), or of every button and zone and ends
+    // the shift layer; the keys they hold are the sender's to release.
+    void stopRepeat(int32_t Button);
+    void stopRepeats();
 
     // Reads the profile file; an empty name asks with the open dialog first. A refused
     // file is reported to the user here; a missing one is left to the caller.

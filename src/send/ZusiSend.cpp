@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 namespace kordan {
 
@@ -74,12 +75,18 @@ void ZusiSend::Timer() {
         deliver(K::BremsventilBremsen, Up, true);
 }
 
-void ZusiSend::releaseHeldKeys() {
-    m_brakeReleaseCount = 0; // its key is among the held ones
-    auto held = std::move(m_held);
-    m_held.clear();
-    for (const auto& [window, key] : held)
-        m_window.postKey(window, WM_Const::WM_KEYUP, key);
+void ZusiSend::releaseKeys(const std::function<bool(const KeySource&)>& which) {
+    for (auto it = m_held.begin(); it != m_held.end();) {
+        if (!which(it->second)) {
+            ++it;
+            continue;
+        }
+        if (it->second.kind == KeySource::Kind::Brake)
+            m_brakeReleaseCount = 0; // its release happens now
+        m_window.postKey(it->first.first, WM_Const::WM_KEYUP, it->first.second);
+        m_releasedEarly.insert(it->first);
+        it = m_held.erase(it);
+    }
 }
 
 void ZusiSend::notify(int32_t pFunktion, int32_t pBefehl, Outcome outcome, bool internal) {
@@ -104,8 +111,11 @@ void ZusiSend::deliver(int32_t pFunktion, int32_t pBefehl, bool internal) {
     switch (deliveryOf(pFunktion)) {
     case Delivery::Composite:
         if (pBefehl == Down) {
+            // The brake's key is held by the brake until its release, whoever pulled it.
+            const KeySource pulledBy = std::exchange(m_source, KeySource{KeySource::Kind::Brake});
             for (int i = 0; i < kBrakePresses; ++i)
                 deliver(K::BremsventilBremsen, Down, true);
+            m_source = pulledBy;
             m_brakeReleaseCount = kBrakeReleaseTicks;
         }
         return;
@@ -125,14 +135,17 @@ void ZusiSend::deliver(int32_t pFunktion, int32_t pBefehl, bool internal) {
     }
     case Delivery::KeyMessage:
     case Delivery::None: {
-        const int32_t key = m_keyTable[static_cast<size_t>(pFunktion)];
+        const Key key{m_zusiWnd, m_keyTable[static_cast<size_t>(pFunktion)]};
         if (pBefehl == Down || pBefehl == DownUp) {
-            m_window.postKey(m_zusiWnd, WM_Const::WM_KEYDOWN, key);
-            m_held.insert({m_zusiWnd, key});
+            m_window.postKey(key.first, WM_Const::WM_KEYDOWN, key.second);
+            m_held.emplace(key, m_source); // a further press keeps the first holder
+            m_releasedEarly.erase(key);
         }
         if (pBefehl == Up || pBefehl == DownUp) {
-            m_window.postKey(m_zusiWnd, WM_Const::WM_KEYUP, key);
-            m_held.erase({m_zusiWnd, key});
+            // A key let go early has already had its key-up.
+            if (m_releasedEarly.erase(key) == 0)
+                m_window.postKey(key.first, WM_Const::WM_KEYUP, key.second);
+            m_held.erase(key);
         }
         return;
     }

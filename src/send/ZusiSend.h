@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <set>
 #include <string>
 #include <string_view>
@@ -20,6 +21,15 @@ using KeyTable = std::array<int32_t, ZusiSendKonstanten::KeyTableSize>;
 // The key table from the simulator's keyboard settings: the fixed keys, and for each key
 // the user can set, the number `setting(name)` gives (a missing setting reads as "", 0).
 KeyTable makeKeyTable(const std::function<std::string(std::string_view name)>& setting);
+
+// Who a key held down belongs to: a button (1-44), a lever's axis (1-7), the emergency brake
+// waiting for its release, or nobody in particular (sent outside any dispatch).
+struct KeySource {
+    enum class Kind : uint8_t { None, Button, Axis, Brake };
+    Kind kind = Kind::None;
+    int index = 0;
+    bool operator==(const KeySource&) const = default;
+};
 
 // Routes ICommandSender's delivery to `send`: a class may not declare a member function
 // of its own name, and the delivery class is called ZusiSend like its operation.
@@ -68,10 +78,16 @@ public:
 
     void setObserver(Observer observer) { m_observer = std::move(observer); }
 
-    // Sends the key-up for every key still held down (a button or zone with Hold, the
-    // emergency brake waiting for its release), so the simulator is not left with a stuck
-    // key when the program ends or the controller is switched.
-    void releaseHeldKeys();
+    // Keys pressed from now on belong to `source` (see SourceScope).
+    void setSource(KeySource source) { m_source = source; }
+    KeySource source() const { return m_source; }
+    // Sends the key-up for every key still held down that belongs to a source `which`
+    // accepts; the emergency brake's pending release goes with its key. The key-up its
+    // holder sends later for such a key is not sent a second time.
+    void releaseKeys(const std::function<bool(const KeySource&)>& which);
+    void releaseHeldKeys() {
+        releaseKeys([](const KeySource&) { return true; });
+    }
 
     // Read-only views for the main window's display and for tests.
     WindowHandle zusiWnd() const { return m_zusiWnd; }
@@ -88,9 +104,26 @@ private:
     bool m_connected = false;
     KeyTable m_keyTable;
     int32_t m_brakeReleaseCount = 0;
-    std::set<std::pair<WindowHandle, int32_t>>
-        m_held; // (window, virtual key) pressed, not released
+    using Key = std::pair<WindowHandle, int32_t>; // (window, virtual key)
+    std::map<Key, KeySource> m_held;              // pressed, not released; by its first holder
+    std::set<Key> m_releasedEarly;                // let go by releaseKeys, before their holder did
+    KeySource m_source;
     Observer m_observer;
+};
+
+// Keys pressed while it lives belong to `source`.
+class SourceScope {
+public:
+    SourceScope(ZusiSend& sender, KeySource source) : m_sender(sender), m_saved(sender.source()) {
+        sender.setSource(source);
+    }
+    ~SourceScope() { m_sender.setSource(m_saved); }
+    SourceScope(const SourceScope&) = delete;
+    SourceScope& operator=(const SourceScope&) = delete;
+
+private:
+    ZusiSend& m_sender;
+    KeySource m_saved;
 };
 
 } // namespace kordan

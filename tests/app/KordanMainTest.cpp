@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <deque>
 #include <filesystem>
+#include <functional>
 
 using namespace kordan;
 using namespace kordan::test;
@@ -47,7 +48,11 @@ public:
         reports.pop_front();
         return 0;
     }
-    int32_t WriteData(int32_t, const OutputReport& r) override { return written.push_back(r), 0; }
+    int32_t WriteData(int32_t, const OutputReport& r) override {
+        if (failWrites)
+            throw std::runtime_error("write failed");
+        return written.push_back(r), 0;
+    }
     void CloseInterface(int32_t h) override { log("close", h); }
     bool waitForReport(int32_t, int32_t) override { return false; }
     DeviceStatus status(int32_t h) override {
@@ -65,6 +70,7 @@ public:
     std::deque<InputReport> reports;
     std::vector<OutputReport> written;
     Strings calls;
+    bool failWrites = false;
 };
 
 // Key settings T0 = 65 ("Fahrschalter auf"), T9 = 72 ("Pfeife"), T14 = 90 (brake); the
@@ -136,16 +142,22 @@ struct Rig {
         window.events.clear();
         return out;
     }
-    // Button 1 holds the horn, button 2 taps "Fahrschalter auf"; lever 1 has a regulator
-    // zone 0-255 of 10 notches.
+    // Button 1 holds the horn, button 2 taps "Fahrschalter auf", button 3 repeats F2 every
+    // tick, button 4 pulls the emergency brake; lever 1 has a regulator zone 0-255 of 10
+    // notches, lever 2 a zone 100-200 that holds F3.
     void writeProfile(const std::string& name = "test.cfr") {
-        std::string p = "1.0\r\n[Buttons]\r\nPfeife\r\n 28 \r\n 0 \r\n 0 \r\n 1 \r\n 0 \r\n 0 \r\n"
-                        "Auf\r\n 14 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n";
-        for (int k = 3; k <= 44; ++k)
+        std::string p = "1.0\r\n[Buttons]\r\n";
+        for (const char* b :
+             {"Pfeife\r\n 28 \r\n 0 \r\n 0 \r\n 1", "Auf\r\n 14 \r\n 0 \r\n 0 \r\n 0",
+              "F2\r\n 2 \r\n 0 \r\n 1 \r\n 0", "Bremse\r\n 37 \r\n 0 \r\n 0 \r\n 0"})
+            p += b + std::string(" \r\n 0 \r\n 0 \r\n");
+        for (int k = 5; k <= 44; ++k)
             p += "#\r\n";
-        dir.write(name, p + "[Axis]\r\nFS.axr\r\n 0 \r\n#\r\n#\r\n#\r\n#\r\n#\r\n#\r\n");
+        dir.write(name, p + "[Axis]\r\nFS.axr\r\n 0 \r\nH.axr\r\n 0 \r\n#\r\n#\r\n#\r\n#\r\n#\r\n");
         dir.write("FS.axr", "1.0\r\n[Zones]\r\n 1 \r\nFahren\r\n 0 \r\n 255 \r\n 0 \r\n 0 \r\n 0 "
                             "\r\n 1000 \r\n 10 \r\n 0 \r\n");
+        dir.write("H.axr", "1.0\r\n[Zones]\r\n 1 \r\nH\r\n 100 \r\n 200 \r\n 3 \r\n 1 \r\n 0 "
+                           "\r\n 0 \r\n 0 \r\n 0 \r\n");
     }
 };
 
@@ -263,7 +275,7 @@ TEST(KordanMain, ActiveModeSendsChangesTheTickWatchesAndNothingStaysPressed) {
     rig.poll({{1, 128}}, {1, 2});
     EXPECT_TRUE(rig.keys().empty()) << "test mode sends nothing";
     m.mnuModusAktiv();
-    EXPECT_EQ((std::array{rig.view.leverTips[0], rig.view.buttonTips[2]}),
+    EXPECT_EQ((std::array{rig.view.leverTips[0], rig.view.buttonTips[4]}),
               (std::array<std::string, 2>{"+FS.axr", "Nicht definiert"}));
     rig.poll({{1, 128}}, {1, 2});
     // Button 1 (held horn), button 2 (tap), then lever 1 from 0 to 126: 5 notches up.
@@ -304,6 +316,48 @@ TEST(KordanMain, ActiveModeSendsChangesTheTickWatchesAndNothingStaysPressed) {
     EXPECT_TRUE(rig.dialogs.messages.empty()) << "no question without changes";
     EXPECT_EQ(rig.hid.calls.back(), "setup 8") << "the controller stays open";
     m.Form_Unload(); // a second close does nothing
+}
+
+TEST(KordanMain, EveryChangeUnderHeldKeysLetsThemGoAndStopsTheirRepetitions) {
+    using Change = std::function<void(Rig&)>;
+    const Strings all{"up 72", "up 90", "up 114"}, profile{"up 72", "up 114"}, axis{"up 114"};
+    const std::tuple<const char*, Change, Strings, bool> changes[] = {
+        {"load", [](Rig& r) { r.main->profiles()->loadByName("keys.cfr"); }, profile, true},
+        {"open", [](Rig& r) { r.main->profiles()->openFile("fehlt.cfr"); }, profile, true},
+        {"unassign", [](Rig& r) { r.main->leverDoubleClicked(1); }, axis, false},
+        {"reload", [](Rig& r) { r.main->AxisReload(); }, axis, false},
+        {"test mode", [](Rig& r) { r.main->mnuModusTest(); }, all, true},
+        {"switch", [](Rig& r) { r.main->deviceClicked(1); }, all, true},
+        {"failed tick", [](Rig& r) { r.hid.failWrites = true, r.passes(7, 101); }, all, true},
+        {"shutdown", [](Rig& r) { r.main->Form_Unload(); }, all, true}};
+    for (const auto& [what, change, ups, repeatsStop] : changes) {
+        Rig rig;
+        rig.device();
+        rig.device(6);
+        rig.writeProfile("keys.cfr");
+        rig.settings.values = {{"AutoLoad", "0"}};
+        rig.view.nextAktion = 2;
+        auto& m = rig.start();
+        m.deviceClicked(0);
+        ASSERT_TRUE(m.profiles()->loadByName("keys.cfr"));
+        rig.poll({{2, 128}}, {1, 3, 4});
+        ASSERT_EQ(rig.keys().size(), 14u) << "72, 113 twice, ten 90, 114";
+        testing::internal::CaptureStderr();
+        change(rig);
+        std::string log = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(rig.keys(), ups) << what;
+        EXPECT_EQ(log.empty(), std::string(what) != "failed tick") << log;
+        if (!rig.main->Sender())
+            continue;
+        rig.hid.failWrites = false;
+        rig.passes(20, 101);
+        Strings later = rig.keys();
+        EXPECT_EQ(std::count(later.begin(), later.end(), "down 113") == 0, repeatsStop) << what;
+        EXPECT_EQ(std::count(later.begin(), later.end(), "up 90"), ups == all ? 0 : 1) << what;
+        rig.poll({{2, 0}});
+        EXPECT_EQ(rig.keys(), ups == axis ? Strings{"up 72"} : Strings{})
+            << what << ": a key let go early is not let go again";
+    }
 }
 
 TEST(KordanMainProfiles, TheLocomotivesProfileIsLoadedAsTheLoadModeSays) {

@@ -202,21 +202,37 @@ TEST_F(ZusiSendTest, ObserverSeesEveryDeliveryAndItsOutcome) {
                                     {14, Up, Outcome::Delivered, true}}));
 }
 
-TEST_F(ZusiSendTest, OnlyKeysStillDownAreReleasedAndOnlyOnce) {
+TEST_F(ZusiSendTest, HeldKeysAreReleasedByTheirHolderOnceAndTheirLateKeyUpIsNotSentAgain) {
+    using Kind = KeySource::Kind;
     connect();
-    s.send(28, Down);   // held horn
-    s.send(14, DownUp); // a tap: not held
-    s.send(1000, 3);    // regulator steps end with their own up
-    s.send(24, Down);
-    s.send(24, Up); // released by its own command
+    {
+        SourceScope button(s, {Kind::Button, 1});
+        s.send(28, Down);   // held horn
+        s.send(14, DownUp); // a tap: not held
+        s.send(1000, 3);    // regulator steps end with their own up
+    }
+    {
+        SourceScope axis(s, {Kind::Axis, 2});
+        s.send(21, Down); // AFB ab
+        s.send(37, Down); // the brake's key belongs to the brake
+    }
+    EXPECT_EQ(s.source(), KeySource{});
+    window.events.clear();
+    s.releaseKeys([](const KeySource& k) { return k.kind == Kind::Axis; });
+    s.send(21, Up); // the axis lets go late: its key is up already
+    s.releaseKeys([](const KeySource& k) { return k == KeySource{Kind::Button, 1}; });
+    for (int i = 0; i < 6; ++i)
+        s.Timer(); // the brake's release comes on its tick
+    s.send(21, DownUp);
+    EXPECT_EQ(window.events, (Events{up(98), up(72), up(186), down(98), up(98)}));
     s.send(37, Down);
+    s.send(28, Down);
     window.events.clear();
     s.releaseHeldKeys();
-    EXPECT_EQ(window.events, (Events{up(72), up(186)}));
     s.releaseHeldKeys();
     for (int i = 0; i < 6; ++i)
         s.Timer(); // the emergency brake's delayed release is cancelled
-    EXPECT_EQ(window.events.size(), 2u);
+    EXPECT_EQ(window.events, (Events{up(72), up(186)}));
 }
 
 } // namespace

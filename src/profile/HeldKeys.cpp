@@ -1,0 +1,49 @@
+#include "profile/HeldKeys.h"
+
+#include "profile/ZusiProfile.h"
+
+namespace kordan {
+
+using Kind = KeySource::Kind;
+
+void HeldKeys::button(int k, int pressed) {
+    SourceScope scope(m_sender, {Kind::Button, k});
+    m_profile.doButton(m_sender, k, static_cast<int16_t>(pressed));
+}
+
+void HeldKeys::lever(int i, int from, int to) {
+    SourceScope scope(m_sender, {Kind::Axis, i});
+    m_profile.Axis(i).NewValue(from, to, false, m_sender);
+}
+
+void HeldKeys::tick(bool repeats) {
+    if (repeats)
+        m_profile.Timer(m_sender);
+    m_sender.Timer();
+}
+
+void HeldKeys::releaseProfile() {
+    m_sender.releaseKeys([](const KeySource& s) { return s.kind != Kind::Brake; });
+    m_profile.stopRepeats();
+}
+
+void HeldKeys::releaseAxis(int i) {
+    release(Kind::Axis, i);
+    m_profile.Axis(i).stopRepeats();
+}
+
+void HeldKeys::releaseButton(int k) {
+    release(Kind::Button, k);
+    m_profile.stopRepeat(k);
+}
+
+void HeldKeys::releaseAll() {
+    m_sender.releaseHeldKeys();
+    m_profile.stopRepeats();
+}
+
+void HeldKeys::release(Kind kind, int index) {
+    m_sender.releaseKeys([=](const KeySource& s) { return s.kind == kind && s.index == index; });
+}
+
+} // namespace kordan
