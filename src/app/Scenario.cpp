@@ -59,6 +59,11 @@ std::variant<std::vector<ScenarioStep>, ScenarioError> parseScenario(std::string
             step.kind = ScenarioStep::Kind::Wait;
             expected = "wait MS (MS 0-86400000)";
             ok = words.size() == 2 && parseInt(words[1], 0, 86400000, step.a);
+        } else if (verb == "unplug" || verb == "replug") {
+            // The panel's Trennen and Verbinden: the one way a controller goes and comes.
+            step.kind = verb == "unplug" ? ScenarioStep::Kind::Unplug : ScenarioStep::Kind::Replug;
+            expected = verb;
+            ok = words.size() == 1;
         } else {
             return ScenarioError{lineNo, "unbekannte Anweisung \"" + verb + "\""};
         }
@@ -77,6 +82,10 @@ void applyStep(const ScenarioStep& s, VirtualController& controller) {
     case ScenarioStep::Kind::Press:
     case ScenarioStep::Kind::Release:
         controller.setButton(s.a, s.kind == ScenarioStep::Kind::Press);
+        break;
+    case ScenarioStep::Kind::Unplug:
+    case ScenarioStep::Kind::Replug:
+        controller.setPlugged(s.kind == ScenarioStep::Kind::Replug);
         break;
     case ScenarioStep::Kind::Wait:
         break;

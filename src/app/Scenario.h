@@ -14,9 +14,11 @@ namespace kordan {
 //   press K       button K (1-44) pressed
 //   release K     button K released
 //   wait MS       let MS milliseconds pass
+//   unplug        the controller is pulled out
+//   replug        it is plugged in again (the program sees it at its next look, within 2.1 s)
 // Blank lines and text after "#" are ignored.
 struct ScenarioStep {
-    enum class Kind { Lever, Press, Release, Wait } kind;
+    enum class Kind { Lever, Press, Release, Wait, Unplug, Replug } kind;
     int a = 0; // lever, button or milliseconds
     int b = 0; // raw value of a lever
     int line = 0;
@@ -31,7 +33,7 @@ std::variant<std::vector<ScenarioStep>, ScenarioError> parseScenario(std::string
 
 class VirtualController;
 
-// Sets a lever or button of the controller; waits do nothing here.
+// Sets a lever or button of the controller or plugs it; waits do nothing here.
 void applyStep(const ScenarioStep& step, VirtualController& controller);
 
 // Plays a scenario on the virtual controller against a clock the caller supplies, so

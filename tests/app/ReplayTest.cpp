@@ -12,9 +12,11 @@ using namespace kordan::test;
 
 TEST(Scenario, ParsesInstructionsAndRejectsMalformedLinesWithTheirNumber) {
     auto parsed = parseScenario("# a throttle movement\n\nlever 2 200  # full\r\npress 44\n"
-                                "release 1\nwait 0\nwait 150");
+                                "release 1\nwait 0\nwait 150\nunplug\nreplug");
     auto& steps = std::get<std::vector<ScenarioStep>>(parsed);
-    ASSERT_EQ(steps.size(), 5u);
+    ASSERT_EQ(steps.size(), 7u);
+    EXPECT_TRUE(steps[5].kind == ScenarioStep::Kind::Unplug &&
+                steps[6].kind == ScenarioStep::Kind::Replug);
     EXPECT_EQ((std::tuple{steps[0].kind, steps[0].a, steps[0].b, steps[0].line}),
               (std::tuple{ScenarioStep::Kind::Lever, 2, 200, 3}));
     EXPECT_EQ(steps[1].kind, ScenarioStep::Kind::Press);
@@ -22,7 +24,7 @@ TEST(Scenario, ParsesInstructionsAndRejectsMalformedLinesWithTheirNumber) {
     EXPECT_EQ(steps[4].a, 150);
     for (const char* bad :
          {"lever 8 1", "lever 1 256", "lever 1", "press 0", "press 45", "release x", "wait -1",
-          "wait 10 20", "jump 3", "lever 1 +5", "wait 1.5"}) {
+          "wait 10 20", "jump 3", "lever 1 +5", "wait 1.5", "unplug 1"}) {
         auto* error =
             std::get_if<ScenarioError>(&(parsed = parseScenario(std::string("wait 1\n\n") + bad)));
         ASSERT_NE(error, nullptr) << bad;
@@ -71,14 +73,17 @@ TEST(Replay, PrintsWhatTheSimulatorReceivesWithSimulatedTime) {
     const std::string calibration = "1.0\r\n[Kalibrierung]\r\n"; // refused: initial values
     rig.dir.write("cal.dat", calibration);
     EXPECT_EQ(rig.run("lever 2 255\nwait 20\npress 1\nwait 10\nrelease 1\npress 2\n"
-                      "wait 30\nlever 2 0\nwait 10\n",
+                      "wait 30\nlever 2 0\nwait 10\npress 1\nwait 10\nunplug\nwait 10\n"
+                      "replug\nwait 2200\n",
                       10, rig.dir.file("cal.dat")),
               0);
     EXPECT_EQ(rig.out.str(), "10 down 66\n10 down 66\n10 down 66\n10 down 66\n10 up 66\n"
                              "30 down 72\n" // the horn is held while button 1 is pressed
                              "40 up 72\n"   // changes take effect at the next poll
                              "40 type ^m\n" // "Ansicht Führerstand" types Ctrl+M
-                             "70 down 65\n70 down 65\n70 down 65\n70 down 65\n70 up 65\n");
+                             "70 down 65\n70 down 65\n70 down 65\n70 down 65\n70 up 65\n"
+                             "80 down 72\n90 up 72\n"       // pulled out under the horn: let go
+                             "120 down 72\n120 type ^m\n"); // back: held buttons anew
     EXPECT_EQ(rig.err.str(),
               "message: Dateiformat der Kalibierung (Kalibrierung.dat) ist ungültig\n");
     EXPECT_EQ(rig.dir.read("cal.dat"), calibration) << "a replay never writes the calibration";

@@ -106,7 +106,8 @@ spid=
 # The key lines: forward; the emergency brake's ten brake steps; the brake valve released
 # while its zone is held (repeated as long as the lever stays there, counted once here); ten
 # notches up through the regulator zone (0 -> 4 -> 10 of 20); the whistle held and let go;
-# ten notches down back to 0.
+# the whistle held again and released by pulling the controller out; after plugging it in
+# again, ten notches down back to 0.
 pairs() { # code, count
     n=0
     while [ $n -lt "$2" ]; do
@@ -119,7 +120,7 @@ pairs() { # code, count
     pairs 81 10
     pairs 87 1
     pairs 65 10
-    pairs 80 1
+    pairs 80 2
     pairs 89 10
 } >"$tmp/expected"
 # Consecutive presses of the brake-valve release key count as one block.
