@@ -126,7 +126,7 @@ int runReplay(const ReplayOptions& options, const std::vector<ScenarioStep>& sce
     std::optional<ZusiKalibrierung> calibration;
     if (options.calibrationFile.empty()) {
         calibration.emplace(dialogs);
-    } else if (!readFileBytes(options.calibrationFile)) {
+    } else if (!readFirstLine(options.calibrationFile, 0)) {
         err << "message: " << options.calibrationFile << " kann nicht gelesen werden\n";
         calibration.emplace(dialogs);
     } else {

@@ -2,6 +2,7 @@
 
 #include "common/Dialogs.h"
 #include "common/LoadResult.h"
+#include "common/Messages.h"
 #include "common/Paths.h"
 
 #include <optional>
@@ -62,6 +63,13 @@ inline std::string storedPath(const std::string& programDir, std::string path) {
 // The message for a file whose bytes were refused.
 inline const char* fileErrorMessage(FileError error) {
     return error == FileError::WrongVersion ? "Falsche Version der Datei" : "Dateiformat ungültig";
+}
+
+// A file too large to be one of the program's is refused like one in a broken format.
+template <class Contents> Parsed<Contents> refusedFile() {
+    Parsed<Contents> file;
+    file.error = FileError::BadFormat;
+    return file;
 }
 
 // A text line must not break the line structure of the file: a line break inside a label

@@ -140,21 +140,26 @@ LoadResult ZusiAxis::load(const std::string& Dateiname) {
         m_dateiname = Dateiname;
     }
 
-    auto bytes = readFileBytes(openablePath(m_programDir, m_dateiname));
-    if (!bytes) {
+    const std::string path = openablePath(m_programDir, m_dateiname);
+    bool tooLarge = false;
+    auto bytes = readFileBytes(path, kOwnFileLimit, &tooLarge);
+    if (!bytes && !tooLarge) {
         m_dialogs.message(kNotFound, MsgButtons::Ok, MsgIcon::Information);
         m_dateiname.clear();
         return LoadResult::NotFound;
     }
-    auto file = parseAxisFile(*bytes);
+    auto file = bytes ? parseAxisFile(*bytes) : refusedFile<std::vector<ZusiZone>>();
     m_fileVersion = file.version;
     if (file.error) {
+        // The axis keeps the file's name, so a save would write over it.
+        m_refusedPath = path;
         m_dialogs.message(fileErrorMessage(*file.error));
         // The zones in memory belong to another file; leaving them active under this
         // file's name would let the lever give that file's commands. The records stay.
         m_zoneCount = 0;
         return LoadResult::Rejected;
     }
+    m_refusedPath.clear();
     // Overwrite the stored fields only; running repetition countdowns stay.
     for (size_t i = 0; i < file.contents.size(); ++i) {
         const int32_t timer = m_zones[i].Timer;
@@ -186,10 +191,13 @@ SaveResult ZusiAxis::SaveFile(bool bSaveAs) {
         axisFileBytes(std::span<const ZusiZone>(m_zones).first(size_t(m_zoneCount)));
     const std::string path = openablePath(m_programDir, target);
     std::string reason;
-    if (!writeFileAtomically(path, bytes, &reason)) {
+    const bool kept = path != m_refusedPath || keepRefusedFile(m_dialogs, path, &reason);
+    if (!kept || !writeFileAtomically(path, bytes, &reason)) {
         m_dialogs.message(saveFailedMessage(path, reason), MsgButtons::Ok, MsgIcon::Exclamation);
         return SaveResult::Failed;
     }
+    if (path == m_refusedPath)
+        m_refusedPath.clear();
     // Only a file that now holds these zones becomes the axis's file.
     m_dateiname = target;
     return SaveResult::Saved;

@@ -69,6 +69,8 @@ private:
     std::array<ZusiZone, MaxZones> m_zones{};
     int32_t m_flip = 0;
     std::string m_dateiname;
+    // The file last refused under this axis's name, copied aside before a save replaces it.
+    std::string m_refusedPath;
 };
 
 // The zones of an axis file's bytes, or why the file is refused. The one reader of the

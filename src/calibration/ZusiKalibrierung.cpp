@@ -133,7 +133,12 @@ bool ZusiKalibrierung::Save() {
     for (int i = 0; i < kMaxHebel; ++i)
         values[i] = {m_hebel[i].hysterese, m_hebel[i].Untere, m_hebel[i].Obere};
     std::string reason;
-    bool ok = writeFileAtomically(m_path, writeCalibration(values), &reason);
+    // The user's measured values are in a refused file more often than not (one value out
+    // of range, a file of another version): it is never replaced without keeping it.
+    bool ok = !m_keepBeforeWriting || keepRefusedFile(m_dialogs, m_path, &reason);
+    ok = ok && writeFileAtomically(m_path, writeCalibration(values), &reason);
+    if (ok)
+        m_keepBeforeWriting = false;
     Recalculate();
     if (!ok)
         m_dialogs.message(saveFailedMessage(m_path, reason), MsgButtons::Ok, MsgIcon::Exclamation);
@@ -141,11 +146,13 @@ bool ZusiKalibrierung::Save() {
 }
 
 LoadResult ZusiKalibrierung::load() {
-    auto bytes = readFileBytes(m_path);
-    if (!bytes)
+    bool tooLarge = false;
+    auto bytes = readFileBytes(m_path, kOwnFileLimit, &tooLarge);
+    if (!bytes && !tooLarge)
         return LoadResult::NotFound;
-    auto parsed = parseCalibration(*bytes);
+    auto parsed = bytes ? parseCalibration(*bytes) : CalibrationError::BadFormat;
     if (auto* error = std::get_if<CalibrationError>(&parsed)) {
+        m_keepBeforeWriting = true;
         m_dialogs.message(*error == CalibrationError::WrongVersion
                               ? "Falsche Version der Datei"
                               : "Dateiformat der Kalibierung (Kalibrierung.dat) ist ungültig");

@@ -88,6 +88,8 @@ private:
     std::string m_path;
     std::array<HebelDaten, kMaxHebel> m_hebel{};
     bool m_configured = false;
+    // The file was there but refused: it is kept as a copy before the first write over it.
+    bool m_keepBeforeWriting = false;
 };
 
 } // namespace kordan

@@ -1,5 +1,9 @@
 #include "common/AtomicFile.h"
 
+#include "common/Dialogs.h"
+#include "common/Messages.h"
+
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -10,6 +14,7 @@
 #include <io.h>
 #else
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -18,6 +23,10 @@ namespace kordan {
 namespace fs = std::filesystem;
 
 namespace {
+
+// The temporary files carry the target's name, this mark and digits; nothing else in a
+// directory of the program's files looks like that.
+constexpr std::string_view kTempMark = ".kordan-tmp";
 
 void setError(std::string* error, const std::string& text) {
     if (error)
@@ -34,20 +43,88 @@ bool flushToDisk(std::FILE* f) {
 #endif
 }
 
+// The file a name stands for: links are followed, so the link itself stays a link.
+fs::path followLinks(fs::path p) {
+    std::error_code ec;
+    for (int hops = 0; hops < 40 && fs::is_symlink(p, ec); ++hops) {
+        fs::path next = fs::read_symlink(p, ec);
+        if (ec)
+            break;
+        p = next.is_absolute() ? next : p.parent_path() / next;
+    }
+    return p;
+}
+
+fs::path directoryOf(const fs::path& file) {
+    return file.parent_path().empty() ? fs::path(".") : file.parent_path();
+}
+
+// A kill between creating the temporary file and the rename leaves it behind; the next
+// write of the same file clears it away.
+void removeStaleTemporaries(const fs::path& target) {
+    const std::string prefix = target.filename().string() + std::string(kTempMark);
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(directoryOf(target), ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() > prefix.size() && name.starts_with(prefix) &&
+            std::all_of(name.begin() + long(prefix.size()), name.end(),
+                        [](char c) { return c >= '0' && c <= '9'; }))
+            fs::remove(entry.path(), ec);
+    }
+}
+
+// Creates the temporary file; on POSIX exclusively, with the target's permissions.
+std::FILE* createTemporary(const fs::path& tmp, const fs::path& target) {
+#ifdef _WIN32
+    (void)target;
+    return std::fopen(tmp.string().c_str(), "wb");
+#else
+    struct stat st {};
+    const bool exists = ::stat(target.c_str(), &st) == 0;
+    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return nullptr;
+    if (exists && ::fchmod(fd, st.st_mode & 07777) != 0) {
+        const int saved = errno;
+        ::close(fd);
+        ::unlink(tmp.c_str());
+        errno = saved;
+        return nullptr;
+    }
+    std::FILE* f = ::fdopen(fd, "wb");
+    if (!f)
+        ::close(fd);
+    return f;
+#endif
+}
+
+// The rename is durable only once the directory entry is on disk too.
+void syncDirectory([[maybe_unused]] const fs::path& dir) {
+#ifndef _WIN32
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+#endif
+}
+
 } // namespace
 
 bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string* error) {
-    fs::path target(path);
+    const fs::path target = followLinks(fs::path(path));
     std::error_code ec;
     if (fs::is_directory(target, ec)) {
         setError(error, "ist ein Verzeichnis");
         return false;
     }
-    fs::path dir = target.parent_path();
+    removeStaleTemporaries(target);
     std::random_device rd;
-    fs::path tmp = dir / (target.filename().string() + ".tmp" + std::to_string(rd() % 1000000));
+    const fs::path tmp =
+        directoryOf(target) /
+        (target.filename().string() + std::string(kTempMark) + std::to_string(rd() % 1000000));
 
-    std::FILE* f = std::fopen(tmp.string().c_str(), "wb");
+    std::FILE* f = createTemporary(tmp, target);
     if (!f) {
         setError(error, std::strerror(errno));
         return false;
@@ -68,10 +145,27 @@ bool writeFileAtomically(const std::string& path, std::string_view bytes, std::s
     }
     fs::rename(tmp, target, ec);
     if (ec) {
+        const std::string reason = ec.message();
         fs::remove(tmp, ec);
+        setError(error, reason);
+        return false;
+    }
+    syncDirectory(directoryOf(target));
+    return true;
+}
+
+bool keepRefusedFile(IDialogs& dialogs, const std::string& path, std::string* error) {
+    std::error_code ec;
+    if (!fs::exists(path, ec))
+        return true;
+    std::string copy = path + ".bak";
+    for (int n = 1; fs::exists(fs::symlink_status(copy, ec)); ++n)
+        copy = path + "." + std::to_string(n) + ".bak";
+    if (!fs::copy_file(path, copy, ec)) { // through a link: its contents
         setError(error, ec.message());
         return false;
     }
+    dialogs.message(keptMessage(path, copy), MsgButtons::Ok, MsgIcon::Information);
     return true;
 }
 

@@ -13,6 +13,14 @@ inline std::string saveFailedMessage(const std::string& path, const std::string&
     return text;
 }
 
+// Shown when a file the program could not read is about to be written over: the user's
+// file is not lost, a copy of it is kept beside it.
+inline std::string keptMessage(const std::string& path, const std::string& backup) {
+    auto name = [](const std::string& p) { return p.substr(p.find_last_of("/\\") + 1); };
+    return "Die Datei " + name(path) + " konnte nicht gelesen werden; sie bleibt als " +
+           name(backup) + " erhalten.";
+}
+
 inline constexpr const char* kApplicationTitle = "Kordan für Zusi";
 
 } // namespace kordan

@@ -2,11 +2,10 @@
 
 #include "common/NumberText.h"
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <sstream>
 
 namespace kordan {
 
@@ -116,56 +115,77 @@ std::string toWindows1252(std::string_view utf8) {
     return out;
 }
 
-std::vector<std::string> splitLines(std::string_view bytes) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    size_t i = 0;
-    while (i < bytes.size()) {
-        if (bytes[i] == '\r') {
-            lines.emplace_back(bytes.substr(start, i - start));
-            ++i;
-            if (i < bytes.size() && bytes[i] == '\n')
-                ++i;
-            start = i;
-        } else {
-            ++i;
-        }
-    }
-    if (start < bytes.size())
-        lines.emplace_back(bytes.substr(start));
-    return lines;
-}
-
-std::optional<std::string> readFileBytes(const std::string& path) {
+std::optional<std::string> readFileBytes(const std::string& path, std::uintmax_t limit,
+                                         bool* tooLarge) {
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec))
         return std::nullopt;
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return std::nullopt;
-    std::ostringstream ss;
-    ss << in.rdbuf();
+    // The size is only a hint (a device or a growing file may say otherwise): the reading
+    // itself stops one byte past the limit.
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    std::string bytes;
+    if (!ec)
+        bytes.reserve(static_cast<size_t>(std::min(size, limit + 1)));
+    if (!ec && size > limit) {
+        if (tooLarge)
+            *tooLarge = true;
+        return std::nullopt;
+    }
+    std::array<char, 65536> chunk;
+    while (in && bytes.size() <= limit) {
+        in.read(chunk.data(), static_cast<std::streamsize>(std::min<std::uintmax_t>(
+                                  chunk.size(), limit + 1 - bytes.size())));
+        bytes.append(chunk.data(), static_cast<size_t>(in.gcount()));
+    }
     if (in.bad())
         return std::nullopt;
-    return ss.str();
+    if (bytes.size() > limit) {
+        if (tooLarge)
+            *tooLarge = true;
+        return std::nullopt;
+    }
+    return bytes;
 }
 
-LineReader::LineReader(std::string_view bytes) {
-    for (auto& l : splitLines(bytes))
-        m_lines.push_back(fromWindows1252(l));
+std::optional<std::string> readFirstLine(const std::string& path, std::uintmax_t limit) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec))
+        return std::nullopt;
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    std::string line;
+    for (char c; line.size() < limit && in.get(c) && c != '\r' && c != '\n';)
+        line += c;
+    if (in.bad())
+        return std::nullopt;
+    return line;
 }
 
-std::optional<LineReader> LineReader::open(const std::string& path) {
-    auto bytes = readFileBytes(path);
+std::optional<LineReader> LineReader::open(const std::string& path, std::uintmax_t limit,
+                                           bool* tooLarge) {
+    auto bytes = readFileBytes(path, limit, tooLarge);
     if (!bytes)
         return std::nullopt;
-    return LineReader(*bytes);
+    return LineReader(std::move(*bytes));
 }
 
 std::optional<std::string> LineReader::next() {
-    if (m_pos >= m_lines.size())
+    const std::string_view all = bytes();
+    if (m_pos >= all.size())
         return std::nullopt;
-    return m_lines[m_pos++];
+    const size_t end = std::min(all.find('\r', m_pos), all.size());
+    std::string line = fromWindows1252(all.substr(m_pos, end - m_pos));
+    m_pos = end;
+    if (m_pos < all.size()) {
+        ++m_pos; // the CR, and one LF right behind it
+        if (m_pos < all.size() && all[m_pos] == '\n')
+            ++m_pos;
+    }
+    return line;
 }
 
 void LineWriter::text(std::string_view line) {

@@ -1,9 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 // The program's own text files: Windows-1252 on disk, UTF-8 in memory, CR LF line ends.
 namespace kordan {
@@ -23,25 +23,42 @@ char32_t nextUtf8CharLenient(std::string_view s, size_t& i);
 // Characters that Windows-1252 cannot hold are written as "?".
 std::string toWindows1252(std::string_view utf8);
 
-// Splits file bytes into lines: a line ends at CR, an LF right behind it is skipped, and
-// the last line may end at the end of the data. A bare LF is part of the line.
-std::vector<std::string> splitLines(std::string_view bytes);
+// How large a file of each kind may be. Far above any real file, low enough that a hostile
+// or broken one cannot take the memory: the size is checked before anything is read.
+inline constexpr std::uintmax_t kOwnFileLimit = 1u << 20;       // profiles, axes, calibration
+inline constexpr std::uintmax_t kLokFileLimit = 1u << 20;       // the simulator's locomotives
+inline constexpr std::uintmax_t kScriptFileLimit = 16u << 20;   // scenarios
+inline constexpr std::uintmax_t kRegistryFileLimit = 64u << 20; // the Wine registry
 
-// Reads a whole file as bytes; nullopt when it cannot be opened or read.
-std::optional<std::string> readFileBytes(const std::string& path);
+// Reads a whole file of at most `limit` bytes; nullopt when it cannot be opened or read, or
+// is larger (then `*tooLarge` is set, so the caller can report the file as unreadable).
+std::optional<std::string> readFileBytes(const std::string& path, std::uintmax_t limit,
+                                         bool* tooLarge = nullptr);
+// The file's bytes up to its first line ending (CR or LF), read no further than that and
+// at most `limit` bytes; nullopt when it cannot be opened.
+std::optional<std::string> readFirstLine(const std::string& path, std::uintmax_t limit);
 
-// Line-by-line reading of a Windows-1252 text file, already converted to UTF-8.
+// Line-by-line reading of a Windows-1252 text file, each line converted to UTF-8 when it
+// is asked for, so the file is held once however long it is.
 class LineReader {
 public:
-    explicit LineReader(std::string_view bytes);
-    static std::optional<LineReader> open(const std::string& path);
+    // Reads from `bytes`, which must outlive the reader.
+    explicit LineReader(std::string_view bytes) : m_view(bytes) {}
+    // Reads a file of at most `limit` bytes; nullopt as readFileBytes gives it.
+    static std::optional<LineReader> open(const std::string& path, std::uintmax_t limit,
+                                          bool* tooLarge = nullptr);
 
     // The next line, or nullopt when the file has ended.
     std::optional<std::string> next();
-    bool atEnd() const { return m_pos >= m_lines.size(); }
+    bool atEnd() const { return m_pos >= bytes().size(); }
 
 private:
-    std::vector<std::string> m_lines;
+    explicit LineReader(std::string owned) : m_owned(std::move(owned)), m_ownsBytes(true) {}
+    std::string_view bytes() const { return m_ownsBytes ? std::string_view(m_owned) : m_view; }
+
+    std::string m_owned;
+    std::string_view m_view;
+    bool m_ownsBytes = false;
     size_t m_pos = 0;
 };
 

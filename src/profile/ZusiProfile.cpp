@@ -170,13 +170,14 @@ LoadResult ZusiProfile::load(const std::string& sDatei) {
             return LoadResult::Cancelled;
         name = *chosen;
     }
-    auto bytes = readFileBytes(openablePath(m_programDir, name));
-    if (!bytes)
+    bool tooLarge = false;
+    auto bytes = readFileBytes(openablePath(m_programDir, name), kOwnFileLimit, &tooLarge);
+    if (!bytes && !tooLarge)
         return LoadResult::NotFound;
     // The whole file is read before anything changes. A refused file leaves the profile
     // exactly as it was, its Dateiname included: otherwise the next Save would overwrite
     // the refused file with the previous profile.
-    const auto file = parseProfileFile(*bytes);
+    const auto file = bytes ? parseProfileFile(*bytes) : refusedFile<ProfileFile>();
     m_fileVersion = file.version;
     if (file.error) {
         m_dialogs.message(fileErrorMessage(*file.error));

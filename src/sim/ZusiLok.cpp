@@ -36,16 +36,18 @@ void ZusiLok::Timer() {
     // The simulator may be writing the file right now. The time counts as seen only after
     // a complete read, so a read that fails, finds the file still empty or overlaps a
     // further write is tried again on the next call instead of losing the change.
-    const auto bytes = readFileBytes(path);
-    if (!bytes || bytes->empty())
+    // Only the first line counts, so nothing past its end is read.
+    if (fs::file_size(path, ec) == 0 || ec)
+        return;
+    const auto first = readFirstLine(path, kOwnFileLimit);
+    if (!first)
         return;
     const fs::file_time_type after = fs::last_write_time(path, ec);
     if (ec || after != time)
         return;
     m_letzteZeit = time;
 
-    LineReader lines(*bytes);
-    std::string line = lines.next().value_or("");
+    std::string line = fromWindows1252(*first);
     if (line == m_lokPfad)
         return;
     m_lokPfad = std::move(line);
@@ -65,7 +67,9 @@ void ZusiLok::generateAxes() {
 
 std::string ZusiLok::Lok() const {
     std::string name = m_lokPfad.substr(0, m_lokPfad.rfind('.'));
-    const size_t slash = name.rfind('\\');
+    // Either separator ends a directory: a name that kept one could lead the profile
+    // looked up by it out of the program's directory.
+    const size_t slash = name.find_last_of("\\/:"); // and a drive
     if (slash != std::string::npos)
         name.erase(0, slash + 1);
     return name;

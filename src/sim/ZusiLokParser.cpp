@@ -96,8 +96,11 @@ bool ZusiLokParser::Parse(const std::string& lokPfad) {
     // never end or never answer.
     std::optional<LineReader> in;
     std::error_code ec;
+    bool tooLarge = false;
     if (!localPath.empty() && std::filesystem::is_regular_file(localPath, ec))
-        in = LineReader::open(localPath);
+        in = LineReader::open(localPath, kLokFileLimit, &tooLarge);
+    if (tooLarge)
+        in = LineReader(std::string_view()); // refused below like any file not in the format
     if (!in) {
         // Without a word the user would only see that no automatic axes came.
         m_dialogs.message("Lok-Datei " + windowsPath + " kann nicht geöffnet werden!",

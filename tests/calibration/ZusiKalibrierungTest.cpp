@@ -1,5 +1,6 @@
 #include "calibration/ZusiKalibrierung.h"
 
+#include "common/TextFile.h"
 #include "fakes/FakeDialogs.h"
 #include "fakes/TempDir.h"
 
@@ -70,7 +71,7 @@ TEST(Kalibrierung, RefusedFilesAreReportedAndChangeNothing) {
     const std::string format = "Dateiformat der Kalibierung (Kalibrierung.dat) ist ungültig";
     struct Case {
         std::string bytes;
-        CalibrationError error;
+        std::optional<CalibrationError> error; // none: refused only for its size
         std::string message;
     };
     for (const Case& c : {
@@ -81,8 +82,11 @@ TEST(Kalibrierung, RefusedFilesAreReportedAndChangeNothing) {
              Case{fileWith("[Kalibrierung]", 6), CalibrationError::TooShort, format},
              Case{fileWith("[Kalibrierung]", 7, " 256 "), CalibrationError::OutOfRange, format},
              Case{fileWith("[Kalibrierung]", 7, "-1 "), CalibrationError::OutOfRange, format},
+             Case{fileWith("[Kalibrierung]", 7) + std::string(kOwnFileLimit, ' '), {}, format},
          }) {
-        EXPECT_EQ(std::get<CalibrationError>(parseCalibration(c.bytes)), c.error) << c.bytes;
+        if (c.error) {
+            EXPECT_EQ(std::get<CalibrationError>(parseCalibration(c.bytes)), c.error) << c.bytes;
+        }
         TempDir dir;
         FakeDialogs dlg;
         dir.write("Kalibrierung.dat", c.bytes);
@@ -93,6 +97,13 @@ TEST(Kalibrierung, RefusedFilesAreReportedAndChangeNothing) {
         EXPECT_FALSE(k.IsConfigured());
         EXPECT_EQ(k.hysterese(1), 4);
         EXPECT_EQ(dir.read("Kalibrierung.dat"), c.bytes) << "only an explicit Save writes";
+        // The first save keeps the refused file beside it; later ones only write.
+        EXPECT_TRUE(k.Save() && k.Save());
+        EXPECT_EQ(dlg.texts().back(), "Die Datei Kalibrierung.dat konnte nicht gelesen werden; "
+                                      "sie bleibt als Kalibrierung.dat.bak erhalten.");
+        EXPECT_EQ(dir.read("Kalibrierung.dat.bak"), c.bytes);
+        EXPECT_EQ(dir.read("Kalibrierung.dat"), writeCalibration({}));
+        EXPECT_FALSE(std::filesystem::exists(dir.file("Kalibrierung.dat.1.bak")));
     }
 }
 

@@ -1,17 +1,27 @@
 #include "common/TextFile.h"
 
+#include "fakes/TempDir.h"
+
 #include <gtest/gtest.h>
 
 using namespace kordan;
 
+std::vector<std::string> lines(std::string_view bytes) {
+    std::vector<std::string> out;
+    LineReader r(bytes);
+    while (auto line = r.next())
+        out.push_back(*line);
+    return out;
+}
+
 TEST(TextFile, LinesEndAtCrAndSkipOneLf) {
-    EXPECT_EQ(splitLines("a\r\nb\r\n"), (std::vector<std::string>{"a", "b"}));
-    EXPECT_EQ(splitLines("a\rb"), (std::vector<std::string>{"a", "b"}));
-    EXPECT_EQ(splitLines("a\r\n\r\nb"), (std::vector<std::string>{"a", "", "b"}));
+    EXPECT_EQ(lines("a\r\nb\r\n"), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(lines("a\rb"), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(lines("a\r\n\r\nb"), (std::vector<std::string>{"a", "", "b"}));
     // A bare LF does not end a line.
-    EXPECT_EQ(splitLines("a\nb\r\n"), (std::vector<std::string>{"a\nb"}));
-    EXPECT_EQ(splitLines("a\r\n\nb"), (std::vector<std::string>{"a", "\nb"}));
-    EXPECT_TRUE(splitLines("").empty());
+    EXPECT_EQ(lines("a\nb\r\n"), (std::vector<std::string>{"a\nb"}));
+    EXPECT_EQ(lines("a\r\n\nb"), (std::vector<std::string>{"a", "\nb"}));
+    EXPECT_TRUE(lines("").empty());
 }
 
 TEST(TextFile, Windows1252RoundTrip) {
@@ -37,11 +47,20 @@ TEST(TextFile, WriterUsesCrLfAndFileNumbers) {
     EXPECT_EQ(w.bytes(), "1.0\r\nF\xFCllen\r\n-3 \r\n 40 \r\n");
 }
 
-TEST(TextFile, ReaderReportsTheEnd) {
-    LineReader r("1.0\r\n[Zones]");
-    EXPECT_EQ(r.next(), "1.0");
-    EXPECT_EQ(r.next(), "[Zones]");
-    EXPECT_EQ(r.next(), std::nullopt);
-    EXPECT_FALSE(LineReader::open("/nonexistent/dir/file").has_value());
-    EXPECT_FALSE(LineReader::open("/").has_value());
+TEST(TextFile, ReadingIsBoundedAndStopsAtTheFirstLine) {
+    test::TempDir dir;
+    dir.write("f", "Loks\\a.lok\r\nrest");
+    EXPECT_EQ(readFirstLine(dir.file("f"), 100), "Loks\\a.lok");
+    EXPECT_EQ(readFirstLine(dir.file("f"), 4), "Loks");
+    bool tooLarge = false;
+    EXPECT_EQ(readFileBytes(dir.file("f"), 16, &tooLarge), "Loks\\a.lok\r\nrest");
+    EXPECT_FALSE(tooLarge);
+    EXPECT_FALSE(LineReader::open(dir.file("f"), 15, &tooLarge));
+    EXPECT_TRUE(tooLarge);
+    for (const char* path : {"/nonexistent/dir/file", "/"}) {
+        tooLarge = false;
+        EXPECT_FALSE(LineReader::open(path, 100, &tooLarge).has_value()) << path;
+        EXPECT_FALSE(readFirstLine(path, 100)) << path;
+        EXPECT_FALSE(tooLarge);
+    }
 }

@@ -33,7 +33,7 @@ class ShippedFile : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(ShippedFile, ReadsAndWritesBackTheSameBytes) {
     const fs::path path = fs::path(KORDAN_SOURCE_DIR) / GetParam();
-    const auto bytes = readFileBytes(path.string());
+    const auto bytes = readFileBytes(path.string(), kOwnFileLimit);
     ASSERT_TRUE(bytes);
     const std::string kind = path.extension().string();
     if (kind == ".axr") {
@@ -62,7 +62,7 @@ TEST_P(ShippedFile, ReadsAndWritesBackTheSameBytes) {
         test::TempDir dir;
         generateAutomaticAxes(parser, dir.path(), dialogs);
         for (const char* name : {kAutoEBremseFile, kAutoAfbFile, kAutoBremsventilFile}) {
-            const auto generated = readFileBytes(dir.file(name));
+            const auto generated = readFileBytes(dir.file(name), kOwnFileLimit);
             ASSERT_TRUE(generated) << name;
             EXPECT_FALSE(parseAxisFile(*generated).error) << name;
         }

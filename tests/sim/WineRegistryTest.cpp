@@ -48,6 +48,9 @@ const char* const kUserReg = R"(WINE REGISTRY Version 2
 "Flag"=dword:00000001
 "Expand"=str(2):"%ProgramFiles%\\Zusi"
 "Multi"=str(7):"a\0b\0"
+"Hex1"=hex(1):5a,00,fc,00,\
+  73,00,00,00,78,00
+"Hex2"=hex(2):43,00,3a,00,00,00
 "Blob"=hex:01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,16,\
   17,18,19,1a
 "Nach"="Blob"
@@ -84,12 +87,15 @@ TEST_F(WineRegistryTest, ReadsStringValuesWithWinesEscapesAndNothingElse) {
         {zusi, "Zeichen", "?"},
         {zusi, "mehr \\ name", "ok"},
         {zusi, "Nach", "Blob"}, // read past the continued hex data
+        // Expandable and UTF-16 strings read as the Windows calls give them: up to a NUL.
+        {zusi, "Expand", "%ProgramFiles%\\Zusi"},
+        {zusi, "Hex1", "Z\u00fcs"},
+        {zusi, "Hex2", "C:"},
         {"software\\ZUSI", "ZusiDir", "C:\\Programme\\Zusi"},
         {"Control Panel\\Desktop", "WheelScrollLines", "3"},
         // Other value types, broken lines and what follows a broken key read as empty.
         {zusi, "T99", ""},
         {zusi, "Flag", ""},
-        {zusi, "Expand", ""},
         {zusi, "Multi", ""},
         {zusi, "Blob", ""},
         {zusi, "Kaputt", ""},

@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
     if (!options.calibrationFile.empty())
         options.calibrationFile = absolute(options.calibrationFile);
 
-    auto text = kordan::readFileBytes(positional[1]);
+    auto text = kordan::readFileBytes(positional[1], kordan::kScriptFileLimit);
     if (!text) {
         std::cerr << "kordan-replay: " << positional[1] << " kann nicht gelesen werden\n";
         return 2;

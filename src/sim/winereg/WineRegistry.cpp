@@ -3,11 +3,11 @@
 #include "common/TextFile.h"
 #include "common/WinePaths.h"
 
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace kordan {
 
@@ -143,26 +143,71 @@ using Values = std::map<std::string, std::optional<std::string>>;
 
 using Hive = std::map<std::string, Values>; // folded key path -> values
 
-// Parses the file; nullopt when it is no registry file of Wine's.
-std::optional<Hive> parseUserReg(std::string_view bytes) {
-    std::vector<std::string_view> lines;
-    for (size_t start = 0; start < bytes.size();) {
-        size_t end = bytes.find('\n', start);
-        if (end == std::string_view::npos)
-            end = bytes.size();
-        std::string_view line = bytes.substr(start, end - start);
+// The lines of the file, one at a time, without a copy: LF ends a line, a CR before it
+// is dropped.
+class Lines {
+public:
+    explicit Lines(std::string_view bytes) : m_bytes(bytes) {}
+    bool next(std::string_view& line) {
+        if (m_pos >= m_bytes.size())
+            return false;
+        const size_t end = std::min(m_bytes.find('\n', m_pos), m_bytes.size());
+        line = m_bytes.substr(m_pos, end - m_pos);
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
-        lines.push_back(line);
-        start = end + 1;
+        m_pos = end + 1;
+        return true;
     }
-    if (lines.empty() || !lines[0].starts_with(kHeader))
+
+private:
+    std::string_view m_bytes;
+    size_t m_pos = 0;
+};
+
+// "hex(1):" and "hex(2):" data: UTF-16LE bytes as comma-separated pairs of hex digits,
+// continued over lines that end in a backslash. The text ends at its first NUL, as the
+// Windows backend reads it.
+std::string hexString(std::string_view line, Lines& lines) {
+    std::u16string units;
+    std::string pending; // hex digits of the byte being read
+    int low = -1;        // the low byte of the unit being read, once it has come
+    bool ended = false;
+    for (;;) {
+        for (char c : line) {
+            if (isHex(c))
+                pending += c;
+            if ((c != ',' || pending.empty()) && !(pending.size() == 2))
+                continue;
+            int byte = 0;
+            for (char digit : pending)
+                byte = byte * 16 + hexValue(digit);
+            pending.clear();
+            if (low < 0) {
+                low = byte;
+                continue;
+            }
+            const auto unit = static_cast<char16_t>(low | (byte << 8));
+            low = -1;
+            ended = ended || unit == 0;
+            if (!ended)
+                units += unit;
+        }
+        if (!line.ends_with('\\') || !lines.next(line))
+            break;
+    }
+    return toWindows1252(utf16ToUtf8(units));
+}
+
+// Parses the file; nullopt when it is no registry file of Wine's.
+std::optional<Hive> parseUserReg(std::string_view bytes) {
+    Lines lines(bytes);
+    std::string_view line;
+    if (!lines.next(line) || !line.starts_with(kHeader))
         return std::nullopt;
 
     Hive hive;
     Values* current = nullptr; // values of the section being read; null outside one
-    for (size_t n = 1; n < lines.size(); ++n) {
-        std::string_view line = lines[n];
+    while (lines.next(line)) {
         if (line.empty() || line[0] == ';' || line[0] == '#')
             continue;
         if (line[0] == '[') {
@@ -185,19 +230,26 @@ std::optional<Hive> parseUserReg(std::string_view bytes) {
         }
         if (!valueName || i >= line.size() || line[i] != '=')
             continue;
-        ++i;
+        const std::string_view data = line.substr(i + 1);
         std::optional<std::string> value;
-        if (i < line.size() && line[i] == '"') {
-            ++i;
-            auto text = parseEscaped(line, i, '"');
+        // Plain and expandable strings are texts in quotes; other string types come as
+        // UTF-16 bytes in hex.
+        const size_t quote = data.starts_with("str(1):\"") || data.starts_with("str(2):\"") ? 8
+                             : data.starts_with('"')                                        ? 1
+                                                                                            : 0;
+        if (quote > 0) {
+            size_t k = quote;
+            auto text = parseEscaped(data, k, '"');
             if (!text)
                 continue;
             value = toWindows1252(*text);
+        } else if (data.starts_with("hex(1):") || data.starts_with("hex(2):")) {
+            value = hexString(data.substr(7), lines);
         } else {
-            // dword:, hex:, hex(n):, str(n): - not read by this string-only reader. Hex
-            // data continues over lines that end in a backslash.
-            while (line.ends_with('\\') && n + 1 < lines.size())
-                line = lines[++n];
+            // dword:, hex:, other types - not read by this string-only reader. Hex data
+            // continues over lines that end in a backslash.
+            while (line.ends_with('\\') && lines.next(line)) {
+            }
         }
         if (current)
             (*current)[foldCase(*valueName)] = std::move(value);
@@ -241,7 +293,7 @@ private:
         m_hive.reset();
         if (!stamp)
             return;
-        if (auto bytes = readFileBytes(m_file->string()))
+        if (auto bytes = readFileBytes(m_file->string(), kRegistryFileLimit))
             m_hive = parseUserReg(*bytes);
     }
 

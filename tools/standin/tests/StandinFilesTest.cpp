@@ -76,7 +76,8 @@ TEST(StandinCurrentTrain, WritesTheLocoBelowTheSimulatorsDirectory) {
     CurrentTrainWriter writer(prefix);
     ASSERT_TRUE(writer.write("Loks\\Elektrisch\\Bö 1.lok"));
     const auto bytes =
-        kordan::readFileBytes((prefix / "drive_c" / "Zusi" / "temp" / "aktuellerzug.txt").string());
+        kordan::readFileBytes((prefix / "drive_c" / "Zusi" / "temp" / "aktuellerzug.txt").string(),
+                              kordan::kOwnFileLimit);
     ASSERT_TRUE(bytes);
     EXPECT_EQ(*bytes, "Loks\\Elektrisch\\B\xF6 1.lok\r\n");
 }

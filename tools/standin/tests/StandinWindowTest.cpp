@@ -22,7 +22,8 @@ struct WindowSetup {
     }
     std::string currentTrain() const {
         auto bytes = kordan::readFileBytes(
-            (options.prefix / "drive_c" / "Zusi" / "temp" / "aktuellerzug.txt").string());
+            (options.prefix / "drive_c" / "Zusi" / "temp" / "aktuellerzug.txt").string(),
+            kordan::kOwnFileLimit);
         return bytes ? *bytes : "";
     }
     kordan::test::TempDir dir;
