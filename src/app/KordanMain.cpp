@@ -119,12 +119,12 @@ void KordanMain::runLoop() {
 
 bool KordanMain::loopPass() {
     if (!m_running)
-        return false;
+        return releaseObjects();
     m_s.events.processEvents();
-    // Closing the window inside the event processing ends the program here; nothing may
-    // touch the released objects afterwards.
+    // Closing the window inside the event processing ends the program here. No handler is
+    // running any more, so the objects can go.
     if (!m_running)
-        return false;
+        return releaseObjects();
     if (m_pollInterval > 0 && !m_controllers.wait(m_pollInterval))
         m_s.clock.sleep(m_pollInterval);
     // An error inside one poll ends that poll only; unrecorded changes come again.
@@ -307,10 +307,14 @@ void KordanMain::Lok_LokChange() {
     m_view.setLokText(lokName());
     if (m_controllers.selected() < 0)
         return;
+    // The question and the messages let window events run: closing the window there ends
+    // this handler.
     bool proceed = m_profiles->mayReplace();
+    if (m_closing)
+        return;
     if (proceed && m_loadMode == 1)
         m_profiles->loadByName(profileNameForLok());
-    if (m_loadMode == 2)
+    if (m_loadMode == 2 && !m_closing)
         m_profiles->loadByName("automatisch.cfr");
 }
 
@@ -402,8 +406,12 @@ void KordanMain::PeriodicTick() {
         --m_watchCountdown;
     } else {
         m_watchCountdown = 20;
-        rescanControllers();
-        m_lok->Timer();
+        rescanControllers(); // a message about a controller lets window events run
+        if (m_closing)
+            return;
+        m_lok->Timer(); // a locomotive change may ask, and the window be closed meanwhile
+        if (m_closing)
+            return;
         if (m_mode == Mode::Active) {
             bool found = m_sender->GetConnect();
             m_led.setSimFound(found);
@@ -439,8 +447,9 @@ void KordanMain::missingProfileSign(bool on) {
 }
 
 void KordanMain::Form_Unload() {
-    if (!m_running && !m_sender)
+    if (m_closing || !m_sender)
         return; // already unloaded (or never started)
+    m_closing = true;
     if (m_profiles)
         m_profiles->askAtShutdown();
     // From here on failures are skipped: the program ends whatever happens.
@@ -457,9 +466,15 @@ void KordanMain::Form_Unload() {
         speakerOutput();
     });
     ignoringErrors([&] { m_s.events.processEvents(); });
+    // The objects stay until the loop sees the end: the window may have been closed inside
+    // a handler that still uses them.
+}
+
+bool KordanMain::releaseObjects() {
     ignoringErrors([&] { m_profiles.reset(); });
     ignoringErrors([&] { m_sender.reset(); });
     ignoringErrors([&] { m_registry.reset(); });
+    return false;
 }
 
 } // namespace kordan

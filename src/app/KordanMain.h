@@ -113,6 +113,8 @@ private:
     void showDeviceList();
     void showCalibrationWizard();
     void passRawToWizard();
+    // Releases the long-lived objects once no handler can be using them; false, for the loop.
+    bool releaseObjects();
     void readSpeaker();
     void speakerOutput();
     void showLed();
@@ -135,6 +137,7 @@ private:
     std::unique_ptr<ZusiLok> m_lok;
 
     bool m_running = false;
+    bool m_closing = false; // the window is being closed: handlers stop at their next step
     Mode m_mode = Mode::Test;
     int32_t m_pollInterval = 10;
     int m_loadMode = -1;

@@ -29,6 +29,8 @@ bool ProfileSession::mayReplace() {
     // The simulator usually has the focus now; the question must be seen.
     m_view.bringToFront();
     m_events.processEvents();
+    if (m_closing)
+        return false; // the window was closed meanwhile; the shutdown asked already
     switch (m_dialogs.message("Aktuelles Profil wurde geändert, Speichern?",
                               MsgButtons::YesNoCancel, MsgIcon::Question)) {
     case MsgAnswer::Yes:
@@ -52,6 +54,8 @@ bool ProfileSession::loadByName(const std::string& name) {
     }
     m_view.bringToFront();
     m_events.processEvents();
+    if (m_closing)
+        return false;
     m_missingSign(true);
     m_dialogs.message("Konfiguration " + name + " nicht gefunden.", MsgButtons::Ok,
                       MsgIcon::Information);
@@ -98,6 +102,7 @@ void ProfileSession::saveAs(const std::string& offeredName) {
 }
 
 void ProfileSession::askAtShutdown() {
+    m_closing = true;
     if (!m_changed)
         return;
     if (m_dialogs.message("Aenderungen speichern?", MsgButtons::YesNo, MsgIcon::Question) ==

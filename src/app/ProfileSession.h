@@ -45,7 +45,8 @@ public:
     void save();
     // Saves under `offeredName` when one is given, otherwise asks for a name.
     void saveAs(const std::string& offeredName);
-    // At the program's end there is no Cancel: it ends either way.
+    // At the program's end there is no Cancel: it ends either way. From then on the
+    // questions and messages of a handler still running are left out.
     void askAtShutdown();
     void showAssignments();
     // The lever action dialog's choice for lever 1-7: 1 choose a file, 2 remove it, 3 edit
@@ -65,6 +66,7 @@ private:
     std::unique_ptr<ZusiProfile> m_profil;
     std::unique_ptr<HeldKeys> m_held;
     bool m_changed = false;
+    bool m_closing = false;
 };
 
 } // namespace kordan

@@ -7,6 +7,9 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
+
+#include <cstdio>
 
 namespace kordan {
 
@@ -47,6 +50,11 @@ std::string qtFilterFromPipes(const std::string& filter) {
 
 MsgAnswer QtDialogs::message(const std::string& text, MsgButtons buttons, MsgIcon icon,
                              const std::string& title) {
+    if (m_scripted) {
+        std::fprintf(stderr, "message: %s\n", text.c_str());
+        std::fflush(stderr);
+        return buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::Yes; // Qt's default
+    }
     QMessageBox box(activeParent());
     box.setWindowTitle(q(title.empty() ? kApplicationTitle : title));
     box.setText(q(text));
@@ -101,6 +109,8 @@ MsgAnswer QtDialogs::message(const std::string& text, MsgButtons buttons, MsgIco
 }
 
 FileChoice QtDialogs::openFile(const std::string& filter, const std::string& initialDir) {
+    if (m_scripted)
+        return {};
     QString path = QFileDialog::getOpenFileName(activeParent(), QStringLiteral("Öffnen"),
                                                 q(initialDir), q(qtFilterFromPipes(filter)));
     if (path.isEmpty())
@@ -110,17 +120,29 @@ FileChoice QtDialogs::openFile(const std::string& filter, const std::string& ini
 
 FileChoice QtDialogs::saveFile(const std::string& filter, const std::string& initialDir,
                                const std::string& offeredName) {
+    if (m_scripted)
+        return {};
     QString start = q(initialDir);
     if (!offeredName.empty()) {
         QFileInfo offered(q(offeredName));
         start = offered.isAbsolute() ? offered.filePath()
                                      : QDir(q(initialDir)).filePath(offered.filePath());
     }
-    // Qt's dialog asks before overwriting and only accepts existing directories.
-    QString path = QFileDialog::getSaveFileName(activeParent(), QStringLiteral("Speichern unter"),
-                                                start, q(qtFilterFromPipes(filter)));
-    if (path.isEmpty())
+    // Qt's dialog asks before overwriting and only accepts existing directories. A name
+    // typed without extension gets the chosen filter's, or the next dialog's filter would
+    // hide the file; the overwrite question then asks about the extended name.
+    QFileDialog box(activeParent(), QStringLiteral("Speichern unter"), start,
+                    q(qtFilterFromPipes(filter)));
+    box.setAcceptMode(QFileDialog::AcceptSave);
+    auto useSuffixOf = [&box](const QString& nameFilter) {
+        static const QRegularExpression pattern(QStringLiteral(R"(\(\*\.(\w+)\))"));
+        box.setDefaultSuffix(pattern.match(nameFilter).captured(1));
+    };
+    useSuffixOf(box.selectedNameFilter());
+    QObject::connect(&box, &QFileDialog::filterSelected, &box, useSuffixOf);
+    if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty())
         return {};
+    const QString path = box.selectedFiles().constFirst();
     return {FileChoice::Result::Chosen, QDir::toNativeSeparators(path).toStdString(), 0, {}};
 }
 

@@ -10,11 +10,19 @@ namespace kordan {
 // active when the call is made, so boxes stay on top of the window that asked.
 class QtDialogs : public IDialogs {
 public:
+    // A scripted run never waits on a dialog: every message box is answered with its default
+    // button and its text printed on standard error as "message: TEXT"; file dialogs are
+    // cancelled.
+    void setScripted(bool scripted) { m_scripted = scripted; }
+
     MsgAnswer message(const std::string& text, MsgButtons buttons, MsgIcon icon,
                       const std::string& title) override;
     FileChoice openFile(const std::string& filter, const std::string& initialDir) override;
     FileChoice saveFile(const std::string& filter, const std::string& initialDir,
                         const std::string& offeredName) override;
+
+private:
+    bool m_scripted = false;
 };
 
 // "Text (*.ext)|*.ext|Alle Dateien (*.*)|*.*" in Qt's notation: "Text (*.ext);;Alle ...".

@@ -331,9 +331,11 @@ bool frmKordan::eventFilter(QObject* watched, QEvent* event) {
 
 void frmKordan::closeEvent(QCloseEvent* event) {
     // The axis editor asks about its own unsaved zones first, so they are not lost with the
-    // program.
-    if (m_axisEditor)
-        m_axisEditor->close();
+    // program; its "Abbrechen" keeps both open.
+    if (m_axisEditor && !m_axisEditor->close()) {
+        event->ignore();
+        return;
+    }
     if (m_logic)
         m_logic->Form_Unload();
     if (m_wizard)

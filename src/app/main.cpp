@@ -168,6 +168,8 @@ int main(int argc, char** argv) {
 
     kordan::QtClock clock;
     kordan::QtDialogs dialogs;
+    // Before the calibration is read: its message must not wait for a click either.
+    dialogs.setScripted(options.quitAfterScenario && !options.scenario.isEmpty());
     // The calibration lives in the program's directory (not in whatever directory the
     // program was started from), so it is found again; it is written back at the end.
     kordan::ZusiKalibrierung calibration(dialogs,
@@ -203,7 +205,7 @@ int main(int argc, char** argv) {
     QTimer scenarioTimer;
     QElapsedTimer scenarioClock;
     if (!options.scenario.isEmpty()) {
-        auto text = kordan::readFileBytes(options.scenario.toStdString());
+        auto text = kordan::readFileBytes(options.scenario.toStdString(), kordan::kScriptFileLimit);
         if (!text) {
             std::fprintf(stderr, "kordan: %s kann nicht gelesen werden\n",
                          options.scenario.toLocal8Bit().data());

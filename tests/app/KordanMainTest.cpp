@@ -395,6 +395,37 @@ TEST(KordanMainProfiles, TheLocomotivesProfileIsLoadedAsTheLoadModeSays) {
     }
 }
 
+TEST(KordanMainProfiles, ClosingTheWindowWhereALocomotiveChangeLetsEventsRunEndsTheHandler) {
+    // The tick's locomotive change: the question's events, the load's events, its message.
+    const std::string question = "Aktuelles Profil wurde geändert, Speichern?";
+    const std::string missing = "Konfiguration BR 101_1.cfr nicht gefunden.";
+    for (auto [closeAtEvents, closeAtMessage, shown] :
+         {std::tuple{2, "", Strings{"Aenderungen speichern?"}},
+          {3, "", Strings{question}},
+          {-1, "Konfiguration", Strings{question, missing}}}) {
+        Rig rig;
+        rig.device();
+        rig.lok();
+        rig.settings.values["AutoLoad"] = "1";
+        auto& m = rig.start();
+        m.mnuModusAktiv();
+        m.profiles()->setChanged(true);
+        rig.dialogs.answers = {MsgAnswer::No};
+        rig.events.onEvents = [&, first = rig.events.calls](int n) {
+            if (n == first + closeAtEvents)
+                m.Form_Unload();
+        };
+        rig.dialogs.onMessage = [&](const std::string& text) {
+            if (text.starts_with(closeAtMessage) && *closeAtMessage)
+                m.Form_Unload();
+        };
+        rig.passes(3, 101);
+        EXPECT_FALSE(m.loopPass()) << closeAtEvents;
+        EXPECT_EQ(rig.dialogs.texts(), shown) << closeAtEvents;
+        EXPECT_EQ(rig.view.modeLabel, "Aktiv") << "the tick stopped after the change";
+    }
+}
+
 TEST(KordanMainProfiles, AMissingProfileIsReportedWithTheSignAndSaveAsOffersTheName) {
     Rig rig;
     rig.device();

@@ -5,6 +5,8 @@ namespace kordan::test {
 MsgAnswer FakeDialogs::message(const std::string& text, MsgButtons buttons, MsgIcon icon,
                                const std::string& title) {
     messages.push_back({text, buttons, icon, title});
+    if (onMessage)
+        onMessage(text);
     if (!answers.empty()) {
         MsgAnswer a = answers.front();
         answers.pop_front();

@@ -3,6 +3,7 @@
 #include "common/Dialogs.h"
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,8 @@ public:
     std::deque<FileChoice> fileChoices;
 
     std::vector<Message> messages;
+    // Runs while a message is up (window events run under a modal box too).
+    std::function<void(const std::string&)> onMessage;
     struct FileRequest {
         bool save;
         std::string filter;
