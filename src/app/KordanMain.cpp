@@ -195,12 +195,12 @@ void KordanMain::controllerReturned() {
 }
 
 void KordanMain::deviceClicked(int index) {
-    const bool wasLost = m_controllers.link() == ControllerSession::Link::Lost;
     if (!m_controllers.select(index, m_running, [this] { releaseAll(); }))
         return;
     m_haveReport = false; // the last report was the other controller's
-    if (wasLost)
-        m_view.setConnectionStatus("");
+    // A click on a controller that is away waits for it like a loss does.
+    const bool lost = m_controllers.link() == ControllerSession::Link::Lost;
+    m_view.setConnectionStatus(lost ? "Kordan getrennt" : "");
     showDeviceList();
     ignoringErrors([&] { readSpeaker(); });
     ignoringErrors([&] {

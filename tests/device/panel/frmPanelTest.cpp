@@ -109,6 +109,12 @@ TEST(frmPanel, PullsTheControllerOutAndBackAndStopsListeningWhenClosed) {
         oc.c.setPlugged(true); // as a scenario does: the panel follows
         EXPECT_EQ(panel.plug()->text(), QStringLiteral("Trennen"));
         oc.c.SetupInterface(VirtualController::kHandle);
+        EXPECT_TRUE(panel.second()->isHidden()) << "offered by the program only";
+        int seconds = 0;
+        panel.offerSecondController([&] { ++seconds; });
+        panel.second()->click();
+        panel.second()->click();
+        EXPECT_EQ(seconds, 1);
     }
     EXPECT_EQ(oc.c.WriteData(VirtualController::kHandle, speakerReport(true)), 0);
     EXPECT_TRUE(oc.c.speakerOn());
