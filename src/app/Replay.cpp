@@ -2,6 +2,7 @@
 
 #include "app/KordanMain.h"
 #include "app/KordanView.h"
+#include "app/ProfileSession.h"
 #include "calibration/ZusiKalibrierung.h"
 #include "common/Clock.h"
 #include "common/Dialogs.h"
@@ -146,12 +147,15 @@ int runReplay(const ReplayOptions& options, const std::vector<ScenarioStep>& sce
     if (main.Profil()->load(options.profile) != LoadResult::Loaded)
         return 1;
 
+    ScenarioTarget target{
+        controller, [&](const std::string& file) { main.profiles()->openFile(file); },
+        [&](bool active) { active ? main.mnuModusAktiv() : main.mnuModusTest(); }};
     // Each pass advances the clock by the interval; a zero interval counts 1 ms a pass so
     // that waits still end.
     int32_t step = options.pollMs > 0 ? options.pollMs : 1;
     for (const ScenarioStep& s : scenario) {
         if (s.kind != ScenarioStep::Kind::Wait) {
-            applyStep(s, controller);
+            applyStep(s, target);
             continue;
         }
         uint64_t end = uint64_t(clock.now) + uint64_t(s.a);
@@ -162,6 +166,8 @@ int runReplay(const ReplayOptions& options, const std::vector<ScenarioStep>& sce
                 clock.now += static_cast<uint32_t>(step);
         }
     }
+    // The end, as when the window is closed: what is still held is let go.
+    main.Form_Unload();
     out.flush();
     return 0;
 }

@@ -20,7 +20,8 @@ struct ReplayOptions {
 // Runs the main window's active-mode logic on a simulated clock (starting at 0) with a
 // virtual controller and a recording simulator window titled "Zusi" in the foreground,
 // plays the scenario, and writes one line per operation on the window to `out`:
-// "T down VK", "T up VK", "T type KEYS". Messages go to `err` as "message: TEXT".
+// "T down VK", "T up VK", "T type KEYS". Messages go to `err` as "message: TEXT". At the
+// end the program shuts down as when its window is closed.
 // Returns the exit status: 0 done, 1 the profile did not load.
 int runReplay(const ReplayOptions& options, const std::vector<ScenarioStep>& scenario,
               IRegistryBackend& registry, std::ostream& out, std::ostream& err);

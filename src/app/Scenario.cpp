@@ -2,6 +2,7 @@
 
 #include "device/VirtualController.h"
 
+#include <cctype>
 #include <charconv>
 #include <sstream>
 
@@ -36,13 +37,26 @@ std::variant<std::vector<ScenarioStep>, ScenarioError> parseScenario(std::string
         ++lineNo;
         if (auto hash = line.find('#'); hash != std::string_view::npos)
             line = line.substr(0, hash);
+        // A file name may hold blanks: it is the rest of the line.
+        std::string_view rest = line;
+        while (!rest.empty() && (rest.front() == ' ' || rest.front() == '\t'))
+            rest.remove_prefix(1);
+        while (!rest.empty() && std::isspace(static_cast<unsigned char>(rest.back())))
+            rest.remove_suffix(1);
+        if (rest.starts_with("load ") || rest.starts_with("load\t")) {
+            std::string_view file = rest.substr(5);
+            while (!file.empty() && (file.front() == ' ' || file.front() == '\t'))
+                file.remove_prefix(1);
+            steps.push_back({ScenarioStep::Kind::Load, 0, 0, lineNo, std::string(file)});
+            continue;
+        }
         std::istringstream in{std::string(line)};
         std::vector<std::string> words;
         for (std::string w; in >> w;)
             words.push_back(w);
         if (words.empty())
             continue;
-        ScenarioStep step{ScenarioStep::Kind::Wait, 0, 0, lineNo};
+        ScenarioStep step{ScenarioStep::Kind::Wait, 0, 0, lineNo, {}};
         const std::string& verb = words[0];
         bool ok = false;
         std::string expected;
@@ -59,6 +73,13 @@ std::variant<std::vector<ScenarioStep>, ScenarioError> parseScenario(std::string
             step.kind = ScenarioStep::Kind::Wait;
             expected = "wait MS (MS 0-86400000)";
             ok = words.size() == 2 && parseInt(words[1], 0, 86400000, step.a);
+        } else if (verb == "load") {
+            expected = "load FILE";
+        } else if (verb == "mode") {
+            step.kind = ScenarioStep::Kind::Mode;
+            expected = "mode test|active";
+            ok = words.size() == 2 && (words[1] == "test" || words[1] == "active");
+            step.a = ok && words[1] == "active" ? 1 : 0;
         } else if (verb == "unplug" || verb == "replug") {
             // The panel's Trennen and Verbinden: the one way a controller goes and comes.
             step.kind = verb == "unplug" ? ScenarioStep::Kind::Unplug : ScenarioStep::Kind::Replug;
@@ -74,18 +95,24 @@ std::variant<std::vector<ScenarioStep>, ScenarioError> parseScenario(std::string
     return steps;
 }
 
-void applyStep(const ScenarioStep& s, VirtualController& controller) {
+void applyStep(const ScenarioStep& s, const ScenarioTarget& target) {
     switch (s.kind) {
     case ScenarioStep::Kind::Lever:
-        controller.setLever(s.a, static_cast<uint8_t>(s.b));
+        target.controller.setLever(s.a, static_cast<uint8_t>(s.b));
         break;
     case ScenarioStep::Kind::Press:
     case ScenarioStep::Kind::Release:
-        controller.setButton(s.a, s.kind == ScenarioStep::Kind::Press);
+        target.controller.setButton(s.a, s.kind == ScenarioStep::Kind::Press);
         break;
     case ScenarioStep::Kind::Unplug:
     case ScenarioStep::Kind::Replug:
-        controller.setPlugged(s.kind == ScenarioStep::Kind::Replug);
+        target.controller.setPlugged(s.kind == ScenarioStep::Kind::Replug);
+        break;
+    case ScenarioStep::Kind::Load:
+        target.load(s.file);
+        break;
+    case ScenarioStep::Kind::Mode:
+        target.mode(s.a == 1);
         break;
     case ScenarioStep::Kind::Wait:
         break;
@@ -98,7 +125,7 @@ bool ScenarioPlayer::run(uint64_t elapsedMs) {
         if (s.kind == ScenarioStep::Kind::Wait)
             m_due += static_cast<uint64_t>(s.a);
         else
-            applyStep(s, m_controller);
+            applyStep(s, m_target);
     }
     return m_next < m_steps.size() || elapsedMs < m_due;
 }

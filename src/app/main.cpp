@@ -1,5 +1,6 @@
 // The composition root: chooses the platform backends and wires them to the main window.
 #include "app/KordanMain.h"
+#include "app/ProfileSession.h"
 #include "app/QtDialogs.h"
 #include "app/QtPlatform.h"
 #include "app/Scenario.h"
@@ -217,8 +218,15 @@ int main(int argc, char** argv) {
                          error->text.c_str());
             return 2;
         }
+        kordan::ScenarioTarget target{
+            virtualController,
+            [&](const std::string& file) {
+                if (logic.profiles())
+                    logic.profiles()->openFile(file);
+            },
+            [&](bool active) { active ? logic.mnuModusAktiv() : logic.mnuModusTest(); }};
         player = std::make_unique<kordan::ScenarioPlayer>(
-            std::get<std::vector<kordan::ScenarioStep>>(parsed), virtualController);
+            std::get<std::vector<kordan::ScenarioStep>>(parsed), std::move(target));
         QObject::connect(&scenarioTimer, &QTimer::timeout, [&] {
             if (!scenarioClock.isValid())
                 scenarioClock.start();

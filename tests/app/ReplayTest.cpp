@@ -11,12 +11,14 @@ using namespace kordan;
 using namespace kordan::test;
 
 TEST(Scenario, ParsesInstructionsAndRejectsMalformedLinesWithTheirNumber) {
-    auto parsed = parseScenario("# a throttle movement\n\nlever 2 200  # full\r\npress 44\n"
-                                "release 1\nwait 0\nwait 150\nunplug\nreplug");
+    auto parsed =
+        parseScenario("# a throttle movement\n\nlever 2 200  # full\r\npress 44\n"
+                      "release 1\nwait 0\nwait 150\n load  BR 101_1.cfr # x\nmode active\nreplug");
     auto& steps = std::get<std::vector<ScenarioStep>>(parsed);
-    ASSERT_EQ(steps.size(), 7u);
-    EXPECT_TRUE(steps[5].kind == ScenarioStep::Kind::Unplug &&
-                steps[6].kind == ScenarioStep::Kind::Replug);
+    ASSERT_EQ(steps.size(), 8u);
+    EXPECT_EQ(
+        (std::tuple{steps[5].kind, steps[5].file, steps[6].a, steps[7].kind}),
+        (std::tuple{ScenarioStep::Kind::Load, "BR 101_1.cfr", 1, ScenarioStep::Kind::Replug}));
     EXPECT_EQ((std::tuple{steps[0].kind, steps[0].a, steps[0].b, steps[0].line}),
               (std::tuple{ScenarioStep::Kind::Lever, 2, 200, 3}));
     EXPECT_EQ(steps[1].kind, ScenarioStep::Kind::Press);
@@ -24,7 +26,7 @@ TEST(Scenario, ParsesInstructionsAndRejectsMalformedLinesWithTheirNumber) {
     EXPECT_EQ(steps[4].a, 150);
     for (const char* bad :
          {"lever 8 1", "lever 1 256", "lever 1", "press 0", "press 45", "release x", "wait -1",
-          "wait 10 20", "jump 3", "lever 1 +5", "wait 1.5", "unplug 1"}) {
+          "wait 10 20", "jump 3", "lever 1 +5", "wait 1.5", "mode x", "unplug 1", "load"}) {
         auto* error =
             std::get_if<ScenarioError>(&(parsed = parseScenario(std::string("wait 1\n\n") + bad)));
         ASSERT_NE(error, nullptr) << bad;
