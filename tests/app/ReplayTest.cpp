@@ -84,8 +84,9 @@ TEST(Replay, PrintsWhatTheSimulatorReceivesWithSimulatedTime) {
                              "40 up 72\n"   // changes take effect at the next poll
                              "40 type ^m\n" // "Ansicht Führerstand" types Ctrl+M
                              "70 down 65\n70 down 65\n70 down 65\n70 down 65\n70 up 65\n"
-                             "80 down 72\n90 up 72\n"       // pulled out under the horn: let go
-                             "120 down 72\n120 type ^m\n"); // back: held buttons anew
+                             "80 down 72\n90 up 72\n"     // pulled out under the horn: let go
+                             "120 down 72\n120 type ^m\n" // back: held buttons anew
+                             "2290 up 72\n");             // the end lets go of the horn
     EXPECT_EQ(rig.err.str(),
               "message: Dateiformat der Kalibierung (Kalibrierung.dat) ist ungültig\n");
     EXPECT_EQ(rig.dir.read("cal.dat"), calibration) << "a replay never writes the calibration";
