@@ -5,6 +5,8 @@
 #include "common/Messages.h"
 #include "common/Paths.h"
 
+#include <algorithm>
+#include <cctype>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -43,19 +45,27 @@ inline std::optional<std::string> chooseFile(IDialogs& dialogs, const char* filt
 }
 
 // A chosen path as it is stored: files in and below the program's directory relative to
-// it, so a profile keeps working when the program's directory moves. The comparison is
-// exact, as the dialog gives the directory back as it was handed in.
+// it, so a profile keeps working when the program's directory moves. Both are compared in
+// the platform's own separator (the directory may come with "/", the dialog answers with
+// "\\" on Windows), and on Windows without regard to case, as its file names are.
 inline std::string storedPath(const std::string& programDir, std::string path) {
+    std::string prefix = programDir;
 #ifdef _WIN32
     constexpr char kSeparator = '\\';
+    std::replace(prefix.begin(), prefix.end(), '/', kSeparator);
+    std::replace(path.begin(), path.end(), '/', kSeparator);
+    auto same = [](char a, char b) {
+        return std::tolower(static_cast<unsigned char>(a)) ==
+               std::tolower(static_cast<unsigned char>(b));
+    };
 #else
     constexpr char kSeparator = '/';
+    auto same = [](char a, char b) { return a == b; };
 #endif
-    std::string prefix = programDir;
     if (!prefix.empty() && prefix.back() != kSeparator)
         prefix += kSeparator;
     if (!programDir.empty() && path.size() > prefix.size() &&
-        path.compare(0, prefix.size(), prefix) == 0)
+        std::equal(prefix.begin(), prefix.end(), path.begin(), same))
         path.erase(0, prefix.size());
     return path;
 }

@@ -2,6 +2,7 @@
 
 #include "app/KordanMain.h"
 #include "app/ProfileSession.h"
+#include "app/QtDialogs.h"
 #include "calibration/ZusiKalibrierung.h"
 #include "device/VirtualController.h"
 #include "fakes/FakeDialogs.h"
@@ -13,6 +14,7 @@
 
 #include <QAction>
 #include <QDockWidget>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -105,5 +107,27 @@ TEST(frmKordan, ShowsTheControllerLiveAndPassesMenusAndDoubleClicksToTheLogic) {
     EXPECT_TRUE(editor->isVisible());
     rig.window.openAxisEditor(2);
     EXPECT_EQ(rig.window.axisEditor(), editor);
-    editor->close();
+    // Unsaved zones: Abbrechen keeps the editor and the program running; Nein ends both.
+    editor->findChild<QPushButton*>("cmdNeu")->click();
+    rig.dialogs.answers = {MsgAnswer::Cancel, MsgAnswer::No};
+    EXPECT_FALSE(rig.window.close());
+    EXPECT_TRUE(editor->isVisible() && rig.main.loopPass());
+    EXPECT_TRUE(rig.window.close());
+    EXPECT_FALSE(rig.main.loopPass());
+}
+
+TEST(QtDialogs, ANameTypedWithoutExtensionGetsTheChosenFiltersOne) {
+    TempDir dir;
+    QtDialogs dialogs;
+    for (auto [filter, saved] : {std::pair{0, "SifaTest.axr"}, {1, "SifaTest"}}) {
+        QTimer::singleShot(0, [filter] {
+            auto* box = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            box->selectNameFilter(box->nameFilters().at(filter));
+            emit box->filterSelected(box->selectedNameFilter());
+            box->selectFile(QStringLiteral("SifaTest"));
+            QMetaObject::invokeMethod(box, "accept");
+        });
+        EXPECT_EQ(dialogs.saveFile("(*.axr)|*.axr|(*.*)|*.*", dir.path(), "").path,
+                  dir.file(saved));
+    }
 }

@@ -123,6 +123,8 @@ TEST_F(LokTest, LokIsTheFileNameWithoutExtensionAndDirectories) {
         {"E10", "E10"},
         {"Loks\\E.10\\E10", "E"}, // the last "." counts, even inside a directory
         {"Loks\\Diesel\\V 200.x.lok", "V 200.x"},
+        {"/elsewhere/evil.lok", "evil"}, // either separator; the name never leaves the folder
+        {"Loks/../..\\x.lok", "x"},
     };
     for (const auto& [path, name] : cases) {
         writeCurrentTrain(crlf({path}));
