@@ -176,7 +176,9 @@ bool StandinWindow::eventFilter(QObject* watched, QEvent* event) {
         int32_t vk = key->nativeVirtualKey() ? virtualKeyForKeysym(key->nativeVirtualKey()) : 0;
         if (vk == 0)
             vk = virtualKeyForQtKey(key->key());
-        if (vk != 0)
+        // The sender lets a held key go before it presses it again, so a press of a key
+        // that is down is the window system's own repetition.
+        if (vk != 0 && !(type == QEvent::KeyPress && m_down.count(vk) != 0))
             receiveKey(vk, type == QEvent::KeyPress);
     }
     return true;

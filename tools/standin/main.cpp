@@ -3,12 +3,16 @@
 #include "StandinWindow.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QSocketNotifier>
 
 #include <cstdio>
 #include <iostream>
 #include <string>
 #include <unistd.h>
+
+// Last: Xlib's macros would clash with Qt's names.
+#include <X11/XKBlib.h>
 
 namespace {
 
@@ -29,6 +33,14 @@ int usage(const std::string& why) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    // The X server repeats a held key by itself, each time as a release and a press that
+    // Qt cannot always tell from real ones. Asked to, it sends only the presses, and the
+    // window drops a press of a key that is down: one press of the sender is one line.
+    if (auto* x11 = app.nativeInterface<QNativeInterface::QX11Application>()) {
+        Bool supported = False;
+        if (Display* display = x11->display())
+            XkbSetDetectableAutoRepeat(display, True, &supported);
+    }
     standin::StandinOptions options;
     bool commands = false;
     const QStringList args = QApplication::arguments();

@@ -41,11 +41,12 @@ wait_for test -s "$tmp/prefix/user.reg" || { echo "no user.reg"; cat "$tmp/stand
 # Every value T0-T34 as published.
 keys=$(sed -n 's/^"T[0-9]*"="\([0-9]*\)"$/\1/p' "$tmp/prefix/user.reg")
 count=$(echo "$keys" | wc -l)
-"$send" $keys || { echo "0 passed, 1 failed"; exit 1; }
+# The last key held long enough for the X server to repeat it: still one line each.
+"$send" $keys 81+ || { echo "0 passed, 1 failed"; exit 1; }
 
 expected="$tmp/expected"
 : >"$expected"
-for k in $keys; do printf 'down %s\nup %s\n' "$k" "$k" >>"$expected"; done
+for k in $keys 81; do printf 'down %s\nup %s\n' "$k" "$k" >>"$expected"; done
 printf 'down 17\ndown 77\nup 77\nup 17\n' >>"$expected"
 lines=$(wc -l <"$expected")
 log_complete() { [ -f "$tmp/keys.log" ] && [ "$(wc -l <"$tmp/keys.log")" -ge "$lines" ]; }
