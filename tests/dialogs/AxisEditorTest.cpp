@@ -1,6 +1,5 @@
 #include "dialogs/AxisEditor.h"
 
-#include "common/NumberText.h"
 #include "fakes/FakeDialogs.h"
 #include "fakes/TempDir.h"
 #include "send/ZusiSendKonstanten.h"
@@ -11,7 +10,6 @@
 
 using namespace kordan;
 using kordan::test::FakeDialogs;
-using kordan::test::TempDir;
 using Texts = std::vector<std::string>;
 namespace K = kordan::ZusiSendKonstanten;
 
@@ -26,6 +24,9 @@ struct FakeAxisView : IAxisView {
     bool enabled = true;
     ZoneFields fields;
 
+    const CommandList& list(ZoneList l) const {
+        return l == ZoneList::Regler ? editor->regler() : editor->funktionen();
+    }
     void setBezeichnung(const std::string& t) override { bezeichnung = t; }
     void setZoneList(const Texts& e) override { entries = e, selected = -1; }
     void setZoneEntry(int i, const std::string& t) override { entries.at(size_t(i)) = t; }
@@ -41,48 +42,36 @@ struct FakeAxisView : IAxisView {
     std::string listText(ZoneList l) const override { return texts[int(l)]; }
     // The user picks or types an entry: the list shows its text, then the editor hears of it.
     void pick(ZoneList l, int i) {
-        texts[int(l)] =
-            (l == ZoneList::Regler ? editor->regler() : editor->funktionen()).texts().at(size_t(i));
-        editor->listPicked(l, i);
+        texts[int(l)] = list(l).texts().at(size_t(i)), editor->listPicked(l, i);
     }
     void type(ZoneList l, const std::string& t) { texts[int(l)] = t, editor->listTyped(l, t); }
     void click(int i) { selected = i, editor->zoneClicked(i); }
 };
 
-// A zone's name, then start, end, function, hold, repeat, range, step, release.
-using ZoneSpec = std::pair<std::string, std::array<int32_t, 8>>;
-
-std::string axisFile(const std::vector<ZoneSpec>& zones) {
-    std::string s = "1.0\r\n[Zones]\r\n" + formatFileNumber(int64_t(zones.size())) + "\r\n";
-    for (const auto& [name, values] : zones) {
-        s += name + "\r\n";
-        for (int32_t v : values)
-            s += formatFileNumber(v) + "\r\n";
-    }
-    return s;
-}
-
-const std::vector<ZoneSpec> kThree = {
-    {"Aus", {0, 40, K::Pfeife, 0, 0, 0, 0, 0}},
-    {"Mitte", {41, 100, K::SiFa, 1, 5, K::RegelbereichFahrschalter, 8, K::Glocke}},
-    {"Voll", {101, 255, K::Licht, 0, 2, 0, -3, K::Tueren}},
+// Name, start, end, function, hold, repeat, regulator, step, release.
+const std::vector<ZusiZone> kThree = {
+    {"Aus", 0, 40, K::Pfeife},
+    {"Mitte", 41, 100, K::SiFa, 1, 5, K::RegelbereichFahrschalter, 8, K::Glocke},
+    {"Voll", 101, 255, K::Licht, 0, 2, 0, -3, K::Tueren},
 };
 
 struct Rig {
-    TempDir dir;
+    kordan::test::TempDir dir;
     FakeDialogs dialogs;
     FakeAxisView view;
-    std::string pending;
+    std::string pending = "Lok.axr";
     int reloads = 0;
     AxisEditor editor{dialogs, dir.path(), view, [this] { return pending; }, [this] { ++reloads; }};
 
-    explicit Rig(const std::vector<ZoneSpec>& zones = kThree) {
+    explicit Rig(const std::vector<ZusiZone>& zones = kThree) {
         view.editor = &editor;
-        dir.write("Lok.axr", axisFile(zones));
-        pending = "Lok.axr";
+        dir.write("Lok.axr", axisFileBytes(zones));
         editor.start();
     }
     Texts messages() const { return dialogs.texts(); }
+    bool saved(const std::string& lines) const {
+        return dir.read("Lok.axr").find(lines) != std::string::npos;
+    }
 };
 
 } // namespace
@@ -90,31 +79,28 @@ struct Rig {
 TEST(AxisEditor, StartShowsThePendingFileOrANewAxis) {
     Rig rig;
     EXPECT_EQ(rig.view.entries, (Texts{"0;40; Aus", "41;100; Mitte", "101;255; Voll"}));
-    EXPECT_EQ(rig.view.bezeichnung, "Lok.axr");
-    EXPECT_FALSE(rig.view.enabled);
+    EXPECT_EQ(std::tuple(rig.view.bezeichnung, rig.view.enabled), std::tuple("Lok.axr", false));
     // Edits without a selected zone are ignored.
     rig.editor.zoneEdited("x");
     rig.editor.holdClicked(true);
     rig.editor.cmdDel();
-    EXPECT_FALSE(rig.editor.geaendert());
-    EXPECT_EQ(rig.editor.Achse().ZoneCount(), 3);
+    EXPECT_EQ(std::tuple(rig.editor.geaendert(), rig.editor.Achse().ZoneCount()),
+              std::tuple(false, 3));
 
     rig.view.click(1);
-    EXPECT_TRUE(rig.view.enabled);
     const ZoneFields& f = rig.view.fields;
-    EXPECT_EQ(std::tie(f.Zone, f.von, f.Bis, f.Repeat, f.Stufen, f.Hold),
-              std::make_tuple("Mitte", "41", "100", "5", "8", true));
-    EXPECT_EQ(rig.editor.funktionen().codeAt(f.Release), K::Glocke);
-    EXPECT_EQ(rig.editor.regler().codeAt(f.Regler), K::RegelbereichFahrschalter);
-    EXPECT_FALSE(rig.editor.geaendert()); // showing is no edit
+    EXPECT_EQ(std::tuple(rig.view.enabled, f.Zone, f.von, f.Bis, f.Repeat, f.Stufen, f.Hold),
+              std::make_tuple(true, "Mitte", "41", "100", "5", "8", true));
+    EXPECT_EQ(std::tuple(rig.editor.funktionen().codeAt(f.Release),
+                         rig.editor.regler().codeAt(f.Regler), rig.editor.geaendert()),
+              std::tuple(K::Glocke, K::RegelbereichFahrschalter, false)); // showing is no edit
 
     // An unreadable pending file leaves a new axis without a name.
     rig.dir.write("alt.axr", "0.9\r\n[Zones]\r\n 0 \r\n");
     rig.pending = "alt.axr";
     rig.editor.start();
     EXPECT_EQ(rig.messages(), Texts{"Falsche Version der Datei"});
-    EXPECT_EQ(rig.editor.Achse().Dateiname(), "");
-    EXPECT_EQ(rig.view.bezeichnung, "");
+    EXPECT_EQ(std::tuple(rig.editor.Achse().Dateiname(), rig.view.bezeichnung), std::tuple("", ""));
 }
 
 TEST(AxisEditor, NewZonesUpTo32AndDeleteMovesTheLaterOnesDown) {
@@ -123,25 +109,24 @@ TEST(AxisEditor, NewZonesUpTo32AndDeleteMovesTheLaterOnesDown) {
     rig.editor.cmdDel();
     EXPECT_EQ(rig.view.entries, (Texts{"0;40; Aus", "101;255; Voll"}));
     const ZusiZone& z = rig.editor.Achse().Zone(1);
-    EXPECT_EQ(std::tie(z.Bezeichnung, z.Start, z.Ende, z.Funktion, z.Hold, z.Repeat,
-                       z.RegelFunktion, z.RegelStep, z.Release),
-              std::make_tuple("Voll", 101, 255, K::Licht, 0, 2, 0, -3, K::Tueren));
-    EXPECT_FALSE(rig.view.enabled);
+    EXPECT_EQ(std::tuple(z.Bezeichnung, z.Start, z.Ende, z.Funktion, z.Hold, z.Repeat,
+                         z.RegelFunktion, z.RegelStep, z.Release, rig.view.enabled),
+              std::make_tuple("Voll", 101, 255, K::Licht, 0, 2, 0, -3, K::Tueren, false));
     EXPECT_TRUE(rig.editor.geaendert());
     // A new zone resets the record left over from the longer axis.
     rig.editor.cmdNeu();
     const ZusiZone& n = rig.editor.Achse().Zone(2);
     EXPECT_EQ(n.Funktion + n.Release + n.Repeat + n.RegelStep + n.Ende, 0);
-    EXPECT_EQ(rig.view.entries[2], "0;0; <Neu>");
+    EXPECT_EQ(std::tuple(rig.view.entries[2], rig.view.fields.Zone, rig.view.fields.Bis),
+              std::tuple("0;0; <Neu>", "<Neu>", "0"));
     EXPECT_EQ(rig.view.selected + rig.editor.selected(), 4);
-    EXPECT_EQ(std::tie(rig.view.fields.Zone, rig.view.fields.Bis), std::make_tuple("<Neu>", "0"));
     while (rig.editor.Achse().ZoneCount() < 32)
         rig.editor.cmdNeu();
     EXPECT_TRUE(rig.messages().empty());
     rig.editor.cmdNeu();
     EXPECT_EQ(rig.messages(), Texts{"Maximale Zonenzahl ist erreicht"});
-    EXPECT_EQ(rig.dialogs.messages[0].icon, MsgIcon::None);
-    EXPECT_EQ(rig.editor.Achse().ZoneCount(), 32);
+    EXPECT_EQ(std::tuple(rig.dialogs.messages[0].icon, rig.editor.Achse().ZoneCount()),
+              std::tuple(MsgIcon::None, 32));
 }
 
 TEST(AxisEditor, FieldEditsWriteThroughAndBisIsCheckedOnLeaving) {
@@ -153,8 +138,8 @@ TEST(AxisEditor, FieldEditsWriteThroughAndBisIsCheckedOnLeaving) {
     EXPECT_EQ(rig.view.entries[0], "5;40; Null");
     EXPECT_TRUE(rig.editor.geaendert());
     const ZusiZone& z = rig.editor.Achse().Zone(0);
-    for (const auto& [text, value] : std::vector<std::pair<const char*, int32_t>>{
-             {"12abc", 12}, {"", 0}, {"2.5", 2}, {"3.5", 4}, {"-7", -7}}) {
+    for (auto [text, value] :
+         {std::pair{"12abc", 12}, {"", 0}, {"2.5", 2}, {"3.5", 4}, {"-7", -7}}) {
         rig.editor.repeatEdited(text);
         EXPECT_EQ(z.Repeat, value) << text;
     }
@@ -182,9 +167,9 @@ TEST(AxisEditor, FieldEditsWriteThroughAndBisIsCheckedOnLeaving) {
 }
 
 TEST(AxisEditor, CommandListsStoreChoicesAndKeepCodesTheyDoNotOffer) {
-    std::vector<ZoneSpec> zones = kThree;
-    zones[0].second[2] = 999; // a function unknown to this program
-    zones[0].second[7] = 5;   // a release without a text
+    std::vector<ZusiZone> zones = kThree;
+    zones[0].Funktion = 999; // a function unknown to this program
+    zones[0].Release = 5;    // a release without a text
     Rig rig(zones);
     rig.view.click(0);
     EXPECT_EQ(rig.view.fields.Funktion + rig.view.fields.Release, 0);
@@ -193,16 +178,13 @@ TEST(AxisEditor, CommandListsStoreChoicesAndKeepCodesTheyDoNotOffer) {
     rig.view.type(ZoneList::Funktion, "Kaffee");
     rig.editor.commitLists();
     const ZusiZone& z = rig.editor.Achse().Zone(0);
-    EXPECT_EQ(z.Funktion + z.Release, 1004);
-    EXPECT_FALSE(rig.editor.geaendert());
+    EXPECT_EQ(std::tuple(z.Funktion + z.Release, rig.editor.geaendert()), std::tuple(1004, false));
 
     rig.view.pick(ZoneList::Release, rig.editor.funktionen().indexOf(K::Glocke));
-    EXPECT_EQ(z.Release, K::Glocke);
-    EXPECT_TRUE(rig.editor.geaendert());
+    EXPECT_EQ(std::tuple(z.Release, rig.editor.geaendert()), std::tuple(K::Glocke, true));
     rig.view.pick(ZoneList::Regler, rig.editor.regler().indexOf(K::RegelbereichAfb));
-    EXPECT_EQ(z.RegelFunktion, K::RegelbereichAfb);
     rig.view.pick(ZoneList::Funktion, 0);
-    EXPECT_EQ(z.Funktion, 0);
+    EXPECT_EQ(std::tuple(z.RegelFunktion, z.Funktion), std::tuple(K::RegelbereichAfb, 0));
 }
 
 TEST(AxisEditor, SavingCommitsTheListsAndReloads) {
@@ -212,20 +194,16 @@ TEST(AxisEditor, SavingCommitsTheListsAndReloads) {
     rig.view.texts[int(ZoneList::Release)] =
         rig.editor.funktionen().texts().at(size_t(rig.editor.funktionen().indexOf(K::Pfeife)));
     rig.editor.mnuSpeichern();
-    EXPECT_EQ(rig.reloads, 1);
-    EXPECT_FALSE(rig.editor.geaendert());
-    EXPECT_EQ(rig.editor.selected(), -1);
-    EXPECT_NE(rig.dir.read("Lok.axr").find("Aus\r\n 0 \r\n 40 \r\n 28 \r\n 0 \r\n 0 \r\n 0 \r\n "
-                                           "0 \r\n 28 \r\n"),
-              std::string::npos);
+    EXPECT_EQ(std::tuple(rig.reloads, rig.editor.geaendert(), rig.editor.selected()),
+              std::tuple(1, false, -1));
+    EXPECT_TRUE(rig.saved("Aus\r\n 0 \r\n 40 \r\n 28 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 28 \r\n"));
 
     // "Speichern unter" cancelled still clears the change mark: closing asks nothing.
     rig.view.click(0);
     rig.editor.holdClicked(true);
     rig.editor.mnuSpeichernUnter();
-    EXPECT_FALSE(rig.editor.geaendert());
-    EXPECT_EQ(rig.reloads, 2);
-    EXPECT_TRUE(rig.editor.queryClose());
+    EXPECT_EQ(std::tuple(rig.editor.geaendert(), rig.reloads, rig.editor.queryClose()),
+              std::tuple(false, 2, true));
     EXPECT_TRUE(rig.messages().empty());
 
     // A new axis whose save dialog is cancelled stays unsaved.
@@ -233,13 +211,13 @@ TEST(AxisEditor, SavingCommitsTheListsAndReloads) {
     rig.editor.cmdNeu();
     rig.dialogs.fileRequests.clear();
     rig.editor.mnuSpeichern();
-    EXPECT_EQ(rig.dialogs.fileRequests.size(), 1u);
-    EXPECT_TRUE(rig.editor.geaendert());
-    EXPECT_EQ(rig.editor.selected(), 0);
+    EXPECT_EQ(
+        std::tuple(rig.dialogs.fileRequests.size(), rig.editor.geaendert(), rig.editor.selected()),
+        std::tuple(1u, true, 0));
     rig.dialogs.fileChoices.push_back(FakeDialogs::chosen(rig.dir.file("neu.axr")));
     rig.editor.mnuSpeichern();
-    EXPECT_FALSE(rig.editor.geaendert());
-    EXPECT_EQ(rig.view.bezeichnung, "neu.axr");
+    EXPECT_EQ(std::tuple(rig.editor.geaendert(), rig.view.bezeichnung),
+              std::tuple(false, "neu.axr"));
 }
 
 TEST(AxisEditor, FailedWritesKeepTheChangesMarked) {
@@ -248,8 +226,8 @@ TEST(AxisEditor, FailedWritesKeepTheChangesMarked) {
     rig.editor.holdClicked(true);
     rig.dialogs.fileChoices.push_back(FakeDialogs::chosen(rig.dir.file("fehlt/x.axr")));
     rig.editor.mnuSpeichernUnter();
-    EXPECT_TRUE(rig.editor.geaendert());
-    EXPECT_EQ(rig.editor.Achse().Dateiname(), "Lok.axr");
+    EXPECT_EQ(std::tuple(rig.editor.geaendert(), rig.editor.Achse().Dateiname()),
+              std::tuple(true, "Lok.axr"));
     // The file becomes unwritable: "&Speichern" must not count as done either.
     std::filesystem::remove(rig.dir.file("Lok.axr"));
     std::filesystem::create_directory(rig.dir.file("Lok.axr"));
@@ -268,12 +246,12 @@ TEST(AxisEditor, CloseAfterOnlyAHoldChangeAsks) {
         rig.dialogs.answers = {answer};
         EXPECT_EQ(rig.editor.queryClose(), answer != MsgAnswer::Cancel);
         ASSERT_EQ(rig.messages(), Texts{"Aenderungen speichern?"});
-        EXPECT_EQ(rig.dialogs.messages[0].buttons, MsgButtons::YesNoCancel);
-        EXPECT_EQ(rig.dialogs.messages[0].icon, MsgIcon::Question);
-        const bool saved = rig.dir.read("Lok.axr").find("Mitte\r\n 41 \r\n 100 \r\n 29 \r\n 0 ") !=
-                           std::string::npos;
-        EXPECT_EQ(saved, answer == MsgAnswer::Yes);
-        EXPECT_EQ(rig.reloads, saved ? 1 : 0);
+        const auto& m = rig.dialogs.messages[0];
+        EXPECT_EQ(std::tuple(m.buttons, m.icon),
+                  std::tuple(MsgButtons::YesNoCancel, MsgIcon::Question));
+        const bool saved = rig.saved("Mitte\r\n 41 \r\n 100 \r\n 29 \r\n 0 ");
+        EXPECT_EQ(std::tuple(saved, rig.reloads),
+                  std::tuple(answer == MsgAnswer::Yes, saved ? 1 : 0));
     }
 }
 
@@ -292,25 +270,24 @@ TEST(AxisEditor, NewAndOpenAskFirstAndStopWhenCancelled) {
     // No, then the open dialog is cancelled: the axis stays as it was.
     rig.dialogs.answers = {MsgAnswer::No};
     rig.editor.mnuOeffnen();
-    EXPECT_EQ(rig.editor.Achse().ZoneCount(), 1);
-    EXPECT_TRUE(rig.editor.geaendert());
+    EXPECT_EQ(std::tuple(rig.editor.Achse().ZoneCount(), rig.editor.geaendert()),
+              std::tuple(1, true));
     // No: a new axis at once.
     rig.dialogs.answers = {MsgAnswer::No};
     rig.editor.mnuNeu();
-    EXPECT_EQ(rig.editor.Achse().ZoneCount(), 0);
-    EXPECT_FALSE(rig.editor.geaendert());
+    EXPECT_EQ(std::tuple(rig.editor.Achse().ZoneCount(), rig.editor.geaendert()),
+              std::tuple(0, false));
     // Without changes "&Oeffnen..." asks nothing and loads the chosen file.
     rig.dialogs.messages.clear();
     rig.dialogs.fileChoices.push_back(FakeDialogs::chosen(rig.dir.file("Lok.axr")));
     rig.editor.mnuOeffnen();
     EXPECT_TRUE(rig.messages().empty());
-    EXPECT_EQ(rig.view.entries.size(), 3u);
-    EXPECT_EQ(rig.view.bezeichnung, "Lok.axr");
+    EXPECT_EQ(std::tuple(rig.view.entries.size(), rig.view.bezeichnung), std::tuple(3u, "Lok.axr"));
 }
 
 TEST(AxisEditor, ZonesAtFindsEveryZoneHoldingTheValue) {
-    std::vector<ZoneSpec> zones = kThree;
-    zones.push_back({"Overlap", {90, 110, 0, 0, 0, 0, 0, 0}});
+    std::vector<ZusiZone> zones = kThree;
+    zones.push_back({"Overlap", 90, 110});
     Rig rig(zones);
     for (const auto& [value, expected] : std::vector<std::pair<int, std::vector<int>>>{
              {0, {0}}, {40, {0}}, {100, {1, 3}}, {101, {2, 3}}})

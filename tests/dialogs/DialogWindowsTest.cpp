@@ -3,7 +3,6 @@
 #include "dialogs/frmKnopf.h"
 #include "dialogs/frmOptions.h"
 
-#include "common/NumberText.h"
 #include "dialogs/AktionDialog.h"
 #include "fakes/FakeDialogs.h"
 #include "fakes/FakePlatform.h"
@@ -27,8 +26,7 @@
 
 using namespace kordan;
 using kordan::test::FakeDialogs;
-using kordan::test::FakeSettings;
-using kordan::test::TempDir;
+using Texts = std::vector<std::string>;
 namespace K = kordan::ZusiSendKonstanten;
 
 namespace {
@@ -46,15 +44,28 @@ void showActive(QWidget* w) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(w));
 }
 
+QWidget* focused() {
+    return QApplication::focusWidget();
+}
+
 // Lets deferred leave checks run.
 void settle() {
     for (int i = 0; i < 3; ++i)
         QApplication::processEvents();
 }
 
-// The axis editor's window, opened on the three-zone file when one is given.
+// Selects a field's text and types over it; with `leave`, tabs out and lets the checks run.
+void type(QLineEdit* f, const char* text, bool leave = false) {
+    f->setFocus();
+    f->selectAll();
+    QTest::keyClicks(f, text);
+    if (leave)
+        QTest::keyClick(f, Qt::Key_Tab), settle();
+}
+
+// The axis editor's window, opened on a three-zone file when one is given.
 struct AxisRig {
-    TempDir dir;
+    kordan::test::TempDir dir;
     FakeDialogs dialogs;
     std::string pending;
     int reloads = 0;
@@ -62,16 +73,9 @@ struct AxisRig {
 
     explicit AxisRig(bool threeZones = true) {
         if (threeZones) {
-            std::string s = "1.0\r\n[Zones]\r\n 3 \r\n";
-            for (const auto& [name, values] : std::vector<std::pair<const char*, std::vector<int>>>{
-                     {"Aus", {0, 40, K::Pfeife, 0, 0, 0, 0, 0}},
-                     {"Mitte", {41, 100, K::SiFa, 1, 5, K::RegelbereichFahrschalter, 8, K::Glocke}},
-                     {"Voll", {101, 255, K::Licht, 0, 2, 0, -3, K::Tueren}}}) {
-                s += std::string(name) + "\r\n";
-                for (int x : values)
-                    s += formatFileNumber(x) + "\r\n";
-            }
-            dir.write("Lok.axr", s);
+            const ZusiZone zones[] = {
+                {"Aus", 0, 40, K::Pfeife}, {"Mitte", 41, 100}, {"Voll", 101, 255}};
+            dir.write("Lok.axr", axisFileBytes(zones));
             pending = "Lok.axr";
         }
         window = new frmAxis(
@@ -90,29 +94,19 @@ struct AxisRig {
             out << list()->item(i)->text();
         return out;
     }
-    void type(const char* field, const QString& text) {
-        auto* f = child<QLineEdit>(field);
-        f->setFocus();
-        f->selectAll();
-        QTest::keyClicks(f, text);
-    }
-    void trigger(const char* action) { child<QAction>(action)->trigger(); }
 };
 
 } // namespace
 
-TEST(frmKnopf, NeverAssignedButtonOpensEmptyAndRejectedOkKeepsTheDialogOpen) {
+TEST(frmKnopf, RejectedOkKeepsTheDialogOpenOnTheFieldAndEnterPressesOk) {
     ZusiButton b;
     FakeDialogs dialogs;
     frmKnopf w(b, 12, dialogs);
-    EXPECT_EQ(w.windowTitle(), QStringLiteral("Knopf 12 konfigurieren"));
-    EXPECT_EQ(child<QComboBox>(&w, "cboLos")->currentText(), QStringLiteral("<Nicht definiert>"));
     showActive(&w);
     child<QPushButton>(&w, "OKButton")->click();
-    EXPECT_EQ(dialogs.texts(), std::vector<std::string>{"Bitte Bezeichnung eingeben"});
-    EXPECT_TRUE(w.isVisible());
-    EXPECT_FALSE(b.Defined);
-    EXPECT_EQ(QApplication::focusWidget(), child<QLineEdit>(&w, "txtBezeichnung"));
+    EXPECT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(w.isVisible() && !b.Defined);
+    EXPECT_EQ(focused(), child<QLineEdit>(&w, "txtBezeichnung"));
 
     // A name, but a repeat that is no whole number.
     QTest::keyClicks(child<QLineEdit>(&w, "txtBezeichnung"), "Horn");
@@ -122,25 +116,16 @@ TEST(frmKnopf, NeverAssignedButtonOpensEmptyAndRejectedOkKeepsTheDialogOpen) {
     auto* repeat = child<QLineEdit>(&w, "txtRepeat");
     repeat->setText(QStringLiteral("zwei"));
     child<QPushButton>(&w, "OKButton")->click();
-    EXPECT_TRUE(w.isVisible());
-    EXPECT_FALSE(b.Defined);
-    EXPECT_EQ(QApplication::focusWidget(), repeat);
+    EXPECT_TRUE(w.isVisible() && !b.Defined && focused() == repeat);
 
-    // Enter presses OK.
     repeat->setText(QStringLiteral("4"));
     QTest::keyClick(repeat, Qt::Key_Return);
-    EXPECT_EQ(w.result(), QDialog::Accepted);
-    EXPECT_EQ(b.Bezeichnung, "Horn");
-    EXPECT_EQ(b.Repeat, 4);
-    EXPECT_NE(b.Press, 0);
+    EXPECT_EQ(std::tuple(b.Bezeichnung, b.Repeat), std::tuple("Horn", 4));
+    EXPECT_TRUE(w.result() == QDialog::Accepted && b.Press != 0);
 }
 
 TEST(frmKnopf, AbbrechenWritesNothingAndEscapeClearsLikeLoeschen) {
-    ZusiButton b;
-    b.Bezeichnung = "Sifa";
-    b.Press = K::SiFa;
-    b.Shift = b.Hold = 1;
-    b.Defined = true;
+    ZusiButton b{.Bezeichnung = "Sifa", .Press = K::SiFa, .Hold = 1, .Shift = 1, .Defined = true};
     FakeDialogs dialogs;
     {
         frmKnopf w(b, 2, dialogs);
@@ -155,26 +140,40 @@ TEST(frmKnopf, AbbrechenWritesNothingAndEscapeClearsLikeLoeschen) {
     showActive(&w);
     EXPECT_TRUE(child<QCheckBox>(&w, "chkShift")->isChecked());
     QTest::keyClick(child<QComboBox>(&w, "cboFunktion2"), Qt::Key_Escape);
-    EXPECT_FALSE(w.isVisible());
-    EXPECT_FALSE(b.Defined);
-    EXPECT_EQ(b.Bezeichnung, "");
-    EXPECT_EQ(b.Press + b.Hold + b.Shift, 0);
+    EXPECT_FALSE(w.isVisible() || b.Defined);
+    EXPECT_EQ(std::tuple(b.Bezeichnung, b.Press + b.Hold + b.Shift), std::tuple("", 0));
+}
+
+TEST(frmKnopf, EnterInACommandListPressesOk) {
+    ZusiButton b;
+    FakeDialogs dialogs;
+    frmKnopf w(b, 1, dialogs);
+    showActive(&w);
+    child<QLineEdit>(&w, "txtBezeichnung")->setText(QStringLiteral("Tür"));
+    auto* los = child<QComboBox>(&w, "cboLos");
+    type(los->lineEdit(), "xyz");
+    QTest::keyClick(los->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(los->count(), child<QComboBox>(&w, "cboFunktion")->count()); // no entry added
+    EXPECT_EQ(dialogs.texts().back(), "Bitte gültige Funktion wählen");
+    EXPECT_TRUE(focused() == los && !b.Defined);
+    los->setCurrentIndex(2);
+    emit los->activated(2);
+    QTest::keyClick(los, Qt::Key_Return);
+    EXPECT_TRUE(!w.isVisible() && b.Defined && b.Release != 0);
 }
 
 TEST(frmAktion, RecordsTheChosenActionAndIgnoresEnterAndEscape) {
-    const std::vector<std::pair<const char*, int32_t>> buttons = {{"cmdZuord", Aktion::Zuordnen},
-                                                                  {"cmdFlip", Aktion::Umdrehen},
-                                                                  {"cmdDel", Aktion::Entfernen},
-                                                                  {"cmdEdit", Aktion::Bearbeiten},
-                                                                  {"CancelButton", Aktion::Keine}};
-    for (const auto& [name, value] : buttons) {
+    for (auto [name, value] : {std::pair{"cmdZuord", Aktion::Zuordnen},
+                               {"cmdFlip", Aktion::Umdrehen},
+                               {"cmdDel", Aktion::Entfernen},
+                               {"cmdEdit", Aktion::Bearbeiten},
+                               {"CancelButton", Aktion::Keine}}) {
         int32_t aktion = 99;
         frmAktion w(3, aktion, nullptr);
         showActive(&w);
         QTest::keyClick(&w, Qt::Key_Escape);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        EXPECT_TRUE(w.isVisible()) << name;
-        EXPECT_EQ(aktion, 0);
+        QTest::keyClick(focused(), Qt::Key_Return);
+        EXPECT_TRUE(w.isVisible() && aktion == 0) << name;
         child<QPushButton>(&w, name)->click();
         EXPECT_FALSE(w.isVisible()) << name;
         EXPECT_EQ(aktion, value) << name;
@@ -188,7 +187,7 @@ TEST(frmAktion, RecordsTheChosenActionAndIgnoresEnterAndEscape) {
 }
 
 TEST(frmOptions, InvalidIntervalKeepsTheFocusAndOkChecksOnce) {
-    FakeSettings settings;
+    kordan::test::FakeSettings settings;
     FakeDialogs dialogs;
     settings.values["Polling"] = "0";
     frmOptions w(settings, dialogs);
@@ -196,40 +195,30 @@ TEST(frmOptions, InvalidIntervalKeepsTheFocusAndOkChecksOnce) {
     auto* txtMs = child<QLineEdit>(&w, "txtMs");
     EXPECT_FALSE(txtMs->isEnabled());
     child<QRadioButton>(&w, "optMs")->click();
-    txtMs->setFocus();
-    txtMs->selectAll();
-    QTest::keyClicks(txtMs, "101");
-    QTest::keyClick(txtMs, Qt::Key_Tab);
-    settle();
-    EXPECT_EQ(dialogs.texts(), std::vector<std::string>{"Bitte Zahl zwischen 1 und 100 eingeben"});
-    EXPECT_EQ(QApplication::focusWidget(), txtMs);
-
-    txtMs->selectAll();
-    QTest::keyClicks(txtMs, "100");
-    QTest::keyClick(txtMs, Qt::Key_Tab);
-    settle();
+    type(txtMs, "101", true);
+    EXPECT_EQ(dialogs.texts(), Texts{"Bitte Zahl zwischen 1 und 100 eingeben"});
+    EXPECT_EQ(focused(), txtMs);
+    type(txtMs, "100", true);
     EXPECT_EQ(dialogs.texts().size(), 1u);
-    EXPECT_NE(QApplication::focusWidget(), txtMs);
+    EXPECT_NE(focused(), txtMs);
 
-    // OK with an invalid value checks once and closes only when written.
+    // OK with an invalid value checks once (not for the field and the button both) and
+    // closes only when written.
     dialogs.messages.clear();
     txtMs->setFocus();
     txtMs->setText(QStringLiteral("0"));
     QTest::mouseClick(child<QPushButton>(&w, "cmdOK"), Qt::LeftButton);
     settle();
-    // One message, not one for leaving the field and one for the button.
     EXPECT_EQ(dialogs.texts().size(), 1u);
-    EXPECT_EQ(QApplication::focusWidget(), txtMs);
-    EXPECT_TRUE(settings.writes.empty());
-
+    EXPECT_TRUE(focused() == txtMs && settings.writes.empty());
     txtMs->setText(QStringLiteral("7"));
     QTest::keyClick(txtMs, Qt::Key_Return);
     EXPECT_FALSE(w.isVisible());
-    EXPECT_EQ(settings.writes, std::vector<std::string>{"Polling=7"});
+    EXPECT_EQ(settings.writes, Texts{"Polling=7"});
 }
 
 TEST(frmOptions, ApplyThenCancelKeepsTheAppliedValue) {
-    FakeSettings settings;
+    kordan::test::FakeSettings settings;
     FakeDialogs dialogs;
     frmOptions w(settings, dialogs);
     showActive(&w);
@@ -237,8 +226,6 @@ TEST(frmOptions, ApplyThenCancelKeepsTheAppliedValue) {
     txtMs->setText(QStringLiteral("50ms"));
     child<QPushButton>(&w, "cmdApply")->click();
     EXPECT_TRUE(w.isVisible());
-    EXPECT_EQ(settings.values["Polling"], "50ms");
-
     // An invalid value, then "Abbrechen": no check, nothing written, the dialog closes.
     txtMs->setFocus();
     txtMs->setText(QStringLiteral("0"));
@@ -247,62 +234,37 @@ TEST(frmOptions, ApplyThenCancelKeepsTheAppliedValue) {
     settle();
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(dialogs.messages.size(), shown);
-    EXPECT_EQ(settings.writes, std::vector<std::string>{"Polling=50ms"});
-}
-
-TEST(frmKnopf, EnterInACommandListPressesOk) {
-    ZusiButton b;
-    FakeDialogs dialogs;
-    frmKnopf w(b, 1, dialogs);
-    showActive(&w);
-    child<QLineEdit>(&w, "txtBezeichnung")->setText(QStringLiteral("Tür"));
-    auto* los = child<QComboBox>(&w, "cboLos");
-    los->setFocus();
-    los->lineEdit()->selectAll();
-    QTest::keyClicks(los->lineEdit(), "xyz");
-    QTest::keyClick(los->lineEdit(), Qt::Key_Return);
-    EXPECT_EQ(los->count(), w.findChild<QComboBox*>("cboFunktion")->count()); // no entry added
-    EXPECT_EQ(dialogs.texts().back(), "Bitte gültige Funktion wählen");
-    EXPECT_EQ(QApplication::focusWidget(), los);
-    EXPECT_FALSE(b.Defined);
-    los->setCurrentIndex(2);
-    emit los->activated(2);
-    QTest::keyClick(los, Qt::Key_Return);
-    EXPECT_FALSE(w.isVisible());
-    EXPECT_TRUE(b.Defined);
-    EXPECT_NE(b.Release, 0);
+    EXPECT_EQ(settings.writes, Texts{"Polling=50ms"});
 }
 
 TEST(frmAxis, TypingWritesThroughAndTxtBisIsCheckedOnLeaving) {
     AxisRig rig(false);
-    EXPECT_EQ(rig.window->windowTitle(), QStringLiteral("Achsen konfigurieren"));
+    auto* bis = rig.child<QLineEdit>("txtBis");
     EXPECT_TRUE(rig.child<QLineEdit>("txtBezeichnung")->isReadOnly());
     EXPECT_FALSE(rig.child<QComboBox>("cboRelease")->isEnabled());
     EXPECT_FALSE(rig.child<QWidget>("barHebel")->isVisible());
     rig.child<QPushButton>("cmdNeu")->click();
     EXPECT_EQ(rig.list()->currentRow(), 0);
     EXPECT_TRUE(rig.child<QComboBox>("cboRelease")->isEnabled());
-    rig.type("txtZone", QStringLiteral("Aus"));
-    rig.type("txtBis", QStringLiteral("300"));
+    type(rig.child<QLineEdit>("txtZone"), "Aus");
+    type(bis, "300");
     EXPECT_EQ(rig.entries(), QStringList{QStringLiteral("0;300; Aus")});
-    QTest::keyClick(rig.child<QLineEdit>("txtBis"), Qt::Key_Tab);
+    QTest::keyClick(bis, Qt::Key_Tab);
     settle();
-    EXPECT_EQ(rig.dialogs.texts(), std::vector<std::string>{"Maximal 255 möglich!"});
-    EXPECT_EQ(QApplication::focusWidget(), rig.child<QLineEdit>("txtBis"));
+    EXPECT_EQ(rig.dialogs.texts(), Texts{"Maximal 255 möglich!"});
+    EXPECT_EQ(focused(), bis);
     EXPECT_EQ(rig.window->editor().Achse().Zone(0).Ende, 300); // the typed number stays
 
     // Still 300 when leaving for another field: the same message again.
-    rig.type("txtBis", QStringLiteral("20"));
-    rig.type("txtvon", QStringLiteral("20"));
+    type(bis, "20");
+    type(rig.child<QLineEdit>("txtvon"), "20");
     settle();
     EXPECT_EQ(rig.dialogs.texts().size(), 1u);
     rig.dialogs.messages.clear();
-    rig.type("txtBis", QStringLiteral("20"));
-    QTest::keyClick(rig.child<QLineEdit>("txtBis"), Qt::Key_Tab);
-    settle();
+    type(bis, "20", true);
     EXPECT_EQ(rig.dialogs.texts(),
-              std::vector<std::string>{"Achtung, Bereich bis muss grösser sein, als Bereich von!"});
-    EXPECT_NE(QApplication::focusWidget(), rig.child<QLineEdit>("txtBis"));
+              Texts{"Achtung, Bereich bis muss grösser sein, als Bereich von!"});
+    EXPECT_NE(focused(), bis);
     EXPECT_EQ(rig.entries(), QStringList{QStringLiteral("20;20; Aus")});
 }
 
@@ -313,8 +275,8 @@ TEST(frmAxis, ReleaseChosenWhileFocusedIsSaved) {
     release->setFocus();
     // Selected without any signal of a user's choice, as completion may do.
     release->setCurrentIndex(rig.window->editor().funktionen().indexOf(K::Glocke));
-    ASSERT_EQ(QApplication::focusWidget(), release);
-    rig.trigger("mnuSpeichern");
+    ASSERT_EQ(focused(), release);
+    rig.child<QAction>("mnuSpeichern")->trigger();
     EXPECT_NE(rig.dir.read("Lok.axr").find("Aus\r\n 0 \r\n 40 \r\n 28 \r\n 0 \r\n 0 \r\n 0 \r\n "
                                            "0 \r\n 38 \r\n"),
               std::string::npos);
@@ -325,12 +287,11 @@ TEST(frmAxis, ClosingAfterAnEditAsks) {
     AxisRig rig;
     rig.list()->setCurrentRow(0);
     rig.child<QCheckBox>("chkHold")->click();
-    rig.dialogs.answers = {MsgAnswer::Cancel};
+    rig.dialogs.answers = {MsgAnswer::Cancel, MsgAnswer::No};
     EXPECT_FALSE(rig.window->close());
-    EXPECT_EQ(rig.dialogs.texts(), std::vector<std::string>{"Aenderungen speichern?"});
+    EXPECT_EQ(rig.dialogs.texts(), Texts{"Aenderungen speichern?"});
     EXPECT_TRUE(rig.window);
-    rig.dialogs.answers = {MsgAnswer::No};
-    rig.trigger("mnuEnde");
+    rig.child<QAction>("mnuEnde")->trigger();
     settle();
     EXPECT_FALSE(rig.window); // deleted on close
     EXPECT_EQ(rig.reloads, 0);
@@ -349,7 +310,7 @@ TEST(frmAxis, LiveLeverShowsOverTheZones) {
     EXPECT_TRUE(label->text().contains(QStringLiteral("Zone 2: Voll")));
     // Edits show at once.
     rig.list()->setCurrentRow(2);
-    rig.type("txtZone", QStringLiteral("Ende"));
+    type(rig.child<QLineEdit>("txtZone"), "Ende");
     EXPECT_TRUE(label->text().contains(QStringLiteral("Zone 2: Ende")));
     rig.window->setLiveLever(0);
     EXPECT_FALSE(bar->isVisible());

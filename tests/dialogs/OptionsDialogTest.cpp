@@ -5,38 +5,25 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace kordan;
 using kordan::test::FakeDialogs;
 using kordan::test::FakeSettings;
 
-namespace {
-
-constexpr const char* kNextStart =
-    "Die Einstellung wird erst beim nächsten Start der Software wirksam!";
-constexpr const char* kRange = "Bitte Zahl zwischen 1 und 100 eingeben";
-
-} // namespace
-
 TEST(OptionsDialog, OpensFromTheStoredSetting) {
-    struct Case {
-        std::optional<std::string> stored;
-        bool fullSpeed;
-        std::string shown;
-    };
-    const std::vector<Case> cases = {
-        {std::nullopt, false, "10"}, {"0", true, "10"},   {"7.5", false, "8"},
-        {"6.5", false, "6"},         {"25", false, "25"}, {" 40ms", false, "40"},
-        {"abc", true, "10"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.stored.value_or("<missing>"));
+    const std::tuple<const char*, bool, std::string> cases[] = {
+        {nullptr, false, "10"}, {"0", true, "10"},      {"7.5", false, "8"}, {"6.5", false, "6"},
+        {"25", false, "25"},    {" 40ms", false, "40"}, {"abc", true, "10"}};
+    for (const auto& [stored, fullSpeed, shown] : cases) {
         FakeSettings settings;
-        if (c.stored)
-            settings.values["Polling"] = *c.stored;
+        if (stored)
+            settings.values["Polling"] = stored;
         FakeDialogs dialogs;
         OptionsDialog d(settings, dialogs);
-        EXPECT_TRUE(d.fullSpeed() == c.fullSpeed && d.msEnabled() == !c.fullSpeed);
-        EXPECT_EQ(d.msText(), c.shown);
+        EXPECT_EQ(std::tuple(d.fullSpeed(), d.msEnabled(), d.msText()),
+                  std::tuple(fullSpeed, !fullSpeed, shown))
+            << (stored ? stored : "<missing>");
     }
 }
 
@@ -44,38 +31,30 @@ TEST(OptionsDialog, IntervalIsCheckedOnLeavingTheFieldAndBeforeWriting) {
     FakeSettings settings;
     FakeDialogs dialogs;
     OptionsDialog d(settings, dialogs);
-    for (const auto& [text, good] : std::vector<std::pair<const char*, bool>>{{"0", false},
-                                                                              {"101", false},
-                                                                              {"", false},
-                                                                              {"abc", false},
-                                                                              {"0.5", false},
-                                                                              {"100.5", false},
-                                                                              {"-5", false},
-                                                                              {"1", true},
-                                                                              {"100", true},
-                                                                              {"50ms", true},
-                                                                              {" 7", true},
-                                                                              {"99.9", true}}) {
-        dialogs.messages.clear();
-        d.setMsText(text);
-        EXPECT_EQ(d.leaveMs(), good) << text;
-        EXPECT_EQ(dialogs.messages.size(), good ? 0u : 1u) << text;
-    }
+    for (const char* bad : {"0", "101", "", "abc", "0.5", "100.5", "-5"})
+        EXPECT_FALSE((d.setMsText(bad), d.leaveMs())) << bad;
+    EXPECT_EQ(dialogs.messages.size(), 7u);
+    for (const char* good : {"1", "100", "50ms", " 7", "99.9"})
+        EXPECT_TRUE((d.setMsText(good), d.leaveMs())) << good;
+    EXPECT_EQ(dialogs.messages.size(), 7u);
     d.setMsText("500");
     dialogs.messages.clear();
-    EXPECT_FALSE(d.apply());
-    EXPECT_FALSE(d.ok());
+    EXPECT_FALSE(d.apply() || d.ok());
     EXPECT_TRUE(settings.writes.empty());
     ASSERT_EQ(dialogs.messages.size(), 2u);
     const auto& m = dialogs.messages[1];
-    EXPECT_TRUE(m.text == kRange && m.title == "Ungültier Wert" && m.icon == MsgIcon::Exclamation);
+    EXPECT_EQ(std::tuple(m.text, m.title, m.icon),
+              std::tuple("Bitte Zahl zwischen 1 und 100 eingeben", "Ungültier Wert",
+                         MsgIcon::Exclamation));
 
     // Full speed does not look at the field at all; switching back keeps the text.
     d.selectFullSpeed();
     EXPECT_TRUE(d.ok());
     EXPECT_EQ(settings.writes, std::vector<std::string>{"Polling=0"});
     const auto& n = dialogs.messages.back();
-    EXPECT_TRUE(n.text == kNextStart && n.title == "Achtung" && n.icon == MsgIcon::Information);
+    EXPECT_EQ(std::tuple(n.text, n.title, n.icon),
+              std::tuple("Die Einstellung wird erst beim nächsten Start der Software wirksam!",
+                         "Achtung", MsgIcon::Information));
     d.selectMs();
     EXPECT_EQ(d.msText(), "500");
     // A valid interval is written as typed.
