@@ -18,32 +18,30 @@
 #include <gtest/gtest.h>
 
 using namespace kordan;
-using kordan::test::FakeDialogs;
-using kordan::test::TempDir;
 
 namespace {
 
 // Drives the window as the main window's polling loop would in test mode.
 struct Rig {
-    TempDir dir;
-    FakeDialogs dialogs;
+    kordan::test::TempDir dir;
+    kordan::test::FakeDialogs dialogs;
     ZusiKalibrierung kalib{dialogs, dir.file("Kalibrierung.dat")};
     VirtualController controller;
-    QPointer<frmKalib> window;
+    QPointer<frmKalib> window = new frmKalib(kalib, dialogs);
 
     Rig() {
-        window = new frmKalib(kalib, dialogs);
         window->setAttribute(Qt::WA_DeleteOnClose);
         window->show();
         controller.SetupInterface(VirtualController::kHandle);
     }
     ~Rig() { delete window.data(); }
 
-    template <typename T> T* child(const QString& name) {
-        T* w = window->findChild<T*>(name);
-        EXPECT_NE(w, nullptr) << name.toStdString();
+    template <typename T> T* child(const char* name) {
+        T* w = window->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << name;
         return w;
     }
+    QString text(const char* field) { return child<QLineEdit>(field)->text(); }
     QPushButton* weiter() { return child<QPushButton>("cmdWeiter"); }
     QTimer* timer() { return child<QTimer>("Timer"); }
 
@@ -72,35 +70,25 @@ struct Rig {
 
 TEST(frmKalib, ClicksThroughAllStepsAndSavesTheFile) {
     Rig rig;
-    auto* txtHebel1 = rig.child<QLineEdit>("txtHebel1");
     auto* vscroll1 = rig.child<QScrollBar>("vscroll1");
-    EXPECT_EQ(rig.window->windowTitle(),
-              QString::fromUtf8("Kalibrierung Schritt 1, Springen der Werte verhindern"));
     EXPECT_EQ(rig.child<QLabel>("lblHebel4")->text(), "Hebel 4 rechts (Bail off)");
     EXPECT_FALSE(rig.child<QLabel>("lblWarten")->isVisible());
     EXPECT_TRUE(rig.timer()->interval() == 3000 && rig.timer()->isSingleShot());
-    EXPECT_EQ(vscroll1->value(), 96);
-    EXPECT_EQ(txtHebel1->text(), "4");
-
+    EXPECT_EQ(std::tuple(vscroll1->value(), rig.text("txtHebel1")), std::tuple(96, "4"));
     // Up arrow on the focused slider raises the hysteresis by one.
     vscroll1->setFocus();
     QKeyEvent up(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier);
     QApplication::sendEvent(vscroll1, &up);
-    EXPECT_EQ(vscroll1->value(), 95);
-    EXPECT_EQ(rig.kalib.hysterese(2), 5);
-    EXPECT_EQ(txtHebel1->text(), "5");
-
+    EXPECT_EQ(std::tuple(vscroll1->value(), rig.kalib.hysterese(2), rig.text("txtHebel1")),
+              std::tuple(95, 5, "5"));
     rig.setLevers({10, 12, 8, 20, 30, 5, 6});
-    EXPECT_EQ(rig.child<QLineEdit>("txtRohwert6")->text(), "6");
-    EXPECT_EQ(rig.child<QLineEdit>("txtKorr1")->text(), "12");
+    EXPECT_EQ(std::tuple(rig.text("txtRohwert6"), rig.text("txtKorr1")), std::tuple("6", "12"));
 
     rig.weiter()->click();
-    EXPECT_EQ(rig.window->windowTitle(), "Kalibrierung Schritt 2, Minimalwerte");
-    for (QWidget* w :
-         {(QWidget*)vscroll1, (QWidget*)txtHebel1, (QWidget*)rig.child<QLineEdit>("txtKorr1"),
-          (QWidget*)rig.child<QLabel>("lblKorr"), (QWidget*)rig.child<QLabel>("lblEinstellung")})
-        EXPECT_FALSE(w->isVisible()) << w->objectName().toStdString();
+    for (const char* hidden : {"vscroll1", "txtHebel1", "txtKorr1", "lblKorr", "lblEinstellung"})
+        EXPECT_FALSE(rig.child<QWidget>(hidden)->isVisible()) << hidden;
     EXPECT_TRUE(rig.child<QLineEdit>("txtRohwert1")->isVisible());
+    // The line breaks of the instructions as a label shows them.
     EXPECT_EQ(rig.child<QLabel>("lblAction")->text(),
               QString::fromUtf8("Bitte alle Hebel nach hinten (vom Benutzer weg) in den Anschlag "
                                 "drücken\nDie beiden Schalter bitte in die Position aus (nach "
@@ -116,13 +104,11 @@ TEST(frmKalib, ClicksThroughAllStepsAndSavesTheFile) {
     rig.window->setAttribute(Qt::WA_DeleteOnClose);
     rig.window->show();
 
-    rig.sample({11, 12, 8, 20, 30, 5, 6});
-    rig.sample({11, 12, 8, 20, 220, 5, 6});
-    rig.sample({240, 245, 250, 200, 40, 250, 251});
-    rig.sample({240, 245, 250, 200, 210, 250, 251});
-    EXPECT_EQ(rig.window->windowTitle(), "Kalibrierung beendet");
-    EXPECT_EQ(rig.weiter()->text(), "&Fertig");
-
+    for (const LeverBytes& position : {LeverBytes{11, 12, 8, 20, 30, 5, 6},
+                                       {11, 12, 8, 20, 220, 5, 6},
+                                       {240, 245, 250, 200, 40, 250, 251},
+                                       {240, 245, 250, 200, 210, 250, 251}})
+        rig.sample(position);
     EXPECT_EQ(rig.dir.read("Kalibrierung.dat"), "1.0\r\n[Kalibrierung]\r\n"
                                                 "[Hebel1]\r\n 4 \r\n 11 \r\n 240 \r\n"
                                                 "[Hebel2]\r\n 5 \r\n 12 \r\n 245 \r\n"
@@ -131,7 +117,8 @@ TEST(frmKalib, ClicksThroughAllStepsAndSavesTheFile) {
                                                 "[Hebel5]\r\n 4 \r\n 40 \r\n 210 \r\n"
                                                 "[Hebel6]\r\n 4 \r\n 5 \r\n 250 \r\n"
                                                 "[Hebel7]\r\n 4 \r\n 6 \r\n 251 \r\n");
-
+    EXPECT_EQ(std::tuple(rig.window->windowTitle(), rig.weiter()->text()),
+              std::tuple("Kalibrierung beendet", "&Fertig"));
     rig.weiter()->click();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(rig.window.isNull());
