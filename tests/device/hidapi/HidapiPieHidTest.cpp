@@ -56,12 +56,8 @@ struct FakeDevice : hid::Device {
     }
     int read(std::span<uint8_t> buffer, int timeoutMs) override {
         FakeNode* n = world.at(path, id);
-        if (!n)
-            return -1;
-        ++n->reads;
-        n->timeouts.push_back(timeoutMs);
-        if (n->queue.empty())
-            return 0;
+        if (!n || (++n->reads, n->timeouts.push_back(timeoutMs), n->queue.empty()))
+            return n ? 0 : -1;
         const size_t len = std::min(n->queue.front().size(), buffer.size());
         std::copy_n(n->queue.front().begin(), len, buffer.begin());
         n->queue.pop_front();
@@ -71,8 +67,7 @@ struct FakeDevice : hid::Device {
         FakeNode* n = world.at(path, id);
         if (!n || n->failWrites)
             return -1;
-        n->written.emplace_back(report.begin(), report.end());
-        return int(report.size());
+        return n->written.emplace_back(report.begin(), report.end()), int(report.size());
     }
     World& world;
     std::string path;
@@ -85,9 +80,9 @@ struct FakeBus : hid::Bus {
         ++world.enumerations;
         out.clear();
         for (const FakeNode& n : world.nodes)
-            if (n.present && n.entry.vendorId == vendorId)
+            if (n.present && n.entry.vendorId == vendorId && !world.enumerateFails)
                 out.push_back(n.entry);
-        return !world.enumerateFails || (out.clear(), false);
+        return !world.enumerateFails;
     }
     std::unique_ptr<hid::Device> open(const std::string& path, bool& denied) override {
         FakeNode* n = world.at(path);
@@ -103,6 +98,7 @@ protected:
     std::unique_ptr<IPieHid> lib = createHidapiPieHid(std::make_unique<FakeBus>(world));
     DeviceInfoTable info{};
     int32_t count = -1;
+    InputReport r{};
 
     int32_t enumerate() {
         EXPECT_EQ(lib->EnumeratePIE(kVendorId, info, count), 0);
@@ -111,15 +107,22 @@ protected:
     // Handle of the table row whose device sits at `path`, 0 when not listed.
     int32_t handleOf(const std::string& path) {
         DeviceInfoTable i{};
-        int32_t c = 0;
+        int32_t c = 0, row = 0;
         lib->EnumeratePIE(kVendorId, i, c);
         std::map<std::string, int32_t> byPath;
-        int row = 0;
         for (const FakeNode& n : world.nodes)
             if (n.present && row < c)
                 byPath[n.entry.path] = i[4 * row++ + 3];
         return byPath.count(path) ? byPath[path] : 0;
     }
+    // Opens the device at `path` and returns its handle.
+    int32_t opened(const std::string& path) {
+        const int32_t h = handleOf(path);
+        EXPECT_EQ(lib->SetupInterface(h), 0) << path;
+        return h;
+    }
+    // The first byte of the report read, -1 when none was.
+    int read(int32_t h) { return lib->ReadData(h, r) == 0 ? r[1] : -1; }
 };
 
 Bytes rawReport(uint8_t fill) {
@@ -134,23 +137,18 @@ TEST_F(HidapiPieHidTest, EnumerationListsTheVendorsDevicesFourEntriesEach) {
     world.add("/dev/hidraw4", 211, 12, 1); // a second collection of the same node
     info.fill(-7);
     ASSERT_EQ(enumerate(), 3);
-    EXPECT_EQ((std::vector<int32_t>(info.begin(), info.begin() + 3)),
-              (std::vector<int32_t>{210, 1, 12}));
-    EXPECT_EQ((std::vector<int32_t>(info.begin() + 4, info.begin() + 7)),
-              (std::vector<int32_t>{211, 6, 1}));
-    EXPECT_GT(info[3], 0);
-    EXPECT_NE(info[3], info[7]);
+    EXPECT_EQ((std::vector<int32_t>(info.begin(), info.begin() + 7)),
+              (std::vector<int32_t>{210, 1, 12, info[3], 211, 6, 1}));
+    EXPECT_TRUE(info[3] > 0 && info[3] != info[7]);
     EXPECT_EQ(info[7], info[11]) << "collections of one node share its handle";
-    EXPECT_EQ(info[12], 0) << "rows past the devices hold no stale values";
-    EXPECT_EQ(info[100], 0);
+    EXPECT_EQ(std::tuple(info[12], info[100]), std::tuple(0, 0))
+        << "rows past the devices are cleared";
     // Vendor 0 would mean every vendor to hidapi: such ids list nothing without asking.
     world.enumerations = 0;
     for (int32_t vid : {0, -1, 0x10000, 0x1234}) {
         EXPECT_EQ(lib->EnumeratePIE(vid, info, count), 0) << vid;
         EXPECT_EQ(count, 0) << vid;
-        if (vid != 0x1234) {
-            EXPECT_EQ(world.enumerations, 0) << vid;
-        }
+        EXPECT_EQ(world.enumerations, int(vid == 0x1234)) << vid;
     }
     world.enumerateFails = true;
     EXPECT_NE(lib->EnumeratePIE(kVendorId, info, count), 0);
@@ -183,19 +181,17 @@ TEST_F(HidapiPieHidTest, HandlesStayWithTheirPathAndStaySmall) {
 TEST_F(HidapiPieHidTest, ReportsKeepTheFifteenByteLayoutAndTheNewestWins) {
     FakeNode& node = world.add("/dev/hidraw0");
     int32_t h = handleOf("/dev/hidraw0");
-    InputReport r{};
-    EXPECT_NE(lib->ReadData(h, r), 0) << "not opened yet";
+    EXPECT_EQ(read(h), -1) << "not opened yet";
     ASSERT_EQ(lib->SetupInterface(h), 0);
-    EXPECT_NE(lib->ReadData(h, r), 0) << "nothing queued";
+    EXPECT_EQ(read(h), -1) << "nothing queued";
     // hidapi's bytes come without the id byte: levers 1-7, then buttons 1-8 ... 41-44.
     node.queue.push_back({11, 22, 33, 44, 55, 66, 77, 0x01, 0, 0, 0, 0, 0x08, 0xEE});
     r.fill(0xAA);
     ASSERT_EQ(lib->ReadData(h, r), 0);
-    EXPECT_EQ(r[0], 0);
     for (int lever = 1; lever <= kLevers; ++lever)
         EXPECT_EQ(leverRaw(r, lever), 11 * lever);
     EXPECT_TRUE(buttonPressed(r, 1) && buttonPressed(r, 44) && !buttonPressed(r, 2));
-    EXPECT_EQ(r[14], 0xEE);
+    EXPECT_TRUE(r[0] == 0 && r[14] == 0xEE);
     // A short report leaves nothing of the previous one; a long one is cut.
     node.queue.push_back({5, 6});
     ASSERT_EQ(lib->ReadData(h, r), 0);
@@ -205,18 +201,15 @@ TEST_F(HidapiPieHidTest, ReportsKeepTheFifteenByteLayoutAndTheNewestWins) {
     EXPECT_TRUE(r[0] == 0 && r[14] == 9);
     // The queue is drained; the older reports are not handed out later.
     node.queue = {rawReport(1), rawReport(2), rawReport(3)};
-    ASSERT_EQ(lib->ReadData(h, r), 0);
-    EXPECT_EQ(r[1], 3);
-    EXPECT_NE(lib->ReadData(h, r), 0);
-    for (int t : node.timeouts)
-        EXPECT_EQ(t, 0) << "ReadData never waits";
+    EXPECT_EQ(read(h), 3);
+    EXPECT_EQ(read(h), -1);
+    EXPECT_EQ(node.timeouts, std::vector<int>(node.timeouts.size(), 0)) << "ReadData never waits";
 }
 
 TEST_F(HidapiPieHidTest, WaitForReportKeepsTheReportForTheNextRead) {
     FakeNode& node = world.add("/dev/hidraw0");
-    int32_t h = handleOf("/dev/hidraw0");
-    EXPECT_FALSE(lib->waitForReport(h, 10)) << "nothing to wait on before opening";
-    ASSERT_EQ(lib->SetupInterface(h), 0);
+    EXPECT_FALSE(lib->waitForReport(handleOf("/dev/hidraw0"), 10)) << "nothing before opening";
+    int32_t h = opened("/dev/hidraw0");
     EXPECT_TRUE(lib->waitForReport(h, 10)) << "it waited, even though nothing came";
     EXPECT_EQ(node.timeouts.back(), 10);
     EXPECT_TRUE(lib->waitForReport(h, -5));
@@ -224,34 +217,29 @@ TEST_F(HidapiPieHidTest, WaitForReportKeepsTheReportForTheNextRead) {
 
     node.queue = {rawReport(1)};
     EXPECT_TRUE(lib->waitForReport(h, 10));
-    int reads = node.reads;
+    const int reads = node.reads;
     EXPECT_TRUE(lib->waitForReport(h, 10)) << "a kept report ends the wait at once";
     EXPECT_EQ(node.reads, reads);
-    InputReport r{};
-    ASSERT_EQ(lib->ReadData(h, r), 0);
-    EXPECT_EQ(r[1], 1);
+    EXPECT_EQ(read(h), 1);
     // A report kept by the wait yields to newer ones.
     node.queue = {rawReport(4), rawReport(5)};
     EXPECT_TRUE(lib->waitForReport(h, 10));
-    ASSERT_EQ(lib->ReadData(h, r), 0);
-    EXPECT_EQ(r[1], 5);
+    EXPECT_EQ(read(h), 5);
     // Closing drops a kept report.
     node.queue = {rawReport(6)};
     EXPECT_TRUE(lib->waitForReport(h, 10));
     lib->CloseInterface(h);
     ASSERT_EQ(lib->SetupInterface(h), 0);
-    EXPECT_NE(lib->ReadData(h, r), 0);
+    EXPECT_EQ(read(h), -1);
 }
 
 TEST_F(HidapiPieHidTest, WritesAndUnknownHandlesAndReopening) {
     FakeNode& node = world.add("/dev/hidraw0");
     int32_t h = handleOf("/dev/hidraw0");
-    InputReport r{};
     for (int32_t bad : {0, -1, 2, 1000}) {
-        EXPECT_NE(lib->SetupInterface(bad), 0) << bad;
-        EXPECT_NE(lib->ReadData(bad, r), 0) << bad;
-        EXPECT_NE(lib->WriteData(bad, speakerReport(true)), 0) << bad;
-        EXPECT_FALSE(lib->waitForReport(bad, 10)) << bad;
+        EXPECT_TRUE(lib->SetupInterface(bad) != 0 && read(bad) == -1 &&
+                    lib->WriteData(bad, speakerReport(true)) != 0 && !lib->waitForReport(bad, 10))
+            << bad;
         lib->CloseInterface(bad);
     }
     EXPECT_NE(lib->WriteData(h, speakerReport(true)), 0) << "not opened";
@@ -265,24 +253,23 @@ TEST_F(HidapiPieHidTest, WritesAndUnknownHandlesAndReopening) {
     lib->CloseInterface(h);
     EXPECT_EQ(node.openCount, 0);
     node.queue = {rawReport(1)};
-    EXPECT_NE(lib->ReadData(h, r), 0);
+    EXPECT_EQ(read(h), -1);
     lib->CloseInterface(h); // twice is harmless
 }
 
 TEST_F(HidapiPieHidTest, UnpluggedControllerFailsQuietlyAndReopensAfterReplug) {
     world.add("/dev/hidraw2");
-    int32_t h = handleOf("/dev/hidraw2");
-    ASSERT_EQ(lib->SetupInterface(h), 0);
+    int32_t h = opened("/dev/hidraw2");
     world.unplug("/dev/hidraw2");
-    InputReport r{};
-    EXPECT_NE(lib->ReadData(h, r), 0);
+    EXPECT_EQ(read(h), -1);
     EXPECT_EQ(lib->status(h), DeviceStatus::Gone);
     EXPECT_FALSE(lib->waitForReport(h, 10)) << "the caller must sleep, not spin";
     EXPECT_NE(lib->WriteData(h, speakerReport(false)), 0);
     EXPECT_NE(lib->SetupInterface(h), 0) << "still unplugged";
     // Back on the same path: the old handle opens it again.
     FakeNode& back = world.add("/dev/hidraw2");
-    EXPECT_NE(lib->ReadData(h, r), 0) << "a re-plug alone does not reopen the old device";
+    back.queue = {rawReport(8)};
+    EXPECT_EQ(read(h), -1) << "a re-plug alone does not reopen the old device";
     back.denied = true;
     EXPECT_NE(lib->SetupInterface(h), 0);
     EXPECT_EQ(lib->status(h), DeviceStatus::NoAccess);
@@ -290,15 +277,12 @@ TEST_F(HidapiPieHidTest, UnpluggedControllerFailsQuietlyAndReopensAfterReplug) {
     ASSERT_EQ(lib->SetupInterface(h), 0);
     EXPECT_EQ(lib->status(h), DeviceStatus::Present);
     EXPECT_EQ(back.openCount, 1);
-    back.queue = {rawReport(8)};
-    ASSERT_EQ(lib->ReadData(h, r), 0);
-    EXPECT_EQ(r[1], 8);
+    EXPECT_EQ(read(h), 8);
 }
 
 TEST_F(HidapiPieHidTest, ReplugFollowsTheSerialButNeverGuesses) {
     world.add("/dev/hidraw2", 210, 12, 1, L"A1");
-    int32_t h = handleOf("/dev/hidraw2");
-    ASSERT_EQ(lib->SetupInterface(h), 0);
+    int32_t h = opened("/dev/hidraw2");
     world.unplug("/dev/hidraw2");
     // Another product took the old path, and a device of another serial appeared.
     FakeNode& other = world.add("/dev/hidraw2", 211, 12, 1, L"A1");
@@ -312,15 +296,12 @@ TEST_F(HidapiPieHidTest, ReplugFollowsTheSerialButNeverGuesses) {
     EXPECT_EQ(handleOf("/dev/hidraw6"), h) << "the new path is listed under the old handle";
     ASSERT_EQ(lib->SetupInterface(h), 0);
     moved.queue = {rawReport(9)};
-    InputReport r{};
-    ASSERT_EQ(lib->ReadData(h, r), 0);
-    EXPECT_EQ(r[1], 9);
+    EXPECT_EQ(read(h), 9);
 
     // Two equal candidates without serial: which one was ours cannot be told.
     world.nodes.clear();
     world.add("/dev/hidraw8");
-    int32_t g = handleOf("/dev/hidraw8");
-    ASSERT_EQ(lib->SetupInterface(g), 0);
+    int32_t g = opened("/dev/hidraw8");
     world.unplug("/dev/hidraw8");
     world.add("/dev/hidraw9");
     world.add("/dev/hidraw10");
@@ -334,11 +315,9 @@ TEST(HidapiPieHidReal, EnumeratesThroughHidapiWithoutHarm) {
     DeviceInfoTable info{};
     int32_t count = -1;
     ASSERT_EQ(lib->EnumeratePIE(kVendorId, info, count), 0);
-    EXPECT_GE(count, 0);
-    EXPECT_LE(count, kMaxDevices);
+    EXPECT_TRUE(count >= 0 && count <= kMaxDevices) << count;
     for (int32_t i = 0; i < count; ++i)
         EXPECT_GT(info[4 * i + 3], 0);
-    EXPECT_NE(lib->SetupInterface(0), 0);
     InputReport r{};
-    EXPECT_NE(lib->ReadData(0, r), 0);
+    EXPECT_TRUE(lib->SetupInterface(0) != 0 && lib->ReadData(0, r) != 0);
 }
