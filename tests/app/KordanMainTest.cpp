@@ -146,18 +146,18 @@ struct Rig {
     // tick, button 4 pulls the emergency brake; lever 1 has a regulator zone 0-255 of 10
     // notches, lever 2 a zone 100-200 that holds F3.
     void writeProfile(const std::string& name = "test.cfr") {
-        std::string p = "1.0\r\n[Buttons]\r\n";
-        for (const char* b :
-             {"Pfeife\r\n 28 \r\n 0 \r\n 0 \r\n 1", "Auf\r\n 14 \r\n 0 \r\n 0 \r\n 0",
-              "F2\r\n 2 \r\n 0 \r\n 1 \r\n 0", "Bremse\r\n 37 \r\n 0 \r\n 0 \r\n 0"})
-            p += b + std::string(" \r\n 0 \r\n 0 \r\n");
-        for (int k = 5; k <= 44; ++k)
-            p += "#\r\n";
-        dir.write(name, p + "[Axis]\r\nFS.axr\r\n 0 \r\nH.axr\r\n 0 \r\n#\r\n#\r\n#\r\n#\r\n#\r\n");
-        dir.write("FS.axr", "1.0\r\n[Zones]\r\n 1 \r\nFahren\r\n 0 \r\n 255 \r\n 0 \r\n 0 \r\n 0 "
-                            "\r\n 1000 \r\n 10 \r\n 0 \r\n");
-        dir.write("H.axr", "1.0\r\n[Zones]\r\n 1 \r\nH\r\n 100 \r\n 200 \r\n 3 \r\n 1 \r\n 0 "
-                           "\r\n 0 \r\n 0 \r\n 0 \r\n");
+        ProfileFile p;
+        p.buttons[0] = {"Pfeife", 28, 0, 0, 1, 0, 0};
+        p.buttons[1] = {"Auf", 14, 0, 0, 0, 0, 0};
+        p.buttons[2] = {"F2", 2, 0, 1, 0, 0, 0};
+        p.buttons[3] = {"Bremse", 37, 0, 0, 0, 0, 0};
+        p.axes[0] = {"FS.axr", 0};
+        p.axes[1] = {"H.axr", 0};
+        dir.write(name, profileFileBytes(p));
+        const ZusiZone fahren[] = {{"Fahren", 0, 255, 0, 0, 0, 1000, 10}},
+                       h[] = {{"H", 100, 200, 3, 1}};
+        dir.write("FS.axr", axisFileBytes(fahren));
+        dir.write("H.axr", axisFileBytes(h));
     }
 };
 
@@ -168,16 +168,14 @@ TEST(KordanMain, FirstStartWithoutSettingsOpensTheOnlyKordanAndGoesActive) {
     rig.hid.devices = {{210, 4, 13, 1}, {211, 4, 12, 2}, {210, 4, 12, 9}};
     rig.calibration = &rig.uncalibrated;
     auto& m = rig.start();
-    EXPECT_EQ(rig.view.devices.size(), 1u);
-    EXPECT_EQ(rig.view.selected, 0);
     EXPECT_EQ(rig.hid.calls, Strings{"setup 9"}) << "no close before the loop";
-    EXPECT_FALSE(rig.view.easyVisible);
-    EXPECT_EQ(rig.view.loadMode, 2) << "easy mode is selected although its option is hidden";
+    // Easy mode is selected although its option is hidden.
+    EXPECT_EQ(std::tuple(rig.view.devices.size(), rig.view.selected, rig.view.easyVisible,
+                         rig.view.loadMode, rig.view.led, rig.view.lok),
+              std::tuple(1u, 0, false, 2, 0, "<Unbekannt>"));
     EXPECT_EQ(rig.settings.writes, (Strings{"AutoLoad=2", "Modus=Test", "Modus=Run"}));
-    EXPECT_EQ(rig.hid.written.at(0), speakerReport(true));
-    EXPECT_EQ(rig.view.led, 0);
-    EXPECT_EQ(m.mode(), KordanMain::Mode::Active);
-    EXPECT_EQ(rig.view.lok, "<Unbekannt>");
+    EXPECT_EQ(std::tuple(rig.hid.written.at(0), m.mode()),
+              std::tuple(speakerReport(true), KordanMain::Mode::Active));
     EXPECT_EQ(rig.view.log, (Strings{"show", "focus", "wizard"}));
     EXPECT_EQ(std::filesystem::current_path(), std::filesystem::path(rig.dir.path()));
     EXPECT_TRUE(rig.dialogs.messages.empty());
@@ -188,11 +186,10 @@ TEST(KordanMain, StoredSettingsAreInterpretedAsTextsAndTheCommandLogAsSwitched) 
     rig.settings.values = {
         {"AutoLoad", "1 "}, {"Polling", "abc"}, {"Speaker", "1.0"}, {"Led", "5"}, {"Modus", "run"}};
     rig.start().loopPass();
-    EXPECT_EQ(rig.view.loadMode, -1);
-    EXPECT_EQ(rig.settings.values["AutoLoad"], "1 ") << "no option selected, nothing written";
-    EXPECT_TRUE(rig.view.speaker);
-    EXPECT_EQ(rig.view.led, -1);
-    EXPECT_EQ(rig.main->mode(), KordanMain::Mode::Test) << "only exactly \"Run\" means active";
+    // No option selected and nothing written; only exactly "Run" means active.
+    EXPECT_EQ(std::tuple(rig.view.loadMode, rig.settings.values["AutoLoad"], rig.view.speaker,
+                         rig.view.led, rig.main->mode()),
+              std::tuple(-1, "1 ", true, -1, KordanMain::Mode::Test));
     EXPECT_EQ(rig.dialogs.texts(), Strings{"Kein Kordan angeschlossen."});
     EXPECT_TRUE(rig.clock.sleeps.empty()) << "an interval of 0 never sleeps";
     EXPECT_FALSE(rig.view.commandLogVisible) << "the command log is off by default";
@@ -212,8 +209,8 @@ TEST(KordanMain, StoredSettingsAreInterpretedAsTextsAndTheCommandLogAsSwitched) 
     other.device();
     other.hid.enumResult = 3;
     other.start().loopPass();
-    EXPECT_TRUE(other.view.devices.empty());
-    EXPECT_TRUE(other.dialogs.messages.empty()) << "a failed enumeration is silent";
+    // A failed enumeration is silent.
+    EXPECT_TRUE(other.view.devices.empty() && other.dialogs.messages.empty());
     EXPECT_FALSE(other.view.speaker);
     EXPECT_EQ(other.clock.sleeps, std::vector<int32_t>{8});
 }
@@ -224,8 +221,8 @@ TEST(KordanMain, ModesAreGuardedAndTestModeShowsValuesAndFeedsTheVisibleWizard) 
     rig.device(6);
     rig.settings.values["Modus"] = "Test";
     auto& m = rig.start();
-    EXPECT_EQ(rig.view.modeLabel, "Hardware - Test / Konfiguratrion");
-    EXPECT_TRUE(rig.view.deviceListEnabled);
+    EXPECT_EQ(std::tuple(rig.view.modeLabel, rig.view.deviceListEnabled),
+              std::tuple("Hardware - Test / Konfiguratrion", true));
     m.mnuModusAktiv();
     EXPECT_EQ(msg(rig.dialogs.messages.at(0)),
               (Msg{"Bitte zuerst Gerät markieren!", MsgButtons::Ok, MsgIcon::Exclamation,
@@ -246,9 +243,9 @@ TEST(KordanMain, ModesAreGuardedAndTestModeShowsValuesAndFeedsTheVisibleWizard) 
                                                                         {1, 2, 0, 0, 0, 0, 200}}))
         << "the last report as the wizard opens";
     m.mnuModusAktiv();
-    EXPECT_EQ(rig.view.modeLabel, "Aktiv");
-    EXPECT_FALSE(rig.view.deviceListEnabled);
-    EXPECT_EQ(rig.settings.values["Modus"], "Run");
+    EXPECT_EQ(
+        std::tuple(rig.view.modeLabel, rig.view.deviceListEnabled, rig.settings.values["Modus"]),
+        std::tuple("Aktiv", false, "Run"));
     rig.poll({{1, 50}}, {2});
     EXPECT_EQ(rig.view.wizardData.size(), 2u) << "nothing in active mode";
     EXPECT_EQ(rig.view.levers[1], "2") << "fields keep their test-mode values";
@@ -259,8 +256,8 @@ TEST(KordanMain, ModesAreGuardedAndTestModeShowsValuesAndFeedsTheVisibleWizard) 
                    "Nicht möglich"}));
     EXPECT_TRUE(rig.view.log.empty()) << "no wizard";
     m.mnuAusgabeLautsprecher();
-    EXPECT_EQ(rig.settings.values["Speaker"], "0");
-    EXPECT_EQ(rig.hid.written.back(), speakerReport(false));
+    EXPECT_EQ(std::tuple(rig.settings.values["Speaker"], rig.hid.written.back()),
+              std::tuple("0", speakerReport(false)));
 }
 
 TEST(KordanMain, ActiveModeSendsChangesTheTickWatchesAndNothingStaysPressed) {
@@ -288,14 +285,13 @@ TEST(KordanMain, ActiveModeSendsChangesTheTickWatchesAndNothingStaysPressed) {
     EXPECT_EQ(Strings(close, rig.hid.calls.end()), (Strings{"close 5", "setup 8"}));
     m.Sender()->send(37, 1); // emergency brake: ten downs, the up six ticks later
     rig.passes(61);
-    EXPECT_EQ(rig.keys().back(), "up 90");
-    EXPECT_EQ(rig.view.modeLabel, "Aktiv - mit Zusi verbunden");
-    EXPECT_EQ(rig.view.modeColour, LabelColour::Green);
+    EXPECT_EQ(std::tuple(rig.keys().back(), rig.view.modeLabel, rig.view.modeColour),
+              std::tuple("up 90", "Aktiv - mit Zusi verbunden", LabelColour::Green));
     rig.window.closeWindow(77);
     rig.passes(210);
-    EXPECT_EQ(rig.view.modeLabel, "Aktiv - Zusi nicht gefunden");
-    EXPECT_EQ(rig.view.modeColour, LabelColour::Red);
-    EXPECT_EQ(rig.hid.written.back(), displayReport(0x40, 0x40, 0x40)) << "dashes";
+    EXPECT_EQ(std::tuple(rig.view.modeLabel, rig.view.modeColour, rig.hid.written.back()),
+              std::tuple("Aktiv - Zusi nicht gefunden", LabelColour::Red,
+                         displayReport(0x40, 0x40, 0x40))); // dashes
     rig.window.addWindow(77, "Zusi 2");
     rig.window.setForeground(77);
     m.Sender()->GetConnect();
@@ -311,10 +307,11 @@ TEST(KordanMain, ActiveModeSendsChangesTheTickWatchesAndNothingStaysPressed) {
     EXPECT_EQ(rig.keys(), Strings{"up 90"});
     EXPECT_EQ(rig.hid.written,
               (std::vector<OutputReport>{displayReport(0, 0, 0), speakerReport(false)}));
-    EXPECT_EQ(rig.settings.values.count("Speaker"), 0u) << "the setting stays";
-    EXPECT_EQ(rig.dir.read("c.dat"), calibration) << "saved by its owner, not here";
-    EXPECT_TRUE(rig.dialogs.messages.empty()) << "no question without changes";
-    EXPECT_EQ(rig.hid.calls.back(), "setup 8") << "the controller stays open";
+    // The setting stays, the calibration is saved by its owner, no question without
+    // changes, and the controller stays open.
+    EXPECT_EQ(std::tuple(rig.settings.values.count("Speaker"), rig.dir.read("c.dat"),
+                         rig.dialogs.messages.size(), rig.hid.calls.back()),
+              std::tuple(0u, calibration, 0u, "setup 8"));
     m.Form_Unload(); // a second close does nothing
 }
 
@@ -383,15 +380,14 @@ TEST(KordanMainProfiles, TheLocomotivesProfileIsLoadedAsTheLoadModeSays) {
             rig.dialogs.fileChoices.push_back(FakeDialogs::chosen(rig.dir.file("neu.cfr")));
         rig.passes(1, 101); // the first tick asks the watcher at once
         rig.passes(1);
-        std::string what = std::to_string(mode) + " " + std::to_string(int(answer));
-        EXPECT_EQ(rig.view.lok, "BR 101") << what;
+        SCOPED_TRACE(std::to_string(mode) + " " + std::to_string(int(answer)));
         EXPECT_EQ(msg(rig.dialogs.messages.at(0)),
                   (Msg{"Aktuelles Profil wurde geändert, Speichern?", MsgButtons::YesNoCancel,
                        MsgIcon::Question, ""}));
-        EXPECT_EQ(rig.view.profil, profil) << what;
-        EXPECT_EQ(m.profiles()->changed(), mode == 1 && std::string(profil).empty()) << what;
-        EXPECT_TRUE(std::filesystem::exists(rig.dir.file("automatisch_FS.axr")))
-            << "axes are made in every mode";
+        // Axes are made in every mode.
+        EXPECT_EQ(std::tuple(rig.view.lok, rig.view.profil, m.profiles()->changed(),
+                             std::filesystem::exists(rig.dir.file("automatisch_FS.axr"))),
+                  std::tuple("BR 101", profil, mode == 1 && std::string(profil).empty(), true));
     }
 }
 
@@ -454,12 +450,11 @@ TEST(KordanMainProfiles, DoubleClicksFileMenuAndShutdownKeepTrackOfChanges) {
         m.profiles()->setChanged(false);
         rig.view.nextAktion = aktion;
         m.leverDoubleClicked(0);
-        EXPECT_EQ(rig.view.leverTips[0], tip) << aktion;
-        EXPECT_TRUE(m.profiles()->changed()) << aktion;
+        EXPECT_EQ(std::tuple(rig.view.leverTips[0], m.profiles()->changed()), std::tuple(tip, true))
+            << aktion;
         if (aktion == 3) {
-            EXPECT_EQ(rig.view.log.back(), "axis 1");
-            EXPECT_EQ(m.AxisFile(), "FS.axr");
-            EXPECT_EQ(m.AxisFile(), "");
+            EXPECT_EQ((std::tuple{rig.view.log.back(), m.AxisFile(), m.AxisFile()}),
+                      std::tuple("axis 1", "FS.axr", ""));
             rig.dir.write("FS.axr", "1.0\r\n[Zones]\r\n 0 \r\n");
             m.AxisReload();
             EXPECT_EQ(m.Profil()->Axis(1).ZoneCount(), 0);
@@ -471,8 +466,8 @@ TEST(KordanMainProfiles, DoubleClicksFileMenuAndShutdownKeepTrackOfChanges) {
     };
     m.profiles()->setChanged(false);
     m.buttonDoubleClicked(4);
-    EXPECT_TRUE(m.profiles()->changed());
-    EXPECT_EQ(rig.view.buttonTips[4], "Sand");
+    EXPECT_EQ(std::tuple(m.profiles()->changed(), rig.view.buttonTips[4]),
+              std::tuple(true, "Sand"));
     ProfileSession& p = *m.profiles();
     p.setChanged(true);
     rig.dialogs.answers = {MsgAnswer::Cancel, MsgAnswer::No};
@@ -482,8 +477,7 @@ TEST(KordanMainProfiles, DoubleClicksFileMenuAndShutdownKeepTrackOfChanges) {
     EXPECT_EQ(rig.dialogs.fileRequests.size(), 1u) << "Cancel opens nothing";
     rig.dialogs.fileChoices.push_back(FakeDialogs::chosen(rig.dir.file("test.cfr")));
     p.open();
-    EXPECT_FALSE(p.changed());
-    EXPECT_EQ(rig.view.profil, "test.cfr");
+    EXPECT_EQ(std::tuple(p.changed(), rig.view.profil), std::tuple(false, "test.cfr"));
     p.profile().buttons(3) = {.Bezeichnung = "Neu", .Defined = true};
     p.setChanged(true);
     rig.dialogs.answers = {MsgAnswer::Yes};

@@ -11,10 +11,10 @@
 using namespace kordan;
 
 TEST(ControllerSession, EntryTextAndHandle) {
-    EXPECT_EQ(ControllerSession::entryText(210, 4, 12, 5),
-              "PID: 0D2, Usg: 004, UP: 00C -- splat device #  5 Kordan Desktop");
-    EXPECT_EQ(ControllerSession::entryText(210, 0x1234, 12, -7),
-              "PID: 0D2, Usg: 1234, UP: 00C -- splat device # -7 Kordan Desktop");
+    EXPECT_EQ(std::tuple(ControllerSession::entryText(210, 4, 12, 5),
+                         ControllerSession::entryText(210, 0x1234, 12, -7)),
+              std::tuple("PID: 0D2, Usg: 004, UP: 00C -- splat device #  5 Kordan Desktop",
+                         "PID: 0D2, Usg: 1234, UP: 00C -- splat device # -7 Kordan Desktop"));
     for (auto [entry, handle] :
          {std::pair{"device #  123 K", 123}, {"# -7 K", -7}, {"no hash", 0}, {"#", 0}})
         EXPECT_EQ(ControllerSession::handleFromEntry(entry), handle) << entry;
@@ -48,18 +48,13 @@ TEST(TickSchedule, StrictHundredMillisecondsStallsAndWrap) {
         double start;
         std::vector<std::pair<double, bool>> passes; // clock at the pass, tick due
     };
+    // clang-format off
     for (const Case& c : {
              Case{"strict comparison", 0, {{100, false}, {110, true}, {200, false}, {201, true}}},
-             Case{"short stall caught up one tick a pass",
-                  0,
-                  {{500, true}, {500, true}, {500, true}, {500, true}, {500, false}}},
-             Case{"long stall drops the missed ticks",
-                  0,
-                  {{1500, false}, {1600, false}, {1601, true}}},
-             Case{"wrapped clock restarts the mark",
-                  4294967040.0,
-                  {{20, false}, {120, false}, {121, true}}},
-         }) {
+             Case{"short stall: one tick a pass", 0, {{500, true}, {500, true}, {500, true}, {500, true}, {500, false}}},
+             Case{"long stall drops the missed ticks", 0, {{1500, false}, {1600, false}, {1601, true}}},
+             Case{"wrapped clock restarts the mark", 4294967040.0, {{20, false}, {120, false}, {121, true}}}}) {
+        // clang-format on
         TickSchedule t;
         t.start(c.start);
         for (auto [now, due] : c.passes) {
