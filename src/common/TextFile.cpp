@@ -158,7 +158,7 @@ std::optional<std::string> readFirstLine(const std::string& path, std::uintmax_t
     if (!in)
         return std::nullopt;
     std::string line;
-    for (char c; line.size() < limit && in.get(c) && c != '\r' && c != '\n';)
+    for (char c; line.size() < limit && in.get(c) && c != '\r';)
         line += c;
     if (in.bad())
         return std::nullopt;
