@@ -41,12 +41,19 @@
 #include <QStandardPaths>
 #include <QTimer>
 
+#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <variant>
 #include <vector>
 
 namespace {
+
+// Set by SIGTERM, SIGINT or SIGHUP: the program then ends as when its window is closed.
+volatile std::sig_atomic_t g_terminate = 0;
+extern "C" void requestTermination(int) {
+    g_terminate = 1;
+}
 
 // Where no window system backend is built, the simulator is simply never found.
 class NoWindowSystem : public kordan::ISimWindow {
@@ -243,6 +250,26 @@ int main(int argc, char** argv) {
         });
         scenarioTimer.start(5);
     }
+    // A termination signal ends the program through the normal shutdown: keys let go, the
+    // calibration saved. Nobody may be there to answer, so messages take their default and
+    // open dialogs are closed; the loop sees the flag within 100 ms.
+    for (int sig : {SIGTERM, SIGINT})
+        std::signal(sig, requestTermination);
+#ifdef SIGHUP
+    std::signal(SIGHUP, requestTermination);
+#endif
+    QTimer terminationTimer;
+    QObject::connect(&terminationTimer, &QTimer::timeout, [&] {
+        if (!g_terminate)
+            return;
+        terminationTimer.stop();
+        dialogs.setScripted(true);
+        for (int i = 0; i < 16 && QApplication::activeModalWidget(); ++i)
+            QApplication::activeModalWidget()->close();
+        if (!window.close()) // an editor that would not let go
+            logic.Form_Unload();
+    });
+    terminationTimer.start(100);
     logic.Form_Load();
     window.setLogic(nullptr);
     calibration.Save();

@@ -106,6 +106,21 @@ wait "$kpid"
 status=$?
 kpid=
 [ "$status" -eq 0 ] || fail "kordan ended with $status"
+
+# SIGTERM under the held whistle ends the program as closing it does: the whistle goes up
+# and the calibration is written.
+touch -d 2000-01-01 "$dir/Kalibrierung.dat"
+printf 'wait 3000\npress 1\nwait 60000\n' >"$tmp/held.txt"
+"$kordan" --virtual --dir "$dir" --scenario "$tmp/held.txt" >>"$tmp/kordan.out" 2>>"$tmp/kordan.err" &
+kpid=$!
+held() { [ "$(grep -c '^down 80$' "$tmp/keys.log")" -eq 3 ]; }
+wait_for 150 held || fail "the whistle was not pressed for the signal"
+kill -TERM "$kpid"
+wait "$kpid"
+status=$?
+kpid=
+[ "$status" -eq 0 ] || fail "kordan ended with $status on SIGTERM"
+[ "$dir/Kalibrierung.dat" -nt "$tmp/displayfd" ] || fail "no calibration written on SIGTERM"
 echo "quit" >&4
 wait "$spid"
 spid=
@@ -114,7 +129,7 @@ spid=
 # while its zone is held (let go by the locomotive change, once); ten
 # notches up through the regulator zone (0 -> 4 -> 10 of 20); the whistle held and let go;
 # the whistle held again and released by pulling the controller out; after plugging it in
-# again, ten notches down back to 0.
+# again, ten notches down back to 0; the whistle held in a second run and let go by SIGTERM.
 pairs() { # code, count
     n=0
     while [ $n -lt "$2" ]; do
@@ -129,6 +144,7 @@ pairs() { # code, count
     pairs 65 10
     pairs 80 2
     pairs 89 10
+    pairs 80 1
 } >"$tmp/expected"
 cmp -s "$tmp/expected" "$tmp/keys.log" || {
     diff "$tmp/expected" "$tmp/keys.log"
