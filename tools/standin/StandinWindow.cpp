@@ -11,6 +11,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <time.h>
+
 namespace standin {
 
 int32_t virtualKeyForQtKey(int key) {
@@ -186,7 +188,15 @@ bool StandinWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void StandinWindow::receiveKey(int32_t vk, bool down) {
     if (m_log) {
-        std::fprintf(m_log, "%s %d\n", down ? "down" : "up", vk);
+        if (m_options.logTimes) {
+            // The same clock on both sides lets a benchmark time a key from its cause.
+            timespec now{};
+            clock_gettime(CLOCK_MONOTONIC, &now);
+            std::fprintf(m_log, "%s %d %lld\n", down ? "down" : "up", vk,
+                         static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec);
+        } else {
+            std::fprintf(m_log, "%s %d\n", down ? "down" : "up", vk);
+        }
         std::fflush(m_log);
     }
     const Action action = actionForKey(vk);

@@ -19,7 +19,8 @@ namespace standin {
 
 struct StandinOptions {
     std::filesystem::path prefix;
-    std::string logFile; // empty: no key log
+    std::string logFile;   // empty: no key log
+    bool logTimes = false; // each logged key also carries the monotonic clock in ns
     const DemoLoco* loco = nullptr;
 };
 

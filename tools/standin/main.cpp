@@ -19,9 +19,11 @@ namespace {
 int usage(const std::string& why) {
     if (!why.empty())
         std::cerr << "zusi-standin: " << why << '\n';
-    std::cerr << "usage: zusi-standin --prefix DIR [--log FILE] [--loco NAME] [--commands]\n"
+    std::cerr << "usage: zusi-standin --prefix DIR [--log FILE [--log-times]] [--loco NAME] "
+                 "[--commands]\n"
                  "  --prefix DIR  Wine-like prefix to publish user.reg and C:\\Zusi in\n"
                  "  --log FILE    append every received key as 'down VK' / 'up VK'\n"
+                 "  --log-times   end each key line with the monotonic clock in ns\n"
                  "  --loco NAME   starting locomotive:";
     for (const auto& l : standin::demoLocos())
         std::cerr << " \"" << l.name << '"';
@@ -57,6 +59,8 @@ int main(int argc, char** argv) {
             options.logFile = value();
             if (options.logFile.empty())
                 return usage("--log needs a file");
+        } else if (a == QLatin1String("--log-times")) {
+            options.logTimes = true;
         } else if (a == QLatin1String("--loco")) {
             const std::string name = value();
             options.loco = standin::findDemoLoco(name);
