@@ -40,3 +40,12 @@ screenshots: setup
 	cmake --preset default >/dev/null
 	cmake --build --preset default -j $(JOBS) --target kordan-screenshots
 	tools/screenshots.sh build/default
+
+# Speed figures in one table: the program's loop, dispatch, idle cost and start, built with
+# the release preset (never part of `make test`). See docs/performance.md.
+.PHONY: bench
+bench: setup
+	cmake --preset release >/dev/null
+	cmake --build --preset release -j $(JOBS) --target kordan zusi-standin kordan_bench \
+		kordan_loop_latency kordan_start_time
+	bench/run.sh build/release

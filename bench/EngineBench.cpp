@@ -1,125 +1,67 @@
-// Time of one controller report dispatched through a fully assigned profile (44 buttons,
-// 7 axes of 32 zones each) into a recording sender, and of one 100 ms tick. The dispatch
-// follows the polling loop: calibrate each lever, buttons first, then levers, each only
-// when it changed. Target: well under 5 us per report.
-#include "calibration/ZusiKalibrierung.h"
-#include "common/Dialogs.h"
-#include "device/Reports.h"
-#include "profile/ZusiProfile.h"
-#include "send/CommandSender.h"
+// Time of one controller report through the program's own poll (KordanMain::PollController:
+// read, calibrate, dispatch to a fully assigned profile of 44 buttons and 7 axes of 32
+// zones each, send the keys) and of one 100 ms tick (KordanMain::PeriodicTick). Target: at
+// most 5 us per report.
+#include "BenchRig.h"
+
+#include "device/PieHid.h"
 
 #include <benchmark/benchmark.h>
 
 #include <array>
-#include <filesystem>
-#include <vector>
 
 using namespace kordan;
+using namespace kordan::bench;
 
 namespace {
 
-class QuietDialogs : public IDialogs {
+// One controller whose every read hands over the report set last.
+class FeedHid : public IPieHid {
 public:
-    MsgAnswer message(const std::string&, MsgButtons, MsgIcon, const std::string&) override {
-        return MsgAnswer::Ok;
+    int32_t EnumeratePIE(int32_t, DeviceInfoTable& info, int32_t& count) override {
+        info.fill(0);
+        info[0] = kKordanProductId;
+        info[1] = 4;
+        info[2] = kKordanUsagePage;
+        info[3] = 1;
+        count = 1;
+        return 0;
     }
-    FileChoice openFile(const std::string&, const std::string&) override { return {}; }
-    FileChoice saveFile(const std::string&, const std::string&, const std::string&) override {
-        return {};
-    }
-};
-
-class RecordingSender : public ICommandSender {
-public:
-    void ZusiSend(int32_t pFunktion, int32_t pBefehl) override {
-        calls.emplace_back(pFunktion, pBefehl);
-    }
-    std::vector<std::pair<int32_t, int32_t>> calls;
-};
-
-// Everything the dispatch of the polling loop touches.
-struct Rig {
-    QuietDialogs dialogs;
-    std::string dir = std::filesystem::temp_directory_path().string();
-    ZusiProfile profile{dialogs, dir};
-    ZusiKalibrierung kalib{
-        dialogs,
-        (std::filesystem::temp_directory_path() / "kordan-bench-Kalibrierung.dat").string()};
-    RecordingSender se;
-    std::array<int32_t, kLevers + 1> lastLever{};
-    std::array<int32_t, kButtons + 1> lastButton{};
-
-    Rig() {
-        for (int i = 1; i <= kLevers; ++i)
-            kalib.setHysterese(i, 0); // every movement reaches the axes
-        for (int k = 1; k <= ZusiProfile::MaxButtons; ++k) {
-            ZusiButton& b = profile.buttons(k);
-            b.Defined = true;
-            b.Press = 14 + k % 30;
-            b.Release = k % 3 == 0 ? 29 : 0;
-            b.Repeat = k % 4;
-            b.Hold = k % 2;
-            b.press2 = 30;
-            b.Shift = k == 44;
-        }
-        for (int i = 1; i <= ZusiProfile::MaxAxes; ++i) {
-            ZusiAxis& axis = profile.Axis(i);
-            axis.setDateiname("bench.axr");
-            axis.setFlip(i % 2);
-            for (int z = 0; z < ZusiAxis::MaxZones; ++z) {
-                ZusiZone& zone = axis.Zone(z);
-                zone.Start = z * 8;
-                zone.Ende = z * 8 + 7;
-                zone.Funktion = 14 + z % 30;
-                zone.Release = z % 2 ? 22 : 0;
-                zone.Hold = z % 3 == 0;
-                zone.Repeat = z % 5;
-                zone.RegelFunktion = z % 2 ? 1000 : 0;
-                zone.RegelStep = 4;
-            }
-            axis.setZoneCount(ZusiAxis::MaxZones);
-        }
-    }
-
-    void dispatch(const InputReport& report) {
-        std::array<int32_t, kLevers + 1> value{};
-        for (int i = 1; i <= kLevers; ++i)
-            value[i] = kalib.Calculate(i, leverRaw(report, i));
-        for (int k = 1; k <= kButtons; ++k) {
-            const int32_t pressed = buttonPressed(report, k);
-            if (pressed != lastButton[k]) {
-                profile.doButton(se, k, int16_t(pressed));
-                lastButton[k] = pressed;
-            }
-        }
-        for (int i = 1; i <= kLevers; ++i) {
-            if (value[i] != lastLever[i]) {
-                profile.Axis(i).NewValue(lastLever[i], value[i], false, se);
-                lastLever[i] = value[i];
-            }
-        }
-    }
+    int32_t SetupInterface(int32_t) override { return 0; }
+    int32_t ReadData(int32_t, InputReport& r) override { return r = report, 0; }
+    int32_t WriteData(int32_t, const OutputReport&) override { return 0; }
+    void CloseInterface(int32_t) override {}
+    InputReport report{};
 };
 
 InputReport makeReport(uint8_t lever, uint8_t buttonBits) {
     InputReport r{};
-    for (int i = 1; i <= kLevers; ++i)
+    for (int i = 1; i <= 7; ++i)
         r[i] = lever;
     for (int b = 8; b <= 13; ++b)
         r[b] = buttonBits;
     return r;
 }
 
+struct FullRig {
+    FeedHid hid;
+    QuietSimWindow window;
+    Rig rig{hid, window, 10};
+    FullRig() { rig.fillProfile(); }
+    void poll(const InputReport& r) {
+        hid.report = r;
+        rig.main().PollController();
+    }
+};
+
 // Every lever across its whole range (all 32 zones each) and every button toggled.
 void BM_ReportFullSweep(benchmark::State& state) {
-    Rig rig;
+    FullRig f;
     const InputReport up = makeReport(255, 0xFF), down = makeReport(0, 0x00);
     bool flip = false;
     for (auto _ : state) {
-        rig.dispatch(flip ? up : down);
+        f.poll(flip ? up : down);
         flip = !flip;
-        benchmark::DoNotOptimize(rig.se.calls.data());
-        rig.se.calls.clear();
     }
     state.SetItemsProcessed(state.iterations());
 }
@@ -127,31 +69,35 @@ BENCHMARK(BM_ReportFullSweep);
 
 // The usual case: all levers move by a few values inside or into a zone, one button edge.
 void BM_ReportSmallMove(benchmark::State& state) {
-    Rig rig;
+    FullRig f;
     std::array<InputReport, 4> reports;
     for (int n = 0; n < 4; ++n)
         reports[n] = makeReport(uint8_t(100 + 3 * n), uint8_t(n % 2));
     size_t n = 0;
-    for (auto _ : state) {
-        rig.dispatch(reports[n++ % reports.size()]);
-        benchmark::DoNotOptimize(rig.se.calls.data());
-        rig.se.calls.clear();
-    }
+    for (auto _ : state)
+        f.poll(reports[n++ % reports.size()]);
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_ReportSmallMove);
 
+// A report that changes nothing: what every poll of a controller at rest costs.
+void BM_ReportUnchanged(benchmark::State& state) {
+    FullRig f;
+    f.poll(makeReport(123, 0x0F));
+    for (auto _ : state)
+        f.poll(makeReport(123, 0x0F));
+}
+BENCHMARK(BM_ReportUnchanged);
+
 // One 100 ms tick with every button held and repeating and every lever resting in a
-// repeating zone.
+// repeating zone; every 6th and 21st tick also refresh the display and look for
+// controllers and the locomotive, as in the program.
 void BM_Tick(benchmark::State& state) {
-    Rig rig;
-    rig.dispatch(makeReport(0, 0));
-    rig.dispatch(makeReport(123, 0xFF));
-    for (auto _ : state) {
-        rig.profile.Timer(rig.se);
-        benchmark::DoNotOptimize(rig.se.calls.data());
-        rig.se.calls.clear();
-    }
+    FullRig f;
+    f.poll(makeReport(0, 0));
+    f.poll(makeReport(123, 0xFF));
+    for (auto _ : state)
+        f.rig.main().PeriodicTick();
 }
 BENCHMARK(BM_Tick);
 

@@ -1,0 +1,267 @@
+// Report to key: the program's polling loop (KordanMain::loopPass) with its hidapi backend,
+// over a controller whose reads block on a pipe until a report is written. A second thread
+// presses and lets go button 1 (which holds the whistle) at random moments; the time from
+// writing the report to the key message is measured at the simulator's window.
+//
+//   kordan_loop_latency [--reports N]
+//       four rows: Polling 10 and 1, each with the backend waiting for the report and with
+//       a backend that cannot wait (the loop sleeps Polling ms, then reads); the keys are
+//       timed in a recording window inside the process.
+//   kordan_loop_latency --x11 KEYLOG [--reports N]
+//       Polling 10, waiting, the real X11 backend: the keys go to the stand-in, which
+//       writes each with its time into KEYLOG (zusi-standin --log KEYLOG --log-times).
+#include "BenchRig.h"
+
+#include "device/PieHid.h"
+#include "device/hidapi/HidapiPieHid.h"
+#include "send/x11/X11SimWindow.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <mutex>
+#include <numeric>
+#include <random>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+#include <poll.h>
+#include <unistd.h>
+
+using namespace kordan;
+using namespace kordan::bench;
+
+namespace {
+
+constexpr size_t kReportBytes = 14; // the report without its (absent) id byte
+
+// One controller whose reports come through a pipe: a read waits on it as hidapi waits
+// on the device node.
+class PipeDevice : public hid::Device {
+public:
+    explicit PipeDevice(int fd) : m_fd(fd) {}
+    int read(std::span<uint8_t> buffer, int timeoutMs) override {
+        pollfd p{m_fd, POLLIN, 0};
+        if (::poll(&p, 1, timeoutMs) <= 0)
+            return 0;
+        // Reports are written whole and are smaller than the pipe's atomic size.
+        ssize_t n = ::read(m_fd, buffer.data(), std::min(buffer.size(), kReportBytes));
+        return n < 0 ? -1 : int(n);
+    }
+    int write(std::span<const uint8_t> report) override { return int(report.size()); }
+
+private:
+    int m_fd;
+};
+
+class PipeBus : public hid::Bus {
+public:
+    explicit PipeBus(int fd) : m_fd(fd) {}
+    bool enumerate(uint16_t vendorId, std::vector<hid::DeviceEntry>& out) override {
+        out.clear();
+        if (vendorId == kVendorId)
+            out.push_back({"pipe", uint16_t(kVendorId), uint16_t(kKordanProductId),
+                           uint16_t(kKordanUsagePage), 4, L""});
+        return true;
+    }
+    std::unique_ptr<hid::Device> open(const std::string&, bool& denied) override {
+        denied = false;
+        return std::make_unique<PipeDevice>(m_fd);
+    }
+
+private:
+    int m_fd;
+};
+
+// The same library, but one that cannot wait for a report: the loop then sleeps Polling ms
+// and reads, as a loop without waiting does.
+class CannotWait : public IPieHid {
+public:
+    explicit CannotWait(IPieHid& inner) : m_in(inner) {}
+    int32_t EnumeratePIE(int32_t vid, DeviceInfoTable& info, int32_t& count) override {
+        return m_in.EnumeratePIE(vid, info, count);
+    }
+    int32_t SetupInterface(int32_t h) override { return m_in.SetupInterface(h); }
+    int32_t ReadData(int32_t h, InputReport& r) override { return m_in.ReadData(h, r); }
+    int32_t WriteData(int32_t h, const OutputReport& r) override { return m_in.WriteData(h, r); }
+    void CloseInterface(int32_t h) override { m_in.CloseInterface(h); }
+    DeviceStatus status(int32_t h) override { return m_in.status(h); }
+    bool followsPlugging() const override { return m_in.followsPlugging(); }
+
+private:
+    IPieHid& m_in;
+};
+
+struct KeyEvent {
+    int64_t ns;
+    bool down;
+};
+
+// A simulator window that times each key message once it has been handed on.
+class TimingSimWindow : public ISimWindow {
+public:
+    explicit TimingSimWindow(ISimWindow& inner) : m_in(inner) {}
+    WindowHandle foregroundWindow() override { return m_in.foregroundWindow(); }
+    std::string windowTitle(WindowHandle w) override { return m_in.windowTitle(w); }
+    void postKey(WindowHandle w, uint32_t message, int32_t virtualKey) override {
+        m_in.postKey(w, message, virtualKey);
+        if (virtualKey == kWhistleKey)
+            keys.push_back({nowNs(), message == 256});
+    }
+    void typeKeys(const std::string& keys) override { m_in.typeKeys(keys); }
+    std::vector<KeyEvent> keys;
+
+private:
+    ISimWindow& m_in;
+};
+
+struct Stats {
+    double p50, p90, p99, max, mean; // microseconds
+    size_t n;
+};
+
+Stats stats(std::vector<double> us) {
+    std::sort(us.begin(), us.end());
+    auto at = [&](double q) { return us[std::min(us.size() - 1, size_t(q * double(us.size())))]; };
+    double mean = std::accumulate(us.begin(), us.end(), 0.0) / double(us.size());
+    return {at(0.50), at(0.90), at(0.99), us.back(), mean, us.size()};
+}
+
+// Writes `count` reports, button 1 pressed and let go in turn, each after a random pause
+// of 15-45 ms: anywhere in the loop's pauses, but never two within one of them, where the
+// loop would keep only the newer.
+std::vector<KeyEvent> writeReports(int fd, int count, unsigned seed) {
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> pauseUs(15000, 45000);
+    std::vector<KeyEvent> written;
+    std::array<uint8_t, kReportBytes> data{};
+    for (int i = 0; i < count; ++i) {
+        std::this_thread::sleep_for(std::chrono::microseconds(pauseUs(random)));
+        const bool down = i % 2 == 0;
+        data[7] = down ? 1 : 0; // report byte 8, bit 0: button 1
+        written.push_back({nowNs(), down});
+        if (::write(fd, data.data(), data.size()) != ssize_t(data.size()))
+            throw std::runtime_error("pipe write failed");
+    }
+    return written;
+}
+
+// Pairs each written report with the key it caused, in order; a report whose key is
+// missing or of the other kind makes the row fail rather than be mismatched.
+std::vector<double> pair(const std::vector<KeyEvent>& written, const std::vector<KeyEvent>& keys) {
+    if (keys.size() != written.size())
+        throw std::runtime_error(std::to_string(written.size()) + " reports written, " +
+                                 std::to_string(keys.size()) + " keys arrived");
+    std::vector<double> us;
+    for (size_t i = 0; i < written.size(); ++i) {
+        if (keys[i].down != written[i].down || keys[i].ns < written[i].ns)
+            throw std::runtime_error("key " + std::to_string(i) + " does not match its report");
+        us.push_back(double(keys[i].ns - written[i].ns) / 1000.0);
+    }
+    return us;
+}
+
+// Runs the loop on this thread while another writes the reports; returns what was written
+// and when, once the last key has had time to arrive.
+std::vector<KeyEvent> runLoop(IPieHid& hid, ISimWindow& window, int fd, int pollingMs,
+                              int reports) {
+    Rig rig(hid, window, pollingMs);
+    rig.whistleOnButton1();
+    std::atomic<bool> stop{false};
+    std::vector<KeyEvent> written;
+    std::thread writer([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200)); // start-up settles
+        written = writeReports(fd, reports, unsigned(pollingMs * 7919 + reports));
+        std::this_thread::sleep_for(std::chrono::milliseconds(100 + 2 * pollingMs));
+        stop = true;
+    });
+    while (!stop && rig.main().loopPass()) {
+    }
+    writer.join();
+    return written;
+}
+
+void printRow(const char* name, const Stats& s) {
+    std::printf("%-44s %9.1f %9.1f %9.1f %9.1f %9.1f %6zu\n", name, s.p50, s.p90, s.p99, s.max,
+                s.mean, s.n);
+}
+
+void printHeader() {
+    std::printf("%-44s %9s %9s %9s %9s %9s %6s\n", "report -> key (us)", "p50", "p90", "p99", "max",
+                "mean", "n");
+}
+
+// The stand-in's log: "down 72 <ns>" / "up 72 <ns>" per key, with the monotonic time.
+std::vector<KeyEvent> readKeyLog(const std::string& path) {
+    std::vector<KeyEvent> keys;
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream fields(line);
+        std::string what;
+        int vk = 0;
+        long long ns = 0;
+        if (fields >> what >> vk >> ns && vk == kWhistleKey)
+            keys.push_back({ns, what == "down"});
+    }
+    return keys;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    int reports = 300;
+    std::string keyLog;
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--reports") && i + 1 < argc)
+            reports = std::atoi(argv[++i]) / 2 * 2; // every press let go again
+        else if (!std::strcmp(argv[i], "--x11") && i + 1 < argc)
+            keyLog = argv[++i];
+        else
+            return std::fprintf(stderr, "usage: %s [--x11 KEYLOG] [--reports N]\n", argv[0]), 2;
+    }
+    int fds[2];
+    if (pipe(fds) != 0)
+        return std::perror("pipe"), 1;
+    std::unique_ptr<IPieHid> hidapi = createHidapiPieHid(std::make_unique<PipeBus>(fds[0]));
+    try {
+        printHeader();
+        if (!keyLog.empty()) {
+            std::unique_ptr<ISimWindow> x11 = makeX11SimWindow();
+            // Nothing reaches the stand-in until its window has the focus.
+            for (int i = 0; i < 100 && x11->windowTitle(x11->foregroundWindow()).rfind("Zusi", 0);
+                 ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            TimingSimWindow timed(*x11);
+            std::vector<KeyEvent> written = runLoop(*hidapi, timed, fds[1], 10, reports);
+            std::this_thread::sleep_for(std::chrono::milliseconds(300)); // the log written
+            printRow("Polling 10, wait, X11: key handed to X", stats(pair(written, timed.keys)));
+            printRow("Polling 10, wait, X11: key at stand-in window",
+                     stats(pair(written, readKeyLog(keyLog))));
+            return 0;
+        }
+        CannotWait sleeper(*hidapi);
+        for (int polling : {10, 1}) {
+            QuietSimWindow quiet;
+            TimingSimWindow waitWindow(quiet), sleepWindow(quiet);
+            Stats wait = stats(
+                pair(runLoop(*hidapi, waitWindow, fds[1], polling, reports), waitWindow.keys));
+            Stats slept = stats(
+                pair(runLoop(sleeper, sleepWindow, fds[1], polling, reports), sleepWindow.keys));
+            std::string name = "Polling " + std::to_string(polling);
+            printRow((name + ", wait for the report").c_str(), wait);
+            printRow((name + ", sleep then read").c_str(), slept);
+            std::printf("%-44s %9.0fx %8.0fx %8.0fx %8.0fx %8.0fx\n",
+                        (name + ", sleep / wait").c_str(), slept.p50 / wait.p50,
+                        slept.p90 / wait.p90, slept.p99 / wait.p99, slept.max / wait.max,
+                        slept.mean / wait.mean);
+        }
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "kordan_loop_latency: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
