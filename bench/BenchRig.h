@@ -28,13 +28,14 @@ public:
     void processEvents() override {}
 };
 
-// The simulator's window "Zusi 2" in front; keys go nowhere.
+// The simulator's window "Zusi 2" in front; keys are counted and go nowhere.
 class QuietSimWindow : public ISimWindow {
 public:
     WindowHandle foregroundWindow() override { return 1; }
     std::string windowTitle(WindowHandle) override { return "Zusi 2"; }
-    void postKey(WindowHandle, uint32_t, int32_t) override {}
+    void postKey(WindowHandle, uint32_t, int32_t) override { ++posted; }
     void typeKeys(const std::string&) override {}
+    int64_t posted = 0;
 };
 
 // Button 1 holds the whistle (key "H") as long as it is pressed.

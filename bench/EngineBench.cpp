@@ -64,6 +64,7 @@ void BM_ReportFullSweep(benchmark::State& state) {
         flip = !flip;
     }
     state.SetItemsProcessed(state.iterations());
+    state.counters["keys"] = double(f.window.posted) / double(state.iterations());
 }
 BENCHMARK(BM_ReportFullSweep);
 
@@ -77,6 +78,7 @@ void BM_ReportSmallMove(benchmark::State& state) {
     for (auto _ : state)
         f.poll(reports[n++ % reports.size()]);
     state.SetItemsProcessed(state.iterations());
+    state.counters["keys"] = double(f.window.posted) / double(state.iterations());
 }
 BENCHMARK(BM_ReportSmallMove);
 

@@ -40,8 +40,11 @@ echo
 # Dispatch and tick: the program's own poll and tick, timed by Google Benchmark.
 "$build/bench/kordan_bench" --benchmark_format=csv >"$tmp/dispatch.csv" 2>/dev/null
 row "dispatch, CPU time per call" "time" "target" ""
-awk -F, '/^"BM_/ { gsub(/"/, "", $1); printf "%-44s %7.2f us %9s\n", $1, $4 / 1000, \
-    ($1 == "BM_Tick" ? "" : "<= 5 us") }' "$tmp/dispatch.csv"
+awk -F, '/^name,/ { for (i = 1; i <= NF; i++) col[$i] = i; next }
+    /^"BM_/ { gsub(/"/, "", $1); keys = col["keys"] && $col["keys"] != "" ?
+                  sprintf("  (%.0f keys sent)", $col["keys"]) : ""
+              printf "%-44s %7.2f us %9s%s\n", $1, $col["cpu_time"] / 1000,
+                  ($1 == "BM_Tick" ? "" : "<= 5 us"), keys }' "$tmp/dispatch.csv"
 echo
 
 # Report to key inside the process: waiting for the report against sleeping then reading.
