@@ -18,35 +18,53 @@ public:
         MsgIcon icon;
         std::string title;
     };
-
+    struct FileRequest {
+        bool save;
+        std::string filter, initialDir, offeredName;
+    };
     MsgAnswer message(const std::string& text, MsgButtons buttons, MsgIcon icon,
-                      const std::string& title) override;
-    FileChoice openFile(const std::string& filter, const std::string& initialDir) override;
+                      const std::string& title) override {
+        messages.push_back({text, buttons, icon, title});
+        if (onMessage)
+            onMessage(text);
+        if (answers.empty())
+            return buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::Yes;
+        return next(answers);
+    }
+    FileChoice openFile(const std::string& filter, const std::string& initialDir) override {
+        fileRequests.push_back({false, filter, initialDir, {}});
+        return fileChoices.empty() ? cancelled() : next(fileChoices);
+    }
     FileChoice saveFile(const std::string& filter, const std::string& initialDir,
-                        const std::string& offeredName) override;
-
+                        const std::string& offeredName) override {
+        fileRequests.push_back({true, filter, initialDir, offeredName});
+        return fileChoices.empty() ? cancelled() : next(fileChoices);
+    }
     // Answers for the next message boxes, in order; without one, Ok/Yes is answered.
     std::deque<MsgAnswer> answers;
     // Results for the next file dialogs, in order; without one, the dialog is cancelled.
     std::deque<FileChoice> fileChoices;
-
     std::vector<Message> messages;
     // Runs while a message is up (window events run under a modal box too).
     std::function<void(const std::string&)> onMessage;
-    struct FileRequest {
-        bool save;
-        std::string filter;
-        std::string initialDir;
-        std::string offeredName;
-    };
     std::vector<FileRequest> fileRequests;
-
-    std::vector<std::string> texts() const;
-
+    std::vector<std::string> texts() const {
+        std::vector<std::string> out;
+        for (auto& m : messages)
+            out.push_back(m.text);
+        return out;
+    }
     static FileChoice chosen(std::string path) {
         return {FileChoice::Result::Chosen, std::move(path), 0, {}};
     }
     static FileChoice cancelled() { return {}; }
+
+private:
+    template <typename T> static T next(std::deque<T>& queue) {
+        T front = queue.front();
+        queue.pop_front();
+        return front;
+    }
 };
 
 } // namespace kordan::test

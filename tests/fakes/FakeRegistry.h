@@ -1,7 +1,9 @@
 #pragma once
 
+#include "common/TextFile.h"
 #include "sim/RegistryBackend.h"
 
+#include <cctype>
 #include <map>
 #include <string>
 
@@ -14,15 +16,22 @@ public:
     void set(const std::string& keyPath, const std::string& valueName, const std::string& value) {
         m_values[key(keyPath, valueName)] = value;
     }
-    void remove(const std::string& keyPath, const std::string& valueName) {
-        m_values.erase(key(keyPath, valueName));
-    }
     std::optional<std::string> readString(const std::string& keyPath,
-                                          const std::string& valueName) override;
+                                          const std::string& valueName) override {
+        auto value = m_values.find(key(keyPath, valueName));
+        return value == m_values.end() ? std::nullopt : std::optional(toWindows1252(value->second));
+    }
 
 private:
-    static std::string key(const std::string& keyPath, const std::string& valueName);
-
+    static std::string key(const std::string& keyPath, const std::string& valueName) {
+        const size_t first = keyPath.find_first_not_of('\\');
+        const size_t last = keyPath.find_last_not_of('\\');
+        std::string k = first == std::string::npos ? "" : keyPath.substr(first, last - first + 1);
+        k += '\n' + valueName;
+        for (char& c : k)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return k;
+    }
     std::map<std::string, std::string> m_values; // folded "key\value" -> UTF-8 text
 };
 

@@ -20,22 +20,30 @@ public:
         std::string keys;        // Type only
         bool operator==(const Event&) const = default;
     };
-
     // Creates (or retitles) a window.
     void addWindow(WindowHandle window, std::string title) { m_titles[window] = title; }
-    void closeWindow(WindowHandle window);
+    void closeWindow(WindowHandle window) {
+        m_titles.erase(window);
+        if (m_foreground == window)
+            m_foreground = 0;
+    }
     void setForeground(WindowHandle window) { m_foreground = window; }
-
-    WindowHandle foregroundWindow() override;
-    std::string windowTitle(WindowHandle window) override;
-    void postKey(WindowHandle window, uint32_t message, int32_t virtualKey) override;
-    void typeKeys(const std::string& keys) override;
-
+    WindowHandle foregroundWindow() override {
+        ++foregroundQueries;
+        return m_foreground;
+    }
+    std::string windowTitle(WindowHandle window) override {
+        auto it = m_titles.find(window);
+        return it == m_titles.end() ? std::string() : it->second.substr(0, 255);
+    }
+    void postKey(WindowHandle window, uint32_t message, int32_t virtualKey) override {
+        events.push_back(post(window, message, virtualKey));
+    }
+    void typeKeys(const std::string& keys) override { events.push_back(type(keys)); }
     static Event post(WindowHandle window, uint32_t message, int32_t virtualKey) {
         return {Event::Post, window, message, virtualKey, {}};
     }
     static Event type(std::string keys) { return {Event::Type, 0, 0, 0, std::move(keys)}; }
-
     std::vector<Event> events;
     int foregroundQueries = 0;
 

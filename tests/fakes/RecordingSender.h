@@ -12,13 +12,11 @@ namespace kordan::test {
 class RecordingSender : public ICommandSender {
 public:
     using Call = std::pair<int32_t, int32_t>;
-
     void ZusiSend(int32_t pFunktion, int32_t pBefehl) override {
         calls.emplace_back(pFunktion, pBefehl);
     }
     // The calls since the last take(), which are then forgotten.
     std::vector<Call> take() { return std::exchange(calls, {}); }
-
     std::vector<Call> calls;
 };
 

@@ -22,10 +22,8 @@ public:
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
-
     std::string path() const { return m_path.string(); }
     std::string file(const std::string& name) const { return (m_path / name).string(); }
-
     void write(const std::string& name, const std::string& bytes) const {
         std::ofstream out(file(name), std::ios::binary);
         out << bytes;
