@@ -1,6 +1,9 @@
 #include "send/ZusiSend.h"
 
 #include "fakes/FakeSimWindow.h"
+#include "send/Catalogue.h"
+#include "send/CommandList.h"
+#include "send/Keystrokes.h"
 
 #include <gtest/gtest.h>
 
@@ -21,6 +24,12 @@ FakeSimWindow::Event down(int32_t key, WindowHandle w = kZusi) {
 FakeSimWindow::Event up(int32_t key, WindowHandle w = kZusi) {
     return FakeSimWindow::post(w, WM_Const::WM_KEYUP, key);
 }
+KeyStroke vk(int32_t code, bool ctrl = false) {
+    return {ctrl, false, false, code, 0};
+}
+KeyStroke ch(char32_t c, bool ctrl = false, bool shift = false, bool alt = false) {
+    return {ctrl, shift, alt, 0, c};
+}
 
 KeyTable keysFrom(const std::map<std::string, std::string>& settings) {
     return makeKeyTable([&](std::string_view name) {
@@ -29,24 +38,64 @@ KeyTable keysFrom(const std::map<std::string, std::string>& settings) {
     });
 }
 
-class ZusiSendTest : public ::testing::Test {
-protected:
-    ZusiSendTest() {
-        window.addWindow(kZusi, "Zusi - Testfahrt");
-        window.addWindow(kOther, "Texteditor");
-    }
-    // Fahrschalter auf/ab, Dyn Bremse auf, Bremsventil bremsen, AFB ab, Pfeife.
-    KeyTable keys = keysFrom(
-        {{"T0", "38"}, {"T1", "40"}, {"T10", "65"}, {"T14", "186"}, {"T19", "98"}, {"T9", "72"}});
-    FakeSimWindow window;
-    ZusiSend s{window, keys};
+TEST(Keystrokes, ParsedWithModifiersNamedKeysRepeatsAndLiteralsAndBrokenPartsSkipped) {
+    const std::pair<const char*, std::vector<KeyStroke>> cases[] = {
+        {"^{F8}", {vk(0x77, true)}}, // the catalogue's strings
+        {"^m", {ch('m', true)}},
+        {"^d", {ch('d', true)}},
+        {"+%ab", {ch('a', false, true, true), ch('b')}}, // the next key or group only
+        {"^(ab)c", {ch('a', true), ch('b', true), ch('c')}},
+        {"+(^x)", {ch('x', true, true)}},
+        {"{enter}{Tab}{F24}~", {vk(0x0D), vk(0x09), vk(0x87), vk(0x0D)}},
+        {"{LEFT 3}", {vk(0x25), vk(0x25), vk(0x25)}},
+        {"{+}{^}{{}{}}{%}", {ch('+'), ch('^'), ch('{'), ch('}'), ch('%')}},
+        {"{\u00fc}\u00e4", {ch(0xFC), ch(0xE4)}},
+        {"{NOSUCHKEY}a", {ch('a')}},
+        {"{F25}{F0}{F01}a{F8", {ch('a')}},
+        {"a)b", {ch('a'), ch('b')}},
+        {"^", {}},
+        {"", {}},
+        {"\xff", {ch(0xFF)}},
+    };
+    for (const auto& [keys, strokes] : cases)
+        EXPECT_EQ(parseKeystrokes(keys), strokes) << keys;
+    EXPECT_EQ(namedKeyCode("f1"), 0x70);
+}
 
-    void connect() {
-        window.setForeground(kZusi);
-        ASSERT_TRUE(s.GetConnect());
-        window.events.clear();
-    }
-};
+TEST(Catalogue, TextsAndListsOfCodesWithMeaning) {
+    const std::pair<int32_t, const char*> texts[] = {{1, "Schummelfenster"},
+                                                     {11, "Ansicht F\u00fchrerstand"},
+                                                     {25, "Bremsventil loesen"},
+                                                     {42, "Fahrtrichtung zur\u00fcck"},
+                                                     {1001, "Regelbereich E/H-Bremse"},
+                                                     {0, ""},
+                                                     {5, ""},
+                                                     {-1, ""},
+                                                     {46, ""},
+                                                     {999, ""},
+                                                     {1004, ""},
+                                                     {INT32_MIN, ""},
+                                                     {INT32_MAX, ""}};
+    for (auto [code, text] : texts)
+        EXPECT_EQ(befehlstext(code), text) << code;
+    const CommandList list = CommandList::singleCommands("(keine)");
+    ASSERT_EQ(list.size(), 45); // entry 0 and 44 commands: code 5 is skipped
+    EXPECT_EQ(list.texts()[0], "(keine)");
+    EXPECT_EQ(list.texts()[44], "Block, bis Strecke frei ist");
+    const std::pair<int, int32_t> codes[] = {{0, 0}, {4, 4}, {5, 6}, {44, 45}, {45, 0}, {-1, 0}};
+    for (auto [index, code] : codes)
+        EXPECT_EQ(list.codeAt(index), code) << index;
+    EXPECT_EQ(list.indexOf(5), -1);
+    EXPECT_EQ(list.indexOf(1000), -1);
+    for (int i = 0; i < list.size(); ++i)
+        EXPECT_EQ(list.indexOf(list.codeAt(i)), i);
+    const CommandList regler = CommandList::regulatorCommands("");
+    ASSERT_EQ(regler.size(), 5);
+    EXPECT_EQ(regler.texts()[4], "Regelbereich AFB");
+    EXPECT_EQ(regler.codeAt(1), 1000);
+    EXPECT_EQ(regler.indexOf(1002), 3);
+    EXPECT_EQ(regler.indexOf(0), 0);
+}
 
 TEST(KeyTable, SettingsAreReadAsTheSimulatorWritesThem) {
     const KeyTable table = keysFrom({{"T17", " 1 2 "},  // blanks inside a number are skipped
@@ -54,31 +103,44 @@ TEST(KeyTable, SettingsAreReadAsTheSimulatorWritesThem) {
                                      {"T12", "72.5"},   // halves go to the even neighbour
                                      {"T20", "73.5"},
                                      {"T21", "F5"}}); // no number at all
-    EXPECT_EQ(table[10], 12);
-    EXPECT_EQ(table[16], 48);
-    EXPECT_EQ(table[19], 72);
-    EXPECT_EQ(table[22], 74);
-    EXPECT_EQ(table[23], 0);
-    EXPECT_EQ(table[28], 0);   // missing
-    EXPECT_EQ(table[2], 113);  // fixed keys need no setting
-    EXPECT_EQ(table[11], 255); // nor do the typed commands
+    // T28 missing; fixed keys (2) and typed commands (11) need no setting.
+    const std::pair<int, int> codes[] = {{10, 12}, {16, 48}, {19, 72}, {22, 74},
+                                         {23, 0},  {28, 0},  {2, 113}, {11, 255}};
+    for (auto [code, key] : codes)
+        EXPECT_EQ(table[size_t(code)], key) << code;
 }
+
+class ZusiSendTest : public ::testing::Test {
+protected:
+    ZusiSendTest() {
+        window.addWindow(kZusi, "Zusi - Testfahrt");
+        window.addWindow(kOther, "Texteditor");
+    }
+    void connect() {
+        window.setForeground(kZusi);
+        ASSERT_TRUE(s.GetConnect());
+        window.events.clear();
+    }
+    void ticks(int n) {
+        for (int i = 0; i < n; ++i)
+            s.Timer();
+    }
+    // Fahrschalter auf/ab, Dyn Bremse auf, Bremsventil bremsen, AFB ab, Pfeife.
+    KeyTable keys = keysFrom(
+        {{"T0", "38"}, {"T1", "40"}, {"T10", "65"}, {"T14", "186"}, {"T19", "98"}, {"T9", "72"}});
+    FakeSimWindow window;
+    ZusiSend s{window, keys};
+};
 
 TEST_F(ZusiSendTest, KeyMessagesFollowTheBefehl) {
     connect();
-    s.send(2, DownUp);
-    s.send(14, Down);
-    s.send(14, Up);
-    for (int32_t b : {0, 4, -1, 1000})
-        s.send(14, b);
-    // Code 0 and the text-less code 5 are key messages like the rest.
-    s.send(5, Down);
-    s.send(0, Up);
-    // Keystroke commands are typed on Down and DownUp only.
-    s.send(11, Up);
-    s.send(11, 0);
-    s.send(11, Down);
-    s.send(1, DownUp);
+    // Code 0 and the text-less code 5 are key messages like the rest; keystroke commands
+    // are typed on Down and DownUp only.
+    const std::pair<int32_t, int32_t> sends[] = {
+        {2, DownUp}, {14, Down}, {14, Up}, {14, 0}, {14, 4},    {14, -1},   {14, 1000},
+        {5, Down},   {0, Up},    {11, Up}, {11, 0}, {11, Down}, {1, DownUp}};
+    for (auto [code, befehl] : sends)
+        s.send(code, befehl);
     EXPECT_EQ(window.events, (Events{down(113), up(113), down(38), up(38), down(117), up(0),
                                      FakeSimWindow::type("^m"), FakeSimWindow::type("^{F8}")}));
 }
@@ -86,16 +148,14 @@ TEST_F(ZusiSendTest, KeyMessagesFollowTheBefehl) {
 TEST_F(ZusiSendTest, ConnectsOnlyToATitleBeginningWithZusiAndKeepsIt) {
     window.addWindow(kOther, "zusi - kleingeschrieben");
     window.setForeground(kOther);
-    s.send(2, DownUp);
-    s.send(11, Down);
-    s.send(37, Down);
+    for (int32_t code : {2, 11, 37})
+        s.send(code, code == 2 ? DownUp : Down);
     EXPECT_TRUE(window.events.empty());
     EXPECT_FALSE(s.GetConnect());
     window.addWindow(kOther, "Zus");
     EXPECT_FALSE(s.GetConnect());
     window.setForeground(0);
     EXPECT_FALSE(s.GetConnect());
-
     // Found at the first command while it is in the foreground; a long title is cut but
     // still recognised. Then kept without asking for the foreground again.
     window.addWindow(kZusi, "Zusi" + std::string(400, 'x'));
@@ -116,7 +176,6 @@ TEST_F(ZusiSendTest, ClosedOrRetitledWindowIsDroppedAndTheForegroundExaminedAgai
     EXPECT_FALSE(s.GetConnect());
     s.send(2, Down);
     EXPECT_TRUE(window.events.empty());
-
     constexpr WindowHandle kNewZusi = 0x4200007;
     window.addWindow(kNewZusi, "Zusi 3");
     window.setForeground(kNewZusi);
@@ -134,8 +193,7 @@ TEST_F(ZusiSendTest, RegulatorCountsExpandIntoPressesAndOneRelease) {
     s.send(1003, -1);
     EXPECT_EQ(window.events,
               (Events{down(40), down(40), down(40), up(40), down(65), up(65), down(98), up(98)}));
-    // The count is cut to 16 bits.
-    for (int32_t count : {40000, INT32_MIN}) {
+    for (int32_t count : {40000, INT32_MIN}) { // the count is cut to 16 bits
         window.events.clear();
         s.send(1000, count);
         ASSERT_EQ(window.events.size(), 32768u);
@@ -147,31 +205,24 @@ TEST_F(ZusiSendTest, EmergencyBrakeTenPressesAndReleaseOnTheSixthTick) {
     connect();
     s.send(37, Down);
     EXPECT_EQ(window.events, Events(10, down(186)));
-    for (int tick = 1; tick <= 5; ++tick)
-        s.Timer();
+    ticks(5);
     EXPECT_EQ(window.events.size(), 10u);
-    s.Timer();
+    ticks(1);
     EXPECT_EQ(window.events.back(), up(186));
-    for (int tick = 0; tick < 10; ++tick)
-        s.Timer();
+    ticks(10);
     EXPECT_EQ(window.events.size(), 11u);
-
     window.events.clear();
     for (int32_t b : {int32_t(Up), int32_t(DownUp), 0})
         s.send(37, b);
-    for (int tick = 0; tick < 10; ++tick)
-        s.Timer();
+    ticks(10);
     EXPECT_TRUE(window.events.empty());
-
     // A new emergency brake restarts the release count.
     s.send(37, Down);
-    for (int tick = 0; tick < 4; ++tick)
-        s.Timer();
+    ticks(4);
     s.send(37, Down);
-    for (int tick = 0; tick < 5; ++tick)
-        s.Timer();
+    ticks(5);
     EXPECT_EQ(window.events.size(), 20u);
-    s.Timer();
+    ticks(1);
     EXPECT_EQ(window.events.back(), up(186));
 }
 
@@ -221,8 +272,7 @@ TEST_F(ZusiSendTest, HeldKeysAreReleasedByTheirHolderOnceAndTheirLateKeyUpIsNotS
     s.releaseKeys([](const KeySource& k) { return k.kind == Kind::Axis; });
     s.send(21, Up); // the axis lets go late: its key is up already
     s.releaseKeys([](const KeySource& k) { return k == KeySource{Kind::Button, 1}; });
-    for (int i = 0; i < 6; ++i)
-        s.Timer(); // the brake's release comes on its tick
+    ticks(6); // the brake's release comes on its tick
     s.send(21, DownUp);
     EXPECT_EQ(window.events, (Events{up(98), up(72), up(186), down(98), up(98)}));
     s.send(37, Down);
@@ -230,8 +280,7 @@ TEST_F(ZusiSendTest, HeldKeysAreReleasedByTheirHolderOnceAndTheirLateKeyUpIsNotS
     window.events.clear();
     s.releaseHeldKeys();
     s.releaseHeldKeys();
-    for (int i = 0; i < 6; ++i)
-        s.Timer(); // the emergency brake's delayed release is cancelled
+    ticks(6); // the emergency brake's delayed release is cancelled
     EXPECT_EQ(window.events, (Events{up(72), up(186)}));
 }
 
