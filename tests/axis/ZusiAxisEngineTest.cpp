@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 using namespace kordan;
 using kordan::test::FakeDialogs;
 using kordan::test::RecordingSender;
@@ -40,7 +42,6 @@ protected:
             axis.Timer(se);
         return se.take();
     }
-
     FakeDialogs dialogs;
     RecordingSender se;
     ZusiAxis axis;
@@ -48,7 +49,7 @@ protected:
 
 } // namespace
 
-TEST_F(AxisEngine, EveryKindOfMovementInZoneOrder) {
+TEST_F(AxisEngine, EveryKindOfMovementInZoneOrderFlippedAndHeld) {
     EXPECT_EQ(move(50, 60), Calls{});                          // Innerhalb
     EXPECT_EQ(move(50, 150), (Calls{{R, 3}, {G, 1}, {G, 2}})); // Austritt A, Eintritt B
     EXPECT_EQ(move(150, 50), (Calls{{F, 1}, {F, 2}}));         // Eintritt A, Austritt B
@@ -57,18 +58,13 @@ TEST_F(AxisEngine, EveryKindOfMovementInZoneOrder) {
     EXPECT_EQ(move(230, 50), (Calls{{F, 1}, {F, 2}, {G, 1}, {G, 2}}));
     EXPECT_EQ(move(99, 100), (Calls{{R, 3}, {G, 1}, {G, 2}})); // bounds count as inside
     EXPECT_EQ(move(100, 99), (Calls{{F, 1}, {F, 2}}));
-}
-
-TEST_F(AxisEngine, FlipMirrorsBothValues) {
-    axis.setFlip(1);
+    axis.setFlip(1);                    // mirrors both values
     EXPECT_EQ(move(205, 195), Calls{}); // 50 -> 60
     EXPECT_EQ(move(205, 105), (Calls{{R, 3}, {G, 1}, {G, 2}}));
     axis.setFlip(2); // only 1 inverts
     EXPECT_EQ(move(50, 150), (Calls{{R, 3}, {G, 1}, {G, 2}}));
-}
-
-TEST_F(AxisEngine, HoldKeepsTheKeyDownUntilExit) {
-    axis.Zone(0).Hold = 1;
+    axis.setFlip(0);
+    axis.Zone(0).Hold = 1; // keeps the key down until exit
     EXPECT_EQ(move(150, 50), (Calls{{F, 1}}));
     EXPECT_EQ(move(50, 150), (Calls{{R, 3}, {F, 2}, {G, 1}, {G, 2}}));
     // Any other non-zero Hold also held the key, so it must also let it up.
@@ -77,7 +73,7 @@ TEST_F(AxisEngine, HoldKeepsTheKeyDownUntilExit) {
     EXPECT_EQ(move(50, 150), (Calls{{R, 3}, {F, 2}, {G, 1}, {G, 2}}));
 }
 
-TEST_F(AxisEngine, RepeatWhileResting) {
+TEST_F(AxisEngine, RepeatWhileRestingAndWithHold) {
     axis.Zone(0).Repeat = 5;
     EXPECT_EQ(move(150, 50), (Calls{{F, 1}, {F, 2}}));
     EXPECT_EQ(ticks(5), Calls{});
@@ -88,10 +84,7 @@ TEST_F(AxisEngine, RepeatWhileResting) {
     EXPECT_EQ(ticks(5), (Calls{{F, 1}, {F, 2}}));
     move(50, 150);
     EXPECT_EQ(ticks(20), Calls{});
-}
-
-TEST_F(AxisEngine, RepeatWithHoldSendsOnlyDown) {
-    axis.Zone(0).Repeat = 2;
+    axis.Zone(0).Repeat = 2; // with Hold only the Down repeats
     axis.Zone(0).Hold = 1;
     move(150, 50);
     EXPECT_EQ(ticks(5), (Calls{{F, 1}, {F, 1}}));
@@ -102,7 +95,7 @@ TEST_F(AxisEngine, RepeatWithHoldSendsOnlyDown) {
     EXPECT_EQ(ticks(3), (Calls{{F, 1}}));
 }
 
-TEST_F(AxisEngine, RegulatorZones) {
+TEST_F(AxisEngine, RegulatorZonesAndAReversedZoneThatIsOnlyPassedOver) {
     axis.setZoneCount(1);
     ZusiZone& z = zone(0, 0, 255, 0);
     z.Release = 0;
@@ -110,7 +103,6 @@ TEST_F(AxisEngine, RegulatorZones) {
     z.RegelStep = 10;
     EXPECT_EQ(move(0, 128), (Calls{{K, 5}}));
     EXPECT_EQ(move(128, 130), (Calls{{K, 0}})); // a count of 0 is the sender's to drop
-
     zone(0, 100, 200, 0).RegelStep = 4;
     EXPECT_EQ(move(50, 250), (Calls{{K, 4}}));
     EXPECT_EQ(move(250, 150), (Calls{{K, -2}}));
@@ -119,11 +111,8 @@ TEST_F(AxisEngine, RegulatorZones) {
     EXPECT_EQ(move(50, 150), (Calls{{F, 1}, {F, 2}, {K, 2}}));
     axis.setFlip(1);
     EXPECT_EQ(move(105, 155), (Calls{{K, -2}})); // 150 -> 100 after the flip
-}
-
-TEST_F(AxisEngine, ReversedZoneIsOnlyPassedOver) {
-    axis.setZoneCount(1);
-    zone(0, 150, 100, G).Release = R; // Ende below Start
+    axis.setFlip(0);
+    z = {"", 150, 100, G, 0, 0, 0, 0, R}; // Ende below Start: only passed over
     EXPECT_EQ(move(160, 90), (Calls{{G, 1}, {G, 2}}));
     EXPECT_EQ(move(100, 150), (Calls{{G, 1}, {G, 2}}));
     EXPECT_EQ(move(120, 130), Calls{});
@@ -161,4 +150,44 @@ TEST_F(AxisEngine, RecordsAreFixedAndCountIsClamped) {
     EXPECT_EQ(axis.ZoneCount(), ZusiAxis::MaxZones);
     axis.setZoneCount(-3);
     EXPECT_EQ(axis.ZoneCount(), 0);
+}
+
+TEST(ZusiZone, NotchesOfAMovement) {
+    struct Case {
+        int32_t start, ende, step, from, to, notches;
+    } cases[] = {// Halves round to the even neighbour: 0.98, 1.5, 2.5, 0.5.
+                 {0, 255, 10, 0, 25, 1},
+                 {0, 255, 10, 0, 128, 5},
+                 {0, 255, 10, 128, 0, -5},
+                 {0, 255, 10, 25, 128, 4},
+                 {0, 20, 5, 0, 6, 2},
+                 {0, 20, 5, 0, 10, 2},
+                 {0, 20, 5, 0, 2, 0},
+                 {0, 20, 5, 6, 10, 0},
+                 // Only the part inside the zone counts, for both signs of the step.
+                 {100, 200, 4, 50, 150, 2},
+                 {100, 200, 4, 250, 50, -4},
+                 {100, 200, 4, 10, 90, 0},
+                 {100, 200, 4, 210, 255, 0},
+                 {100, 200, -4, 50, 150, -2},
+                 {100, 200, -4, 150, 250, -2},
+                 {100, 200, -4, 250, 50, 4},
+                 {100, 200, -4, 10, 90, 0},
+                 // No steps or no width: no notches and no division by zero.
+                 {0, 255, 0, 0, 255, 0},
+                 {100, 100, 4, 100, 100, 0},
+                 {100, 100, 4, 0, 255, 0},
+                 {100, 100, 4, 100, 0, 0},
+                 // Hand-edited extremes do not overflow.
+                 {0, 255, INT_MAX, 0, 255, INT_MAX},
+                 {0, 255, INT_MIN + 1, 0, 255, INT_MIN + 1},
+                 {INT_MIN, INT_MAX, 10, INT_MIN, INT_MAX, 10},
+                 {0, 255, INT_MIN, 0, 255, INT_MIN}};
+    for (const Case& c : cases) {
+        ZusiZone z{"", c.start, c.ende, 0, 0, 0, 1000, c.step};
+        EXPECT_EQ(z.CalculateRegler(c.from, c.to), c.notches)
+            << c.start << "-" << c.ende << "/" << c.step << ": " << c.from << "->" << c.to;
+        z.RegelFunktion = 0;
+        EXPECT_EQ(z.CalculateRegler(c.from, c.to), 0);
+    }
 }

@@ -109,7 +109,6 @@ TEST_F(AxisFile, SavesTheDocumentedBytesAskingOnlyWithoutAName) {
     EXPECT_EQ(dialogs.fileRequests[0].filter,
               "Achsen-Konfiguration (*.axr)|*.axr|Alle Dateien (*.*)|*.*");
     EXPECT_EQ(dialogs.fileRequests[0].initialDir, dir.path());
-
     axis.Zone(0) = {"Null", 0, 20, 16, 0, 0, 0, 0, 0};
     axis.Zone(1) = {"Fahren", 21, 255, 0, 0, 0, 1000, 10, 0};
     axis.setZoneCount(2);
@@ -181,7 +180,6 @@ TEST_F(AxisFile, DialogChoicesBelowTheProgramDirectoryBecomeRelative) {
     EXPECT_EQ(axis.Dateiname(), "Achsen/Lok.axr");
     EXPECT_FALSE(dialogs.fileRequests[0].save);
     EXPECT_EQ(dialogs.fileRequests[0].initialDir, dir.path());
-
     // The comparison is exact: a program directory spelled in another case, or one that
     // is only a prefix of the directory's name, leaves the full path.
     std::string upper = dir.path();
@@ -202,11 +200,9 @@ TEST_F(AxisFile, CancelledFailedAndUnwritableChoicesKeepTheName) {
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(dialogs.fileRequests.at(1).offeredName, "alt.axr");
     EXPECT_FALSE(std::filesystem::exists(dir.file("alt.axr")));
-
     dialogs.fileChoices.push_back({FileChoice::Result::Failed, {}, 32755, "Fehler"});
     EXPECT_EQ(axis.SaveAs(), SaveResult::Cancelled);
     EXPECT_EQ(dialogs.texts(), std::vector<std::string>{"Laufzeitfehler: 32755 Fehler"});
-
     const std::string target = dir.file("fehlt/neu.axr");
     dialogs.fileChoices.push_back(FakeDialogs::chosen(target));
     EXPECT_EQ(axis.SaveAs(), SaveResult::Failed);
