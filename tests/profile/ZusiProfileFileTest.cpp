@@ -105,18 +105,6 @@ TEST(ProfileFileBytes, EveryFieldRoundTripsAndLabelsCannotBreakTheFile) {
     EXPECT_EQ(back.contents.axes[2]->Flip, -7);
 }
 
-TEST_F(ProfileFileTest, NewProfileSavesAsFiftyFourLines) {
-    dialogs.fileChoices.push_back(FakeDialogs::chosen(dir.file("neu.cfr")));
-    ASSERT_TRUE(profile.Save());
-    EXPECT_EQ(dir.read("neu.cfr"), kEmpty);
-    EXPECT_EQ(profile.Dateiname(), dir.file("neu.cfr"));
-    EXPECT_EQ(profile.Bezeichnung(), "neu.cfr");
-    ASSERT_EQ(dialogs.fileRequests.size(), 1u);
-    EXPECT_TRUE(dialogs.fileRequests[0].save);
-    EXPECT_EQ(dialogs.fileRequests[0].filter, kFilter);
-    EXPECT_EQ(dialogs.fileRequests[0].initialDir, dir.path());
-}
-
 TEST_F(ProfileFileTest, ExampleLoadsAndSavesByteForByte) {
     dir.write("Fahrschalter.axr", kAxis);
     dir.write("bsp.cfr", kExample);
@@ -130,11 +118,9 @@ TEST_F(ProfileFileTest, ExampleLoadsAndSavesByteForByte) {
     EXPECT_FALSE(profile.buttons(3).Defined);
     EXPECT_EQ(profile.Axis(1).Flip(), 1);
     EXPECT_EQ(profile.Axis(2).Dateiname(), "");
-
     ASSERT_TRUE(profile.Save()); // named: no dialog
     EXPECT_TRUE(dialogs.fileRequests.empty());
     EXPECT_EQ(dir.read("bsp.cfr"), kExample);
-
     // The loaded axis drives its lever, inverted.
     RecordingSender se;
     profile.Axis(1).NewValue(0, 245, false, se);
@@ -209,8 +195,17 @@ TEST_F(ProfileFileTest, LoadKeepsRecordsUndefinedFieldsAndRunningStateAndNormali
     EXPECT_EQ(profile.buttons(2).Shift, 1);
 }
 
-TEST_F(ProfileFileTest, Dialogs) {
-    dir.write("bsp.cfr", kEmpty);
+TEST_F(ProfileFileTest, NewProfileSavesAsFiftyFourLinesAndTheDialogsOfferWhatTheyShould) {
+    dialogs.fileChoices.push_back(FakeDialogs::chosen(dir.file("bsp.cfr")));
+    ASSERT_TRUE(profile.Save());
+    EXPECT_EQ(dir.read("bsp.cfr"), kEmpty);
+    EXPECT_EQ(profile.Dateiname(), dir.file("bsp.cfr"));
+    EXPECT_EQ(profile.Bezeichnung(), "bsp.cfr");
+    ASSERT_EQ(dialogs.fileRequests.size(), 1u);
+    EXPECT_TRUE(dialogs.fileRequests[0].save);
+    EXPECT_EQ(dialogs.fileRequests[0].filter, kFilter);
+    EXPECT_EQ(dialogs.fileRequests[0].initialDir, dir.path());
+    dialogs.fileRequests.clear();
     ASSERT_EQ(profile.load("bsp.cfr"), LoadResult::Loaded);
     // SaveAs always asks, offering the current name; a cancel writes nothing.
     EXPECT_FALSE(profile.SaveAs());
@@ -222,17 +217,14 @@ TEST_F(ProfileFileTest, Dialogs) {
     EXPECT_EQ(dialogs.fileRequests.at(1).offeredName, "Lok_Pult.cfr");
     EXPECT_EQ(profile.Dateiname(), dir.file("Lok_Pult.cfr"));
     EXPECT_TRUE(dialogs.messages.empty());
-
     dialogs.fileChoices.push_back({FileChoice::Result::Failed, {}, 75, "Pfad nicht gefunden"});
     EXPECT_FALSE(profile.SaveAs());
     EXPECT_EQ(dialogs.texts(), std::vector<std::string>{"Laufzeitfehler: 75 Pfad nicht gefunden"});
-
     const std::string target = dir.file("fehlt/p.cfr");
     dialogs.fileChoices.push_back(FakeDialogs::chosen(target));
     EXPECT_FALSE(profile.SaveAs());
     EXPECT_EQ(dialogs.messages.back().text.rfind("Die Datei " + target + " konnte nicht", 0), 0u);
     EXPECT_EQ(profile.Dateiname(), dir.file("Lok_Pult.cfr"));
-
     // The open dialog: same filter, program directory; a cancel changes nothing.
     EXPECT_EQ(profile.load(), LoadResult::Cancelled);
     EXPECT_FALSE(dialogs.fileRequests.back().save);
