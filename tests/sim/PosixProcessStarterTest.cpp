@@ -62,7 +62,6 @@ TEST(PosixProcessStarter, PassesEachArgumentAsItIsAndLeavesNoZombie) {
                             "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$out.tmp\"\n"
                             "echo fertig >> \"$out.tmp\"; mv \"$out.tmp\" \"$out\"\n");
     fs::permissions(script, fs::perms::owner_all);
-
     const std::string hostile = "C:\\Zusi\\Loks\\a b\\\"x\"; touch " + marker + " $(touch " +
                                 marker + ") `touch " + marker + "`.lok";
     auto starter = makePosixProcessStarter();

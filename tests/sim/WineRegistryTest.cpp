@@ -135,7 +135,6 @@ TEST_F(WineRegistryTest, ReadsAgainWhenTheFileChanges) {
     ZusiRegistry reg(*backend);
     reg.schluessel("Software\\Zusi\\Zusi");
     EXPECT_EQ(reg.Value("km/h"), "87.5");
-
     std::string changed(kUserReg);
     changed.replace(changed.find("87.5"), 4, "91.5");
     dir.write("user.reg", changed);
@@ -150,14 +149,6 @@ TEST_F(WineRegistryTest, ReadsAgainWhenTheFileChanges) {
     EXPECT_EQ(reg.Value("km/h"), "");
     dir.write("user.reg", kUserReg);
     EXPECT_EQ(reg.Value("km/h"), "87.5");
-}
-
-TEST_F(WineRegistryTest, KeyTableOfTheDeliveryComesFromTheFile) {
-    const KeyTable keys = zusiKeyTable(*makeWineRegistry(dir.file("user.reg")));
-    EXPECT_EQ(keys[14], 38);
-    EXPECT_EQ(keys[15], 40);
-    EXPECT_EQ(keys[24], 186);
-    EXPECT_EQ(keys[28], 0);
 }
 
 TEST(WineRegistryPrefix, FollowsWineprefix) {

@@ -38,19 +38,15 @@ protected:
         programDir = tmp.file("Programm");
         fs::create_directories(programDir);
     }
-
-    std::unique_ptr<ZusiLok> makeLok() {
-        auto lok = std::make_unique<ZusiLok>(registry, dialogs, starter, programDir,
-                                             winePathMapper(tmp.path()));
-        lok->LokChange = [this, l = lok.get()] {
-            changes.push_back(l->LokPfad());
+    void makeLok() {
+        lok = std::make_unique<ZusiLok>(registry, dialogs, starter, programDir,
+                                        winePathMapper(tmp.path()));
+        lok->LokChange = [this] {
+            changes.push_back(lok->LokPfad());
             fsFileAtChange = fs::exists(fs::path(programDir) / kAutoFahrschalterFile);
         };
-        return lok;
     }
-
     fs::path currentTrainFile() const { return zusi / "Temp" / "AKTUELLERZUG.TXT"; }
-
     // Writes the current-train file with a time one second later than the last one.
     void writeCurrentTrain(const std::string& bytes) {
         writeCurrentTrainKeepingTime(bytes);
@@ -61,7 +57,11 @@ protected:
         std::ofstream(currentTrainFile(), std::ios::binary | std::ios::trunc) << bytes;
         fs::last_write_time(currentTrainFile(), stamp);
     }
-
+    // The simulator names another locomotive; the watcher looks.
+    void drive(const std::string& windowsPath) {
+        writeCurrentTrain(crlf({windowsPath}));
+        lok->Timer();
+    }
     void writeLok(const fs::path& relative, const std::string& bytes) {
         fs::create_directories((zusi / relative).parent_path());
         std::ofstream(zusi / relative, std::ios::binary) << bytes;
@@ -71,12 +71,10 @@ protected:
         fs::create_directories((zusi / "Loks" / relative).parent_path());
         fs::copy_file(from, zusi / "Loks" / relative, fs::copy_options::overwrite_existing);
     }
-
     std::string axisFile(const char* name) const {
         std::ifstream in(fs::path(programDir) / name, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
-
     TempDir tmp;
     FakeRegistry registry;
     FakeDialogs dialogs;
@@ -86,6 +84,7 @@ protected:
     fs::file_time_type stamp = fs::file_time_type::clock::now() - std::chrono::hours(1);
     std::vector<std::string> changes;
     bool fsFileAtChange = false;
+    std::unique_ptr<ZusiLok> lok;
 };
 
 // The brake files of the tables, for the given steps.
@@ -117,7 +116,7 @@ std::string aufAbFile(const char* aufHold, const char* aufRelease) {
 }
 
 TEST_F(LokTest, LokIsTheFileNameWithoutExtensionAndDirectories) {
-    auto lok = makeLok();
+    makeLok();
     const std::pair<const char*, const char*> cases[] = {
         {"Loks\\Elektrisch\\BR 101.lok", "BR 101"},
         {"E10", "E10"},
@@ -127,8 +126,7 @@ TEST_F(LokTest, LokIsTheFileNameWithoutExtensionAndDirectories) {
         {"Loks/../..\\x.lok", "x"},
     };
     for (const auto& [path, name] : cases) {
-        writeCurrentTrain(crlf({path}));
-        lok->Timer();
+        drive(path);
         EXPECT_EQ(lok->LokPfad(), path);
         EXPECT_EQ(lok->Lok(), std::string(name));
     }
@@ -138,26 +136,22 @@ TEST_F(LokTest, TheFirstTimerReportsTheLocomotiveAndLaterOnesOnlyNewerOthers) {
     copyDemoLok("Elektrisch/BR 101.lok");
     copyDemoLok("Elektrisch/E 10.lok");
     writeCurrentTrain(crlf({"Loks\\Elektrisch\\BR 101.lok", "Zug 4711"}));
-    auto lok = makeLok();
+    makeLok();
     EXPECT_EQ(lok->ZusiDir(), "C:\\Programme\\Zusi");
     EXPECT_FALSE(lok->LetzteZeit());
-
     lok->Timer();
     EXPECT_EQ(changes, std::vector<std::string>{"Loks\\Elektrisch\\BR 101.lok"});
     EXPECT_TRUE(fsFileAtChange); // the files come before the event
     EXPECT_EQ(lok->LetzteZeit(), stamp);
-
     // Same time: the file is not read again, even though it now names another locomotive.
     writeCurrentTrainKeepingTime(crlf({"Loks\\Elektrisch\\E 10.lok"}));
     lok->Timer();
     EXPECT_EQ(changes.size(), 1u);
-
     // Newer, same first line: the time is taken, nothing is raised.
     writeCurrentTrain(crlf({"Loks\\Elektrisch\\BR 101.lok", "Zug 4712"}));
     lok->Timer();
     EXPECT_EQ(changes.size(), 1u);
     EXPECT_EQ(lok->LetzteZeit(), stamp);
-
     // An older time than the one seen counts as no change.
     const auto seen = stamp;
     stamp -= std::chrono::minutes(5);
@@ -165,17 +159,15 @@ TEST_F(LokTest, TheFirstTimerReportsTheLocomotiveAndLaterOnesOnlyNewerOthers) {
     lok->Timer();
     EXPECT_EQ(changes.size(), 1u);
     EXPECT_EQ(lok->LetzteZeit(), seen);
-
     stamp = seen;
-    writeCurrentTrain(crlf({"Loks\\Elektrisch\\E 10.lok"}));
-    lok->Timer();
+    drive("Loks\\Elektrisch\\E 10.lok");
     EXPECT_EQ(changes.back(), "Loks\\Elektrisch\\E 10.lok");
     EXPECT_EQ(lok->Lok(), "E 10");
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(LokTest, AnEmptyFirstLineOrAMissingFileRaisesNothing) {
-    auto lok = makeLok();
+    makeLok();
     lok->Timer(); // no current-train file
     EXPECT_FALSE(lok->LetzteZeit());
     writeCurrentTrain(crlf({"", "Loks\\X.lok"}));
@@ -183,13 +175,10 @@ TEST_F(LokTest, AnEmptyFirstLineOrAMissingFileRaisesNothing) {
     EXPECT_TRUE(changes.empty());
     EXPECT_EQ(lok->LetzteZeit(), stamp);
     EXPECT_TRUE(dialogs.messages.empty());
-
     // After a locomotive, an empty line is a change, but there is no file to read.
     copyDemoLok("Elektrisch/E 10.lok");
-    writeCurrentTrain(crlf({"Loks\\Elektrisch\\E 10.lok"}));
-    lok->Timer();
-    writeCurrentTrain(crlf({""}));
-    lok->Timer();
+    drive("Loks\\Elektrisch\\E 10.lok");
+    drive("");
     EXPECT_EQ(changes, (std::vector<std::string>{"Loks\\Elektrisch\\E 10.lok", ""}));
     EXPECT_EQ(lok->Lok(), "");
     EXPECT_TRUE(dialogs.messages.empty());
@@ -197,7 +186,7 @@ TEST_F(LokTest, AnEmptyFirstLineOrAMissingFileRaisesNothing) {
 
 TEST_F(LokTest, AFileCaughtWhileBeingWrittenIsReadAgainLater) {
     copyDemoLok("Elektrisch/E 10.lok");
-    auto lok = makeLok();
+    makeLok();
     // The simulator has emptied the file and not yet written the line.
     writeCurrentTrain("");
     lok->Timer();
@@ -207,7 +196,6 @@ TEST_F(LokTest, AFileCaughtWhileBeingWrittenIsReadAgainLater) {
     writeCurrentTrainKeepingTime(crlf({"Loks\\Elektrisch\\E 10.lok"}));
     lok->Timer();
     EXPECT_EQ(changes, std::vector<std::string>{"Loks\\Elektrisch\\E 10.lok"});
-
     // A file that cannot be read (here: a directory in its place) is not taken as seen.
     fs::remove(currentTrainFile());
     fs::create_directory(currentTrainFile());
@@ -218,121 +206,91 @@ TEST_F(LokTest, AFileCaughtWhileBeingWrittenIsReadAgainLater) {
     EXPECT_EQ(changes.size(), 1u);
 }
 
-TEST_F(LokTest, GeneratesTheFourFilesForEachMasterControllerCase) {
+TEST_F(LokTest, GeneratesTheFourFilesForEachMasterControllerCaseOrKeepsWhatItCannotMake) {
+    LokValues unknown, extreme;
+    unknown.fahrschalter = "Auf/Ab";
+    unknown.raste = "2";
+    unknown.fbv = "D5/D2 ";        // a trailing blank is another valve
+    extreme.fahrstufen = "-40000"; // clamped to -32768, so the step is +32768
+    extreme.antriebssystem = "Dampf";
+    writeLok("Loks/Unbekannt.lok", test::lokFile(unknown));
+    writeLok("Loks/Extrem.lok", test::lokFile(extreme));
+    writeLok("Loks/Alt.lok", "2.2\r\n");
     struct Case {
         const char* lok;
-        std::string fs;
-        std::string eb;
-        std::string afb;
-        std::string fbv;
+        std::string fs, eb, afb, fbv, message;
     };
     const Case cases[] = {
         // "Auf/Ab" without notches: "up" held at the bottom.
         {"Elektrisch/E 10.lok", aufAbFile(" 1 ", " 0 "), ebFile(" 1001 ", " 8 "), afbFile(" 0 "),
-         fbvFile(" 3 ")},
+         fbvFile(" 3 "), ""},
         // "Auf/Ab" with notches: "down" on leaving the bottom.
         {"Elektrisch/E 40.lok", aufAbFile(" 0 ", " 15 "), ebFile(" 1001 ", " 0 "), afbFile(" 0 "),
-         fbvFile(" 3 ")},
+         fbvFile(" 3 "), ""},
         {"Elektrisch/BR 101.lok", fsFile("-20 "), ebFile(" 1001 ", " 10 "), afbFile("-23 "),
-         fbvFile(" 7 ")},
+         fbvFile(" 7 "), ""},
         // The combined lever brakes with the master controller's notches.
         {"Diesel/V 200.lok", fsFile("-15 "), ebFile(" 1000 ", "-6 "), afbFile(" 0 "),
-         fbvFile(" 3 ")},
+         fbvFile(" 3 "), ""},
         {"Diesel/BR 232.lok", fsFile("-16 "), ebFile(" 1001 ", " 9 "), afbFile("-12 "),
-         fbvFile(" 7 ")},
+         fbvFile(" 7 "), ""},
+        // An unknown master controller keeps the old file and writes the others.
+        {"Unbekannt.lok", fsFile("-16 "), ebFile(" 1001 ", " 25 "), afbFile(" 0 "), fbvFile(" 3 "),
+         "Unbekannte Fahschalterart Auf/Ab"},
+        // The unknown drive system leaves no brake steps.
+        {"Extrem.lok", fsFile(" 32768 "), ebFile(" 1001 ", " 0 "), afbFile(" 0 "), fbvFile(" 3 "),
+         "Unbekanntes Antriebssystem: Dampf"},
+        // A failed parse writes nothing but still reports the change.
+        {"Alt.lok", fsFile(" 32768 "), ebFile(" 1001 ", " 0 "), afbFile(" 0 "), fbvFile(" 3 "),
+         "Lok-Datei kann nicht gelesen werden, da nicht im Zusi 2.3 Format vorliegend!"},
     };
-    auto lok = makeLok();
+    makeLok();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.lok);
-        copyDemoLok(c.lok);
         std::string path = std::string("Loks\\") + c.lok;
         std::replace(path.begin(), path.end(), '/', '\\');
-        writeCurrentTrain(crlf({path}));
-        lok->Timer();
+        if (!fs::exists(zusi / "Loks" / c.lok))
+            copyDemoLok(c.lok);
+        dialogs.messages.clear();
+        drive(path);
         ASSERT_EQ(changes.back(), path);
         EXPECT_EQ(axisFile(kAutoFahrschalterFile), c.fs);
         EXPECT_EQ(axisFile(kAutoEBremseFile), c.eb);
         EXPECT_EQ(axisFile(kAutoAfbFile), c.afb);
         EXPECT_EQ(axisFile(kAutoBremsventilFile), c.fbv);
+        EXPECT_EQ(dialogs.texts(), c.message.empty() ? std::vector<std::string>{}
+                                                     : std::vector<std::string>{c.message});
+        for (const auto& m : dialogs.messages) { // all the generation's messages look alike
+            EXPECT_EQ(m.title, kTitle);
+            EXPECT_EQ(m.icon, MsgIcon::Exclamation);
+            EXPECT_EQ(m.buttons, MsgButtons::Ok);
+        }
     }
-    EXPECT_TRUE(dialogs.messages.empty());
-}
-
-TEST_F(LokTest, AnUnknownMasterControllerKeepsTheOldFileAndWritesTheOthers) {
-    const std::string oldFs = "alte Datei";
-    std::ofstream(fs::path(programDir) / kAutoFahrschalterFile, std::ios::binary) << oldFs;
-    LokValues v;
-    v.fahrschalter = "Auf/Ab";
-    v.raste = "2";
-    v.fbv = "D5/D2 "; // a trailing blank is another valve
-    writeLok("Loks/Unbekannt.lok", test::lokFile(v));
-    writeCurrentTrain(crlf({"Loks\\Unbekannt.lok"}));
-    auto lok = makeLok();
-    lok->Timer();
-
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text, "Unbekannte Fahschalterart Auf/Ab");
-    EXPECT_EQ(dialogs.messages[0].title, kTitle);
-    EXPECT_EQ(dialogs.messages[0].icon, MsgIcon::Exclamation);
-    EXPECT_EQ(axisFile(kAutoFahrschalterFile), oldFs);
-    EXPECT_EQ(axisFile(kAutoEBremseFile), ebFile(" 1001 ", " 25 "));
-    EXPECT_EQ(axisFile(kAutoBremsventilFile), fbvFile(" 3 "));
-    EXPECT_EQ(changes.size(), 1u);
-}
-
-TEST_F(LokTest, StepCountsBeyondSixteenBitsAreWrittenWithoutOverflow) {
-    LokValues v;
-    v.fahrstufen = "-40000"; // clamped to -32768, so the step is +32768
-    v.antriebssystem = "Dampf";
-    writeLok("Loks/Extrem.lok", test::lokFile(v));
-    writeCurrentTrain(crlf({"Loks\\Extrem.lok"}));
-    auto lok = makeLok();
-    lok->Timer();
-    EXPECT_EQ(axisFile(kAutoFahrschalterFile), fsFile(" 32768 "));
-    // The unknown drive system leaves no brake steps.
-    EXPECT_EQ(axisFile(kAutoEBremseFile), ebFile(" 1001 ", " 0 "));
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text, "Unbekanntes Antriebssystem: Dampf");
-}
-
-TEST_F(LokTest, AFailedParseWritesNothingButStillReportsTheChange) {
-    writeLok("Loks/Alt.lok", "2.2\r\n");
-    writeCurrentTrain(crlf({"Loks\\Alt.lok"}));
-    auto lok = makeLok();
-    lok->Timer();
-    EXPECT_EQ(changes.size(), 1u);
-    EXPECT_FALSE(fs::exists(fs::path(programDir) / kAutoEBremseFile));
-    ASSERT_EQ(dialogs.messages.size(), 1u);
 }
 
 TEST_F(LokTest, AnUnwritableProgramDirectoryIsReportedAndTheWatcherGoesOn) {
     copyDemoLok("Elektrisch/BR 101.lok");
     copyDemoLok("Elektrisch/E 10.lok");
     programDir = tmp.file("fehlt"); // does not exist
-    auto lok = makeLok();
-    writeCurrentTrain(crlf({"Loks\\Elektrisch\\BR 101.lok"}));
-    lok->Timer();
+    makeLok();
+    drive("Loks\\Elektrisch\\BR 101.lok");
     ASSERT_EQ(dialogs.messages.size(), 1u); // one message for all four files
     EXPECT_NE(dialogs.messages[0].text.find("automatisch_FS.axr konnte nicht gespeichert"),
               std::string::npos);
     EXPECT_NE(dialogs.messages[0].text.find("automatisch_FBV.axr konnte nicht gespeichert"),
               std::string::npos);
     EXPECT_EQ(changes.size(), 1u);
-
-    writeCurrentTrain(crlf({"Loks\\Elektrisch\\E 10.lok"}));
-    lok->Timer();
+    drive("Loks\\Elektrisch\\E 10.lok");
     EXPECT_EQ(changes.size(), 2u);
     EXPECT_EQ(dialogs.messages.size(), 2u);
 }
 
 TEST_F(LokTest, TheEditorGetsAHostileFileNameAsOneArgument) {
-    auto lok = makeLok();
+    makeLok();
     lok->StartEditor(); // no locomotive yet
     EXPECT_TRUE(starter.started.empty());
-
     const std::string hostile = "Loks\\a b\\\"x\" & del *; rm -rf ~ $(id) `id`.lok";
-    writeCurrentTrain(crlf({hostile}));
-    lok->Timer();
+    drive(hostile);
     starter.result = false; // the editor is missing: nothing else happens
     lok->StartEditor();
     ASSERT_EQ(starter.started.size(), 1u);
