@@ -54,7 +54,6 @@ protected:
         override = std::make_unique<ForegroundOverride>(*real, handleOf(window.hwnd()));
         return std::make_unique<ZusiSend>(*override, keys);
     }
-
     // Fahrschalter auf and ab, Bremsventil bremsen.
     KeyTable keys = makeKeyTable([](std::string_view name) {
         return std::string(name == "T0" ? "38" : name == "T1" ? "40" : name == "T14" ? "186" : "");
@@ -68,7 +67,6 @@ TEST_F(Win32SimWindowTest, ZusiWindowReceivesExactlyThePostedKeyMessages) {
     auto sender = senderFacing(zusi);
     ASSERT_TRUE(sender->GetConnect());
     EXPECT_EQ(sender->zusiWnd(), handleOf(zusi.hwnd()));
-
     sender->send(1000, -3);  // Fahrschalter ab, three steps
     sender->send(1000, 2);   // Fahrschalter auf, two steps
     sender->send(2, DownUp); // Pause: fixed key F2
@@ -77,7 +75,6 @@ TEST_F(Win32SimWindowTest, ZusiWindowReceivesExactlyThePostedKeyMessages) {
     for (int i = 0; i < 6; ++i)
         sender->Timer();
     zusi.pumpUntil(19, 5000);
-
     std::vector<ReceivedKey> expected = {down(40), down(40), down(40),  up(40), down(38),
                                          down(38), up(38),   down(113), up(113)};
     for (int i = 0; i < 10; ++i)
@@ -113,49 +110,32 @@ constexpr uint16_t kScanM = 0x32;
 constexpr uint16_t kScanF8 = 0x42;
 constexpr uint16_t kScanUp = 0x48;
 
-TEST(Win32Keystrokes, ModifierDownKeyDownKeyUpModifierUpWithScanCodes) {
-    EXPECT_EQ(keyboardEventsFor("^m"), (std::vector<KeyboardEvent>{
-                                           {VK_CONTROL, kScanCtrl, 0},
-                                           {'M', kScanM, 0},
-                                           {'M', kScanM, KEYEVENTF_KEYUP},
-                                           {VK_CONTROL, kScanCtrl, KEYEVENTF_KEYUP},
-                                       }));
-    EXPECT_EQ(keyboardEventsFor("^{F8}"), (std::vector<KeyboardEvent>{
-                                              {VK_CONTROL, kScanCtrl, 0},
-                                              {VK_F8, kScanF8, 0},
-                                              {VK_F8, kScanF8, KEYEVENTF_KEYUP},
-                                              {VK_CONTROL, kScanCtrl, KEYEVENTF_KEYUP},
-                                          }));
-    // The cursor keys are extended keys, or the number pad's arrows would arrive. The
-    // modifiers come off in the reverse order.
-    EXPECT_EQ(keyboardEventsFor("^+{UP}"),
-              (std::vector<KeyboardEvent>{
-                  {VK_CONTROL, kScanCtrl, 0},
-                  {VK_SHIFT, kScanShift, 0},
-                  {VK_UP, kScanUp, KEYEVENTF_EXTENDEDKEY},
-                  {VK_UP, kScanUp, KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP},
-                  {VK_SHIFT, kScanShift, KEYEVENTF_KEYUP},
-                  {VK_CONTROL, kScanCtrl, KEYEVENTF_KEYUP},
-              }));
+// The events of keys pressed in order and let go in the reverse order.
+std::vector<KeyboardEvent> pressed(std::vector<KeyboardEvent> downs) {
+    std::vector<KeyboardEvent> events = downs;
+    for (auto it = downs.rbegin(); it != downs.rend(); ++it)
+        events.push_back({it->virtualKey, it->scanCode, it->flags | KEYEVENTF_KEYUP});
+    return events;
 }
 
-TEST(Win32Keystrokes, UpperCaseLetterAddsShiftAndUnknownCharacterGoesAsUnicode) {
-    const auto upper = keyboardEventsFor("M");
-    ASSERT_EQ(upper.size(), 4u);
-    EXPECT_EQ(upper[0].virtualKey, VK_SHIFT);
-    EXPECT_EQ(upper[1].virtualKey, 'M');
-    EXPECT_EQ(upper[3].virtualKey, VK_SHIFT);
-    EXPECT_EQ(upper[3].flags, static_cast<uint32_t>(KEYEVENTF_KEYUP));
-
+TEST(Win32Keystrokes, ModifiersGoDownFirstAndComeOffInReverseWithScanCodes) {
+    // The cursor keys are extended keys, or the number pad's arrows would arrive.
+    const std::pair<const char*, std::vector<KeyboardEvent>> cases[] = {
+        {"^m", {{VK_CONTROL, kScanCtrl, 0}, {'M', kScanM, 0}}},
+        {"^{F8}", {{VK_CONTROL, kScanCtrl, 0}, {VK_F8, kScanF8, 0}}},
+        {"^+{UP}",
+         {{VK_CONTROL, kScanCtrl, 0},
+          {VK_SHIFT, kScanShift, 0},
+          {VK_UP, kScanUp, KEYEVENTF_EXTENDEDKEY}}},
+        {"M", {{VK_SHIFT, kScanShift, 0}, {'M', kScanM, 0}}}, // an upper-case letter adds Shift
+        {"", {}}};
+    for (const auto& [keys, downs] : cases)
+        EXPECT_EQ(keyboardEventsFor(keys), pressed(downs)) << keys;
     // A character of no keyboard layout (an emoji) goes as its two UTF-16 halves.
-    const auto emoji = keyboardEventsFor("\xF0\x9F\x9A\x82");
-    EXPECT_EQ(emoji, (std::vector<KeyboardEvent>{
-                         {0, 0xD83D, KEYEVENTF_UNICODE},
-                         {0, 0xD83D, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP},
-                         {0, 0xDE82, KEYEVENTF_UNICODE},
-                         {0, 0xDE82, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP},
-                     }));
-    EXPECT_TRUE(keyboardEventsFor("").empty());
+    auto emoji = pressed({{0, 0xD83D, KEYEVENTF_UNICODE}});
+    for (const auto& e : pressed({{0, 0xDE82, KEYEVENTF_UNICODE}}))
+        emoji.push_back(e);
+    EXPECT_EQ(keyboardEventsFor("\xF0\x9F\x9A\x82"), emoji);
 }
 
 TEST_F(Win32SimWindowTest, CtrlMArrivesThroughSendInputInTheActiveWindow) {
