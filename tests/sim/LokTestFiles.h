@@ -1,20 +1,12 @@
 #pragma once
 
+#include "fakes/FileLines.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace kordan::test {
-
-// Lines joined as a file of the simulator or of this program: CR LF after each line.
-inline std::string crlf(const std::vector<std::string_view>& lines) {
-    std::string out;
-    for (std::string_view l : lines) {
-        out += l;
-        out += "\r\n";
-    }
-    return out;
-}
 
 // The values a hand-made locomotive file carries at the counted lines.
 struct LokValues {
