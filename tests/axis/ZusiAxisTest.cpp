@@ -312,12 +312,16 @@ TEST_F(AxisEngine, InactiveAxesSendNothing) {
     axis.setZoneCount(3);
     axis.setDateiname("");
     EXPECT_EQ(move(0, 255), Calls{});
-    // The timers still run on an unassigned axis.
+    // Nothing repeats on an unassigned axis, nor once its repetitions are stopped.
     axis.setDateiname("Test.axr");
     axis.Zone(0).Repeat = 1;
     move(150, 50);
     axis.setDateiname("");
+    EXPECT_EQ(ticks(2), Calls{});
+    axis.setDateiname("Test.axr");
     EXPECT_EQ(ticks(2), (Calls{{F, 1}, {F, 2}}));
+    axis.stopRepeats();
+    EXPECT_EQ(ticks(3), Calls{});
 }
 
 TEST_F(AxisEngine, RecordsAreFixedAndCountIsClamped) {

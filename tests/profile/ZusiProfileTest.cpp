@@ -298,6 +298,12 @@ TEST_F(Buttons, AutoRepeatTiming) {
     EXPECT_EQ(ticks(3), (Calls{{0, 1}, {0, 2}}));
     EXPECT_EQ(ticks(2), (Calls{{0, 1}, {0, 2}}));
     release(6);
+    press(3);
+    press(6);
+    se.take();
+    profile.buttons(6).Defined = false; // undefined under its running repetition
+    profile.stopRepeat(3);
+    EXPECT_EQ(ticks(8), Calls{});
     define(7, P, 0, -3); // hand-edited: never fires, never overflows
     press(7);
     se.take();
