@@ -1,5 +1,6 @@
 #include "axis/ZusiAxis.h"
 
+#include "common/TextFile.h"
 #include "fakes/FakeDialogs.h"
 #include "fakes/FileLines.h"
 #include "fakes/RecordingSender.h"
@@ -133,8 +134,10 @@ TEST_F(AxisFile, LoadOverwritesFieldsButKeepsRecordsAndTimers) {
 }
 
 TEST_F(AxisFile, RefusedFileIsReportedAndNoZoneOfThePreviousFileActs) {
-    for (auto [bytes, message] : {std::pair{crlf({"1.00"}), "Falsche Version der Datei"},
-                                  std::pair{crlf({"1.0", "[Zones]"}), "Dateiformat ungültig"}}) {
+    for (auto [bytes, message] :
+         {std::pair{crlf({"1.00"}), "Falsche Version der Datei"},
+          std::pair{crlf({"1.0", "[Zones]"}), "Dateiformat ungültig"},
+          std::pair{kThrottle + std::string(kOwnFileLimit, ' '), "Dateiformat ungültig"}}) {
         dir.write("t.axr", kThrottle);
         ASSERT_EQ(axis.load("t.axr"), LoadResult::Loaded);
         axis.Zone(1).Timer = 3;
@@ -147,6 +150,13 @@ TEST_F(AxisFile, RefusedFileIsReportedAndNoZoneOfThePreviousFileActs) {
         EXPECT_EQ(axis.ZoneCount(), 0);
         EXPECT_EQ(axis.Zone(1).RegelFunktion, 1000);
         EXPECT_EQ(axis.Zone(1).Timer, 3);
+        // Saving over the refused file keeps it first, under a name no earlier copy has.
+        dir.write("bad.axr.bak", "older copy");
+        EXPECT_EQ(axis.Save(), SaveResult::Saved);
+        EXPECT_EQ(dir.read("bad.axr.1.bak"), bytes);
+        EXPECT_EQ(dialogs.texts().back(), "Die Datei bad.axr konnte nicht gelesen werden; sie "
+                                          "bleibt als bad.axr.1.bak erhalten.");
+        std::filesystem::remove(dir.file("bad.axr.1.bak"));
     }
 }
 
