@@ -153,10 +153,13 @@ bool ZusiProfile::SaveFile(bool bSaveAs, const std::string& pDatei) {
 
     const std::string path = openablePath(m_programDir, target);
     std::string reason;
-    if (!writeFileAtomically(path, bytes, &reason)) {
+    const bool kept = path != m_refusedPath || keepRefusedFile(m_dialogs, path, &reason);
+    if (!kept || !writeFileAtomically(path, bytes, &reason)) {
         m_dialogs.message(saveFailedMessage(path, reason), MsgButtons::Ok, MsgIcon::Exclamation);
         return false;
     }
+    if (path == m_refusedPath)
+        m_refusedPath.clear();
     // Only a file that now holds this profile becomes the profile's file.
     m_dateiname = target;
     return true;
@@ -170,8 +173,9 @@ LoadResult ZusiProfile::load(const std::string& sDatei) {
             return LoadResult::Cancelled;
         name = *chosen;
     }
+    const std::string path = openablePath(m_programDir, name);
     bool tooLarge = false;
-    auto bytes = readFileBytes(openablePath(m_programDir, name), kOwnFileLimit, &tooLarge);
+    auto bytes = readFileBytes(path, kOwnFileLimit, &tooLarge);
     if (!bytes && !tooLarge)
         return LoadResult::NotFound;
     // The whole file is read before anything changes. A refused file leaves the profile
@@ -180,6 +184,7 @@ LoadResult ZusiProfile::load(const std::string& sDatei) {
     const auto file = bytes ? parseProfileFile(*bytes) : refusedFile<ProfileFile>();
     m_fileVersion = file.version;
     if (file.error) {
+        m_refusedPath = path; // kept aside before a save replaces it
         m_dialogs.message(fileErrorMessage(*file.error));
         return LoadResult::Rejected;
     }

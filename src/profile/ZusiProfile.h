@@ -68,6 +68,8 @@ private:
     std::array<ZusiButton, MaxButtons> m_buttons{};
     std::array<std::unique_ptr<ZusiAxis>, MaxAxes> m_axes;
     std::string m_dateiname;
+    // The file last refused by a load: copied aside before a save replaces it.
+    std::string m_refusedPath;
     bool m_shiftActive = false;
 };
 

@@ -134,11 +134,14 @@ TEST_F(ProfileFileTest, RefusedOrMissingFilesChangeNothing) {
         EXPECT_EQ(profile.Dateiname(), "gut.cfr");
         EXPECT_EQ(profile.buttons(1).Bezeichnung, "Pfeife");
         EXPECT_EQ(profile.Axis(1).Dateiname(), "Fahrschalter.axr");
+        dialogs.fileChoices.push_back(FakeDialogs::chosen(dir.file("schlecht.cfr")));
+        EXPECT_TRUE(profile.SaveAs() && dir.read("schlecht.cfr.bak") == bytes); // kept first
+        std::filesystem::remove(dir.file("schlecht.cfr.bak"));
     }
     dialogs.messages.clear();
     EXPECT_EQ(profile.load("fehlt.cfr"), LoadResult::NotFound); // silently
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(profile.Dateiname(), "gut.cfr");
+    EXPECT_EQ(profile.Dateiname(), dir.file("schlecht.cfr")) << "the last one saved";
 }
 
 TEST_F(ProfileFileTest, MissingAxisFileUnassignsOnlyThatAxis) {
