@@ -70,16 +70,15 @@ TEST(DemoData, ProgramReadsEveryDemoLocoAsTheStandinDrivesIt) {
         for (int i = 1; i <= 7; ++i)
             axes += profile.Axis(i).ZoneCount() > 0;
         EXPECT_GE(axes, 4);
-        EXPECT_EQ(profile.Axis(2).Dateiname(), kordan::kAutoFahrschalterFile);
-        EXPECT_EQ(profile.Axis(2).ZoneCount(), loco.fahrschalter == "Auf/Ab" ? 3 : 1);
+        EXPECT_EQ(std::tuple(profile.Axis(2).Dateiname(), profile.Axis(2).ZoneCount()),
+                  std::tuple(kordan::kAutoFahrschalterFile, loco.fahrschalter == "Auf/Ab" ? 3 : 1));
     }
     EXPECT_TRUE(setup.dialogs.messages.empty()) << setup.dialogs.texts().front();
     // One locomotive per kind of master controller the generation knows, and more than
     // one drive system.
-    EXPECT_EQ(cases["Auf/Ab Raste 0"], 1);
-    EXPECT_EQ(cases["Auf/Ab Raste 1"], 1);
-    EXPECT_EQ(cases["Standard Raste 0"], 1);
-    EXPECT_EQ(cases["Kombihebel Raste 0"], 1);
+    EXPECT_EQ(std::tuple(cases["Auf/Ab Raste 0"], cases["Auf/Ab Raste 1"],
+                         cases["Standard Raste 0"], cases["Kombihebel Raste 0"]),
+              std::tuple(1, 1, 1, 1));
     EXPECT_GE(cases["ElektrischDrehstrom"] + cases["Dieselhydraulisch"], 2);
 }
 

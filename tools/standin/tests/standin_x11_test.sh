@@ -4,22 +4,16 @@
 #   standin_x11_test.sh ZUSI_STANDIN SEND_KEYS
 set -u
 standin=$1 send=$2
-command -v Xvfb >/dev/null || { echo "Xvfb missing"; echo "0 passed, 1 failed"; exit 1; }
+failed() { echo "$*"; echo "0 passed, 1 failed"; exit 1; }
+command -v Xvfb >/dev/null || failed "Xvfb missing"
 tmp=$(mktemp -d)
 xpid= spid=
-cleanup() {
-    [ -n "$spid" ] && kill "$spid" 2>/dev/null
-    [ -n "$xpid" ] && kill "$xpid" 2>/dev/null
-    rm -rf "$tmp"
-}
-trap cleanup EXIT
-
+trap 'for p in $spid $xpid; do kill "$p" 2>/dev/null; done; rm -rf "$tmp"' EXIT
 # Waits up to 10 s for a condition.
 wait_for() {
     i=0
     while ! "$@"; do
-        i=$((i + 1))
-        [ $i -gt 100 ] && return 1
+        i=$((i + 1)) && [ $i -gt 100 ] && return 1
         sleep 0.1
     done
 }
@@ -28,34 +22,25 @@ exec 3>"$tmp/displayfd"
 Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
 xpid=$!
 exec 3>&-
-wait_for test -s "$tmp/displayfd" || { echo "Xvfb did not start"; exit 1; }
-DISPLAY=:$(head -n1 "$tmp/displayfd")
+wait_for test -s "$tmp/displayfd" || failed "Xvfb did not start"
 # A real window on that server, whatever platform the test runner asks the others to use.
-QT_QPA_PLATFORM=xcb
-export DISPLAY QT_QPA_PLATFORM
+export DISPLAY=:$(head -n1 "$tmp/displayfd") QT_QPA_PLATFORM=xcb
 
 "$standin" --prefix "$tmp/prefix" --log "$tmp/keys.log" >"$tmp/standin.log" 2>&1 &
 spid=$!
-wait_for test -s "$tmp/prefix/user.reg" || { echo "no user.reg"; cat "$tmp/standin.log"; exit 1; }
+wait_for test -s "$tmp/prefix/user.reg" || failed "no user.reg: $(cat "$tmp/standin.log")"
 
 # Every value T0-T34 as published.
 keys=$(sed -n 's/^"T[0-9]*"="\([0-9]*\)"$/\1/p' "$tmp/prefix/user.reg")
 count=$(echo "$keys" | wc -l)
 # The last key held long enough for the X server to repeat it: still one line each.
-"$send" $keys 81+ || { echo "0 passed, 1 failed"; exit 1; }
-
-expected="$tmp/expected"
-: >"$expected"
-for k in $keys 81; do printf 'down %s\nup %s\n' "$k" "$k" >>"$expected"; done
-printf 'down 17\ndown 77\nup 77\nup 17\n' >>"$expected"
-lines=$(wc -l <"$expected")
+"$send" $keys 81+ || failed "sending failed"
+{
+    for k in $keys 81; do printf 'down %s\nup %s\n' "$k" "$k"; done
+    printf 'down 17\ndown 77\nup 77\nup 17\n'
+} >"$tmp/expected"
+lines=$(wc -l <"$tmp/expected")
 log_complete() { [ -f "$tmp/keys.log" ] && [ "$(wc -l <"$tmp/keys.log")" -ge "$lines" ]; }
 wait_for log_complete
-if [ "$count" -eq 35 ] && cmp -s "$expected" "$tmp/keys.log"; then
-    echo "1 passed, 0 failed"
-    exit 0
-fi
-echo "published $count key settings; received:"
-diff "$expected" "$tmp/keys.log" | head -20
-echo "0 passed, 1 failed"
-exit 1
+[ "$count" -eq 35 ] && cmp -s "$tmp/expected" "$tmp/keys.log" && { echo "1 passed, 0 failed"; exit 0; }
+failed "published $count key settings; received: $(diff "$tmp/expected" "$tmp/keys.log" | head -20)"
