@@ -9,9 +9,7 @@ kordan=$1 standin=$2 source=$3
 tmp=$(mktemp -d)
 xpid= spid= kpid=
 cleanup() {
-    [ -n "$kpid" ] && kill "$kpid" 2>/dev/null
-    [ -n "$spid" ] && kill "$spid" 2>/dev/null
-    [ -n "$xpid" ] && kill "$xpid" 2>/dev/null
+    for p in $kpid $spid $xpid; do kill "$p" 2>/dev/null; done
     exec 4>&- 2>/dev/null
     rm -rf "$tmp"
 }
@@ -23,74 +21,54 @@ fail() {
     done
     exit 1
 }
-
 # Waits up to $1 tenths of a second for a condition.
 wait_for() {
-    limit=$1
+    limit=$1 i=0
     shift
-    i=0
     while ! "$@"; do
-        i=$((i + 1))
-        [ $i -gt "$limit" ] && return 1
+        i=$((i + 1)) && [ $i -gt "$limit" ] && return 1
         sleep 0.1
     done
 }
 
-if ! command -v Xvfb >/dev/null; then
-    echo "SKIPPED: Xvfb is not installed"
-    exit 77
-fi
+command -v Xvfb >/dev/null || { echo "SKIPPED: Xvfb is not installed"; exit 77; }
 exec 3>"$tmp/displayfd"
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
 xpid=$!
 exec 3>&-
-if ! wait_for 100 test -s "$tmp/displayfd"; then
-    echo "SKIPPED: Xvfb could not start:"
-    cat "$tmp/xvfb.log"
-    exit 77
-fi
-DISPLAY=:$(head -n1 "$tmp/displayfd")
-export DISPLAY
+wait_for 100 test -s "$tmp/displayfd" || { echo "SKIPPED: Xvfb could not start:"; cat "$tmp/xvfb.log"; exit 77; }
+export DISPLAY=:$(head -n1 "$tmp/displayfd") QT_QPA_PLATFORM=xcb
 unset WAYLAND_DISPLAY
-export QT_QPA_PLATFORM=xcb
 
 # The demo data, settings of our own and a calibration with the initial values, so that
 # neither the wizard nor a user's settings come into play.
 prefix=$tmp/prefix dir=$tmp/kordan
 "$source/tools/demo-install.sh" "$prefix" "$dir" >/dev/null || fail "demo install"
-printf '1.0\r\n[Kalibrierung]\r\n' >"$dir/Kalibrierung.dat"
-for i in 1 2 3 4 5 6 7; do
-    printf '[Hebel%s]\r\n 4 \r\n 0 \r\n 255 \r\n' "$i" >>"$dir/Kalibrierung.dat"
-done
-export XDG_CONFIG_HOME=$tmp/config
+{
+    printf '1.0\r\n[Kalibrierung]\r\n'
+    for i in 1 2 3 4 5 6 7; do printf '[Hebel%s]\r\n 4 \r\n 0 \r\n 255 \r\n' "$i"; done
+} >"$dir/Kalibrierung.dat"
+export XDG_CONFIG_HOME=$tmp/config WINEPREFIX=$prefix
 mkdir -p "$XDG_CONFIG_HOME/ZusiKordan"
-printf '[Settings]\nAutoLoad=2\nPolling=10\nSpeaker=0\nLed=1\nModus=Run\n' \
-    >"$XDG_CONFIG_HOME/ZusiKordan/ZusiKordan.ini"
-export WINEPREFIX=$prefix
+printf '[Settings]\nAutoLoad=2\nPolling=10\nSpeaker=0\nLed=1\nModus=Run\n' >"$XDG_CONFIG_HOME/ZusiKordan/ZusiKordan.ini"
 
 # The stand-in first: the program reads the simulator's directory from user.reg when it
 # starts. It takes the keyboard focus when its window appears.
 mkfifo "$tmp/commands"
-"$standin" --prefix "$prefix" --log "$tmp/keys.log" --loco "BR 218" --commands \
-    <"$tmp/commands" >"$tmp/standin.out" 2>&1 &
+"$standin" --prefix "$prefix" --log "$tmp/keys.log" --loco "BR 218" --commands <"$tmp/commands" >"$tmp/standin.out" 2>&1 &
 spid=$!
 exec 4>"$tmp/commands"
 wait_for 100 test -s "$prefix/user.reg" || fail "the stand-in published no user.reg"
-
-"$kordan" --virtual --dir "$dir" --scenario "$source/tests/e2e/scenario.txt" --quit \
-    >"$tmp/kordan.out" 2>"$tmp/kordan.err" &
+"$kordan" --virtual --dir "$dir" --scenario "$source/tests/e2e/scenario.txt" --quit >"$tmp/kordan.out" 2>"$tmp/kordan.err" &
 kpid=$!
 
 # Easy mode: the starting locomotive's axis files, then a change of locomotive.
-fs=$dir/automatisch_FS.axr
-notches() { sed -n '11p' "$fs" 2>/dev/null | tr -d ' \r'; }
+notches() { sed -n '11p' "$dir/automatisch_FS.axr" 2>/dev/null | tr -d ' \r'; }
 has_notches() { [ "$(notches)" = "$1" ]; }
 wait_for 50 has_notches -15 || fail "no axis files for BR 218 (regulator: $(notches))"
 echo "loco BR 101" >&4
 wait_for 50 has_notches -20 || fail "no axis files after the change to BR 101 ($(notches))"
-for f in FS FBV EB AFB; do
-    [ -f "$dir/automatisch_$f.axr" ] || fail "automatisch_$f.axr missing"
-done
+for f in FS FBV EB AFB; do [ -f "$dir/automatisch_$f.axr" ] || fail "automatisch_$f.axr missing"; done
 # A locomotive change while the brake valve's zone holds its key lets the key go at once,
 # not only when the lever leaves the zone; the change back restores BR 101's notches.
 wait_for 150 grep -qx 'down 87' "$tmp/keys.log" || fail "the brake valve's zone held nothing"
@@ -103,8 +81,7 @@ wait_for 40 has_notches -20 || fail "no axis files after the change back to BR 1
 wait_for 400 grep -q '^LED:' "$tmp/kordan.out"
 speed=$(sed -n 's/^"km\/h"="\([0-9]*\).*"$/\1/p' "$prefix/user.reg")
 wait "$kpid"
-status=$?
-kpid=
+status=$? kpid=
 [ "$status" -eq 0 ] || fail "kordan ended with $status"
 
 # SIGTERM under the held whistle ends the program as closing it does: the whistle goes up
@@ -117,8 +94,7 @@ held() { [ "$(grep -c '^down 80$' "$tmp/keys.log")" -eq 3 ]; }
 wait_for 150 held || fail "the whistle was not pressed for the signal"
 kill -TERM "$kpid"
 wait "$kpid"
-status=$?
-kpid=
+status=$? kpid=
 [ "$status" -eq 0 ] || fail "kordan ended with $status on SIGTERM"
 [ "$dir/Kalibrierung.dat" -nt "$tmp/displayfd" ] || fail "no calibration written on SIGTERM"
 echo "quit" >&4
@@ -126,30 +102,14 @@ wait "$spid"
 spid=
 
 # The key lines: forward; the emergency brake's ten brake steps; the brake valve released
-# while its zone is held (let go by the locomotive change, once); ten
-# notches up through the regulator zone (0 -> 4 -> 10 of 20); the whistle held and let go;
-# the whistle held again and released by pulling the controller out; after plugging it in
-# again, ten notches down back to 0; the whistle held in a second run and let go by SIGTERM.
-pairs() { # code, count
-    n=0
-    while [ $n -lt "$2" ]; do
-        printf 'down %s\nup %s\n' "$1" "$1"
-        n=$((n + 1))
-    done
-}
-{
-    pairs 38 1
-    pairs 81 10
-    pairs 87 1
-    pairs 65 10
-    pairs 80 2
-    pairs 89 10
-    pairs 80 1
-} >"$tmp/expected"
-cmp -s "$tmp/expected" "$tmp/keys.log" || {
-    diff "$tmp/expected" "$tmp/keys.log"
-    fail "unexpected key lines"
-}
+# while its zone is held (let go by the locomotive change, once); ten notches up through
+# the regulator zone (0 -> 4 -> 10 of 20); the whistle held and let go; the whistle held
+# again and released by pulling the controller out; after plugging it in again, ten
+# notches down back to 0; the whistle held in a second run and let go by SIGTERM.
+for pair in 38:1 81:10 87:1 65:10 80:2 89:10 80:1; do
+    for _ in $(seq "${pair#*:}"); do printf 'down %s\nup %s\n' "${pair%:*}" "${pair%:*}"; done
+done >"$tmp/expected"
+cmp -s "$tmp/expected" "$tmp/keys.log" || { diff "$tmp/expected" "$tmp/keys.log"; fail "unexpected key lines"; }
 
 # The LED showed the stand-in's speed: not zero (the train coasts), and within what it
 # can lose between the display's last refresh and the stand-in's next published value.
@@ -159,6 +119,4 @@ led=$(sed -n 's/^LED: \[ *\([0-9]*\)\]$/\1/p' "$tmp/kordan.out")
 [ "$led" -gt 0 ] || fail "the LED shows 0 km/h, the stand-in $speed"
 diff=$((speed - led))
 [ "$diff" -ge -2 ] && [ "$diff" -le 2 ] || fail "LED $led km/h, stand-in $speed km/h"
-
 echo "1 passed, 0 failed (LED $led km/h, stand-in $speed km/h)"
-exit 0
