@@ -2,6 +2,8 @@
 
 #include "fakes/FileLines.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,6 +12,7 @@ namespace kordan::test {
 
 // The values a hand-made locomotive file carries at the counted lines.
 struct LokValues {
+    std::string version = "2.3";
     std::string fbv = "D2";
     std::string raste = "0";
     std::string antriebssystem = "ElektrischReihenschluss";
@@ -19,13 +22,13 @@ struct LokValues {
     std::string afb = "0";
 };
 
-// The lines of a hand-made "2.3" locomotive file. Behind the fourth "#IF" (line D) the
+// The lines of a hand-made locomotive file. Behind the fourth "#IF" (line D) the
 // lines 14, 15 and 17 are "#IF" and every line from 18 on holds its own number counted
 // from D, so the brake value tells which "#IF" and which line a drive system used:
 // 1 line read first ends on line 14, 2 on line 15, 3 go on to line 17.
 inline std::vector<std::string> lokLines(const LokValues& v) {
-    std::vector<std::string> l = {"2.3", "Testlok", "Beschreibung", "#", "1", "2",
-                                  v.fbv, "4",       "#IF"};
+    std::vector<std::string> l = {v.version, "Testlok", "Beschreibung", "#", "1", "2",
+                                  v.fbv,     "4",       "#IF"};
     for (int i = 1; i <= 11; ++i)
         l.push_back(std::to_string(i));
     l.push_back(v.raste);
@@ -37,9 +40,10 @@ inline std::vector<std::string> lokLines(const LokValues& v) {
     return l;
 }
 
-inline std::string lokFile(const LokValues& v) {
+// The file of those lines, or of only the first `count` of them.
+inline std::string lokFile(const LokValues& v, size_t count = SIZE_MAX) {
     const auto lines = lokLines(v);
-    return crlf(std::vector<std::string_view>(lines.begin(), lines.end()));
+    return crlf({lines.begin(), lines.begin() + std::min(count, lines.size())});
 }
 
 } // namespace kordan::test
