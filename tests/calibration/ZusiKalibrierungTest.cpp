@@ -93,8 +93,7 @@ TEST(Kalibrierung, RefusedFilesAreReportedAndChangeNothing) {
         EXPECT_FALSE(k.IsConfigured());
         EXPECT_EQ(k.hysterese(1), 4);
         EXPECT_EQ(dir.read("Kalibrierung.dat"), c.bytes) << "only an explicit Save writes";
-        // The first save keeps the refused file beside it; later ones only write.
-        EXPECT_TRUE(k.Save() && k.Save());
+        EXPECT_TRUE(k.Save() && k.Save()); // the first keeps the refused file, then only writes
         EXPECT_EQ(dlg.texts().back(), "Die Datei Kalibrierung.dat konnte nicht gelesen werden; "
                                       "sie bleibt als Kalibrierung.dat.bak erhalten.");
         EXPECT_EQ(dir.read("Kalibrierung.dat.bak"), c.bytes);
