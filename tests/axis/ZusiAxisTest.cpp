@@ -116,9 +116,8 @@ TEST_F(AxisFile, SavesTheDocumentedBytesAskingOnlyWithoutAName) {
     EXPECT_EQ(dir.read("leer.axr"), kThrottle);
 }
 
-TEST_F(AxisFile, LoadOverwritesFieldsButKeepsRecordsAndTimers) {
+TEST_F(AxisFile, LoadOverwritesFieldsButKeepsRecords) {
     ZusiZone* first = &axis.Zone(0);
-    axis.Zone(0).Timer = 7;
     axis.Zone(2).Bezeichnung = "alt";
     std::filesystem::create_directories(dir.file("Achsen"));
     dir.write("Achsen/Lok.axr", kThrottle);
@@ -128,7 +127,6 @@ TEST_F(AxisFile, LoadOverwritesFieldsButKeepsRecordsAndTimers) {
     EXPECT_EQ(axis.Bezeichnung(), "Lok.axr");
     EXPECT_EQ(axis.ZoneCount(), 2);
     EXPECT_EQ(&axis.Zone(0), first);
-    EXPECT_EQ(axis.Zone(0).Timer, 7);
     EXPECT_EQ(axis.Zone(0).Funktion, 16);
     EXPECT_EQ(axis.Zone(2).Bezeichnung, "alt");
 }
@@ -140,7 +138,6 @@ TEST_F(AxisFile, RefusedFileIsReportedAndNoZoneOfThePreviousFileActs) {
           std::pair{kThrottle + std::string(kOwnFileLimit, ' '), "Dateiformat ungültig"}}) {
         dir.write("t.axr", kThrottle);
         ASSERT_EQ(axis.load("t.axr"), LoadResult::Loaded);
-        axis.Zone(1).Timer = 3;
         dir.write("bad.axr", bytes);
         dialogs.messages.clear();
         EXPECT_EQ(axis.load("bad.axr"), LoadResult::Rejected);
@@ -149,7 +146,6 @@ TEST_F(AxisFile, RefusedFileIsReportedAndNoZoneOfThePreviousFileActs) {
         EXPECT_EQ(axis.Dateiname(), "bad.axr");
         EXPECT_EQ(axis.ZoneCount(), 0);
         EXPECT_EQ(axis.Zone(1).RegelFunktion, 1000);
-        EXPECT_EQ(axis.Zone(1).Timer, 3);
         // Saving over the refused file keeps it first, under a name no earlier copy has.
         dir.write("bad.axr.bak", "older copy");
         EXPECT_EQ(axis.Save(), SaveResult::Saved);
@@ -322,16 +318,12 @@ TEST_F(AxisEngine, InactiveAxesSendNothing) {
     axis.setZoneCount(3);
     axis.setDateiname("");
     EXPECT_EQ(move(0, 255), Calls{});
-    // Nothing repeats on an unassigned axis, nor once its repetitions are stopped.
+    // Nothing repeats on an unassigned axis.
     axis.setDateiname("Test.axr");
     axis.Zone(0).Repeat = 1;
     move(150, 50);
     axis.setDateiname("");
     EXPECT_EQ(ticks(2), Calls{});
-    axis.setDateiname("Test.axr");
-    EXPECT_EQ(ticks(2), (Calls{{F, 1}, {F, 2}}));
-    axis.stopRepeats();
-    EXPECT_EQ(ticks(3), Calls{});
 }
 
 TEST_F(AxisEngine, RecordsAreFixedAndCountIsClamped) {

@@ -93,9 +93,8 @@ kpid=$!
 held() { [ "$(grep -c '^down 80$' "$tmp/keys.log")" -eq 3 ]; }
 wait_for 150 held || fail "the whistle was not pressed for the signal"
 kill -TERM "$kpid"
-wait "$kpid"
-status=$? kpid=
-[ "$status" -eq 0 ] || fail "kordan ended with $status on SIGTERM"
+wait "$kpid" || fail "kordan ended with $? on SIGTERM"
+kpid=
 [ "$dir/Kalibrierung.dat" -nt "$tmp/displayfd" ] || fail "no calibration written on SIGTERM"
 echo "quit" >&4
 wait "$spid"

@@ -6,14 +6,11 @@ dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
-profile() { # FILE PRESS HOLD: button 1 only
-    printf '1.0\r\n[Buttons]\r\nT\r\n %s \r\n 0 \r\n 0 \r\n %s \r\n 0 \r\n 0 \r\n' "$2" "$3" >"$dir/$1"
-    for _ in $(seq 2 44); do printf '#\r\n' >> "$dir/$1"; done
-    printf '[Axis]\r\n' >> "$dir/$1"
-    for _ in $(seq 1 7); do printf '#\r\n' >> "$dir/$1"; done
-}
-profile p.cfr 29 0 # SiFa, tapped
-profile q.cfr 28 1 # Pfeife, held
+printf '1.0\r\n[Buttons]\r\nSiFa\r\n 29 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n' > "$dir/p.cfr"
+for _ in $(seq 2 44); do printf '#\r\n' >> "$dir/p.cfr"; done
+printf '[Axis]\r\n' >> "$dir/p.cfr"
+for _ in $(seq 1 7); do printf '#\r\n' >> "$dir/p.cfr"; done
+sed -e '4s/29/28/' -e '7s/0/1/' "$dir/p.cfr" >"$dir/q.cfr" # the whistle, held
 cat > "$dir/user.reg" <<'REG'
 WINE REGISTRY Version 2
 ;; All keys relative to \\User\\S-1-5-21-0-0-0-1000

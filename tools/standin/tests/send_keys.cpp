@@ -6,7 +6,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <thread>
 
 int main(int argc, char** argv) {
@@ -24,11 +23,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     for (int i = 1; i < argc; ++i) {
-        // "VK+" holds the key for 1.5 s, long enough for the X server's own repetition.
         const int vk = std::atoi(argv[i]);
         window->postKey(target, 256, vk);
-        if (argv[i][std::strlen(argv[i]) - 1] == '+')
-            std::this_thread::sleep_for(std::chrono::milliseconds(1500));
         window->postKey(target, 257, vk);
     }
     window->typeKeys("^m");
