@@ -27,27 +27,20 @@ TEST(Segments, DigitsOfTheProgramLightTheirShapes) {
         EXPECT_EQ(digitChar(SegmentCode(d, true)), char('0' + d));
     }
     // Bits 0-6 are segments a to g, bit 7 the point.
-    EXPECT_EQ(decodeDigit(0x01), lit("a"));
-    EXPECT_EQ(decodeDigit(0x40), lit("g"));
-    EXPECT_EQ(decodeDigit(0x80), lit("", true));
-    EXPECT_EQ(decodeDigit(0x00), lit(""));
-    EXPECT_EQ(digitChar(0x00), ' ');
-    EXPECT_EQ(digitChar(0x40), '-');
-    EXPECT_EQ(digitChar(0x49), '?');
+    EXPECT_EQ(std::tuple(decodeDigit(0x01), decodeDigit(0x40), decodeDigit(0x80), decodeDigit(0)),
+              std::tuple(lit("a"), lit("g"), lit("", true), lit("")));
+    EXPECT_EQ((std::string{digitChar(0x00), digitChar(0x40), digitChar(0x49)}), " -?");
 }
 
 TEST(Segments, DisplayTextReadsLeftToRight) {
-    const Digits speed = SpeedDigits("87");
-    EXPECT_EQ(displayText(displayReport(speed.right, speed.middle, speed.left)), " 87");
-    const Digits km = KmDigits(KmText("12,345"));
-    EXPECT_EQ(displayText(displayReport(km.right, km.middle, km.left)), "12.3");
+    const Digits speed = SpeedDigits("87"), km = KmDigits(KmText("12,345"));
     // Byte 2 is the rightmost digit.
     const OutputReport r =
         displayReport(SegmentCode(3, false), SegmentCode(2, false), SegmentCode(1, false));
-    EXPECT_EQ(displayText(r), "123");
-    EXPECT_TRUE(isDisplayReport(r));
-    EXPECT_FALSE(isSpeakerReport(r));
-    EXPECT_TRUE(isSpeakerReport(speakerReport(true)));
+    EXPECT_EQ(std::tuple(displayText(displayReport(speed.right, speed.middle, speed.left)),
+                         displayText(displayReport(km.right, km.middle, km.left)), displayText(r)),
+              std::tuple(" 87", "12.3", "123"));
+    EXPECT_TRUE(isDisplayReport(r) && !isSpeakerReport(r) && isSpeakerReport(speakerReport(true)));
 }
 
 } // namespace
