@@ -24,27 +24,24 @@ TEST(Kalibrierung, HysteresisScalingAndLimitsApplyAfterSave) {
     TempDir dir;
     FakeDialogs dlg;
     ZusiKalibrierung k(dlg, dir.file("Kalibrierung.dat"));
-    EXPECT_EQ(k.load(), LoadResult::NotFound);
-    EXPECT_TRUE(dlg.messages.empty());
+    EXPECT_TRUE(k.load() == LoadResult::NotFound && dlg.messages.empty());
     std::vector<int> held;
     for (int raw : {100, 97, 95, 96, 100})
         held.push_back(k.HystWert(1, uint8_t(raw)));
     EXPECT_EQ(held, (std::vector<int>{100, 100, 99, 99, 100}));
     k.setHysterese(3, 200); // no byte overflow when raw + hysteresis exceeds 255
-    EXPECT_EQ(k.HystWert(3, 250), 250);
-    EXPECT_EQ(k.HystWert(3, 100), 250);
+    EXPECT_EQ((std::tuple{k.HystWert(3, 250), k.HystWert(3, 100)}), std::tuple(250, 250));
     EXPECT_EQ(k.Calculate(4, 128), 126); // round(124 * 255 / 251)
     k.setObere(1, 100);
     EXPECT_EQ(k.Calculate(1, 150), 148) << "new limits wait for Save";
     ASSERT_TRUE(k.Save());
-    EXPECT_EQ(k.Calculate(1, 150), 255);
-    EXPECT_EQ(k.Calculate(1, 52), 138); // held at 56: round(52 * 255 / 96)
+    // Held at 56: round(52 * 255 / 96).
+    EXPECT_EQ((std::tuple{k.Calculate(1, 150), k.Calculate(1, 52)}), std::tuple(255, 138));
     k.setUntere(2, 100);
     k.setObere(2, 104); // no working range: a switch at the lower working limit
     k.Save();
-    EXPECT_TRUE(k.hasNoWorkingRange(2));
-    EXPECT_EQ(k.Calculate(2, 0), 0);
-    EXPECT_EQ(k.Calculate(2, 104), 255);
+    EXPECT_EQ((std::tuple{k.hasNoWorkingRange(2), k.Calculate(2, 0), k.Calculate(2, 104)}),
+              std::tuple(true, 0, 255));
     EXPECT_THROW(k.setUntere(0, 1), std::out_of_range);
 }
 
@@ -62,8 +59,9 @@ TEST(Kalibrierung, WriterAndParserRoundTripByteExactly) {
                                     "[x]\r\n\t3\r\nabc\r\n 200x\r\n" +
                                     fileWith("", 5).substr(7));
     ASSERT_TRUE(std::holds_alternative<CalibrationValues>(lenient));
-    EXPECT_EQ(std::get<CalibrationValues>(lenient)[0], (LeverLimits{8, 6, 255}));
-    EXPECT_EQ(std::get<CalibrationValues>(lenient)[1], (LeverLimits{3, 0, 200}));
+    EXPECT_EQ(std::tuple(std::get<CalibrationValues>(lenient)[0],
+                         std::get<CalibrationValues>(lenient)[1]),
+              std::tuple(LeverLimits{8, 6, 255}, LeverLimits{3, 0, 200}));
 }
 
 TEST(Kalibrierung, RefusedFilesAreReportedAndChangeNothing) {
@@ -90,14 +88,14 @@ TEST(Kalibrierung, RefusedFilesAreReportedAndChangeNothing) {
         EXPECT_EQ(dlg.texts(), std::vector<std::string>{c.message});
         EXPECT_EQ(dlg.messages[0].icon, MsgIcon::None);
         EXPECT_EQ(k.load(), LoadResult::Rejected);
-        EXPECT_FALSE(k.IsConfigured());
-        EXPECT_EQ(k.hysterese(1), 4);
-        EXPECT_EQ(dir.read("Kalibrierung.dat"), c.bytes) << "only an explicit Save writes";
+        // Only an explicit Save writes.
+        EXPECT_EQ(std::tuple(k.IsConfigured(), k.hysterese(1), dir.read("Kalibrierung.dat")),
+                  std::tuple(false, 4, c.bytes));
         EXPECT_TRUE(k.Save() && k.Save()); // the first keeps the refused file, then only writes
         EXPECT_EQ(dlg.texts().back(), "Die Datei Kalibrierung.dat konnte nicht gelesen werden; "
                                       "sie bleibt als Kalibrierung.dat.bak erhalten.");
-        EXPECT_EQ(dir.read("Kalibrierung.dat.bak"), c.bytes);
-        EXPECT_EQ(dir.read("Kalibrierung.dat"), writeCalibration({}));
+        EXPECT_EQ(std::tuple(dir.read("Kalibrierung.dat.bak"), dir.read("Kalibrierung.dat")),
+                  std::tuple(c.bytes, writeCalibration({})));
         EXPECT_FALSE(std::filesystem::exists(dir.file("Kalibrierung.dat.1.bak")));
     }
 }
@@ -107,8 +105,7 @@ TEST(Kalibrierung, LoadedFileIsUsedAndAFailedSaveIsReported) {
     FakeDialogs dlg;
     dir.write("Kalibrierung.dat", fileWith("[Kalibrierung]", 7, " 9 "));
     ZusiKalibrierung k(dlg, dir.file("Kalibrierung.dat"));
-    EXPECT_TRUE(k.IsConfigured() && k.hysterese(7) == 9);
-    EXPECT_EQ(k.load(), LoadResult::Loaded);
+    EXPECT_TRUE(k.IsConfigured() && k.hysterese(7) == 9 && k.load() == LoadResult::Loaded);
     ZusiKalibrierung lost(dlg, dir.file("missing-dir/Kalibrierung.dat"));
     EXPECT_FALSE(lost.Save());
     ASSERT_EQ(dlg.messages.size(), 1u);

@@ -202,7 +202,7 @@ TEST(AxisEditor, SavingCommitsTheListsAndReloads) {
     rig.view.click(0);
     rig.editor.holdClicked(true);
     rig.editor.mnuSpeichernUnter();
-    EXPECT_EQ(std::tuple(rig.editor.geaendert(), rig.reloads, rig.editor.queryClose()),
+    EXPECT_EQ((std::tuple{rig.editor.geaendert(), rig.reloads, rig.editor.queryClose()}),
               std::tuple(false, 2, true));
     EXPECT_TRUE(rig.messages().empty());
 
