@@ -313,7 +313,8 @@ TEST(KordanMain, ActiveModeSendsChangesTheTickWatchesAndNothingStaysPressed) {
     m.Form_Unload(); // a second close does nothing
 }
 
-// Loads and test mode are checked by the randomised test below.
+// Loads and test mode are checked by the randomised test below, the brake's own release and
+// a late key-up by the sender's test.
 TEST(KordanMain, EveryChangeUnderHeldKeysLetsThemGoFirst) {
     using Change = std::function<void(Rig&)>;
     const Strings all{"up 72", "up 90", "up 114"}, profile{"up 72", "up 114"}, axis{"up 114"};
@@ -340,14 +341,6 @@ TEST(KordanMain, EveryChangeUnderHeldKeysLetsThemGoFirst) {
         change(rig);
         const bool logged = !testing::internal::GetCapturedStderr().empty();
         EXPECT_EQ(std::tuple(rig.keys(), logged), std::tuple(ups, what == "failed tick"s)) << what;
-        if (!rig.main->loopPass())
-            continue; // nothing runs after the shutdown
-        rig.hid.failWrites = false;
-        rig.passes(20, 101); // the brake's own release, unless it was let go already
-        rig.poll({{2, 0}});  // what was let go is not let go again
-        Strings later = rig.keys();
-        EXPECT_EQ(std::count(later.begin(), later.end(), "up 90"), ups == all ? 0 : 1) << what;
-        EXPECT_EQ(std::count(later.begin(), later.end(), "up 114"), 0) << what;
     }
 }
 
