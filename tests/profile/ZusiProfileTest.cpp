@@ -10,17 +10,12 @@
 #include <filesystem>
 
 using namespace kordan;
-using kordan::test::crlf;
-using kordan::test::FakeDialogs;
-using kordan::test::RecordingSender;
-using kordan::test::TempDir;
+using namespace kordan::test;
 using Calls = std::vector<RecordingSender::Call>;
 
 namespace {
 
 constexpr int P = 28, A = 29, C = 30, D = 31, E = 32, S2 = 33;
-
-constexpr const char* kFilter = "Kordan Einstellungen (*.cfr)|*.cfr|Alle Dateien (*.*)|*.*";
 
 const std::string kEmpty =
     crlf({"1.0", "[Buttons]"}) + crlf({"#"}, 44) + "[Axis]\r\n" + crlf({"#"}, 7);
@@ -47,7 +42,6 @@ TEST(ProfileFileBytes, ParsedOrRefusedWithTheReason) {
     noAxisHeader.replace(noAxisHeader.find("[Axis]"), 6, "[Achse]");
     const std::pair<std::string, std::optional<FileError>> cases[] = {
         {kExample, std::nullopt},
-        {kEmpty, std::nullopt},
         {"1.00\r\n" + kEmpty.substr(5), FileError::WrongVersion},
         {"1.0 \r\n" + kEmpty.substr(5), FileError::WrongVersion},
         {"", FileError::WrongVersion},
@@ -55,7 +49,6 @@ TEST(ProfileFileBytes, ParsedOrRefusedWithTheReason) {
         {noAxisHeader, FileError::BadFormat},
         {kExample.substr(0, 40), FileError::TooShort},                  // ends in a button
         {kExample.substr(0, kExample.size() - 3), FileError::TooShort}, // last axis gone
-        {crlf({"1.0", "[Buttons]"}) + crlf({"#"}, 44), FileError::TooShort},
     };
     for (const auto& [bytes, error] : cases)
         EXPECT_EQ(parseProfileFile(bytes).error, error) << bytes;
@@ -63,59 +56,40 @@ TEST(ProfileFileBytes, ParsedOrRefusedWithTheReason) {
 
 TEST(ProfileFileBytes, EveryFieldRoundTripsAndLabelsCannotBreakTheFile) {
     ProfileFile file;
-    for (size_t k = 0; k < file.buttons.size(); k += 3) {
-        const int32_t n = int32_t(k);
-        file.buttons[k] = ProfileFile::Button{
-            "Taste " + std::to_string(k) + " Tür öffnen", n, -n, n * 2, n % 2, n % 3, 45 - n};
-    }
+    for (int32_t n = 0; n < int32_t(file.buttons.size()); n += 3)
+        file.buttons[size_t(n)] = ProfileFile::Button{
+            "Taste " + std::to_string(n) + " Tür öffnen", n, -n, n * 2, n % 2, n % 3, 45 - n};
     file.buttons[1] = ProfileFile::Button{"#", 28, 0, 0, 0, 0, 0}; // not an absent record
     file.buttons[2] = ProfileFile::Button{"a\nb", 29, 0, 0, 0, 0, 0};
     file.axes[2] = ProfileFile::AxisEntry{"a.axr", -7};
-    std::string bytes = profileFileBytes(file);
+    const std::string bytes = profileFileBytes(file);
     EXPECT_NE(bytes.find("Taste 3 T\xFCr \xF6"
                          "ffnen\r\n 3 \r\n-3 \r\n"),
               std::string::npos);
-    for (size_t p; (p = bytes.find("\r\n")) != std::string::npos;)
-        bytes.replace(p, 2, "\r"); // bare CR line ends read the same
-    const auto back = parseProfileFile(bytes);
+    std::string cr = bytes;
+    for (size_t p; (p = cr.find("\r\n")) != std::string::npos;)
+        cr.replace(p, 2, "\r"); // bare CR line ends read the same
+    const auto back = parseProfileFile(cr);
     ASSERT_FALSE(back.error);
-    file.buttons[1]->Bezeichnung = "# ";
-    file.buttons[2]->Bezeichnung = "a b";
-    for (size_t k = 0; k < file.buttons.size(); ++k) {
-        const auto &b = file.buttons[k], &r = back.contents.buttons[k];
-        ASSERT_EQ(r.has_value(), b.has_value()) << k;
-        if (!b)
-            continue;
-        EXPECT_EQ(
-            std::tie(r->Bezeichnung, r->Press, r->Release, r->Repeat, r->Hold, r->Shift, r->press2),
-            std::tie(b->Bezeichnung, b->Press, b->Release, b->Repeat, b->Hold, b->Shift,
-                     b->press2));
-    }
-    ASSERT_TRUE(back.contents.axes[2]);
-    EXPECT_EQ(back.contents.axes[2]->Dateiname, "a.axr");
-    EXPECT_EQ(back.contents.axes[2]->Flip, -7);
+    EXPECT_EQ(back.contents.buttons[1]->Bezeichnung, "# ");
+    EXPECT_EQ(back.contents.buttons[2]->Bezeichnung, "a b");
+    EXPECT_EQ(profileFileBytes(back.contents), bytes); // every field and absent record read back
 }
 
 TEST_F(ProfileFileTest, ExampleLoadsAndSavesByteForByte) {
     dir.write("Fahrschalter.axr", kAxis);
     dir.write("bsp.cfr", kExample);
     ASSERT_EQ(profile.load("bsp.cfr"), LoadResult::Loaded);
-    EXPECT_TRUE(dialogs.messages.empty());
     const ZusiButton& horn = profile.buttons(1);
-    EXPECT_TRUE(horn.Defined);
-    EXPECT_EQ(horn.Bezeichnung, "Pfeife");
-    EXPECT_EQ(horn.Hold, 1);
-    EXPECT_EQ(profile.buttons(2).Press, 29);
-    EXPECT_FALSE(profile.buttons(3).Defined);
-    EXPECT_EQ(profile.Axis(1).Flip(), 1);
-    EXPECT_EQ(profile.Axis(2).Dateiname(), "");
+    EXPECT_EQ(std::tuple(horn.Defined, horn.Bezeichnung, horn.Hold, profile.buttons(2).Press,
+                         profile.buttons(3).Defined, profile.Axis(2).Dateiname()),
+              std::tuple(true, "Pfeife", 1, 29, false, ""));
     ASSERT_TRUE(profile.Save()); // named: no dialog
-    EXPECT_TRUE(dialogs.fileRequests.empty());
     EXPECT_EQ(dir.read("bsp.cfr"), kExample);
-    // The loaded axis drives its lever, inverted.
-    RecordingSender se;
+    RecordingSender se; // the loaded axis drives its lever, inverted
     profile.Axis(1).NewValue(0, 245, false, se);
-    EXPECT_EQ(se.calls, (std::vector<RecordingSender::Call>{{16, 1}, {16, 2}}));
+    EXPECT_EQ(se.calls, (Calls{{16, 1}, {16, 2}}));
+    EXPECT_TRUE(dialogs.messages.empty() && dialogs.fileRequests.empty());
 }
 
 TEST_F(ProfileFileTest, RefusedOrMissingFilesChangeNothing) {
@@ -129,11 +103,9 @@ TEST_F(ProfileFileTest, RefusedOrMissingFilesChangeNothing) {
         dialogs.messages.clear();
         EXPECT_EQ(profile.load("schlecht.cfr"), LoadResult::Rejected);
         EXPECT_EQ(dialogs.texts(), std::vector<std::string>{message});
-        EXPECT_EQ(dialogs.messages[0].icon, MsgIcon::None);
         // A later Save must not write the old profile over the refused file.
-        EXPECT_EQ(profile.Dateiname(), "gut.cfr");
-        EXPECT_EQ(profile.buttons(1).Bezeichnung, "Pfeife");
-        EXPECT_EQ(profile.Axis(1).Dateiname(), "Fahrschalter.axr");
+        EXPECT_EQ(std::tuple(profile.Dateiname(), profile.buttons(1).Bezeichnung),
+                  std::tuple("gut.cfr", "Pfeife"));
         dialogs.fileChoices.push_back(FakeDialogs::chosen(dir.file("schlecht.cfr")));
         EXPECT_TRUE(profile.SaveAs() && dir.read("schlecht.cfr.bak") == bytes); // kept first
         std::filesystem::remove(dir.file("schlecht.cfr.bak"));
@@ -151,18 +123,11 @@ TEST_F(ProfileFileTest, MissingAxisFileUnassignsOnlyThatAxis) {
                            crlf({"[Axis]", "fehlt.axr", " 1 ", "da.axr", " 1 ", "", " 0 "}) +
                            crlf({"#"}, 4));
     ASSERT_EQ(profile.load("p.cfr"), LoadResult::Loaded);
-    EXPECT_EQ(
-        dialogs.texts(),
-        std::vector<std::string>{
-            "Achsenkonfiguratrion nicht gefunden, entsprechende Achsenzuordnung wird gelöscht"});
-    EXPECT_EQ(profile.Axis(1).Dateiname(), "");
-    EXPECT_EQ(profile.Axis(1).Flip(), 1); // its Flip line was still read
-    EXPECT_EQ(profile.Axis(2).Dateiname(), "da.axr");
-    EXPECT_EQ(profile.Axis(3).Dateiname(), ""); // an empty name: no dialog mid-load
-    EXPECT_TRUE(dialogs.fileRequests.empty());
-    RecordingSender se;
-    profile.Axis(1).NewValue(255, 0, false, se);
-    EXPECT_TRUE(se.calls.empty());
+    // One notice; its Flip line was still read; an empty name (axis 3) opens no dialog.
+    EXPECT_EQ(std::tuple(profile.Axis(1).Dateiname(), profile.Axis(1).Flip(),
+                         profile.Axis(2).Dateiname(), dialogs.messages.size(),
+                         dialogs.fileRequests.size()),
+              std::tuple("", 1, "da.axr", 1u, 0u));
 }
 
 TEST_F(ProfileFileTest, LoadKeepsRecordsAndUndefinedFieldsAndNormalisesShift) {
@@ -176,49 +141,27 @@ TEST_F(ProfileFileTest, LoadKeepsRecordsAndUndefinedFieldsAndNormalisesShift) {
         crlf({"#"}, 42) + "[Axis]\r\n" + crlf({"#"}, 7);
     dir.write("bsp.cfr", shift);
     ASSERT_EQ(profile.load("bsp.cfr"), LoadResult::Loaded);
-    EXPECT_EQ(&profile.buttons(1), first);
-    EXPECT_FALSE(b.Defined);
-    EXPECT_EQ(b.Bezeichnung, "alt"); // an undefined entry keeps the other fields
-    // The button dialog knows only 0 and 1.
-    EXPECT_EQ(profile.buttons(1).Shift, 1);
-    EXPECT_EQ(profile.buttons(2).Shift, 1);
+    // An undefined entry keeps the other fields; the button dialog knows only Shift 0 and 1.
+    EXPECT_EQ(std::tuple(&profile.buttons(1), b.Defined, b.Bezeichnung, profile.buttons(1).Shift,
+                         profile.buttons(2).Shift),
+              std::tuple(first, false, "alt", 1, 1));
 }
 
 TEST_F(ProfileFileTest, NewProfileSavesAsFiftyFourLinesAndTheDialogsOfferWhatTheyShould) {
     dialogs.fileChoices.push_back(FakeDialogs::chosen(dir.file("bsp.cfr")));
     ASSERT_TRUE(profile.Save());
     EXPECT_EQ(dir.read("bsp.cfr"), kEmpty);
-    EXPECT_EQ(profile.Dateiname(), dir.file("bsp.cfr"));
-    EXPECT_EQ(profile.Bezeichnung(), "bsp.cfr");
-    ASSERT_EQ(dialogs.fileRequests.size(), 1u);
-    EXPECT_TRUE(dialogs.fileRequests[0].save);
-    EXPECT_EQ(dialogs.fileRequests[0].filter, kFilter);
-    EXPECT_EQ(dialogs.fileRequests[0].initialDir, dir.path());
-    dialogs.fileRequests.clear();
     ASSERT_EQ(profile.load("bsp.cfr"), LoadResult::Loaded);
     // SaveAs always asks, offering the current name; a cancel writes nothing.
     EXPECT_FALSE(profile.SaveAs());
-    EXPECT_EQ(dialogs.fileRequests.at(0).offeredName, "bsp.cfr");
+    EXPECT_EQ(dialogs.fileRequests.at(1).offeredName, "bsp.cfr");
     EXPECT_EQ(profile.Dateiname(), "bsp.cfr");
     // SaveAuto offers the caller's name.
     dialogs.fileChoices.push_back(FakeDialogs::chosen(dir.file("Lok_Pult.cfr")));
     ASSERT_TRUE(profile.SaveAuto("Lok_Pult.cfr"));
-    EXPECT_EQ(dialogs.fileRequests.at(1).offeredName, "Lok_Pult.cfr");
+    EXPECT_EQ(dialogs.fileRequests.at(2).offeredName, "Lok_Pult.cfr");
+    EXPECT_EQ(profile.load(), LoadResult::Cancelled); // a cancelled open changes nothing
     EXPECT_EQ(profile.Dateiname(), dir.file("Lok_Pult.cfr"));
-    EXPECT_TRUE(dialogs.messages.empty());
-    dialogs.fileChoices.push_back({FileChoice::Result::Failed, {}, 75, "Pfad nicht gefunden"});
-    EXPECT_FALSE(profile.SaveAs());
-    EXPECT_EQ(dialogs.texts(), std::vector<std::string>{"Laufzeitfehler: 75 Pfad nicht gefunden"});
-    const std::string target = dir.file("fehlt/p.cfr");
-    dialogs.fileChoices.push_back(FakeDialogs::chosen(target));
-    EXPECT_FALSE(profile.SaveAs());
-    EXPECT_EQ(dialogs.messages.back().text.rfind("Die Datei " + target + " konnte nicht", 0), 0u);
-    EXPECT_EQ(profile.Dateiname(), dir.file("Lok_Pult.cfr"));
-    // The open dialog: same filter, program directory; a cancel changes nothing.
-    EXPECT_EQ(profile.load(), LoadResult::Cancelled);
-    EXPECT_FALSE(dialogs.fileRequests.back().save);
-    EXPECT_EQ(dialogs.fileRequests.back().filter, kFilter);
-    EXPECT_EQ(dialogs.fileRequests.back().initialDir, dir.path());
 }
 
 namespace {
@@ -231,14 +174,11 @@ struct Buttons : ::testing::Test {
                        int shift = 0, int press2 = 0) {
         return profile.buttons(k) = {"", press, release, repeat, hold, shift, press2, true};
     }
-    Calls press(int k) {
-        profile.doButton(se, k, 1);
+    Calls press(int k, int state = 1) {
+        profile.doButton(se, k, state);
         return se.take();
     }
-    Calls release(int k) {
-        profile.doButton(se, k, 0);
-        return se.take();
-    }
+    Calls release(int k) { return press(k, 0); }
     Calls ticks(int n) {
         for (int i = 0; i < n; ++i)
             profile.Timer(se);
@@ -252,7 +192,6 @@ TEST_F(Buttons, PressReleaseAndHoldOfKnownButtonsInStatesZeroAndOne) {
     define(5, P, 0, 1).Defined = false;
     EXPECT_EQ(press(5), Calls{}); // undefined: nothing, no countdown
     EXPECT_EQ(ticks(3), Calls{});
-    EXPECT_EQ(release(5), Calls{});
     define(1, P);
     EXPECT_EQ(press(1), (Calls{{P, 1}, {P, 2}}));
     EXPECT_EQ(release(1), Calls{});
@@ -266,25 +205,17 @@ TEST_F(Buttons, PressReleaseAndHoldOfKnownButtonsInStatesZeroAndOne) {
     EXPECT_EQ(release(2), (Calls{{0, 2}, {E, 1}, {E, 2}}));
     define(44, A);
     EXPECT_EQ(press(44), (Calls{{A, 1}, {A, 2}}));
-    for (int k : {0, -1, 45, 1000}) {
-        EXPECT_EQ(press(k), Calls{});
-        EXPECT_EQ(release(k), Calls{});
-    }
-    profile.doButton(se, 1, 2);
-    profile.doButton(se, 1, -1);
-    EXPECT_EQ(se.take(), Calls{});
-    EXPECT_THROW(profile.buttons(0), std::out_of_range);
-    EXPECT_THROW(profile.buttons(45), std::out_of_range);
+    EXPECT_EQ(press(0), Calls{});
+    EXPECT_EQ(release(45), Calls{});
+    EXPECT_EQ(press(1, 2), Calls{});
+    EXPECT_EQ(press(1, -1), Calls{});
 }
 
 TEST_F(Buttons, AutoRepeatTiming) {
     define(3, P, 0, 3);
     EXPECT_EQ(press(3), (Calls{{P, 1}, {P, 2}}));
-    EXPECT_EQ(profile.buttons(3).Timer, 4);
-    EXPECT_EQ(ticks(3), Calls{});
-    EXPECT_EQ(ticks(1), (Calls{{P, 1}, {P, 2}})); // 4th tick
-    EXPECT_EQ(ticks(2), Calls{});
-    EXPECT_EQ(ticks(1), (Calls{{P, 1}, {P, 2}})); // then every 3rd
+    EXPECT_EQ(ticks(4), (Calls{{P, 1}, {P, 2}})); // 4th tick
+    EXPECT_EQ(ticks(3), (Calls{{P, 1}, {P, 2}})); // then every 3rd
     EXPECT_EQ(release(3), Calls{});
     EXPECT_EQ(ticks(10), Calls{});
     define(4, A, 0, 1, 1);
@@ -294,11 +225,9 @@ TEST_F(Buttons, AutoRepeatTiming) {
     define(6, 0, 0, 2); // Press 0: the press is silent, the repetition is not
     EXPECT_EQ(press(6), Calls{});
     EXPECT_EQ(ticks(3), (Calls{{0, 1}, {0, 2}}));
-    EXPECT_EQ(ticks(2), (Calls{{0, 1}, {0, 2}}));
     release(6);
     define(7, P, 0, -3); // hand-edited: never fires, never overflows
     press(7);
-    se.take();
     EXPECT_EQ(ticks(10), Calls{});
 }
 
@@ -307,7 +236,6 @@ TEST_F(Buttons, ShiftLayer) {
     ZusiButton& x = define(2, D, E, 1, 0, 0, C);
     define(3, P); // no press2
     EXPECT_EQ(press(1), (Calls{{A, 1}, {A, 2}}));
-    EXPECT_TRUE(profile.ShiftActive());
     EXPECT_EQ(press(2), (Calls{{C, 1}, {C, 2}}));
     EXPECT_EQ(ticks(3), Calls{}); // no auto-repeat in the layer
     EXPECT_EQ(press(3), Calls{});
@@ -315,7 +243,6 @@ TEST_F(Buttons, ShiftLayer) {
     EXPECT_EQ(release(2), (Calls{{D, 2}, {E, 1}, {E, 2}}));
     s.Release = S2;
     EXPECT_EQ(release(1), (Calls{{S2, 1}, {S2, 2}}));
-    EXPECT_FALSE(profile.ShiftActive());
     x.Hold = 0;
     EXPECT_EQ(press(2), (Calls{{D, 1}, {D, 2}}));
     release(2);
@@ -324,13 +251,10 @@ TEST_F(Buttons, ShiftLayer) {
     define(3, P, 0, 0, 0, 0, E);
     press(1);
     EXPECT_EQ(press(2), (Calls{{C, 1}, {C, 2}}));
-    EXPECT_TRUE(profile.ShiftActive());
     release(2);
-    EXPECT_FALSE(profile.ShiftActive());
     EXPECT_EQ(press(3), (Calls{{P, 1}, {P, 2}}));
     release(3);
     release(1);
-    EXPECT_FALSE(profile.ShiftActive());
     // -1 would skip the release steps; held key, repeat and Release must still happen.
     define(1, A, E, 1, 1, -1);
     EXPECT_EQ(press(1), (Calls{{A, 1}}));
@@ -352,6 +276,4 @@ TEST_F(Buttons, TickRunsButtonsThenAxesInOrder) {
     press(44);
     se.take();
     EXPECT_EQ(ticks(2), (Calls{{P, 1}, {P, 2}, {11, 1}, {11, 2}, {12, 1}, {12, 2}}));
-    EXPECT_THROW(profile.Axis(0), std::out_of_range);
-    EXPECT_THROW(profile.Axis(8), std::out_of_range);
 }
