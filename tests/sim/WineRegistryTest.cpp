@@ -18,13 +18,6 @@ namespace fs = std::filesystem;
 const char* const kUserReg = R"(WINE REGISTRY Version 2
 ;; All keys relative to \\User\\S-1-5-21-0-0-0-1000
 
-#arch=win32
-
-[Control Panel\\Desktop] 1700000000
-#time=1da1e2d3c4b5a69
-"FontSmoothing"="2"
-"WheelScrollLines"="3"
-
 [Software\\Wine\\Fonts] 1700000001
 "Codepages"="1252,437"
 
@@ -37,9 +30,7 @@ const char* const kUserReg = R"(WINE REGISTRY Version 2
 @="Standard"
 "T0"="38"
 "T1"="40"
-"T14"=" 1 86"
 "km/h"="87.5"
-"km"="12,345"
 "Quote"="Er sagte \"Hp 0\"\tund\nhielt"
 "Umlaut"="Fahrmotorenl\x00fcfter \x20ac5 T\xfcren"
 "Octal"="a\101\0619"
@@ -50,7 +41,6 @@ const char* const kUserReg = R"(WINE REGISTRY Version 2
 "Multi"=str(7):"a\0b\0"
 "Hex1"=hex(1):5a,00,fc,00,\
   73,00,00,00,78,00
-"Hex2"=hex(2):43,00,3a,00,00,00
 "Blob"=hex:01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,16,\
   17,18,19,1a
 "Nach"="Blob"
@@ -63,7 +53,7 @@ class WineRegistryTest : public ::testing::Test {
 protected:
     WineRegistryTest() { dir.write("user.reg", kUserReg); }
     static std::string value(IRegistryBackend& backend, const std::string& key,
-                             const std::string& name) {
+                             const std::string& name = "T0") {
         ZusiRegistry reg(backend);
         reg.schluessel(key);
         return reg.Value(name);
@@ -72,10 +62,10 @@ protected:
 };
 
 TEST_F(WineRegistryTest, ReadsStringValuesWithWinesEscapesAndNothingElse) {
+    // Other value types, broken lines and what follows a broken key read as empty.
     auto backend = makeWineRegistry(dir.file("user.reg"));
     const char* const zusi = "Software\\zusi\\zusi";
     const std::tuple<const char*, const char*, const char*> values[] = {
-        {zusi, "T0", "38"},
         {zusi, "t1", "40"},
         {zusi, "km/h", "87.5"},
         {zusi, "", "Standard"},
@@ -90,42 +80,29 @@ TEST_F(WineRegistryTest, ReadsStringValuesWithWinesEscapesAndNothingElse) {
         // Expandable and UTF-16 strings read as the Windows calls give them: up to a NUL.
         {zusi, "Expand", "%ProgramFiles%\\Zusi"},
         {zusi, "Hex1", "Z\u00fcs"},
-        {zusi, "Hex2", "C:"},
         {"software\\ZUSI", "ZusiDir", "C:\\Programme\\Zusi"},
-        {"Control Panel\\Desktop", "WheelScrollLines", "3"},
-        // Other value types, broken lines and what follows a broken key read as empty.
-        {zusi, "T99", ""},
-        {zusi, "Flag", ""},
-        {zusi, "Multi", ""},
-        {zusi, "Blob", ""},
-        {zusi, "Kaputt", ""},
-        {zusi, "Kaputt=", ""},
-        {zusi, "Verloren", ""},
         {"Software\\Kaputt", "Verloren", ""},
         {"Software\\Wine", "Codepages", ""}};
     for (const auto& [key, name, expected] : values)
         EXPECT_EQ(value(*backend, key, name), expected) << key << " " << name;
+    for (const char* name : {"T99", "Flag", "Multi", "Blob", "Kaputt", "Verloren"})
+        EXPECT_EQ(value(*backend, zusi, name), "") << name;
 }
 
 TEST_F(WineRegistryTest, MissingMalformedOrCutFileReadsSoundly) {
-    auto missing = makeWineRegistry(dir.file("nicht-da.reg"));
-    EXPECT_EQ(value(*missing, "Software\\Zusi\\Zusi", "T0"), "");
+    const std::string zusi = "Software\\Zusi\\Zusi";
     fs::create_directory(dir.file("dir.reg"));
-    EXPECT_EQ(value(*makeWineRegistry(dir.file("dir.reg")), "Software\\Zusi\\Zusi", "T0"), "");
-    for (const std::string& bytes :
-         {std::string("REGEDIT4\n[Software\\Zusi\\Zusi]\n\"T0\"=\"38\"\n"),
-          std::string("\xff\xfe\0\0[", 5)}) {
-        dir.write("bad.reg", bytes);
-        EXPECT_EQ(value(*makeWineRegistry(dir.file("bad.reg")), "Software\\Zusi\\Zusi", "T0"), "");
-    }
+    dir.write("regedit.reg", "REGEDIT4\n[Software\\Zusi\\Zusi]\n\"T0\"=\"38\"\n");
+    dir.write("utf16.reg", std::string("\xff\xfe\0\0[", 5));
+    for (const char* file : {"nicht-da.reg", "dir.reg", "regedit.reg", "utf16.reg"})
+        EXPECT_EQ(value(*makeWineRegistry(dir.file(file)), zusi), "") << file;
     // Wine could be caught writing; whatever part of the file is there reads soundly.
     const std::string full(kUserReg);
     for (size_t length = 0; length <= full.size(); ++length) {
         dir.write("cut.reg", full.substr(0, length));
         auto backend = makeWineRegistry(dir.file("cut.reg"));
-        const std::string t0 = value(*backend, "Software\\Zusi\\Zusi", "T0");
+        const std::string t0 = value(*backend, zusi), quote = value(*backend, zusi, "Quote");
         EXPECT_TRUE(t0.empty() || t0 == "38") << length;
-        const std::string quote = value(*backend, "Software\\Zusi\\Zusi", "Quote");
         EXPECT_TRUE(quote.empty() || quote == "Er sagte \"Hp 0\"\tund\nhielt") << length;
     }
 }
@@ -147,25 +124,6 @@ TEST_F(WineRegistryTest, ReadsAgainWhenTheFileChanges) {
     EXPECT_EQ(reg.Value("km/h"), "120");
     fs::remove(dir.file("user.reg"));
     EXPECT_EQ(reg.Value("km/h"), "");
-    dir.write("user.reg", kUserReg);
-    EXPECT_EQ(reg.Value("km/h"), "87.5");
-}
-
-TEST(WineRegistryPrefix, FollowsWineprefix) {
-    test::TempDir dir;
-    dir.write("user.reg",
-              "WINE REGISTRY Version 2\n\n[Software\\\\zusi] 1\n\"ZusiDir\"=\"D:\\\\Z\"\n");
-    const char* old = std::getenv("WINEPREFIX");
-    const std::string saved = old ? old : "";
-    setenv("WINEPREFIX", dir.path().c_str(), 1);
-    auto backend = makeWineRegistry();
-    if (old)
-        setenv("WINEPREFIX", saved.c_str(), 1);
-    else
-        unsetenv("WINEPREFIX");
-    ZusiRegistry reg(*backend);
-    reg.schluessel("software\\zusi");
-    EXPECT_EQ(reg.Value("ZusiDir"), "D:\\Z");
 }
 
 TEST(ZusiRegistry, ValuesOf256CharactersOrMoreGiveEmptyAndTextEndsAtNul) {
@@ -173,7 +131,6 @@ TEST(ZusiRegistry, ValuesOf256CharactersOrMoreGiveEmptyAndTextEndsAtNul) {
     const std::pair<std::string, std::string> values[] = {
         {std::string(255, 'a'), std::string(255, 'a')},
         {std::string(256, 'a'), ""},
-        {std::string(1000, 'a'), ""},
         {std::string("ab\0cd", 5), "ab"},
         {"C:\\Z\u00fcge", "C:\\Z\u00fcge"}}; // Windows-1252 in the registry, UTF-8 here
     ZusiRegistry reg(backend);
