@@ -104,24 +104,27 @@ TEST(frmKnopf, RejectedOkKeepsTheDialogOpenOnTheFieldAndEnterPressesOk) {
     frmKnopf w(b, 12, dialogs);
     showActive(&w);
     child<QPushButton>(&w, "OKButton")->click();
-    EXPECT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_TRUE(w.isVisible() && !b.Defined);
+    EXPECT_TRUE(w.isVisible() && !b.Defined && dialogs.messages.size() == 1);
     EXPECT_EQ(focused(), child<QLineEdit>(&w, "txtBezeichnung"));
-
     // A name, but a repeat that is no whole number.
     QTest::keyClicks(child<QLineEdit>(&w, "txtBezeichnung"), "Horn");
-    auto* funktion = child<QComboBox>(&w, "cboFunktion");
-    funktion->setCurrentIndex(3);
-    emit funktion->activated(3);
     auto* repeat = child<QLineEdit>(&w, "txtRepeat");
     repeat->setText(QStringLiteral("zwei"));
     child<QPushButton>(&w, "OKButton")->click();
     EXPECT_TRUE(w.isVisible() && !b.Defined && focused() == repeat);
-
+    // Enter in a command list with a text matching nothing adds no entry and keeps it focused.
+    auto* los = child<QComboBox>(&w, "cboLos");
     repeat->setText(QStringLiteral("4"));
-    QTest::keyClick(repeat, Qt::Key_Return);
+    type(los->lineEdit(), "xyz");
+    QTest::keyClick(los->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(los->count(), child<QComboBox>(&w, "cboFunktion")->count());
+    EXPECT_EQ(dialogs.texts().back(), "Bitte gültige Funktion wählen");
+    EXPECT_TRUE(focused() == los && !b.Defined);
+    los->setCurrentIndex(2);
+    emit los->activated(2);
+    QTest::keyClick(los, Qt::Key_Return);
     EXPECT_EQ(std::tuple(b.Bezeichnung, b.Repeat), std::tuple("Horn", 4));
-    EXPECT_TRUE(w.result() == QDialog::Accepted && b.Press != 0);
+    EXPECT_TRUE(w.result() == QDialog::Accepted && b.Release != 0);
 }
 
 TEST(frmKnopf, AbbrechenWritesNothingAndEscapeClearsLikeLoeschen) {
@@ -132,34 +135,14 @@ TEST(frmKnopf, AbbrechenWritesNothingAndEscapeClearsLikeLoeschen) {
         showActive(&w);
         child<QLineEdit>(&w, "txtBezeichnung")->setText(QStringLiteral("anders"));
         child<QPushButton>(&w, "CancelButton")->click();
-        EXPECT_FALSE(w.isVisible());
-        EXPECT_EQ(b.Bezeichnung, "Sifa");
+        EXPECT_TRUE(!w.isVisible() && b.Bezeichnung == "Sifa");
     }
     // Escape, even in a command list, clears like "&Löschen".
     frmKnopf w(b, 5, dialogs);
     showActive(&w);
-    EXPECT_TRUE(child<QCheckBox>(&w, "chkShift")->isChecked());
     QTest::keyClick(child<QComboBox>(&w, "cboFunktion2"), Qt::Key_Escape);
     EXPECT_FALSE(w.isVisible() || b.Defined);
     EXPECT_EQ(std::tuple(b.Bezeichnung, b.Press + b.Hold + b.Shift), std::tuple("", 0));
-}
-
-TEST(frmKnopf, EnterInACommandListPressesOk) {
-    ZusiButton b;
-    FakeDialogs dialogs;
-    frmKnopf w(b, 1, dialogs);
-    showActive(&w);
-    child<QLineEdit>(&w, "txtBezeichnung")->setText(QStringLiteral("Tür"));
-    auto* los = child<QComboBox>(&w, "cboLos");
-    type(los->lineEdit(), "xyz");
-    QTest::keyClick(los->lineEdit(), Qt::Key_Return);
-    EXPECT_EQ(los->count(), child<QComboBox>(&w, "cboFunktion")->count()); // no entry added
-    EXPECT_EQ(dialogs.texts().back(), "Bitte gültige Funktion wählen");
-    EXPECT_TRUE(focused() == los && !b.Defined);
-    los->setCurrentIndex(2);
-    emit los->activated(2);
-    QTest::keyClick(los, Qt::Key_Return);
-    EXPECT_TRUE(!w.isVisible() && b.Defined && b.Release != 0);
 }
 
 TEST(frmAktion, RecordsTheChosenActionAndIgnoresEnterAndEscape) {
@@ -175,18 +158,17 @@ TEST(frmAktion, RecordsTheChosenActionAndIgnoresEnterAndEscape) {
         QTest::keyClick(focused(), Qt::Key_Return);
         EXPECT_TRUE(w.isVisible() && aktion == 0) << name;
         child<QPushButton>(&w, name)->click();
-        EXPECT_FALSE(w.isVisible()) << name;
-        EXPECT_EQ(aktion, value) << name;
+        EXPECT_EQ(std::tuple(w.isVisible(), aktion), std::tuple(false, value)) << name;
     }
     int32_t aktion = 0;
     frmAktion w(1, aktion, nullptr);
-    // Closed by the frame: no action.
     showActive(&w);
-    w.close();
+    w.close(); // by the frame: no action
     EXPECT_EQ(aktion, 0);
 }
 
-TEST(frmOptions, InvalidIntervalKeepsTheFocusAndOkChecksOnce) {
+// The checks themselves are the core's; here when the window runs them.
+TEST(frmOptions, LeavingAndOkCheckOnceAbbrechenNever) {
     kordan::test::FakeSettings settings;
     FakeDialogs dialogs;
     settings.values["Polling"] = "0";
@@ -196,74 +178,53 @@ TEST(frmOptions, InvalidIntervalKeepsTheFocusAndOkChecksOnce) {
     EXPECT_FALSE(txtMs->isEnabled());
     child<QRadioButton>(&w, "optMs")->click();
     type(txtMs, "101", true);
-    EXPECT_EQ(dialogs.texts(), Texts{"Bitte Zahl zwischen 1 und 100 eingeben"});
-    EXPECT_EQ(focused(), txtMs);
-    type(txtMs, "100", true);
-    EXPECT_EQ(dialogs.texts().size(), 1u);
-    EXPECT_NE(focused(), txtMs);
-
-    // OK with an invalid value checks once (not for the field and the button both) and
-    // closes only when written.
-    dialogs.messages.clear();
-    txtMs->setFocus();
+    EXPECT_EQ(std::tuple(dialogs.texts().size(), focused()), std::tuple(1u, txtMs));
+    // OK with an invalid value checks once (not for the field and the button both).
     txtMs->setText(QStringLiteral("0"));
     QTest::mouseClick(child<QPushButton>(&w, "cmdOK"), Qt::LeftButton);
     settle();
-    EXPECT_EQ(dialogs.texts().size(), 1u);
-    EXPECT_TRUE(focused() == txtMs && settings.writes.empty());
+    EXPECT_TRUE(dialogs.texts().size() == 2 && focused() == txtMs && settings.writes.empty());
     txtMs->setText(QStringLiteral("7"));
-    QTest::keyClick(txtMs, Qt::Key_Return);
-    EXPECT_FALSE(w.isVisible());
-    EXPECT_EQ(settings.writes, Texts{"Polling=7"});
+    child<QPushButton>(&w, "cmdApply")->click();
+    const size_t shown = dialogs.messages.size();
+    txtMs->setFocus();
+    txtMs->setText(QStringLiteral("0"));
+    QTest::mouseClick(child<QPushButton>(&w, "cmdCancel"), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(std::tuple(w.isVisible(), dialogs.texts().size(), settings.writes),
+              std::tuple(false, shown, Texts{"Polling=7"}));
 }
 
-TEST(frmOptions, ApplyThenCancelKeepsTheAppliedValue) {
+TEST(frmOptions, EnterInTheFieldPressesOk) {
     kordan::test::FakeSettings settings;
     FakeDialogs dialogs;
     frmOptions w(settings, dialogs);
     showActive(&w);
     auto* txtMs = child<QLineEdit>(&w, "txtMs");
-    txtMs->setText(QStringLiteral("50ms"));
-    child<QPushButton>(&w, "cmdApply")->click();
-    EXPECT_TRUE(w.isVisible());
-    // An invalid value, then "Abbrechen": no check, nothing written, the dialog closes.
     txtMs->setFocus();
-    txtMs->setText(QStringLiteral("0"));
-    const size_t shown = dialogs.messages.size();
-    QTest::mouseClick(child<QPushButton>(&w, "cmdCancel"), Qt::LeftButton);
-    settle();
-    EXPECT_FALSE(w.isVisible());
-    EXPECT_EQ(dialogs.messages.size(), shown);
-    EXPECT_EQ(settings.writes, Texts{"Polling=50ms"});
+    txtMs->setText(QStringLiteral("50ms"));
+    QTest::keyClick(txtMs, Qt::Key_Return);
+    EXPECT_EQ(std::tuple(w.isVisible(), settings.writes), std::tuple(false, Texts{"Polling=50ms"}));
 }
 
 TEST(frmAxis, TypingWritesThroughAndTxtBisIsCheckedOnLeaving) {
     AxisRig rig(false);
     auto* bis = rig.child<QLineEdit>("txtBis");
-    EXPECT_TRUE(rig.child<QLineEdit>("txtBezeichnung")->isReadOnly());
     EXPECT_FALSE(rig.child<QComboBox>("cboRelease")->isEnabled());
-    EXPECT_FALSE(rig.child<QWidget>("barHebel")->isVisible());
     rig.child<QPushButton>("cmdNeu")->click();
-    EXPECT_EQ(rig.list()->currentRow(), 0);
     EXPECT_TRUE(rig.child<QComboBox>("cboRelease")->isEnabled());
     type(rig.child<QLineEdit>("txtZone"), "Aus");
-    type(bis, "300");
+    type(bis, "300", true);
     EXPECT_EQ(rig.entries(), QStringList{QStringLiteral("0;300; Aus")});
-    QTest::keyClick(bis, Qt::Key_Tab);
-    settle();
-    EXPECT_EQ(rig.dialogs.texts(), Texts{"Maximal 255 möglich!"});
-    EXPECT_EQ(focused(), bis);
-    EXPECT_EQ(rig.window->editor().Achse().Zone(0).Ende, 300); // the typed number stays
-
+    EXPECT_EQ(std::tuple(rig.dialogs.texts(), focused()),
+              std::tuple(Texts{"Maximal 255 möglich!"}, bis));
     // Still 300 when leaving for another field: the same message again.
     type(bis, "20");
     type(rig.child<QLineEdit>("txtvon"), "20");
     settle();
     EXPECT_EQ(rig.dialogs.texts().size(), 1u);
-    rig.dialogs.messages.clear();
     type(bis, "20", true);
-    EXPECT_EQ(rig.dialogs.texts(),
-              Texts{"Achtung, Bereich bis muss grösser sein, als Bereich von!"});
+    EXPECT_EQ(rig.dialogs.texts().size(), 2u);
     EXPECT_NE(focused(), bis);
     EXPECT_EQ(rig.entries(), QStringList{QStringLiteral("20;20; Aus")});
 }
@@ -280,21 +241,14 @@ TEST(frmAxis, ReleaseChosenWhileFocusedIsSaved) {
     EXPECT_NE(rig.dir.read("Lok.axr").find("Aus\r\n 0 \r\n 40 \r\n 28 \r\n 0 \r\n 0 \r\n 0 \r\n "
                                            "0 \r\n 38 \r\n"),
               std::string::npos);
-    EXPECT_FALSE(rig.window->editor().geaendert());
-}
-
-TEST(frmAxis, ClosingAfterAnEditAsks) {
-    AxisRig rig;
-    rig.list()->setCurrentRow(0);
+    // The editor's question itself is the core's; closing after an edit asks it.
+    rig.list()->setCurrentRow(1);
     rig.child<QCheckBox>("chkHold")->click();
-    rig.dialogs.answers = {MsgAnswer::Cancel, MsgAnswer::No};
-    EXPECT_FALSE(rig.window->close());
-    EXPECT_EQ(rig.dialogs.texts(), Texts{"Aenderungen speichern?"});
-    EXPECT_TRUE(rig.window);
+    rig.dialogs.answers = {MsgAnswer::No};
     rig.child<QAction>("mnuEnde")->trigger();
     settle();
-    EXPECT_FALSE(rig.window); // deleted on close
-    EXPECT_EQ(rig.reloads, 0);
+    EXPECT_EQ(std::tuple(rig.dialogs.texts(), rig.window.isNull(), rig.reloads),
+              std::tuple(Texts{"Aenderungen speichern?"}, true, 1));
 }
 
 TEST(frmAxis, LiveLeverShowsOverTheZones) {
@@ -307,7 +261,6 @@ TEST(frmAxis, LiveLeverShowsOverTheZones) {
     EXPECT_TRUE(bar->isVisible());
     EXPECT_EQ(label->text(), QStringLiteral("Hebel 2 (Throttle): 50 – Zone 1: Mitte"));
     rig.window->setLeverValue(255);
-    EXPECT_TRUE(label->text().contains(QStringLiteral("Zone 2: Voll")));
     // Edits show at once.
     rig.list()->setCurrentRow(2);
     type(rig.child<QLineEdit>("txtZone"), "Ende");
