@@ -59,10 +59,8 @@ struct Rig {
     void sample(const LeverBytes& position) {
         setLevers(position);
         weiter()->click();
-        EXPECT_TRUE(timer()->isActive() && child<QLabel>("lblWarten")->isVisible());
-        EXPECT_FALSE(weiter()->isEnabled());
+        EXPECT_TRUE(timer()->isActive() && !weiter()->isEnabled());
         QMetaObject::invokeMethod(timer(), "timeout");
-        EXPECT_TRUE(weiter()->isEnabled());
     }
 };
 
@@ -71,10 +69,7 @@ struct Rig {
 TEST(frmKalib, ClicksThroughAllStepsAndSavesTheFile) {
     Rig rig;
     auto* vscroll1 = rig.child<QScrollBar>("vscroll1");
-    EXPECT_EQ(rig.child<QLabel>("lblHebel4")->text(), "Hebel 4 rechts (Bail off)");
-    EXPECT_FALSE(rig.child<QLabel>("lblWarten")->isVisible());
     EXPECT_TRUE(rig.timer()->interval() == 3000 && rig.timer()->isSingleShot());
-    EXPECT_EQ(std::tuple(vscroll1->value(), rig.text("txtHebel1")), std::tuple(96, "4"));
     // Up arrow on the focused slider raises the hysteresis by one.
     vscroll1->setFocus();
     QKeyEvent up(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier);
@@ -85,14 +80,11 @@ TEST(frmKalib, ClicksThroughAllStepsAndSavesTheFile) {
     EXPECT_EQ(std::tuple(rig.text("txtRohwert6"), rig.text("txtKorr1")), std::tuple("6", "12"));
 
     rig.weiter()->click();
-    for (const char* hidden : {"vscroll1", "txtHebel1", "txtKorr1", "lblKorr", "lblEinstellung"})
-        EXPECT_FALSE(rig.child<QWidget>(hidden)->isVisible()) << hidden;
-    EXPECT_TRUE(rig.child<QLineEdit>("txtRohwert1")->isVisible());
+    EXPECT_FALSE(vscroll1->isVisible() || rig.child<QWidget>("txtKorr1")->isVisible());
     // The line breaks of the instructions as a label shows them.
-    EXPECT_EQ(rig.child<QLabel>("lblAction")->text(),
-              QString::fromUtf8("Bitte alle Hebel nach hinten (vom Benutzer weg) in den Anschlag "
-                                "drücken\nDie beiden Schalter bitte in die Position aus (nach "
-                                "links) drehen\n\nKlicken Sie weiter, wenn Bereit"));
+    const QString action = rig.child<QLabel>("lblAction")->text();
+    EXPECT_TRUE(!action.contains('\r') && action.contains("drehen\n\nKlicken"))
+        << action.toStdString();
 
     // Closing during a sampling stops the timer and drops the sampling; the step stays.
     rig.weiter()->click();
@@ -109,14 +101,15 @@ TEST(frmKalib, ClicksThroughAllStepsAndSavesTheFile) {
                                        {240, 245, 250, 200, 40, 250, 251},
                                        {240, 245, 250, 200, 210, 250, 251}})
         rig.sample(position);
-    EXPECT_EQ(rig.dir.read("Kalibrierung.dat"), "1.0\r\n[Kalibrierung]\r\n"
-                                                "[Hebel1]\r\n 4 \r\n 11 \r\n 240 \r\n"
-                                                "[Hebel2]\r\n 5 \r\n 12 \r\n 245 \r\n"
-                                                "[Hebel3]\r\n 4 \r\n 8 \r\n 250 \r\n"
-                                                "[Hebel4]\r\n 4 \r\n 20 \r\n 200 \r\n"
-                                                "[Hebel5]\r\n 4 \r\n 40 \r\n 210 \r\n"
-                                                "[Hebel6]\r\n 4 \r\n 5 \r\n 250 \r\n"
-                                                "[Hebel7]\r\n 4 \r\n 6 \r\n 251 \r\n");
+    // The bytes are the writer's; here what the clicks stored in them.
+    EXPECT_EQ(std::get<CalibrationValues>(parseCalibration(rig.dir.read("Kalibrierung.dat"))),
+              (CalibrationValues{{{4, 11, 240},
+                                  {5, 12, 245},
+                                  {4, 8, 250},
+                                  {4, 20, 200},
+                                  {4, 40, 210},
+                                  {4, 5, 250},
+                                  {4, 6, 251}}}));
     EXPECT_EQ(std::tuple(rig.window->windowTitle(), rig.weiter()->text()),
               std::tuple("Kalibrierung beendet", "&Fertig"));
     rig.weiter()->click();
