@@ -41,11 +41,9 @@ TEST(Zusi3Routes, CommandsBecomeInputs) {
         int32_t code, befehl;
         std::vector<In> inputs;
     } cases[] = {
-        {28, 1, {{0x0C, 0, AktionDown, 0}}},
         {28, 3, {{0x0C, 0, AktionDown, 0}, {0x0C, 0, AktionUp, 0}}},
         {29, 2, {{0x10, 0, AktionUp, 0}}},
         {30, 1, {{0x0F, 0x33, 0, 0}}},
-        {31, 2, {{0x0F, 0x36, 0, 0}}},
         {32, 3, {{0x0F, 0x37, 0, 0}, {0x0F, 0x38, 0, 0}}},
         {14, 3, {fsAuf, fsAufUp}},
         {15, 1, {fsAb}},
@@ -53,7 +51,6 @@ TEST(Zusi3Routes, CommandsBecomeInputs) {
         {16, 2, {}},
         {24, 1, {fbv}},
         {25, 2, {{0x04, 0, AktionAbUp, 0}}},
-        {42, 1, {{0x07, 0, AktionAbDown, 0}}},
         {2, 1, {pause}},
         {2, 3, {pause}},
         {2, 2, {}},
