@@ -21,7 +21,6 @@ TEST(LedDigits, SpeedWithoutLeadingZerosAndKilometresInTenths) {
     for (auto [in, out] : {std::pair{"7", Digits{D[7], 0, 0}},
                            {"80", {D[0], D[8], 0}},
                            {"1234", {D[4], D[3], D[2]}},
-                           {"", {D[0], 0, 0}},
                            {"40321", {D[1], D[2], D[3]}},
                            {"-12", {D[2], D[1], 0}}})
         EXPECT_EQ(SpeedDigits(in), out) << in;
@@ -29,7 +28,6 @@ TEST(LedDigits, SpeedWithoutLeadingZerosAndKilometresInTenths) {
     // 1000 tenths stay and show 00.0; beyond 16 bits, 0.1 within the 100 km.
     for (auto [in, out] : {std::pair{"12.345", Digits{D[3], D[2] | P, D[1]}},
                            {"0", {D[0], D[0] | P, 0}},
-                           {"", {D[0], D[0] | P, 0}},
                            {"0.5", {D[5], D[0] | P, 0}},
                            {"123.4", {D[4], D[3] | P, D[2]}},
                            {"100", {D[0], D[0] | P, D[0]}},

@@ -1,8 +1,6 @@
 #include "calibration/frmKalib.h"
 
 #include "calibration/ZusiKalibrierung.h"
-#include "device/Reports.h"
-#include "device/VirtualController.h"
 #include "fakes/FakeDialogs.h"
 #include "fakes/TempDir.h"
 
@@ -26,13 +24,11 @@ struct Rig {
     kordan::test::TempDir dir;
     kordan::test::FakeDialogs dialogs;
     ZusiKalibrierung kalib{dialogs, dir.file("Kalibrierung.dat")};
-    VirtualController controller;
     QPointer<frmKalib> window = new frmKalib(kalib, dialogs);
 
     Rig() {
         window->setAttribute(Qt::WA_DeleteOnClose);
         window->show();
-        controller.SetupInterface(VirtualController::kHandle);
     }
     ~Rig() { delete window.data(); }
 
@@ -45,16 +41,8 @@ struct Rig {
     QPushButton* weiter() { return child<QPushButton>("cmdWeiter"); }
     QTimer* timer() { return child<QTimer>("Timer"); }
 
-    // Moves the levers and passes the report's lever bytes, as the polling loop does.
-    void setLevers(LeverBytes raw) {
-        for (int i = 1; i <= kLevers; ++i)
-            controller.setLever(i, raw[size_t(i - 1)]);
-        InputReport report{};
-        ASSERT_EQ(controller.ReadData(VirtualController::kHandle, report), 0);
-        for (int i = 1; i <= kLevers; ++i)
-            raw[size_t(i - 1)] = leverRaw(report, i);
-        window->ZeigeDaten(raw);
-    }
+    // The lever bytes as the polling loop passes them (the main window's tests feed it).
+    void setLevers(const LeverBytes& raw) { window->ZeigeDaten(raw); }
     // Moves the levers, starts the sampling, and lets the timer run out with no report.
     void sample(const LeverBytes& position) {
         setLevers(position);
