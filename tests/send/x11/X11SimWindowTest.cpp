@@ -54,10 +54,8 @@ public:
             m_name = ":" + number;
     }
     ~Xvfb() {
-        if (m_pid > 0) {
-            kill(m_pid, SIGTERM);
+        if (m_pid > 0 && kill(m_pid, SIGTERM) == 0)
             waitpid(m_pid, nullptr, 0);
-        }
     }
     const std::string& name() const { return m_name; }
 
@@ -89,10 +87,7 @@ Key release(KeySym sym, bool ctrl = false, bool sent = false) {
 class X11SimWindowTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { s_xvfb = new Xvfb; }
-    static void TearDownTestSuite() {
-        delete s_xvfb;
-        s_xvfb = nullptr;
-    }
+    static void TearDownTestSuite() { delete std::exchange(s_xvfb, nullptr); }
     void SetUp() override {
         if (s_xvfb->name().empty())
             GTEST_SKIP() << "Xvfb could not be started; the X11 backend is not tested";
@@ -149,10 +144,9 @@ protected:
     std::unique_ptr<ISimWindow> backend() { return makeX11SimWindow(s_xvfb->name()); }
     static Xvfb* s_xvfb;
     Display* m_display = nullptr;
-    // Fahrschalter auf: cursor up; T2 set to no key.
-    KeyTable m_keys = makeKeyTable([](std::string_view name) {
-        return name == "T0" ? std::string("38") : name == "T2" ? std::string("0") : std::string();
-    });
+    // Fahrschalter auf: cursor up.
+    KeyTable m_keys =
+        makeKeyTable([](std::string_view name) { return std::string(name == "T0" ? "38" : ""); });
 };
 
 Xvfb* X11SimWindowTest::s_xvfb = nullptr;
@@ -173,14 +167,11 @@ TEST_F(X11SimWindowTest, FocusedOrActiveWindowIsForegroundWithItsTitle) {
         XCreateSimpleWindow(m_display, DefaultRootWindow(m_display), 0, 0, 5, 5, 0, 0, 0);
     XStoreName(m_display, old, ("Zusi \xe4" + std::string(300, 'x')).c_str());
     XSync(m_display, False);
-    const std::string title = x11->windowTitle(old);
-    EXPECT_EQ(title.size(), 255u);
-    EXPECT_EQ(title.substr(0, 6), "Zusi \xe4");
+    EXPECT_EQ(x11->windowTitle(old), "Zusi \xe4" + std::string(249, 'x'));
     // Handles that name no window give "" and do not end the program.
     XDestroyWindow(m_display, old);
     XSync(m_display, False);
-    EXPECT_EQ(x11->windowTitle(old), "");
-    EXPECT_EQ(x11->windowTitle(0), "");
+    EXPECT_EQ(x11->windowTitle(old) + x11->windowTitle(0), "");
     x11->postKey(old, WM_Const::WM_KEYDOWN, 0x41);
     EXPECT_EQ(x11->windowTitle(zusi), "Zusi 3 \x96 Testfahrt");
 
@@ -206,8 +197,6 @@ TEST_F(X11SimWindowTest, SenderFindsTheSimulatorAndItReceivesKeysAndKeystrokes) 
     sender.send(2, DownUp); // Pause: F2
     sender.send(14, Down);  // T0 = 38: cursor up
     sender.send(14, Up);
-    sender.send(1000, -2);   // two presses of code 15 (T1 missing: none)
-    sender.send(16, DownUp); // T2 = 0: unmapped codes send nothing
     x11->postKey(zusi, WM_Const::WM_KEYDOWN, 0xFF);
     x11->postKey(zusi, 0x102, 'A'); // WM_CHAR is not a key message of ours
     x11->typeKeys("{NOSUCHKEY}");
@@ -251,15 +240,7 @@ TEST(X11SimWindowWithoutDisplay, NothingIsFoundAndNothingCrashes) {
     EXPECT_EQ(x11->windowTitle(0x400001), "");
     x11->postKey(0x400001, WM_Const::WM_KEYDOWN, 0x71);
     x11->typeKeys("^{F8}");
-    ZusiSend sender(*x11, KeyTable{});
-    int dropped = 0;
-    sender.setObserver([&](int32_t, int32_t, ZusiSend::Outcome o, bool) {
-        dropped += o == ZusiSend::Outcome::Dropped;
-    });
-    sender.send(2, DownUp);
-    sender.send(37, Down);
-    EXPECT_FALSE(sender.GetConnect());
-    EXPECT_EQ(dropped, 2);
+    EXPECT_FALSE(ZusiSend(*x11, KeyTable{}).GetConnect());
 }
 
 TEST(X11KeyMap, VirtualKeysToKeysyms) {
