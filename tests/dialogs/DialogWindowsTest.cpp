@@ -195,18 +195,6 @@ TEST(frmOptions, LeavingAndOkCheckOnceAbbrechenNever) {
               std::tuple(false, shown, Texts{"Polling=7"}));
 }
 
-TEST(frmOptions, EnterInTheFieldPressesOk) {
-    kordan::test::FakeSettings settings;
-    FakeDialogs dialogs;
-    frmOptions w(settings, dialogs);
-    showActive(&w);
-    auto* txtMs = child<QLineEdit>(&w, "txtMs");
-    txtMs->setFocus();
-    txtMs->setText(QStringLiteral("50ms"));
-    QTest::keyClick(txtMs, Qt::Key_Return);
-    EXPECT_EQ(std::tuple(w.isVisible(), settings.writes), std::tuple(false, Texts{"Polling=50ms"}));
-}
-
 TEST(frmAxis, TypingWritesThroughAndTxtBisIsCheckedOnLeaving) {
     AxisRig rig(false);
     auto* bis = rig.child<QLineEdit>("txtBis");
