@@ -56,7 +56,8 @@ screenshots: setup
 # the release preset (never part of `make test`). See docs/performance.md.
 .PHONY: bench
 bench: setup
-	cmake --preset release >/dev/null
-	cmake --build --preset release -j $(JOBS) --target kordan zusi-standin kordan_bench \
-		kordan_loop_latency kordan_start_time
-	bench/run.sh build/release
+	@cmake --preset release >/dev/null
+	@cmake --build --preset release -j $(JOBS) --target kordan zusi-standin kordan_bench \
+		kordan_loop_latency kordan_start_time >build/release/bench-build.log \
+		|| { tail -n 30 build/release/bench-build.log; exit 1; }
+	@bench/run.sh build/release

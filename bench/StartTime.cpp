@@ -71,8 +71,12 @@ int main(int argc, char** argv) {
             title(display, event.xmap.window).find(argv[1]) != std::string::npos)
             shown = nowMs() - start;
     }
+    // Asked to end first; killed when it has not ended within 5 s.
     kill(child, SIGTERM);
-    waitpid(child, nullptr, 0);
+    for (int i = 0; i < 50 && waitpid(child, nullptr, WNOHANG) == 0; ++i)
+        usleep(100000);
+    if (kill(child, SIGKILL) == 0)
+        waitpid(child, nullptr, 0);
     XCloseDisplay(display);
     if (shown < 0)
         return std::fprintf(stderr, "%s: no window \"%s\" within 10 s\n", argv[0], argv[1]), 1;

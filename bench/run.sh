@@ -31,6 +31,11 @@ wait_for() { # tenths of a second, condition
         sleep 0.1
     done
 }
+stop() { # pid: asks the program to end, and ends it when it does not within 5 s
+    kill "$1" 2>/dev/null || return 0
+    wait_for 50 sh -c "! kill -0 $1 2>/dev/null" || kill -KILL "$1" 2>/dev/null
+    wait "$1" 2>/dev/null || true
+}
 row() { printf '%-44s %9s %9s %s\n' "$1" "$2" "$3" "$4"; }
 
 echo "Machine: $(nproc) cores, $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n1)," \
@@ -40,11 +45,15 @@ echo
 # Dispatch and tick: the program's own poll and tick, timed by Google Benchmark.
 "$build/bench/kordan_bench" --benchmark_format=csv >"$tmp/dispatch.csv" 2>/dev/null
 row "dispatch, CPU time per call" "time" "target" ""
-awk -F, '/^name,/ { for (i = 1; i <= NF; i++) col[$i] = i; next }
-    /^"BM_/ { gsub(/"/, "", $1); keys = col["keys"] && $col["keys"] != "" ?
-                  sprintf("  (%.0f keys sent)", $col["keys"]) : ""
-              printf "%-44s %7.2f us %9s%s\n", $1, $col["cpu_time"] / 1000,
-                  ($1 == "BM_Tick" ? "" : "<= 5 us"), keys }' "$tmp/dispatch.csv"
+awk -F, '/^name,/ { for (i = 1; i <= NF; i++) { gsub(/"/, "", $i); col[$i] = i }; next }
+    /^"BM_/ {
+        gsub(/"/, "", $1)
+        keys = ""
+        if (col["keys"] && $col["keys"] != "") keys = sprintf("  (%.0f keys sent)", $col["keys"])
+        target = "<= 5 us"
+        if ($1 == "BM_Tick") target = ""
+        printf "%-44s %7.2f us %9s%s\n", $1, $col["cpu_time"] / 1000, target, keys
+    }' "$tmp/dispatch.csv"
 echo
 
 # Report to key inside the process: waiting for the report against sleeping then reading.
@@ -98,8 +107,7 @@ idle() { # caption, mode, arguments
     sleep "$idle_s"
     t1=$(cpu_ticks "$kpid")
     rss=$(awk '/^VmRSS/ { print $2 }' "/proc/$kpid/status")
-    kill "$kpid"
-    wait "$kpid" 2>/dev/null || true
+    stop "$kpid"
     kpid=
     awk -v c="$caption" -v d=$((t1 - t0)) -v hz="$hz" -v s="$idle_s" -v rss="$rss" 'BEGIN {
         printf "%-44s %7.2f %% %6.1f MB  (targets <= 1 %%, <= 60 MB)\n", c, 100 * d / hz / s, rss / 1024 }'
