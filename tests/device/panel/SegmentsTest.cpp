@@ -21,9 +21,7 @@ TEST(Segments, DigitsOfTheProgramLightTheirShapes) {
     const char* shapes[10] = {"abcdef", "bc",     "abdeg", "abcdg",   "bcfg",
                               "acdfg",  "acdefg", "abc",   "abcdefg", "abcdfg"};
     for (int d = 0; d < 10; ++d) {
-        SCOPED_TRACE(d);
-        EXPECT_EQ(decodeDigit(SegmentCode(d, false)), lit(shapes[d]));
-        EXPECT_EQ(decodeDigit(SegmentCode(d, true)), lit(shapes[d], true));
+        EXPECT_EQ(decodeDigit(SegmentCode(d, false)), lit(shapes[d])) << d;
         EXPECT_EQ(digitChar(SegmentCode(d, true)), char('0' + d));
     }
     // Bits 0-6 are segments a to g, bit 7 the point.
@@ -34,12 +32,9 @@ TEST(Segments, DigitsOfTheProgramLightTheirShapes) {
 
 TEST(Segments, DisplayTextReadsLeftToRight) {
     const Digits speed = SpeedDigits("87"), km = KmDigits(KmText("12,345"));
-    // Byte 2 is the rightmost digit.
-    const OutputReport r =
-        displayReport(SegmentCode(3, false), SegmentCode(2, false), SegmentCode(1, false));
-    EXPECT_EQ(std::tuple(displayText(displayReport(speed.right, speed.middle, speed.left)),
-                         displayText(displayReport(km.right, km.middle, km.left)), displayText(r)),
-              std::tuple(" 87", "12.3", "123"));
+    const OutputReport r = displayReport(speed.right, speed.middle, speed.left); // byte 2 right
+    EXPECT_EQ(std::tuple(displayText(r), displayText(displayReport(km.right, km.middle, km.left))),
+              std::tuple(" 87", "12.3"));
     EXPECT_TRUE(isDisplayReport(r) && !isSpeakerReport(r) && isSpeakerReport(speakerReport(true)));
 }
 
