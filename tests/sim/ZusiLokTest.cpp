@@ -344,7 +344,7 @@ TEST_F(LokParserTest, ReadsTheValuesAtTheirCountedLinesLeniently) {
     }
 }
 
-TEST_F(LokParserTest, OnlyTheExactVersionLineIsAccepted) {
+TEST_F(LokParserTest, OnlyAnOpenableFileWithTheExactVersionLineIsAccepted) {
     auto p = parser();
     for (const char* first :
          {"2.3 ", "2.30", " 2.3", "2.2", "", static_cast<const char*>(nullptr)}) {
@@ -354,6 +354,11 @@ TEST_F(LokParserTest, OnlyTheExactVersionLineIsAccepted) {
         EXPECT_FALSE(parse(p, first ? test::lokFile(v) : std::string())) << (first ? first : "");
         EXPECT_EQ(dialogs.texts(), std::vector<std::string>{kFormatMessage});
     }
+    EXPECT_FALSE(p.Parse("Loks\\fehlt.lok"));
+    EXPECT_EQ(dialogs.texts().back(),
+              "Lok-Datei C:\\Zusi\\Loks\\fehlt.lok kann nicht geöffnet werden!");
+    std::filesystem::create_directory(tmp.file("ordner"));
+    EXPECT_FALSE(p.Parse("ordner"));
 }
 
 TEST_F(LokParserTest, AFileThatEndsEarlyGivesFalseAndKeepsTheEarlierValues) {
@@ -376,15 +381,6 @@ TEST_F(LokParserTest, AFileThatEndsEarlyGivesFalseAndKeepsTheEarlierValues) {
         EXPECT_EQ(p.Fahrstufen(), ok ? 30 : 7);
         EXPECT_EQ(dialogs.texts(), std::vector<std::string>(ok ? 0 : 1, kEarly));
     }
-}
-
-TEST_F(LokParserTest, AFileThatCannotBeOpenedGivesFalseWithAMessage) {
-    auto p = parser();
-    EXPECT_FALSE(p.Parse("Loks\\fehlt.lok"));
-    std::filesystem::create_directory(tmp.file("ordner"));
-    EXPECT_FALSE(p.Parse("ordner"));
-    EXPECT_EQ(dialogs.texts().at(0),
-              "Lok-Datei C:\\Zusi\\Loks\\fehlt.lok kann nicht geöffnet werden!");
 }
 
 TEST_F(LokParserTest, TextsAreReadAsWindows1252AndTheDirectoryFallsBack) {
