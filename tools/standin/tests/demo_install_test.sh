@@ -6,8 +6,7 @@ tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 failed=0 passed=0
 check() { # name, then a command that must succeed
-    name=$1
-    shift
+    name=$1 && shift
     if "$@"; then passed=$((passed + 1)); else echo "FAILED: $name"; failed=$((failed + 1)); fi
 }
 run() { "$script" "$@" >/dev/null 2>&1; }

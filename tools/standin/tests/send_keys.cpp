@@ -1,6 +1,5 @@
-// Sends keys to the focused window through the program's own X11 backend, as the program
-// does to the simulator: waits (at most 10 s) until a window titled "Zusi…" has the focus,
-// then posts "down VK" and "up VK" for every VK argument and types "^m".
+// Sends keys through the program's own X11 backend, as it does to the simulator: waits (at most
+// 10 s) for a focused window titled "Zusi…", posts down and up of every VK argument, types "^m".
 #include "send/x11/X11SimWindow.h"
 
 #include <chrono>
@@ -18,15 +17,11 @@ int main(int argc, char** argv) {
         else
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    if (target == 0) {
-        std::fprintf(stderr, "send_keys: no window titled Zusi has the focus\n");
-        return 1;
-    }
-    for (int i = 1; i < argc; ++i) {
-        const int vk = std::atoi(argv[i]);
-        window->postKey(target, 256, vk);
-        window->postKey(target, 257, vk);
-    }
+    if (target == 0)
+        return std::fprintf(stderr, "send_keys: no window titled Zusi has the focus\n"), 1;
+    for (int i = 1; i < argc; ++i)
+        for (unsigned message : {256u, 257u}) // down, then up
+            window->postKey(target, message, std::atoi(argv[i]));
     window->typeKeys("^m");
     return 0;
 }
