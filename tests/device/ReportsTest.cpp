@@ -18,8 +18,8 @@ TEST(VirtualController, ListsOneReportsChangesOnlyAndCombinesByHandle) {
     VirtualController v;
     DeviceInfoTable info{};
     int32_t count = -1;
-    ASSERT_EQ(v.EnumeratePIE(kVendorId, info, count), 0);
-    EXPECT_EQ(std::tuple(count, info[0], info[2]), std::tuple(1, 210, 12));
+    EXPECT_EQ((std::tuple{v.EnumeratePIE(kVendorId, info, count), count, info[0], info[2]}),
+              std::tuple(0, 1, 210, 12));
     int32_t h = info[3];
     InputReport r{};
     EXPECT_NE(v.ReadData(h, r), 0) << "nothing before the device is opened";
@@ -41,8 +41,8 @@ TEST(VirtualController, ListsOneReportsChangesOnlyAndCombinesByHandle) {
     // Pulled out: not listed, not openable, gone; back: the same handle, to be reopened.
     a.setPlugged(false);
     EXPECT_TRUE(both.EnumeratePIE(kVendorId, info, count) == 0 && count == 1 && info[3] == 2);
-    EXPECT_TRUE(both.status(1) == DeviceStatus::Gone && both.status(2) == DeviceStatus::Present);
-    EXPECT_NE(both.SetupInterface(1), 0);
+    EXPECT_TRUE(both.status(1) == DeviceStatus::Gone && both.status(2) == DeviceStatus::Present &&
+                both.SetupInterface(1) != 0);
     a.setPlugged(true);
     EXPECT_TRUE(both.EnumeratePIE(kVendorId, info, count) == 0 && count == 2 && info[3] == 1 &&
                 !a.isOpen());

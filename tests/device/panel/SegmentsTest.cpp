@@ -9,10 +9,9 @@ namespace kordan {
 namespace {
 
 LedSegments lit(std::string_view segments, bool point = false) {
-    LedSegments s;
+    LedSegments s{{}, point};
     for (char c : segments)
         s.segment[size_t(c - 'a')] = true;
-    s.point = point;
     return s;
 }
 
