@@ -1,5 +1,8 @@
 #include "app/CommandLog.h"
 
+#include "app/KordanView.h"
+#include "common/Clock.h"
+#include "common/Settings.h"
 #include "send/ZusiSend.h"
 
 namespace kordan {
@@ -21,6 +24,27 @@ std::string commandLogLine(uint32_t elapsedMs, int32_t code, int32_t befehl, boo
     if (dropped)
         line += " (verworfen, Zusi nicht gefunden)";
     return line;
+}
+
+void CommandLog::start(ZusiSend& sender) {
+    m_startMs = m_clock.milliseconds();
+    m_visible = m_settings.get("Befehlsprotokoll", "0") == "1";
+    m_view.setCommandLogVisible(m_visible);
+    sender.setObserver(
+        [this](int32_t code, int32_t befehl, ZusiSend::Outcome outcome, bool internal) {
+            // The sender's own expansions (brake presses, regulator steps) would drown the
+            // commands the user gave.
+            if (!m_visible || internal || outcome == ZusiSend::Outcome::Rejected)
+                return;
+            m_view.appendCommandLog(commandLogLine(m_clock.milliseconds() - m_startMs, code, befehl,
+                                                   outcome == ZusiSend::Outcome::Dropped));
+        });
+}
+
+void CommandLog::toggle() {
+    m_visible = !m_visible;
+    m_settings.set("Befehlsprotokoll", m_visible ? "1" : "0");
+    m_view.setCommandLogVisible(m_visible);
 }
 
 } // namespace kordan

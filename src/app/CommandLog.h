@@ -5,8 +5,31 @@
 
 namespace kordan {
 
+class IClock;
+class IKordanView;
+class ISettings;
+class ZusiSend;
+
 // One line of the command log: "12.3 s  28 Pfeife: Down", "... 1000 Regelbereich
 // Fahrschalter: +3", "... (verworfen, Zusi nicht gefunden)".
 std::string commandLogLine(uint32_t elapsedMs, int32_t code, int32_t befehl, bool dropped);
+
+// The command log under the controller's picture: shown or hidden as the setting
+// "Befehlsprotokoll" says, fed with every command the user's buttons and levers give.
+class CommandLog {
+public:
+    CommandLog(ISettings& settings, IClock& clock, IKordanView& view)
+        : m_settings(settings), m_clock(clock), m_view(view) {}
+    // Start-up: the stored choice, and the sender's commands from now on.
+    void start(ZusiSend& sender);
+    void toggle(); // the menu entry
+
+private:
+    ISettings& m_settings;
+    IClock& m_clock;
+    IKordanView& m_view;
+    bool m_visible = false;
+    uint32_t m_startMs = 0;
+};
 
 } // namespace kordan

@@ -1,6 +1,5 @@
 #include "app/KordanMain.h"
 
-#include "app/CommandLog.h"
 #include "app/IgnoringErrors.h"
 #include "app/KordanView.h"
 #include "app/ProfileSession.h"
@@ -24,7 +23,8 @@ namespace kordan {
 static constexpr int kRevision = 2;
 
 KordanMain::KordanMain(KordanServices services, IKordanView& view)
-    : m_s(std::move(services)), m_view(view), m_controllers(m_s.hid, m_s.dialogs) {}
+    : m_s(std::move(services)), m_view(view), m_controllers(m_s.hid, m_s.dialogs),
+      m_outputs(m_controllers, m_s.settings, m_view), m_log(m_s.settings, m_s.clock, m_view) {}
 
 KordanMain::~KordanMain() = default;
 
@@ -40,19 +40,9 @@ void KordanMain::Form_Load() {
 void KordanMain::startUp() {
     // 1. The long-lived objects.
     m_sender = std::make_unique<ZusiSend>(m_s.simWindow, zusiKeyTable(m_s.registry));
-    m_startMs = m_s.clock.milliseconds();
-    m_sender->setObserver(
-        [this](int32_t code, int32_t befehl, ZusiSend::Outcome outcome, bool internal) {
-            // The sender's own expansions (brake presses, regulator steps) would drown the
-            // commands the user gave.
-            if (!m_commandLog || internal || outcome == ZusiSend::Outcome::Rejected)
-                return;
-            m_view.appendCommandLog(commandLogLine(m_s.clock.milliseconds() - m_startMs, code,
-                                                   befehl, outcome == ZusiSend::Outcome::Dropped));
-        });
     m_profiles = std::make_unique<ProfileSession>(
         m_s.dialogs, m_s.events, m_view, m_s.programDir,
-        [this](bool on) { missingProfileSign(on); }, *m_sender);
+        [this](bool on) { m_outputs.missingProfileSign(on); }, *m_sender);
     m_lok = std::make_unique<ZusiLok>(m_s.registry, m_s.dialogs, m_s.processStarter, m_s.programDir,
                                       m_s.mapSimPath);
     m_lok->LokChange = [this] { Lok_LokChange(); };
@@ -70,15 +60,17 @@ void KordanMain::startUp() {
         loadModeSelected(autoLoad[0] - '0');
     else
         m_view.setLoadMode(-1);
-    m_commandLog = m_s.settings.get("Befehlsprotokoll", "0") == "1";
-    m_view.setCommandLogVisible(m_commandLog);
+    m_log.start(*m_sender);
     // 6.
     m_pollInterval = readInt32(m_s.settings.get("Polling", "10"));
     // The stored mode is read before step 11 stores "Test", or the program could never
     // start in the mode it was left in.
     std::string storedMode = m_s.settings.get("Modus", "Run");
     // 7.-9.
-    enumerateControllers();
+    m_controllers.enumerate([this](const std::vector<std::string>& entries) {
+        m_shownDevices = entries;
+        m_view.setDeviceList(entries);
+    });
     m_view.setProfilText("");
     m_profiles->setChanged(false);
     m_view.showWindow();
@@ -93,13 +85,8 @@ void KordanMain::startUp() {
     m_ticks.start(m_s.clock.milliseconds());
     // 13.-18. Failures of these steps are skipped one by one.
     ignoringErrors([&] { m_view.focusDeviceList(); });
-    ignoringErrors([&] { readSpeaker(); });
-    ignoringErrors([&] {
-        int led = readInt32(m_s.settings.get("Led", "0"));
-        led = (led >= 0 && led <= 2) ? led : -1;
-        m_led.setChoice(led);
-        m_view.setLedChecked(led);
-    });
+    ignoringErrors([&] { m_outputs.restoreSpeaker(); });
+    ignoringErrors([&] { m_outputs.restoreLedChoice(); });
     ignoringErrors([&] { m_s.events.processEvents(); });
     ignoringErrors([&] {
         if (!m_s.calibration.IsConfigured())
@@ -144,13 +131,6 @@ void KordanMain::releaseAll() {
         m_profiles->held().releaseAll();
 }
 
-void KordanMain::enumerateControllers() {
-    m_controllers.enumerate([this](const std::vector<std::string>& entries) {
-        m_shownDevices = entries;
-        m_view.setDeviceList(entries);
-    });
-}
-
 void KordanMain::showDeviceList() {
     std::vector<std::string> entries = m_controllers.entries();
     if (entries == m_shownDevices)
@@ -185,13 +165,7 @@ void KordanMain::controllerLost() {
 
 void KordanMain::controllerReturned() {
     m_view.setConnectionStatus("");
-    // The controller comes back blank and silent: speaker and display as they were.
-    ignoringErrors([&] { speakerOutput(); });
-    m_led.forgetShown();
-    ignoringErrors([&] {
-        if (m_running)
-            showLed();
-    });
+    m_outputs.rewrite(m_running, simValue());
 }
 
 void KordanMain::deviceClicked(int index) {
@@ -202,7 +176,7 @@ void KordanMain::deviceClicked(int index) {
     const bool lost = m_controllers.link() == ControllerSession::Link::Lost;
     m_view.setConnectionStatus(lost ? "Kordan getrennt" : "");
     showDeviceList();
-    ignoringErrors([&] { readSpeaker(); });
+    ignoringErrors([&] { m_outputs.restoreSpeaker(); });
     ignoringErrors([&] {
         if (m_running)
             Lok_LokChange(); // the profile for this controller
@@ -211,7 +185,7 @@ void KordanMain::deviceClicked(int index) {
 
 void KordanMain::SetMode(Mode m) {
     m_mode = m;
-    m_led.setMode(m == Mode::Active);
+    m_outputs.led().setMode(m == Mode::Active);
     m_view.setDeviceListEnabled(false);
     if (m == Mode::Test) {
         releaseAll(); // nothing is sent in test mode, so nothing may stay pressed either
@@ -254,73 +228,42 @@ void KordanMain::showCalibrationWizard() {
     m_view.showCalibrationWizard();
     // Its raw value fields show where the levers are now, not blanks until one moves.
     if (m_haveReport && m_view.calibrationWizardVisible())
-        passRawToWizard();
-}
-
-void KordanMain::passRawToWizard() {
-    LeverBytes raw{};
-    for (int i = 1; i <= 7; ++i)
-        raw[i - 1] = leverRaw(m_report, i);
-    m_view.passToCalibrationWizard(raw);
-}
-
-void KordanMain::readSpeaker() {
-    m_speaker = readNumber(m_s.settings.get("Speaker", "1")) == 1;
-    m_view.setSpeakerChecked(m_speaker);
-    speakerOutput();
+        m_view.passToCalibrationWizard(rawLevers(m_report));
 }
 
 void KordanMain::mnuAusgabeLautsprecher() {
-    m_speaker = !m_speaker;
-    m_view.setSpeakerChecked(m_speaker);
-    m_s.settings.set("Speaker", m_speaker ? "1" : "0");
-    speakerOutput();
+    m_outputs.toggleSpeaker();
 }
 
 void KordanMain::mnuAusgabeLed(int index) {
-    if (index < 0 || index > 2)
-        return;
-    m_led.setChoice(index);
-    m_view.setLedChecked(index);
-    m_s.settings.set("Led", std::to_string(index));
+    m_outputs.chooseLed(index);
 }
 
 void KordanMain::loadModeSelected(int mode) {
     if (mode < 0 || mode > 2)
         return;
-    m_loadMode = mode;
+    m_profiles->setLoadMode(mode);
     m_view.setLoadMode(mode);
     m_s.settings.set("AutoLoad", std::to_string(mode));
     if (mode != 0 && m_running)
         Lok_LokChange();
 }
 
-std::string KordanMain::lokName() const {
-    return m_lok ? m_lok->Lok() : std::string();
-}
-
 std::string KordanMain::profileNameForLok() const {
-    return lokName() + "_" + std::to_string(m_controllers.selected() + 1) + ".cfr";
+    return m_lok->Lok() + "_" + std::to_string(m_controllers.selected() + 1) + ".cfr";
 }
 
 void KordanMain::Lok_LokChange() {
-    m_view.setLokText(lokName());
+    m_view.setLokText(m_lok->Lok());
     if (m_controllers.selected() < 0)
         return;
-    // The question and the messages let window events run: closing the window there ends
-    // this handler.
-    bool proceed = m_profiles->mayReplace();
-    if (m_closing)
-        return;
-    if (proceed && m_loadMode == 1)
-        m_profiles->loadByName(profileNameForLok());
-    if (m_loadMode == 2 && !m_closing)
-        m_profiles->loadByName("automatisch.cfr");
+    m_profiles->locomotiveChanged(profileNameForLok());
 }
 
 void KordanMain::mnuDateiSaveAs() {
-    m_profiles->saveAs(m_loadMode == 1 && m_controllers.selected() >= 0 ? profileNameForLok()
-                                                                        : std::string());
+    m_profiles->saveAs(m_profiles->loadMode() == 1 && m_controllers.selected() >= 0
+                           ? profileNameForLok()
+                           : std::string());
 }
 
 void KordanMain::mnuLokEditor() {
@@ -329,9 +272,7 @@ void KordanMain::mnuLokEditor() {
 }
 
 void KordanMain::mnuBefehlsprotokoll() {
-    m_commandLog = !m_commandLog;
-    m_s.settings.set("Befehlsprotokoll", m_commandLog ? "1" : "0");
-    m_view.setCommandLogVisible(m_commandLog);
+    m_log.toggle();
 }
 
 void KordanMain::buttonDoubleClicked(int index) {
@@ -374,11 +315,9 @@ void KordanMain::PollController() {
         return;
     m_haveReport = true;
     PollDispatcher::Levers levers{};
-    PollDispatcher::Buttons buttons{};
     for (int i = 1; i <= 7; ++i)
         levers[i - 1] = m_s.calibration.Calculate(i, leverRaw(m_report, i));
-    for (int k = 1; k <= 44; ++k)
-        buttons[k - 1] = buttonPressed(m_report, k);
+    const PollDispatcher::Buttons buttons = pressedButtons(m_report);
     ZusiProfile& profile = m_profiles->profile();
     std::array<int, 7> positions{};
     for (int i = 1; i <= 7; ++i)
@@ -386,7 +325,7 @@ void KordanMain::PollController() {
     m_view.showLeverPositions(positions);
     if (m_mode == Mode::Test) {
         if (m_view.calibrationWizardVisible())
-            passRawToWizard();
+            m_view.passToCalibrationWizard(rawLevers(m_report));
         for (int i = 0; i < 7; ++i)
             m_view.setLeverText(i, std::to_string(levers[i]));
         for (int k = 0; k < 44; ++k)
@@ -414,7 +353,7 @@ void KordanMain::PeriodicTick() {
             return;
         if (m_mode == Mode::Active) {
             bool found = m_sender->GetConnect();
-            m_led.setSimFound(found);
+            m_outputs.led().setSimFound(found);
             m_view.setModeLabel(found ? "Aktiv - mit Zusi verbunden"
                                       : "Aktiv - Zusi nicht gefunden",
                                 found ? LabelColour::Green : LabelColour::Red);
@@ -424,26 +363,12 @@ void KordanMain::PeriodicTick() {
         --m_ledCountdown;
     } else {
         m_ledCountdown = 5;
-        showLed();
+        m_outputs.refreshLed(simValue());
     }
 }
 
-void KordanMain::speakerOutput() {
-    m_controllers.write(speakerReport(m_speaker));
-}
-
-// With no controller open the display is left alone, its remembered texts included.
-void KordanMain::showLed() {
-    if (!m_controllers.isOpen())
-        return;
-    if (auto report =
-            m_led.refresh([this](const std::string& name) { return m_registry->Value(name); }))
-        m_controllers.write(*report);
-}
-
-void KordanMain::missingProfileSign(bool on) {
-    if (m_controllers.isOpen())
-        m_controllers.write(on ? m_led.missingProfile() : m_led.blank());
+LedPresenter::ValueReader KordanMain::simValue() {
+    return [this](const std::string& name) { return m_registry->Value(name); };
 }
 
 void KordanMain::Form_Unload() {
@@ -456,15 +381,7 @@ void KordanMain::Form_Unload() {
     m_running = false;
     // Nothing may stay pressed in the simulator once the program has gone.
     ignoringErrors([&] { releaseAll(); });
-    ignoringErrors([&] {
-        if (m_controllers.isOpen())
-            m_controllers.write(m_led.blank());
-    });
-    ignoringErrors([&] {
-        m_speaker = false;
-        m_view.setSpeakerChecked(false);
-        speakerOutput();
-    });
+    m_outputs.shutdown();
     ignoringErrors([&] { m_s.events.processEvents(); });
     // The objects stay until the loop sees the end: the window may have been closed inside
     // a handler that still uses them.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/CommandLog.h"
+#include "app/ControllerOutputs.h"
 #include "app/ControllerSession.h"
 #include "app/LedPresenter.h"
 #include "app/PollDispatcher.h"
@@ -105,21 +107,16 @@ public:
     Mode mode() const { return m_mode; }
 
 private:
-    void enumerateControllers();
     // The controllers were looked at again (every 2.1 s) or the open one failed a read.
     void rescanControllers();
     void controllerLost();
     void controllerReturned();
     void showDeviceList();
     void showCalibrationWizard();
-    void passRawToWizard();
     // Releases the long-lived objects once no handler can be using them; false, for the loop.
     bool releaseObjects();
-    void readSpeaker();
-    void speakerOutput();
-    void showLed();
-    void missingProfileSign(bool on);
-    std::string lokName() const;
+    // The simulator's values ("km/h", "km") for the display.
+    LedPresenter::ValueReader simValue();
     // "<Lok>_<controller number>.cfr", the automatic mode's profile name.
     std::string profileNameForLok() const;
 
@@ -129,7 +126,8 @@ private:
     std::vector<std::string> m_shownDevices;
     PollDispatcher m_dispatcher;
     TickSchedule m_ticks;
-    LedPresenter m_led;
+    ControllerOutputs m_outputs;
+    CommandLog m_log;
 
     std::unique_ptr<ZusiSend> m_sender;
     std::unique_ptr<ProfileSession> m_profiles;
@@ -140,16 +138,12 @@ private:
     bool m_closing = false; // the window is being closed: handlers stop at their next step
     Mode m_mode = Mode::Test;
     int32_t m_pollInterval = 10;
-    int m_loadMode = -1;
-    bool m_speaker = false;
 
     InputReport m_report{};
     bool m_haveReport = false; // m_report holds the open controller's last report
     int16_t m_watchCountdown = 0;
     int16_t m_ledCountdown = 0;
     std::string m_pendingAxisFile;
-    bool m_commandLog = false;
-    uint32_t m_startMs = 0;
 };
 
 } // namespace kordan

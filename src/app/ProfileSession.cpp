@@ -101,6 +101,18 @@ void ProfileSession::saveAs(const std::string& offeredName) {
     m_changed = false;
 }
 
+void ProfileSession::locomotiveChanged(const std::string& lokProfile) {
+    // The question and the messages let window events run: closing the window there ends
+    // this handler.
+    const bool proceed = mayReplace();
+    if (m_closing)
+        return;
+    if (proceed && m_loadMode == 1)
+        loadByName(lokProfile);
+    if (m_loadMode == 2 && !m_closing)
+        loadByName("automatisch.cfr");
+}
+
 void ProfileSession::askAtShutdown() {
     m_closing = true;
     if (!m_changed)

@@ -37,6 +37,12 @@ public:
     // Asked before another profile replaces this one: "Aktuelles Profil wurde geändert,
     // Speichern?". False when the current one is to stay (cancelled, or its save failed).
     bool mayReplace();
+    // The load mode: 0 by hand, 1 the locomotive's own profile, 2 "automatisch.cfr".
+    void setLoadMode(int mode) { m_loadMode = mode; }
+    int loadMode() const { return m_loadMode; }
+    // A new locomotive, controller or load mode: `lokProfile` (automatic mode) or
+    // "automatisch.cfr" (easy mode) replaces the current profile; by hand only the question.
+    void locomotiveChanged(const std::string& lokProfile);
     // Loads a profile from the program's directory; a missing one is reported.
     bool loadByName(const std::string& name);
     void open();
@@ -67,6 +73,7 @@ private:
     std::unique_ptr<HeldKeys> m_held;
     bool m_changed = false;
     bool m_closing = false;
+    int m_loadMode = -1;
 };
 
 } // namespace kordan

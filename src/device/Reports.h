@@ -2,6 +2,7 @@
 
 #include "device/PieHid.h"
 
+#include <array>
 #include <cstdint>
 
 // The controller's report layouts as pure functions over bytes.
@@ -20,6 +21,14 @@ inline uint8_t leverRaw(const InputReport& r, int lever) {
 inline bool buttonPressed(const InputReport& r, int button) {
     int k = button - 1;
     return (r[8 + k / 8] >> (k % 8)) & 1;
+}
+
+// Every button's state, index button - 1.
+inline std::array<bool, kButtons> pressedButtons(const InputReport& r) {
+    std::array<bool, kButtons> pressed{};
+    for (int k = 1; k <= kButtons; ++k)
+        pressed[k - 1] = buttonPressed(r, k);
+    return pressed;
 }
 
 inline OutputReport displayReport(uint8_t right, uint8_t middle, uint8_t left) {
