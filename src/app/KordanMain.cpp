@@ -81,7 +81,7 @@ void KordanMain::startUp() {
     }
     // 11.-12.
     SetMode(Mode::Test);
-    m_running = true;
+    m_running = !m_closing; // a window closed in the messages before stays closed
     m_ticks.start(m_s.clock.milliseconds());
     // 13.-18. Failures of these steps are skipped one by one.
     ignoringErrors([&] { m_view.focusDeviceList(); });
