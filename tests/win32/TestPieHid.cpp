@@ -5,33 +5,23 @@
 #include <cstring>
 
 namespace {
-int32_t g_deviceCount = 2;
-int32_t g_openHandle = 0;
-int32_t g_lastWriteHandle = 0;
+int32_t g_deviceCount = 2, g_openHandle = 0, g_lastWriteHandle = 0;
 uint8_t g_lastWrite[8] = {};
-int32_t g_lastClosed = 0;
 } // namespace
 
 extern "C" {
 
 __declspec(dllexport) int32_t __stdcall EnumeratePIE(int32_t vid, int32_t* info, int32_t* count) {
-    if (vid != 0x05F3) {
-        *count = 0;
-        return 0;
+    *count = vid == 0x05F3 ? g_deviceCount : 0;
+    for (int32_t i = 0; i < *count; ++i) {
+        const int32_t device[4] = {i == 1 ? 0xD1 : 210, i + 1, 12, 100 + i};
+        std::memcpy(info + 4 * i, device, sizeof device);
     }
-    for (int32_t i = 0; i < g_deviceCount; ++i) {
-        info[4 * i] = i == 1 ? 0xD1 : 210;
-        info[4 * i + 1] = i + 1;
-        info[4 * i + 2] = 12;
-        info[4 * i + 3] = 100 + i;
-    }
-    *count = g_deviceCount;
     return 0;
 }
 
 __declspec(dllexport) int32_t __stdcall SetupInterface(int32_t handle) {
-    g_openHandle = handle;
-    return 0;
+    return g_openHandle = handle, 0;
 }
 
 // A report 20 bytes long: five more than the program's, as another model's might be.
@@ -52,9 +42,7 @@ __declspec(dllexport) int32_t __stdcall WriteData(int32_t handle, uint8_t* buffe
 
 #if !defined(KORDAN_TEST_WITHOUT_CLOSE)
 __declspec(dllexport) int32_t __stdcall CloseInterface(int32_t handle) {
-    g_lastClosed = handle;
-    if (handle == g_openHandle)
-        g_openHandle = 0;
+    g_openHandle = handle == g_openHandle ? 0 : g_openHandle;
     return 0;
 }
 #endif
@@ -66,9 +54,5 @@ __declspec(dllexport) void __stdcall TestSetDeviceCount(int32_t count) {
 __declspec(dllexport) int32_t __stdcall TestLastWrite(uint8_t* out) {
     std::memcpy(out, g_lastWrite, sizeof g_lastWrite);
     return g_lastWriteHandle;
-}
-
-__declspec(dllexport) int32_t __stdcall TestLastClosed() {
-    return g_lastClosed;
 }
 }
