@@ -2,8 +2,7 @@
 
 #include "common/TextFile.h"
 #include "fakes/FakeDialogs.h"
-#include "fakes/FileLines.h"
-#include "fakes/RecordingSender.h"
+#include "fakes/FakeSimWindow.h"
 #include "fakes/TempDir.h"
 
 #include <gtest/gtest.h>

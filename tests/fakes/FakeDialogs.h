@@ -33,12 +33,12 @@ public:
     }
     FileChoice openFile(const std::string& filter, const std::string& initialDir) override {
         fileRequests.push_back({false, filter, initialDir, {}});
-        return fileChoices.empty() ? cancelled() : next(fileChoices);
+        return fileChoices.empty() ? FileChoice{} : next(fileChoices);
     }
     FileChoice saveFile(const std::string& filter, const std::string& initialDir,
                         const std::string& offeredName) override {
         fileRequests.push_back({true, filter, initialDir, offeredName});
-        return fileChoices.empty() ? cancelled() : next(fileChoices);
+        return fileChoices.empty() ? FileChoice{} : next(fileChoices);
     }
     // Answers for the next message boxes, in order; without one, Ok/Yes is answered.
     std::deque<MsgAnswer> answers;
@@ -57,9 +57,6 @@ public:
     static FileChoice chosen(std::string path) {
         return {FileChoice::Result::Chosen, std::move(path), 0, {}};
     }
-    static FileChoice cancelled() { return {}; }
-
-private:
     template <typename T> static T next(std::deque<T>& queue) {
         T front = queue.front();
         queue.pop_front();

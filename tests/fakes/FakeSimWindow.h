@@ -1,9 +1,13 @@
 #pragma once
 
+#include "send/CommandSender.h"
 #include "send/SimWindow.h"
+
+#include <cstdint>
 
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kordan::test {
@@ -37,19 +41,27 @@ public:
         return it == m_titles.end() ? std::string() : it->second.substr(0, 255);
     }
     void postKey(WindowHandle window, uint32_t message, int32_t virtualKey) override {
-        events.push_back(post(window, message, virtualKey));
+        events.push_back({Event::Post, window, message, virtualKey, {}});
     }
-    void typeKeys(const std::string& keys) override { events.push_back(type(keys)); }
-    static Event post(WindowHandle window, uint32_t message, int32_t virtualKey) {
-        return {Event::Post, window, message, virtualKey, {}};
+    void typeKeys(const std::string& keys) override {
+        events.push_back({Event::Type, 0, 0, 0, keys});
     }
-    static Event type(std::string keys) { return {Event::Type, 0, 0, 0, std::move(keys)}; }
     std::vector<Event> events;
     int foregroundQueries = 0;
 
 private:
     std::map<WindowHandle, std::string> m_titles;
     WindowHandle m_foreground = 0;
+};
+
+// Records every delivery in order, as (command code, Befehl) pairs.
+class RecordingSender : public ICommandSender {
+public:
+    using Call = std::pair<int32_t, int32_t>;
+    void ZusiSend(int32_t f, int32_t b) override { calls.emplace_back(f, b); }
+    // The calls since the last take(), which are then forgotten.
+    std::vector<Call> take() { return std::exchange(calls, {}); }
+    std::vector<Call> calls;
 };
 
 } // namespace kordan::test

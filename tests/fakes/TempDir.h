@@ -4,6 +4,8 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace kordan::test {
 
@@ -36,5 +38,14 @@ public:
 private:
     std::filesystem::path m_path;
 };
+
+// Lines as our and the simulator's files hold them, CR LF after each; `times` times over.
+inline std::string crlf(const std::vector<std::string_view>& lines, int times = 1) {
+    std::string out;
+    for (int i = 0; i < times; ++i)
+        for (std::string_view l : lines)
+            out.append(l).append("\r\n");
+    return out;
+}
 
 } // namespace kordan::test

@@ -1,8 +1,7 @@
 #include "profile/ZusiProfile.h"
 
 #include "fakes/FakeDialogs.h"
-#include "fakes/FileLines.h"
-#include "fakes/RecordingSender.h"
+#include "fakes/FakeSimWindow.h"
 #include "fakes/TempDir.h"
 
 #include <gtest/gtest.h>

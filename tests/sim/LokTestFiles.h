@@ -1,6 +1,6 @@
 #pragma once
 
-#include "fakes/FileLines.h"
+#include "fakes/TempDir.h"
 
 #include <algorithm>
 #include <cstdint>
