@@ -14,34 +14,29 @@ namespace kordan {
 namespace {
 
 using test::FakeSimWindow;
-using Events = std::vector<FakeSimWindow::Event>;
+using Event = FakeSimWindow::Event;
+using Events = std::vector<Event>;
 constexpr WindowHandle kZusi = 0x4200001;
 constexpr WindowHandle kOther = 0x4200002;
 
-FakeSimWindow::Event down(int32_t key, WindowHandle w = kZusi) {
-    return FakeSimWindow::post(w, WM_Const::WM_KEYDOWN, key);
+Event ev(uint32_t message, int32_t key, WindowHandle w = kZusi) {
+    return {Event::Post, w, message, key, {}};
 }
-FakeSimWindow::Event up(int32_t key, WindowHandle w = kZusi) {
-    return FakeSimWindow::post(w, WM_Const::WM_KEYUP, key);
-}
-KeyStroke vk(int32_t code, bool ctrl = false) {
-    return {ctrl, false, false, code, 0};
-}
+const auto down = [](int32_t key) { return ev(WM_Const::WM_KEYDOWN, key); };
+const auto up = [](int32_t key) { return ev(WM_Const::WM_KEYUP, key); };
+const auto typed = [](std::string keys) { return Event{Event::Type, 0, 0, 0, keys}; };
+const auto vk = [](int32_t code, bool ctrl = 0) { return KeyStroke{ctrl, 0, 0, code, 0}; };
 KeyStroke ch(char32_t c, bool ctrl = false, bool shift = false, bool alt = false) {
     return {ctrl, shift, alt, 0, c};
 }
 
-KeyTable keysFrom(const std::map<std::string, std::string>& settings) {
-    return makeKeyTable([&](std::string_view name) {
-        auto it = settings.find(std::string(name));
-        return it == settings.end() ? std::string() : it->second;
-    });
+KeyTable keysFrom(std::map<std::string, std::string> settings) {
+    return makeKeyTable([&](std::string_view name) { return settings[std::string(name)]; });
 }
 
 TEST(Keystrokes, ParsedWithModifiersNamedKeysRepeatsAndLiteralsAndBrokenPartsSkipped) {
     const std::pair<const char*, std::vector<KeyStroke>> cases[] = {
-        {"^{F8}", {vk(0x77, true)}}, // the catalogue's strings
-        {"^m", {ch('m', true)}},
+        {"^{F8}", {vk(0x77, true)}},                     // the catalogue's strings
         {"+%ab", {ch('a', false, true, true), ch('b')}}, // the next key or group only
         {"^(ab)c", {ch('a', true), ch('b', true), ch('c')}},
         {"+(^x)", {ch('x', true, true)}},
@@ -49,8 +44,7 @@ TEST(Keystrokes, ParsedWithModifiersNamedKeysRepeatsAndLiteralsAndBrokenPartsSki
         {"{LEFT 3}", {vk(0x25), vk(0x25), vk(0x25)}},
         {"{+}{^}{{}{}}{%}", {ch('+'), ch('^'), ch('{'), ch('}'), ch('%')}},
         {"{\u00fc}\u00e4", {ch(0xFC), ch(0xE4)}},
-        {"{NOSUCHKEY}a", {ch('a')}},
-        {"{F25}{F0}{F01}a{F8", {ch('a')}},
+        {"{NOSUCHKEY}{F25}{F0}{F01}a{F8", {ch('a')}},
         {"a)b", {ch('a'), ch('b')}},
         {"^", {}},
         {"", {}},
@@ -58,17 +52,13 @@ TEST(Keystrokes, ParsedWithModifiersNamedKeysRepeatsAndLiteralsAndBrokenPartsSki
     };
     for (const auto& [keys, strokes] : cases)
         EXPECT_EQ(parseKeystrokes(keys), strokes) << keys;
-    EXPECT_EQ(namedKeyCode("f1"), 0x70); // names in any case
 }
 
 TEST(Catalogue, TextsAndListsOfCodesWithMeaning) {
-    EXPECT_EQ(befehlstext(11), "Ansicht F\u00fchrerstand");
-    EXPECT_EQ(befehlstext(1001), "Regelbereich E/H-Bremse");
     for (int32_t code : {0, 5, 46, 999, 1004, INT32_MIN})
         EXPECT_EQ(befehlstext(code), "") << code;
     const CommandList list = CommandList::singleCommands("(keine)");
     ASSERT_EQ(list.size(), 45); // entry 0 and 44 commands: code 5 is skipped
-    EXPECT_EQ(list.texts()[0], "(keine)");
     const std::pair<int, int32_t> codes[] = {{0, 0}, {4, 4}, {5, 6}, {44, 45}, {45, 0}, {-1, 0}};
     for (auto [index, code] : codes)
         EXPECT_EQ(list.codeAt(index), code) << index;
@@ -95,11 +85,8 @@ TEST(KeyTable, SettingsAreReadAsTheSimulatorWritesThem) {
 
 class ZusiSendTest : public ::testing::Test {
 protected:
-    ZusiSendTest() {
-        window.addWindow(kZusi, "Zusi - Testfahrt");
-        window.addWindow(kOther, "Texteditor");
-    }
     void connect() {
+        window.addWindow(kZusi, "Zusi - Testfahrt");
         window.setForeground(kZusi);
         ASSERT_TRUE(s.GetConnect());
         window.events.clear();
@@ -108,37 +95,36 @@ protected:
         for (int i = 0; i < n; ++i)
             s.Timer();
     }
-    // Fahrschalter auf/ab, Dyn Bremse auf, Bremsventil bremsen, AFB ab, Pfeife.
-    KeyTable keys = keysFrom(
-        {{"T0", "38"}, {"T1", "40"}, {"T10", "65"}, {"T14", "186"}, {"T19", "98"}, {"T9", "72"}});
     FakeSimWindow window;
-    ZusiSend s{window, keys};
+    // Fahrschalter auf/ab, Dyn Bremse auf, Bremsventil bremsen, AFB ab, Pfeife.
+    ZusiSend s{window, keysFrom({{"T0", "38"},
+                                 {"T1", "40"},
+                                 {"T10", "65"},
+                                 {"T14", "186"},
+                                 {"T19", "98"},
+                                 {"T9", "72"}})};
 };
 
 TEST_F(ZusiSendTest, KeyMessagesFollowTheBefehl) {
     connect();
-    // Code 0 and the text-less code 5 are key messages like the rest; keystroke commands
-    // are typed on Down and DownUp only.
+    // Codes 0 and 5 (no text) are key messages too; keystrokes are typed on Down and DownUp.
     const std::pair<int32_t, int32_t> sends[] = {
         {2, DownUp}, {14, Down}, {14, Up}, {14, 0}, {14, 4},    {14, -1},   {14, 1000},
         {5, Down},   {0, Up},    {11, Up}, {11, 0}, {11, Down}, {1, DownUp}};
     for (auto [code, befehl] : sends)
         s.send(code, befehl);
     EXPECT_EQ(window.events, (Events{down(113), up(113), down(38), up(38), down(117), up(0),
-                                     FakeSimWindow::type("^m"), FakeSimWindow::type("^{F8}")}));
+                                     typed("^m"), typed("^{F8}")}));
 }
 
-TEST_F(ZusiSendTest, ConnectsOnlyToATitleBeginningWithZusiAndKeepsIt) {
-    window.addWindow(kOther, "zusi - kleingeschrieben");
+TEST_F(ZusiSendTest, ConnectsToATitleBeginningWithZusiKeepsItAndDropsItClosedOrRetitled) {
     window.setForeground(kOther);
-    for (int32_t code : {2, 11, 37})
-        s.send(code, code == 2 ? DownUp : Down);
-    EXPECT_TRUE(window.events.empty());
-    EXPECT_FALSE(s.GetConnect());
-    window.addWindow(kOther, "Zus");
-    EXPECT_FALSE(s.GetConnect());
-    window.setForeground(0);
-    EXPECT_FALSE(s.GetConnect());
+    for (const char* title : {"zusi - kleingeschrieben", "Zus", ""}) {
+        window.addWindow(kOther, title);
+        for (int32_t code : {2, 11, 37})
+            s.send(code, code == 2 ? DownUp : Down);
+        EXPECT_FALSE(s.GetConnect()) << title;
+    }
     // Found at the first command while it is in the foreground; a long title is cut but
     // still recognised. Then kept without asking for the foreground again.
     window.addWindow(kZusi, "Zusi" + std::string(400, 'x'));
@@ -147,33 +133,24 @@ TEST_F(ZusiSendTest, ConnectsOnlyToATitleBeginningWithZusiAndKeepsIt) {
     const int queries = window.foregroundQueries;
     window.setForeground(kOther);
     s.send(3, Down);
-    EXPECT_TRUE(s.GetConnect());
     EXPECT_EQ(window.foregroundQueries, queries);
-    EXPECT_EQ(window.events, (Events{down(113), down(114)}));
-}
-
-TEST_F(ZusiSendTest, ClosedOrRetitledWindowIsDroppedAndTheForegroundExaminedAgain) {
-    connect();
+    // Once closed it is dropped and the foreground examined again.
     window.closeWindow(kZusi);
-    window.setForeground(kOther);
     EXPECT_FALSE(s.GetConnect());
-    s.send(2, Down);
-    EXPECT_TRUE(window.events.empty());
     constexpr WindowHandle kNewZusi = 0x4200007;
     window.addWindow(kNewZusi, "Zusi 3");
     window.setForeground(kNewZusi);
     s.send(2, Down);
-    EXPECT_EQ(window.events, Events{down(113, kNewZusi)});
+    EXPECT_EQ(window.events,
+              (Events{down(113), down(114), ev(WM_Const::WM_KEYDOWN, 113, kNewZusi)}));
     window.addWindow(kNewZusi, "Fahrplan");
     EXPECT_FALSE(s.GetConnect());
 }
 
 TEST_F(ZusiSendTest, RegulatorCountsExpandIntoPressesAndOneRelease) {
     connect();
-    s.send(1000, -3);
-    s.send(1001, 0);
-    s.send(1001, 1);
-    s.send(1003, -1);
+    for (auto [code, count] : {std::pair{1000, -3}, {1001, 0}, {1001, 1}, {1003, -1}})
+        s.send(code, count);
     EXPECT_EQ(window.events,
               (Events{down(40), down(40), down(40), up(40), down(65), up(65), down(98), up(98)}));
     for (int32_t count : {40000, INT32_MIN}) { // the count is cut to 16 bits
@@ -186,51 +163,37 @@ TEST_F(ZusiSendTest, RegulatorCountsExpandIntoPressesAndOneRelease) {
 
 TEST_F(ZusiSendTest, EmergencyBrakeTenPressesAndReleaseOnTheSixthTick) {
     connect();
-    s.send(37, Down);
-    ticks(5);
-    EXPECT_EQ(window.events, Events(10, down(186)));
-    ticks(1);
-    EXPECT_EQ(window.events.back(), up(186));
-    ticks(10);
-    EXPECT_EQ(window.events.size(), 11u);
-    window.events.clear();
-    for (int32_t b : {int32_t(Up), int32_t(DownUp), 0})
+    // Only Down brakes, ten presses each; another restarts the release count; one release.
+    for (int32_t b : {int32_t(Up), int32_t(DownUp), 0, int32_t(Down)})
         s.send(37, b);
-    ticks(10);
-    EXPECT_TRUE(window.events.empty());
-    // A new emergency brake restarts the release count.
-    s.send(37, Down);
     ticks(4);
     s.send(37, Down);
     ticks(5);
-    EXPECT_EQ(window.events.size(), 20u);
+    EXPECT_EQ(window.events, Events(20, down(186)));
     ticks(1);
     EXPECT_EQ(window.events.back(), up(186));
+    ticks(10);
+    EXPECT_EQ(window.events.size(), 21u);
 }
 
 TEST_F(ZusiSendTest, ObserverSeesEveryDeliveryAndItsOutcome) {
     using Outcome = ZusiSend::Outcome;
     using T = std::tuple<int32_t, int32_t, Outcome, bool>;
     std::vector<T> seen;
-    s.setObserver([&](int32_t f, int32_t b, Outcome o, bool internal) {
-        seen.emplace_back(f, b, o, internal);
-    });
+    s.setObserver([&](int32_t f, int32_t b, Outcome o, bool i) { seen.emplace_back(f, b, o, i); });
     s.send(2, Down);                             // nothing in the foreground
     for (int32_t code : {77, -1, 46, 999, 1004}) // rejected before the window is looked for
         s.send(code, Down);
     EXPECT_EQ(window.foregroundQueries, 1);
-    window.setForeground(kZusi);
+    connect();
     s.send(1000, 2);
-    EXPECT_EQ(seen, (std::vector<T>{{2, Down, Outcome::Dropped, false},
-                                    {77, Down, Outcome::Rejected, false},
-                                    {-1, Down, Outcome::Rejected, false},
-                                    {46, Down, Outcome::Rejected, false},
-                                    {999, Down, Outcome::Rejected, false},
-                                    {1004, Down, Outcome::Rejected, false},
-                                    {1000, 2, Outcome::Delivered, false},
-                                    {14, Down, Outcome::Delivered, true},
-                                    {14, Down, Outcome::Delivered, true},
-                                    {14, Up, Outcome::Delivered, true}}));
+    std::vector<T> want{{2, Down, Outcome::Dropped, false}};
+    for (int32_t code : {77, -1, 46, 999, 1004})
+        want.emplace_back(code, Down, Outcome::Rejected, false);
+    const Outcome d = Outcome::Delivered; // the regulator's steps are internal
+    want.insert(want.end(),
+                {{1000, 2, d, false}, {14, Down, d, true}, {14, Down, d, true}, {14, Up, d, true}});
+    EXPECT_EQ(seen, want);
 }
 
 TEST_F(ZusiSendTest, HeldKeysAreReleasedByTheirHolderOnceAndTheirLateKeyUpIsNotSentAgain) {
