@@ -115,14 +115,28 @@ std::string toWindows1252(std::string_view utf8) {
     return out;
 }
 
-std::optional<std::string> readFileBytes(const std::string& path, std::uintmax_t limit,
-                                         bool* tooLarge) {
+namespace {
+
+// A file opened for reading its bytes; a directory opens on some systems, but is no file.
+std::optional<std::ifstream> openForReading(const std::string& path) {
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec))
         return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    std::optional<std::ifstream> in(std::in_place, path, std::ios::binary);
+    if (!*in)
         return std::nullopt;
+    return in;
+}
+
+} // namespace
+
+std::optional<std::string> readFileBytes(const std::string& path, std::uintmax_t limit,
+                                         bool* tooLarge) {
+    auto opened = openForReading(path);
+    if (!opened)
+        return std::nullopt;
+    std::ifstream& in = *opened;
+    std::error_code ec;
     // The size is only a hint (a device or a growing file may say otherwise): the reading
     // itself stops one byte past the limit.
     const std::uintmax_t size = std::filesystem::file_size(path, ec);
@@ -151,12 +165,10 @@ std::optional<std::string> readFileBytes(const std::string& path, std::uintmax_t
 }
 
 std::optional<std::string> readFirstLine(const std::string& path, std::uintmax_t limit) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec))
+    auto opened = openForReading(path);
+    if (!opened)
         return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
+    std::ifstream& in = *opened;
     std::string line;
     for (char c; line.size() < limit && in.get(c) && c != '\r';)
         line += c;
