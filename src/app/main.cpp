@@ -1,4 +1,5 @@
 // The composition root: chooses the platform backends and wires them to the main window.
+#include "app/CommandLine.h"
 #include "app/KordanMain.h"
 #include "app/ProfileSession.h"
 #include "app/QtDialogs.h"
@@ -44,6 +45,8 @@
 #include <csignal>
 #include <cstdio>
 #include <memory>
+#include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -111,53 +114,41 @@ Backends makeBackends() {
     return b;
 }
 
-struct Options {
-    bool virtualController = false;
-    QString dir;
-    QString scenario;
-    bool quitAfterScenario = false;
-};
-
-Options parseArguments(const QStringList& args) {
-    Options o;
-    for (int i = 1; i < args.size(); ++i) {
-        if (args[i] == QLatin1String("--virtual")) {
-            o.virtualController = true;
-        } else if (args[i] == QLatin1String("--dir") && i + 1 < args.size()) {
-            o.dir = args[++i];
-        } else if (args[i] == QLatin1String("--scenario") && i + 1 < args.size()) {
-            o.scenario = args[++i];
-        } else if (args[i] == QLatin1String("--quit")) {
-            o.quitAfterScenario = true;
-        } else if (args[i] == QLatin1String("--help")) {
-            std::puts(
-                "kordan [--virtual] [--dir DIR] [--scenario FILE [--quit]]\n"
-                "  --virtual        a virtual controller with its panel beside the real ones\n"
-                "  --dir DIR        program directory (profiles, axis files, calibration)\n"
-                "  --scenario FILE  play a scenario on the virtual controller in real time\n"
-                "  --quit           end the program when the scenario is done and print\n"
-                "                   what the controller's display shows");
-            std::exit(0);
-        } else {
-            std::fprintf(stderr, "kordan: unbekannte Option %s\n", args[i].toLocal8Bit().data());
-            std::exit(2);
-        }
-    }
-    if (!o.scenario.isEmpty())
-        o.virtualController = true; // a scenario plays on the virtual controller
-    return o;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
+    // Read before the application object exists: what needs no window works without a display.
+    auto parsed = kordan::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (!parsed.error.empty()) {
+        std::fprintf(stderr, "kordan: %s\n", parsed.error.c_str());
+        return 2;
+    }
+    const kordan::CommandLine& options = parsed.line;
+    if (options.help) {
+        std::fputs(kordan::commandLineHelp(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::puts("kordan " KORDAN_VERSION);
+        return 0;
+    }
+    for (auto [given, name] : {std::pair{options.diagnose, "--diagnose"},
+                               {!options.sheetOut.empty(), "--sheet"},
+                               {!options.profile.empty(), "--profile"},
+                               {options.activeMode.has_value(), "--mode"},
+                               {options.zusi3.has_value(), "--zusi3"},
+                               {options.delivery.has_value(), "--delivery"}}) {
+        if (given) {
+            std::fprintf(stderr, "kordan: %s ist in diesem Build noch nicht verfügbar\n", name);
+            return 2;
+        }
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZusiKordan"));
     QApplication::setApplicationDisplayName(QStringLiteral("Kordan für Zusi"));
-    Options options = parseArguments(QApplication::arguments());
     Backends backends = makeBackends();
 
-    QString dir = options.dir.isEmpty() ? backends.programDir : options.dir;
+    QString dir = options.dir.empty() ? backends.programDir : QString::fromStdString(options.dir);
     QDir().mkpath(dir);
     dir = QDir(dir).absolutePath();
 
@@ -177,7 +168,7 @@ int main(int argc, char** argv) {
     kordan::QtClock clock;
     kordan::QtDialogs dialogs;
     // Before the calibration is read: its message must not wait for a click either.
-    dialogs.setScripted(options.quitAfterScenario && !options.scenario.isEmpty());
+    dialogs.setScripted(options.quitAfterScenario && !options.scenario.empty());
     // The calibration lives in the program's directory (not in whatever directory the
     // program was started from), so it is found again; it is written back at the end.
     kordan::ZusiKalibrierung calibration(dialogs,
@@ -212,16 +203,16 @@ int main(int argc, char** argv) {
     std::unique_ptr<kordan::ScenarioPlayer> player;
     QTimer scenarioTimer;
     QElapsedTimer scenarioClock;
-    if (!options.scenario.isEmpty()) {
-        auto text = kordan::readFileBytes(options.scenario.toStdString(), kordan::kScriptFileLimit);
+    if (!options.scenario.empty()) {
+        auto text = kordan::readFileBytes(options.scenario, kordan::kScriptFileLimit);
         if (!text) {
             std::fprintf(stderr, "kordan: %s kann nicht gelesen werden\n",
-                         options.scenario.toLocal8Bit().data());
+                         options.scenario.c_str());
             return 2;
         }
-        auto parsed = kordan::parseScenario(*text);
-        if (auto* error = std::get_if<kordan::ScenarioError>(&parsed)) {
-            std::fprintf(stderr, "%s:%d: %s\n", options.scenario.toLocal8Bit().data(), error->line,
+        auto steps = kordan::parseScenario(*text);
+        if (auto* error = std::get_if<kordan::ScenarioError>(&steps)) {
+            std::fprintf(stderr, "%s:%d: %s\n", options.scenario.c_str(), error->line,
                          error->text.c_str());
             return 2;
         }
@@ -233,7 +224,7 @@ int main(int argc, char** argv) {
             },
             [&](bool active) { active ? logic.mnuModusAktiv() : logic.mnuModusTest(); }};
         player = std::make_unique<kordan::ScenarioPlayer>(
-            std::get<std::vector<kordan::ScenarioStep>>(parsed), std::move(target));
+            std::get<std::vector<kordan::ScenarioStep>>(steps), std::move(target));
         QObject::connect(&scenarioTimer, &QTimer::timeout, [&] {
             if (!scenarioClock.isValid())
                 scenarioClock.start();

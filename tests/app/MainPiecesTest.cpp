@@ -1,3 +1,4 @@
+#include "app/CommandLine.h"
 #include "app/ControllerSession.h"
 #include "app/LedPresenter.h"
 #include "app/PollDispatcher.h"
@@ -89,4 +90,21 @@ TEST(LedPresenter, ShowsTheChosenValueOnlyWhenChangedAndSignsWhenAsked) {
     EXPECT_EQ(led.refresh(read), blank);
     led.setChoice(-1);
     EXPECT_EQ(led.refresh(read), std::nullopt);
+}
+
+TEST(CommandLine, OptionsValuesAndMistakes) {
+    auto p = parseCommandLine({"--scenario", "s.txt", "--mode", "aktiv", "--sheet", "a.cfr",
+                               "b.pdf", "--zusi3", "h:1", "--delivery", "x11", "--dir", "d"});
+    EXPECT_EQ(std::tuple(p.error, p.line.virtualController, p.line.activeMode, p.line.sheetProfile,
+                         p.line.sheetOut, p.line.zusi3, p.line.delivery, p.line.dir),
+              std::tuple("", true, std::optional(true), "a.cfr", "b.pdf",
+                         std::optional<std::string>("h:1"), std::optional<std::string>("x11"),
+                         "d"));
+    for (auto [args, error] :
+         {std::pair{std::vector<std::string>{"--frei"}, "unbekannte Option --frei"},
+          {{"--mode", "aktiv", "--mode", "Aktiv"}, "--mode erwartet test oder aktiv, nicht Aktiv"},
+          {{"--delivery", "wine"}, "--delivery erwartet bridge oder x11, nicht wine"},
+          {{"--sheet", "a.cfr"}, "Option --sheet braucht einen Wert"},
+          {{"--profile"}, "Option --profile braucht einen Wert"}})
+        EXPECT_EQ(parseCommandLine(args).error, error) << args[0];
 }
