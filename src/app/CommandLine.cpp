@@ -85,7 +85,7 @@ const char* commandLineHelp() {
            "  --dir VERZEICHNIS      Programmverzeichnis (Profile, Achsdateien, Kalibrierung)\n"
            "  --scenario DATEI       spielt ein Szenario auf dem virtuellen Fahrpult ab\n"
            "  --quit                 endet nach dem Szenario und gibt aus, was die Anzeige\n"
-           "                         des Fahrpults zeigt\n"
+           "                         des Fahrpults zeigt, dazu Profil und Modus\n"
            "  --version              gibt die Version aus und endet\n"
            "  --help                 diese Hilfe\n";
 }

@@ -22,9 +22,10 @@ namespace kordan {
 // Version 1.0.2; the easy mode's option shows only in revision 99.
 static constexpr int kRevision = 2;
 
-KordanMain::KordanMain(KordanServices services, IKordanView& view)
-    : m_s(std::move(services)), m_view(view), m_controllers(m_s.hid, m_s.dialogs),
-      m_outputs(m_controllers, m_s.settings, m_view), m_log(m_s.settings, m_s.clock, m_view) {}
+KordanMain::KordanMain(KordanServices services, IKordanView& view, StartOptions start)
+    : m_s(std::move(services)), m_view(view), m_start(std::move(start)),
+      m_controllers(m_s.hid, m_s.dialogs), m_outputs(m_controllers, m_s.settings, m_view),
+      m_log(m_s.settings, m_s.clock, m_view) {}
 
 KordanMain::~KordanMain() = default;
 
@@ -48,8 +49,11 @@ void KordanMain::startUp() {
     m_lok->LokChange = [this] { Lok_LokChange(); };
     m_registry = std::make_unique<ZusiRegistry>(m_s.registry);
     m_registry->schluessel("Software\\zusi\\zusi");
-    // 2. Relative file names refer to the program's directory.
+    // 2. Relative file names refer to the program's directory; a start profile is looked
+    // for where the program was started first.
     std::error_code ec;
+    if (!m_start.profile.empty() && std::filesystem::exists(m_start.profile, ec))
+        m_start.profile = std::filesystem::absolute(m_start.profile, ec).string();
     std::filesystem::current_path(m_s.programDir, ec);
     // 3.-4.
     m_view.setEasyOptionVisible(kRevision == 99);
@@ -79,8 +83,9 @@ void KordanMain::startUp() {
         m_view.setSelectedDevice(0);
         deviceClicked(0);
     }
-    // 11.-12.
-    SetMode(Mode::Test);
+    loadStartProfile();
+    // 11.-12. A mode given for this run is not stored, not even the passing test mode.
+    SetMode(Mode::Test, !m_start.activeMode);
     m_running = !m_closing; // a window closed in the messages before stays closed
     m_ticks.start(m_s.clock.milliseconds());
     // 13.-18. Failures of these steps are skipped one by one.
@@ -95,8 +100,20 @@ void KordanMain::startUp() {
     ignoringErrors([&] {
         if (!m_running)
             return; // the window was closed while events ran
-        SetMode(storedMode == "Run" ? Mode::Active : Mode::Test);
+        const bool active = m_start.activeMode.value_or(storedMode == "Run");
+        SetMode(active ? Mode::Active : Mode::Test, !m_start.activeMode);
     });
+}
+
+void KordanMain::loadStartProfile() {
+    if (m_start.profile.empty())
+        return;
+    // The locomotive the simulator has loaded already is seen now, so that the first tick
+    // does not take it for a change that replaces the profile asked for.
+    m_lok->LokChange = [this] { m_view.setLokText(m_lok->Lok()); };
+    m_lok->Timer();
+    m_lok->LokChange = [this] { Lok_LokChange(); };
+    m_profiles->openFile(m_start.profile);
 }
 
 void KordanMain::runLoop() {
@@ -183,7 +200,7 @@ void KordanMain::deviceClicked(int index) {
     });
 }
 
-void KordanMain::SetMode(Mode m) {
+void KordanMain::SetMode(Mode m, bool store) {
     m_mode = m;
     m_outputs.led().setMode(m == Mode::Active);
     m_view.setDeviceListEnabled(false);
@@ -199,7 +216,8 @@ void KordanMain::SetMode(Mode m) {
         m_view.setModeLabel("Aktiv", LabelColour::ButtonText);
         m_profiles->showAssignments();
     }
-    m_s.settings.set("Modus", m == Mode::Test ? "Test" : "Run");
+    if (store)
+        m_s.settings.set("Modus", m == Mode::Test ? "Test" : "Run");
 }
 
 void KordanMain::mnuModusTest() {
@@ -273,38 +291,6 @@ void KordanMain::mnuLokEditor() {
 
 void KordanMain::mnuBefehlsprotokoll() {
     m_log.toggle();
-}
-
-void KordanMain::buttonDoubleClicked(int index) {
-    if (index < 0 || index >= 44)
-        return;
-    m_profiles->held().releaseButton(index + 1); // its assignment may change under it
-    m_view.openButtonDialog(static_cast<int16_t>(index + 1));
-    m_profiles->setChanged(true);
-    m_profiles->showAssignments();
-}
-
-void KordanMain::leverDoubleClicked(int index) {
-    if (index < 0 || index >= 7)
-        return;
-    int32_t aktion = 0;
-    m_view.openLeverActionDialog(static_cast<int16_t>(index + 1), aktion);
-    if (aktion == 3) {
-        m_pendingAxisFile = m_profiles->profile().Axis(index + 1).Dateiname();
-        m_view.openAxisEditor(index + 1);
-    }
-    m_profiles->leverAction(index + 1, aktion);
-}
-
-std::string KordanMain::AxisFile() {
-    std::string file = std::move(m_pendingAxisFile);
-    m_pendingAxisFile.clear();
-    return file;
-}
-
-void KordanMain::AxisReload() {
-    if (m_profiles)
-        m_profiles->reloadAxes();
 }
 
 void KordanMain::PollController() {

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace kordan {
@@ -48,6 +49,14 @@ struct KordanServices {
     ZusiKalibrierung& calibration;
 };
 
+// What the command line asks of this run only; nothing of it is stored.
+struct StartOptions {
+    // Loaded at start whatever the load mode; a relative name that does not exist in the
+    // directory the program was started from is looked for in the program's directory.
+    std::string profile;
+    std::optional<bool> activeMode; // the start mode instead of the stored one
+};
+
 // The main window's behaviour without its widgets: start-up, operating modes, the polling
 // loop with its 100 ms tick, and shutdown. The controllers, the profile, the poll's changes
 // and the display each have a piece of their own; the Qt window forwards menus, clicks and
@@ -56,7 +65,7 @@ class KordanMain {
 public:
     enum class Mode { Test, Active };
 
-    KordanMain(KordanServices services, IKordanView& view);
+    KordanMain(KordanServices services, IKordanView& view, StartOptions start = {});
     ~KordanMain();
     KordanMain(const KordanMain&) = delete;
     KordanMain& operator=(const KordanMain&) = delete;
@@ -96,7 +105,8 @@ public:
     // change under held keys (test mode, another or a lost controller, the end).
     void releaseAll();
 
-    void SetMode(Mode m);
+    // `store` = false leaves the setting "Modus" as it is (a mode given for this run only).
+    void SetMode(Mode m, bool store = true);
     void PollController();
     void PeriodicTick();
 
@@ -120,8 +130,12 @@ private:
     // "<Lok>_<controller number>.cfr", the automatic mode's profile name.
     std::string profileNameForLok() const;
 
+    // The start profile replaces whatever the start-up loaded.
+    void loadStartProfile();
+
     KordanServices m_s;
     IKordanView& m_view;
+    StartOptions m_start;
     ControllerSession m_controllers;
     std::vector<std::string> m_shownDevices;
     PollDispatcher m_dispatcher;

@@ -13,6 +13,7 @@
 #include "device/VirtualController.h"
 #include "device/panel/Segments.h"
 #include "device/panel/frmPanel.h"
+#include "profile/ZusiProfile.h"
 #include "send/SimWindow.h"
 #include "sim/ProcessStarter.h"
 #include "sim/RegistryBackend.h"
@@ -134,8 +135,6 @@ int main(int argc, char** argv) {
     }
     for (auto [given, name] : {std::pair{options.diagnose, "--diagnose"},
                                {!options.sheetOut.empty(), "--sheet"},
-                               {!options.profile.empty(), "--profile"},
-                               {options.activeMode.has_value(), "--mode"},
                                {options.zusi3.has_value(), "--zusi3"},
                                {options.delivery.has_value(), "--delivery"}}) {
         if (given) {
@@ -177,7 +176,7 @@ int main(int argc, char** argv) {
     kordan::KordanMain logic({hid, *backends.settings, clock, clock, dialogs, *backends.window,
                               *backends.registry, *backends.starter, backends.mapSimPath,
                               dir.toStdString(), calibration},
-                             window);
+                             window, {options.profile, options.activeMode});
     window.setLogic(&logic);
     window.setWizardFactory([&](QWidget* parent) -> QWidget* {
         return new kordan::frmKalib(calibration, dialogs, parent);
@@ -234,6 +233,9 @@ int main(int argc, char** argv) {
                     // What the display showed before the shutdown blanked it.
                     std::printf("LED: [%s]\n",
                                 kordan::displayText(virtualController.lastDisplay()).c_str());
+                    std::printf("Profil: %s\nModus: %s\n", logic.Profil()->Bezeichnung().c_str(),
+                                logic.mode() == kordan::KordanMain::Mode::Active ? "Aktiv"
+                                                                                 : "Test");
                     std::fflush(stdout);
                     window.close();
                 }

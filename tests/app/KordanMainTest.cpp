@@ -104,7 +104,7 @@ struct Rig {
         window.addWindow(77, "Zusi 2");
         window.setForeground(77);
     }
-    KordanMain& start() {
+    KordanMain& start(StartOptions options = {}) {
         auto mapZusi = [this](std::string path) {
             std::replace(path.begin(), path.end(), '\\', '/');
             return path.starts_with("C:/Zusi") ? dir.path() + "/zusi" + path.substr(7) : "";
@@ -112,7 +112,7 @@ struct Rig {
         main = std::make_unique<KordanMain>(KordanServices{*bus, settings, clock, events, dialogs,
                                                            window, registry, starter, mapZusi,
                                                            dir.path(), *calibration},
-                                            view);
+                                            view, std::move(options));
         main->startUp();
         return *main;
     }
@@ -366,6 +366,39 @@ TEST(KordanMainProfiles, TheLocomotivesProfileIsLoadedAsTheLoadModeSays) {
         EXPECT_EQ(std::tuple(rig.view.lok, rig.view.profil, m.profiles()->changed(),
                              std::filesystem::exists(rig.dir.file("automatisch_FS.axr"))),
                   std::tuple("BR 101", profil, mode == 1 && std::string(profil).empty(), true));
+    }
+}
+
+TEST(KordanMainProfiles, AStartProfileOutlastsTheLoadedLocomotiveAndAStartModeIsNotStored) {
+    // A name relative to the program's directory, an absolute one, a missing and a refused
+    // file; the mode given is taken but only a change by the user is stored.
+    for (auto [mode, file, active, profil, message, writes] :
+         {std::tuple{0, "mein.cfr", std::optional<bool>(), "mein.cfr", "",
+                     "AutoLoad=0 Modus=Test Modus=Run "},
+          {1, "/mein.cfr", true, "mein.cfr", "", "AutoLoad=1 "},
+          {2, "fehlt.cfr", false, "", "Konfiguration fehlt.cfr nicht gefunden.", "AutoLoad=2 "},
+          {2, "alt.cfr", std::optional<bool>(), "", "Falsche Version der Datei",
+           "AutoLoad=2 Modus=Test Modus=Run "}}) {
+        Rig rig;
+        rig.device();
+        rig.lok();
+        rig.settings.values["AutoLoad"] = std::to_string(mode);
+        for (auto name : {"mein.cfr", "BR 101_1.cfr", "automatisch.cfr"})
+            rig.writeProfile(name);
+        rig.dir.write("alt.cfr", "1.1\r\n");
+        auto& m = rig.start({file[0] == '/' ? rig.dir.path() + file : file, active});
+        rig.passes(2, 101);
+        std::string stored;
+        for (auto& w : rig.settings.writes)
+            stored += w + " ";
+        SCOPED_TRACE(file);
+        EXPECT_EQ(
+            std::tuple(rig.view.lok, rig.view.profil, rig.dialogs.texts(), stored, m.mode()),
+            std::tuple("BR 101", profil, message[0] ? Strings{message} : Strings{},
+                       std::string(writes),
+                       active.value_or(true) ? KordanMain::Mode::Active : KordanMain::Mode::Test));
+        m.mnuModusTest();
+        EXPECT_EQ(rig.settings.writes.back(), "Modus=Test");
     }
 }
 

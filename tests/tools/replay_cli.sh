@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# kordan-replay from the outside: exit statuses, stdout and stderr as other tools see them.
+# kordan-replay and, when given, kordan from the outside: exit statuses, stdout and stderr as
+# other tools see them. kordan runs without a display.
+#   replay_cli.sh KORDAN_REPLAY [KORDAN]
 set -u
-replay="$1"
+replay="$1" kordan="${2:-}"
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
@@ -54,3 +56,25 @@ err=$("$replay" --dir "$dir" old.cfr "$dir/ok.txt" 2>&1 >/dev/null); status=$?
 "$replay" p.cfr >/dev/null 2>&1; [ $? -eq 2 ] || fail "missing SCENARIO accepted"
 "$replay" --poll x p.cfr "$dir/ok.txt" >/dev/null 2>&1; [ $? -eq 2 ] || fail "bad --poll accepted"
 echo "kordan-replay: all checks passed"
+[ -n "$kordan" ] || exit 0
+
+unset DISPLAY WAYLAND_DISPLAY
+export XDG_CONFIG_HOME="$dir/config" QT_QPA_PLATFORM=offscreen
+"$kordan" --help | grep -q -- '--sheet PROFIL AUSGABE' || fail "--help"
+[[ "$("$kordan" --version)" =~ ^kordan\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "--version"
+# A profile and a mode for this run: the stored mode stays; a profile that does not load is
+# reported and the program starts without.
+mkdir -p "$XDG_CONFIG_HOME/ZusiKordan"
+printf '[Settings]\nAutoLoad=0\nModus=Run\n' >"$XDG_CONFIG_HOME/ZusiKordan/ZusiKordan.ini"
+{
+    printf '1.0\r\n[Kalibrierung]\r\n'
+    for i in 1 2 3 4 5 6 7; do printf '[Hebel%s]\r\n 4 \r\n 0 \r\n 255 \r\n' "$i"; done
+} >"$dir/Kalibrierung.dat"
+echo 'wait 200' >"$dir/s.txt"
+run() { "$kordan" --virtual --dir "$dir" --scenario "$dir/s.txt" --quit "$@" 2>"$dir/err" | sed 1d; }
+[ "$(run --profile "$dir/p.cfr" --mode test)" = $'Profil: p.cfr\nModus: Test' ] || fail "--profile"
+[ "$(run --profile old.cfr)" = $'Profil: \nModus: Aktiv' ] || fail "refused --profile"
+grep -qx 'message: Falsche Version der Datei' "$dir/err" || fail "no message: $(cat "$dir/err")"
+grep -qx 'Modus=Run' "$XDG_CONFIG_HOME/ZusiKordan/ZusiKordan.ini" || fail "--mode test was stored"
+"$kordan" --mode schnell >/dev/null 2>&1; [ $? -eq 2 ] || fail "bad --mode accepted"
+echo "kordan: all checks passed"
