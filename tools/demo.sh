@@ -39,6 +39,22 @@ if [ ! -e "$ini" ]; then
 fi
 export WINEPREFIX=$prefix
 unset WAYLAND_DISPLAY
+# Lok -> Info starts the simulator's vehicle editor through Wine. The demo has no editor, and
+# Wine would first set the demo's prefix up as a real one (system.reg, and a user.reg of its
+# own over the stand-in's), which the installer and the stand-in then refuse, so `make run`
+# failed until the prefix was deleted. The program's "wine" here fails for the editor as a
+# missing one does, without touching the prefix; anything else goes to the real Wine.
+realwine=$(command -v wine || echo false)
+mkdir -p "$demo/bin"
+cat >"$demo/bin/wine" <<WINE
+#!/bin/sh
+case "\${1:-}" in
+*ZusiFahrzeugEditor) echo "demo: no vehicle editor in the demo (\$1)" >&2; exit 53 ;;
+esac
+exec "$realwine" "\$@"
+WINE
+chmod +x "$demo/bin/wine"
+export PATH="$demo/bin:$PATH"
 
 spid= xpid= kpid=
 cleanup() {

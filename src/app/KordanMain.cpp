@@ -351,6 +351,7 @@ void KordanMain::PeriodicTick() {
         m_ledCountdown = 5;
         m_outputs.refreshLed(simValue());
     }
+    m_lok->EditorTick(); // last: its message lets window events run
 }
 
 LedPresenter::ValueReader KordanMain::simValue() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,12 @@ public:
     // True when the program was started. A program that cannot be found gives false and
     // nothing else happens.
     virtual bool start(const std::string& program, const std::vector<std::string>& args) = 0;
+
+    // The exit code of the program last started, once it has ended; nothing while it runs,
+    // before any start, or where the platform cannot tell. The main loop asks for a few
+    // seconds after a start, so a program that gives up at once (a Windows program missing
+    // under Wine) is told from one that runs. Never waits.
+    virtual std::optional<int> endedWith() { return std::nullopt; }
 };
 
 // Starts Windows programs through Wine: the program "wine" with the Windows program's path
@@ -32,6 +39,8 @@ public:
         wineArgs.insert(wineArgs.end(), args.begin(), args.end());
         return m_starter.start("wine", wineArgs);
     }
+    // Wine gives up with a code of its own when the Windows program is missing.
+    std::optional<int> endedWith() override { return m_starter.endedWith(); }
 
 private:
     IProcessStarter& m_starter;

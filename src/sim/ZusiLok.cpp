@@ -1,5 +1,6 @@
 #include "sim/ZusiLok.h"
 
+#include "common/Dialogs.h"
 #include "common/TextFile.h"
 #include "sim/AutomaticAxes.h"
 #include "sim/ZusiLokParser.h"
@@ -8,6 +9,17 @@
 namespace kordan {
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// Long enough for Wine to give up on a missing program, even in a prefix it first sets up.
+constexpr int kEditorWatchTicks = 100;
+
+std::string editorProgram(const std::string& zusiDir) {
+    return zusiDir + "\\ZusiFahrzeugEditor";
+}
+
+} // namespace
 
 ZusiLok::ZusiLok(IRegistryBackend& registry, IDialogs& dialogs, IProcessStarter& starter,
                  std::string programDir, PathMapper mapPath)
@@ -80,7 +92,28 @@ void ZusiLok::StartEditor() {
         return;
     // Program and locomotive path go separately: a path with blanks, quotes or ";" stays one
     // argument and is never read as a command.
-    m_starter.start(m_zusiDir + "\\ZusiFahrzeugEditor", {m_zusiDir + "\\" + m_lokPfad});
+    m_editorWatch = 0;
+    if (m_starter.start(editorProgram(m_zusiDir), {m_zusiDir + "\\" + m_lokPfad})) {
+        m_editorWatch = kEditorWatchTicks;
+        return;
+    }
+    m_dialogs.message("Der Zusi Fahrzeug Editor konnte nicht gestartet werden:\n" +
+                          editorProgram(m_zusiDir),
+                      MsgButtons::Ok, MsgIcon::Exclamation);
+}
+
+void ZusiLok::EditorTick() {
+    if (m_editorWatch == 0)
+        return;
+    --m_editorWatch;
+    const std::optional<int> code = m_starter.endedWith();
+    if (!code)
+        return;
+    m_editorWatch = 0; // one message per start; an editor closed at once is no failure
+    if (*code != 0)
+        m_dialogs.message("Der Zusi Fahrzeug Editor wurde gleich nach dem Start beendet (Code " +
+                              std::to_string(*code) + "):\n" + editorProgram(m_zusiDir),
+                          MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
 } // namespace kordan

@@ -32,9 +32,12 @@ public:
     void Timer();
     // The locomotive's name: `LokPfad` without its extension and directories.
     std::string Lok() const;
-    // Starts the vehicle editor on the current locomotive; nothing without one. A missing
-    // editor changes nothing.
+    // Starts the vehicle editor on the current locomotive; nothing without one. An editor
+    // that cannot be started, or ends with a failure within its first seconds (a missing
+    // editor under Wine), is reported by a message that names it; nothing else changes.
     void StartEditor();
+    // Every tick (100 ms): watches the editor just started for those first seconds.
+    void EditorTick();
 
     const std::string& ZusiDir() const { return m_zusiDir; }
     // The locomotive file relative to `ZusiDir`, as the current-train file names it.
@@ -55,6 +58,7 @@ private:
     std::string m_zusiDir;
     std::optional<std::filesystem::file_time_type> m_letzteZeit;
     std::string m_lokPfad;
+    int m_editorWatch = 0; // ticks left to watch the editor just started
 };
 
 } // namespace kordan

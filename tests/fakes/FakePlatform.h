@@ -56,12 +56,14 @@ public:
         started.push_back({program, args});
         return result;
     }
+    std::optional<int> endedWith() override { return ended; }
     struct Start {
         std::string program;
         std::vector<std::string> args;
     };
     std::vector<Start> started;
     bool result = true;
+    std::optional<int> ended; // the exit code the last start is to have ended with
 };
 
 } // namespace kordan::test

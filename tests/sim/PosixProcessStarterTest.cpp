@@ -51,7 +51,8 @@ template <typename F> bool eventually(F condition) {
     return condition();
 }
 
-TEST(PosixProcessStarter, PassesEachArgumentAsItIsStartsOnlyWhatExistsAndLeavesNoZombie) {
+TEST(PosixProcessStarter,
+     PassesEachArgumentAsItIsStartsOnlyWhatExistsTellsTheExitAndLeavesNoZombie) {
     TempDir tmp;
     const std::string script = tmp.file("zeige argv");
     const std::string out = tmp.file("argv.txt");
@@ -73,6 +74,12 @@ TEST(PosixProcessStarter, PassesEachArgumentAsItIsStartsOnlyWhatExistsAndLeavesN
     for (const char* missing : {"/nonexistent/ZusiFahrzeugEditor", "kordan-kein-programm", ""})
         EXPECT_FALSE(starter->start(missing, {"x"})) << missing;
     EXPECT_TRUE(starter->start("true", {"a b", ";"}));
+    EXPECT_TRUE(eventually([&] { return starter->endedWith() == 0; }));
+    // The last start's exit code counts, a signal as 128 plus its number.
+    for (auto [script, code] : {std::pair{"exit 53", 53}, {"kill -9 $$", 137}}) {
+        ASSERT_TRUE(starter->start("sh", {"-c", script}));
+        EXPECT_TRUE(eventually([&] { return starter->endedWith() == code; })) << script;
+    }
     EXPECT_TRUE(eventually([] { return zombieChildren() == 0; }));
 }
 

@@ -252,11 +252,31 @@ TEST_F(LokTest, TheEditorGetsAHostileFileNameAsOneArgument) {
     EXPECT_TRUE(starter.started.empty());
     const std::string hostile = "Loks\\a b\\\"x\" & del *; rm -rf ~ $(id) `id`.lok";
     drive(hostile);
-    starter.result = false; // the editor is missing: nothing else happens
+    starter.result = false; // the editor is missing: a message names it
+    dialogs.messages.clear();
     lok->StartEditor();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_NE(dialogs.messages[0].text.find("gestartet werden:\nC:\\"), std::string::npos);
     ASSERT_EQ(starter.started.size(), 1u);
-    EXPECT_EQ(starter.started[0].program, "C:\\Programme\\Zusi\\ZusiFahrzeugEditor");
+    const std::string editor = "C:\\Programme\\Zusi\\ZusiFahrzeugEditor";
+    EXPECT_EQ(starter.started[0].program, editor);
     EXPECT_EQ(starter.started[0].args, std::vector<std::string>{"C:\\Programme\\Zusi\\" + hostile});
+    // Started, it is watched for its first ten seconds: a failure then is reported once, a
+    // clean end or a failure later is not.
+    starter.result = true;
+    for (auto [ticksBefore, code, reported] :
+         {std::tuple{0, 0, false}, {100, 1, false}, {99, 53, true}}) {
+        dialogs.messages.clear();
+        lok->StartEditor();
+        for (int t = 0; t < ticksBefore; ++t)
+            lok->EditorTick();
+        starter.ended = code;
+        lok->EditorTick();
+        lok->EditorTick();
+        ASSERT_EQ(dialogs.messages.size(), reported ? 1u : 0u) << code;
+        starter.ended.reset();
+    }
+    EXPECT_NE(dialogs.messages[0].text.find("(Code 53):\n" + editor), std::string::npos);
 }
 
 TEST(WineProcessStarter, RunsTheWindowsProgramThroughWine) {

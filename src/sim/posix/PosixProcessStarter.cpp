@@ -1,5 +1,6 @@
 #include "sim/posix/PosixProcessStarter.h"
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -54,13 +55,32 @@ public:
         // A waiting thread per child reaps it when it ends. Unlike ignoring SIGCHLD for
         // the whole process, this leaves other children of the program (and their exit
         // codes) alone, and unlike a double fork it needs no fork in a threaded program.
-        std::thread([pid] {
+        // The thread shares the outcome with this object, which may go before the child.
+        auto ended = std::make_shared<std::atomic<int>>(kRunning);
+        m_last = ended;
+        std::thread([pid, ended] {
             int status = 0;
-            while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+            pid_t got = 0;
+            while ((got = waitpid(pid, &status, 0)) < 0 && errno == EINTR) {
             }
+            if (got != pid)
+                return; // someone else reaped it: the outcome stays unknown
+            // As a shell reports it: a signal is 128 plus its number.
+            ended->store(WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status));
         }).detach();
         return true;
     }
+
+    std::optional<int> endedWith() override {
+        const int code = m_last ? m_last->load() : kRunning;
+        if (code == kRunning)
+            return std::nullopt;
+        return code;
+    }
+
+private:
+    static constexpr int kRunning = -1; // exit codes are 0-255, signals 129 and up
+    std::shared_ptr<std::atomic<int>> m_last;
 };
 
 } // namespace

@@ -37,6 +37,11 @@ void appendQuoted(std::string& out, const std::string& arg) {
 
 class Win32ProcessStarter : public IProcessStarter {
 public:
+    Win32ProcessStarter() = default;
+    Win32ProcessStarter(const Win32ProcessStarter&) = delete;
+    Win32ProcessStarter& operator=(const Win32ProcessStarter&) = delete;
+    ~Win32ProcessStarter() override { forgetLast(); }
+
     bool start(const std::string& program, const std::vector<std::string>& args) override {
         std::wstring commandLine = toWide(windowsCommandLine(program, args));
         STARTUPINFOW startup{};
@@ -50,9 +55,26 @@ public:
                             nullptr, &startup, &process))
             return false;
         CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
+        forgetLast();
+        m_last = process.hProcess; // kept to ask for its exit code
         return true;
     }
+
+    std::optional<int> endedWith() override {
+        DWORD code = 0;
+        if (!m_last || !GetExitCodeProcess(m_last, &code) || code == STILL_ACTIVE)
+            return std::nullopt;
+        return static_cast<int>(code);
+    }
+
+private:
+    void forgetLast() {
+        if (m_last)
+            CloseHandle(m_last);
+        m_last = nullptr;
+    }
+
+    HANDLE m_last = nullptr;
 };
 
 } // namespace
