@@ -7,21 +7,29 @@
 
 namespace kordan {
 
-std::string commandLogLine(uint32_t elapsedMs, int32_t code, int32_t befehl, bool dropped) {
-    std::string when =
-        std::to_string(elapsedMs / 1000) + "." + std::to_string(elapsedMs / 100 % 10);
+std::string commandLogLine(const CommandLogEntry& e) {
+    const std::string when =
+        std::to_string(e.elapsedMs / 1000) + "." + std::to_string(e.elapsedMs / 100 % 10);
     std::string how;
-    if (code >= 1000 && code <= 1003)
-        how = (befehl > 0 ? "+" : "") + std::to_string(befehl);
+    if (e.code >= 1000 && e.code <= 1003)
+        how = (e.befehl > 0 ? "+" : "") + std::to_string(e.befehl);
     else
-        how = befehl == 1   ? "Down"
-              : befehl == 2 ? "Up"
-              : befehl == 3 ? "DownUp"
-                            : std::to_string(befehl);
-    std::string text = ZusiSend::Befehlstext(code);
+        how = e.befehl == 1   ? "Down"
+              : e.befehl == 2 ? "Up"
+              : e.befehl == 3 ? "DownUp"
+                              : std::to_string(e.befehl);
+    const std::string text = ZusiSend::Befehlstext(e.code);
     std::string line =
-        when + " s  " + std::to_string(code) + (text.empty() ? "" : " " + text) + ": " + how;
-    if (dropped)
+        when + " s  " + std::to_string(e.code) + (text.empty() ? "" : " " + text) + ": " + how;
+    if (!e.key.empty())
+        line += ", " + e.key;
+    const int index = e.source.index;
+    if (e.source.kind == KeySource::Kind::Button)
+        line += ", Knopf " + std::to_string(index);
+    else if (e.source.kind == KeySource::Kind::Axis)
+        line += ", Hebel " + std::to_string(index) +
+                (e.source.zone > 0 ? " Zone " + std::to_string(e.source.zone) : "");
+    if (e.dropped)
         line += " (verworfen, Zusi nicht gefunden)";
     return line;
 }
@@ -30,15 +38,16 @@ void CommandLog::start(ZusiSend& sender) {
     m_startMs = m_clock.milliseconds();
     m_visible = m_settings.get("Befehlsprotokoll", "0") == "1";
     m_view.setCommandLogVisible(m_visible);
-    sender.setObserver(
-        [this](int32_t code, int32_t befehl, ZusiSend::Outcome outcome, bool internal) {
-            // The sender's own expansions (brake presses, regulator steps) would drown the
-            // commands the user gave.
-            if (!m_visible || internal || outcome == ZusiSend::Outcome::Rejected)
-                return;
-            m_view.appendCommandLog(commandLogLine(m_clock.milliseconds() - m_startMs, code, befehl,
-                                                   outcome == ZusiSend::Outcome::Dropped));
-        });
+    sender.setObserver([this, &sender](int32_t code, int32_t befehl, ZusiSend::Outcome outcome,
+                                       bool internal, const KeySource& source) {
+        // The sender's own expansions (brake presses, regulator steps) would drown the
+        // commands the user gave.
+        if (!m_visible || internal || outcome == ZusiSend::Outcome::Rejected)
+            return;
+        m_view.appendCommandLog(commandLogLine({m_clock.milliseconds() - m_startMs, code, befehl,
+                                                sender.keyText(code, befehl), source,
+                                                outcome == ZusiSend::Outcome::Dropped}));
+    });
 }
 
 void CommandLog::toggle() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "send/ZusiSend.h"
+
 #include <cstdint>
 #include <string>
 
@@ -8,11 +10,21 @@ namespace kordan {
 class IClock;
 class IKordanView;
 class ISettings;
-class ZusiSend;
 
-// One line of the command log: "12.3 s  28 Pfeife: Down", "... 1000 Regelbereich
-// Fahrschalter: +3", "... (verworfen, Zusi nicht gefunden)".
-std::string commandLogLine(uint32_t elapsedMs, int32_t code, int32_t befehl, bool dropped);
+// One command as the log shows it.
+struct CommandLogEntry {
+    uint32_t elapsedMs = 0;
+    int32_t code = 0;
+    int32_t befehl = 0;
+    std::string key;  // "Taste F8"; "" when the command presses none
+    KeySource source; // the button or the lever and zone that gave it
+    bool dropped = false;
+};
+
+// One line of the command log: "12.3 s  28 Pfeife: Down, Taste F8, Knopf 12", "... 1000
+// Regelbereich Fahrschalter: +3, Taste A, Hebel 2 Zone 3", "... (verworfen, Zusi nicht
+// gefunden)".
+std::string commandLogLine(const CommandLogEntry& entry);
 
 // The command log under the controller's picture: shown or hidden as the setting
 // "Befehlsprotokoll" says, fed with every command the user's buttons and levers give.

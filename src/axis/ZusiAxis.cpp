@@ -82,6 +82,7 @@ void ZusiAxis::NewValue(int32_t oldVal, int32_t newVal, bool POV, ICommandSender
         const bool touches = (newVal >= s || oldVal >= s) && (newVal <= e || oldVal <= e);
         if (!touches)
             continue;
+        se.fromZone(i + 1);
         const bool oldInside = s <= oldVal && oldVal <= e;
         const bool newInside = s <= newVal && newVal <= e;
         if (oldInside && newInside) {
@@ -113,6 +114,7 @@ void ZusiAxis::NewValue(int32_t oldVal, int32_t newVal, bool POV, ICommandSender
         if (z.RegelFunktion != 0)
             se.ZusiSend(z.RegelFunktion, z.CalculateRegler(oldVal, newVal));
     }
+    se.fromZone(0);
 }
 
 void ZusiAxis::Timer(ICommandSender& se) {

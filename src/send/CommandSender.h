@@ -14,6 +14,9 @@ class ICommandSender {
 public:
     virtual ~ICommandSender() = default;
     virtual void ZusiSend(int32_t pFunktion, int32_t pBefehl) = 0;
+    // The lever's zone (1-32) whose commands follow, 0 once they are through: a delivery
+    // may name it in its log. What is sent never depends on it.
+    virtual void fromZone(int32_t /*zone*/) {}
 };
 
 // Press, hold and repeat, as buttons and lever zones share them: a press sends the key-down,

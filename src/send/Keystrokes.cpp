@@ -68,6 +68,72 @@ int32_t namedKeyCode(std::string_view name) {
     return 0;
 }
 
+std::string virtualKeyName(int32_t vk) {
+    // The punctuation keys as a German keyboard has them.
+    static constexpr std::array<NamedKey, 34> kLabels{{
+        {"Rück", 0x08},
+        {"Tab", 0x09},
+        {"Eingabe", 0x0D},
+        {"Pause", 0x13},
+        {"Esc", 0x1B},
+        {"Leertaste", 0x20},
+        {"Bild auf", 0x21},
+        {"Bild ab", 0x22},
+        {"Ende", 0x23},
+        {"Pos1", 0x24},
+        {"Pfeil links", 0x25},
+        {"Pfeil auf", 0x26},
+        {"Pfeil rechts", 0x27},
+        {"Pfeil ab", 0x28},
+        {"Druck", 0x2C},
+        {"Einfg", 0x2D},
+        {"Entf", 0x2E},
+        {"Num *", 0x6A},
+        {"Num +", 0x6B},
+        {"Num -", 0x6D},
+        {"Num ,", 0x6E},
+        {"Num /", 0x6F},
+        {"Ü", 0xBA},
+        {"+", 0xBB},
+        {",", 0xBC},
+        {"-", 0xBD},
+        {".", 0xBE},
+        {"#", 0xBF},
+        {"Ö", 0xC0},
+        {"ß", 0xDB},
+        {"^", 0xDC},
+        {"´", 0xDD},
+        {"Ä", 0xDE},
+        {"<", 0xE2},
+    }};
+    if ((vk >= '0' && vk <= '9') || (vk >= 'A' && vk <= 'Z'))
+        return std::string(1, static_cast<char>(vk));
+    if (vk >= 0x60 && vk <= 0x69)
+        return "Num " + std::to_string(vk - 0x60);
+    if (vk >= kVkF1 && vk < kVkF1 + 24)
+        return "F" + std::to_string(vk - kVkF1 + 1);
+    for (const auto& k : kLabels)
+        if (k.virtualKey == vk)
+            return std::string(k.name);
+    return "Code " + std::to_string(vk);
+}
+
+std::string keystrokesText(std::string_view keys) {
+    std::string text;
+    for (const KeyStroke& k : parseKeystrokes(keys)) {
+        text += text.empty() ? "" : " ";
+        text += std::string(k.ctrl ? "Strg+" : "") + (k.shift ? "Umschalt+" : "") +
+                (k.alt ? "Alt+" : "");
+        if (k.virtualKey != 0)
+            text += virtualKeyName(k.virtualKey);
+        else if (k.character < 0x80)
+            text += static_cast<char>(std::toupper(static_cast<int>(k.character)));
+        else
+            text += "?"; // none of the program's own strings has one
+    }
+    return text;
+}
+
 std::vector<KeyStroke> parseKeystrokes(std::string_view keys) {
     std::vector<KeyStroke> out;
     Modifiers pending;             // for the next key or group

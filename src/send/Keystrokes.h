@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -29,5 +30,11 @@ std::vector<KeyStroke> parseKeystrokes(std::string_view keys);
 
 // The virtual-key code of a key name as used inside braces ("F8", "enter"); 0 if unknown.
 int32_t namedKeyCode(std::string_view name);
+
+// A virtual key as a German keyboard labels it ("F8", "A", "Num 5", "Bild ab"); keys
+// without a plain label as "Code 186".
+std::string virtualKeyName(int32_t virtualKey);
+// A keystroke string as the keys to press: "^{F8}" is "Strg+F8".
+std::string keystrokesText(std::string_view keys);
 
 } // namespace kordan

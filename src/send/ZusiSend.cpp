@@ -2,6 +2,7 @@
 
 #include "common/NumberText.h"
 #include "send/Catalogue.h"
+#include "send/Keystrokes.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -63,6 +64,26 @@ std::string ZusiSend::Befehlstext(int32_t Befehl) {
     return befehlstext(Befehl);
 }
 
+std::string ZusiSend::keyText(int32_t pFunktion, int32_t pBefehl) const {
+    int32_t code = pFunktion;
+    switch (isDeliverableCode(pFunktion) ? deliveryOf(pFunktion) : Delivery::None) {
+    case Delivery::None:
+        return "";
+    case Delivery::Keystrokes:
+        return "Taste " + keystrokesText(keystrokeString(pFunktion));
+    case Delivery::Composite:
+        code = K::BremsventilBremsen;
+        break;
+    case Delivery::Regulator:
+        code = regulatorStepCode(pFunktion, pBefehl);
+        break;
+    case Delivery::KeyMessage:
+        break;
+    }
+    const int32_t vk = code > 0 ? m_keyTable[static_cast<size_t>(code)] : 0;
+    return vk > 0 ? "Taste " + virtualKeyName(vk) : "";
+}
+
 void ZusiSend::send(int32_t pFunktion, int32_t pBefehl) {
     deliver(pFunktion, pBefehl, false);
 }
@@ -91,7 +112,7 @@ void ZusiSend::releaseKeys(const std::function<bool(const KeySource&)>& which) {
 
 void ZusiSend::notify(int32_t pFunktion, int32_t pBefehl, Outcome outcome, bool internal) {
     if (m_observer)
-        m_observer(pFunktion, pBefehl, outcome, internal);
+        m_observer(pFunktion, pBefehl, outcome, internal, m_source);
 }
 
 void ZusiSend::deliver(int32_t pFunktion, int32_t pBefehl, bool internal) {

@@ -28,6 +28,7 @@ struct KeySource {
     enum class Kind : uint8_t { None, Button, Axis, Brake };
     Kind kind = Kind::None;
     int index = 0;
+    int zone = 0; // of an axis: the zone (1-32) that sends, 0 for none; no part of holding
     bool operator==(const KeySource&) const = default;
 };
 
@@ -54,9 +55,9 @@ public:
     };
     // Called for every delivery, also those the sender makes itself: the ten presses of
     // the emergency brake, the steps of a regulator count and the delayed release. They
-    // are marked `internal`.
-    using Observer =
-        std::function<void(int32_t pFunktion, int32_t pBefehl, Outcome outcome, bool internal)>;
+    // are marked `internal`. `source` is whoever the delivery is for.
+    using Observer = std::function<void(int32_t pFunktion, int32_t pBefehl, Outcome outcome,
+                                        bool internal, const KeySource& source)>;
 
     // `keys` is read once, when the sender is made: changed simulator settings apply at the
     // next start. `window` must outlive the sender.
@@ -65,6 +66,7 @@ public:
     // The delivery (ICommandSender::ZusiSend ends here). A code outside 0-45 and
     // 1000-1003 is rejected without any effect.
     void send(int32_t pFunktion, int32_t pBefehl) override;
+    void fromZone(int32_t zone) override { m_source.zone = zone; }
 
     // Once per 100 ms tick: counts down the emergency brake's delayed release.
     void Timer();
@@ -75,6 +77,10 @@ public:
 
     // The command's display text ("" for codes without one).
     static std::string Befehlstext(int32_t Befehl);
+    // The keys a delivery presses, as the user names them: "Taste F8" (for a regulator count
+    // the key of its direction, for the emergency brake the brake valve's), "Taste Strg+M" for
+    // a keystroke string; "" when it presses none.
+    std::string keyText(int32_t pFunktion, int32_t pBefehl) const;
 
     void setObserver(Observer observer) { m_observer = std::move(observer); }
 

@@ -264,7 +264,7 @@ TEST(KordanMain, ActiveModeSendsChangesTheTickWatchesAndNothingStaysPressed) {
     rig.device();
     rig.device(8);
     rig.writeProfile();
-    rig.settings.values = {{"Modus", "Test"}, {"AutoLoad", "0"}};
+    rig.settings.values = {{"Modus", "Test"}, {"AutoLoad", "0"}, {"Befehlsprotokoll", "1"}};
     auto& m = rig.start();
     m.deviceClicked(0);
     ASSERT_TRUE(m.profiles()->loadByName("test.cfr"));
@@ -277,6 +277,11 @@ TEST(KordanMain, ActiveModeSendsChangesTheTickWatchesAndNothingStaysPressed) {
     // Button 1 (held horn), button 2 (tap), then lever 1 from 0 to 126: 5 notches up.
     EXPECT_EQ(rig.keys(), (Strings{"down 72", "down 65", "up 65", "down 65", "down 65", "down 65",
                                    "down 65", "down 65", "up 65"}));
+    EXPECT_EQ(rig.view.commandLog, (Strings{"0.0 s  28 Pfeife: Down, Taste H, Knopf 1",
+                                            "0.0 s  14 Fahrschalter auf: Down, Taste A, Knopf 2",
+                                            "0.0 s  14 Fahrschalter auf: Up, Taste A, Knopf 2",
+                                            "0.0 s  1000 Regelbereich Fahrschalter: +5, Taste A, "
+                                            "Hebel 1 Zone 1"}));
     m.deviceClicked(1);
     EXPECT_EQ(Strings(rig.hid.calls.end() - 2, rig.hid.calls.end()),
               (Strings{"close 5", "setup 8"}));

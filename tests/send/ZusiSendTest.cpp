@@ -178,22 +178,35 @@ TEST_F(ZusiSendTest, EmergencyBrakeTenPressesAndReleaseOnTheSixthTick) {
 
 TEST_F(ZusiSendTest, ObserverSeesEveryDeliveryAndItsOutcome) {
     using Outcome = ZusiSend::Outcome;
-    using T = std::tuple<int32_t, int32_t, Outcome, bool>;
-    std::vector<T> seen;
-    s.setObserver([&](int32_t f, int32_t b, Outcome o, bool i) { seen.emplace_back(f, b, o, i); });
+    using T = std::tuple<int32_t, int32_t, Outcome, bool, int>;
+    std::vector<T> seen; // the source as lever * 100 + zone
+    s.setObserver([&](int32_t f, int32_t b, Outcome o, bool i, const KeySource& k) {
+        seen.emplace_back(f, b, o, i, k.index * 100 + k.zone);
+    });
     s.send(2, Down);                             // nothing in the foreground
     for (int32_t code : {77, -1, 46, 999, 1004}) // rejected before the window is looked for
         s.send(code, Down);
     EXPECT_EQ(window.foregroundQueries, 1);
     connect();
+    SourceScope lever(s, {KeySource::Kind::Axis, 2});
+    s.fromZone(3);
     s.send(1000, 2);
-    std::vector<T> want{{2, Down, Outcome::Dropped, false}};
+    std::vector<T> want{{2, Down, Outcome::Dropped, false, 0}};
     for (int32_t code : {77, -1, 46, 999, 1004})
-        want.emplace_back(code, Down, Outcome::Rejected, false);
+        want.emplace_back(code, Down, Outcome::Rejected, false, 0);
     const Outcome d = Outcome::Delivered; // the regulator's steps are internal
-    want.insert(want.end(),
-                {{1000, 2, d, false}, {14, Down, d, true}, {14, Down, d, true}, {14, Up, d, true}});
+    want.insert(want.end(), {{1000, 2, d, false, 203}, {14, Down, d, true, 203}});
+    want.insert(want.end(), {{14, Down, d, true, 203}, {14, Up, d, true, 203}});
     EXPECT_EQ(seen, want);
+    // The keys as a log names them: a regulator's by its direction, the emergency brake's
+    // as the brake valve's, a keystroke string's with its modifiers.
+    std::string keys;
+    const int32_t cases[] = {28, 1,    1000, -2, 1000, 0,  37, 1,  1, 3, 11,
+                             1,  1001, 1,    23, 1,    46, 1,  21, 2, 2, 1};
+    for (size_t i = 0; i < std::size(cases); i += 2)
+        keys += s.keyText(cases[i], cases[i + 1]) + "|";
+    EXPECT_EQ(keys, "Taste H|Taste Pfeil ab||Taste Ü|Taste Strg+F8|Taste Strg+M|Taste A|||Taste "
+                    "Num 2|Taste F2|");
 }
 
 TEST_F(ZusiSendTest, HeldKeysAreReleasedByTheirHolderOnceAndTheirLateKeyUpIsNotSentAgain) {
