@@ -81,6 +81,8 @@ public:
     // The options dialog (modal) and the About box (modeless), opened from the menus.
     void openOptionsDialog();
     void openAboutBox();
+    // "Datei → Belegung drucken...": the loaded profile's sheet into a PDF file the user names.
+    void printSheet();
 
     // For window tests.
     QLineEdit* leverField(int index) const { return m_txtAnalog[index]; }

@@ -3,6 +3,10 @@
 
 #include "app/KordanMain.h"
 #include "app/ProfileSession.h"
+#include "app/Sheet.h"
+#include "app/SheetPainter.h"
+#include "common/Dialogs.h"
+#include "profile/ZusiProfile.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -35,6 +39,8 @@ void frmKordan::buildMenus() {
     });
     forward(add(datei, "mnuDateiSaveAs", QStringLiteral("Speichern &unter...")),
             [](KordanMain& m) { m.mnuDateiSaveAs(); });
+    forward(add(datei, "mnuDateiBelegung", QStringLiteral("Belegung &drucken...")),
+            [this](KordanMain&) { printSheet(); });
     datei->addSeparator();
     forward(add(datei, "mnuSettings", QStringLiteral("E&instellungen")),
             [this](KordanMain&) { openOptionsDialog(); });
@@ -101,6 +107,21 @@ void frmKordan::buildMenus() {
     QMenu* hilfe = menuBar()->addMenu(QStringLiteral("&Hilfe"));
     forward(add(hilfe, "mnuHilfeInfo", QStringLiteral("&Info")),
             [this](KordanMain&) { openAboutBox(); });
+}
+
+void frmKordan::printSheet() {
+    if (!m_logic || !m_logic->Profil())
+        return;
+    const ZusiProfile& profile = *m_logic->Profil();
+    std::string offered = profile.Dateiname().empty() ? "Belegung" : profile.Bezeichnung();
+    offered = offered.substr(0, offered.rfind('.')) + ".pdf";
+    FileChoice choice =
+        m_services.dialogs.saveFile("PDF-Dokument (*.pdf)|*.pdf", m_services.programDir, offered);
+    if (choice.result != FileChoice::Result::Chosen)
+        return;
+    if (!writeSheetPdf(buildSheet(profile), QString::fromStdString(choice.path)))
+        m_services.dialogs.message(choice.path + " kann nicht geschrieben werden", MsgButtons::Ok,
+                                   MsgIcon::Exclamation);
 }
 
 QAction* frmKordan::action(const QString& objectName) const {

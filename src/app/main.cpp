@@ -5,6 +5,7 @@
 #include "app/QtDialogs.h"
 #include "app/QtPlatform.h"
 #include "app/Scenario.h"
+#include "app/SheetPainter.h"
 #include "app/frmKordan.h"
 #include "calibration/ZusiKalibrierung.h"
 #include "calibration/frmKalib.h"
@@ -134,13 +135,18 @@ int main(int argc, char** argv) {
         return 0;
     }
     for (auto [given, name] : {std::pair{options.diagnose, "--diagnose"},
-                               {!options.sheetOut.empty(), "--sheet"},
                                {options.zusi3.has_value(), "--zusi3"},
                                {options.delivery.has_value(), "--delivery"}}) {
         if (given) {
             std::fprintf(stderr, "kordan: %s ist in diesem Build noch nicht verfügbar\n", name);
             return 2;
         }
+    }
+    if (!options.sheetOut.empty()) {
+        // Nothing is shown: the offscreen platform gives the fonts, with or without a display.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QGuiApplication app(argc, argv);
+        return kordan::runSheetCommand(options.sheetProfile, options.sheetOut, options.dir);
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZusiKordan"));

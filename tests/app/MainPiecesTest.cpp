@@ -2,7 +2,10 @@
 #include "app/ControllerSession.h"
 #include "app/LedPresenter.h"
 #include "app/PollDispatcher.h"
+#include "app/Sheet.h"
 #include "device/Reports.h"
+#include "fakes/FakeDialogs.h"
+#include "profile/ZusiProfile.h"
 
 #include <gtest/gtest.h>
 
@@ -107,4 +110,58 @@ TEST(CommandLine, OptionsValuesAndMistakes) {
           {{"--sheet", "a.cfr"}, "Option --sheet braucht einen Wert"},
           {{"--profile"}, "Option --profile braucht einen Wert"}})
         EXPECT_EQ(parseCommandLine(args).error, error) << args[0];
+}
+
+TEST(Sheet, EveryDefinedButtonWithItsShiftLayerAndEveryZoneOfTheAssignedLevers) {
+    test::FakeDialogs dialogs;
+    ZusiProfile p(dialogs, "");
+    EXPECT_EQ(buildSheet(p).title, "Belegung eines neuen Profils");
+    p.buttons(1) = {"Pfeife", 28, 0, 0, 1, 0, 38, true};
+    p.buttons(28) = {"Umschalten", 0, 0, 0, 0, 1, 0, true};
+    p.buttons(44) = {"", 14, 0, 0, 0, 0, 0, true};
+    p.buttons(2).Bezeichnung = "nicht definiert";
+    ZusiAxis& a = p.Axis(2);
+    a.setDateiname("Achsen\\FS.axr");
+    a.setFlip(1);
+    a.setZoneCount(3);
+    a.Zone(0) = {"Null", 0, 19, 16, 1, 0, 0, 0, 0};
+    a.Zone(1) = {"Fahren", 20, 255, 0, 0, 0, 1000, -20, 0};
+    a.Zone(2) = {"Sanden", 100, 110, 35, 0, 15, 0, 3, 25};
+    p.Axis(3).setZoneCount(2); // zones without a file are not shown
+    const Sheet s = buildSheet(p);
+    std::vector<std::pair<int, std::string>> buttons;
+    for (const auto& b : s.buttons)
+        buttons.emplace_back(b.number, b.text);
+    EXPECT_EQ(buttons,
+              (std::vector<std::pair<int, std::string>>{{1, "Pfeife | mit Umschalttaste: Glocke"},
+                                                        {28, "Umschalten (Umschalttaste)"},
+                                                        {44, "Fahrschalter auf"}}));
+    std::vector<std::string> levers;
+    for (const auto& l : s.levers) {
+        levers.push_back(l.caption);
+        for (const auto& z : l.zones)
+            levers.push_back(z.range + "|" + z.label + "|" + z.command);
+    }
+    EXPECT_EQ(levers.size(), 10u);
+    EXPECT_EQ(std::vector(levers.begin(), levers.begin() + 6),
+              (std::vector<std::string>{
+                  "Hebel 1 (Reverser): Nicht zugeordnet", "Hebel 2 (Throttle): -FS.axr",
+                  "0-19|Null|Fahrschalter null (gehalten)",
+                  "20-255|Fahren|Regelbereich Fahrschalter, 20 Stufen von oben",
+                  "100-110|Sanden|Sand ein/aus, alle 1,5 s; beim Verlassen Bremsventil loesen",
+                  "Hebel 3 (Auto Brake): Nicht zugeordnet"}));
+    // The picture: each lever's field and caption, 44 button fields, "Up" and "Down".
+    ASSERT_EQ(s.picture.size(), 60u);
+    auto field = [&](size_t i) {
+        const auto& f = s.picture[i];
+        return std::tuple(f.kind, f.left, f.top, f.text, f.assigned);
+    };
+    using K = Sheet::Field::Kind;
+    EXPECT_EQ(std::tuple(field(2), field(3), field(14), field(41), field(43)),
+              std::tuple(std::tuple(K::Lever, 2875, 480, "H2", true),
+                         std::tuple(K::Caption, 2875, 240, "Throttle", false),
+                         std::tuple(K::Button, 100, 1680, "1", true),
+                         std::tuple(K::Button, 4780, 2040, "28", true),
+                         std::tuple(K::Button, 5380, 1920, "30", false)));
+    EXPECT_EQ(std::tuple(s.pictureWidth, s.pictureHeight), std::tuple(6655, 2325));
 }

@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QDockWidget>
+#include <QFile>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -80,6 +81,16 @@ TEST(frmKordan, ShowsTheControllerLiveAndPassesMenusAndDoubleClicksToTheLogic) {
     rig.window.action("mnuModusAktiv")->trigger();
     EXPECT_TRUE(rig.main.mode() == KordanMain::Mode::Active &&
                 !rig.window.deviceList()->isEnabled());
+    // The sheet goes where the user says; a file that cannot be written is reported.
+    for (auto name : {"b.pdf", "fehlt/b.pdf"}) {
+        rig.dialogs.fileChoices.push_back(FakeDialogs::chosen(rig.dir.file(name)));
+        rig.window.action("mnuDateiBelegung")->trigger();
+    }
+    QFile pdf(QString::fromStdString(rig.dir.file("b.pdf")));
+    EXPECT_TRUE(pdf.open(QIODevice::ReadOnly) && pdf.read(5) == "%PDF-");
+    EXPECT_EQ(
+        std::tuple(rig.dialogs.fileRequests.at(0).offeredName, rig.dialogs.texts().back()),
+        std::tuple("Belegung.pdf", rig.dir.file("fehlt/b.pdf") + " kann nicht geschrieben werden"));
     // The dialogs are modal: close each one as soon as it is shown.
     QString title;
     auto closeDialog = [&] {

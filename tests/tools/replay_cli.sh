@@ -77,4 +77,23 @@ run() { "$kordan" --virtual --dir "$dir" --scenario "$dir/s.txt" --quit "$@" 2>"
 grep -qx 'message: Falsche Version der Datei' "$dir/err" || fail "no message: $(cat "$dir/err")"
 grep -qx 'Modus=Run' "$XDG_CONFIG_HOME/ZusiKordan/ZusiKordan.ini" || fail "--mode test was stored"
 "$kordan" --mode schnell >/dev/null 2>&1; [ $? -eq 2 ] || fail "bad --mode accepted"
+
+# The sheet of each demo profile names every defined button: the first line of each record.
+command -v pdftotext >/dev/null || fail "pdftotext is missing (poppler-utils, tools/setup.sh)"
+labels() {
+    iconv -f WINDOWS-1252 -t UTF-8 "$1" | tr -d '\r' |
+        awk '/^\[/ { b = $0 == "[Buttons]"; n = 0; next }
+             b && n > 0 { n--; next }
+             b && $0 != "#" { print; n = 6 }'
+}
+for cfr in "$(dirname "$0")"/../../demo/kordan/*.cfr; do
+    "$kordan" --sheet "$cfr" "$dir/sheet.pdf" 2>"$dir/err" || fail "--sheet $cfr: $(cat "$dir/err")"
+    text=$(pdftotext "$dir/sheet.pdf" -)
+    [ "$(labels "$cfr" | wc -l)" -gt 3 ] || fail "no buttons read from $cfr"
+    while read -r label; do
+        [[ "$text" == *"$label"* ]] || fail "$label missing on the sheet of $cfr"
+    done < <(labels "$cfr")
+done
+"$kordan" --sheet "$dir/old.cfr" "$dir/x.pdf" 2>"$dir/err"; status=$?
+[ $status -eq 1 ] && grep -qx 'kordan: Falsche Version der Datei' "$dir/err" || fail "--sheet old.cfr"
 echo "kordan: all checks passed"

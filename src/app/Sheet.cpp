@@ -1,0 +1,124 @@
+#include "app/Sheet.h"
+
+#include "axis/ZusiAxis.h"
+#include "device/Levers.h"
+#include "profile/ZusiProfile.h"
+#include "send/Catalogue.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace kordan {
+
+namespace {
+
+// The picture's corner in the main window: left of the first fields, above the captions.
+constexpr int kLeft = 200, kTop = 4200;
+
+// A number of ticks as seconds with a decimal comma: 5 -> "0,5".
+std::string seconds(int32_t ticks) {
+    return std::to_string(ticks / 10) + (ticks % 10 ? "," + std::to_string(ticks % 10) : "");
+}
+
+std::string zoneCommand(const ZusiZone& z) {
+    std::vector<std::string> parts;
+    if (z.Funktion != 0)
+        parts.push_back(befehlstext(z.Funktion) + (z.Hold != 0 ? " (gehalten)" : "") +
+                        (z.Repeat > 0 ? ", alle " + seconds(z.Repeat) + " s" : ""));
+    if (z.RegelFunktion != 0)
+        parts.push_back(befehlstext(z.RegelFunktion) + ", " +
+                        std::to_string(std::abs(z.RegelStep)) + " Stufen" +
+                        (z.RegelStep < 0 ? " von oben" : ""));
+    if (z.Release != 0)
+        parts.push_back("beim Verlassen " + befehlstext(z.Release));
+    std::string text;
+    for (const auto& p : parts)
+        text += (text.empty() ? "" : "; ") + p;
+    return text.empty() ? "-" : text;
+}
+
+} // namespace
+
+const std::vector<FieldPlace>& buttonPlaces() {
+    static const std::vector<FieldPlace> places = [] {
+        std::vector<FieldPlace> p;
+        for (int i = 0; i < 28; ++i)
+            p.push_back({300 + 360 * (i % 14), i < 14 ? 5880 : 6240, 255, 285});
+        p.insert(p.end(), {{5580, 5760, 255, 405},
+                           {5580, 6120, 255, 405},
+                           {6360, 5760, 255, 285},
+                           {6600, 6000, 255, 285},
+                           {6360, 6240, 255, 285},
+                           {6120, 6000, 255, 285},
+                           {300, 4320, 255, 195},
+                           {300, 4560, 255, 195},
+                           {840, 4320, 255, 195},
+                           {840, 4560, 255, 195},
+                           {300, 4920, 255, 285},
+                           {840, 4920, 255, 285},
+                           {300, 5280, 255, 285},
+                           {840, 5280, 255, 285},
+                           {1620, 4560, 255, 285},
+                           {1620, 4920, 255, 285}});
+        return p;
+    }();
+    return places;
+}
+
+const std::vector<FieldPlace>& leverPlaces() {
+    static const std::vector<FieldPlace> places = {{2115, 4680, 615, 285}, {3075, 4680, 615, 285},
+                                                   {3915, 4680, 615, 285}, {4875, 4680, 615, 285},
+                                                   {4875, 5280, 615, 285}, {5955, 4680, 615, 285},
+                                                   {5955, 5280, 615, 285}};
+    return places;
+}
+
+Sheet buildSheet(const ZusiProfile& profile) {
+    Sheet s;
+    s.title = "Belegung " + (profile.Dateiname().empty() ? "eines neuen Profils"
+                                                         : "des Profils " + profile.Bezeichnung());
+    auto place = [&](Sheet::Field::Kind kind, const FieldPlace& p, std::string text,
+                     bool assigned) {
+        s.picture.push_back(
+            {kind, p.left - kLeft, p.top - kTop, p.width, p.height, std::move(text), assigned});
+        s.pictureWidth = std::max(s.pictureWidth, p.left - kLeft + p.width);
+        s.pictureHeight = std::max(s.pictureHeight, p.top - kTop + p.height);
+    };
+    for (int i = 1; i <= 7; ++i) {
+        const ZusiAxis& axis = profile.Axis(i);
+        const FieldPlace& p = leverPlaces()[size_t(i - 1)];
+        place(Sheet::Field::Kind::Lever, p, "H" + std::to_string(i), !axis.Dateiname().empty());
+        place(Sheet::Field::Kind::Caption, {p.left, p.top - 240, p.width, 240},
+              kLeverShortCaptions[size_t(i - 1)], false);
+        const std::string name = axis.Bezeichnung();
+        Sheet::Lever lever{std::string(kLeverCaptions[size_t(i - 1)]) + ": " +
+                               (name.empty()       ? "Nicht zugeordnet"
+                                : axis.Flip() == 0 ? "+" + name
+                                                   : "-" + name),
+                           {}};
+        for (int z = 0; !name.empty() && z < axis.ZoneCount(); ++z) {
+            const ZusiZone& zone = axis.Zone(z);
+            lever.zones.push_back({std::to_string(zone.Start) + "-" + std::to_string(zone.Ende),
+                                   zone.Bezeichnung, zoneCommand(zone)});
+        }
+        s.levers.push_back(std::move(lever));
+    }
+    for (int k = 1; k <= 44; ++k) {
+        const ZusiButton& b = profile.buttons(k);
+        place(Sheet::Field::Kind::Button, buttonPlaces()[size_t(k - 1)], std::to_string(k),
+              b.Defined);
+        if (!b.Defined)
+            continue;
+        std::string text = b.Bezeichnung.empty() ? befehlstext(b.Press) : b.Bezeichnung;
+        if (b.Shift != 0)
+            text += " (Umschalttaste)";
+        if (b.press2 != 0)
+            text += " | mit Umschalttaste: " + befehlstext(b.press2);
+        s.buttons.push_back({k, std::move(text)});
+    }
+    place(Sheet::Field::Kind::Caption, {1635, 4320, 360, 240}, "Up", false);
+    place(Sheet::Field::Kind::Caption, {1515, 5280, 480, 240}, "Down", false);
+    return s;
+}
+
+} // namespace kordan
