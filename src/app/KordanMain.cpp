@@ -186,8 +186,9 @@ void KordanMain::controllerReturned() {
 }
 
 void KordanMain::deviceClicked(int index) {
+    // The highlight shows the controller in use, also when the choice came to nothing.
     if (!m_controllers.select(index, m_running, [this] { releaseAll(); }))
-        return;
+        return m_view.setSelectedDevice(m_controllers.selected());
     m_haveReport = false; // the last report was the other controller's
     // A click on a controller that is away waits for it like a loss does.
     const bool lost = m_controllers.link() == ControllerSession::Link::Lost;

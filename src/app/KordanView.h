@@ -22,7 +22,12 @@ public:
     virtual void bringToFront() = 0;
     virtual void setEasyOptionVisible(bool visible) = 0;
     virtual void setLokText(const std::string& text) = 0;
+    // The loaded profile's name, also in the window's title.
     virtual void setProfilText(const std::string& text) = 0;
+    // The profile has unsaved changes: the title's marker.
+    virtual void setProfileModified(bool modified) = 0;
+    // A short note in the status bar that goes by itself ("Profil gespeichert: ...").
+    virtual void showStatusMessage(const std::string& text) = 0;
     // -1 clears all three load-mode options; 0 manual, 1 automatic, 2 easy.
     virtual void setLoadMode(int mode) = 0;
 

@@ -17,10 +17,22 @@ ProfileSession::ProfileSession(IDialogs& dialogs, IEventPump& events, IKordanVie
 
 ProfileSession::~ProfileSession() = default;
 
+void ProfileSession::setChanged(bool changed) {
+    if (changed != m_changed)
+        m_view.setProfileModified(changed);
+    m_changed = changed;
+}
+
+bool ProfileSession::saved(bool ok) {
+    if (ok)
+        m_view.showStatusMessage("Profil gespeichert: " + m_profil->Dateiname());
+    return ok;
+}
+
 void ProfileSession::loaded() {
     m_view.setProfilText(m_profil->Bezeichnung());
     showAssignments();
-    m_changed = false;
+    setChanged(false);
 }
 
 bool ProfileSession::mayReplace() {
@@ -34,12 +46,12 @@ bool ProfileSession::mayReplace() {
     switch (m_dialogs.message("Aktuelles Profil wurde geändert, Speichern?",
                               MsgButtons::YesNoCancel, MsgIcon::Question)) {
     case MsgAnswer::Yes:
-        if (!m_profil->Save())
+        if (!saved(m_profil->Save()))
             return false;
-        m_changed = false;
+        setChanged(false);
         return true;
     case MsgAnswer::No:
-        m_changed = false;
+        setChanged(false);
         return true;
     default:
         return false;
@@ -87,18 +99,15 @@ void ProfileSession::openFile(const std::string& name) {
 }
 
 void ProfileSession::save() {
-    m_profil->Save();
+    saved(m_profil->Save());
     m_view.setProfilText(m_profil->Bezeichnung());
-    m_changed = false;
+    setChanged(false);
 }
 
 void ProfileSession::saveAs(const std::string& offeredName) {
-    if (!offeredName.empty())
-        m_profil->SaveAuto(offeredName);
-    else
-        m_profil->SaveAs();
+    saved(offeredName.empty() ? m_profil->SaveAs() : m_profil->SaveAuto(offeredName));
     m_view.setProfilText(m_profil->Bezeichnung());
-    m_changed = false;
+    setChanged(false);
 }
 
 void ProfileSession::locomotiveChanged(const std::string& lokProfile) {
@@ -152,7 +161,7 @@ void ProfileSession::leverAction(int lever, int aktion) {
         axis.setFlip(axis.Flip() == 0 ? 1 : 0);
     }
     showAssignments();
-    m_changed = true;
+    setChanged(true);
 }
 
 void ProfileSession::reloadAxes() {

@@ -32,7 +32,8 @@ public:
     ZusiProfile& profile() { return *m_profil; }
     HeldKeys& held() { return *m_held; }
     bool changed() const { return m_changed; }
-    void setChanged(bool changed) { m_changed = changed; }
+    // The window is told of every change of the flag.
+    void setChanged(bool changed);
 
     // Asked before another profile replaces this one: "Aktuelles Profil wurde geändert,
     // Speichern?". False when the current one is to stay (cancelled, or its save failed).
@@ -64,6 +65,8 @@ public:
 
 private:
     void loaded();
+    // After a save: the status bar names the file when it was written.
+    bool saved(bool ok);
 
     IDialogs& m_dialogs;
     IEventPump& m_events;

@@ -87,6 +87,8 @@ public:
     void setEasyOptionVisible(bool) override {}
     void setLokText(const std::string&) override {}
     void setProfilText(const std::string&) override {}
+    void setProfileModified(bool) override {}
+    void showStatusMessage(const std::string&) override {}
     void setLoadMode(int) override {}
     void setDeviceList(const std::vector<std::string>&) override {}
     void setSelectedDevice(int) override {}

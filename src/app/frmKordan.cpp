@@ -10,6 +10,7 @@
 #include <QCloseEvent>
 #include <QDockWidget>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -64,7 +65,7 @@ QLineEdit* field(QWidget* parent, int left, int top, int width, int height, cons
 frmKordan::frmKordan(WindowServices services, QWidget* parent)
     : QMainWindow(parent), m_services(std::move(services)) {
     setObjectName(QStringLiteral("frmKordan"));
-    setWindowTitle(QStringLiteral("Kordan für Zusi"));
+    setWindowTitle(QStringLiteral("Kordan für Zusi[*]"));
     auto* area = new QWidget(this);
     setCentralWidget(area);
 
@@ -92,10 +93,18 @@ frmKordan::frmKordan(WindowServices services, QWidget* parent)
     m_lstJoySticks->setObjectName("lstJoySticks");
     m_lstJoySticks->setGeometry(8, 102, 504, 48);
     m_lstJoySticks->setToolTip(QStringLiteral("Liste der angeschlossenen Geräte"));
+    // An entry is chosen by a click, by Enter, or by moving the highlight onto it with the
+    // keys. The list also moves its current row by itself (when it gets the focus), which
+    // chooses nothing.
     connect(m_lstJoySticks, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
         if (m_logic && !m_updating)
             m_logic->deviceClicked(m_lstJoySticks->row(item));
     });
+    connect(m_lstJoySticks, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (m_logic && !m_updating && m_keyMove && row >= 0)
+            m_logic->deviceClicked(row);
+    });
+    m_lstJoySticks->installEventFilter(this);
 
     m_frmLaden = new QGroupBox(QStringLiteral("Konfiguration / Lademodus"), area);
     m_frmLaden->setObjectName("frmLaden");
@@ -163,6 +172,11 @@ frmKordan::frmKordan(WindowServices services, QWidget* parent)
     area->setMinimumSize(520, px(6525) + kPictureOffset + 12);
     // Where the controller's connection is shown; made now, so the window keeps its size.
     statusBar()->setObjectName("statusBar");
+    // The connection comes back once a passing note has gone.
+    connect(statusBar(), &QStatusBar::messageChanged, this, [this](const QString& message) {
+        if (message.isEmpty() && !m_connection.isEmpty())
+            statusBar()->showMessage(m_connection);
+    });
     resize(520, px(6525) + kPictureOffset + 12 + menuBar()->sizeHint().height() +
                     statusBar()->sizeHint().height());
 }
@@ -217,6 +231,19 @@ void frmKordan::buildFields(QWidget* area) {
 }
 
 bool frmKordan::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_lstJoySticks && event->type() == QEvent::KeyPress && m_logic) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (m_lstJoySticks->currentRow() >= 0)
+                m_logic->deviceClicked(m_lstJoySticks->currentRow());
+            return true;
+        }
+        // The list handles the key here, so a move it makes is known to come from a key.
+        m_keyMove = true;
+        static_cast<QObject*>(m_lstJoySticks)->event(event);
+        m_keyMove = false;
+        return true;
+    }
     if (event->type() == QEvent::MouseButtonDblClick && m_logic) {
         for (int i = 0; i < 7; ++i)
             if (watched == m_txtAnalog[i]) {
@@ -251,7 +278,9 @@ void frmKordan::showWindow() {
 }
 
 void frmKordan::bringToFront() {
-    showNormal();
+    // Only a minimised window is restored, to the size it had: a maximised one stays so.
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
     raise();
     activateWindow();
 }
@@ -264,6 +293,17 @@ void frmKordan::setLokText(const std::string& text) {
 }
 void frmKordan::setProfilText(const std::string& text) {
     m_txtProfil->setText(q(text));
+    // "[*]" is where Qt shows the unsaved-changes marker.
+    setWindowTitle(text.empty() ? QStringLiteral("Kordan für Zusi[*]")
+                                : q(text) + QStringLiteral("[*] - Kordan für Zusi"));
+}
+
+void frmKordan::setProfileModified(bool modified) {
+    setWindowModified(modified);
+}
+
+void frmKordan::showStatusMessage(const std::string& text) {
+    statusBar()->showMessage(q(text), 5000);
 }
 
 void frmKordan::setLoadMode(int mode) {
@@ -318,7 +358,8 @@ void frmKordan::setModeLabel(const std::string& text, LabelColour colour) {
 }
 
 void frmKordan::setConnectionStatus(const std::string& text) {
-    statusBar()->showMessage(q(text));
+    m_connection = q(text);
+    statusBar()->showMessage(m_connection);
 }
 
 void frmKordan::setLeverText(int index, const std::string& text) {

@@ -55,6 +55,8 @@ public:
     void setEasyOptionVisible(bool visible) override;
     void setLokText(const std::string& text) override;
     void setProfilText(const std::string& text) override;
+    void setProfileModified(bool modified) override;
+    void showStatusMessage(const std::string& text) override;
     void setLoadMode(int mode) override;
     void setDeviceList(const std::vector<std::string>& entries) override;
     void setSelectedDevice(int index) override;
@@ -118,6 +120,8 @@ private:
     QPlainTextEdit* m_log = nullptr;
     std::array<QAction*, 3> m_mnuLed{};
     bool m_updating = false; // set while the logic changes selections, so no echo comes back
+    bool m_keyMove = false;  // a key moves the device list's highlight
+    QString m_connection;    // the status bar's lasting text
     std::function<QWidget*(QWidget*)> m_wizardFactory;
     std::function<void(QWidget*, const LeverBytes&)> m_wizardFeed;
     QPointer<QWidget> m_wizard;

@@ -17,6 +17,8 @@ public:
     void setEasyOptionVisible(bool visible) override { easyVisible = visible; }
     void setLokText(const std::string& text) override { lok = text; }
     void setProfilText(const std::string& text) override { profil = text; }
+    void setProfileModified(bool on) override { notes.push_back(on ? "modified" : "saved"); }
+    void showStatusMessage(const std::string& text) override { notes.push_back(text); }
     void setLoadMode(int mode) override { loadMode = mode; }
     void setDeviceList(const std::vector<std::string>& entries) override { devices = entries; }
     void setSelectedDevice(int index) override { selected = index; }
@@ -56,6 +58,7 @@ public:
     }
 
     std::vector<std::string> log;
+    std::vector<std::string> notes; // the title's marker and the status bar's notes
     bool easyVisible = true;
     std::string lok, profil, modeLabel, connection;
     LabelColour modeColour = LabelColour::ButtonText;

@@ -503,6 +503,11 @@ TEST(KordanMainProfiles, DoubleClicksFileMenuAndShutdownKeepTrackOfChanges) {
     rig.dialogs.fileChoices.push_back(FakeDialogs::chosen(rig.dir.file("test.cfr")));
     p.open();
     EXPECT_EQ(std::tuple(p.changed(), rig.view.profil), std::tuple(false, "test.cfr"));
+    rig.view.notes.clear();
+    p.setChanged(true);
+    p.save(); // the title's marker comes and goes, the status bar names the file
+    EXPECT_EQ(rig.view.notes,
+              (Strings{"modified", "Profil gespeichert: " + rig.dir.file("test.cfr"), "saved"}));
     p.profile().buttons(3) = {.Bezeichnung = "Neu", .Defined = true};
     p.setChanged(true);
     rig.dialogs.answers = {MsgAnswer::Yes};

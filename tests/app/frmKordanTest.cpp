@@ -22,6 +22,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 
@@ -34,7 +35,8 @@ namespace {
 
 struct WindowRig {
     TempDir dir;
-    VirtualController hid;
+    VirtualController hid, second;
+    CombinedPieHid bus{{&hid, &second}};
     FakeSettings settings;
     FakeClock clock;
     FakeEventPump events;
@@ -44,11 +46,12 @@ struct WindowRig {
     RecordingStarter starter;
     ZusiKalibrierung calibration{dialogs};
     frmKordan window{{dialogs, settings, dir.path()}};
-    KordanMain main{{hid, settings, clock, events, dialogs, simWindow, registry, starter,
+    KordanMain main{{bus, settings, clock, events, dialogs, simWindow, registry, starter,
                      [](const std::string&) { return std::string(); }, dir.path(), calibration},
                     window};
     WindowRig() {
         settings.values["Modus"] = "Test";
+        second.setPlugged(false);
         window.setLogic(&main);
     }
     ~WindowRig() { window.setLogic(nullptr); }
@@ -121,6 +124,47 @@ TEST(frmKordan, ShowsTheControllerLiveAndPassesMenusAndDoubleClicksToTheLogic) {
     EXPECT_TRUE(editor->isVisible() && rig.main.loopPass());
     EXPECT_TRUE(rig.window.close());
     EXPECT_FALSE(rig.main.loopPass());
+}
+
+TEST(frmKordan, KeysChooseControllersTheHighlightShowsTheOneInUseAndTheTitleMarksChanges) {
+    WindowRig rig;
+    rig.second.setPlugged(true);
+    rig.main.startUp();
+    rig.window.show();
+    QListWidget* list = rig.window.deviceList();
+    ASSERT_EQ(list->count(), 2);
+    QTest::keyClick(list, Qt::Key_Down); // the highlight's move opens the controller
+    EXPECT_TRUE(rig.hid.isOpen() && !rig.second.isOpen());
+    QTest::keyClick(list, Qt::Key_End);
+    EXPECT_TRUE(rig.second.isOpen() && !rig.hid.isOpen());
+    QTest::keyClick(list, Qt::Key_Up);
+    EXPECT_TRUE(rig.hid.isOpen() && !rig.second.isOpen());
+    rig.hid.CloseInterface(VirtualController::kHandle);
+    QTest::keyClick(list, Qt::Key_Return); // chooses the highlighted one again, as a click
+    EXPECT_TRUE(rig.hid.isOpen());
+    list->setCurrentRow(1);    // not by a key: nothing is chosen, and a failed choice
+    rig.main.deviceClicked(5); // puts the highlight back on the controller in use
+    EXPECT_EQ(std::tuple(list->currentRow(), rig.second.isOpen()), std::tuple(0, false));
+    // The title names the profile and marks unsaved changes; a note in the status bar goes
+    // and leaves the connection shown.
+    EXPECT_EQ(rig.window.windowTitle(), QStringLiteral("Kordan für Zusi[*]"));
+    rig.window.setProfilText("BR 111_1");
+    rig.main.profiles()->setChanged(true);
+    EXPECT_TRUE(rig.window.isWindowModified());
+    EXPECT_EQ(rig.window.windowTitle(), QStringLiteral("BR 111_1[*] - Kordan für Zusi"));
+    rig.window.setConnectionStatus("Kordan getrennt");
+    rig.window.showStatusMessage("Profil gespeichert: BR 111_1.cfr");
+    EXPECT_EQ(rig.window.statusBar()->currentMessage(), "Profil gespeichert: BR 111_1.cfr");
+    rig.window.statusBar()->clearMessage(); // as its time runs out
+    EXPECT_EQ(rig.window.statusBar()->currentMessage(), "Kordan getrennt");
+    // To the front: a maximised window stays maximised, a minimised one comes back as it was.
+    for (bool maximised : {true, false}) {
+        maximised ? rig.window.showMaximized() : rig.window.showNormal();
+        rig.window.bringToFront();
+        rig.window.showMinimized();
+        rig.window.bringToFront();
+        EXPECT_TRUE(!rig.window.isMinimized() && rig.window.isMaximized() == maximised);
+    }
 }
 
 TEST(QtDialogs, ANameTypedWithoutExtensionGetsTheChosenFiltersOne) {
