@@ -83,28 +83,68 @@ frmPanel::frmPanel(VirtualController& controller, QWidget* parent)
 
     auto* layout = new QVBoxLayout(this);
 
+    // The levers as on the controller and in the calibration wizard's words: the rear stop
+    // ("hinten", away from the user) at the top, the bail-off push and the two switches
+    // sideways, left low and right high. Every control shows its raw value.
     auto* levers = new QGroupBox(QStringLiteral("Hebel (Rohwerte 0-255)"), this);
     auto* leverGrid = new QGridLayout(levers);
+    auto* rear = new QLabel(QStringLiteral("hinten\n(vom Benutzer weg)"), levers);
+    auto* front = new QLabel(QStringLiteral("vorne\n(zum Benutzer hin)"), levers);
+    leverGrid->addWidget(rear, 1, 0, Qt::AlignTop);
+    leverGrid->addWidget(front, 1, 0, Qt::AlignBottom);
     for (int i = 0; i < 7; ++i) {
-        auto* caption = new QLabel(QString::fromLatin1(kLeverShortCaptions[size_t(i)]), levers);
-        caption->setAlignment(Qt::AlignHCenter);
-        auto* slider = new QSlider(Qt::Vertical, levers);
+        const bool upright = i < 4;
+        auto* caption = new QLabel(QString::fromUtf8(kLeverCaptions[size_t(i)]), levers);
+        auto* slider = new QSlider(upright ? Qt::Vertical : Qt::Horizontal, levers);
         slider->setObjectName(QStringLiteral("sldLever%1").arg(i + 1));
         slider->setRange(0, 255);
-        slider->setMinimumHeight(120);
+        slider->setInvertedAppearance(upright); // raw 0 is the rear stop, at the top
+        slider->setFocusPolicy(Qt::NoFocus);
         slider->setValue(controller.lever(i + 1));
         auto* value = new QLabel(QString::number(controller.lever(i + 1)), levers);
         value->setObjectName(QStringLiteral("lblLever%1").arg(i + 1));
         value->setAlignment(Qt::AlignHCenter);
+        value->setMinimumWidth(value->fontMetrics().horizontalAdvance(QStringLiteral("888")));
         m_sldLever[size_t(i)] = slider;
         m_lblLever[size_t(i)] = value;
         connect(slider, &QSlider::valueChanged, this, [this, i](int v) {
+            // A switch has three positions only: links, mitte, rechts.
+            const int stop = i < 5 ? v : v < 64 ? 0 : v < 192 ? 128 : 255;
+            if (stop != v)
+                return m_sldLever[size_t(i)]->setValue(stop);
             m_controller.setLever(i + 1, uint8_t(v));
             m_lblLever[size_t(i)]->setText(QString::number(v));
         });
-        leverGrid->addWidget(caption, 0, i);
-        leverGrid->addWidget(slider, 1, i, Qt::AlignHCenter);
-        leverGrid->addWidget(value, 2, i);
+        if (upright) {
+            caption->setWordWrap(true);
+            caption->setAlignment(Qt::AlignHCenter);
+            slider->setMinimumHeight(120);
+            leverGrid->addWidget(caption, 0, i + 1);
+            leverGrid->addWidget(slider, 1, i + 1, Qt::AlignHCenter);
+            leverGrid->addWidget(value, 2, i + 1);
+            continue;
+        }
+        const int row = 3 + 2 * (i - 4);
+        leverGrid->addWidget(caption, row, 0);
+        leverGrid->addWidget(slider, row, 1, 1, 3);
+        leverGrid->addWidget(value, row, 4);
+        if (i == 4) {
+            // The independent brake pushed to the right springs back when let go.
+            slider->setToolTip(QStringLiteral("Hebel 4 nach rechts drücken; springt beim "
+                                              "Loslassen zurück"));
+            slider->installEventFilter(this);
+            connect(slider, &QSlider::sliderReleased, this, [slider] { slider->setValue(0); });
+            continue;
+        }
+        slider->setPageStep(128); // a click beside the handle moves one position
+        auto* stops = new QHBoxLayout;
+        for (const char* name : {"links", "mitte", "rechts"}) {
+            stops->addWidget(new QLabel(QString::fromLatin1(name), levers), 0,
+                             name[0] == 'l'   ? Qt::AlignLeft
+                             : name[0] == 'm' ? Qt::AlignHCenter
+                                              : Qt::AlignRight);
+        }
+        leverGrid->addLayout(stops, row + 1, 1, 1, 3);
     }
 
     auto* right = new QVBoxLayout;
@@ -153,6 +193,14 @@ frmPanel::frmPanel(VirtualController& controller, QWidget* parent)
 frmPanel::~frmPanel() {
     m_controller.setOutputListener(nullptr);
     m_controller.setPlugListener(nullptr);
+}
+
+bool frmPanel::eventFilter(QObject* watched, QEvent* event) {
+    // Whether dragged or clicked beside its handle, bail-off is pushed only while held; a
+    // wheel has nothing to hold and is ignored.
+    if (watched == m_sldLever[4] && event->type() == QEvent::MouseButtonRelease)
+        m_sldLever[4]->setValue(0);
+    return watched == m_sldLever[4] && event->type() == QEvent::Wheel;
 }
 
 void frmPanel::offerSecondController(std::function<void()> plugIn) {

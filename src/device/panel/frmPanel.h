@@ -31,7 +31,8 @@ private:
     std::array<uint8_t, 3> m_digits{};
 };
 
-// A panel that stands for the controller's hardware: sliders for the seven raw channels,
+// A panel that stands for the controller's hardware: sliders for the seven raw channels
+// (levers 1-4 upright, bail-off and the two 3-position switches sideways),
 // the 44 buttons where the main window shows them, the LED display and the speaker. It
 // works on a VirtualController and listens to its output reports; the controller must
 // outlive the panel.
@@ -51,6 +52,9 @@ public:
     // Offers "Zweites Pult", which calls `plugIn` once to bring a second controller.
     void offerSecondController(std::function<void()> plugIn);
     QPushButton* second() const { return m_cmdSecond; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildButtons(QWidget* area);

@@ -5,6 +5,7 @@
 #include "device/panel/Segments.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
@@ -28,13 +29,24 @@ struct PanelTest : ::testing::Test {
 };
 
 TEST_F(PanelTest, SlidersSetTheRawChannelsAndReportsLightTheDisplay) {
-    EXPECT_EQ(panel.lever(3)->value(), 77); // starts from the controller's state
+    // Starts from the controller's state, its raw value shown.
+    EXPECT_EQ(panel.findChild<QLabel*>("lblLever3")->text(), "77");
+    // The rear stop (raw 0) is at the top, a switch's "links" (raw 0) at the left: a click
+    // there moves the lever toward it; a switch stops at links, mitte and rechts only.
     panel.lever(2)->setValue(200);
-    panel.lever(7)->setValue(0);
+    panel.lever(6)->setValue(100);
+    panel.lever(7)->setValue(200);
+    QTest::mouseClick(panel.lever(2), Qt::LeftButton, {}, QPoint(panel.lever(2)->width() / 2, 2));
+    QTest::mouseClick(panel.lever(6), Qt::LeftButton, {}, QPoint(2, panel.lever(6)->height() / 2));
+    // Bail-off springs back when let go.
+    panel.lever(5)->setValue(255);
+    EXPECT_EQ(oc.lever(5), 255);
+    QTest::mouseRelease(panel.lever(5), Qt::LeftButton);
     InputReport r{};
     oc.ReadData(oc.kHandle, r);
-    EXPECT_EQ(std::vector<int>({leverRaw(r, 2), leverRaw(r, 3), leverRaw(r, 7)}),
-              std::vector<int>({200, 77, 0}));
+    EXPECT_LT(leverRaw(r, 2), 200);
+    EXPECT_EQ(std::vector<int>({leverRaw(r, 3), leverRaw(r, 5), leverRaw(r, 6), leverRaw(r, 7)}),
+              std::vector<int>({77, 0, 0, 255}));
     // Reports coming back light the digits, left first, and the speaker.
     oc.WriteData(oc.kHandle,
                  displayReport(SegmentCode(3, false), SegmentCode(2, true), SegmentCode(1, false)));
