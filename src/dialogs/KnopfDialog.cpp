@@ -2,6 +2,7 @@
 
 #include "common/Dialogs.h"
 #include "profile/ZusiButton.h"
+#include "send/Catalogue.h"
 
 #include <limits>
 
@@ -22,6 +23,19 @@ KnopfDialog::KnopfDialog(ZusiButton& knopf, int16_t element, IDialogs& dialogs)
     Halten = knopf.Hold == 1;
     Shift = knopf.Shift == 1;
     Repeat = std::to_string(knopf.Repeat);
+    m_funktionText = befehlstext(knopf.Press);
+}
+
+bool KnopfDialog::offerBezeichnung() {
+    // Typed text that names no command, and "<Nicht definiert>", offer nothing.
+    const std::string text = Funktion.valid() ? befehlstext(Funktion.code()) : "";
+    if (text.empty() || text == m_funktionText)
+        return false;
+    const bool offer = Bezeichnung.empty() || Bezeichnung == m_funktionText;
+    m_funktionText = text;
+    if (offer)
+        Bezeichnung = text;
+    return offer;
 }
 
 std::string KnopfDialog::title() const {

@@ -21,6 +21,7 @@ class KnopfDialog {
     int16_t m_element;
     IDialogs& m_dialogs;
     CommandList m_commands;
+    std::string m_funktionText; // the text of the last press command chosen
 
 public:
     // The controls a rejected OK sends the focus back to.
@@ -49,6 +50,9 @@ public:
     std::optional<Field> ok();
     // "&Löschen" (and Escape): the button is no longer assigned.
     void loeschen();
+    // After the press command changed: a name that is still the previous command's text,
+    // or empty, becomes the new command's text. True when the name changed.
+    bool offerBezeichnung();
 
     // The whole number a repeat field holds: digits only, surrounding blanks allowed;
     // nullopt for anything else, so "" or "abc" never silently become "no repeat".

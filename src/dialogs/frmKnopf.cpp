@@ -73,6 +73,14 @@ frmKnopf::frmKnopf(ZusiButton& knopf, int16_t element, IDialogs& dialogs, QWidge
     grid->addWidget(m_chkShift, row++, 0, 1, 2);
     addRow(QStringLiteral("Funktion wenn Taste gedückt wird:"), m_cboFunktion2);
     m_txtBezeichnung->setMinimumWidth(m_cboFunktion->sizeHint().width());
+    // After the list has taken the change: the new command's text may become the name.
+    const auto offerName = [this] {
+        m_logic.Bezeichnung = m_txtBezeichnung->text().toStdString();
+        if (m_logic.offerBezeichnung())
+            m_txtBezeichnung->setText(qt(m_logic.Bezeichnung));
+    };
+    connect(m_cboFunktion, &QComboBox::activated, this, offerName);
+    connect(m_cboFunktion->lineEdit(), &QLineEdit::textEdited, this, offerName);
 
     auto* okButton = new QPushButton(QStringLiteral("OK"));
     okButton->setObjectName(QStringLiteral("OKButton"));

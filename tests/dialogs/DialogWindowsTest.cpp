@@ -103,6 +103,11 @@ TEST(frmKnopf, RejectedOkKeepsTheDialogOpenOnTheFieldAndEnterPressesOk) {
     FakeDialogs dialogs;
     frmKnopf w(b, 12, dialogs);
     showActive(&w);
+    auto* funktion = child<QComboBox>(&w, "cboFunktion"); // its text is offered as the name
+    funktion->setCurrentIndex(3);
+    emit funktion->activated(3);
+    EXPECT_EQ(child<QLineEdit>(&w, "txtBezeichnung")->text(), funktion->itemText(3));
+    child<QLineEdit>(&w, "txtBezeichnung")->clear();
     child<QPushButton>(&w, "OKButton")->click();
     EXPECT_TRUE(w.isVisible() && !b.Defined && dialogs.messages.size() == 1);
     EXPECT_EQ(focused(), child<QLineEdit>(&w, "txtBezeichnung"));

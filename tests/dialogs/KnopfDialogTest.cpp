@@ -36,7 +36,15 @@ TEST(KnopfDialog, NeverAssignedButtonOpensEmptyAndOkStoresNameWithoutCommands) {
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(std::tie(dialogs.messages[0].title, dialogs.messages[0].icon, b.Defined),
               std::tuple("Unvollständig", MsgIcon::Exclamation, false));
-    d.Bezeichnung = "Leer";
+    // A new command's text is offered while the name is empty or the last command's text.
+    std::string names;
+    for (int32_t code : {K::Pfeife, 0, K::SiFa, K::SiFa, K::Pause}) {
+        d.Funktion.pick(d.commands().indexOf(code));
+        names += std::to_string(d.offerBezeichnung()) + d.Bezeichnung + "|";
+        d.Bezeichnung = code == K::SiFa ? "Leer" : d.Bezeichnung;
+    }
+    EXPECT_EQ(names, "1Pfeife|0Pfeife|1SiFa|0Leer|0Leer|");
+    d.Funktion.pick(0);
     EXPECT_EQ(d.ok(), std::nullopt);
     EXPECT_EQ(std::tuple(dialogs.messages.size(), b.Bezeichnung, b.Defined,
                          b.Press + b.press2 + b.Release),
@@ -55,6 +63,7 @@ TEST(KnopfDialog, OpensWithTheButtonsAssignmentAndWritesTheEditedOne) {
     for (char& c : typed)
         c = char(std::toupper(static_cast<unsigned char>(c)));
     d.Funktion.type("  " + typed + " ");
+    EXPECT_TRUE(d.offerBezeichnung()) << "the name was the old command's text";
     d.Los.pick(0);
     d.Halten = d.Shift = false;
     d.Repeat = " 12 ";
