@@ -44,9 +44,12 @@ void CommandLog::start(ZusiSend& sender) {
         // commands the user gave.
         if (!m_visible || internal || outcome == ZusiSend::Outcome::Rejected)
             return;
-        m_view.appendCommandLog(commandLogLine({m_clock.milliseconds() - m_startMs, code, befehl,
-                                                sender.keyText(code, befehl), source,
-                                                outcome == ZusiSend::Outcome::Dropped}));
+        std::string line = commandLogLine({m_clock.milliseconds() - m_startMs, code, befehl,
+                                           sender.keyText(code, befehl), source,
+                                           outcome == ZusiSend::Outcome::Dropped});
+        if (outcome == ZusiSend::Outcome::NotActive)
+            line += " (nicht zugestellt, Zusi nicht im Vordergrund)";
+        m_view.appendCommandLog(line);
     });
 }
 

@@ -396,6 +396,10 @@ void frmKordan::setCommandLogVisible(bool visible) {
     m_logDock->setVisible(visible);
 }
 
+void frmKordan::setDeliveryNote(const std::string& text) {
+    statusBar()->addPermanentWidget(new QLabel(q(text)));
+}
+
 void frmKordan::appendCommandLog(const std::string& line) {
     m_log->appendPlainText(q(line));
 }

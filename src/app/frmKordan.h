@@ -64,6 +64,8 @@ public:
     void focusDeviceList() override;
     void setModeLabel(const std::string& text, LabelColour colour) override;
     void setConnectionStatus(const std::string& text) override;
+    // A lasting line in the status bar about how keys reach the simulator.
+    void setDeliveryNote(const std::string& text);
     void setLeverText(int index, const std::string& text) override;
     void setButtonLit(int index, bool lit) override;
     void setLeverToolTip(int index, const std::string& text) override;

@@ -28,6 +28,10 @@
 #include "sim/win32/Win32Registry.h"
 #else
 #include "common/WinePaths.h"
+#include "sim/bridge/BridgeBackends.h"
+#include "sim/bridge/BridgeClient.h"
+#include "sim/bridge/BridgeLocation.h"
+#include "sim/posix/PosixChildProcess.h"
 #include "sim/posix/PosixProcessStarter.h"
 #include "sim/winereg/WineRegistry.h"
 #if defined(KORDAN_HAVE_X11)
@@ -46,6 +50,8 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -79,7 +85,66 @@ struct Backends {
     kordan::PathMapper mapSimPath;
     std::unique_ptr<kordan::ISettings> settings;
     QString programDir; // default for the program's directory
+    // The way to the simulator this run, in one line for the diagnostics, and the lines
+    // about it for the command log (the bridge's restarts go there as they happen).
+    std::string delivery;
+    std::vector<std::string> deliveryNotes;
+    std::function<void(const std::string&)> logLine;
+    kordan::QtClock bridgeClock;
+    std::unique_ptr<kordan::BridgeClient> bridge; // declared last: ended first, after the keys
 };
+
+#if !defined(_WIN32)
+// Under Wine the simulator is reached from inside its prefix through kordan-bridge.exe, as
+// the program reaches it on Windows. Without wine or the bridge (or with "--delivery x11")
+// X11 and user.reg stand in; "bridge" insists on it. False when it was insisted on and
+// could not be started.
+bool chooseDelivery(Backends& b, const std::optional<std::string>& forced) {
+    const char* path = std::getenv("PATH");
+    const std::string program = kordan::findBridgeProgram(
+        QCoreApplication::applicationDirPath().toStdString(), KORDAN_BRIDGE_BUILT_AT);
+    std::string why;
+    if (forced == "x11")
+        why = "so verlangt (--delivery x11)";
+    else if (!kordan::inSearchPath("wine", path ? path : ""))
+        why = "wine nicht gefunden";
+    else if (program.empty())
+        why = "kordan-bridge.exe nicht gefunden";
+    if (why.empty()) {
+        b.bridge = std::make_unique<kordan::BridgeClient>(
+            [program] { return kordan::startPosixChild("wine", {program}); }, b.bridgeClock,
+            [&b](const std::string& line) {
+                if (b.logLine)
+                    b.logLine(line);
+            },
+            kordan::BridgeClient::Timing{});
+        if (b.bridge->start()) {
+            b.window = kordan::makeBridgeSimWindow(*b.bridge);
+            b.registry = kordan::makeBridgeRegistry(*b.bridge);
+            b.starter = kordan::makeBridgeProcessStarter(*b.bridge);
+            b.delivery = "Brücke: " + program + " unter wine";
+            return true;
+        }
+        b.bridge.reset();
+        why = "kordan-bridge.exe startet nicht unter wine";
+    }
+    if (forced == "bridge") {
+        std::fprintf(stderr, "kordan: --delivery bridge: %s\n", why.c_str());
+        return false;
+    }
+#if defined(KORDAN_HAVE_X11)
+    b.window = kordan::makeX11SimWindow();
+#else
+    b.window = std::make_unique<NoWindowSystem>();
+#endif
+    b.registry = kordan::makeWineRegistry();
+    b.platformStarter = kordan::makePosixProcessStarter();
+    b.starter = std::make_unique<kordan::WineProcessStarter>(*b.platformStarter);
+    b.delivery = "X11 und user.reg (" + why + ")";
+    b.deliveryNotes.push_back("Tasten über X11, Registry aus user.reg: " + why);
+    return true;
+}
+#endif
 
 Backends makeBackends() {
     Backends b;
@@ -93,19 +158,11 @@ Backends makeBackends() {
     b.settings = kordan::makeWin32Settings();
     b.programDir = QString::fromStdString(kordan::win32ProgramDirectory());
 #else
-    // The simulator runs under Wine: its Windows paths lie below the Wine prefix, its
-    // registry is Wine's user.reg, and its vehicle editor is started through wine.
+    // The simulator runs under Wine: its Windows paths lie below the Wine prefix; its
+    // window, registry and editor are reached as chooseDelivery decides.
 #if defined(KORDAN_HAVE_HIDAPI)
     b.controllers = kordan::createHidapiPieHid();
 #endif
-#if defined(KORDAN_HAVE_X11)
-    b.window = kordan::makeX11SimWindow();
-#else
-    b.window = std::make_unique<NoWindowSystem>();
-#endif
-    b.registry = kordan::makeWineRegistry();
-    b.platformStarter = kordan::makePosixProcessStarter();
-    b.starter = std::make_unique<kordan::WineProcessStarter>(*b.platformStarter);
     auto prefix = kordan::winePrefixFromEnvironment();
     b.mapSimPath = prefix ? kordan::winePathMapper(*prefix)
                           : kordan::PathMapper([](const std::string&) { return std::string(); });
@@ -135,8 +192,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     for (auto [given, name] : {std::pair{options.diagnose, "--diagnose"},
-                               {options.zusi3.has_value(), "--zusi3"},
-                               {options.delivery.has_value(), "--delivery"}}) {
+                               {options.zusi3.has_value(), "--zusi3"}}) {
         if (given) {
             std::fprintf(stderr, "kordan: %s ist in diesem Build noch nicht verfügbar\n", name);
             return 2;
@@ -152,6 +208,12 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("ZusiKordan"));
     QApplication::setApplicationDisplayName(QStringLiteral("Kordan für Zusi"));
     Backends backends = makeBackends();
+#if !defined(_WIN32)
+    if (!chooseDelivery(backends, options.delivery))
+        return 2;
+#else
+    backends.delivery = "Windows";
+#endif
 
     QString dir = options.dir.empty() ? backends.programDir : QString::fromStdString(options.dir);
     QDir().mkpath(dir);
@@ -184,6 +246,11 @@ int main(int argc, char** argv) {
                               dir.toStdString(), calibration},
                              window, {options.profile, options.activeMode});
     window.setLogic(&logic);
+    backends.logLine = [&window](const std::string& line) { window.appendCommandLog(line); };
+    for (const std::string& note : backends.deliveryNotes)
+        window.appendCommandLog(note);
+    if (backends.window->keysNeedActiveWindow())
+        window.setDeliveryNote("Tasten erreichen Zusi nur, solange es im Vordergrund ist");
     window.setWizardFactory([&](QWidget* parent) -> QWidget* {
         return new kordan::frmKalib(calibration, dialogs, parent);
     });

@@ -33,6 +33,10 @@ public:
     // key, "{NAME}" a named key ("{F8}", "{ENTER}"), any other character its own key
     // (see Keystrokes.h).
     virtual void typeKeys(const std::string& keys) = 0;
+
+    // True where posted keys reach a window only while it is the active one (sent as
+    // hardware key events, as to a window under Wine from outside it).
+    virtual bool keysNeedActiveWindow() const { return false; }
 };
 
 } // namespace kordan

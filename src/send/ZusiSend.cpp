@@ -127,7 +127,11 @@ void ZusiSend::deliver(int32_t pFunktion, int32_t pBefehl, bool internal) {
         notify(pFunktion, pBefehl, Outcome::Dropped, internal);
         return;
     }
-    notify(pFunktion, pBefehl, Outcome::Delivered, internal);
+    // Asked once per command, not for each of its steps: the answer may cost a round trip.
+    const bool inactive = !internal && deliveryOf(pFunktion) != Delivery::Keystrokes &&
+                          m_window.keysNeedActiveWindow() &&
+                          m_window.foregroundWindow() != m_zusiWnd;
+    notify(pFunktion, pBefehl, inactive ? Outcome::NotActive : Outcome::Delivered, internal);
 
     switch (deliveryOf(pFunktion)) {
     case Delivery::Composite:

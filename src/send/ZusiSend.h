@@ -52,6 +52,8 @@ public:
         Delivered, // handed to the window system (posted, typed, expanded or a no-op Befehl)
         Dropped,   // the simulator's window was not found
         Rejected,  // the code has no meaning; nothing happened
+        NotActive, // posted, but the kept window is not the active one and the window
+                   // system delivers keys only there (ISimWindow::keysNeedActiveWindow)
     };
     // Called for every delivery, also those the sender makes itself: the ten presses of
     // the emergency brake, the steps of a regulator count and the delayed release. They

@@ -46,8 +46,10 @@ public:
     void typeKeys(const std::string& keys) override {
         events.push_back({Event::Type, 0, 0, 0, keys});
     }
+    bool keysNeedActiveWindow() const override { return needsActive; }
     std::vector<Event> events;
     int foregroundQueries = 0;
+    bool needsActive = false;
 
 private:
     std::map<WindowHandle, std::string> m_titles;

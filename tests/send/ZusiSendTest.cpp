@@ -191,12 +191,18 @@ TEST_F(ZusiSendTest, ObserverSeesEveryDeliveryAndItsOutcome) {
     SourceScope lever(s, {KeySource::Kind::Axis, 2});
     s.fromZone(3);
     s.send(1000, 2);
+    // Where keys reach only the active window, those posted while it is not are marked.
+    window.needsActive = true;
+    window.setForeground(kOther);
+    for (int32_t code : {2, 11})
+        s.send(code, Down);
     std::vector<T> want{{2, Down, Outcome::Dropped, false, 0}};
     for (int32_t code : {77, -1, 46, 999, 1004})
         want.emplace_back(code, Down, Outcome::Rejected, false, 0);
     const Outcome d = Outcome::Delivered; // the regulator's steps are internal
     want.insert(want.end(), {{1000, 2, d, false, 203}, {14, Down, d, true, 203}});
     want.insert(want.end(), {{14, Down, d, true, 203}, {14, Up, d, true, 203}});
+    want.insert(want.end(), {{2, Down, Outcome::NotActive, false, 203}, {11, Down, d, false, 203}});
     EXPECT_EQ(seen, want);
     // The keys as a log names them: a regulator's by its direction, the emergency brake's
     // as the brake valve's, a keystroke string's with its modifiers.

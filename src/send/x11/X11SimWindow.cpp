@@ -54,6 +54,9 @@ public:
     X11SimWindow(const X11SimWindow&) = delete;
     X11SimWindow& operator=(const X11SimWindow&) = delete;
 
+    // Keys sent from outside reach a window under Wine only while it is the active one.
+    bool keysNeedActiveWindow() const override { return true; }
+
     WindowHandle foregroundWindow() override {
         if (!m_display)
             return 0;

@@ -1,0 +1,105 @@
+#include "sim/bridge/BridgeBackends.h"
+
+#include "sim/bridge/BridgeClient.h"
+#include "sim/bridge/BridgeProtocol.h"
+
+#include <map>
+
+namespace kordan {
+
+namespace {
+
+// Starting a program inside Wine takes longer than a window or registry call.
+constexpr int kStartWaitMs = 3000;
+
+bool answered(const std::optional<std::vector<std::string>>& answer, size_t fields) {
+    return answer && answer->size() == fields && (*answer)[0] == "ok";
+}
+
+class BridgeSimWindow : public ISimWindow {
+public:
+    explicit BridgeSimWindow(BridgeClient& client) : m_client(client) {}
+
+    WindowHandle foregroundWindow() override {
+        const auto answer = m_client.request({"fg"});
+        if (!answered(answer, 3))
+            return 0;
+        const auto window = bridge::parseInteger((*answer)[1], 0, UINT32_MAX);
+        if (!window)
+            return 0;
+        m_titles[static_cast<WindowHandle>(*window)] = (*answer)[2];
+        return static_cast<WindowHandle>(*window);
+    }
+
+    std::string windowTitle(WindowHandle window) override {
+        const auto answer = m_client.request({"title", std::to_string(window)});
+        if (answered(answer, 3)) {
+            if ((*answer)[1] != "1") {
+                m_titles.erase(window);
+                return {};
+            }
+            return m_titles[window] = (*answer)[2];
+        }
+        if (!m_client.running())
+            return {};
+        const auto seen = m_titles.find(window);
+        return seen == m_titles.end() ? std::string() : seen->second;
+    }
+
+    void postKey(WindowHandle window, uint32_t message, int32_t virtualKey) override {
+        m_client.post(
+            {"key", std::to_string(window), std::to_string(message), std::to_string(virtualKey)});
+    }
+
+    void typeKeys(const std::string& keys) override { m_client.post({"type", keys}); }
+
+private:
+    BridgeClient& m_client;
+    std::map<WindowHandle, std::string> m_titles; // the last title seen of each window
+};
+
+class BridgeRegistry : public IRegistryBackend {
+public:
+    explicit BridgeRegistry(BridgeClient& client) : m_client(client) {}
+
+    std::optional<std::string> readString(const std::string& keyPath,
+                                          const std::string& valueName) override {
+        const auto answer = m_client.request({"reg", keyPath, valueName});
+        if (!answered(answer, 2))
+            return std::nullopt;
+        return (*answer)[1];
+    }
+
+private:
+    BridgeClient& m_client;
+};
+
+class BridgeProcessStarter : public IProcessStarter {
+public:
+    explicit BridgeProcessStarter(BridgeClient& client) : m_client(client) {}
+
+    bool start(const std::string& program, const std::vector<std::string>& args) override {
+        std::vector<std::string> request{"start", program};
+        request.insert(request.end(), args.begin(), args.end());
+        return answered(m_client.request(std::move(request), kStartWaitMs), 1);
+    }
+
+private:
+    BridgeClient& m_client;
+};
+
+} // namespace
+
+std::unique_ptr<ISimWindow> makeBridgeSimWindow(BridgeClient& client) {
+    return std::make_unique<BridgeSimWindow>(client);
+}
+
+std::unique_ptr<IRegistryBackend> makeBridgeRegistry(BridgeClient& client) {
+    return std::make_unique<BridgeRegistry>(client);
+}
+
+std::unique_ptr<IProcessStarter> makeBridgeProcessStarter(BridgeClient& client) {
+    return std::make_unique<BridgeProcessStarter>(client);
+}
+
+} // namespace kordan

@@ -1,0 +1,170 @@
+#include "sim/bridge/BridgeClient.h"
+
+#include "common/Clock.h"
+#include "sim/bridge/BridgeProtocol.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace kordan {
+
+namespace {
+
+// A line longer than this is no line of the bridge's; what was read of it is dropped.
+constexpr size_t kMaxLine = 64 * 1024;
+constexpr unsigned kLastId = 999999999;
+
+} // namespace
+
+BridgeClient::BridgeClient(ChildStarter starter, IClock& clock,
+                           std::function<void(const std::string&)> log, Timing timing)
+    : m_starter(std::move(starter)), m_clock(clock), m_log(std::move(log)), m_timing(timing) {}
+
+BridgeClient::~BridgeClient() {
+    if (!m_child)
+        return;
+    // The bridge works through what it was given (the last key-ups) before it reads this.
+    std::vector<std::string> quit{"quit"};
+    send(quit);
+    m_child.reset();
+}
+
+bool BridgeClient::launch() {
+    m_lastStartMs = m_clock.milliseconds();
+    m_greeted = false;
+    m_buffer.clear();
+    m_child = m_starter();
+    if (!m_child)
+        return false;
+    std::vector<std::string> hello{"hello"};
+    m_greetingId = send(hello);
+    return m_child != nullptr;
+}
+
+bool BridgeClient::start() {
+    if (!launch())
+        return false;
+    const uint32_t begin = m_clock.milliseconds();
+    while (m_child && !m_greeted) {
+        const uint32_t spent = m_clock.milliseconds() - begin;
+        if (spent >= static_cast<uint32_t>(m_timing.greetingMs))
+            break;
+        pump(std::min(100, m_timing.greetingMs - static_cast<int>(spent)));
+    }
+    if (!m_greeted)
+        m_child.reset();
+    return m_greeted;
+}
+
+bool BridgeClient::ensureRunning() {
+    if (m_child)
+        return true;
+    if (m_clock.milliseconds() - m_lastStartMs < m_timing.restartMs)
+        return false;
+    const bool started = launch();
+    if (m_log)
+        m_log(started ? "Brücke zu Wine neu gestartet"
+                      : "Brücke zu Wine lässt sich nicht neu starten");
+    return started;
+}
+
+unsigned BridgeClient::send(std::vector<std::string>& fields) {
+    const unsigned id = m_nextId;
+    m_nextId = m_nextId == kLastId ? 1 : m_nextId + 1;
+    fields.insert(fields.begin(), std::to_string(id));
+    if (!m_child->write(bridge::joinLine(fields))) {
+        lost();
+        return 0;
+    }
+    return id;
+}
+
+void BridgeClient::lost() {
+    m_child.reset();
+    m_greeted = false;
+    if (m_log)
+        m_log("Brücke zu Wine beendet");
+}
+
+std::optional<std::vector<std::string>> BridgeClient::request(std::vector<std::string> fields,
+                                                              int waitMs) {
+    if (!ensureRunning())
+        return std::nullopt;
+    if (!m_greeted)
+        pump(0);
+    // A bridge still starting answers nothing yet: no use waiting for it.
+    if (!m_child || !m_greeted) {
+        ++m_givenUp;
+        return std::nullopt;
+    }
+    m_answer.reset();
+    m_awaitedId = send(fields);
+    const uint32_t begin = m_clock.milliseconds();
+    const int wait = waitMs > 0 ? waitMs : m_timing.answerMs;
+    while (m_child && m_awaitedId != 0 && !m_answer) {
+        const uint32_t spent = m_clock.milliseconds() - begin;
+        if (spent >= static_cast<uint32_t>(wait))
+            break;
+        pump(wait - static_cast<int>(spent));
+    }
+    m_awaitedId = 0;
+    if (!m_answer)
+        ++m_givenUp;
+    return std::exchange(m_answer, std::nullopt);
+}
+
+void BridgeClient::post(std::vector<std::string> fields) {
+    if (ensureRunning())
+        send(fields);
+    // Answers to earlier requests must not pile up while only keys are sent.
+    if (m_child)
+        pump(0);
+}
+
+void BridgeClient::pump(int waitMs) {
+    std::string got;
+    const bool open = m_child->read(got, waitMs);
+    m_buffer += got;
+    size_t from = 0;
+    for (size_t end; (end = m_buffer.find('\n', from)) != std::string::npos; from = end + 1)
+        handleLine(std::string_view(m_buffer).substr(from, end - from));
+    m_buffer.erase(0, from);
+    if (m_buffer.size() > kMaxLine) {
+        ++m_badLines;
+        m_buffer.clear();
+    }
+    if (!open)
+        lost();
+}
+
+void BridgeClient::handleLine(std::string_view line) {
+    const auto fields = bridge::splitLine(line);
+    const auto id = fields && fields->size() >= 2 ? bridge::parseInteger((*fields)[0], 0, kLastId)
+                                                  : std::nullopt;
+    if (!id) {
+        ++m_badLines;
+        return;
+    }
+    const std::string& kind = (*fields)[1];
+    if (kind == "exit") {
+        const auto code = fields->size() == 3
+                              ? bridge::parseInteger((*fields)[2], INT32_MIN, UINT32_MAX)
+                              : std::nullopt;
+        if (!code)
+            ++m_badLines;
+        else if (m_onExit)
+            m_onExit(static_cast<unsigned>(*id), static_cast<int>(*code));
+        return;
+    }
+    if (*id == m_greetingId && !m_greeted) {
+        m_greeted = kind == "ok" && fields->size() >= 3 && (*fields)[2] == "kordan-bridge";
+        if (!m_greeted)
+            ++m_badLines;
+        return;
+    }
+    if (*id == m_awaitedId && m_awaitedId != 0)
+        m_answer.emplace(fields->begin() + 1, fields->end());
+    // Anything else answers a request already given up.
+}
+
+} // namespace kordan

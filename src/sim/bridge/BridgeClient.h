@@ -1,0 +1,81 @@
+#pragma once
+
+#include "sim/bridge/ChildProcess.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kordan {
+
+class IClock;
+
+// The program's end of the line protocol with kordan-bridge.exe (see BridgeProtocol.h).
+// Requests wait a few milliseconds for their answer and are then given up, so a hung or
+// dead bridge never holds up the polling loop; a late answer is dropped when it comes. A
+// bridge that has died is started again at the next call, at most once in
+// `restartMs`, with a line for the command log. Lines that make no sense are counted and
+// ignored. Used on the user-interface thread.
+class BridgeClient {
+public:
+    struct Timing {
+        int answerMs = 10;          // how long a request waits for its answer
+        int greetingMs = 20000;     // how long the first start waits (a fresh prefix boots)
+        uint32_t restartMs = 10000; // the least time between two starts
+    };
+    // `log` receives the restart lines (German, for the command log).
+    BridgeClient(ChildStarter starter, IClock& clock, std::function<void(const std::string&)> log,
+                 Timing timing);
+    BridgeClient(const BridgeClient&) = delete;
+    BridgeClient& operator=(const BridgeClient&) = delete;
+    // Asks the bridge to end after what it was given, and ends it.
+    ~BridgeClient();
+
+    // The first start: true when the bridge greeted within `greetingMs`.
+    bool start();
+
+    // Sends a request (its number is put in front) and returns the answer's fields after
+    // the number; nullopt when none came in time or the bridge is not running. `waitMs`
+    // other than 0 replaces the usual wait, for requests that take time inside Wine.
+    std::optional<std::vector<std::string>> request(std::vector<std::string> fields,
+                                                    int waitMs = 0);
+    // Sends a request that has no answer, such as a key message.
+    void post(std::vector<std::string> fields);
+    // Called with the request number and exit code when a program the bridge started
+    // ended early.
+    void setExitHandler(std::function<void(unsigned request, int code)> handler) {
+        m_onExit = std::move(handler);
+    }
+
+    unsigned badLines() const { return m_badLines; }
+    unsigned givenUp() const { return m_givenUp; }
+    bool running() const { return m_child && m_greeted; }
+
+private:
+    bool ensureRunning();
+    bool launch();
+    unsigned send(std::vector<std::string>& fields);
+    void pump(int waitMs);
+    void handleLine(std::string_view line);
+    void lost();
+
+    ChildStarter m_starter;
+    IClock& m_clock;
+    std::function<void(const std::string&)> m_log;
+    Timing m_timing;
+    std::unique_ptr<IChildProcess> m_child;
+    bool m_greeted = false;
+    uint32_t m_lastStartMs = 0;
+    unsigned m_nextId = 1;
+    unsigned m_greetingId = 0;
+    unsigned m_awaitedId = 0;
+    std::optional<std::vector<std::string>> m_answer;
+    std::string m_buffer;
+    unsigned m_badLines = 0;
+    unsigned m_givenUp = 0;
+    std::function<void(unsigned, int)> m_onExit;
+};
+
+} // namespace kordan

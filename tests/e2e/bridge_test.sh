@@ -1,0 +1,94 @@
+#!/bin/sh
+# End to end through the bridge: a window titled "Zusi Testfenster" under Wine (with a window
+# manager, under a private X server) in front, the program started with "--delivery bridge"
+# and a scenario on the virtual controller. The window writes down the key messages it
+# gets; after the first it puts another window in front, so the rest must come posted. A
+# speed written into the prefix's registry with "wine reg add" must reach the LED.
+#   bridge_test.sh KORDAN BRIDGE_EXE TESTWINDOW_EXE SOURCE_DIR PREFIX_DIR
+# PREFIX_DIR keeps the Wine prefix between runs, so only the first run waits for wineboot.
+set -u
+kordan=$1 bridge=$2 testwindow=$3 source=$4
+export WINEPREFIX=$5 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+tmp=$(mktemp -d)
+xpid= kpid= wpid=
+cleanup() {
+    for p in $kpid $wpid; do kill "$p" 2>/dev/null; done
+    wineserver -k 2>/dev/null
+    for p in $xpid; do kill "$p" 2>/dev/null; done
+    rm -rf "$tmp"
+}
+trap cleanup EXIT
+fail() {
+    echo "FAILED: $*"
+    for f in keys.log kordan.out kordan.err wine.log; do
+        [ -f "$tmp/$f" ] && { echo "--- $f"; tail -n 40 "$tmp/$f"; }
+    done
+    exit 1
+}
+wait_for() { # tenths of a second, then the condition
+    limit=$1 i=0
+    shift
+    until "$@"; do
+        i=$((i + 1)) && [ $i -gt "$limit" ] && return 1
+        sleep 0.1
+    done
+}
+for tool in Xvfb openbox wine wineboot wineserver; do
+    command -v $tool >/dev/null || { echo "SKIPPED: $tool is not installed"; exit 77; }
+done
+[ -f "$bridge" ] && [ -f "$testwindow" ] || { echo "SKIPPED: the bridge was not built"; exit 77; }
+
+exec 3>"$tmp/displayfd"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
+xpid=$!
+exec 3>&-
+wait_for 100 test -s "$tmp/displayfd" || { echo "SKIPPED: Xvfb could not start"; exit 77; }
+export DISPLAY=:$(head -n1 "$tmp/displayfd") QT_QPA_PLATFORM=offscreen
+openbox --sm-disable >/dev/null 2>&1 &
+xpid="$! $xpid"
+
+# A fresh prefix takes its time (a minute on a slow machine), once.
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    timeout 300 wineboot -i >"$tmp/wine.log" 2>&1 || fail "wineboot did not finish within 300 s"
+fi
+{
+    printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\zusi\\zusi]\r\n"km/h"="0"\r\n'
+    for i in $(seq 0 34); do printf '"T%s"="%s"\r\n' "$i" $((65 + i)); done
+} >"$tmp/keys.reg"
+timeout 60 wine reg import "$(winepath -w "$tmp/keys.reg")" >>"$tmp/wine.log" 2>&1 || fail "reg import"
+
+wine "$testwindow" "$(winepath -w "$tmp/keys.log")" >>"$tmp/wine.log" 2>&1 &
+wpid=$!
+wait_for 300 grep -qx ready "$tmp/keys.log" 2>/dev/null || fail "the test window did not open"
+
+dir=$tmp/kordan
+mkdir -p "$dir" "$tmp/config/ZusiKordan"
+cp "$source/demo/kordan/"* "$dir/"
+{
+    printf '1.0\r\n[Kalibrierung]\r\n'
+    for i in 1 2 3 4 5 6 7; do printf '[Hebel%s]\r\n 4 \r\n 0 \r\n 255 \r\n' "$i"; done
+} >"$dir/Kalibrierung.dat"
+export XDG_CONFIG_HOME=$tmp/config
+printf '[Settings]\nAutoLoad=0\nPolling=10\nSpeaker=0\nLed=1\nModus=Run\n' >"$XDG_CONFIG_HOME/ZusiKordan/ZusiKordan.ini"
+# The whistle, the combined lever to its end, the emergency brake, F2 (Pause).
+printf 'load BR 218_1.cfr\nwait 1000\npress 1\nwait 300\nrelease 1\nwait 1000\nlever 2 255\nwait 300\npress 29\nwait 100\nrelease 29\nwait 1000\npress 14\nwait 100\nrelease 14\nwait 4000\n' >"$tmp/scenario.txt"
+"$kordan" --virtual --delivery bridge --dir "$dir" --scenario "$tmp/scenario.txt" --quit >"$tmp/kordan.out" 2>"$tmp/kordan.err" &
+kpid=$!
+wait_for 200 grep -qx 'other in front' "$tmp/keys.log" || fail "no key arrived while the window was in front"
+timeout 30 wine reg add 'HKCU\Software\zusi\zusi' /v km/h /d 87 /f >>"$tmp/wine.log" 2>&1 || fail "reg add"
+kill -0 "$kpid" 2>/dev/null || fail "the scenario ended before the speed was written (a slow machine?)"
+wait "$kpid"
+status=$? kpid=
+[ "$status" -eq 0 ] || fail "kordan ended with $status"
+
+printf 'ready\n' >"$tmp/expected"
+exp() { for _ in $(seq "$3"); do printf '%s %s\n' "$1" "$2"; done >>"$tmp/expected"; }
+# The whistle; the combined lever pushed to its end through its two regulator zones (6 and
+# 15 notches, each a row of key-downs and one key-up); the emergency brake; F2.
+exp down 74 1 && echo 'other in front' >>"$tmp/expected" && exp up 74 1
+for n in 6 15; do exp down 65 $n && exp up 65 1; done
+exp down 79 10 && exp up 79 1 && exp down 113 1 && exp up 113 1
+cmp -s "$tmp/expected" "$tmp/keys.log" || { diff "$tmp/expected" "$tmp/keys.log"; fail "unexpected key lines"; }
+grep -qx 'LED: \[ 87\]' "$tmp/kordan.out" || fail "the LED does not show the 87 km/h written: $(cat "$tmp/kordan.out")"
+echo "1 passed, 0 failed"

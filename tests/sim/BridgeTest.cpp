@@ -1,0 +1,165 @@
+#include "sim/bridge/BridgeBackends.h"
+#include "sim/bridge/BridgeClient.h"
+#include "sim/bridge/BridgeProtocol.h"
+#include "sim/bridge/BridgeServer.h"
+
+#include "fakes/FakePlatform.h"
+#include "fakes/FakeRegistry.h"
+#include "fakes/FakeSimWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <optional>
+
+namespace kordan {
+namespace {
+
+using test::FakeClock;
+using test::FakeSimWindow;
+using Lines = std::vector<std::string>;
+using namespace std::string_literals;
+
+// The bridge as a child process: its input goes straight into the bridge's own end of the
+// protocol over fake Windows services. `hung` answers nothing, `dead` has ended; waiting
+// for output advances the fake clock.
+struct FakeBridge : IChildProcess {
+    FakeBridge(BridgeServer& server, FakeClock& clock, Lines& input)
+        : server(server), clock(clock), input(input) {}
+    bool write(std::string_view data) override {
+        for (size_t end; !dead && (end = data.find('\n')) != data.npos;
+             data.remove_prefix(end + 1)) {
+            input.emplace_back(data.substr(0, end));
+            if (!hung)
+                output += server.handle(input.back());
+        }
+        return !dead;
+    }
+    bool read(std::string& out, int waitMs) override {
+        if (output.empty())
+            clock.now += static_cast<uint32_t>(waitMs);
+        out += std::exchange(output, "");
+        return !dead;
+    }
+    BridgeServer& server;
+    FakeClock& clock;
+    Lines& input; // kept by the test beyond the child's end
+    std::string output;
+    bool hung = false, dead = false;
+};
+
+struct BridgeTest : testing::Test {
+    FakeSimWindow window;
+    test::FakeRegistry registry;
+    test::RecordingStarter programs;
+    BridgeServer server{{window, [this](WindowHandle w) { return !window.windowTitle(w).empty(); },
+                         registry,
+                         [this](unsigned, const std::string& p, const std::vector<std::string>& a) {
+                             return programs.start(p, a);
+                         }}};
+    FakeClock clock;
+    std::vector<FakeBridge*> started; // each start's child, owned by the client
+    std::deque<Lines> inputs;         // what each child was given
+    bool startable = true;
+    Lines log;
+    std::optional<BridgeClient> client;
+    BridgeTest() {
+        client.emplace(
+            [this]() -> std::unique_ptr<IChildProcess> {
+                if (!startable)
+                    return nullptr;
+                auto child = std::make_unique<FakeBridge>(server, clock, inputs.emplace_back());
+                started.push_back(child.get());
+                return child;
+            },
+            clock, [this](const std::string& line) { log.push_back(line); },
+            BridgeClient::Timing{});
+    }
+};
+
+TEST(BridgeProtocol, FieldsOfAnyBytesSurviveTheLineAndMalformedLinesAreRefused) {
+    const Lines fields{"7", "", "Zusi 2 \xC4 100%", "a\tb\r\n\0c"s, "~!"};
+    const std::string line = bridge::joinLine(fields);
+    EXPECT_EQ(line, "7  Zusi%202%20%C4%20100%25 a%09b%0D%0A%00c ~!\n");
+    EXPECT_EQ(bridge::splitLine(line.substr(0, line.size() - 1) + "\r"), fields);
+    for (const char* bad : {"", "1 %4", "1 %zz", "1 a\tb", "1 %0a", "1 \xC4"})
+        EXPECT_EQ(bridge::splitLine(bad), std::nullopt) << bad;
+}
+
+TEST_F(BridgeTest, WindowKeysRegistryAndStartGoThroughTheBridgeAndOddLinesAreCounted) {
+    ASSERT_TRUE(client->start());
+    auto sim = makeBridgeSimWindow(*client);
+    auto reg = makeBridgeRegistry(*client);
+    auto starter = makeBridgeProcessStarter(*client);
+    window.addWindow(4000000001u, "Zusi 2 \xC4 Strecke");
+    window.setForeground(4000000001u);
+    registry.set("Software\\zusi\\zusi", "km/h", "87");
+    EXPECT_EQ(sim->foregroundWindow(), 4000000001u);
+    EXPECT_EQ(sim->windowTitle(4000000001u), "Zusi 2 \xC4 Strecke");
+    EXPECT_EQ(sim->windowTitle(7), "");
+    sim->postKey(4000000001u, 256, 80);
+    sim->typeKeys("^{F8} x");
+    EXPECT_EQ(window.events, (std::vector<FakeSimWindow::Event>{
+                                 {FakeSimWindow::Event::Post, 4000000001u, 256, 80, {}},
+                                 {FakeSimWindow::Event::Type, 0, 0, 0, "^{F8} x"}}));
+    EXPECT_EQ(reg->readString("Software\\zusi\\zusi", "km/h"), "87");
+    EXPECT_EQ(reg->readString("Software\\zusi\\zusi", "km"), std::nullopt);
+    EXPECT_TRUE(starter->start("C:\\Zusi\\Fahrzeug Editor", {"C:\\Loks\\BR 218.fzg", ""}));
+    ASSERT_EQ(programs.started.size(), 1u);
+    EXPECT_EQ(programs.started[0].args, (Lines{"C:\\Loks\\BR 218.fzg", ""}));
+    // Early ends come when they come; nonsense is counted, answers still arrive.
+    std::pair<unsigned, int> exited{};
+    client->setExitHandler([&](unsigned id, int code) { exited = {id, code}; });
+    started[0]->output = "junk\n12 exit -1073741515\n%zz ok\n\n12 exit\n";
+    EXPECT_EQ(reg->readString("Software\\zusi\\zusi", "km/h"), "87");
+    EXPECT_EQ(exited, (std::pair{12u, -1073741515}));
+    EXPECT_EQ(client->badLines(), 4u);
+    // The bridge's own end refuses what it cannot carry out, and keeps going.
+    for (const char* line : {"x fg", "5 key 1 256", "5 title -1", "5 key 1 256 x", "5 frob"})
+        EXPECT_EQ(server.handle(line), std::string(line[0] == 'x' ? "0" : "5") + " bad\n") << line;
+    EXPECT_EQ(window.events.size(), 2u);
+}
+
+TEST_F(BridgeTest, ASilentBridgeIsGivenUpADeadOneRestartedEveryTenSecondsAndEndedAfterItsKeys) {
+    ASSERT_TRUE(client->start());
+    auto sim = makeBridgeSimWindow(*client);
+    window.addWindow(9, "Zusi");
+    EXPECT_EQ(sim->windowTitle(9), "Zusi");
+    started[0]->hung = true;
+    const uint32_t before = clock.now;
+    EXPECT_EQ(sim->windowTitle(9), "Zusi"); // given up: the title last seen
+    EXPECT_EQ(clock.now - before, 10u);
+    started[0]->output = "3 ok 1 Zusi%20alt\n"; // the late answer is no answer to the next
+    EXPECT_EQ(sim->windowTitle(9), "Zusi");
+    EXPECT_EQ(client->givenUp(), 2u);
+    started[0]->hung = false;
+    window.closeWindow(9);
+    EXPECT_EQ(sim->windowTitle(9), "");
+
+    started[0]->dead = true;
+    sim->postKey(9, 256, 38);
+    EXPECT_EQ(log, (Lines{"Brücke zu Wine beendet"}));
+    clock.now += 9000;
+    EXPECT_EQ(sim->foregroundWindow(), 0u); // no restart within ten seconds
+    EXPECT_EQ(started.size(), 1u);
+    clock.now += 1000;
+    sim->postKey(9, 257, 38);
+    ASSERT_EQ(started.size(), 2u);
+    started[1]->dead = true;
+    startable = false;
+    clock.now += 10000;
+    sim->postKey(9, 257, 38); // finds it ended
+    sim->postKey(9, 257, 38); // and cannot start it again
+    EXPECT_EQ(log,
+              (Lines{"Brücke zu Wine beendet", "Brücke zu Wine neu gestartet",
+                     "Brücke zu Wine beendet", "Brücke zu Wine lässt sich nicht neu starten"}));
+    startable = true;
+    clock.now += 10000;
+    sim->postKey(9, 257, 40);
+    client.reset();
+    EXPECT_EQ(Lines(inputs.back().begin() + 1, inputs.back().end()),
+              (Lines{"11 key 9 257 40", "12 quit"}));
+}
+
+} // namespace
+} // namespace kordan

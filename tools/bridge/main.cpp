@@ -1,0 +1,109 @@
+// kordan-bridge.exe: runs inside the simulator's Wine prefix and makes the Windows calls the
+// program makes on Windows (foreground window, posted key messages, typed keys, registry,
+// process start) on behalf of the program on Linux, which talks to it over standard input
+// and output with the line protocol of sim/bridge/BridgeProtocol.h.
+#include "common/win32/WinText.h"
+#include "send/win32/Win32SimWindow.h"
+#include "sim/bridge/BridgeProtocol.h"
+#include "sim/bridge/BridgeServer.h"
+#include "sim/win32/Win32ProcessStarter.h"
+#include "sim/win32/Win32Registry.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace {
+
+// A program that ends within this time after its start has most likely failed (a wrong
+// path, a missing file) and is reported.
+constexpr DWORD kEarlyExitMs = 5000;
+
+CRITICAL_SECTION g_output;
+
+// Whole lines only, from the main thread and the start watchers alike.
+void writeOut(const std::string& text) {
+    EnterCriticalSection(&g_output);
+    const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    DWORD written = 0;
+    for (size_t done = 0; done < text.size(); done += written)
+        if (!WriteFile(out, text.data() + done, static_cast<DWORD>(text.size() - done), &written,
+                       nullptr) ||
+            written == 0)
+            break;
+    LeaveCriticalSection(&g_output);
+}
+
+struct Watch {
+    HANDLE process;
+    unsigned request;
+};
+
+DWORD WINAPI watchStart(void* param) {
+    Watch* watch = static_cast<Watch*>(param);
+    DWORD code = 0;
+    if (WaitForSingleObject(watch->process, kEarlyExitMs) == WAIT_OBJECT_0 &&
+        GetExitCodeProcess(watch->process, &code))
+        writeOut(kordan::bridge::joinLine(
+            {std::to_string(watch->request), "exit", std::to_string(code)}));
+    CloseHandle(watch->process);
+    delete watch;
+    return 0;
+}
+
+// As the program's own starter on Windows (minimized, given the focus), but keeping the
+// process to see an early end.
+bool startWatched(unsigned request, const std::string& program,
+                  const std::vector<std::string>& args) {
+    std::wstring line = kordan::toWide(kordan::windowsCommandLine(program, args));
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWMINIMIZED;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return false;
+    CloseHandle(process.hThread);
+    auto* watch = new Watch{process.hProcess, request};
+    const HANDLE thread = CreateThread(nullptr, 0, watchStart, watch, 0, nullptr);
+    if (thread) {
+        CloseHandle(thread);
+    } else {
+        CloseHandle(process.hProcess);
+        delete watch;
+    }
+    return true;
+}
+
+} // namespace
+
+int main() {
+    InitializeCriticalSection(&g_output);
+    auto window = kordan::makeWin32SimWindow();
+    auto registry = kordan::makeWin32Registry();
+    kordan::BridgeServer server({*window,
+                                 [](kordan::WindowHandle w) {
+                                     return IsWindow(reinterpret_cast<HWND>(static_cast<intptr_t>(
+                                                static_cast<int32_t>(w)))) != FALSE;
+                                 },
+                                 *registry, startWatched});
+    const HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
+    std::string pending;
+    char buffer[4096];
+    DWORD got = 0;
+    while (!server.quitting() && ReadFile(in, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+        pending.append(buffer, got);
+        size_t from = 0;
+        for (size_t end;
+             !server.quitting() && (end = pending.find('\n', from)) != std::string::npos;
+             from = end + 1) {
+            const std::string answer =
+                server.handle(std::string_view(pending).substr(from, end - from));
+            if (!answer.empty())
+                writeOut(answer);
+        }
+        pending.erase(0, from);
+    }
+    return 0;
+}
