@@ -51,6 +51,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -97,17 +98,22 @@ struct Backends {
 #if !defined(_WIN32)
 // Under Wine the simulator is reached from inside its prefix through kordan-bridge.exe, as
 // the program reaches it on Windows. Without wine or the bridge (or with "--delivery x11")
-// X11 and user.reg stand in; "bridge" insists on it. False when it was insisted on and
+// X11 and user.reg stand in, as they do for a prefix Wine has not set up (the stand-in's);
+// "bridge" insists on it. False when it was insisted on and
 // could not be started.
 bool chooseDelivery(Backends& b, const std::optional<std::string>& forced) {
     const char* path = std::getenv("PATH");
     const std::string program = kordan::findBridgeProgram(
         QCoreApplication::applicationDirPath().toStdString(), KORDAN_BRIDGE_BUILT_AT);
+    const auto prefix = kordan::winePrefixFromEnvironment();
+    std::error_code ec;
     std::string why;
     if (forced == "x11")
         why = "so verlangt (--delivery x11)";
     else if (!kordan::inSearchPath("wine", path ? path : ""))
         why = "wine nicht gefunden";
+    else if (!prefix || !std::filesystem::exists(*prefix / "system.reg", ec))
+        why = "kein Wine-Prefix"; // wine would make one: no simulator there yet
     else if (program.empty())
         why = "kordan-bridge.exe nicht gefunden";
     if (why.empty()) {
