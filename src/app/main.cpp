@@ -197,8 +197,8 @@ int main(int argc, char** argv) {
         std::puts("kordan " KORDAN_VERSION);
         return 0;
     }
-    for (auto [given, name] : {std::pair{options.diagnose, "--diagnose"},
-                               {options.zusi3.has_value(), "--zusi3"}}) {
+    for (auto [given, name] :
+         {std::pair{options.diagnose, "--diagnose"}, {options.zusi3.has_value(), "--zusi3"}}) {
         if (given) {
             std::fprintf(stderr, "kordan: %s ist in diesem Build noch nicht verfügbar\n", name);
             return 2;

@@ -17,7 +17,7 @@ namespace {
 
 // A program that ends within this time after its start has most likely failed (a wrong
 // path, a missing file) and is reported.
-constexpr DWORD kEarlyExitMs = 5000;
+constexpr DWORD kEarlyExitMs = 10000;
 
 CRITICAL_SECTION g_output;
 

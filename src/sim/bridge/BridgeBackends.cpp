@@ -76,16 +76,32 @@ private:
 
 class BridgeProcessStarter : public IProcessStarter {
 public:
-    explicit BridgeProcessStarter(BridgeClient& client) : m_client(client) {}
+    explicit BridgeProcessStarter(BridgeClient& client) : m_client(client) {
+        client.setExitHandler([this](unsigned request, int code) {
+            if (request == m_started)
+                m_exitCode = code;
+        });
+    }
 
     bool start(const std::string& program, const std::vector<std::string>& args) override {
         std::vector<std::string> request{"start", program};
         request.insert(request.end(), args.begin(), args.end());
-        return answered(m_client.request(std::move(request), kStartWaitMs), 1);
+        m_exitCode.reset();
+        const bool started = answered(m_client.request(std::move(request), kStartWaitMs), 1);
+        m_started = started ? m_client.lastRequest() : 0;
+        return started;
+    }
+
+    // The bridge tells an end within its first seconds only, which is what is asked for.
+    std::optional<int> endedWith() override {
+        m_client.poll();
+        return m_exitCode;
     }
 
 private:
     BridgeClient& m_client;
+    unsigned m_started = 0; // the request that started the last program
+    std::optional<int> m_exitCode;
 };
 
 } // namespace

@@ -20,7 +20,8 @@ class BridgeClient;
 // count as a closed simulator; with the bridge down every window is gone.
 std::unique_ptr<ISimWindow> makeBridgeSimWindow(BridgeClient& client);
 std::unique_ptr<IRegistryBackend> makeBridgeRegistry(BridgeClient& client);
-// Programs are Windows programs, started by the bridge with CreateProcess.
+// Programs are Windows programs, started by the bridge with CreateProcess; an end within
+// ten seconds of the start is reported. It takes over the client's exit handler.
 std::unique_ptr<IProcessStarter> makeBridgeProcessStarter(BridgeClient& client);
 
 } // namespace kordan

@@ -69,7 +69,7 @@ bool BridgeClient::ensureRunning() {
 }
 
 unsigned BridgeClient::send(std::vector<std::string>& fields) {
-    const unsigned id = m_nextId;
+    const unsigned id = m_lastId = m_nextId;
     m_nextId = m_nextId == kLastId ? 1 : m_nextId + 1;
     fields.insert(fields.begin(), std::to_string(id));
     if (!m_child->write(bridge::joinLine(fields))) {
@@ -117,6 +117,10 @@ void BridgeClient::post(std::vector<std::string> fields) {
     if (ensureRunning())
         send(fields);
     // Answers to earlier requests must not pile up while only keys are sent.
+    poll();
+}
+
+void BridgeClient::poll() {
     if (m_child)
         pump(0);
 }

@@ -43,6 +43,10 @@ public:
                                                     int waitMs = 0);
     // Sends a request that has no answer, such as a key message.
     void post(std::vector<std::string> fields);
+    // Takes in what the bridge has written meanwhile (early ends), without waiting.
+    void poll();
+    // The number of the request sent last.
+    unsigned lastRequest() const { return m_lastId; }
     // Called with the request number and exit code when a program the bridge started
     // ended early.
     void setExitHandler(std::function<void(unsigned request, int code)> handler) {
@@ -69,6 +73,7 @@ private:
     bool m_greeted = false;
     uint32_t m_lastStartMs = 0;
     unsigned m_nextId = 1;
+    unsigned m_lastId = 0;
     unsigned m_greetingId = 0;
     unsigned m_awaitedId = 0;
     std::optional<std::vector<std::string>> m_answer;
