@@ -80,14 +80,25 @@ wait_for() {
 
 if [ -n "${DISPLAY:-}" ]; then
     echo "Demo: WINEPREFIX=$prefix, program directory $dir"
-    echo "Move the levers and press the buttons on the panel; the stand-in receives the keys."
-    rm -f "$prefix/user.reg"
-    "$standin" --prefix "$prefix" --loco "BR 111" &
+    echo "Move the levers and press the buttons on the panel. The keys go to the window in"
+    echo "front: the stand-in has the focus once everything is up; after working in the"
+    echo "program's window, click the stand-in before moving the levers again."
+    rm -f "$prefix/user.reg" "$demo/standin.in"
+    mkfifo "$demo/standin.in"
+    "$standin" --prefix "$prefix" --loco "BR 111" --commands <"$demo/standin.in" &
     spid=$!
+    exec 4>"$demo/standin.in"
     # The program reads the simulator's directory from user.reg when it starts.
     wait_for 100 test -s "$prefix/user.reg" || { echo "$0: the stand-in did not start" >&2; exit 1; }
     "$kordan" --virtual --dir "$dir" &
     kpid=$!
+    # The program's window comes up in front of the stand-in; once it and the panel are
+    # there (and the window manager has done with them), the stand-in takes the focus back.
+    windows() { xwininfo -root -tree | grep '("kordan"'; }
+    shown() { windows | grep -q Fahrpult && windows | grep -v Fahrpult | grep -q 'Kordan f'; }
+    if command -v xwininfo >/dev/null; then wait_for 100 shown || true; else sleep 2; fi
+    sleep 0.5
+    echo focus >&4
     wait "$kpid" || true
     kpid=
     exit 0

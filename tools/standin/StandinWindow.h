@@ -34,6 +34,9 @@ public:
 
     // Switches to the demo locomotive of that index and rewrites the current-train file.
     void selectLoco(int index);
+    // Asks the window system for the keyboard focus, again every 100 ms until it is here
+    // (at most `triesLeft` times): keys go to the window with the focus.
+    void takeFocus(int triesLeft = 50);
     // A key event from the window system, already as a virtual-key code.
     void receiveKey(int32_t virtualKey, bool down);
 
@@ -65,7 +68,6 @@ private:
     QLabel* m_lblControls = nullptr;
     QLabel* m_lblState = nullptr;
     QPlainTextEdit* m_lstKeys = nullptr;
-    void takeFocus(int triesLeft);
 
     QTimer* m_physics = nullptr;
     QTimer* m_publisher = nullptr;

@@ -27,7 +27,8 @@ int usage(const std::string& why) {
                  "  --loco NAME   starting locomotive:";
     for (const auto& l : standin::demoLocos())
         std::cerr << " \"" << l.name << '"';
-    std::cerr << "\n  --commands    read 'loco NAME' and 'quit' lines from standard input\n";
+    std::cerr
+        << "\n  --commands    read 'loco NAME', 'focus' and 'quit' lines from standard input\n";
     return 2;
 }
 
@@ -98,6 +99,8 @@ int main(int argc, char** argv) {
             }
             if (line == "quit") {
                 QApplication::quit();
+            } else if (line == "focus") {
+                window.takeFocus(); // another program's window came up in front
             } else if (line.rfind("loco ", 0) == 0) {
                 if (const auto* loco = standin::findDemoLoco(line.substr(5)))
                     window.selectLoco(int(loco - standin::demoLocos().data()));
