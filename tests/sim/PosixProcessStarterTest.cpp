@@ -51,8 +51,7 @@ template <typename F> bool eventually(F condition) {
     return condition();
 }
 
-TEST(PosixProcessStarter,
-     PassesEachArgumentAsItIsStartsOnlyWhatExistsTellsTheExitAndLeavesNoZombie) {
+TEST(PosixProcessStarter, PassesArgumentsAsTheyAreTellsTheExitCodeAndLeavesNoZombie) {
     TempDir tmp;
     const std::string script = tmp.file("zeige argv");
     const std::string out = tmp.file("argv.txt");
