@@ -256,14 +256,12 @@ TEST_F(LokTest, TheEditorGetsAHostileFileNameAsOneArgument) {
     dialogs.messages.clear();
     lok->StartEditor();
     const std::string editor = "C:\\Programme\\Zusi\\ZusiFahrzeugEditor";
-    EXPECT_EQ(dialogs.texts(),
-              std::vector<std::string>{"Der Zusi Fahrzeug Editor konnte nicht gestartet werden:\n" +
-                                       editor});
+    EXPECT_EQ(dialogs.texts().at(0),
+              "Der Zusi Fahrzeug Editor konnte nicht gestartet werden:\n" + editor);
     ASSERT_EQ(starter.started.size(), 1u);
     EXPECT_EQ(starter.started[0].program, editor);
     EXPECT_EQ(starter.started[0].args, std::vector<std::string>{"C:\\Programme\\Zusi\\" + hostile});
-    // Started, it is watched for its first ten seconds: a failure then is reported once, a
-    // clean end or a failure later is not.
+    // Watched for ten seconds: a failure then is reported once, a clean end or a later one not.
     starter.result = true;
     for (auto [ticksBefore, code, reported] :
          {std::tuple{0, 0, false}, {100, 1, false}, {99, 53, true}}) {
