@@ -129,9 +129,16 @@ frmPanel::frmPanel(VirtualController& controller, QWidget* parent)
         leverGrid->addWidget(slider, row, 1, 1, 3);
         leverGrid->addWidget(value, row, 4);
         if (i == 4) {
-            // The independent brake pushed to the right springs back when let go.
+            // The independent brake pushed to the right springs back when let go. While
+            // the mouse holds it, the wizard's "&Weiter" is still reached by the keyboard,
+            // as the panel never takes the focus.
             slider->setToolTip(QStringLiteral("Hebel 4 nach rechts drücken; springt beim "
                                               "Loslassen zurück"));
+            auto* hold = new QLabel(QStringLiteral("mit der Maus festhalten, im "
+                                                   "Kalibrier-Assistenten dann Alt+W (Weiter)"),
+                                    levers);
+            hold->setEnabled(false); // a hint, drawn grey
+            leverGrid->addWidget(hold, row + 1, 1, 1, 4);
             slider->installEventFilter(this);
             connect(slider, &QSlider::sliderReleased, this, [slider] { slider->setValue(0); });
             continue;
