@@ -5,9 +5,11 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTranslator>
 
 #include <cstdio>
 
@@ -24,6 +26,16 @@ QWidget* activeParent() {
 }
 
 } // namespace
+
+bool loadQtGerman() {
+    // The program speaks German whatever the system's language is, so Qt's part does too.
+    static QTranslator german;
+    if (!german.isEmpty())
+        return true;
+    return german.load(QStringLiteral("qtbase_de"),
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+           QCoreApplication::installTranslator(&german);
+}
 
 std::string qtFilterFromPipes(const std::string& filter) {
     // The pipe notation alternates caption and pattern; Qt shows the caption, which

@@ -25,6 +25,10 @@ private:
     bool m_scripted = false;
 };
 
+// Qt's own texts (standard buttons, file dialogs) in German, for the application's lifetime.
+// False when Qt's German translation is not installed; the texts then stay English.
+bool loadQtGerman();
+
 // "Text (*.ext)|*.ext|Alle Dateien (*.*)|*.*" in Qt's notation: "Text (*.ext);;Alle ...".
 std::string qtFilterFromPipes(const std::string& filter);
 

@@ -86,6 +86,7 @@ while read -r lib; do
     grep -qxF "$pkg" <<<"$declared" || problem "$lib comes from $pkg, which the package does not depend on"
 done < <(objdump -p "$program" | awk '$1 == "NEEDED" {print $2}')
 [ "$checked" -gt 0 ] || problem "no linked library was checked"
+grep -qxF qt6-translations-l10n <<<"$declared" || problem "Qt's German texts are no dependency"
 echo "checked the packages of $checked linked libraries"
 
 [ "$fail" -eq 0 ] && echo "deb contents: ok"
