@@ -82,6 +82,8 @@ public:
     bool calibrationWizardVisible() const override;
     void passToCalibrationWizard(const LeverBytes& rawLevers) override;
 
+    // What "System-Info..." in the About box shows; without it the box has no such button.
+    void setDiagnostics(std::function<std::string()> text) { m_diagnostics = std::move(text); }
     // The options dialog (modal) and the About box (modeless), opened from the menus.
     void openOptionsDialog();
     void openAboutBox();
@@ -128,6 +130,7 @@ private:
     std::function<void(QWidget*, const LeverBytes&)> m_wizardFeed;
     QPointer<QWidget> m_wizard;
     QPointer<QWidget> m_about;
+    std::function<std::string()> m_diagnostics;
     QPointer<class frmAxis> m_axisEditor;
     int m_axisEditorLever = 0;
 };

@@ -2,6 +2,7 @@
 // editor, the About box and the calibration wizard.
 #include "app/frmKordan.h"
 
+#include "app/DiagnosticsWindow.h"
 #include "app/KordanMain.h"
 #include "dialogs/frmAktion.h"
 #include "dialogs/frmAxis.h"
@@ -10,6 +11,7 @@
 #include "profile/ZusiProfile.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace kordan {
 
@@ -68,6 +70,17 @@ void frmKordan::openAboutBox() {
             QStringLiteral("Bedienung des Zugsimulators Zusi mit einem Fahrpult am USB-Anschluss: "
                            "Hebel, Tasten, Anzeige und Lautsprecher."));
         box->setStandardButtons(QMessageBox::Ok);
+        if (m_diagnostics) {
+            auto* info = box->addButton(QStringLiteral("&System-Info..."), QMessageBox::ActionRole);
+            info->setObjectName("cmdSystemInfo");
+            // Without its own connection only, the button would close the box as well.
+            info->disconnect();
+            connect(info, &QPushButton::clicked, this, [this] {
+                auto* window = new DiagnosticsWindow(QString::fromStdString(m_diagnostics()), this);
+                window->setAttribute(Qt::WA_DeleteOnClose);
+                window->show();
+            });
+        }
         box->setModal(false);
         box->setAttribute(Qt::WA_DeleteOnClose);
         m_about = box;

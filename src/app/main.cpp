@@ -1,5 +1,6 @@
 // The composition root: chooses the platform backends and wires them to the main window.
 #include "app/CommandLine.h"
+#include "app/Diagnostics.h"
 #include "app/KordanMain.h"
 #include "app/ProfileSession.h"
 #include "app/QtDialogs.h"
@@ -16,9 +17,11 @@
 #include "device/panel/frmPanel.h"
 #include "profile/ZusiProfile.h"
 #include "send/SimWindow.h"
+#include "send/ZusiSend.h"
 #include "sim/ProcessStarter.h"
 #include "sim/RegistryBackend.h"
 #include "sim/SimPaths.h"
+#include "sim/ZusiRegistry.h"
 
 #if defined(_WIN32)
 #include "common/win32/Win32Settings.h"
@@ -46,6 +49,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QStandardPaths>
+#include <QSysInfo>
 #include <QTimer>
 
 #include <csignal>
@@ -54,6 +58,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <variant>
@@ -84,6 +89,8 @@ struct Backends {
     std::unique_ptr<kordan::IProcessStarter> starter;
     std::unique_ptr<kordan::IProcessStarter> platformStarter; // what `starter` wraps, if any
     kordan::PathMapper mapSimPath;
+    std::optional<std::filesystem::path> winePrefix;
+    std::string hidapiVersion; // "" without hidapi
     std::unique_ptr<kordan::ISettings> settings;
     QString programDir; // default for the program's directory
     // The way to the simulator this run, in one line for the diagnostics, and the lines
@@ -168,8 +175,9 @@ Backends makeBackends() {
     // window, registry and editor are reached as chooseDelivery decides.
 #if defined(KORDAN_HAVE_HIDAPI)
     b.controllers = kordan::createHidapiPieHid();
+    b.hidapiVersion = kordan::hidapiVersion();
 #endif
-    auto prefix = kordan::winePrefixFromEnvironment();
+    auto prefix = b.winePrefix = kordan::winePrefixFromEnvironment();
     b.mapSimPath = prefix ? kordan::winePathMapper(*prefix)
                           : kordan::PathMapper([](const std::string&) { return std::string(); });
     b.settings = std::make_unique<kordan::QtSettings>();
@@ -177,6 +185,28 @@ Backends makeBackends() {
     b.programDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
 #endif
     return b;
+}
+
+// The way to the simulator's window, registry and editor; false when the one insisted on
+// cannot be had.
+bool chooseWay(Backends& b, const std::optional<std::string>& delivery) {
+#if !defined(_WIN32)
+    return chooseDelivery(b, delivery);
+#else
+    (void)delivery;
+    b.delivery = "Windows";
+    return true;
+#endif
+}
+
+// The system information; `found` says whether the delivery has the simulator's window.
+std::string diagnostics(Backends& b, kordan::IPieHid* controllers, bool found) {
+    const QString system = QSysInfo::prettyProductName() + ", " + QSysInfo::kernelType() + " " +
+                           QSysInfo::kernelVersion();
+    return kordan::diagnosticsText({KORDAN_VERSION, qVersion(), b.hidapiVersion,
+                                    system.toStdString(), controllers, b.registry.get(),
+                                    b.mapSimPath, b.winePrefix, b.delivery, found},
+                                   std::filesystem::file_time_type::clock::now());
 }
 
 } // namespace
@@ -197,12 +227,22 @@ int main(int argc, char** argv) {
         std::puts("kordan " KORDAN_VERSION);
         return 0;
     }
-    for (auto [given, name] :
-         {std::pair{options.diagnose, "--diagnose"}, {options.zusi3.has_value(), "--zusi3"}}) {
+    for (auto [given, name] : {std::pair{options.zusi3.has_value(), "--zusi3"}}) {
         if (given) {
             std::fprintf(stderr, "kordan: %s ist in diesem Build noch nicht verfügbar\n", name);
             return 2;
         }
+    }
+    if (options.diagnose) {
+        QCoreApplication app(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("ZusiKordan"));
+        Backends b = makeBackends();
+        if (!chooseWay(b, options.delivery))
+            return 2;
+        const bool found =
+            kordan::ZusiSend(*b.window, kordan::zusiKeyTable(*b.registry)).GetConnect();
+        std::fputs(diagnostics(b, b.controllers.get(), found).c_str(), stdout);
+        return 0;
     }
     if (!options.sheetOut.empty()) {
         // Nothing is shown: the offscreen platform gives the fonts, with or without a display.
@@ -213,13 +253,10 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZusiKordan"));
     QApplication::setApplicationDisplayName(QStringLiteral("Kordan für Zusi"));
+    kordan::loadQtGerman();
     Backends backends = makeBackends();
-#if !defined(_WIN32)
-    if (!chooseDelivery(backends, options.delivery))
+    if (!chooseWay(backends, options.delivery))
         return 2;
-#else
-    backends.delivery = "Windows";
-#endif
 
     QString dir = options.dir.empty() ? backends.programDir : QString::fromStdString(options.dir);
     QDir().mkpath(dir);
@@ -257,6 +294,9 @@ int main(int argc, char** argv) {
         window.appendCommandLog(note);
     if (backends.window->keysNeedActiveWindow())
         window.setDeliveryNote("Tasten erreichen Zusi nur, solange es im Vordergrund ist");
+    window.setDiagnostics([&] {
+        return diagnostics(backends, &hid, logic.Sender() && logic.Sender()->GetConnect());
+    });
     window.setWizardFactory([&](QWidget* parent) -> QWidget* {
         return new kordan::frmKalib(calibration, dialogs, parent);
     });

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 namespace kordan {
 
@@ -52,6 +53,17 @@ public:
     virtual DeviceStatus status(int32_t handle) {
         (void)handle;
         return DeviceStatus::Present;
+    }
+    // For the system information: where the device behind `handle` is found on this system
+    // ("" when the backend cannot tell) and whether it can be opened. An open device is
+    // reported as it is; one that is not is opened for a moment and closed again.
+    struct DeviceCheck {
+        std::string path;
+        DeviceStatus status = DeviceStatus::Present;
+    };
+    virtual DeviceCheck check(int32_t handle) {
+        (void)handle;
+        return {};
     }
     // Whether a later EnumeratePIE may list other devices than the first one did. Backends
     // that cannot follow plugging are enumerated once, so their handles stay valid.

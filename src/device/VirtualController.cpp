@@ -165,6 +165,11 @@ bool CombinedPieHid::waitForReport(int32_t handle, int32_t ms) {
     return r ? r->backend->waitForReport(r->handle, ms) : false;
 }
 
+IPieHid::DeviceCheck CombinedPieHid::check(int32_t handle) {
+    auto r = route(handle);
+    return r ? r->backend->check(r->handle) : DeviceCheck{{}, DeviceStatus::Gone};
+}
+
 DeviceStatus CombinedPieHid::status(int32_t handle) {
     auto r = route(handle);
     return r ? r->backend->status(r->handle) : DeviceStatus::Gone;

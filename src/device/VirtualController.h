@@ -23,6 +23,7 @@ public:
     void CloseInterface(int32_t handle) override;
     DeviceStatus status(int32_t handle) override;
     bool followsPlugging() const override { return true; }
+    DeviceCheck check(int32_t handle) override { return {"virtuell", status(handle)}; }
 
     void setPlugged(bool plugged);
     bool plugged() const { return m_plugged; }
@@ -74,6 +75,7 @@ public:
     bool waitForReport(int32_t handle, int32_t ms) override;
     DeviceStatus status(int32_t handle) override;
     bool followsPlugging() const override { return true; }
+    DeviceCheck check(int32_t handle) override;
 
 private:
     struct Route {

@@ -1,10 +1,14 @@
 #include "app/CommandLine.h"
 #include "app/ControllerSession.h"
+#include "app/Diagnostics.h"
 #include "app/LedPresenter.h"
 #include "app/PollDispatcher.h"
 #include "app/Sheet.h"
 #include "device/Reports.h"
+#include "device/VirtualController.h"
 #include "fakes/FakeDialogs.h"
+#include "fakes/FakeRegistry.h"
+#include "fakes/TempDir.h"
 #include "profile/ZusiProfile.h"
 
 #include <gtest/gtest.h>
@@ -164,4 +168,47 @@ TEST(Sheet, EveryDefinedButtonWithItsShiftLayerAndEveryZoneOfTheAssignedLevers) 
                          std::tuple(K::Button, 4780, 2040, "28", true),
                          std::tuple(K::Button, 5380, 1920, "30", false)));
     EXPECT_EQ(std::tuple(s.pictureWidth, s.pictureHeight), std::tuple(6655, 2325));
+}
+
+TEST(Diagnostics, VersionsControllersThePrefixWithUserRegAndTheWindow) {
+    test::TempDir dir;
+    dir.write("user.reg", "WINE REGISTRY Version 2\n");
+    const auto written = std::filesystem::last_write_time(dir.file("user.reg"));
+    VirtualController pult;
+    CombinedPieHid hid({&pult});
+    test::FakeRegistry registry;
+    registry.set("software\\zusi", "ZusiDir", "C:\\Zusi");
+    DiagnosticsSources src{"1.0.2",
+                           "6.4.2",
+                           "",
+                           "Linux",
+                           &hid,
+                           &registry,
+                           [&](const std::string&) { return dir.file("zusi"); },
+                           std::filesystem::path(dir.path()),
+                           "Windows",
+                           true};
+    const std::string d = dir.path();
+    EXPECT_EQ(diagnosticsText(src, written + std::chrono::seconds(150)),
+              "Kordan für Zusi 1.0.2\nQt 6.4.2, hidapi nicht eingebaut\nBetriebssystem: Linux\n"
+              "Fahrpulte (Hersteller 05F3):\n  PID 0D2, UP 00C: virtuell - kann geöffnet werden\n"
+              "Wine-Prefix des Simulators: " +
+                  d + "\nuser.reg: " + d +
+                  "/user.reg - geändert vor 2 min\nZusi-Verzeichnis: C:\\Zusi = " + d +
+                  "/zusi - fehlt\nWeg zu Zusi: Windows\nZusi-Fenster: gefunden\n");
+    pult.setPlugged(false);
+    std::filesystem::remove(dir.file("user.reg"));
+    registry.set("software\\zusi", "ZusiDir", "");
+    const std::string later = diagnosticsText(src, written);
+    EXPECT_EQ(later.substr(later.find("  (")),
+              "  (keines gefunden)\nWine-Prefix des Simulators: " + d + "\nuser.reg: " + d +
+                  "/user.reg - fehlt\nZusi-Verzeichnis: nicht eingetragen (software\\zusi, "
+                  "ZusiDir)\nWeg zu Zusi: Windows\nZusi-Fenster: gefunden\n");
+    for (auto [s, text] : {std::pair{0, "gerade eben"},
+                           {59, "vor 59 s"},
+                           {3599, "vor 59 min"},
+                           {86399, "vor 23 h"},
+                           {86400, "vor 1 Tag"},
+                           {172800, "vor 2 Tagen"}})
+        EXPECT_EQ(ageText(std::chrono::seconds(s)), text);
 }

@@ -13,10 +13,13 @@
 #include "profile/ZusiProfile.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QDialogButtonBox>
 #include <QDockWidget>
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -84,6 +87,15 @@ TEST(frmKordan, ShowsTheControllerLiveAndPassesMenusAndDoubleClicksToTheLogic) {
     rig.window.action("mnuModusAktiv")->trigger();
     EXPECT_TRUE(rig.main.mode() == KordanMain::Mode::Active &&
                 !rig.window.deviceList()->isEnabled());
+    // The About box's System-Info opens beside it; its text can be copied whole.
+    rig.window.setDiagnostics([] { return std::string("Kordan für Zusi 1.0.2\nQt"); });
+    rig.window.action("mnuHilfeInfo")->trigger();
+    rig.window.findChild<QPushButton*>("cmdSystemInfo")->click();
+    rig.window.findChild<QPushButton*>("cmdKopieren")->click();
+    EXPECT_EQ(std::tuple(QApplication::clipboard()->text(),
+                         rig.window.findChild<QPlainTextEdit*>("txtSystemInfo")->isReadOnly(),
+                         rig.window.findChild<QWidget*>("cmdSystemInfo")->isVisible()),
+              std::tuple(QStringLiteral("Kordan für Zusi 1.0.2\nQt"), true, true));
     // The sheet goes where the user says; a file that cannot be written is reported.
     for (auto name : {"b.pdf", "fehlt/b.pdf"}) {
         rig.dialogs.fileChoices.push_back(FakeDialogs::chosen(rig.dir.file(name)));
@@ -162,6 +174,16 @@ TEST(frmKordan, KeysChooseControllersTheHighlightShowsTheOneInUseAndTheTitleMark
         rig.window.bringToFront();
         EXPECT_TRUE(!rig.window.isMinimized() && rig.window.isMaximized() == maximised);
     }
+}
+
+TEST(QtDialogs, QtsOwnButtonsSpeakGerman) {
+    if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_de.qm"))
+        GTEST_SKIP() << "Qt's German translation is not installed (qt6-translations-l10n)";
+    ASSERT_TRUE(loadQtGerman());
+    QDialogButtonBox box(QDialogButtonBox::Cancel | QDialogButtonBox::Yes);
+    EXPECT_EQ(std::tuple(box.button(QDialogButtonBox::Cancel)->text(),
+                         box.button(QDialogButtonBox::Yes)->text()),
+              std::tuple("Abbrechen", "&Ja"));
 }
 
 TEST(QtDialogs, ANameTypedWithoutExtensionGetsTheChosenFiltersOne) {

@@ -77,6 +77,8 @@ run() { "$kordan" --virtual --dir "$dir" --scenario "$dir/s.txt" --quit "$@" 2>"
 grep -qx 'message: Falsche Version der Datei' "$dir/err" || fail "no message: $(cat "$dir/err")"
 grep -qx 'Modus=Run' "$XDG_CONFIG_HOME/ZusiKordan/ZusiKordan.ini" || fail "--mode test was stored"
 "$kordan" --mode schnell >/dev/null 2>&1; [ $? -eq 2 ] || fail "bad --mode accepted"
+out=$(WINEPREFIX="$dir" "$kordan" --diagnose 2>/dev/null) || fail "--diagnose status $?"
+[[ "$out" == "Kordan für Zusi "*"Fahrpulte"*"user.reg: $dir/user.reg - geändert "* ]] || fail "--diagnose: $out"
 
 # The sheet of each demo profile names every defined button: the first line of each record.
 command -v pdftotext >/dev/null || fail "pdftotext is missing (poppler-utils, tools/setup.sh)"

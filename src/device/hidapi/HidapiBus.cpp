@@ -1,4 +1,5 @@
 #include "device/hidapi/HidBus.h"
+#include "device/hidapi/HidapiPieHid.h"
 
 #include <hidapi.h>
 
@@ -75,3 +76,11 @@ std::unique_ptr<Bus> createHidapiBus() {
 }
 
 } // namespace kordan::hid
+
+namespace kordan {
+
+std::string hidapiVersion() {
+    return hid_version_str();
+}
+
+} // namespace kordan

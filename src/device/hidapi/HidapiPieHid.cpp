@@ -126,6 +126,19 @@ public:
 
     bool followsPlugging() const override { return true; }
 
+    DeviceCheck check(int32_t handle) override {
+        Slot* slot = find(handle);
+        if (!slot)
+            return {{}, DeviceStatus::Gone};
+        if (slot->device)
+            return {slot->path, DeviceStatus::Present};
+        bool denied = false;
+        const bool opened = m_bus->open(slot->path, denied) != nullptr;
+        return {slot->path, opened   ? DeviceStatus::Present
+                            : denied ? DeviceStatus::NoAccess
+                                     : DeviceStatus::Gone};
+    }
+
     bool waitForReport(int32_t handle, int32_t ms) override {
         Slot* slot = find(handle);
         // Without an open device nothing can be waited for: the caller must sleep, or

@@ -4,6 +4,7 @@
 #include "device/hidapi/HidBus.h"
 
 #include <memory>
+#include <string>
 
 namespace kordan {
 
@@ -12,5 +13,8 @@ std::unique_ptr<IPieHid> createHidapiPieHid();
 
 // The same translation over a given bus; tests pass a fake one.
 std::unique_ptr<IPieHid> createHidapiPieHid(std::unique_ptr<hid::Bus> bus);
+
+// The version of the hidapi library the program runs with, for the system information.
+std::string hidapiVersion();
 
 } // namespace kordan

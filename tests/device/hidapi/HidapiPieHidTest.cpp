@@ -206,11 +206,16 @@ TEST_F(HidapiPieHidTest, UnpluggedControllerFailsQuietlyAndReopensAfterReplug) {
     back.queue = {rawReport(8)};
     EXPECT_EQ(read(h), -1) << "a re-plug alone does not reopen the old device";
     back.denied = true;
+    EXPECT_EQ(lib->check(h).status, DeviceStatus::NoAccess);
     EXPECT_TRUE(lib->SetupInterface(h) != 0 && lib->status(h) == DeviceStatus::NoAccess);
     back.denied = false;
     ASSERT_EQ(lib->SetupInterface(h), 0);
     EXPECT_EQ((std::tuple{lib->status(h), back.openCount, read(h)}),
               std::tuple(DeviceStatus::Present, 1, 8));
+    // The system information does not open an open controller a second time.
+    EXPECT_EQ((std::tuple{lib->check(h).path, lib->check(h).status, back.openCount,
+                          lib->check(99).status}),
+              std::tuple("/dev/hidraw2", DeviceStatus::Present, 1, DeviceStatus::Gone));
 }
 
 TEST_F(HidapiPieHidTest, ReplugFollowsTheSerialButNeverGuesses) {
