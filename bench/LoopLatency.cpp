@@ -10,11 +10,18 @@
 //   kordan_loop_latency --x11 KEYLOG [--reports N]
 //       Polling 10, waiting, the real X11 backend: the keys go to the stand-in, which
 //       writes each with its time into KEYLOG (zusi-standin --log KEYLOG --log-times).
+//   kordan_loop_latency --bridge BRIDGE_EXE KEYLOG [--reports N]
+//       Polling 10, waiting, the keys through kordan-bridge.exe under wine to the test
+//       window in front (kordan-testwindow.exe KEYLOG times), which writes each key with
+//       its time as Wine tells it (CLOCK_MONOTONIC_RAW).
 #include "BenchRig.h"
 
 #include "device/PieHid.h"
 #include "device/hidapi/HidapiPieHid.h"
 #include "send/x11/X11SimWindow.h"
+#include "sim/bridge/BridgeBackends.h"
+#include "sim/bridge/BridgeClient.h"
+#include "sim/posix/PosixChildProcess.h"
 
 #include <algorithm>
 #include <atomic>
@@ -194,8 +201,9 @@ void printHeader() {
                 "mean", "n");
 }
 
-// The stand-in's log: "down 72 <ns>" / "up 72 <ns>" per key, with the monotonic time.
-std::vector<KeyEvent> readKeyLog(const std::string& path) {
+// The stand-in's log: "down 72 <ns>" / "up 72 <ns>" per key, with the monotonic time, or
+// `shiftNs` before it.
+std::vector<KeyEvent> readKeyLog(const std::string& path, int64_t shiftNs = 0) {
     std::vector<KeyEvent> keys;
     std::ifstream in(path);
     std::string line;
@@ -205,7 +213,7 @@ std::vector<KeyEvent> readKeyLog(const std::string& path) {
         int vk = 0;
         long long ns = 0;
         if (fields >> what >> vk >> ns && vk == kWhistleKey)
-            keys.push_back({ns, what == "down"});
+            keys.push_back({ns - shiftNs, what == "down"});
     }
     return keys;
 }
@@ -214,14 +222,19 @@ std::vector<KeyEvent> readKeyLog(const std::string& path) {
 
 int main(int argc, char** argv) {
     int reports = 300;
-    std::string keyLog;
+    std::string keyLog, bridgeExe;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--reports") && i + 1 < argc)
             reports = std::atoi(argv[++i]) / 2 * 2; // every press let go again
         else if (!std::strcmp(argv[i], "--x11") && i + 1 < argc)
             keyLog = argv[++i];
+        else if (!std::strcmp(argv[i], "--bridge") && i + 2 < argc)
+            bridgeExe = argv[++i], keyLog = argv[++i];
         else
-            return std::fprintf(stderr, "usage: %s [--x11 KEYLOG] [--reports N]\n", argv[0]), 2;
+            return std::fprintf(stderr,
+                                "usage: %s [--x11 KEYLOG | --bridge EXE KEYLOG] [--reports N]\n",
+                                argv[0]),
+                   2;
     }
     int fds[2];
     if (pipe(fds) != 0)
@@ -229,6 +242,29 @@ int main(int argc, char** argv) {
     std::unique_ptr<IPieHid> hidapi = createHidapiPieHid(std::make_unique<PipeBus>(fds[0]));
     try {
         printHeader();
+        if (!bridgeExe.empty()) {
+            RealClock clock;
+            BridgeClient client([&] { return startPosixChild("wine", {bridgeExe}); }, clock, {},
+                                BridgeClient::Timing{});
+            if (!client.start())
+                throw std::runtime_error("the bridge did not start under wine");
+            std::unique_ptr<ISimWindow> bridged = makeBridgeSimWindow(client);
+            for (int i = 0;
+                 i < 100 && bridged->windowTitle(bridged->foregroundWindow()).rfind("Zusi", 0); ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            TimingSimWindow timed(*bridged);
+            std::vector<KeyEvent> written = runLoop(*hidapi, timed, fds[1], 10, reports);
+            std::this_thread::sleep_for(std::chrono::milliseconds(300)); // the log written
+            timespec mono{}, raw{};
+            clock_gettime(CLOCK_MONOTONIC_RAW, &raw);
+            clock_gettime(CLOCK_MONOTONIC, &mono);
+            const int64_t rawAhead =
+                (int64_t(raw.tv_sec) - mono.tv_sec) * 1'000'000'000 + (raw.tv_nsec - mono.tv_nsec);
+            printRow("Polling 10, wait, bridge: key to the pipe", stats(pair(written, timed.keys)));
+            printRow("Polling 10, wait, bridge: WM_KEYDOWN in Wine",
+                     stats(pair(written, readKeyLog(keyLog, rawAhead))));
+            return 0;
+        }
         if (!keyLog.empty()) {
             std::unique_ptr<ISimWindow> x11 = makeX11SimWindow();
             // Nothing reaches the stand-in until its window has the focus.

@@ -4,7 +4,8 @@
 set -euo pipefail
 packages=(cmake g++ clang make pkg-config qt6-base-dev libhidapi-dev libgtest-dev libgmock-dev
           libbenchmark-dev libx11-dev libxtst-dev xvfb xauth libclang-rt-14-dev
-          clang-format gcovr qt6-translations-l10n poppler-utils)
+          clang-format gcovr qt6-translations-l10n poppler-utils g++-mingw-w64-x86-64 wine wine64
+          openbox)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the .deb of the build tree $1 (sources $2) with CPack and checks it: the program,
-# the udev rule, the menu entry and its icon are in their places, and the declared
+# the bridge (where it is built), the udev rule, the menu entry and its icon are in their places, and the declared
 # dependencies name the Debian package of every library the program links directly.
 # Exit 77 (skipped) where the Debian packaging tools are missing.
 set -euo pipefail
@@ -24,6 +24,12 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 cmake --build "$bin" --target kordan >/dev/null
+# The bridge is part of the package wherever the build cross-builds it.
+bridge=
+if [ -d "$bin/tools/bridge/CMakeFiles/kordan_bridge_win32.dir" ]; then
+    cmake --build "$bin" --target kordan_bridge_win32 >/dev/null
+    bridge=./usr/lib/kordan/kordan-bridge.exe
+fi
 if ! (cd "$bin" && cpack -G DEB -B "$work/out" >"$work/cpack.log" 2>&1); then
     cat "$work/cpack.log"
     echo "FAIL: cpack could not build the package"
@@ -37,7 +43,7 @@ contents=$(dpkg-deb --fsys-tarfile "$deb" | tar -t)
 for path in ./usr/bin/kordan \
             ./usr/lib/udev/rules.d/70-kordan.rules \
             ./usr/share/applications/kordan.desktop \
-            ./usr/share/icons/hicolor/scalable/apps/kordan.svg; do
+            ./usr/share/icons/hicolor/scalable/apps/kordan.svg $bridge; do
     grep -qxF "$path" <<<"$contents" || problem "$path is not in the package"
 done
 if [ -d "$src/demo" ]; then

@@ -1,5 +1,7 @@
 #include "send/win32/Win32SimWindow.h"
 #include "send/ZusiSend.h"
+#include "sim/bridge/BridgeServer.h"
+#include "sim/win32/Win32Registry.h"
 
 #include <windows.h>
 
@@ -61,6 +63,17 @@ TEST(Win32SimWindow, KeysArriveInTheZusiWindowTitlesAreCutAt255AndGoneWindowsHav
     pumpUntil(2, 300);
     EXPECT_EQ(g_keys, (std::vector{up(0)}));
     g_keys.clear();
+    // The bridge's end of its protocol over the same calls: title, posted key, registry.
+    auto registry = makeWin32Registry();
+    BridgeServer bridge({*real, win32WindowExists, *registry, nullptr});
+    const std::string h = std::to_string(handle);
+    EXPECT_EQ(bridge.handle("1 title " + h),
+              "1 ok 1 Zusi%203%20-%20" + title.substr(9, 246) + "\n");
+    EXPECT_EQ(bridge.handle("2 key " + h + " 256 90\r") + bridge.handle("3 reg Software x"),
+              "3 none\n");
+    pumpUntil(1, 5000);
+    EXPECT_EQ(g_keys, (std::vector{down(90)}));
+    g_keys.clear();
     for (int i = 0; i < 50 && GetForegroundWindow() != zusi.get(); ++i)
         SetForegroundWindow(zusi.get()), SetFocus(zusi.get()), pumpUntil(), Sleep(20);
     if (GetForegroundWindow() != zusi.get())
@@ -77,6 +90,7 @@ TEST(Win32SimWindow, KeysArriveInTheZusiWindowTitlesAreCutAt255AndGoneWindowsHav
                                    up('M', 0x32), up(VK_CONTROL, 0x1D)}));
     zusi.reset();
     EXPECT_EQ(real->windowTitle(handle) + real->windowTitle(0), "");
+    EXPECT_EQ(bridge.handle("4 title " + h), "4 ok 0 \n");
 }
 
 TEST(Win32Keystrokes, ModifiersGoDownFirstAndComeOffInReverseWithScanCodes) {

@@ -82,12 +82,7 @@ int main() {
     InitializeCriticalSection(&g_output);
     auto window = kordan::makeWin32SimWindow();
     auto registry = kordan::makeWin32Registry();
-    kordan::BridgeServer server({*window,
-                                 [](kordan::WindowHandle w) {
-                                     return IsWindow(reinterpret_cast<HWND>(static_cast<intptr_t>(
-                                                static_cast<int32_t>(w)))) != FALSE;
-                                 },
-                                 *registry, startWatched});
+    kordan::BridgeServer server({*window, kordan::win32WindowExists, *registry, startWatched});
     const HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
     std::string pending;
     char buffer[4096];

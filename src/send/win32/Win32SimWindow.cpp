@@ -149,6 +149,10 @@ std::vector<KeyboardEvent> keyboardEventsFor(std::string_view keys) {
     return out;
 }
 
+bool win32WindowExists(WindowHandle window) {
+    return window != 0 && IsWindow(toHwnd(window)) != FALSE;
+}
+
 std::unique_ptr<ISimWindow> makeWin32SimWindow() {
     return std::make_unique<Win32SimWindow>();
 }

@@ -14,6 +14,9 @@ namespace kordan {
 // strings typed with SendInput into whatever window is active.
 std::unique_ptr<ISimWindow> makeWin32SimWindow();
 
+// True while the handle names a window (IsWindow).
+bool win32WindowExists(WindowHandle window);
+
 // One keyboard event of a typed keystroke string, as SendInput receives it.
 struct KeyboardEvent {
     uint16_t virtualKey = 0;

@@ -1,20 +1,27 @@
 // A window titled like the simulator's: writes "down N" / "up N" for every key message it
 // gets to the file given as its argument. After the first key it opens a second window and
 // puts it in front, writing "other in front", so that the keys after it show that posted
-// keys reach a window in the background.
+// keys reach a window in the background. Started with "times" after the file, each key line
+// ends with the time it arrived (QueryPerformanceCounter, which under Wine is Linux's
+// CLOCK_MONOTONIC_RAW in units of 100 ns), written in nanoseconds.
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
 FILE* g_log = nullptr;
+bool g_times = false;
 HWND g_other = nullptr;
 
 LRESULT CALLBACK zusiProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_KEYDOWN || message == WM_KEYUP) {
-        std::fprintf(g_log, "%s %u\n", message == WM_KEYDOWN ? "down" : "up",
-                     static_cast<unsigned>(wParam));
+        LARGE_INTEGER now{};
+        QueryPerformanceCounter(&now);
+        std::fprintf(g_log, g_times ? "%s %u %lld\n" : "%s %u\n",
+                     message == WM_KEYDOWN ? "down" : "up", static_cast<unsigned>(wParam),
+                     now.QuadPart * 100);
         if (!g_other) {
             g_other = CreateWindowA("STATIC", "Anderes Fenster", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
                                     300, 300, 200, 100, nullptr, nullptr, nullptr, nullptr);
@@ -31,7 +38,11 @@ LRESULT CALLBACK zusiProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 
 } // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR log, int) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR args, int) {
+    char log[MAX_PATH] = {};
+    char times[8] = {};
+    std::sscanf(args, "%259s %7s", log, times);
+    g_times = std::strcmp(times, "times") == 0;
     g_log = std::fopen(log, "wb");
     if (!g_log)
         return 1;
