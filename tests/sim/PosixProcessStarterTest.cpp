@@ -1,4 +1,5 @@
 #include "sim/posix/PosixProcessStarter.h"
+#include "sim/posix/PosixChildProcess.h"
 
 #include "fakes/TempDir.h"
 
@@ -80,6 +81,21 @@ TEST(PosixProcessStarter, PassesArgumentsAsTheyAreTellsTheExitCodeAndLeavesNoZom
         EXPECT_TRUE(eventually([&] { return starter->endedWith() == code; })) << script;
     }
     EXPECT_TRUE(eventually([] { return zombieChildren() == 0; }));
+}
+
+// The bridge's pipes: what goes in comes out, an ended program is noticed, and one that
+// closed its input costs a failed write, not this process (SIGPIPE).
+TEST(PosixChild, TalksThroughPipesAndNoticesAnEndWithoutDyingOfIt) {
+    EXPECT_EQ(startPosixChild("kordan-no-such-program", {}), nullptr);
+    auto cat = startPosixChild("cat", {});
+    ASSERT_TRUE(cat && cat->write("1 hello\n"));
+    std::string got;
+    EXPECT_TRUE(eventually([&] { return cat->read(got, 10) && got == "1 hello\n"; }));
+    auto deaf = startPosixChild("sh", {"-c", "exec <&-; sleep 5"});
+    EXPECT_TRUE(eventually([&] { return !deaf->write("x\n"); }));
+    auto gone = startPosixChild("sh", {"-c", "exit 3"});
+    EXPECT_TRUE(eventually([&] { return !gone->read(got, 10); }));
+    EXPECT_FALSE(gone->write("2 fg\n"));
 }
 
 } // namespace

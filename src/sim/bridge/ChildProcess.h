@@ -13,7 +13,7 @@ namespace kordan {
 class IChildProcess {
 public:
     // Ends the program: its input is closed so that it can finish what it was given, and
-    // after a short grace it is killed.
+    // after a short grace it is killed (at once when it stopped taking its input).
     virtual ~IChildProcess() = default;
 
     // Queues `data` on the program's input; false when the program has ended or does not

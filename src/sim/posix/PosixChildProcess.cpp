@@ -54,7 +54,8 @@ public:
 
     ~PosixChild() override {
         close(m_in);
-        for (int waited = 0; !ended() && waited < kEndGraceMs; waited += 10)
+        // One that stopped taking its input gets no grace: it would only hold things up.
+        for (int waited = 0; !m_broken && !ended() && waited < kEndGraceMs; waited += 10)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         if (!ended()) {
             kill(m_pid, SIGKILL);
@@ -79,6 +80,7 @@ public:
             pollfd p{m_in, POLLOUT, 0};
             if (n < 0 && errno == EAGAIN && poll(&p, 1, kWriteWaitMs) > 0 && !(p.revents & POLLERR))
                 continue;
+            m_broken = true;
             return false;
         }
         return true;
@@ -117,6 +119,7 @@ private:
     pid_t m_pid;
     int m_in, m_out;
     bool m_reaped = false;
+    bool m_broken = false; // a write failed
 };
 
 } // namespace
