@@ -66,7 +66,7 @@ public:
     }
 
     bool write(std::string_view data) override {
-        if (ended())
+        if (m_broken || ended())
             return false;
         SigpipeHeld held;
         while (!data.empty()) {
@@ -99,6 +99,8 @@ public:
             }
             if (n < 0 && errno == EINTR)
                 continue;
+            if (n == 0) // its output ended: it is going, whether or not it is gone yet
+                m_broken = true;
             // Wine's server may inherit the pipe and keep it open after the program ended,
             // so the end of the output alone does not tell.
             return n < 0 && errno == EAGAIN && !ended();
@@ -119,7 +121,7 @@ private:
     pid_t m_pid;
     int m_in, m_out;
     bool m_reaped = false;
-    bool m_broken = false; // a write failed
+    bool m_broken = false; // a write failed or the output ended
 };
 
 } // namespace
