@@ -2,7 +2,8 @@
 # `make bench`: every speed figure of the program in one table (see docs/performance.md).
 #   bench/run.sh [BUILD_DIR]    BUILD_DIR is the release build (build/release) holding
 #                               kordan, zusi-standin and the bench/ programs
-# Runs on a private Xvfb display; takes about three minutes.
+# Runs on a private Xvfb display; takes about three minutes (more on the first run with
+# Wine, which sets up the bridge's prefix).
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build/release}" && pwd)
@@ -92,6 +93,23 @@ spid=$!
 wait_for 100 test -s "$prefix/user.reg" || { echo "the stand-in did not start" >&2; exit 1; }
 "$build/bench/kordan_loop_latency" --x11 "$tmp/keys.log" --reports 200 | tail -n 2
 echo
+
+# Through kordan-bridge.exe to a window under Wine, which times the key messages it gets
+# (where wine and the cross-built bridge are; the prefix is the bridge test's).
+bridges=$build/bridge-win32/tools/bridge
+if command -v wine >/dev/null && [ -f "$bridges/kordan-bridge.exe" ]; then
+    (
+        export WINEPREFIX=$build/bridge-e2e-wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+        [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
+        wine "$bridges/kordan-testwindow.exe" "$(winepath -w "$tmp/wine-keys.log")" times \
+            >/dev/null 2>&1 &
+        wait_for 300 grep -q ready "$tmp/wine-keys.log" 2>/dev/null
+        "$build/bench/kordan_loop_latency" --bridge "$bridges/kordan-bridge.exe" \
+            "$tmp/wine-keys.log" --reports 200 | tail -n 2
+        wineserver -k
+    )
+    echo
+fi
 
 # Idle: CPU time and resident memory of the running program, left alone.
 hz=$(getconf CLK_TCK)
