@@ -94,8 +94,8 @@ std::string diagnosticsText(const DiagnosticsSources& src, std::filesystem::file
         text += "Weg zu Zusi: " + src.delivery + "\n";
     text += std::string("Zusi-Fenster: ") +
             (src.simWindowFound ? "gefunden"
-                                : "nicht gefunden (gesucht wird das Fenster im Vordergrund, "
-                                  "dessen Titel mit \"Zusi\" beginnt)") +
+                                : "nicht gefunden (gesucht: Fenster im Vordergrund, Titel "
+                                  "beginnt mit \"Zusi\")") +
             "\n";
     return text;
 }

@@ -32,7 +32,7 @@ DiagnosticsWindow::DiagnosticsWindow(const QString& text, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_text);
     layout->addLayout(buttons);
-    resize(640, 360);
+    resize(680, 320);
 }
 
 QString DiagnosticsWindow::text() const {

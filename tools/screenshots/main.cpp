@@ -2,6 +2,10 @@
 // Usage: kordan-screenshots OUTPUT_DIR. Meant to run on a real X display (Xvfb), so the
 // pictures show the platform style and fonts; tools/screenshots.sh sets that up.
 
+#include "app/Diagnostics.h"
+#include "app/DiagnosticsWindow.h"
+#include "app/Sheet.h"
+#include "app/SheetPainter.h"
 #include "app/frmKordan.h"
 #include "common/Dialogs.h"
 #include "common/NumberText.h"
@@ -16,7 +20,11 @@
 #if defined(KORDAN_WITH_STANDIN)
 #include "StandinWindow.h"
 #endif
+#if defined(KORDAN_HAVE_HIDAPI)
+#include "device/hidapi/HidapiPieHid.h"
+#endif
 #include "profile/ZusiButton.h"
+#include "profile/ZusiProfile.h"
 #include "send/ZusiSendKonstanten.h"
 
 #include <QApplication>
@@ -26,6 +34,7 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <map>
 
@@ -173,6 +182,30 @@ int main(int argc, char** argv) {
     controller.WriteData(VirtualController::kHandle, speakerReport(true));
     ok &= save(&panel, out, QStringLiteral("frmPanel"));
     panel.hide();
+
+    // The assignment sheet of a demo profile, as "Datei → Belegung drucken..." prints it.
+    ZusiProfile demo(dialogs, KORDAN_DEMO_DIR);
+    if (demo.load("BR 101_1.cfr") == LoadResult::Loaded &&
+        sheetImage(buildSheet(demo), 900).save(out.filePath(QStringLiteral("Belegung.png"))))
+        std::printf("%s\n", qPrintable(out.filePath(QStringLiteral("Belegung.png"))));
+    else
+        ok = false;
+
+    // The About box's System-Info, here with the virtual controller and a sample prefix.
+    DiagnosticsSources sources;
+    sources.program = "1.0.2";
+    sources.qt = qVersion();
+    sources.system = "Debian GNU/Linux 12 (bookworm), linux 6.1.0";
+    sources.controllers = &controller;
+#if defined(KORDAN_HAVE_HIDAPI)
+    sources.hidapi = hidapiVersion();
+#endif
+    sources.winePrefix = "/home/lokfuehrer/.wine";
+    sources.delivery = "X11 und user.reg";
+    DiagnosticsWindow info(QString::fromStdString(
+        diagnosticsText(sources, std::filesystem::file_time_type::clock::now())));
+    ok &= save(&info, out, QStringLiteral("SystemInfo"));
+    info.hide();
 
 #if defined(KORDAN_WITH_STANDIN)
     // The simulator stand-in, in a prefix of its own.
