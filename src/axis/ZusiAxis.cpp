@@ -123,8 +123,10 @@ void ZusiAxis::Timer(ICommandSender& se) {
         return;
     for (int32_t i = 0; i < m_zoneCount; ++i) {
         ZusiZone& z = m_zones[size_t(i)];
+        se.fromZone(i + 1);
         repeatTick(se, z.Timer, z.Repeat, z.Funktion, z.Hold);
     }
+    se.fromZone(0);
 }
 
 void ZusiAxis::stopRepeats() {

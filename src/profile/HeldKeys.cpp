@@ -17,8 +17,15 @@ void HeldKeys::lever(int i, int from, int to) {
 }
 
 void HeldKeys::tick(bool repeats) {
-    if (repeats)
-        m_profile.Timer(m_sender);
+    // The profile's tick, a button or lever at a time: a repetition is its holder's own.
+    for (int k = 1; repeats && k <= ZusiProfile::MaxButtons; ++k) {
+        SourceScope scope(m_sender, {Kind::Button, k});
+        m_profile.buttonTimer(m_sender, k);
+    }
+    for (int i = 1; repeats && i <= 7; ++i) {
+        SourceScope scope(m_sender, {Kind::Axis, i});
+        m_profile.Axis(i).Timer(m_sender);
+    }
     m_sender.Timer();
 }
 

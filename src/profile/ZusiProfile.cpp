@@ -97,11 +97,16 @@ void ZusiProfile::doButton(ICommandSender& se, int32_t Button, int16_t State) {
 }
 
 void ZusiProfile::Timer(ICommandSender& se) {
-    for (ZusiButton& b : m_buttons)
-        if (b.Defined)
-            repeatTick(se, b.Timer, b.Repeat, b.Press, b.Hold);
+    for (int32_t k = 1; k <= MaxButtons; ++k)
+        buttonTimer(se, k);
     for (auto& axis : m_axes)
         axis->Timer(se);
+}
+
+void ZusiProfile::buttonTimer(ICommandSender& se, int32_t Button) {
+    ZusiButton& b = m_buttons[size_t(Button - 1)];
+    if (b.Defined)
+        repeatTick(se, b.Timer, b.Repeat, b.Press, b.Hold);
 }
 
 void ZusiProfile::stopRepeat(int32_t Button) {

@@ -46,6 +46,8 @@ public:
     void doButton(ICommandSender& se, int32_t Button, int16_t State);
     // One tick of 100 ms: the auto-repeat of defined buttons, then the axes' zone repetition.
     void Timer(ICommandSender& se);
+    // The same tick for button `Button` (1..44) alone.
+    void buttonTimer(ICommandSender& se, int32_t Button);
     // Stops the repetition of button `Button` (1..44), or of every button and zone and ends
     // the shift layer; the keys they hold are the sender's to release.
     void stopRepeat(int32_t Button);

@@ -281,6 +281,9 @@ TEST(KordanMain, ActiveModeSendsChangesTheTickWatchesAndNothingStaysPressed) {
                          rig.view.commandLog.at(3)),
               std::tuple(4u, "0.0 s  28 Pfeife: Down, Taste H, Knopf 1",
                          "0.0 s  1000 Regelbereich Fahrschalter: +5, Taste A, Hebel 1 Zone 1"));
+    rig.poll({{1, 128}}, {1, 2, 3});
+    m.PeriodicTick(), m.PeriodicTick(); // a repetition is its button's
+    EXPECT_EQ(rig.view.commandLog.at(7), "0.0 s  2 Pause: Up, Taste F2, Knopf 3");
     m.deviceClicked(1);
     EXPECT_EQ(Strings(rig.hid.calls.end() - 2, rig.hid.calls.end()),
               (Strings{"close 5", "setup 8"}));
