@@ -1,6 +1,7 @@
 #include "app/Sheet.h"
 
 #include "axis/ZusiAxis.h"
+#include "device/Layout.h"
 #include "device/Levers.h"
 #include "profile/ZusiProfile.h"
 #include "send/Catalogue.h"
@@ -39,40 +40,6 @@ std::string zoneCommand(const ZusiZone& z) {
 
 } // namespace
 
-const std::vector<FieldPlace>& buttonPlaces() {
-    static const std::vector<FieldPlace> places = [] {
-        std::vector<FieldPlace> p;
-        for (int i = 0; i < 28; ++i)
-            p.push_back({300 + 360 * (i % 14), i < 14 ? 5880 : 6240, 255, 285});
-        p.insert(p.end(), {{5580, 5760, 255, 405},
-                           {5580, 6120, 255, 405},
-                           {6360, 5760, 255, 285},
-                           {6600, 6000, 255, 285},
-                           {6360, 6240, 255, 285},
-                           {6120, 6000, 255, 285},
-                           {300, 4320, 255, 195},
-                           {300, 4560, 255, 195},
-                           {840, 4320, 255, 195},
-                           {840, 4560, 255, 195},
-                           {300, 4920, 255, 285},
-                           {840, 4920, 255, 285},
-                           {300, 5280, 255, 285},
-                           {840, 5280, 255, 285},
-                           {1620, 4560, 255, 285},
-                           {1620, 4920, 255, 285}});
-        return p;
-    }();
-    return places;
-}
-
-const std::vector<FieldPlace>& leverPlaces() {
-    static const std::vector<FieldPlace> places = {{2115, 4680, 615, 285}, {3075, 4680, 615, 285},
-                                                   {3915, 4680, 615, 285}, {4875, 4680, 615, 285},
-                                                   {4875, 5280, 615, 285}, {5955, 4680, 615, 285},
-                                                   {5955, 5280, 615, 285}};
-    return places;
-}
-
 Sheet buildSheet(const ZusiProfile& profile) {
     Sheet s;
     s.title = "Belegung " + (profile.Dateiname().empty() ? "eines neuen Profils"
@@ -86,7 +53,7 @@ Sheet buildSheet(const ZusiProfile& profile) {
     };
     for (int i = 1; i <= 7; ++i) {
         const ZusiAxis& axis = profile.Axis(i);
-        const FieldPlace& p = leverPlaces()[size_t(i - 1)];
+        const FieldPlace& p = kLeverPlaces[size_t(i - 1)];
         place(Sheet::Field::Kind::Lever, p, "H" + std::to_string(i), !axis.Dateiname().empty());
         place(Sheet::Field::Kind::Caption, {p.left, p.top - 240, p.width, 240},
               kLeverShortCaptions[size_t(i - 1)], false);
@@ -105,7 +72,7 @@ Sheet buildSheet(const ZusiProfile& profile) {
     }
     for (int k = 1; k <= 44; ++k) {
         const ZusiButton& b = profile.buttons(k);
-        place(Sheet::Field::Kind::Button, buttonPlaces()[size_t(k - 1)], std::to_string(k),
+        place(Sheet::Field::Kind::Button, kButtonPlaces[size_t(k - 1)], std::to_string(k),
               b.Defined);
         if (!b.Defined)
             continue;
@@ -116,8 +83,8 @@ Sheet buildSheet(const ZusiProfile& profile) {
             text += " | mit Umschalttaste: " + befehlstext(b.press2);
         s.buttons.push_back({k, std::move(text)});
     }
-    place(Sheet::Field::Kind::Caption, {1635, 4320, 360, 240}, "Up", false);
-    place(Sheet::Field::Kind::Caption, {1515, 5280, 480, 240}, "Down", false);
+    place(Sheet::Field::Kind::Caption, kUpCaption, "Up", false);
+    place(Sheet::Field::Kind::Caption, kDownCaption, "Down", false);
     return s;
 }
 

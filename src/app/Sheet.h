@@ -39,12 +39,4 @@ struct Sheet {
 
 Sheet buildSheet(const ZusiProfile& profile);
 
-// The places of the main window's button fields (index = button - 1) and lever fields
-// (index = lever - 1), in twips.
-struct FieldPlace {
-    int left, top, width, height;
-};
-const std::vector<FieldPlace>& buttonPlaces();
-const std::vector<FieldPlace>& leverPlaces();
-
 } // namespace kordan

@@ -2,6 +2,7 @@
 
 #include "app/KordanMain.h"
 #include "app/ProfileSession.h"
+#include "device/Layout.h"
 #include "device/Levers.h"
 #include "dialogs/frmAxis.h"
 
@@ -184,50 +185,28 @@ frmKordan::frmKordan(WindowServices services, QWidget* parent)
 frmKordan::~frmKordan() = default;
 
 void frmKordan::buildFields(QWidget* area) {
-    struct Pos {
-        int left, top;
-    };
-    const Pos levers[7] = {{2115, 4680}, {3075, 4680}, {3915, 4680}, {4875, 4680},
-                           {4875, 5280}, {5955, 4680}, {5955, 5280}};
     for (int i = 0; i < 7; ++i) {
-        m_txtAnalog[i] = field(area, levers[i].left, levers[i].top, 615, 285,
-                               QStringLiteral("nicht zugeordnet"));
+        const FieldPlace& p = kLeverPlaces[size_t(i)];
+        m_txtAnalog[i] =
+            field(area, p.left, p.top, p.width, p.height, QStringLiteral("nicht zugeordnet"));
         m_txtAnalog[i]->setObjectName(QStringLiteral("txtAnalog%1").arg(i));
         m_txtAnalog[i]->installEventFilter(this);
-        auto* cap = label(area, QString::fromLatin1(kLeverShortCaptions[size_t(i)]),
-                          px(levers[i].left), px(levers[i].top - 240) + kPictureOffset);
+        auto* cap = label(area, QString::fromLatin1(kLeverShortCaptions[size_t(i)]), px(p.left),
+                          px(p.top - 240) + kPictureOffset);
         QFont f = cap->font();
         f.setPointSizeF(f.pointSizeF() * 0.8);
         cap->setFont(f);
     }
-
-    auto button = [&](int index, int left, int top, int height = 285) {
-        m_txtBut[index] = field(area, left, top, 255, height, QStringLiteral("nicht definiert"));
-        m_txtBut[index]->setObjectName(QStringLiteral("txtBut%1").arg(index));
-        m_txtBut[index]->installEventFilter(this);
-    };
-    for (int i = 0; i < 14; ++i)
-        button(i, 300 + 360 * i, 5880);
-    for (int i = 14; i < 28; ++i)
-        button(i, 300 + 360 * (i - 14), 6240);
-    button(28, 5580, 5760, 405);
-    button(29, 5580, 6120, 405);
-    button(30, 6360, 5760);
-    button(31, 6600, 6000);
-    button(32, 6360, 6240);
-    button(33, 6120, 6000);
-    button(34, 300, 4320, 195);
-    button(35, 300, 4560, 195);
-    button(36, 840, 4320, 195);
-    button(37, 840, 4560, 195);
-    button(38, 300, 4920);
-    button(39, 840, 4920);
-    button(40, 300, 5280);
-    button(41, 840, 5280);
-    button(42, 1620, 4560);
-    button(43, 1620, 4920);
-    label(area, QStringLiteral("Up"), px(1635), px(4320) + kPictureOffset);
-    label(area, QStringLiteral("Down"), px(1515), px(5280) + kPictureOffset);
+    for (int k = 0; k < 44; ++k) {
+        const FieldPlace& p = kButtonPlaces[size_t(k)];
+        m_txtBut[k] =
+            field(area, p.left, p.top, p.width, p.height, QStringLiteral("nicht definiert"));
+        m_txtBut[k]->setObjectName(QStringLiteral("txtBut%1").arg(k));
+        m_txtBut[k]->installEventFilter(this);
+    }
+    label(area, QStringLiteral("Up"), px(kUpCaption.left), px(kUpCaption.top) + kPictureOffset);
+    label(area, QStringLiteral("Down"), px(kDownCaption.left),
+          px(kDownCaption.top) + kPictureOffset);
 }
 
 bool frmKordan::eventFilter(QObject* watched, QEvent* event) {
