@@ -204,12 +204,17 @@ TEST(KordanMain, StoredSettingsAreInterpretedAsTextsAndTheCommandLogAsSwitched) 
     EXPECT_EQ(rig.settings.values["Befehlsprotokoll"], "1");
     rig.clock.now += 12345;
     rig.main->Sender()->send(1000, -3); // the three steps and the up are the sender's own
+    rig.window.needsActive = true;      // keys that reach only the active window
+    rig.window.setForeground(0);
+    rig.main->Sender()->send(28, 2);
     rig.window.closeWindow(77);
     rig.main->Sender()->GetConnect();
     rig.main->Sender()->send(29, 3);
-    EXPECT_EQ(rig.view.commandLog,
-              (Strings{"12.3 s  1000 Regelbereich Fahrschalter: -3",
-                       "12.3 s  29 SiFa: DownUp (verworfen, Zusi nicht gefunden)"}));
+    EXPECT_EQ(
+        rig.view.commandLog,
+        (Strings{"12.3 s  1000 Regelbereich Fahrschalter: -3",
+                 "12.3 s  28 Pfeife: Up, Taste H (nicht zugestellt, Zusi nicht im Vordergrund)",
+                 "12.3 s  29 SiFa: DownUp (verworfen, Zusi nicht gefunden)"}));
     Rig other; // a failed enumeration is silent
     other.settings.values = {{"Polling", " 7.5"}, {"Speaker", "0"}};
     other.device();
