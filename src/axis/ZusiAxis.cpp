@@ -112,7 +112,8 @@ void ZusiAxis::NewValue(int32_t oldVal, int32_t newVal, bool POV, ICommandSender
             }
         }
         if (z.RegelFunktion != 0)
-            se.ZusiSend(z.RegelFunktion, z.CalculateRegler(oldVal, newVal));
+            se.ZusiRegler(z.RegelFunktion, z.CalculateRegler(oldVal, newVal),
+                          z.RegelPosition(newVal));
     }
     se.fromZone(0);
 }

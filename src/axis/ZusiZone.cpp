@@ -28,4 +28,10 @@ int32_t ZusiZone::CalculateRegler(int32_t oldVal, int32_t newVal) const {
                                        std::numeric_limits<int32_t>::max()));
 }
 
+int32_t ZusiZone::RegelPosition(int32_t v) const {
+    if (Ende == Start)
+        return 0;
+    return int32_t(std::clamp<int64_t>(notchPosition(v), 0, std::numeric_limits<int32_t>::max()));
+}
+
 } // namespace kordan

@@ -22,6 +22,9 @@ struct ZusiZone {
     // The signed number of notches that a movement from oldVal to newVal is worth in this
     // zone; 0 when the zone is no regulator zone or has no width (Ende = Start).
     int32_t CalculateRegler(int32_t oldVal, int32_t newVal) const;
+    // The notch of the regulator scale the lever stands at with value v: 0 at the zone's
+    // start of counting, |RegelStep| at its end.
+    int32_t RegelPosition(int32_t v) const;
 
 private:
     int64_t notchPosition(int32_t v) const;

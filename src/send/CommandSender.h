@@ -17,6 +17,13 @@ public:
     // The lever's zone (1-32) whose commands follow, 0 once they are through: a delivery
     // may name it in its log. What is sent never depends on it.
     virtual void fromZone(int32_t /*zone*/) {}
+    // A regulator zone's movement: `steps` notches (as ZusiSend's Befehl), the lever now at
+    // notch `zoneNotch` of the zone. A delivery that can set a lever absolutely uses the
+    // notch; every other one steps.
+    virtual void ZusiRegler(int32_t pFunktion, int32_t steps, int32_t zoneNotch) {
+        (void)zoneNotch;
+        ZusiSend(pFunktion, steps);
+    }
 };
 
 // Press, hold and repeat, as buttons and lever zones share them: a press sends the key-down,

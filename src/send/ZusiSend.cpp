@@ -51,6 +51,8 @@ bool ZusiSend::IsZusiWindow() {
 }
 
 bool ZusiSend::GetConnect() {
+    if (m_channel)
+        return m_channel->connected();
     if (!m_connected)
         Connect();
     if (!IsZusiWindow()) {
@@ -88,6 +90,16 @@ void ZusiSend::send(int32_t pFunktion, int32_t pBefehl) {
     deliver(pFunktion, pBefehl, false);
 }
 
+void ZusiSend::ZusiRegler(int32_t pFunktion, int32_t steps, int32_t zoneNotch) {
+    if (steps != 0 && deliveryOf(pFunktion) == Delivery::Regulator &&
+        routeOf(pFunktion) == ISimChannel::Route::Input && m_channel->connected() &&
+        m_channel->setNotch(pFunktion, zoneNotch)) {
+        notify(pFunktion, steps, Outcome::Delivered, false);
+        return;
+    }
+    deliver(pFunktion, steps, false);
+}
+
 void ZusiSend::Timer() {
     if (m_brakeReleaseCount <= 0)
         return;
@@ -104,10 +116,27 @@ void ZusiSend::releaseKeys(const std::function<bool(const KeySource&)>& which) {
         }
         if (it->second.kind == KeySource::Kind::Brake)
             m_brakeReleaseCount = 0; // its release happens now
-        m_window.postKey(it->first.first, WM_Const::WM_KEYUP, it->first.second);
+        letGo(it->first);
         m_releasedEarly.insert(it->first);
         it = m_held.erase(it);
     }
+}
+
+void ZusiSend::letGo(const Key& key) {
+    if (!key.channel)
+        m_window.postKey(key.window, WM_Const::WM_KEYUP, key.id);
+    else if (m_channel)
+        m_channel->input(key.id, false);
+}
+
+ISimChannel::Route ZusiSend::routeOf(int32_t pFunktion) const {
+    if (!m_channel)
+        return ISimChannel::Route::Key;
+    if (pFunktion == K::Schnellbremsung)
+        return m_channel->route(K::BremsventilBremsen);
+    if (const int32_t step = regulatorStepCode(pFunktion, 1))
+        return m_channel->route(step);
+    return m_channel->route(pFunktion);
 }
 
 void ZusiSend::notify(int32_t pFunktion, int32_t pBefehl, Outcome outcome, bool internal) {
@@ -121,14 +150,20 @@ void ZusiSend::deliver(int32_t pFunktion, int32_t pBefehl, bool internal) {
         notify(pFunktion, pBefehl, Outcome::Rejected, internal);
         return;
     }
-    if (!m_connected)
+    const ISimChannel::Route route = routeOf(pFunktion);
+    if (route == ISimChannel::Route::NotAvailable) {
+        notify(pFunktion, pBefehl, Outcome::NotAvailable, internal);
+        return;
+    }
+    const bool channel = route == ISimChannel::Route::Input;
+    if (!channel && !m_connected)
         Connect();
-    if (!m_connected) {
+    if (channel ? !m_channel->connected() : !m_connected) {
         notify(pFunktion, pBefehl, Outcome::Dropped, internal);
         return;
     }
     // Asked once per command, not for each of its steps: the answer may cost a round trip.
-    const bool inactive = !internal && deliveryOf(pFunktion) != Delivery::Keystrokes &&
+    const bool inactive = !internal && !channel && deliveryOf(pFunktion) != Delivery::Keystrokes &&
                           m_window.keysNeedActiveWindow() &&
                           m_window.foregroundWindow() != m_zusiWnd;
     notify(pFunktion, pBefehl, inactive ? Outcome::NotActive : Outcome::Delivered, internal);
@@ -159,21 +194,28 @@ void ZusiSend::deliver(int32_t pFunktion, int32_t pBefehl, bool internal) {
         return;
     }
     case Delivery::KeyMessage:
-    case Delivery::None: {
-        const Key key{m_zusiWnd, m_keyTable[static_cast<size_t>(pFunktion)]};
-        if (pBefehl == Down || pBefehl == DownUp) {
-            m_window.postKey(key.first, WM_Const::WM_KEYDOWN, key.second);
-            m_held.emplace(key, m_source); // a further press keeps the first holder
-            m_releasedEarly.erase(key);
-        }
-        if (pBefehl == Up || pBefehl == DownUp) {
-            // A key let go early has already had its key-up.
-            if (m_releasedEarly.erase(key) == 0)
-                m_window.postKey(key.first, WM_Const::WM_KEYUP, key.second);
-            m_held.erase(key);
-        }
+    case Delivery::None:
+        press(pFunktion, pBefehl, channel);
         return;
     }
+}
+
+void ZusiSend::press(int32_t pFunktion, int32_t pBefehl, bool channel) {
+    const Key key = channel ? Key{true, 0, pFunktion}
+                            : Key{false, m_zusiWnd, m_keyTable[static_cast<size_t>(pFunktion)]};
+    if (pBefehl == Down || pBefehl == DownUp) {
+        if (channel)
+            m_channel->input(pFunktion, true);
+        else
+            m_window.postKey(key.window, WM_Const::WM_KEYDOWN, key.id);
+        m_held.emplace(key, m_source); // a further press keeps the first holder
+        m_releasedEarly.erase(key);
+    }
+    if (pBefehl == Up || pBefehl == DownUp) {
+        // A key let go early has already had its key-up.
+        if (m_releasedEarly.erase(key) == 0)
+            letGo(key);
+        m_held.erase(key);
     }
 }
 

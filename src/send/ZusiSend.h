@@ -1,10 +1,12 @@
 #pragma once
 
 #include "send/CommandSender.h"
+#include "send/SimChannel.h"
 #include "send/SimWindow.h"
 #include "send/ZusiSendKonstanten.h"
 
 #include <array>
+#include <compare>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -49,11 +51,12 @@ class ZusiSend : public ZusiSendDelivery {
 public:
     // What became of one delivery, for an observer such as a command log.
     enum class Outcome {
-        Delivered, // handed to the window system (posted, typed, expanded or a no-op Befehl)
-        Dropped,   // the simulator's window was not found
-        Rejected,  // the code has no meaning; nothing happened
-        NotActive, // posted, but the kept window is not the active one and the window
-                   // system delivers keys only there (ISimWindow::keysNeedActiveWindow)
+        Delivered,    // handed to the window system (posted, typed, expanded or a no-op Befehl)
+        Dropped,      // the simulator's window was not found (or its channel is not connected)
+        Rejected,     // the code has no meaning; nothing happened
+        NotActive,    // posted, but the kept window is not the active one and the window
+                      // system delivers keys only there (ISimWindow::keysNeedActiveWindow)
+        NotAvailable, // the channel in use has no way for it; nothing happened
     };
     // Called for every delivery, also those the sender makes itself: the ten presses of
     // the emergency brake, the steps of a regulator count and the delayed release. They
@@ -69,12 +72,18 @@ public:
     // 1000-1003 is rejected without any effect.
     void send(int32_t pFunktion, int32_t pBefehl) override;
     void fromZone(int32_t zone) override { m_source.zone = zone; }
+    // A regulator zone's movement: set absolutely where the channel can, else stepped.
+    void ZusiRegler(int32_t pFunktion, int32_t steps, int32_t zoneNotch) override;
+
+    // From now on commands go by `channel`'s routes (null: all as keys again). Keys held
+    // until now are the caller's to release first. `channel` must outlive its use here.
+    void setChannel(ISimChannel* channel) { m_channel = channel; }
 
     // Once per 100 ms tick: counts down the emergency brake's delayed release.
     void Timer();
 
     // True when the simulator's window is known and still carries its title; looks at
-    // the foreground window first when none is known.
+    // the foreground window first when none is known. With a channel: its connection.
     bool GetConnect();
 
     // The command's display text ("" for codes without one).
@@ -106,16 +115,26 @@ private:
     bool IsZusiWindow();
     void deliver(int32_t pFunktion, int32_t pBefehl, bool internal);
     void notify(int32_t pFunktion, int32_t pBefehl, Outcome outcome, bool internal);
+    ISimChannel::Route routeOf(int32_t pFunktion) const;
+    void press(int32_t pFunktion, int32_t pBefehl, bool channel);
 
     ISimWindow& m_window;
     WindowHandle m_zusiWnd = 0;
     bool m_connected = false;
     KeyTable m_keyTable;
     int32_t m_brakeReleaseCount = 0;
-    using Key = std::pair<WindowHandle, int32_t>; // (window, virtual key)
-    std::map<Key, KeySource> m_held;              // pressed, not released; by its first holder
-    std::set<Key> m_releasedEarly;                // let go by releaseKeys, before their holder did
+    // A key of a window, or a command the channel carries (then `id` is its code).
+    struct Key {
+        bool channel = false;
+        WindowHandle window = 0;
+        int32_t id = 0; // virtual key or command code
+        auto operator<=>(const Key&) const = default;
+    };
+    void letGo(const Key& key);
+    std::map<Key, KeySource> m_held; // pressed, not released; by its first holder
+    std::set<Key> m_releasedEarly;   // let go by releaseKeys, before their holder did
     KeySource m_source;
+    ISimChannel* m_channel = nullptr;
     Observer m_observer;
 };
 
