@@ -49,6 +49,8 @@ void CommandLog::start(ZusiSend& sender) {
                                            outcome == ZusiSend::Outcome::Dropped});
         if (outcome == ZusiSend::Outcome::NotActive)
             line += " (nicht zugestellt, Zusi nicht im Vordergrund)";
+        if (outcome == ZusiSend::Outcome::NotAvailable)
+            line += " (nicht verf\u00fcgbar)";
         m_view.appendCommandLog(line);
     });
 }

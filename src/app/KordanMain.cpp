@@ -14,13 +14,20 @@
 #include "send/ZusiSend.h"
 #include "sim/ZusiLok.h"
 #include "sim/ZusiRegistry.h"
+#include "sim/zusi3/Zusi3Delivery.h"
+#include "sim/zusi3/Zusi3Settings.h"
 
+#include <charconv>
 #include <filesystem>
 
 namespace kordan {
 
 // Version 1.0.2; the easy mode's option shows only in revision 99.
 static constexpr int kRevision = 2;
+// Why the easy mode is not offered with the TCP interface.
+static constexpr const char* kEasyNotWithZusi3 =
+    "Die automatische Konfiguration liest Lok-Dateien von Zusi 2 und steht mit Zusi 3 (TCP) "
+    "nicht zur Verfügung";
 
 KordanMain::KordanMain(KordanServices services, IKordanView& view, StartOptions start)
     : m_s(std::move(services)), m_view(view), m_start(std::move(start)),
@@ -31,6 +38,47 @@ KordanMain::~KordanMain() = default;
 
 ZusiProfile* KordanMain::Profil() {
     return m_profiles ? &m_profiles->profile() : nullptr;
+}
+
+void KordanMain::offerZusi3(ITcpSocket& socket, std::optional<Zusi3Endpoint> forced,
+                            std::string clientVersion) {
+    m_zusi3Socket = &socket;
+    m_zusi3Forced = std::move(forced);
+    m_zusi3ClientVersion = std::move(clientVersion);
+}
+
+void KordanMain::startZusi3() {
+    if (!m_zusi3Socket)
+        return;
+    std::optional<Zusi3Endpoint> endpoint =
+        m_zusi3Forced ? m_zusi3Forced : storedZusi3Endpoint(m_s.settings);
+    if (!endpoint)
+        return;
+    m_zusi3 = std::make_unique<Zusi3Connection>(*m_zusi3Socket, *endpoint, m_zusi3ClientVersion);
+    m_zusi3Delivery = std::make_unique<Zusi3Delivery>(*m_zusi3);
+    m_sender->setChannel(m_zusi3Delivery.get());
+    // Nothing held over the lost connection can be let go there; the keys still can.
+    m_zusi3->ConnectionLost = [this] { ignoringErrors([&] { releaseAll(); }); };
+    m_zusi3->TrainTakenOver = [this] { m_zusi3TakenOver = true; };
+    m_view.setEasyOptionEnabled(false, kEasyNotWithZusi3);
+}
+
+void KordanMain::pollZusi3() {
+    if (!m_zusi3)
+        return;
+    m_zusi3->poll(m_s.clock.milliseconds());
+    const std::string lok = trainFileBaseName(m_zusi3->trainFile());
+    if (lok.empty() || (lok == m_zusi3Lok && !m_zusi3TakenOver))
+        return;
+    m_zusi3TakenOver = false;
+    m_zusi3Lok = lok;
+    // Nothing pressed for the previous train may stay down in the new one.
+    ignoringErrors([&] { releaseAll(); });
+    Lok_LokChange();
+}
+
+std::string KordanMain::lokName() const {
+    return m_zusi3 ? m_zusi3Lok : m_lok->Lok();
 }
 
 void KordanMain::Form_Load() {
@@ -49,6 +97,7 @@ void KordanMain::startUp() {
     m_lok->LokChange = [this] { Lok_LokChange(); };
     m_registry = std::make_unique<ZusiRegistry>(m_s.registry);
     m_registry->schluessel("Software\\zusi\\zusi");
+    startZusi3();
     // 2. Relative file names refer to the program's directory; a start profile is looked
     // for where the program was started first.
     std::error_code ec;
@@ -60,7 +109,11 @@ void KordanMain::startUp() {
     m_view.setLokText("<Unbekannt>");
     // 5. Selecting the stored option writes it back; nothing loads yet (not running).
     std::string autoLoad = m_s.settings.get("AutoLoad", "2");
-    if (autoLoad == "0" || autoLoad == "1" || autoLoad == "2")
+    if (autoLoad == "2" && m_zusi3) {
+        // No easy mode here: the locomotive's own profile, without changing the setting.
+        m_profiles->setLoadMode(1);
+        m_view.setLoadMode(1);
+    } else if (autoLoad == "0" || autoLoad == "1" || autoLoad == "2")
         loadModeSelected(autoLoad[0] - '0');
     else
         m_view.setLoadMode(-1);
@@ -134,6 +187,10 @@ bool KordanMain::loopPass() {
     // An error inside one poll ends that poll only; unrecorded changes come again.
     surviving(
         "Abfrage", [&] { PollController(); }, [] {});
+    surviving(
+        "Zusi 3", [&] { pollZusi3(); }, [] {});
+    if (!m_running)
+        return true; // closed inside a locomotive change's message: the next pass ends
     if (m_ticks.due(m_s.clock.milliseconds())) {
         // Whatever a failed tick left half done, no key may stay down because of it.
         surviving(
@@ -259,7 +316,7 @@ void KordanMain::mnuAusgabeLed(int index) {
 }
 
 void KordanMain::loadModeSelected(int mode) {
-    if (mode < 0 || mode > 2)
+    if (mode < 0 || mode > 2 || (mode == 2 && m_zusi3))
         return;
     m_profiles->setLoadMode(mode);
     m_view.setLoadMode(mode);
@@ -269,11 +326,11 @@ void KordanMain::loadModeSelected(int mode) {
 }
 
 std::string KordanMain::profileNameForLok() const {
-    return m_lok->Lok() + "_" + std::to_string(m_controllers.selected() + 1) + ".cfr";
+    return lokName() + "_" + std::to_string(m_controllers.selected() + 1) + ".cfr";
 }
 
 void KordanMain::Lok_LokChange() {
-    m_view.setLokText(m_lok->Lok());
+    m_view.setLokText(lokName());
     if (m_controllers.selected() < 0)
         return;
     m_profiles->locomotiveChanged(profileNameForLok());
@@ -335,7 +392,9 @@ void KordanMain::PeriodicTick() {
         rescanControllers(); // a message about a controller lets window events run
         if (m_closing)
             return;
-        m_lok->Timer(); // a locomotive change may ask, and the window be closed meanwhile
+        // With the TCP interface the simulator reports its train itself (pollZusi3).
+        if (!m_zusi3)
+            m_lok->Timer(); // a locomotive change may ask, and the window be closed meanwhile
         if (m_closing)
             return;
         if (m_mode == Mode::Active) {
@@ -356,6 +415,15 @@ void KordanMain::PeriodicTick() {
 }
 
 LedPresenter::ValueReader KordanMain::simValue() {
+    if (m_zusi3) {
+        return [this](const std::string& name) {
+            // Written with a decimal point whatever the locale, as the display reads it.
+            char text[64];
+            const double value = name == "km/h" ? m_zusi3->speedKmh() : m_zusi3->kilometre();
+            auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 3);
+            return std::string(text, end.ec == std::errc() ? end.ptr : text);
+        };
+    }
     return [this](const std::string& name) { return m_registry->Value(name); };
 }
 
@@ -377,6 +445,10 @@ void KordanMain::Form_Unload() {
 
 bool KordanMain::releaseObjects() {
     ignoringErrors([&] { m_profiles.reset(); });
+    if (m_sender)
+        m_sender->setChannel(nullptr);
+    ignoringErrors([&] { m_zusi3Delivery.reset(); });
+    ignoringErrors([&] { m_zusi3.reset(); });
     ignoringErrors([&] { m_sender.reset(); });
     ignoringErrors([&] { m_registry.reset(); });
     return false;

@@ -7,6 +7,7 @@
 #include "app/PollDispatcher.h"
 #include "device/PieHid.h"
 #include "sim/SimPaths.h"
+#include "sim/zusi3/Zusi3Connection.h"
 
 #include <cstdint>
 #include <memory>
@@ -22,6 +23,7 @@ class IKordanView;
 class IRegistryBackend;
 class ISettings;
 class ISimWindow;
+class ITcpSocket;
 class IProcessStarter;
 class ProfileSession;
 class ZusiKalibrierung;
@@ -29,6 +31,7 @@ class ZusiLok;
 class ZusiProfile;
 class ZusiRegistry;
 class ZusiSend;
+class Zusi3Delivery;
 
 // The platform services the main window works with; all outlive it.
 struct KordanServices {
@@ -69,6 +72,14 @@ public:
     ~KordanMain();
     KordanMain(const KordanMain&) = delete;
     KordanMain& operator=(const KordanMain&) = delete;
+
+    // Before start-up: the simulator's TCP interface is used over `socket` when `forced`
+    // names a server (the command line's choice for this run) or the settings choose it;
+    // `clientVersion` is told to the simulator.
+    void offerZusi3(ITcpSocket& socket, std::optional<Zusi3Endpoint> forced,
+                    std::string clientVersion);
+    // The connection to the simulator's TCP interface; null when keys are sent.
+    Zusi3Connection* zusi3() { return m_zusi3.get(); }
 
     // Loading the window: start-up, then the polling loop until the window is unloaded.
     void Form_Load();
@@ -129,6 +140,11 @@ private:
     LedPresenter::ValueReader simValue();
     // "<Lok>_<controller number>.cfr", the automatic mode's profile name.
     std::string profileNameForLok() const;
+    // The locomotive's name: the watcher's, or with the TCP interface the train file's.
+    std::string lokName() const;
+    void startZusi3();
+    // Reads and writes what has arrived; a train taken over counts as a locomotive change.
+    void pollZusi3();
 
     // The start profile replaces whatever the start-up loaded.
     void loadStartProfile();
@@ -147,6 +163,13 @@ private:
     std::unique_ptr<ProfileSession> m_profiles;
     std::unique_ptr<ZusiRegistry> m_registry;
     std::unique_ptr<ZusiLok> m_lok;
+    ITcpSocket* m_zusi3Socket = nullptr;
+    std::optional<Zusi3Endpoint> m_zusi3Forced;
+    std::string m_zusi3ClientVersion;
+    std::unique_ptr<Zusi3Connection> m_zusi3;
+    std::unique_ptr<Zusi3Delivery> m_zusi3Delivery;
+    std::string m_zusi3Lok;        // the train whose profile was loaded last
+    bool m_zusi3TakenOver = false; // the simulator reported a train newly taken over
 
     bool m_running = false;
     bool m_closing = false; // the window is being closed: handlers stop at their next step

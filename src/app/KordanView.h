@@ -21,6 +21,11 @@ public:
     virtual void showWindow() = 0;
     virtual void bringToFront() = 0;
     virtual void setEasyOptionVisible(bool visible) = 0;
+    // The easy mode's option can or cannot be chosen; a disabled one tells why in its tool tip.
+    virtual void setEasyOptionEnabled(bool enabled, const std::string& why) {
+        (void)enabled;
+        (void)why;
+    }
     virtual void setLokText(const std::string& text) = 0;
     // The loaded profile's name, also in the window's title.
     virtual void setProfilText(const std::string& text) = 0;

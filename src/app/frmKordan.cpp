@@ -267,6 +267,11 @@ void frmKordan::bringToFront() {
 void frmKordan::setEasyOptionVisible(bool visible) {
     m_opt[2]->setVisible(visible);
 }
+void frmKordan::setEasyOptionEnabled(bool enabled, const std::string& why) {
+    m_opt[2]->setEnabled(enabled);
+    m_opt[2]->setToolTip(enabled ? QStringLiteral("Automatisches Laden anhand der Lok-Dateinamen")
+                                 : q(why));
+}
 void frmKordan::setLokText(const std::string& text) {
     m_txtLok->setText(q(text));
 }

@@ -53,6 +53,7 @@ public:
     void showWindow() override;
     void bringToFront() override;
     void setEasyOptionVisible(bool visible) override;
+    void setEasyOptionEnabled(bool enabled, const std::string& why) override;
     void setLokText(const std::string& text) override;
     void setProfilText(const std::string& text) override;
     void setProfileModified(bool modified) override;

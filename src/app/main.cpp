@@ -29,6 +29,7 @@
 #include "send/win32/Win32SimWindow.h"
 #include "sim/win32/Win32ProcessStarter.h"
 #include "sim/win32/Win32Registry.h"
+#include "sim/zusi3/win32/Win32TcpSocket.h"
 #else
 #include "common/WinePaths.h"
 #include "sim/bridge/BridgeBackends.h"
@@ -37,6 +38,7 @@
 #include "sim/posix/PosixChildProcess.h"
 #include "sim/posix/PosixProcessStarter.h"
 #include "sim/winereg/WineRegistry.h"
+#include "sim/zusi3/posix/PosixTcpSocket.h"
 #if defined(KORDAN_HAVE_X11)
 #include "send/x11/X11SimWindow.h"
 #endif
@@ -92,7 +94,8 @@ struct Backends {
     std::optional<std::filesystem::path> winePrefix;
     std::string hidapiVersion; // "" without hidapi
     std::unique_ptr<kordan::ISettings> settings;
-    QString programDir; // default for the program's directory
+    std::unique_ptr<kordan::ITcpSocket> socket; // to the simulator's TCP interface
+    QString programDir;                         // default for the program's directory
     // The way to the simulator this run, in one line for the diagnostics, and the lines
     // about it for the command log (the bridge's restarts go there as they happen).
     std::string delivery;
@@ -169,6 +172,7 @@ Backends makeBackends() {
     b.starter = kordan::makeWin32ProcessStarter();
     b.mapSimPath = kordan::identityPathMapper();
     b.settings = kordan::makeWin32Settings();
+    b.socket = kordan::makeWin32TcpSocket();
     b.programDir = QString::fromStdString(kordan::win32ProgramDirectory());
 #else
     // The simulator runs under Wine: its Windows paths lie below the Wine prefix; its
@@ -181,6 +185,7 @@ Backends makeBackends() {
     b.mapSimPath = prefix ? kordan::winePathMapper(*prefix)
                           : kordan::PathMapper([](const std::string&) { return std::string(); });
     b.settings = std::make_unique<kordan::QtSettings>();
+    b.socket = kordan::makePosixTcpSocket();
     // An installed program's own directory is not writable: the user's data directory.
     b.programDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
 #endif
@@ -227,12 +232,6 @@ int main(int argc, char** argv) {
         std::puts("kordan " KORDAN_VERSION);
         return 0;
     }
-    for (auto [given, name] : {std::pair{options.zusi3.has_value(), "--zusi3"}}) {
-        if (given) {
-            std::fprintf(stderr, "kordan: %s ist in diesem Build noch nicht verfügbar\n", name);
-            return 2;
-        }
-    }
     if (options.diagnose) {
         QCoreApplication app(argc, argv);
         QCoreApplication::setApplicationName(QStringLiteral("ZusiKordan"));
@@ -249,6 +248,15 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         QGuiApplication app(argc, argv);
         return kordan::runSheetCommand(options.sheetProfile, options.sheetOut, options.dir);
+    }
+    std::optional<kordan::Zusi3Endpoint> zusi3;
+    if (options.zusi3) {
+        zusi3 = kordan::parseZusi3Endpoint(*options.zusi3);
+        if (!zusi3) {
+            std::fprintf(stderr, "kordan: --zusi3 erwartet HOST[:PORT], nicht %s\n",
+                         options.zusi3->c_str());
+            return 2;
+        }
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZusiKordan"));
@@ -297,6 +305,7 @@ int main(int argc, char** argv) {
     window.setDiagnostics([&] {
         return diagnostics(backends, &hid, logic.Sender() && logic.Sender()->GetConnect());
     });
+    logic.offerZusi3(*backends.socket, zusi3, KORDAN_VERSION);
     window.setWizardFactory([&](QWidget* parent) -> QWidget* {
         return new kordan::frmKalib(calibration, dialogs, parent);
     });

@@ -1,5 +1,8 @@
 #include "sim/zusi3/Zusi3Connection.h"
 
+#include "fakes/FakeSimWindow.h"
+#include "send/ZusiSend.h"
+#include "sim/zusi3/Zusi3Delivery.h"
 #include "sim/zusi3/Zusi3Hex.h"
 
 #include <gtest/gtest.h>
@@ -159,6 +162,82 @@ TEST_F(Zusi3ConnectionTest, DataIsKeptAndForgottenWithTheConnection) {
     EXPECT_EQ(lost, 1);
     EXPECT_EQ(conn.speedKmh(), 0);
     EXPECT_FALSE(conn.send(inputMessage({0x10, 0, 1, 0})));
+}
+
+// "ZUORDNUNG KOMMANDO AKTION POSITION" of each input sent since the last call.
+std::vector<std::string> inputsSent(FakeSocket& socket) {
+    StreamDecoder d;
+    d.feed(std::exchange(socket.sent, {}));
+    std::vector<std::string> out;
+    while (auto m = d.next()) {
+        const Node& in = m->child(kInput)->children.at(0);
+        std::string line;
+        for (uint16_t id : {1, 2, 3, 4})
+            line += (id > 1 ? " " : "") + std::to_string(*asInteger(*in.attribute(id), false));
+        out.push_back(line);
+    }
+    return out;
+}
+
+TEST_F(Zusi3ConnectionTest, DeliveryHoldsInputsBySourceAndLetsThemGoOnEveryPath) {
+    test::FakeSimWindow window;
+    window.addWindow(7, "Zusi");
+    window.setForeground(7);
+    ZusiSend sender(window, KeyTable{});
+    Zusi3Delivery delivery(conn);
+    sender.setChannel(&delivery);
+    std::vector<ZusiSend::Outcome> outcomes;
+    sender.setObserver([&](int32_t, int32_t, ZusiSend::Outcome o, bool) { outcomes.push_back(o); });
+    conn.ConnectionLost = [&] { sender.releaseHeldKeys(); };
+    conn.poll(now);
+    // The power controller reported at notch 0 of 0-10, neutral at 2.
+    socket.chunks = {test::kAckHello, test::kAckNeededData,
+                     hex("00000000 0200 00000000 0B00 00000000 0200 00000000 0200 04000000 0100"
+                         "0100 FFFFFFFF 04000000 0300 0000 04000000 0400 0200 04000000 0500 0A00"
+                         "FFFFFFFF FFFFFFFF FFFFFFFF")};
+    conn.poll(now);
+    ASSERT_TRUE(sender.GetConnect());
+    socket.sent.clear();
+    using V = std::vector<std::string>;
+    const V brake(10, "4 0 3 0");
+    auto as = [&](KeySource::Kind kind, int i, int32_t code, int32_t befehl) {
+        SourceScope scope(sender, {kind, i});
+        sender.send(code, befehl);
+    };
+    as(KeySource::Kind::Button, 1, 28, Down); // Pfeife
+    as(KeySource::Kind::Axis, 2, 30, Down);   // PZB Wachsam
+    as(KeySource::Kind::Button, 3, 7, Down);  // Info-Fenster: still a key
+    as(KeySource::Kind::Button, 4, 45, Down); // nothing for it over TCP
+    EXPECT_EQ(inputsSent(socket), (V{"12 0 1 0", "15 51 0 0"}));
+    EXPECT_EQ(outcomes.back(), ZusiSend::Outcome::NotAvailable);
+    sender.releaseKeys([](const KeySource& s) { return s.kind == KeySource::Kind::Button; });
+    as(KeySource::Kind::Button, 1, 28, Up); // let go already
+    EXPECT_EQ(inputsSent(socket), (V{"12 0 2 0"}));
+    EXPECT_EQ(window.events.size(), 2u); // the key's down and its early up
+    // The emergency brake's presses; all of it let go before its sixth tick.
+    sender.send(37, Down);
+    for (int i = 0; i < 5; ++i)
+        sender.Timer();
+    EXPECT_EQ(inputsSent(socket), brake);
+    sender.releaseHeldKeys();
+    sender.Timer();
+    EXPECT_EQ(inputsSent(socket), (V{"4 0 4 0", "15 52 0 0"}));
+    // Regulators: the power controller absolutely (from its neutral notch), the brake valve
+    // and the AFB (range unknown) stepped.
+    sender.ZusiRegler(1000, 3, 4);
+    sender.ZusiRegler(1000, 30, 30);
+    sender.ZusiRegler(1003, 1, 1);
+    sender.ZusiRegler(1002, -1, 0);
+    EXPECT_EQ(inputsSent(socket),
+              (V{"1 0 7 6", "1 0 7 10", "3 0 3 0", "3 0 4 0", "4 0 5 0", "4 0 6 0"}));
+    // A lost connection lets go of what it can and drops inputs until the next handshake.
+    sender.send(29, Down);
+    socket.peerClosed = true;
+    conn.poll(now);
+    sender.send(29, Up);
+    EXPECT_EQ(inputsSent(socket), (V{"16 0 1 0"}));
+    EXPECT_EQ(outcomes.back(), ZusiSend::Outcome::Dropped);
+    EXPECT_FALSE(sender.GetConnect());
 }
 
 TEST(Zusi3Endpoint, HostAndPort) {
