@@ -75,8 +75,37 @@ frmOptions::frmOptions(ISettings& settings, IDialogs& dialogs, QWidget* parent)
         "Alle 1-100ms den Kordan abfragen. Je höher der Wert, desto weniger Resourcen werden "
         "benötigt, jedoch kann die Reaktionszeit verlängert werden. Mehr als 100ms geht nicht, "
         "da sonst die Timer-Funktionalität nicht mehr gewährleistet wäre.")));
+    // Which simulator: keys to Zusi 2's window, or Zusi 3's TCP interface at host and port.
+    auto* sim = new QGroupBox(QStringLiteral("Simulator"));
+    sim->setObjectName(QStringLiteral("fraSimulator"));
+    auto* optZusi2 = new QRadioButton(QStringLiteral("Zusi 2 (Tastatur)"));
+    optZusi2->setObjectName(QStringLiteral("optZusi2"));
+    auto* optZusi3 = new QRadioButton(QStringLiteral("Zusi 3 (TCP)"));
+    optZusi3->setObjectName(QStringLiteral("optZusi3"));
+    auto* simGroup = new QButtonGroup(this);
+    simGroup->addButton(optZusi2);
+    simGroup->addButton(optZusi3);
+    m_txtHost = new QLineEdit(QString::fromStdString(m_logic.hostText()));
+    m_txtHost->setObjectName(QStringLiteral("txtHost"));
+    m_txtPort = new QLineEdit(QString::fromStdString(m_logic.portText()));
+    m_txtPort->setObjectName(QStringLiteral("txtPort"));
+    m_txtPort->setMaximumWidth(60);
+    (m_logic.zusi3() ? optZusi3 : optZusi2)->setChecked(true);
+    m_txtHost->setEnabled(m_logic.zusi3());
+    m_txtPort->setEnabled(m_logic.zusi3());
+    auto* serverRow = new QHBoxLayout;
+    serverRow->addWidget(optZusi3);
+    serverRow->addWidget(new QLabel(QStringLiteral("Rechner")));
+    serverRow->addWidget(m_txtHost);
+    serverRow->addWidget(new QLabel(QStringLiteral("Port")));
+    serverRow->addWidget(m_txtPort);
+    auto* simLayout = new QVBoxLayout(sim);
+    simLayout->addWidget(optZusi2);
+    simLayout->addLayout(serverRow);
+
     auto* pageLayout = new QVBoxLayout(page);
     pageLayout->addWidget(frame);
+    pageLayout->addWidget(sim);
     pageLayout->addStretch();
 
     auto* cmdOK = new QPushButton(QStringLiteral("OK"));
@@ -111,6 +140,15 @@ frmOptions::frmOptions(ISettings& settings, IDialogs& dialogs, QWidget* parent)
         m_logic.selectMs();
         m_txtMs->setEnabled(true);
     });
+    connect(optZusi3, &QRadioButton::toggled, this, [this](bool on) {
+        m_logic.selectZusi3(on);
+        m_txtHost->setEnabled(on);
+        m_txtPort->setEnabled(on);
+    });
+    connect(m_txtHost, &QLineEdit::textChanged, this,
+            [this](const QString& text) { m_logic.setHostText(text.trimmed().toStdString()); });
+    connect(m_txtPort, &QLineEdit::textChanged, this,
+            [this](const QString& text) { m_logic.setPortText(text.trimmed().toStdString()); });
     connect(m_txtMs, &QLineEdit::textChanged, this,
             [this](const QString& text) { m_logic.setMsText(text.toStdString()); });
     // OK and Übernehmen check the field themselves; Abbrechen never checks it.
@@ -129,7 +167,10 @@ frmOptions::frmOptions(ISettings& settings, IDialogs& dialogs, QWidget* parent)
 bool frmOptions::runChecked(bool (OptionsDialog::*action)()) {
     if ((m_logic.*action)())
         return true;
-    m_txtMs->setFocus(Qt::OtherFocusReason);
+    QLineEdit* field = m_logic.failedField() == OptionsDialog::Field::Host   ? m_txtHost
+                       : m_logic.failedField() == OptionsDialog::Field::Port ? m_txtPort
+                                                                             : m_txtMs;
+    field->setFocus(Qt::OtherFocusReason);
     return false;
 }
 

@@ -29,6 +29,8 @@ private:
     QRadioButton* m_optPoll = nullptr;
     QRadioButton* m_optMs = nullptr;
     QLineEdit* m_txtMs = nullptr;
+    QLineEdit* m_txtHost = nullptr;
+    QLineEdit* m_txtPort = nullptr;
     bool m_centred = false;
 };
 

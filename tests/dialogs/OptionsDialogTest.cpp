@@ -62,3 +62,38 @@ TEST(OptionsDialog, IntervalIsCheckedOnLeavingTheFieldAndBeforeWriting) {
     EXPECT_TRUE(d.apply());
     EXPECT_EQ(settings.values["Polling"], "50ms");
 }
+
+TEST(OptionsDialog, SimulatorServerIsCheckedAndStoredWithZusi3Only) {
+    FakeSettings settings;
+    FakeDialogs dialogs;
+    OptionsDialog d(settings, dialogs);
+    EXPECT_EQ(std::tuple(d.zusi3(), d.hostText(), d.portText()),
+              std::tuple(false, "127.0.0.1", "1436"));
+    d.selectZusi3(true);
+    const std::tuple<const char*, const char*, OptionsDialog::Field> bad[] = {
+        {"", "1436", OptionsDialog::Field::Host},
+        {"zusi pc", "1436", OptionsDialog::Field::Host},
+        {"zusi:1", "1436", OptionsDialog::Field::Host},
+        {"zusi", "0", OptionsDialog::Field::Port},
+        {"zusi", "65536", OptionsDialog::Field::Port},
+        {"zusi", "14x", OptionsDialog::Field::Port}};
+    for (const auto& [host, port, field] : bad) {
+        d.setHostText(host);
+        d.setPortText(port);
+        EXPECT_FALSE(d.ok()) << host << ":" << port;
+        EXPECT_EQ(d.failedField(), field) << host << ":" << port;
+    }
+    EXPECT_TRUE(settings.writes.empty());
+    d.setHostText("zusi-pc");
+    d.setPortText("1437");
+    EXPECT_TRUE(d.apply());
+    EXPECT_EQ(settings.writes, (std::vector<std::string>{"Polling=10", "Simulator=3",
+                                                         "Zusi3Host=zusi-pc", "Zusi3Port=1437"}));
+    // Back to keys: the server stays stored, unchecked.
+    OptionsDialog again(settings, dialogs);
+    EXPECT_TRUE(again.zusi3());
+    again.selectZusi3(false);
+    again.setPortText("bad");
+    EXPECT_TRUE(again.apply());
+    EXPECT_EQ(settings.values["Simulator"], "2");
+}
