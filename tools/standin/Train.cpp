@@ -80,6 +80,8 @@ void Train::keyUp(Action action) {
         m_held = Action::None;
     if (action == Action::Pfeife)
         m_horn = false;
+    if (action == m_safetyKey)
+        m_safetyKey = Action::None;
 }
 
 void Train::step(Action action, bool repeated) {
@@ -147,6 +149,12 @@ void Train::step(Action action, bool repeated) {
         break;
     case Action::Pfeife:
         m_horn = !repeated;
+        break;
+    case Action::Sifa:
+    case Action::PzbWachsam:
+    case Action::PzbFrei:
+    case Action::PzbBefehl:
+        m_safetyKey = action;
         break;
     case Action::RichtungVor:
     case Action::RichtungZurueck:

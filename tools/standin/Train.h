@@ -59,6 +59,8 @@ public:
     bool magnet() const { return m_magnet; }
     int direction() const { return m_direction; }
     bool horn() const { return m_horn; }
+    // The Sifa or PZB key held down now; None when none is.
+    Action safetyKey() const { return m_safetyKey; }
     double speedKmh() const { return m_speed * 3.6; }
     double km() const { return m_km; }
     // One line on the controls, for the window.
@@ -83,6 +85,7 @@ private:
     bool m_engine = true;
     bool m_magnet = false;
     bool m_horn = false;
+    Action m_safetyKey = Action::None;
     int m_direction = 1;
     double m_speed = 0; // m/s, never negative; the direction says which way
     double m_km = 12.0;

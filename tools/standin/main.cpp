@@ -1,6 +1,7 @@
 // zusi-standin: a small window that takes the simulator's place for trying the program
 // without it. See README.md beside this file.
 #include "StandinWindow.h"
+#include "Zusi3Serve.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -28,13 +29,37 @@ int usage(const std::string& why) {
     for (const auto& l : standin::demoLocos())
         std::cerr << " \"" << l.name << '"';
     std::cerr
-        << "\n  --commands    read 'loco NAME', 'focus' and 'quit' lines from standard input\n";
+        << "\n  --commands    read 'loco NAME', 'focus' and 'quit' lines from standard input\n"
+           "       zusi-standin --zusi3 [PORT] [--loco NAME]\n"
+           "  --zusi3 PORT  serve the TCP interface on 127.0.0.1 (1436; 0 = any free port)\n";
     return 2;
+}
+
+// --zusi3 [PORT] [--loco NAME]: the TCP interface only, without a window.
+int zusi3Main(int argc, char** argv) {
+    long port = 1436;
+    const standin::DemoLoco* loco = &standin::demoLocos().front();
+    for (int i = 2; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--loco" && i + 1 < argc) {
+            loco = standin::findDemoLoco(argv[++i]);
+            if (!loco)
+                return usage("unknown locomotive \"" + std::string(argv[i]) + "\"");
+        } else if (!a.empty() && a.find_first_not_of("0123456789") == std::string::npos &&
+                   a.size() <= 5 && std::stol(a) <= 65535) {
+            port = std::stol(a);
+        } else {
+            return usage("unknown argument " + a);
+        }
+    }
+    return standin::serveZusi3(uint16_t(port), *loco, stdout);
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::string(argv[1]) == "--zusi3")
+        return zusi3Main(argc, argv);
     QApplication app(argc, argv);
     // The X server repeats a held key by itself, each time as a release and a press that
     // Qt cannot always tell from real ones. Asked to, it sends only the presses, and the
