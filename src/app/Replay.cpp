@@ -13,9 +13,11 @@
 #include "send/SimWindow.h"
 #include "sim/ProcessStarter.h"
 
+#include <chrono>
 #include <map>
 #include <optional>
 #include <ostream>
+#include <thread>
 
 namespace kordan {
 
@@ -116,7 +118,8 @@ public:
 } // namespace
 
 int runReplay(const ReplayOptions& options, const std::vector<ScenarioStep>& scenario,
-              IRegistryBackend& registry, std::ostream& out, std::ostream& err) {
+              IRegistryBackend& registry, std::ostream& out, std::ostream& err,
+              const ReplayZusi3* zusi3Server) {
     SimulatedClock clock;
     MemorySettings settings;
     settings.values = {{"AutoLoad", "0"},
@@ -145,7 +148,22 @@ int runReplay(const ReplayOptions& options, const std::vector<ScenarioStep>& sce
                             window,      registry, starter, noFiles, options.programDir,
                             *calibration};
     KordanMain main(services, view);
+    if (zusi3Server)
+        main.offerZusi3(zusi3Server->socket, zusi3Server->endpoint, "kordan-replay");
     main.startUp();
+    if (Zusi3Connection* zusi3 = main.zusi3()) {
+        // The simulated clock stands still meanwhile: only the scenario's time is simulated.
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (!zusi3->connected() && std::chrono::steady_clock::now() < until) {
+            zusi3->poll(clock.now);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        if (!zusi3->connected()) {
+            err << "kordan-replay: Zusi 3 " << zusi3Server->endpoint.host << ":"
+                << zusi3Server->endpoint.port << " antwortet nicht\n";
+            return 3;
+        }
+    }
     if (main.Profil()->load(options.profile) != LoadResult::Loaded)
         return 1;
 

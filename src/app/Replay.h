@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Scenario.h"
+#include "sim/zusi3/Zusi3Connection.h"
 
 #include <iosfwd>
 #include <string>
@@ -17,13 +18,22 @@ struct ReplayOptions {
     std::string profile;         // the profile to load
 };
 
+// A server of the simulator's TCP interface: the commands that have an input go there, the
+// rest are keys as before.
+struct ReplayZusi3 {
+    ITcpSocket& socket;
+    Zusi3Endpoint endpoint;
+};
+
 // Runs the main window's active-mode logic on a simulated clock (starting at 0) with a
 // virtual controller and a recording simulator window titled "Zusi" in the foreground,
 // plays the scenario, and writes one line per operation on the window to `out`:
 // "T down VK", "T up VK", "T type KEYS". Messages go to `err` as "message: TEXT". At the
 // end the program shuts down as when its window is closed.
-// Returns the exit status: 0 done, 1 the profile did not load.
+// With a server it first waits up to 5 s (real time) for the handshake.
+// Returns the exit status: 0 done, 1 the profile did not load, 3 the server did not answer.
 int runReplay(const ReplayOptions& options, const std::vector<ScenarioStep>& scenario,
-              IRegistryBackend& registry, std::ostream& out, std::ostream& err);
+              IRegistryBackend& registry, std::ostream& out, std::ostream& err,
+              const ReplayZusi3* zusi3 = nullptr);
 
 } // namespace kordan

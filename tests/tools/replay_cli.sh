@@ -54,6 +54,8 @@ err=$("$replay" --dir "$dir" old.cfr "$dir/ok.txt" 2>&1 >/dev/null); status=$?
 [ "$err" = "message: Falsche Version der Datei" ] || fail "message: $err"
 
 "$replay" p.cfr >/dev/null 2>&1; [ $? -eq 2 ] || fail "missing SCENARIO accepted"
+err=$("$replay" --dir "$dir" --zusi3 127.0.0.1:1 p.cfr "$dir/ok.txt" 2>&1); status=$?
+[ $status -eq 3 ] && [ "$err" = "kordan-replay: Zusi 3 127.0.0.1:1 antwortet nicht" ] || fail "no server: $status $err"
 "$replay" --poll x p.cfr "$dir/ok.txt" >/dev/null 2>&1; [ $? -eq 2 ] || fail "bad --poll accepted"
 echo "kordan-replay: all checks passed"
 [ -n "$kordan" ] || exit 0

@@ -4,11 +4,13 @@
 #include "app/Scenario.h"
 #include "common/TextFile.h"
 #include "sim/winereg/WineRegistry.h"
+#include "sim/zusi3/posix/PosixTcpSocket.h"
 
 #include <charconv>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <string>
 
 namespace {
@@ -17,7 +19,7 @@ int usage(const char* why) {
     if (why)
         std::cerr << "kordan-replay: " << why << '\n';
     std::cerr << "usage: kordan-replay [--dir DIR] [--calibration FILE] [--registry USER.REG] "
-                 "[--poll MS] PROFILE SCENARIO\n";
+                 "[--poll MS] [--zusi3 HOST[:PORT]] PROFILE SCENARIO\n";
     return 2;
 }
 
@@ -34,6 +36,7 @@ int main(int argc, char** argv) {
     options.programDir = ".";
     std::string registryFile;
     std::vector<std::string> positional;
+    std::optional<kordan::Zusi3Endpoint> zusi3;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         auto value = [&](const char* name) -> const char* {
@@ -56,6 +59,10 @@ int main(int argc, char** argv) {
             if (ec != std::errc() || end != v.data() + v.size() || ms < 0)
                 return usage("--poll needs a whole number of milliseconds");
             options.pollMs = ms;
+        } else if (a == "--zusi3") {
+            zusi3 = kordan::parseZusi3Endpoint(value("--zusi3"));
+            if (!zusi3)
+                return usage("--zusi3 needs HOST or HOST:PORT");
         } else if (a == "--help" || a == "-h") {
             usage(nullptr);
             return 0;
@@ -88,6 +95,10 @@ int main(int argc, char** argv) {
     auto registry = registryFile.empty()
                         ? kordan::makeWineRegistry(std::filesystem::path{})
                         : kordan::makeWineRegistry(std::filesystem::absolute(registryFile));
+    auto socket = kordan::makePosixTcpSocket();
+    std::optional<kordan::ReplayZusi3> server;
+    if (zusi3)
+        server.emplace(kordan::ReplayZusi3{*socket, *zusi3});
     return kordan::runReplay(options, std::get<std::vector<kordan::ScenarioStep>>(parsed),
-                             *registry, std::cout, std::cerr);
+                             *registry, std::cout, std::cerr, server ? &*server : nullptr);
 }
