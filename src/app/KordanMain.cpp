@@ -19,6 +19,7 @@
 
 #include <charconv>
 #include <filesystem>
+#include <utility>
 
 namespace kordan {
 
@@ -72,6 +73,10 @@ void KordanMain::pollZusi3() {
         return;
     m_zusi3TakenOver = false;
     m_zusi3Lok = lok;
+    if (std::exchange(m_zusi3TakeFirstTrain, false)) {
+        m_view.setLokText(lok);
+        return;
+    }
     // Nothing pressed for the previous train may stay down in the new one.
     ignoringErrors([&] { releaseAll(); });
     Lok_LokChange();
@@ -166,6 +171,8 @@ void KordanMain::loadStartProfile() {
     m_lok->LokChange = [this] { m_view.setLokText(m_lok->Lok()); };
     m_lok->Timer();
     m_lok->LokChange = [this] { Lok_LokChange(); };
+    // Over TCP the train arrives only after the handshake; the first one is shown alone.
+    m_zusi3TakeFirstTrain = m_zusi3 != nullptr;
     m_profiles->openFile(m_start.profile);
 }
 

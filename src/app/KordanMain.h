@@ -168,8 +168,9 @@ private:
     std::string m_zusi3ClientVersion;
     std::unique_ptr<Zusi3Connection> m_zusi3;
     std::unique_ptr<Zusi3Delivery> m_zusi3Delivery;
-    std::string m_zusi3Lok;        // the train whose profile was loaded last
-    bool m_zusi3TakenOver = false; // the simulator reported a train newly taken over
+    std::string m_zusi3Lok;             // the train whose profile was loaded last
+    bool m_zusi3TakenOver = false;      // the simulator reported a train newly taken over
+    bool m_zusi3TakeFirstTrain = false; // a start profile stays when the first train shows
 
     bool m_running = false;
     bool m_closing = false; // the window is being closed: handlers stop at their next step

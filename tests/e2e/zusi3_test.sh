@@ -1,7 +1,7 @@
 #!/bin/sh
 # End to end over TCP, without a window system: the stand-in serves the simulator's TCP
-# interface, the program connects with the virtual controller in active mode, loads the
-# train's profile by its file name and plays a scenario. The stand-in's log shows the
+# interface, the program connects with the virtual controller in active mode with the
+# train's profile and plays a scenario. The stand-in's log shows the
 # handshake and every input; the LED shows the speed the stand-in reported last.
 #   zusi3_test.sh KORDAN ZUSI_STANDIN SOURCE_DIR KORDAN_REPLAY
 set -u
@@ -23,7 +23,7 @@ dir=$tmp/kordan
 export XDG_CONFIG_HOME=$tmp/config QT_QPA_PLATFORM=offscreen
 unset DISPLAY WAYLAND_DISPLAY
 mkdir -p "$XDG_CONFIG_HOME/ZusiKordan"
-printf '[Settings]\nAutoLoad=1\nPolling=10\nSpeaker=0\nLed=1\nModus=Run\n' >"$XDG_CONFIG_HOME/ZusiKordan/ZusiKordan.ini"
+printf '[Settings]\nAutoLoad=1\nPolling=10\nSpeaker=0\nLed=1\nModus=Test\n' >"$XDG_CONFIG_HOME/ZusiKordan/ZusiKordan.ini"
 
 "$standin" --zusi3 0 --loco "BR 101" >"$tmp/standin.out" 2>&1 &
 spid=$!
@@ -37,8 +37,8 @@ printf '%s\n' 'lever 1 128' 'lever 3 20' 'wait 2000' 'press 2' 'wait 100' 'relea
     'press 3' 'wait 100' 'release 3' 'lever 1 255' 'wait 300' 'press 29' 'wait 1000' \
     'lever 3 0' 'wait 2500' 'lever 3 20' 'wait 300' 'lever 2 128' 'wait 3000' 'lever 2 0' \
     'wait 1500' >"$tmp/scenario.txt"
-"$kordan" --virtual --dir "$dir" --zusi3 "127.0.0.1:$port" --scenario "$tmp/scenario.txt" \
-    --quit >"$tmp/kordan.out" 2>"$tmp/kordan.err" || fail "kordan ended with $?"
+"$kordan" --virtual --dir "$dir" --zusi3 "127.0.0.1:$port" --profile "BR 101_1.cfr" --mode aktiv \
+    --scenario "$tmp/scenario.txt" --quit >"$tmp/kordan.out" 2>"$tmp/kordan.err" || fail "kordan ended with $?"
 for _ in $(seq 50); do grep -q '^disconnected' "$tmp/standin.out" && break; sleep 0.1; done
 
 # The inputs (Zuordnung Kommando Aktion Position): Sifa Down/Up, PZB Wachsam by its
