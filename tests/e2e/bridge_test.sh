@@ -11,13 +11,7 @@ kordan=$1 bridge=$2 testwindow=$3 source=$4
 export WINEPREFIX=$5 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 tmp=$(mktemp -d)
 xpid= kpid= wpid=
-cleanup() {
-    for p in $kpid $wpid; do kill "$p" 2>/dev/null; done
-    wineserver -k 2>/dev/null
-    for p in $xpid; do kill "$p" 2>/dev/null; done
-    rm -rf "$tmp"
-}
-trap cleanup EXIT
+trap 'kill $kpid $wpid 2>/dev/null; wineserver -k 2>/dev/null; kill $xpid 2>/dev/null; rm -rf "$tmp"' EXIT
 fail() {
     echo "FAILED: $*"
     for f in keys.log kordan.out kordan.err wine.log; do
@@ -26,12 +20,8 @@ fail() {
     exit 1
 }
 wait_for() { # tenths of a second, then the condition
-    limit=$1 i=0
-    shift
-    until "$@"; do
-        i=$((i + 1)) && [ $i -gt "$limit" ] && return 1
-        sleep 0.1
-    done
+    i=$1 && shift
+    until "$@"; do i=$((i - 1)) && [ $i -ge 0 ] && sleep 0.1 || return 1; done
 }
 for tool in Xvfb openbox wine wineboot wineserver; do
     command -v $tool >/dev/null || { echo "SKIPPED: $tool is not installed"; exit 77; }

