@@ -15,6 +15,10 @@ public:
     void showWindow() override { log.push_back("show"); }
     void bringToFront() override { log.push_back("front"); }
     void setEasyOptionVisible(bool visible) override { easyVisible = visible; }
+    void setEasyOptionEnabled(bool enabled, const std::string& why) override {
+        easyEnabled = enabled;
+        easyWhy = why;
+    }
     void setLokText(const std::string& text) override { lok = text; }
     void setProfilText(const std::string& text) override { profil = text; }
     void setProfileModified(bool on) override { notes.push_back(on ? "modified" : "saved"); }
@@ -59,7 +63,8 @@ public:
 
     std::vector<std::string> log;
     std::vector<std::string> notes; // the title's marker and the status bar's notes
-    bool easyVisible = true;
+    bool easyVisible = true, easyEnabled = true;
+    std::string easyWhy;
     std::string lok, profil, modeLabel, connection;
     LabelColour modeColour = LabelColour::ButtonText;
     int loadMode = -5, selected = -1, led = -5;

@@ -13,6 +13,8 @@
 #include "fakes/TempDir.h"
 #include "profile/ZusiProfile.h"
 #include "send/ZusiSend.h"
+#include "sim/zusi3/Zusi3Hex.h"
+#include "sim/zusi3/Zusi3Messages.h"
 
 #include <gtest/gtest.h>
 
@@ -104,7 +106,7 @@ struct Rig {
         window.addWindow(77, "Zusi 2");
         window.setForeground(77);
     }
-    KordanMain& start(StartOptions options = {}) {
+    KordanMain& start(StartOptions options = {}, ITcpSocket* zusi3 = nullptr) {
         auto mapZusi = [this](std::string path) {
             std::replace(path.begin(), path.end(), '\\', '/');
             return path.starts_with("C:/Zusi") ? dir.path() + "/zusi" + path.substr(7) : "";
@@ -113,6 +115,8 @@ struct Rig {
                                                            window, registry, starter, mapZusi,
                                                            dir.path(), *calibration},
                                             view, std::move(options));
+        if (zusi3)
+            main->offerZusi3(*zusi3, std::nullopt, "1.0.2");
         main->startUp();
         return *main;
     }
@@ -167,7 +171,78 @@ struct Rig {
     }
 };
 
+// The simulator's TCP interface as the test plays it: each chunk arrives in one read.
+class PeerSocket : public ITcpSocket {
+public:
+    void connect(const std::string& host, uint16_t port) override {
+        server = host + ":" + std::to_string(port);
+        m_state = State::Connected;
+    }
+    State state() override { return m_state; }
+    ptrdiff_t send(const uint8_t* data, size_t size) override {
+        return decoder.feed(data, size), ptrdiff_t(size);
+    }
+    ptrdiff_t receive(uint8_t* buffer, size_t) override {
+        if (chunks.empty())
+            return 0;
+        const zusi3::Bytes c = chunks.front();
+        chunks.pop_front();
+        return std::copy(c.begin(), c.end(), buffer), ptrdiff_t(c.size());
+    }
+    void close() override { m_state = State::Closed; }
+    // "ZUORDNUNG AKTION" of each input sent since the last call.
+    Strings inputs() {
+        Strings out;
+        while (auto m = decoder.next())
+            if (const zusi3::Node* in = m->child(zusi3::kInput))
+                out.push_back(std::to_string(*zusi3::asWord(*in->children[0].attribute(1))) + " " +
+                              std::to_string(*zusi3::asWord(*in->children[0].attribute(3))));
+        return out;
+    }
+    std::deque<zusi3::Bytes> chunks; // each at most 16 KiB, one read's worth
+    zusi3::StreamDecoder decoder;
+    std::string server;
+
+private:
+    State m_state = State::Closed;
+};
+
+// DATA_PROG: the train file, and whether the train is newly taken over.
+zusi3::Bytes trainData(const std::string& file, bool takenOver) {
+    zusi3::Node prog{zusi3::kDataProg, {}, {}}, root{zusi3::kRootFahrpult, {}, {}};
+    prog.add(zusi3::stringAttr(zusi3::kProgZugdatei, file))
+        .add(zusi3::byteAttr(zusi3::kProgZugNeuUebernommen, takenOver));
+    return zusi3::encode(root.add(std::move(prog)));
+}
+
 } // namespace
+
+TEST(KordanMain, OverZusi3TheTrainFileNamesTheProfileAndATakeOverLetsHeldInputsGoFirst) {
+    PeerSocket socket; // outlives the connection
+    Rig rig;
+    rig.device();
+    rig.settings.values = {{"AutoLoad", "2"}, {"Simulator", "3"}, {"Zusi3Port", "1437"}};
+    rig.writeProfile("RB 11_1.cfr");
+    rig.start({}, &socket);
+    // No easy mode (it reads Zusi 2's files): automatic loading, the setting kept.
+    EXPECT_EQ(std::tuple(rig.view.loadMode, rig.view.easyEnabled, rig.settings.values["AutoLoad"]),
+              std::tuple(1, false, "2"));
+    EXPECT_NE(rig.view.easyWhy, "");
+    socket.chunks = {test::kAckHello, test::kAckNeededData, trainData("Zuege\\RB 11.trn", false),
+                     test::kSpeed100};
+    rig.passes(3, 101);
+    EXPECT_EQ(std::tuple(socket.server, rig.view.lok, rig.view.profil, rig.view.modeLabel),
+              std::tuple("127.0.0.1:1437", "RB 11", "RB 11_1.cfr", "Aktiv - mit Zusi verbunden"));
+    rig.poll({}, {1});    // the horn, held
+    rig.poll({}, {1, 2}); // "Fahrschalter auf", tapped
+    EXPECT_EQ(socket.inputs(), (Strings{"12 1", "1 3", "1 4"}));
+    // The same train taken over anew: the horn goes up before the profile is loaded again.
+    socket.chunks = {trainData("Zuege\\RB 11.trn", true)};
+    rig.passes(1);
+    rig.poll({}, {});
+    EXPECT_EQ(socket.inputs(), Strings{"12 2"});
+    EXPECT_EQ(std::tuple(rig.keys(), rig.dialogs.texts()), std::tuple(Strings{}, Strings{}));
+}
 
 TEST(KordanMain, FirstStartWithoutSettingsOpensTheOnlyKordanAndGoesActive) {
     Rig rig;
