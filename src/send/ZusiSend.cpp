@@ -68,6 +68,8 @@ std::string ZusiSend::Befehlstext(int32_t Befehl) {
 
 std::string ZusiSend::keyText(int32_t pFunktion, int32_t pBefehl) const {
     int32_t code = pFunktion;
+    if (isDeliverableCode(pFunktion) && routeOf(pFunktion) != ISimChannel::Route::Key)
+        return routeOf(pFunktion) == ISimChannel::Route::Input ? "Eingabe \u00fcber TCP" : "";
     switch (isDeliverableCode(pFunktion) ? deliveryOf(pFunktion) : Delivery::None) {
     case Delivery::None:
         return "";

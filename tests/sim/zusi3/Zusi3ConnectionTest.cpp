@@ -212,6 +212,7 @@ TEST_F(Zusi3ConnectionTest, DeliveryHoldsInputsBySourceAndLetsThemGoOnEveryPath)
     as(KeySource::Kind::Button, 4, 45, Down); // nothing for it over TCP
     EXPECT_EQ(inputsSent(socket), (V{"12 0 1 0", "15 51 0 0"}));
     EXPECT_EQ(outcomes.back(), ZusiSend::Outcome::NotAvailable);
+    EXPECT_EQ(sender.keyText(28, Down) + "|" + sender.keyText(45, Down), "Eingabe \u00fcber TCP|");
     sender.releaseKeys([](const KeySource& s) { return s.kind == KeySource::Kind::Button; });
     as(KeySource::Kind::Button, 1, 28, Up); // let go already
     EXPECT_EQ(inputsSent(socket), (V{"12 0 2 0"}));
