@@ -35,6 +35,7 @@ struct FakeBridge : IChildProcess {
         }
         return !dead;
     }
+    void giveUp() override { input.emplace_back("(given up)"); }
     bool read(std::string& out, int waitMs) override {
         if (output.empty())
             clock.now += static_cast<uint32_t>(waitMs);
@@ -152,9 +153,20 @@ TEST_F(BridgeTest, ASilentBridgeIsGivenUpADeadOneRestartedEveryTenSecondsAndEnde
     startable = true;
     clock.now += 10000;
     sim->postKey(9, 257, 40);
+    // Twenty requests without a word back end it as hung, at once; it comes back like a dead one.
+    started[2]->hung = true;
+    for (int i = 0; i < 19; ++i)
+        sim->windowTitle(9);
+    EXPECT_EQ(inputs[2].back(), "30 title 9");
+    sim->windowTitle(9);
+    EXPECT_EQ(Lines(inputs[2].end() - 2, inputs[2].end()), (Lines{"31 title 9", "(given up)"}));
+    EXPECT_EQ(Lines(log.end() - 2, log.end()),
+              (Lines{"Brücke zu Wine antwortet nicht", "Brücke zu Wine beendet"}));
+    clock.now += 10000;
+    sim->postKey(9, 257, 40);
     client.reset();
     EXPECT_EQ(Lines(inputs.back().begin() + 1, inputs.back().end()),
-              (Lines{"11 key 9 257 40", "12 quit"}));
+              (Lines{"33 key 9 257 40", "34 quit"}));
 }
 
 } // namespace

@@ -32,6 +32,7 @@ BridgeClient::~BridgeClient() {
 bool BridgeClient::launch() {
     m_lastStartMs = m_clock.milliseconds();
     m_greeted = false;
+    m_silentRequests = 0;
     m_buffer.clear();
     m_child = m_starter();
     if (!m_child)
@@ -108,8 +109,16 @@ std::optional<std::vector<std::string>> BridgeClient::request(std::vector<std::s
         pump(wait - static_cast<int>(spent));
     }
     m_awaitedId = 0;
-    if (!m_answer)
+    if (!m_answer) {
         ++m_givenUp;
+        // Each wait costs the polling loop; one that never answers is no better than dead.
+        if (m_child && ++m_silentRequests >= m_timing.hungAfter) {
+            m_child->giveUp();
+            if (m_log)
+                m_log("Brücke zu Wine antwortet nicht");
+            lost();
+        }
+    }
     return std::exchange(m_answer, std::nullopt);
 }
 
@@ -142,6 +151,7 @@ void BridgeClient::pump(int waitMs) {
 }
 
 void BridgeClient::handleLine(std::string_view line) {
+    m_silentRequests = 0; // a bridge that speaks, even late or nonsense, is alive
     const auto fields = bridge::splitLine(line);
     const auto id = fields && fields->size() >= 2 ? bridge::parseInteger((*fields)[0], 0, kLastId)
                                                   : std::nullopt;

@@ -17,13 +17,15 @@ class IClock;
 // dead bridge never holds up the polling loop; a late answer is dropped when it comes. A
 // bridge that has died is started again at the next call, at most once in
 // `restartMs`, with a line for the command log. Lines that make no sense are counted and
-// ignored. Used on the user-interface thread.
+// ignored. One that answers nothing, not even late, to `hungAfter` requests in a row is
+// ended as hung and started again like a dead one. Used on the user-interface thread.
 class BridgeClient {
 public:
     struct Timing {
         int answerMs = 10;          // how long a request waits for its answer
         int greetingMs = 20000;     // how long the first start waits (a fresh prefix boots)
         uint32_t restartMs = 10000; // the least time between two starts
+        int hungAfter = 20;         // requests in a row without a word back: given up as hung
     };
     // `log` receives the restart lines (German, for the command log).
     BridgeClient(ChildStarter starter, IClock& clock, std::function<void(const std::string&)> log,
@@ -80,6 +82,7 @@ private:
     std::string m_buffer;
     unsigned m_badLines = 0;
     unsigned m_givenUp = 0;
+    int m_silentRequests = 0; // given up in a row with no line at all from the bridge
     std::function<void(unsigned, int)> m_onExit;
 };
 

@@ -23,6 +23,9 @@ public:
     // Appends what the program has written to `out`, waiting up to `waitMs` for the first
     // byte (0 = only what is there); false once its output has ended.
     virtual bool read(std::string& out, int waitMs) = 0;
+
+    // The program is given up as hung: its end kills it at once, without the grace.
+    virtual void giveUp() = 0;
 };
 
 // Starts the program afresh; null when it cannot be started.

@@ -65,6 +65,8 @@ public:
         close(m_out);
     }
 
+    void giveUp() override { m_broken = true; }
+
     bool write(std::string_view data) override {
         if (m_broken || ended())
             return false;
