@@ -41,6 +41,9 @@ xpid="$! $xpid"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
     timeout 300 wineboot -i >"$tmp/wine.log" 2>&1 || fail "wineboot did not finish within 300 s"
+    # The registry files are written when the server ends; the program looks for them.
+    timeout 120 wineserver -w
+    [ -f "$WINEPREFIX/system.reg" ] || fail "wineboot left no system.reg"
 fi
 {
     printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\zusi\\zusi]\r\n"km/h"="0"\r\n'
