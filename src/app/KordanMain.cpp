@@ -14,10 +14,7 @@
 #include "send/ZusiSend.h"
 #include "sim/ZusiLok.h"
 #include "sim/ZusiRegistry.h"
-#include "sim/zusi3/Zusi3Delivery.h"
-#include "sim/zusi3/Zusi3Settings.h"
 
-#include <charconv>
 #include <filesystem>
 #include <utility>
 
@@ -41,49 +38,19 @@ ZusiProfile* KordanMain::Profil() {
     return m_profiles ? &m_profiles->profile() : nullptr;
 }
 
-void KordanMain::offerZusi3(ITcpSocket& socket, std::optional<Zusi3Endpoint> forced,
-                            std::string clientVersion) {
-    m_zusi3Socket = &socket;
-    m_zusi3Forced = std::move(forced);
-    m_zusi3ClientVersion = std::move(clientVersion);
-}
-
-void KordanMain::startZusi3() {
-    if (!m_zusi3Socket)
-        return;
-    std::optional<Zusi3Endpoint> endpoint =
-        m_zusi3Forced ? m_zusi3Forced : storedZusi3Endpoint(m_s.settings);
-    if (!endpoint)
-        return;
-    m_zusi3 = std::make_unique<Zusi3Connection>(*m_zusi3Socket, *endpoint, m_zusi3ClientVersion);
-    m_zusi3Delivery = std::make_unique<Zusi3Delivery>(*m_zusi3);
-    m_sender->setChannel(m_zusi3Delivery.get());
-    // Nothing held over the lost connection can be let go there; the keys still can.
-    m_zusi3->ConnectionLost = [this] { ignoringErrors([&] { releaseAll(); }); };
-    m_zusi3->TrainTakenOver = [this] { m_zusi3TakenOver = true; };
-    m_view.setEasyOptionEnabled(false, kEasyNotWithZusi3);
-}
-
 void KordanMain::pollZusi3() {
-    if (!m_zusi3)
+    const auto news = m_zusi3.poll(m_s.clock.milliseconds());
+    if (news == Zusi3Session::TrainNews::First)
+        m_view.setLokText(m_zusi3.lok());
+    if (news != Zusi3Session::TrainNews::Changed)
         return;
-    m_zusi3->poll(m_s.clock.milliseconds());
-    const std::string lok = trainFileBaseName(m_zusi3->trainFile());
-    if (lok.empty() || (lok == m_zusi3Lok && !m_zusi3TakenOver))
-        return;
-    m_zusi3TakenOver = false;
-    m_zusi3Lok = lok;
-    if (std::exchange(m_zusi3TakeFirstTrain, false)) {
-        m_view.setLokText(lok);
-        return;
-    }
     // Nothing pressed for the previous train may stay down in the new one.
     ignoringErrors([&] { releaseAll(); });
     Lok_LokChange();
 }
 
 std::string KordanMain::lokName() const {
-    return m_zusi3 ? m_zusi3Lok : m_lok->Lok();
+    return m_zusi3 ? m_zusi3.lok() : m_lok->Lok();
 }
 
 void KordanMain::Form_Load() {
@@ -102,7 +69,9 @@ void KordanMain::startUp() {
     m_lok->LokChange = [this] { Lok_LokChange(); };
     m_registry = std::make_unique<ZusiRegistry>(m_s.registry);
     m_registry->schluessel("Software\\zusi\\zusi");
-    startZusi3();
+    // Nothing held over a lost connection can be let go there; the keys still can.
+    if (m_zusi3.start(m_s.settings, *m_sender, [this] { ignoringErrors([&] { releaseAll(); }); }))
+        m_view.setEasyOptionEnabled(false, kEasyNotWithZusi3);
     // 2. Relative file names refer to the program's directory; a start profile is looked
     // for where the program was started first.
     std::error_code ec;
@@ -172,7 +141,7 @@ void KordanMain::loadStartProfile() {
     m_lok->Timer();
     m_lok->LokChange = [this] { Lok_LokChange(); };
     // Over TCP the train arrives only after the handshake; the first one is shown alone.
-    m_zusi3TakeFirstTrain = m_zusi3 != nullptr;
+    m_zusi3.keepFirstTrain();
     m_profiles->openFile(m_start.profile);
 }
 
@@ -210,59 +179,6 @@ bool KordanMain::loopPass() {
 void KordanMain::releaseAll() {
     if (m_profiles)
         m_profiles->held().releaseAll();
-}
-
-void KordanMain::showDeviceList() {
-    std::vector<std::string> entries = m_controllers.entries();
-    if (entries == m_shownDevices)
-        return;
-    m_shownDevices = entries;
-    m_view.setDeviceList(entries);
-    m_view.setSelectedDevice(m_controllers.selected());
-}
-
-void KordanMain::rescanControllers() {
-    ControllerSession::Rescan r = m_controllers.rescan();
-    if (r.lost)
-        controllerLost();
-    if (r.returned)
-        controllerReturned();
-    showDeviceList();
-    // As at start-up with a single controller; a selection the user made is never changed.
-    if (r.onlyOne) {
-        m_view.setSelectedDevice(0);
-        deviceClicked(0);
-    }
-}
-
-void KordanMain::controllerLost() {
-    // Nothing the lost controller pressed may stay down in the simulator.
-    ignoringErrors([&] { releaseAll(); });
-    m_dispatcher.forgetButtons();
-    m_haveReport = false;
-    m_view.setConnectionStatus("Kordan getrennt");
-    showDeviceList();
-}
-
-void KordanMain::controllerReturned() {
-    m_view.setConnectionStatus("");
-    m_outputs.rewrite(m_running, simValue());
-}
-
-void KordanMain::deviceClicked(int index) {
-    // The highlight shows the controller in use, also when the choice came to nothing.
-    if (!m_controllers.select(index, m_running, [this] { releaseAll(); }))
-        return m_view.setSelectedDevice(m_controllers.selected());
-    m_haveReport = false; // the last report was the other controller's
-    // A click on a controller that is away waits for it like a loss does.
-    const bool lost = m_controllers.link() == ControllerSession::Link::Lost;
-    m_view.setConnectionStatus(lost ? "Kordan getrennt" : "");
-    showDeviceList();
-    ignoringErrors([&] { m_outputs.restoreSpeaker(); });
-    ignoringErrors([&] {
-        if (m_running)
-            Lok_LokChange(); // the profile for this controller
-    });
 }
 
 void KordanMain::SetMode(Mode m, bool store) {
@@ -358,37 +274,6 @@ void KordanMain::mnuBefehlsprotokoll() {
     m_log.toggle();
 }
 
-void KordanMain::PollController() {
-    ControllerSession::Read got = m_controllers.read(m_report);
-    if (got == ControllerSession::Read::Lost)
-        controllerLost();
-    if (got != ControllerSession::Read::Report)
-        return;
-    m_haveReport = true;
-    PollDispatcher::Levers levers{};
-    for (int i = 1; i <= 7; ++i)
-        levers[i - 1] = m_s.calibration.Calculate(i, leverRaw(m_report, i));
-    const PollDispatcher::Buttons buttons = pressedButtons(m_report);
-    ZusiProfile& profile = m_profiles->profile();
-    std::array<int, 7> positions{};
-    for (int i = 1; i <= 7; ++i)
-        positions[i - 1] = profile.Axis(i).Flip() == 1 ? 255 - levers[i - 1] : levers[i - 1];
-    m_view.showLeverPositions(positions);
-    if (m_mode == Mode::Test) {
-        if (m_view.calibrationWizardVisible())
-            m_view.passToCalibrationWizard(rawLevers(m_report));
-        for (int i = 0; i < 7; ++i)
-            m_view.setLeverText(i, std::to_string(levers[i]));
-        for (int k = 0; k < 44; ++k)
-            m_view.setButtonLit(k, buttons[k]);
-        return;
-    }
-    HeldKeys& held = m_profiles->held();
-    m_dispatcher.dispatch(
-        levers, buttons, [&](int k, int pressed) { held.button(k, pressed); },
-        [&](int i, int from, int to) { held.lever(i, from, to); });
-}
-
 void KordanMain::PeriodicTick() {
     // Test mode repeats nothing; the emergency brake's release still comes.
     m_profiles->held().tick(m_mode == Mode::Active);
@@ -422,15 +307,8 @@ void KordanMain::PeriodicTick() {
 }
 
 LedPresenter::ValueReader KordanMain::simValue() {
-    if (m_zusi3) {
-        return [this](const std::string& name) {
-            // Written with a decimal point whatever the locale, as the display reads it.
-            char text[64];
-            const double value = name == "km/h" ? m_zusi3->speedKmh() : m_zusi3->kilometre();
-            auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 3);
-            return std::string(text, end.ec == std::errc() ? end.ptr : text);
-        };
-    }
+    if (m_zusi3)
+        return m_zusi3.values();
     return [this](const std::string& name) { return m_registry->Value(name); };
 }
 
@@ -452,10 +330,7 @@ void KordanMain::Form_Unload() {
 
 bool KordanMain::releaseObjects() {
     ignoringErrors([&] { m_profiles.reset(); });
-    if (m_sender)
-        m_sender->setChannel(nullptr);
-    ignoringErrors([&] { m_zusi3Delivery.reset(); });
-    ignoringErrors([&] { m_zusi3.reset(); });
+    ignoringErrors([&] { m_zusi3.stop(m_sender.get()); });
     ignoringErrors([&] { m_sender.reset(); });
     ignoringErrors([&] { m_registry.reset(); });
     return false;

@@ -5,9 +5,9 @@
 #include "app/ControllerSession.h"
 #include "app/LedPresenter.h"
 #include "app/PollDispatcher.h"
+#include "app/Zusi3Session.h"
 #include "device/PieHid.h"
 #include "sim/SimPaths.h"
-#include "sim/zusi3/Zusi3Connection.h"
 
 #include <cstdint>
 #include <memory>
@@ -31,7 +31,6 @@ class ZusiLok;
 class ZusiProfile;
 class ZusiRegistry;
 class ZusiSend;
-class Zusi3Delivery;
 
 // The platform services the main window works with; all outlive it.
 struct KordanServices {
@@ -77,9 +76,11 @@ public:
     // names a server (the command line's choice for this run) or the settings choose it;
     // `clientVersion` is told to the simulator.
     void offerZusi3(ITcpSocket& socket, std::optional<Zusi3Endpoint> forced,
-                    std::string clientVersion);
+                    std::string clientVersion) {
+        m_zusi3.offer(socket, std::move(forced), std::move(clientVersion));
+    }
     // The connection to the simulator's TCP interface; null when keys are sent.
-    Zusi3Connection* zusi3() { return m_zusi3.get(); }
+    Zusi3Connection* zusi3() { return m_zusi3.connection(); }
 
     // Loading the window: start-up, then the polling loop until the window is unloaded.
     void Form_Load();
@@ -142,7 +143,6 @@ private:
     std::string profileNameForLok() const;
     // The locomotive's name: the watcher's, or with the TCP interface the train file's.
     std::string lokName() const;
-    void startZusi3();
     // Reads and writes what has arrived; a train taken over counts as a locomotive change.
     void pollZusi3();
 
@@ -163,14 +163,7 @@ private:
     std::unique_ptr<ProfileSession> m_profiles;
     std::unique_ptr<ZusiRegistry> m_registry;
     std::unique_ptr<ZusiLok> m_lok;
-    ITcpSocket* m_zusi3Socket = nullptr;
-    std::optional<Zusi3Endpoint> m_zusi3Forced;
-    std::string m_zusi3ClientVersion;
-    std::unique_ptr<Zusi3Connection> m_zusi3;
-    std::unique_ptr<Zusi3Delivery> m_zusi3Delivery;
-    std::string m_zusi3Lok;             // the train whose profile was loaded last
-    bool m_zusi3TakenOver = false;      // the simulator reported a train newly taken over
-    bool m_zusi3TakeFirstTrain = false; // a start profile stays when the first train shows
+    Zusi3Session m_zusi3;
 
     bool m_running = false;
     bool m_closing = false; // the window is being closed: handlers stop at their next step
