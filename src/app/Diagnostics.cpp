@@ -92,6 +92,7 @@ std::string diagnosticsText(const DiagnosticsSources& src, std::filesystem::file
     }
     if (!src.delivery.empty())
         text += "Weg zu Zusi: " + src.delivery + "\n";
+    text += "Zusi 3 (TCP): " + (src.zusi3.empty() ? "nicht gewählt" : src.zusi3) + "\n";
     text += std::string("Zusi-Fenster: ") +
             (src.simWindowFound ? "gefunden"
                                 : "nicht gefunden (gesucht: Fenster im Vordergrund, Titel "

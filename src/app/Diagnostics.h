@@ -25,6 +25,8 @@ struct DiagnosticsSources {
     std::optional<std::filesystem::path> winePrefix;
     std::string delivery;        // how keys and registry values reach the simulator
     bool simWindowFound = false; // the delivery has the simulator's window
+    // The TCP interface when chosen: its server and state ("127.0.0.1:1436, verbunden").
+    std::string zusi3;
 };
 
 // The German text of "System-Info...", and of `kordan --diagnose`. Controllers that are not

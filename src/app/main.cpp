@@ -22,6 +22,7 @@
 #include "sim/RegistryBackend.h"
 #include "sim/SimPaths.h"
 #include "sim/ZusiRegistry.h"
+#include "sim/zusi3/Zusi3Settings.h"
 
 #if defined(_WIN32)
 #include "common/win32/Win32Settings.h"
@@ -204,13 +205,21 @@ bool chooseWay(Backends& b, const std::optional<std::string>& delivery) {
 #endif
 }
 
+// The TCP interface's line of the system information.
+std::string zusi3Text(const std::optional<kordan::Zusi3Endpoint>& endpoint, const char* state) {
+    if (!endpoint)
+        return {};
+    return endpoint->host + ":" + std::to_string(endpoint->port) + ", " + state;
+}
+
 // The system information; `found` says whether the delivery has the simulator's window.
-std::string diagnostics(Backends& b, kordan::IPieHid* controllers, bool found) {
+std::string diagnostics(Backends& b, kordan::IPieHid* controllers, bool found,
+                        const std::string& zusi3) {
     const QString system = QSysInfo::prettyProductName() + ", " + QSysInfo::kernelType() + " " +
                            QSysInfo::kernelVersion();
     return kordan::diagnosticsText({KORDAN_VERSION, qVersion(), b.hidapiVersion,
                                     system.toStdString(), controllers, b.registry.get(),
-                                    b.mapSimPath, b.winePrefix, b.delivery, found},
+                                    b.mapSimPath, b.winePrefix, b.delivery, found, zusi3},
                                    std::filesystem::file_time_type::clock::now());
 }
 
@@ -232,23 +241,6 @@ int main(int argc, char** argv) {
         std::puts("kordan " KORDAN_VERSION);
         return 0;
     }
-    if (options.diagnose) {
-        QCoreApplication app(argc, argv);
-        QCoreApplication::setApplicationName(QStringLiteral("ZusiKordan"));
-        Backends b = makeBackends();
-        if (!chooseWay(b, options.delivery))
-            return 2;
-        const bool found =
-            kordan::ZusiSend(*b.window, kordan::zusiKeyTable(*b.registry)).GetConnect();
-        std::fputs(diagnostics(b, b.controllers.get(), found).c_str(), stdout);
-        return 0;
-    }
-    if (!options.sheetOut.empty()) {
-        // Nothing is shown: the offscreen platform gives the fonts, with or without a display.
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        QGuiApplication app(argc, argv);
-        return kordan::runSheetCommand(options.sheetProfile, options.sheetOut, options.dir);
-    }
     std::optional<kordan::Zusi3Endpoint> zusi3;
     if (options.zusi3) {
         zusi3 = kordan::parseZusi3Endpoint(*options.zusi3);
@@ -257,6 +249,27 @@ int main(int argc, char** argv) {
                          options.zusi3->c_str());
             return 2;
         }
+    }
+    if (options.diagnose) {
+        QCoreApplication app(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("ZusiKordan"));
+        Backends b = makeBackends();
+        if (!chooseWay(b, options.delivery))
+            return 2;
+        const bool found =
+            kordan::ZusiSend(*b.window, kordan::zusiKeyTable(*b.registry)).GetConnect();
+        // No connection is tried here: the server the program would use.
+        const auto chosen = zusi3 ? zusi3 : kordan::storedZusi3Endpoint(*b.settings);
+        std::fputs(
+            diagnostics(b, b.controllers.get(), found, zusi3Text(chosen, "nicht geprüft")).c_str(),
+            stdout);
+        return 0;
+    }
+    if (!options.sheetOut.empty()) {
+        // Nothing is shown: the offscreen platform gives the fonts, with or without a display.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QGuiApplication app(argc, argv);
+        return kordan::runSheetCommand(options.sheetProfile, options.sheetOut, options.dir);
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZusiKordan"));
@@ -303,7 +316,11 @@ int main(int argc, char** argv) {
     if (backends.window->keysNeedActiveWindow())
         window.setDeliveryNote("Tasten erreichen Zusi nur, solange es im Vordergrund ist");
     window.setDiagnostics([&] {
-        return diagnostics(backends, &hid, logic.Sender() && logic.Sender()->GetConnect());
+        const kordan::Zusi3Connection* tcp = logic.zusi3();
+        return diagnostics(
+            backends, &hid, logic.Sender() && logic.Sender()->GetConnect(),
+            tcp ? zusi3Text(tcp->endpoint(), tcp->connected() ? "verbunden" : "nicht verbunden")
+                : std::string());
     });
     logic.offerZusi3(*backends.socket, zusi3, KORDAN_VERSION);
     window.setWizardFactory([&](QWidget* parent) -> QWidget* {

@@ -187,7 +187,8 @@ TEST(Diagnostics, VersionsControllersThePrefixWithUserRegAndTheWindow) {
                            [&](const std::string&) { return dir.file("zusi"); },
                            std::filesystem::path(dir.path()),
                            "Windows",
-                           true};
+                           true,
+                           "127.0.0.1:1436, verbunden"};
     const std::string d = dir.path();
     EXPECT_EQ(diagnosticsText(src, written + std::chrono::seconds(150)),
               "Kordan für Zusi 1.0.2\nQt 6.4.2, hidapi nicht eingebaut\nBetriebssystem: Linux\n"
@@ -195,15 +196,18 @@ TEST(Diagnostics, VersionsControllersThePrefixWithUserRegAndTheWindow) {
               "Wine-Prefix des Simulators: " +
                   d + "\nuser.reg: " + d +
                   "/user.reg - geändert vor 2 min\nZusi-Verzeichnis: C:\\Zusi = " + d +
-                  "/zusi - fehlt\nWeg zu Zusi: Windows\nZusi-Fenster: gefunden\n");
+                  "/zusi - fehlt\nWeg zu Zusi: Windows\nZusi 3 (TCP): 127.0.0.1:1436, "
+                  "verbunden\nZusi-Fenster: gefunden\n");
     pult.setPlugged(false);
     std::filesystem::remove(dir.file("user.reg"));
     registry.set("software\\zusi", "ZusiDir", "");
+    src.zusi3.clear();
     const std::string later = diagnosticsText(src, written);
     EXPECT_EQ(later.substr(later.find("  (")),
               "  (keines gefunden)\nWine-Prefix des Simulators: " + d + "\nuser.reg: " + d +
                   "/user.reg - fehlt\nZusi-Verzeichnis: nicht eingetragen (software\\zusi, "
-                  "ZusiDir)\nWeg zu Zusi: Windows\nZusi-Fenster: gefunden\n");
+                  "ZusiDir)\nWeg zu Zusi: Windows\nZusi 3 (TCP): nicht gewählt\nZusi-Fenster: "
+                  "gefunden\n");
     for (auto [s, text] : {std::pair{0, "gerade eben"},
                            {59, "vor 59 s"},
                            {3599, "vor 59 min"},
