@@ -21,6 +21,12 @@ done
 
 demo=$build/demo
 prefix=$demo/prefix dir=$demo/kordan
+# A demo prefix that Wine set up as a real one (Lok -> Info before the guard below) is the
+# demo's own, not the user's: it is made anew instead of refused.
+if [ -e "$prefix/system.reg" ]; then
+    echo "$0: Wine had set up the demo's prefix as its own; making it anew" >&2
+    rm -rf "$prefix"
+fi
 "$root/tools/demo-install.sh" "$prefix" "$dir" >/dev/null
 # A calibration with the initial values: the virtual levers need no wizard.
 if [ ! -e "$dir/Kalibrierung.dat" ]; then
