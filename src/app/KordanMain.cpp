@@ -297,6 +297,10 @@ void KordanMain::PeriodicTick() {
                                 found ? LabelColour::Green : LabelColour::Red);
         }
     }
+    // Asked for a tick ahead: through the bridge a registry read is a round trip into Wine.
+    if (m_ledCountdown == 1 && !m_zusi3)
+        if (const std::string name = m_outputs.led().valueName(); !name.empty())
+            m_registry->prefetch(name);
     if (m_ledCountdown != 0) {
         --m_ledCountdown;
     } else {

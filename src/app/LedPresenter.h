@@ -24,6 +24,10 @@ public:
     }
     void setSimFound(bool found) { m_simMissing = !found; }
     void setChoice(int led) { m_choice = led; } // 0 nothing, 1 speed, 2 km, -1 none chosen
+    // The simulator's value the next refresh reads ("km/h", "km"), "" for none.
+    std::string valueName() const {
+        return !m_active || m_simMissing ? "" : m_choice == 1 ? "km/h" : m_choice == 2 ? "km" : "";
+    }
 
     // The report for the current state; nullopt when the display is to stay as it is.
     std::optional<OutputReport> refresh(const ValueReader& read);

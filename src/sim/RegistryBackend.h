@@ -16,6 +16,13 @@ public:
     // nullopt when the key or the value is missing or the value is no string.
     virtual std::optional<std::string> readString(const std::string& keyPath,
                                                   const std::string& valueName) = 0;
+
+    // The value will be read soon: a backend whose reads take a round trip may ask for it
+    // now, so that the read need not wait.
+    virtual void prefetch(const std::string& keyPath, const std::string& valueName) {
+        (void)keyPath;
+        (void)valueName;
+    }
 };
 
 } // namespace kordan

@@ -22,6 +22,8 @@ public:
     // The text of the value (UTF-8) up to its first NUL, or "" when the key or the value
     // cannot be read, including a value of 256 characters or more.
     std::string Value(const std::string& pValue);
+    // `Value(pValue)` follows soon (see IRegistryBackend::prefetch).
+    void prefetch(const std::string& pValue) { m_backend.prefetch(m_schluessel, pValue); }
 
 private:
     IRegistryBackend& m_backend;

@@ -32,14 +32,22 @@ public:
     }
 
     std::string windowTitle(WindowHandle window) override {
-        const auto answer = m_client.request({"title", std::to_string(window)});
-        if (answered(answer, 3)) {
-            if ((*answer)[1] != "1") {
-                m_titles.erase(window);
-                return {};
-            }
-            return m_titles[window] = (*answer)[2];
+        // A window seen before is answered from its last title while the bridge is asked
+        // again, so the tick's connection check never waits for Wine; a window closed
+        // meanwhile shows at the next check.
+        if (m_client.running() && m_titles.count(window) != 0) {
+            m_client.poll();
+            m_client.ask({"title", std::to_string(window)},
+                         [this, window](const std::vector<std::string>& answer) {
+                             if (answer.size() == 3 && answer[0] == "ok")
+                                 remember(window, answer);
+                         });
+            const auto seen = m_titles.find(window);
+            return seen == m_titles.end() ? std::string() : seen->second;
         }
+        const auto answer = m_client.request({"title", std::to_string(window)});
+        if (answered(answer, 3))
+            return remember(window, *answer);
         if (!m_client.running())
             return {};
         const auto seen = m_titles.find(window);
@@ -54,6 +62,15 @@ public:
     void typeKeys(const std::string& keys) override { m_client.post({"type", keys}); }
 
 private:
+    // Keeps an answer to "title" (`exists`, `title`); the title, "" for a window gone.
+    std::string remember(WindowHandle window, const std::vector<std::string>& answer) {
+        if (answer[1] != "1") {
+            m_titles.erase(window);
+            return {};
+        }
+        return m_titles[window] = answer[2];
+    }
+
     BridgeClient& m_client;
     std::map<WindowHandle, std::string> m_titles; // the last title seen of each window
 };
@@ -64,14 +81,31 @@ public:
 
     std::optional<std::string> readString(const std::string& keyPath,
                                           const std::string& valueName) override {
+        m_client.poll(); // takes in the answer to a prefetch
+        if (auto fetched = m_fetched.extract({keyPath, valueName}))
+            return std::move(fetched.mapped());
         const auto answer = m_client.request({"reg", keyPath, valueName});
         if (!answered(answer, 2))
             return std::nullopt;
         return (*answer)[1];
     }
 
+    void prefetch(const std::string& keyPath, const std::string& valueName) override {
+        Value value{keyPath, valueName};
+        m_fetched.erase(value); // an answer that came too late for its read is stale by now
+        m_client.ask({"reg", keyPath, valueName},
+                     [this, value](const std::vector<std::string>& answer) {
+                         if (answer.size() == 2 && answer[0] == "ok")
+                             m_fetched[value] = answer[1];
+                         else if (answer.size() == 1 && answer[0] == "none")
+                             m_fetched[value] = std::nullopt;
+                     });
+    }
+
 private:
+    using Value = std::pair<std::string, std::string>; // key path, value name
     BridgeClient& m_client;
+    std::map<Value, std::optional<std::string>> m_fetched; // prefetched, not yet read
 };
 
 class BridgeProcessStarter : public IProcessStarter {

@@ -13,6 +13,8 @@ namespace {
 // A line longer than this is no line of the bridge's; what was read of it is dropped.
 constexpr size_t kMaxLine = 64 * 1024;
 constexpr unsigned kLastId = 999999999;
+// Answers waited for without waiting; older ones are dropped beyond this many.
+constexpr size_t kMaxAsked = 64;
 
 } // namespace
 
@@ -82,6 +84,7 @@ unsigned BridgeClient::send(std::vector<std::string>& fields) {
 
 void BridgeClient::lost() {
     m_child.reset();
+    m_asked.clear();
     m_greeted = false;
     if (m_log)
         m_log("Brücke zu Wine beendet");
@@ -120,6 +123,21 @@ std::optional<std::vector<std::string>> BridgeClient::request(std::vector<std::s
         }
     }
     return std::exchange(m_answer, std::nullopt);
+}
+
+void BridgeClient::ask(std::vector<std::string> fields, AnswerHandler onAnswer) {
+    if (!ensureRunning())
+        return;
+    if (!m_greeted)
+        pump(0);
+    if (!m_child || !m_greeted)
+        return;
+    const unsigned id = send(fields);
+    if (id == 0)
+        return;
+    if (m_asked.size() >= kMaxAsked)
+        m_asked.erase(m_asked.begin());
+    m_asked[id] = std::move(onAnswer);
 }
 
 void BridgeClient::post(std::vector<std::string> fields) {
@@ -174,6 +192,12 @@ void BridgeClient::handleLine(std::string_view line) {
         m_greeted = kind == "ok" && fields->size() >= 3 && (*fields)[2] == "kordan-bridge";
         if (!m_greeted)
             ++m_badLines;
+        return;
+    }
+    if (const auto asked = m_asked.find(static_cast<unsigned>(*id)); asked != m_asked.end()) {
+        const AnswerHandler handler = std::move(asked->second);
+        m_asked.erase(asked);
+        handler(std::vector<std::string>(fields->begin() + 1, fields->end()));
         return;
     }
     if (*id == m_awaitedId && m_awaitedId != 0)

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -43,6 +44,10 @@ public:
     // other than 0 replaces the usual wait, for requests that take time inside Wine.
     std::optional<std::vector<std::string>> request(std::vector<std::string> fields,
                                                     int waitMs = 0);
+    // Sends a request without waiting for its answer: `onAnswer` gets the answer's fields
+    // after the number when it comes in during a later call, or is dropped when none comes.
+    using AnswerHandler = std::function<void(const std::vector<std::string>& answer)>;
+    void ask(std::vector<std::string> fields, AnswerHandler onAnswer);
     // Sends a request that has no answer, such as a key message.
     void post(std::vector<std::string> fields);
     // Takes in what the bridge has written meanwhile (early ends), without waiting.
@@ -84,6 +89,7 @@ private:
     unsigned m_givenUp = 0;
     int m_silentRequests = 0; // given up in a row with no line at all from the bridge
     std::function<void(unsigned, int)> m_onExit;
+    std::map<unsigned, AnswerHandler> m_asked; // requests sent by ask(), by number
 };
 
 } // namespace kordan
