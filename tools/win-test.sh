@@ -41,7 +41,7 @@ fi
 
 echo "Building the Windows tests"
 cmake -S "$root" -B "$build/kordan" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Debug \
-    -DKORDAN_GUI=OFF -DKORDAN_TESTS=ON -DGTest_DIR="$gtest_prefix/lib/cmake/GTest" >/dev/null
+    -DKORDAN_GUI=OFF -DKORDAN_TESTS=ON -DKORDAN_WERROR=ON -DGTest_DIR="$gtest_prefix/lib/cmake/GTest" >/dev/null
 cmake --build "$build/kordan" -j "$jobs" --target kordan_win32_tests
 
 tests_dir=$build/kordan/tests/win32

@@ -36,9 +36,13 @@ LRESULT CALLBACK recordKeys(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 
 // A visible top-level window of this thread that records every key message it gets.
 std::unique_ptr<HWND__, BOOL(WINAPI*)(HWND)> openWindow(const char* title) {
-    static const WNDCLASSW wc{.lpfnWndProc = &recordKeys,
-                              .hInstance = GetModuleHandleW(nullptr),
-                              .lpszClassName = L"KordanRecordingWindow"};
+    static const WNDCLASSW wc = [] {
+        WNDCLASSW c{};
+        c.lpfnWndProc = &recordKeys;
+        c.hInstance = GetModuleHandleW(nullptr);
+        c.lpszClassName = L"KordanRecordingWindow";
+        return c;
+    }();
     [[maybe_unused]] static const bool registered = RegisterClassW(&wc) != 0;
     HWND hwnd = CreateWindowExA(0, "KordanRecordingWindow", title, WS_OVERLAPPEDWINDOW, 10, 10, 200,
                                 100, nullptr, nullptr, wc.hInstance, nullptr);
