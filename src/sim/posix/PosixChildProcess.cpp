@@ -1,5 +1,7 @@
 #include "sim/posix/PosixChildProcess.h"
 
+#include "sim/posix/Spawn.h"
+
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -138,11 +140,7 @@ std::unique_ptr<IChildProcess> startPosixChild(const std::string& program,
         close(in[1]);
         return nullptr;
     }
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
+    std::vector<char*> argv = spawnArguments(program, args);
 
     posix_spawn_file_actions_t actions;
     posix_spawnattr_t attr;
@@ -151,11 +149,7 @@ std::unique_ptr<IChildProcess> startPosixChild(const std::string& program,
     posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    sigset_t none, all;
-    sigemptyset(&none);
-    sigfillset(&all);
-    posix_spawnattr_setsigmask(&attr, &none);
-    posix_spawnattr_setsigdefault(&attr, &all);
+    spawnWithDefaultSignals(attr);
     posix_spawnattr_setpgroup(&attr, 0);
     posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF |
                                         POSIX_SPAWN_SETPGROUP);

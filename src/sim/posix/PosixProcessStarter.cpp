@@ -1,5 +1,7 @@
 #include "sim/posix/PosixProcessStarter.h"
 
+#include "sim/posix/Spawn.h"
+
 #include <atomic>
 #include <cerrno>
 #include <csignal>
@@ -20,12 +22,7 @@ public:
     bool start(const std::string& program, const std::vector<std::string>& args) override {
         if (program.empty())
             return false;
-        std::vector<char*> argv;
-        argv.reserve(args.size() + 2);
-        argv.push_back(const_cast<char*>(program.c_str()));
-        for (const std::string& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
+        std::vector<char*> argv = spawnArguments(program, args);
 
         posix_spawn_file_actions_t actions;
         posix_spawnattr_t attr;
@@ -34,11 +31,7 @@ public:
         // The editor must not read from our terminal, nor die with it (Ctrl+C, hang-up),
         // nor inherit a signal mask or ignored signals of this process.
         posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-        sigset_t none, all;
-        sigemptyset(&none);
-        sigfillset(&all);
-        posix_spawnattr_setsigmask(&attr, &none);
-        posix_spawnattr_setsigdefault(&attr, &all);
+        spawnWithDefaultSignals(attr);
         short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
 #ifdef POSIX_SPAWN_SETSID
         flags |= POSIX_SPAWN_SETSID;
