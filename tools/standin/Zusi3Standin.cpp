@@ -83,6 +83,11 @@ std::optional<uint16_t> wordOf(const Node& n, uint16_t id) {
     return a ? asWord(*a) : std::nullopt;
 }
 
+// The master controller's neutral notch: a combined lever's braking notches lie below it.
+int neutralNotch(const DemoLoco& loco) {
+    return loco.fahrschalter == "Kombihebel" ? loco.dynSteps : 0;
+}
+
 // Steps `auf` or `ab` until `now` reaches `target`, as that many presses would.
 void stepTo(Train& train, Action auf, Action ab, int now, int target) {
     const Action a = target > now ? auf : ab;
@@ -157,8 +162,7 @@ void Zusi3Standin::sendTrain() {
         .add(stringAttr(kProgZugnummer, kTrainNumber))
         .add(byteAttr(kProgZugNeuUebernommen, 1));
     send(fahrpult(std::move(prog)));
-    // A combined lever's braking notches lie below its neutral one.
-    const int centre = loco.fahrschalter == "Kombihebel" ? loco.dynSteps : 0;
+    const int centre = neutralNotch(loco);
     Node op{kDataOperation, {}, {}};
     op.add(
         leverNode("Fahrschalter", 0x01, centre + m_train.notch(), centre, centre + loco.notches));
@@ -213,9 +217,8 @@ void Zusi3Standin::input(const Node& key) {
             break;
         case AktionAbsolut:
             if (zuordnung == 0x01) {
-                const int centre =
-                    m_train.loco().fahrschalter == "Kombihebel" ? m_train.loco().dynSteps : 0;
-                stepTo(m_train, l.auf, l.ab, m_train.notch(), position - centre);
+                stepTo(m_train, l.auf, l.ab, m_train.notch(),
+                       position - neutralNotch(m_train.loco()));
             } else if (zuordnung == 0x03) {
                 stepTo(m_train, l.auf, l.ab, m_train.afbLevel(), position);
             }
