@@ -12,8 +12,12 @@ namespace {
 // Starting a program inside Wine takes longer than a window or registry call.
 constexpr int kStartWaitMs = 3000;
 
+bool answered(const std::vector<std::string>& answer, size_t fields) {
+    return answer.size() == fields && answer[0] == "ok";
+}
+
 bool answered(const std::optional<std::vector<std::string>>& answer, size_t fields) {
-    return answer && answer->size() == fields && (*answer)[0] == "ok";
+    return answer && answered(*answer, fields);
 }
 
 class BridgeSimWindow : public ISimWindow {
@@ -39,19 +43,15 @@ public:
             m_client.poll();
             m_client.ask({"title", std::to_string(window)},
                          [this, window](const std::vector<std::string>& answer) {
-                             if (answer.size() == 3 && answer[0] == "ok")
+                             if (answered(answer, 3))
                                  remember(window, answer);
                          });
-            const auto seen = m_titles.find(window);
-            return seen == m_titles.end() ? std::string() : seen->second;
+            return lastTitle(window);
         }
         const auto answer = m_client.request({"title", std::to_string(window)});
         if (answered(answer, 3))
             return remember(window, *answer);
-        if (!m_client.running())
-            return {};
-        const auto seen = m_titles.find(window);
-        return seen == m_titles.end() ? std::string() : seen->second;
+        return m_client.running() ? lastTitle(window) : std::string();
     }
 
     void postKey(WindowHandle window, uint32_t message, int32_t virtualKey) override {
@@ -62,6 +62,11 @@ public:
     void typeKeys(const std::string& keys) override { m_client.post({"type", keys}); }
 
 private:
+    std::string lastTitle(WindowHandle window) const {
+        const auto seen = m_titles.find(window);
+        return seen == m_titles.end() ? std::string() : seen->second;
+    }
+
     // Keeps an answer to "title" (`exists`, `title`); the title, "" for a window gone.
     std::string remember(WindowHandle window, const std::vector<std::string>& answer) {
         if (answer[1] != "1") {
@@ -95,7 +100,7 @@ public:
         m_fetched.erase(value); // an answer that came too late for its read is stale by now
         m_client.ask({"reg", keyPath, valueName},
                      [this, value](const std::vector<std::string>& answer) {
-                         if (answer.size() == 2 && answer[0] == "ok")
+                         if (answered(answer, 2))
                              m_fetched[value] = answer[1];
                          else if (answer.size() == 1 && answer[0] == "none")
                              m_fetched[value] = std::nullopt;
