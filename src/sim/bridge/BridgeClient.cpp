@@ -71,6 +71,12 @@ bool BridgeClient::ensureRunning() {
     return started;
 }
 
+bool BridgeClient::greeted() {
+    if (!m_greeted)
+        pump(0); // its greeting may have come meanwhile
+    return m_child && m_greeted;
+}
+
 unsigned BridgeClient::send(std::vector<std::string>& fields) {
     const unsigned id = m_lastId = m_nextId;
     m_nextId = m_nextId == kLastId ? 1 : m_nextId + 1;
@@ -94,10 +100,8 @@ std::optional<std::vector<std::string>> BridgeClient::request(std::vector<std::s
                                                               int waitMs) {
     if (!ensureRunning())
         return std::nullopt;
-    if (!m_greeted)
-        pump(0);
     // A bridge still starting answers nothing yet: no use waiting for it.
-    if (!m_child || !m_greeted) {
+    if (!greeted()) {
         ++m_givenUp;
         return std::nullopt;
     }
@@ -126,11 +130,7 @@ std::optional<std::vector<std::string>> BridgeClient::request(std::vector<std::s
 }
 
 void BridgeClient::ask(std::vector<std::string> fields, AnswerHandler onAnswer) {
-    if (!ensureRunning())
-        return;
-    if (!m_greeted)
-        pump(0);
-    if (!m_child || !m_greeted)
+    if (!ensureRunning() || !greeted())
         return;
     const unsigned id = send(fields);
     if (id == 0)

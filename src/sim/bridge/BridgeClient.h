@@ -66,6 +66,8 @@ public:
 
 private:
     bool ensureRunning();
+    // True once the running bridge has greeted; takes in its greeting if it has come.
+    bool greeted();
     bool launch();
     unsigned send(std::vector<std::string>& fields);
     void pump(int waitMs);
