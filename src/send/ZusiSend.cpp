@@ -67,10 +67,12 @@ std::string ZusiSend::Befehlstext(int32_t Befehl) {
 }
 
 std::string ZusiSend::keyText(int32_t pFunktion, int32_t pBefehl) const {
+    if (!isDeliverableCode(pFunktion))
+        return "";
+    if (const ISimChannel::Route route = routeOf(pFunktion); route != ISimChannel::Route::Key)
+        return route == ISimChannel::Route::Input ? "Eingabe \u00fcber TCP" : "";
     int32_t code = pFunktion;
-    if (isDeliverableCode(pFunktion) && routeOf(pFunktion) != ISimChannel::Route::Key)
-        return routeOf(pFunktion) == ISimChannel::Route::Input ? "Eingabe \u00fcber TCP" : "";
-    switch (isDeliverableCode(pFunktion) ? deliveryOf(pFunktion) : Delivery::None) {
+    switch (deliveryOf(pFunktion)) {
     case Delivery::None:
         return "";
     case Delivery::Keystrokes:
