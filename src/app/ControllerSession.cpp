@@ -8,31 +8,13 @@
 
 namespace kordan {
 
-namespace {
-
-// A 32-bit number's upper-case hex text, at least `width` digits.
-std::string hexPad(int64_t value, size_t width) {
-    static const char* digits = "0123456789ABCDEF";
-    uint64_t v = static_cast<uint64_t>(value) & 0xFFFFFFFFu;
-    std::string s;
-    do {
-        s.insert(s.begin(), digits[v % 16]);
-        v /= 16;
-    } while (v != 0);
-    if (s.size() < width)
-        s.insert(0, width - s.size(), '0');
-    return s;
-}
-
-} // namespace
-
 std::string ControllerSession::entryText(int32_t productId, int32_t usage, int32_t usagePage,
                                          int32_t handle) {
     std::string h = std::to_string(handle);
     if (handle >= 0)
         h.insert(h.begin(), ' ');
-    return "PID: " + hexPad(productId, 3) + ", Usg: " + hexPad(usage, 3) +
-           ", UP: " + hexPad(usagePage, 3) + " -- splat device # " + h + " Kordan Desktop";
+    return "PID: " + hexText(productId, 3) + ", Usg: " + hexText(usage, 3) +
+           ", UP: " + hexText(usagePage, 3) + " -- splat device # " + h + " Kordan Desktop";
 }
 
 int32_t ControllerSession::handleFromEntry(const std::string& entry) {
@@ -65,7 +47,7 @@ bool ControllerSession::list(std::vector<Device>& out) {
     if (count > kMaxDevices)
         count = kMaxDevices; // the table holds no more
     for (int32_t i = 0; i < count; ++i) {
-        if (info[4 * i + 2] == kKordanUsagePage && info[4 * i] == kKordanProductId)
+        if (isKordan(info[4 * i], info[4 * i + 2]))
             out.push_back({info[4 * i + 1], info[4 * i + 3]});
     }
     return true;

@@ -1,20 +1,13 @@
 #include "app/Diagnostics.h"
 
+#include "common/NumberText.h"
 #include "common/TextFile.h"
 #include "device/PieHid.h"
 #include "sim/RegistryBackend.h"
 
-#include <cstdio>
-
 namespace kordan {
 
 namespace {
-
-std::string hex3(int32_t v) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%03X", static_cast<unsigned>(v));
-    return text;
-}
 
 std::string controllerLines(IPieHid* hid) {
     if (!hid)
@@ -26,9 +19,9 @@ std::string controllerLines(IPieHid* hid) {
     std::string text;
     for (int32_t i = 0; i < count && i < kMaxDevices; ++i) {
         const int32_t* row = &info[size_t(4 * i)];
-        const bool kordan = row[0] == kKordanProductId && row[2] == kKordanUsagePage;
+        const bool kordan = isKordan(row[0], row[2]);
         const IPieHid::DeviceCheck check = hid->check(row[3]);
-        text += "  PID " + hex3(row[0]) + ", UP " + hex3(row[2]) +
+        text += "  PID " + hexText(row[0], 3) + ", UP " + hexText(row[2], 3) +
                 (kordan ? "" : " (kein Kordan)") + ": " +
                 (check.path.empty() ? "Pfad unbekannt" : check.path) + " - " +
                 (check.status == DeviceStatus::Present    ? "kann geöffnet werden"

@@ -115,4 +115,17 @@ std::string formatFileNumber(int64_t value) {
     return s;
 }
 
+std::string hexText(int64_t value, size_t width) {
+    static const char* digits = "0123456789ABCDEF";
+    uint64_t v = static_cast<uint64_t>(value) & 0xFFFFFFFFu;
+    std::string s;
+    do {
+        s.insert(s.begin(), digits[v % 16]);
+        v /= 16;
+    } while (v != 0);
+    if (s.size() < width)
+        s.insert(0, width - s.size(), '0');
+    return s;
+}
+
 } // namespace kordan

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -33,5 +34,8 @@ inline int32_t readInt32(std::string_view text, Blanks blanks = Blanks::Leading)
 // A number as it is written to the program's files: one blank (or "-") in front and one
 // blank behind: " 5 ", "-5 ".
 std::string formatFileNumber(int64_t value);
+
+// A 32-bit number's upper-case hex text, at least `width` digits: hexText(210, 3) is "0D2".
+std::string hexText(int64_t value, size_t width);
 
 } // namespace kordan

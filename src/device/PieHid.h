@@ -9,6 +9,10 @@ namespace kordan {
 inline constexpr int32_t kVendorId = 0x05F3;
 inline constexpr int32_t kKordanProductId = 210;
 inline constexpr int32_t kKordanUsagePage = 12;
+// The vendor's other devices share its id; a controller is told by product and usage page.
+inline constexpr bool isKordan(int32_t productId, int32_t usagePage) {
+    return productId == kKordanProductId && usagePage == kKordanUsagePage;
+}
 // The device table handed to EnumeratePIE: four entries per device, room for 25.
 inline constexpr int kDeviceInfoEntries = 101;
 inline constexpr int kMaxDevices = 25;
