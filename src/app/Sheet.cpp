@@ -88,4 +88,9 @@ Sheet buildSheet(const ZusiProfile& profile) {
     return s;
 }
 
+std::string sheetFileName(const ZusiProfile& profile) {
+    const std::string name = profile.Dateiname().empty() ? "Belegung" : profile.Bezeichnung();
+    return name.substr(0, name.rfind('.')) + ".pdf";
+}
+
 } // namespace kordan

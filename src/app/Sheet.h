@@ -39,4 +39,7 @@ struct Sheet {
 
 Sheet buildSheet(const ZusiProfile& profile);
 
+// The name offered for the profile's sheet: its own with ".pdf", "Belegung.pdf" for a new one.
+std::string sheetFileName(const ZusiProfile& profile);
+
 } // namespace kordan

@@ -113,10 +113,8 @@ void frmKordan::printSheet() {
     if (!m_logic || !m_logic->Profil())
         return;
     const ZusiProfile& profile = *m_logic->Profil();
-    std::string offered = profile.Dateiname().empty() ? "Belegung" : profile.Bezeichnung();
-    offered = offered.substr(0, offered.rfind('.')) + ".pdf";
-    FileChoice choice =
-        m_services.dialogs.saveFile("PDF-Dokument (*.pdf)|*.pdf", m_services.programDir, offered);
+    FileChoice choice = m_services.dialogs.saveFile("PDF-Dokument (*.pdf)|*.pdf",
+                                                    m_services.programDir, sheetFileName(profile));
     if (choice.result != FileChoice::Result::Chosen)
         return;
     if (!writeSheetPdf(buildSheet(profile), QString::fromStdString(choice.path)))

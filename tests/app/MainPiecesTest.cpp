@@ -120,6 +120,7 @@ TEST(Sheet, EveryDefinedButtonWithItsShiftLayerAndEveryZoneOfTheAssignedLevers) 
     test::FakeDialogs dialogs;
     ZusiProfile p(dialogs, "");
     EXPECT_EQ(buildSheet(p).title, "Belegung eines neuen Profils");
+    EXPECT_EQ(sheetFileName(p), "Belegung.pdf");
     p.buttons(1) = {"Pfeife", 28, 0, 0, 1, 0, 38, true};
     p.buttons(28) = {"Umschalten", 0, 0, 0, 0, 1, 0, true};
     p.buttons(44) = {"", 14, 0, 0, 0, 0, 0, true};
