@@ -29,8 +29,12 @@ std::string commandLogLine(const CommandLogEntry& e) {
     else if (e.source.kind == KeySource::Kind::Axis)
         line += ", Hebel " + std::to_string(index) +
                 (e.source.zone > 0 ? " Zone " + std::to_string(e.source.zone) : "");
-    if (e.dropped)
+    if (e.outcome == ZusiSend::Outcome::Dropped)
         line += " (verworfen, Zusi nicht gefunden)";
+    else if (e.outcome == ZusiSend::Outcome::NotActive)
+        line += " (nicht zugestellt, Zusi nicht im Vordergrund)";
+    else if (e.outcome == ZusiSend::Outcome::NotAvailable)
+        line += " (nicht verfügbar)";
     return line;
 }
 
@@ -44,14 +48,8 @@ void CommandLog::start(ZusiSend& sender) {
         // commands the user gave.
         if (!m_visible || internal || outcome == ZusiSend::Outcome::Rejected)
             return;
-        std::string line = commandLogLine({m_clock.milliseconds() - m_startMs, code, befehl,
-                                           sender.keyText(code, befehl), source,
-                                           outcome == ZusiSend::Outcome::Dropped});
-        if (outcome == ZusiSend::Outcome::NotActive)
-            line += " (nicht zugestellt, Zusi nicht im Vordergrund)";
-        if (outcome == ZusiSend::Outcome::NotAvailable)
-            line += " (nicht verf\u00fcgbar)";
-        m_view.appendCommandLog(line);
+        m_view.appendCommandLog(commandLogLine({m_clock.milliseconds() - m_startMs, code, befehl,
+                                                sender.keyText(code, befehl), source, outcome}));
     });
 }
 

@@ -18,12 +18,12 @@ struct CommandLogEntry {
     int32_t befehl = 0;
     std::string key;  // "Taste F8"; "" when the command presses none
     KeySource source; // the button or the lever and zone that gave it
-    bool dropped = false;
+    ZusiSend::Outcome outcome = ZusiSend::Outcome::Delivered;
 };
 
 // One line of the command log: "12.3 s  28 Pfeife: Down, Taste F8, Knopf 12", "... 1000
 // Regelbereich Fahrschalter: +3, Taste A, Hebel 2 Zone 3", "... (verworfen, Zusi nicht
-// gefunden)".
+// gefunden)"; a key that did not reach the simulator and a command without a way say so too.
 std::string commandLogLine(const CommandLogEntry& entry);
 
 // The command log under the controller's picture: shown or hidden as the setting
