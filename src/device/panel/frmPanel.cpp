@@ -140,7 +140,6 @@ frmPanel::frmPanel(VirtualController& controller, QWidget* parent)
             hold->setEnabled(false); // a hint, drawn grey
             leverGrid->addWidget(hold, row + 1, 1, 1, 4);
             slider->installEventFilter(this);
-            connect(slider, &QSlider::sliderReleased, this, [slider] { slider->setValue(0); });
             continue;
         }
         slider->setPageStep(128); // a click beside the handle moves one position
