@@ -38,6 +38,11 @@ QString q(const std::string& s) {
     return QString::fromStdString(s);
 }
 
+// The tool tip of both automatic load modes; the easy one's comes back with it when enabled.
+QString lokNameTip() {
+    return QStringLiteral("Automatisches Laden anhand der Lok-Dateinamen");
+}
+
 QLabel* label(QWidget* parent, const QString& text, int x, int y, int w = -1, int h = 16) {
     auto* l = new QLabel(text, parent);
     l->move(x, y);
@@ -119,8 +124,7 @@ frmKordan::frmKordan(WindowServices services, QWidget* parent)
         QStringLiteral("Au&tomatisch laden (korrekter Dateiname nötig, siehe Doku)"),
         QStringLiteral("Aut&omatsiche Konfiguration (Einschränkungen siehe Doku)")};
     const QString tips[3] = {QStringLiteral("Konfigurationen werden von Hand geladen"),
-                             QStringLiteral("Automatisches Laden anhand der Lok-Dateinamen"),
-                             QStringLiteral("Automatisches Laden anhand der Lok-Dateinamen")};
+                             lokNameTip(), lokNameTip()};
     for (int i = 0; i < 3; ++i) {
         m_opt[i] = new QRadioButton(captions[i], m_frmLaden);
         m_opt[i]->setObjectName(names[i]);
@@ -269,8 +273,7 @@ void frmKordan::setEasyOptionVisible(bool visible) {
 }
 void frmKordan::setEasyOptionEnabled(bool enabled, const std::string& why) {
     m_opt[2]->setEnabled(enabled);
-    m_opt[2]->setToolTip(enabled ? QStringLiteral("Automatisches Laden anhand der Lok-Dateinamen")
-                                 : q(why));
+    m_opt[2]->setToolTip(enabled ? lokNameTip() : q(why));
 }
 void frmKordan::setLokText(const std::string& text) {
     m_txtLok->setText(q(text));
