@@ -22,7 +22,7 @@ void HeldKeys::tick(bool repeats) {
         SourceScope scope(m_sender, {Kind::Button, k});
         m_profile.buttonTimer(m_sender, k);
     }
-    for (int i = 1; repeats && i <= 7; ++i) {
+    for (int i = 1; repeats && i <= ZusiProfile::MaxAxes; ++i) {
         SourceScope scope(m_sender, {Kind::Axis, i});
         m_profile.Axis(i).Timer(m_sender);
     }
