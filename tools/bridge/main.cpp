@@ -2,7 +2,6 @@
 // program makes on Windows (foreground window, posted key messages, typed keys, registry,
 // process start) on behalf of the program on Linux, which talks to it over standard input
 // and output with the line protocol of sim/bridge/BridgeProtocol.h.
-#include "common/win32/WinText.h"
 #include "send/win32/Win32SimWindow.h"
 #include "sim/bridge/BridgeProtocol.h"
 #include "sim/bridge/BridgeServer.h"
@@ -51,26 +50,18 @@ DWORD WINAPI watchStart(void* param) {
     return 0;
 }
 
-// As the program's own starter on Windows (minimized, given the focus), but keeping the
-// process to see an early end.
+// As the program's own starter on Windows, watching the process for an early end.
 bool startWatched(unsigned request, const std::string& program,
                   const std::vector<std::string>& args) {
-    std::wstring line = kordan::toWide(kordan::windowsCommandLine(program, args));
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_SHOWMINIMIZED;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process))
+    const HANDLE process = kordan::startMinimized(program, args);
+    if (!process)
         return false;
-    CloseHandle(process.hThread);
-    auto* watch = new Watch{process.hProcess, request};
+    auto* watch = new Watch{process, request};
     const HANDLE thread = CreateThread(nullptr, 0, watchStart, watch, 0, nullptr);
     if (thread) {
         CloseHandle(thread);
     } else {
-        CloseHandle(process.hProcess);
+        CloseHandle(process);
         delete watch;
     }
     return true;

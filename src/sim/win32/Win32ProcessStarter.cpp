@@ -43,20 +43,11 @@ public:
     ~Win32ProcessStarter() override { forgetLast(); }
 
     bool start(const std::string& program, const std::vector<std::string>& args) override {
-        std::wstring commandLine = toWide(windowsCommandLine(program, args));
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        startup.dwFlags = STARTF_USESHOWWINDOW;
-        startup.wShowWindow = SW_SHOWMINIMIZED;
-        PROCESS_INFORMATION process{};
-        // No application name: only then does Windows add ".exe" to a program named
-        // without it, as the editor is.
-        if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                            nullptr, &startup, &process))
+        const HANDLE process = startMinimized(program, args);
+        if (!process)
             return false;
-        CloseHandle(process.hThread);
         forgetLast();
-        m_last = process.hProcess; // kept to ask for its exit code
+        m_last = process; // kept to ask for its exit code
         return true;
     }
 
@@ -91,6 +82,22 @@ std::string windowsCommandLine(const std::string& program, const std::vector<std
         appendQuoted(line, arg);
     }
     return line;
+}
+
+void* startMinimized(const std::string& program, const std::vector<std::string>& args) {
+    std::wstring commandLine = toWide(windowsCommandLine(program, args));
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWMINIMIZED;
+    PROCESS_INFORMATION process{};
+    // No application name: only then does Windows add ".exe" to a program named without
+    // it, as the editor is.
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return nullptr;
+    CloseHandle(process.hThread);
+    return process.hProcess;
 }
 
 std::unique_ptr<IProcessStarter> makeWin32ProcessStarter() {
