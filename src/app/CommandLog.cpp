@@ -7,9 +7,14 @@
 
 namespace kordan {
 
+namespace {
+std::string elapsedText(uint32_t ms) {
+    return std::to_string(ms / 1000) + "." + std::to_string(ms / 100 % 10);
+}
+} // namespace
+
 std::string commandLogLine(const CommandLogEntry& e) {
-    const std::string when =
-        std::to_string(e.elapsedMs / 1000) + "." + std::to_string(e.elapsedMs / 100 % 10);
+    const std::string when = elapsedText(e.elapsedMs);
     std::string how;
     if (e.code >= 1000 && e.code <= 1003)
         how = (e.befehl > 0 ? "+" : "") + std::to_string(e.befehl);
@@ -51,6 +56,14 @@ void CommandLog::start(ZusiSend& sender) {
         m_view.appendCommandLog(commandLogLine({m_clock.milliseconds() - m_startMs, code, befehl,
                                                 sender.keyText(code, befehl), source, outcome}));
     });
+}
+
+void CommandLog::note(const std::string& text) {
+    const std::string line = elapsedText(m_clock.milliseconds() - m_startMs) + " s  " + text;
+    if (m_visible)
+        m_view.appendCommandLog(line);
+    if (m_echo)
+        m_echo(line);
 }
 
 void CommandLog::toggle() {

@@ -3,6 +3,7 @@
 #include "send/ZusiSend.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace kordan {
@@ -35,6 +36,12 @@ public:
     // Start-up: the stored choice, and the sender's commands from now on.
     void start(ZusiSend& sender);
     void toggle(); // the menu entry
+    // A line of its own that is no command (what the program learnt of the simulator,
+    // something that went wrong on the way): "12.3 s  Führerbremsventil: Stufen in
+    // Gegenrichtung". Also handed to the echo, shown or not.
+    void note(const std::string& text);
+    // Where notes go besides the log: standard error when nobody watches the window.
+    void setEcho(std::function<void(const std::string&)> echo) { m_echo = std::move(echo); }
 
 private:
     ISettings& m_settings;
@@ -42,6 +49,7 @@ private:
     IKordanView& m_view;
     bool m_visible = false;
     uint32_t m_startMs = 0;
+    std::function<void(const std::string&)> m_echo;
 };
 
 } // namespace kordan

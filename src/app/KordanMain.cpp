@@ -70,7 +70,9 @@ void KordanMain::startUp() {
     m_registry = std::make_unique<ZusiRegistry>(m_s.registry);
     m_registry->schluessel("Software\\zusi\\zusi");
     // Nothing held over a lost connection can be let go there; the keys still can.
-    if (m_zusi3.start(m_s.settings, *m_sender, [this] { ignoringErrors([&] { releaseAll(); }); }))
+    if (m_zusi3.start(
+            m_s.settings, *m_sender, [this] { ignoringErrors([&] { releaseAll(); }); },
+            [this](const std::string& text) { m_log.note(text); }))
         m_view.setEasyOptionEnabled(false, kEasyNotWithZusi3);
     // 2. Relative file names refer to the program's directory; a start profile is looked
     // for where the program was started first.

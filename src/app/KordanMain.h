@@ -126,6 +126,7 @@ public:
     ProfileSession* profiles() { return m_profiles.get(); }
     ZusiProfile* Profil();
     ZusiSend* Sender() { return m_sender.get(); }
+    CommandLog& commandLog() { return m_log; }
     Mode mode() const { return m_mode; }
 
 private:

@@ -19,7 +19,8 @@ void Zusi3Session::offer(ITcpSocket& socket, std::optional<Zusi3Endpoint> forced
     m_clientVersion = std::move(clientVersion);
 }
 
-bool Zusi3Session::start(ISettings& settings, ZusiSend& sender, std::function<void()> lost) {
+bool Zusi3Session::start(ISettings& settings, ZusiSend& sender, std::function<void()> lost,
+                         std::function<void(const std::string&)> note) {
     if (!m_socket)
         return false;
     std::optional<Zusi3Endpoint> endpoint = m_forced ? m_forced : storedZusi3Endpoint(settings);
@@ -27,6 +28,7 @@ bool Zusi3Session::start(ISettings& settings, ZusiSend& sender, std::function<vo
         return false;
     m_connection = std::make_unique<Zusi3Connection>(*m_socket, *endpoint, m_clientVersion);
     m_delivery = std::make_unique<Zusi3Delivery>(*m_connection);
+    m_delivery->setNote(std::move(note));
     sender.setChannel(m_delivery.get());
     m_connection->ConnectionLost = std::move(lost);
     m_connection->TrainTakenOver = [this] { m_takenOver = true; };
@@ -44,6 +46,7 @@ Zusi3Session::TrainNews Zusi3Session::poll(uint32_t nowMs) {
     if (!m_connection)
         return TrainNews::None;
     m_connection->poll(nowMs);
+    m_delivery->poll(nowMs);
     const std::string lok = trainFileBaseName(m_connection->trainFile());
     if (lok.empty() || (lok == m_lok && !m_takenOver))
         return TrainNews::None;

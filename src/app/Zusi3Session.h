@@ -30,8 +30,10 @@ public:
     // told to the simulator.
     void offer(ITcpSocket& socket, std::optional<Zusi3Endpoint> forced, std::string clientVersion);
     // Connects when offered and chosen; `sender`'s commands go this way from then on, and
-    // `lost` runs whenever the connection is lost. True when the interface is in use.
-    bool start(ISettings& settings, ZusiSend& sender, std::function<void()> lost);
+    // `lost` runs whenever the connection is lost; `note` gets what the levers taught (a
+    // command-log line). True when the interface is in use.
+    bool start(ISettings& settings, ZusiSend& sender, std::function<void()> lost,
+               std::function<void(const std::string&)> note = {});
     // Ends the connection; `sender` sends keys again.
     void stop(ZusiSend* sender);
 

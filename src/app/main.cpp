@@ -310,6 +310,10 @@ int main(int argc, char** argv) {
                               dir.toStdString(), calibration},
                              window, {options.profile, options.activeMode});
     window.setLogic(&logic);
+    // Without anybody at the window, what the program learnt of the simulator goes to stderr.
+    if (options.quitAfterScenario)
+        logic.commandLog().setEcho(
+            [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); });
     backends.logLine = [&window](const std::string& line) { window.appendCommandLog(line); };
     for (const std::string& note : backends.deliveryNotes)
         window.appendCommandLog(note);

@@ -10,6 +10,7 @@
 #include "send/CommandSender.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <optional>
 #include <stdexcept>
 
@@ -113,7 +114,8 @@ void ZusiAxis::NewValue(int32_t oldVal, int32_t newVal, bool POV, ICommandSender
         }
         if (z.RegelFunktion != 0)
             se.ZusiRegler(z.RegelFunktion, z.CalculateRegler(oldVal, newVal),
-                          z.RegelPosition(newVal));
+                          z.RegelPosition(newVal),
+                          int32_t(std::min<int64_t>(std::llabs(int64_t(z.RegelStep)), INT32_MAX)));
     }
     se.fromZone(0);
 }

@@ -18,10 +18,12 @@ public:
     // may name it in its log. What is sent never depends on it.
     virtual void fromZone(int32_t /*zone*/) {}
     // A regulator zone's movement: `steps` notches (as ZusiSend's Befehl), the lever now at
-    // notch `zoneNotch` of the zone. A delivery that can set a lever absolutely uses the
-    // notch; every other one steps.
-    virtual void ZusiRegler(int32_t pFunktion, int32_t steps, int32_t zoneNotch) {
+    // notch `zoneNotch` of the zone's `zoneNotches`. A delivery that can set a lever
+    // absolutely uses the notch; every other one steps.
+    virtual void ZusiRegler(int32_t pFunktion, int32_t steps, int32_t zoneNotch,
+                            int32_t zoneNotches) {
         (void)zoneNotch;
+        (void)zoneNotches;
         ZusiSend(pFunktion, steps);
     }
 };

@@ -22,10 +22,10 @@ public:
     virtual bool connected() = 0;
     // One edge of a single command the channel carries: pressed, or let go.
     virtual void input(int32_t code, bool pressed) = 0;
-    // A regulator zone's lever stands at notch `zoneNotch` of its zone (0 = the zone's first
-    // notch). True when the channel has set the simulator's lever there absolutely; false
-    // when the regulator is to step notch by notch instead.
-    virtual bool setNotch(int32_t regulatorCode, int32_t zoneNotch) = 0;
+    // A regulator zone's lever stands at notch `zoneNotch` of the zone's `zoneNotches` (0 =
+    // the zone's first notch). True when the channel has set the simulator's lever there
+    // absolutely; false when the regulator is to step notch by notch instead.
+    virtual bool setNotch(int32_t regulatorCode, int32_t zoneNotch, int32_t zoneNotches) = 0;
 };
 
 } // namespace kordan

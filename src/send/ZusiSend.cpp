@@ -69,14 +69,17 @@ std::string ZusiSend::Befehlstext(int32_t Befehl) {
 std::string ZusiSend::keyText(int32_t pFunktion, int32_t pBefehl) const {
     if (!isDeliverableCode(pFunktion))
         return "";
-    if (const ISimChannel::Route route = routeOf(pFunktion); route != ISimChannel::Route::Key)
+    const ISimChannel::Route route = routeOf(pFunktion);
+    if (route != ISimChannel::Route::Key)
         return route == ISimChannel::Route::Input ? "Eingabe \u00fcber TCP" : "";
+    // Beside the TCP interface a key reaches only a simulator running on this computer.
+    const std::string where = m_channel ? " an Zusi auf diesem Rechner" : "";
     int32_t code = pFunktion;
     switch (deliveryOf(pFunktion)) {
     case Delivery::None:
         return "";
     case Delivery::Keystrokes:
-        return "Taste " + keystrokesText(keystrokeString(pFunktion));
+        return "Taste " + keystrokesText(keystrokeString(pFunktion)) + where;
     case Delivery::Composite:
         code = K::BremsventilBremsen;
         break;
@@ -87,17 +90,18 @@ std::string ZusiSend::keyText(int32_t pFunktion, int32_t pBefehl) const {
         break;
     }
     const int32_t vk = code > 0 ? m_keyTable[static_cast<size_t>(code)] : 0;
-    return vk > 0 ? "Taste " + virtualKeyName(vk) : "";
+    return vk > 0 ? "Taste " + virtualKeyName(vk) + where : "";
 }
 
 void ZusiSend::send(int32_t pFunktion, int32_t pBefehl) {
     deliver(pFunktion, pBefehl, false);
 }
 
-void ZusiSend::ZusiRegler(int32_t pFunktion, int32_t steps, int32_t zoneNotch) {
+void ZusiSend::ZusiRegler(int32_t pFunktion, int32_t steps, int32_t zoneNotch,
+                          int32_t zoneNotches) {
     if (steps != 0 && deliveryOf(pFunktion) == Delivery::Regulator &&
         routeOf(pFunktion) == ISimChannel::Route::Input && m_channel->connected() &&
-        m_channel->setNotch(pFunktion, zoneNotch)) {
+        m_channel->setNotch(pFunktion, zoneNotch, zoneNotches)) {
         notify(pFunktion, steps, Outcome::Delivered, false);
         return;
     }
@@ -108,8 +112,17 @@ void ZusiSend::Timer() {
     if (m_brakeReleaseCount <= 0)
         return;
     --m_brakeReleaseCount;
-    if (m_brakeReleaseCount == 0)
-        deliver(K::BremsventilBremsen, Up, true);
+    if (m_brakeReleaseCount != 0)
+        return;
+    const auto held = m_held.find(m_brakeKey);
+    if (held == m_held.end() || held->second.kind != KeySource::Kind::Brake)
+        return;
+    // The key the brake pressed, in the window it pressed it in, whatever is known now.
+    notify(m_brakeKey.channel ? K::Schnellbremsung : K::BremsventilBremsen, Up, Outcome::Delivered,
+           true);
+    letGo(m_brakeKey);
+    m_held.erase(held);
+    m_releasedEarly.insert(m_brakeKey);
 }
 
 void ZusiSend::releaseKeys(const std::function<bool(const KeySource&)>& which) {
@@ -174,14 +187,8 @@ void ZusiSend::deliver(int32_t pFunktion, int32_t pBefehl, bool internal) {
 
     switch (deliveryOf(pFunktion)) {
     case Delivery::Composite:
-        if (pBefehl == Down) {
-            // The brake's key is held by the brake until its release, whoever pulled it.
-            const KeySource pulledBy = std::exchange(m_source, KeySource{KeySource::Kind::Brake});
-            for (int i = 0; i < kBrakePresses; ++i)
-                deliver(K::BremsventilBremsen, Down, true);
-            m_source = pulledBy;
-            m_brakeReleaseCount = kBrakeReleaseTicks;
-        }
+        if (pBefehl == Down)
+            pullBrake(channel);
         return;
     case Delivery::Keystrokes:
         if (pBefehl == Down || pBefehl == DownUp)
@@ -202,6 +209,21 @@ void ZusiSend::deliver(int32_t pFunktion, int32_t pBefehl, bool internal) {
         press(pFunktion, pBefehl, channel);
         return;
     }
+}
+
+void ZusiSend::pullBrake(bool channel) {
+    // The brake's key is held by the brake until its release, whoever pulled it.
+    const KeySource pulledBy = std::exchange(m_source, KeySource{KeySource::Kind::Brake});
+    if (channel) {
+        press(K::Schnellbremsung, Down, true);
+        m_brakeKey = Key{true, 0, K::Schnellbremsung};
+    } else {
+        for (int i = 0; i < kBrakePresses; ++i)
+            deliver(K::BremsventilBremsen, Down, true);
+        m_brakeKey = Key{false, m_zusiWnd, m_keyTable[size_t(K::BremsventilBremsen)]};
+    }
+    m_source = pulledBy;
+    m_brakeReleaseCount = kBrakeReleaseTicks;
 }
 
 void ZusiSend::press(int32_t pFunktion, int32_t pBefehl, bool channel) {

@@ -73,13 +73,16 @@ public:
     void send(int32_t pFunktion, int32_t pBefehl) override;
     void fromZone(int32_t zone) override { m_source.zone = zone; }
     // A regulator zone's movement: set absolutely where the channel can, else stepped.
-    void ZusiRegler(int32_t pFunktion, int32_t steps, int32_t zoneNotch) override;
+    void ZusiRegler(int32_t pFunktion, int32_t steps, int32_t zoneNotch,
+                    int32_t zoneNotches) override;
 
     // From now on commands go by `channel`'s routes (null: all as keys again). Keys held
     // until now are the caller's to release first. `channel` must outlive its use here.
     void setChannel(ISimChannel* channel) { m_channel = channel; }
 
-    // Once per 100 ms tick: counts down the emergency brake's delayed release.
+    // Once per 100 ms tick: counts down the emergency brake's delayed release. The release
+    // lets go only what the brake still holds: a key its holder let go already, or one a
+    // button took over, gets no second key-up.
     void Timer();
 
     // True when the simulator's window is known and still carries its title; looks at
@@ -117,6 +120,9 @@ private:
     void notify(int32_t pFunktion, int32_t pBefehl, Outcome outcome, bool internal);
     ISimChannel::Route routeOf(int32_t pFunktion) const;
     void press(int32_t pFunktion, int32_t pBefehl, bool channel);
+    // The emergency brake: ten presses of the brake valve's key, or over a channel the
+    // channel's own emergency brake, held by the brake until the release.
+    void pullBrake(bool channel);
 
     ISimWindow& m_window;
     WindowHandle m_zusiWnd = 0;
@@ -131,6 +137,7 @@ private:
         auto operator<=>(const Key&) const = default;
     };
     void letGo(const Key& key);
+    Key m_brakeKey;                  // what the emergency brake pressed last
     std::map<Key, KeySource> m_held; // pressed, not released; by its first holder
     std::set<Key> m_releasedEarly;   // let go by releaseKeys, before their holder did
     KeySource m_source;

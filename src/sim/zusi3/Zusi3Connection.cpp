@@ -13,23 +13,6 @@ namespace {
 constexpr size_t kReadChunk = 16 * 1024;
 constexpr int kReadsPerPoll = 8;
 
-// What a combined lever is, judged by the functions of its notches. The simulator names
-// levers freely in the cab file, so the name says nothing reliable.
-bool isTraction(uint16_t f) {
-    return (f >= 0x01 && f <= 0x05) || (f >= 0x10 && f <= 0x14); // Fahrstufe…, Zugkraft…
-}
-bool isAfb(uint16_t f) {
-    return f >= 0x0B && f <= 0x0F; // AFB…
-}
-
-void merge(std::optional<LeverRange>& range, const LeverPosition& lever) {
-    LeverRange r = range.value_or(LeverRange{});
-    r.current = lever.current.value_or(r.current);
-    r.centre = lever.centre.value_or(r.centre);
-    r.highest = lever.highest.value_or(r.highest);
-    range = r;
-}
-
 } // namespace
 
 std::optional<Zusi3Endpoint> parseZusi3Endpoint(std::string_view text) {
@@ -138,8 +121,8 @@ void Zusi3Connection::forgetValues() {
     m_speedKmh = 0;
     m_kilometre = 0;
     m_sifaLamp.reset();
-    m_fahrschalter.reset();
-    m_afb.reset();
+    m_breakerOn.reset();
+    m_levers.clear();
 }
 
 bool Zusi3Connection::send(const Node& message) {
@@ -205,24 +188,22 @@ bool Zusi3Connection::handle(const Node& message) {
             m_kilometre = *ftd->kilometre;
         if (ftd->sifaLamp)
             m_sifaLamp = ftd->sifaLamp;
+        if (ftd->hauptschalter && std::isfinite(*ftd->hauptschalter))
+            m_breakerOn = *ftd->hauptschalter >= 0.5f;
     } else if (auto prog = readProg(message)) {
         if (prog->trainFile)
             m_trainFile = *prog->trainFile;
         if (prog->trainNumber)
             m_trainNumber = *prog->trainNumber;
         if (prog->newlyTakenOver.value_or(false)) {
-            m_fahrschalter.reset();
-            m_afb.reset();
+            m_levers.clear();
+            m_breakerOn.reset();
             if (TrainTakenOver)
                 TrainTakenOver();
         }
     } else {
-        for (const LeverPosition& lever : readOperation(message)) {
-            if (std::any_of(lever.functions.begin(), lever.functions.end(), isTraction))
-                merge(m_fahrschalter, lever);
-            if (std::any_of(lever.functions.begin(), lever.functions.end(), isAfb))
-                merge(m_afb, lever);
-        }
+        for (const LeverPosition& lever : readOperation(message))
+            m_levers.report(lever);
     }
     return true;
 }

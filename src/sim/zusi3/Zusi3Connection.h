@@ -2,6 +2,7 @@
 
 #include "sim/zusi3/TcpSocket.h"
 #include "sim/zusi3/Zusi3Codec.h"
+#include "sim/zusi3/Zusi3Levers.h"
 #include "sim/zusi3/Zusi3Messages.h"
 
 #include <functional>
@@ -22,14 +23,6 @@ std::optional<Zusi3Endpoint> parseZusi3Endpoint(std::string_view text);
 
 // The train file's name without its directory and extension, as profiles are named.
 std::string trainFileBaseName(std::string_view trainFile);
-
-// The notch range of a combined lever: notches count from 0 to `highest`.
-struct LeverRange {
-    int32_t current = 0;
-    int32_t centre = 0;
-    int32_t highest = 0;
-    bool operator==(const LeverRange&) const = default;
-};
 
 // The client side of the simulator's TCP interface: connects, registers as a cab
 // controller, subscribes to the values the program shows and keeps them. Driven by poll()
@@ -66,10 +59,12 @@ public:
     const std::string& trainFile() const { return m_trainFile; }
     const std::string& trainNumber() const { return m_trainNumber; }
     std::optional<uint8_t> sifaLamp() const { return m_sifaLamp; }
-    // The ranges of the power controller and the AFB lever, once the simulator has reported
-    // them; they are forgotten with the connection and when another train is taken over.
-    std::optional<LeverRange> fahrschalterRange() const { return m_fahrschalter; }
-    std::optional<LeverRange> afbRange() const { return m_afb; }
+    // The train's combined levers as reported; forgotten with the connection and when
+    // another train is taken over.
+    zusi3::LeverModel& levers() { return m_levers; }
+    const zusi3::LeverModel& levers() const { return m_levers; }
+    // The main breaker as the simulator reports it; nullopt before a report.
+    std::optional<bool> breakerOn() const { return m_breakerOn; }
 
     // A connection that had been established has ended (lost, refused or timed out). The
     // owner releases whatever it holds pressed.
@@ -101,8 +96,8 @@ private:
     std::string m_trainFile;
     std::string m_trainNumber;
     std::optional<uint8_t> m_sifaLamp;
-    std::optional<LeverRange> m_fahrschalter;
-    std::optional<LeverRange> m_afb;
+    zusi3::LeverModel m_levers;
+    std::optional<bool> m_breakerOn;
 };
 
 } // namespace kordan

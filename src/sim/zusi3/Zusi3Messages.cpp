@@ -4,9 +4,8 @@ namespace kordan::zusi3 {
 
 namespace {
 
-// The notch numbers of a combined lever are SmallInts in most clients; one reads the
-// highest notch as a Single. A 4-byte value is therefore taken as a Single.
-constexpr bool kNotchFourBytesIsSingle = true;
+// The notch numbers of a combined lever are SmallInts; a 4-byte value is read as an Integer.
+constexpr bool kNotchFourBytesIsSingle = false;
 
 // Inside DATA_OPERATION: one node per combined lever, and its attributes.
 constexpr uint16_t kOpLever = 0x0002;
@@ -78,7 +77,8 @@ Node neededDataMessage(std::span<const uint16_t> ftdIds, bool operationData,
 }
 
 Node standardNeededData() {
-    static constexpr uint16_t ftd[] = {kFtdGeschwindigkeit, kFtdKilometrierung, kFtdStatusSifa};
+    static constexpr uint16_t ftd[] = {kFtdGeschwindigkeit, kFtdHauptschalter, kFtdKilometrierung,
+                                       kFtdStatusSifa};
     static constexpr uint16_t prog[] = {kProgZugdatei, kProgZugnummer, kProgZugNeuUebernommen};
     return neededDataMessage(ftd, true, prog);
 }
@@ -94,13 +94,13 @@ Node inputMessage(const Tastatureingabe& input) {
     return fahrpult(std::move(command));
 }
 
-Node pauseToggleMessage() {
+Node controlToggleMessage(uint16_t node) {
     // A one-byte ShortInt, -1 = toggle; older documents give it two bytes, the current
     // simulator reads one.
-    Node pause{0x0001, {}, {}};
-    pause.add(shortIntAttr(0x0001, -1));
+    Node toggle{node, {}, {}};
+    toggle.add(shortIntAttr(0x0001, -1));
     Node command{kControl, {}, {}};
-    command.add(std::move(pause));
+    command.add(std::move(toggle));
     return fahrpult(std::move(command));
 }
 
@@ -129,6 +129,7 @@ std::optional<FtdValues> readFtd(const Node& message) {
     FtdValues v;
     v.speedMs = singleOf(*ftd, kFtdGeschwindigkeit);
     v.kilometre = singleOf(*ftd, kFtdKilometrierung);
+    v.hauptschalter = singleOf(*ftd, kFtdHauptschalter);
     if (const Node* sifa = ftd->child(kFtdStatusSifa)) {
         v.sifaLamp = byteOf(*sifa, kSifaLamp);
         v.sifaHorn = byteOf(*sifa, kSifaHorn);

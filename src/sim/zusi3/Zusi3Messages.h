@@ -32,6 +32,7 @@ inline constexpr std::string_view kClientName = "Kordan f\u00fcr Zusi";
 
 // Cab display ids (DATA_FTD) and program data ids (DATA_PROG) the program subscribes to.
 inline constexpr uint16_t kFtdGeschwindigkeit = 0x0001;  // Single, m/s
+inline constexpr uint16_t kFtdHauptschalter = 0x0013;    // Single, 0 off / 1 on
 inline constexpr uint16_t kFtdKilometrierung = 0x0061;   // Single, km
 inline constexpr uint16_t kFtdStatusSifa = 0x0064;       // node
 inline constexpr uint16_t kProgZugdatei = 0x01;          // String
@@ -64,13 +65,14 @@ struct Tastatureingabe {
 Node helloMessage(std::string_view clientName, std::string_view clientVersion);
 Node neededDataMessage(std::span<const uint16_t> ftdIds, bool operationData,
                        std::span<const uint16_t> progIds);
-// What the program subscribes to: speed, route kilometre, Sifa status, the cab's operation
-// data (for the combined levers' notch ranges), train file, train number and "newly taken
-// over".
+// What the program subscribes to: speed, main breaker, route kilometre, Sifa status, the
+// cab's operation data (the combined levers' positions), train file, train number and "newly
+// taken over".
 Node standardNeededData();
 Node inputMessage(const Tastatureingabe& input);
-// Pause on or off, the way the pause key toggles it.
-Node pauseToggleMessage();
+// A program control toggled, the way its key toggles it: pause (node 0x01), time jump (0x07),
+// fast-forward (0x08).
+Node controlToggleMessage(uint16_t node);
 
 struct AckHello {
     std::string zusiVersion;
@@ -85,6 +87,7 @@ struct FtdValues {
     std::optional<float> kilometre;
     std::optional<uint8_t> sifaLamp; // 0/1
     std::optional<uint8_t> sifaHorn; // 0 off, 1 warning, 2 forced braking
+    std::optional<float> hauptschalter;
 };
 // Messages may carry only some of the subscribed values; absent ones stay nullopt.
 std::optional<FtdValues> readFtd(const Node& message);

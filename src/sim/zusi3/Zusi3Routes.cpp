@@ -20,10 +20,6 @@ namespace K = ZusiSendKonstanten;
 // both. The simulator is known to accept both; this picks the first.
 constexpr bool kSendKommandoAndAktion = false;
 
-// Which way a brake lever's notches count is the cab file's; braking is taken as stepping
-// up (the notches run from release towards emergency braking).
-constexpr bool kBrakeStepsAuf = true;
-
 // Tastaturzuordnung values.
 enum : uint16_t {
     Fahrschalter = 0x01,
@@ -45,14 +41,17 @@ enum : uint16_t {
     MgBremse = 0x14,
 };
 
+// CONTROL nodes.
+constexpr uint16_t kControlPause = 0x01, kControlZeitsprung = 0x07, kControlZeitraffer = 0x08;
+
 constexpr Route key() {
     return {RouteKind::Key, InputStyle::Switch, 0, 0, 0, false};
 }
 constexpr Route none() {
     return {RouteKind::NotAvailable, InputStyle::Switch, 0, 0, 0, false};
 }
-constexpr Route control() {
-    return {RouteKind::Control, InputStyle::Switch, 0, 0, 0, false};
+constexpr Route control(uint16_t node) {
+    return {RouteKind::Control, InputStyle::Switch, 0, 0, 0, false, node};
 }
 constexpr Route composite() {
     return {RouteKind::Composite, InputStyle::Switch, 0, 0, 0, false};
@@ -74,14 +73,14 @@ constexpr Route group(uint16_t z, uint16_t down, uint16_t up) {
 constexpr std::array<Route, K::KeyTableSize> kRoutes{{
     none(),                              // 0
     key(),                               // 1 Schummelfenster
-    control(),                           // 2 Pause
+    control(kControlPause),              // 2 Pause
     key(),                               // 3 Autopilot
     key(),                               // 4 Reiner Streckenblick
     key(),                               // 5 (no text)
     key(),                               // 6 Fahrplan
     key(),                               // 7 Info-Fenster
-    key(),                               // 8 Zeitraffer
-    key(),                               // 9 Zeitsprung bis Abfahrt
+    control(kControlZeitraffer),         // 8 Zeitraffer
+    control(kControlZeitsprung),         // 9 Zeitsprung bis Abfahrt
     key(),                               // 10 Signalzoom
     key(),                               // 11 Ansicht Führerstand
     key(),                               // 12 Ansicht Aussen vorne
@@ -96,16 +95,16 @@ constexpr std::array<Route, K::KeyTableSize> kRoutes{{
     lever(Afb, true),                    // 21 AFB ab
     special(Afb, 0x13),                  // 22 AFB null (Grundstellung)
     group(Afb, 0x14, 0x15),              // 23 AFB ein/aus: AFBEinAus
-    lever(Fbv, !kBrakeStepsAuf),         // 24 Bremsventil Bremsen
-    lever(Fbv, kBrakeStepsAuf),          // 25 Bremsventil loesen
-    lever(Zbv, !kBrakeStepsAuf),         // 26 Zusatzbremse bremsen
-    lever(Zbv, kBrakeStepsAuf),          // 27 Zusatzbremse loesen
+    lever(Fbv, true),                    // 24 Bremsventil Bremsen: notch 0 brakes hardest
+    lever(Fbv, false),                   // 25 Bremsventil loesen
+    lever(Zbv, true),                    // 26 Zusatzbremse bremsen
+    lever(Zbv, false),                   // 27 Zusatzbremse loesen
     sw(Pfeife, 0x45, 0x46),              // 28 Pfeife
     sw(Sifa, 0x39, 0x3A),                // 29 SiFa
     group(Zugbeeinflussung, 0x33, 0x34), // 30 PZB Wachsam
     group(Zugbeeinflussung, 0x35, 0x36), // 31 PZB Frei
     group(Zugbeeinflussung, 0x37, 0x38), // 32 PZB Befehl
-    sw(Hauptschalter, 0, 0),             // 33 Hauptschalter ein/aus (no toggle command)
+    sw(Hauptschalter, 0, 0),             // 33 Hauptschalter ein/aus: by the reported state
     key(),                               // 34 Motor ein/aus: no group for it
     sw(Sander, 0x2F, 0x30),              // 35 Sand ein/aus
     sw(MgBremse, 0x25, 0x26),            // 36 Magnetbremse ein/aus
@@ -152,7 +151,7 @@ std::optional<Tastatureingabe> inputOf(const Route& r, bool pressed) {
 void addEdge(std::vector<Node>& out, int32_t code, bool pressed) {
     const Route r = routeOf(code);
     if (r.kind == RouteKind::Control && pressed)
-        out.push_back(pauseToggleMessage());
+        out.push_back(controlToggleMessage(r.control));
     if (r.kind != RouteKind::Input)
         return;
     if (auto in = inputOf(r, pressed))
@@ -180,24 +179,13 @@ std::vector<Node> messagesFor(int32_t code, int32_t befehl) {
         addEdge(out, step, false);
         return out;
     }
-    if (code == K::Schnellbremsung) {
-        if (befehl == Down) {
-            for (int i = 0; i < 10; ++i)
-                addEdge(out, K::BremsventilBremsen, true);
-        }
+    if (code == K::Schnellbremsung)
         return out;
-    }
     if (befehl == Down || befehl == DownUp)
         addEdge(out, code, true);
     if (befehl == Up || befehl == DownUp)
         addEdge(out, code, false);
     return out;
-}
-
-std::optional<Node> absoluteNotchMessage(int32_t regulatorCode, int16_t notch) {
-    if (regulatorCode != K::RegelbereichFahrschalter && regulatorCode != K::RegelbereichAfb)
-        return std::nullopt;
-    return inputMessage(Tastatureingabe{routeOf(regulatorCode).zuordnung, 0, AktionAbsolut, notch});
 }
 
 } // namespace kordan::zusi3

@@ -3,7 +3,6 @@
 #include "sim/zusi3/Zusi3Codec.h"
 
 #include <cstdint>
-#include <optional>
 #include <vector>
 
 // How each command code of the catalogue reaches the simulator over TCP: as an input of a
@@ -12,9 +11,9 @@ namespace kordan::zusi3 {
 
 enum class RouteKind {
     Input,       // an INPUT message, see InputStyle
-    Control,     // a program control (pause)
+    Control,     // a program control (pause, time jump, fast-forward)
     Key,         // no input for it: sent as a key to the simulator's window as before
-    Composite,   // the emergency brake: presses of "Bremsventil Bremsen"
+    Composite,   // the emergency brake: the brake valve positioned and confirmed
     NotAvailable // nothing in the simulator does it
 };
 
@@ -31,7 +30,8 @@ struct Route {
     uint16_t zuordnung = 0;
     uint16_t kommandoDown = 0; // the command (Function) or the Down command of the pair
     uint16_t kommandoUp = 0;
-    bool ab = false; // Lever: steps down instead of up
+    bool ab = false;      // Lever: steps down instead of up
+    uint16_t control = 0; // Control: the node below CONTROL it toggles
 };
 
 // The route of a command code; regulator codes 1000-1003 give the route of their up step.
@@ -40,13 +40,9 @@ Route routeOf(int32_t code);
 
 // The messages that carry out ZusiSend(code, befehl): Befehl 1 Down, 2 Up, 3 DownUp for
 // single commands; a signed notch count for 1000-1003, which becomes that many presses of
-// the step and one release, as on the key path. The emergency brake gives its ten presses;
-// its release six ticks later is the caller's, like every key and "not available" code.
+// the step and one release, as on the key path. These are the plain routes: the lever
+// commands that read the simulator's reports (see Zusi3LeverControl.h) go their own way,
+// and the emergency brake gives nothing here.
 std::vector<Node> messagesFor(int32_t code, int32_t befehl);
-
-// The lever of a regulator zone set to an absolute notch. Only the power controller (1000)
-// and the AFB (1003): the simulator has been seen to operate another switch instead when
-// the brake valve or the dynamic brake gets an absolute position. nullopt for other codes.
-std::optional<Node> absoluteNotchMessage(int32_t regulatorCode, int16_t notch);
 
 } // namespace kordan::zusi3

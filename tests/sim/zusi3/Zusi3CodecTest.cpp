@@ -16,7 +16,8 @@ TEST(Zusi3Codec, BuildersGiveTheDocumentedBytes) {
     const std::pair<Node, const Bytes*> cases[] = {
         {helloMessage("Pult", "1.0"), &test::kHelloPult},
         {inputMessage({0x10, 0, AktionDown, 0}), &test::kSifaDown},
-        {pauseToggleMessage(), &test::kPauseToggle},
+        {controlToggleMessage(0x01), &test::kPauseToggle},
+        {inputMessage({0x01, 0, AktionAbsolut, 3}), &test::kFahrschalterNotch3},
     };
     for (const auto& [message, bytes] : cases) {
         EXPECT_EQ(encode(message), *bytes);

@@ -1,7 +1,6 @@
 #include "sim/zusi3/Zusi3Routes.h"
 
 #include "send/Catalogue.h"
-#include "sim/zusi3/Zusi3Hex.h"
 #include "sim/zusi3/Zusi3Messages.h"
 
 #include <gtest/gtest.h>
@@ -9,11 +8,13 @@
 namespace kordan::zusi3 {
 namespace {
 
-// The messages of the inputs; zuordnung 0xFFFF stands for the pause toggle.
+// The messages of the inputs; zuordnung 0xFFFF stands for the toggle of the control node
+// given as the command.
 std::vector<Node> messagesOf(const std::vector<Tastatureingabe>& inputs) {
     std::vector<Node> out;
     for (const Tastatureingabe& in : inputs)
-        out.push_back(in.zuordnung == 0xFFFF ? pauseToggleMessage() : inputMessage(in));
+        out.push_back(in.zuordnung == 0xFFFF ? controlToggleMessage(in.kommando)
+                                             : inputMessage(in));
     return out;
 }
 
@@ -33,10 +34,10 @@ TEST(Zusi3Routes, EveryCatalogueCodeHasARoute) {
 
 TEST(Zusi3Routes, CommandsBecomeInputs) {
     using In = Tastatureingabe;
-    const In pause{0xFFFF, 0, 0, 0};
+    const In pause{0xFFFF, 0x01, 0, 0};
     const In fsAuf{0x01, 0, AktionAufDown, 0}, fsAufUp{0x01, 0, AktionAufUp, 0};
     const In fsAb{0x01, 0, AktionAbDown, 0}, fsAbUp{0x01, 0, AktionAbUp, 0};
-    const In fbv{0x04, 0, AktionAufDown, 0}, fbvUp{0x04, 0, AktionAufUp, 0};
+    const In fbv{0x04, 0, AktionAbDown, 0}, fbvUp{0x04, 0, AktionAbUp, 0};
     const struct {
         int32_t code, befehl;
         std::vector<In> inputs;
@@ -50,8 +51,10 @@ TEST(Zusi3Routes, CommandsBecomeInputs) {
         {16, 3, {{0x01, 0x05, 0, 0}}}, // back to zero: its command once
         {16, 2, {}},
         {24, 1, {fbv}},
-        {25, 2, {{0x04, 0, AktionAbUp, 0}}},
+        {25, 2, {{0x04, 0, AktionAufUp, 0}}},
         {2, 1, {pause}},
+        {8, 1, {{0xFFFF, 0x08, 0, 0}}}, // Zeitraffer and Zeitsprung: program controls
+        {9, 3, {{0xFFFF, 0x07, 0, 0}}},
         {2, 3, {pause}},
         {2, 2, {}},
         {28, 0, {}},
@@ -62,18 +65,11 @@ TEST(Zusi3Routes, CommandsBecomeInputs) {
         {1002, 1, {fbv, fbvUp}},
         {1003, -1, {{0x03, 0, AktionAbDown, 0}, {0x03, 0, AktionAbUp, 0}}},
         {1001, 0, {}},
-        {37, 1, std::vector<In>(10, fbv)},
+        {37, 1, {}}, // the lever control's
         {37, 2, {}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(messagesFor(c.code, c.befehl), messagesOf(c.inputs)) << c.code << "/" << c.befehl;
-}
-
-TEST(Zusi3Routes, AbsoluteNotchOnlyForPowerControllerAndAfb) {
-    EXPECT_EQ(encode(*absoluteNotchMessage(1000, 3)), test::kFahrschalterNotch3);
-    EXPECT_EQ(absoluteNotchMessage(1003, 7), inputMessage({0x03, 0, AktionAbsolut, 7}));
-    for (int32_t code : {1001, 1002, 14, 0})
-        EXPECT_FALSE(absoluteNotchMessage(code, 1)) << code;
 }
 
 } // namespace
