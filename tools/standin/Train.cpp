@@ -178,6 +178,13 @@ void Train::clamp() {
     m_extra = std::clamp(m_extra, 0, kExtraSteps);
 }
 
+void Train::setCab(const CabControls& controls) {
+    m_cab = controls;
+    m_afbLevel = std::clamp(controls.afbLevel, 0, m_loco.afbSteps);
+    if (controls.direction != 0 && m_speed < 0.1)
+        m_direction = controls.direction;
+}
+
 void Train::advance(double seconds) {
     if (seconds <= 0)
         return;
@@ -191,15 +198,21 @@ void Train::advance(double seconds) {
 
     const double v = m_speed;
     const double massKg = m_loco.massT * 1000.0;
-    const bool powered = m_mainSwitch && m_engine;
+    const bool powered = mainSwitch() && m_engine;
     // Traction: the notch's share of the power, limited by adhesion at low speed.
     double traction = 0;
     const bool afbActive = m_afbOn && m_afbLevel > 0 && m_loco.afbSteps > 0;
     double share = m_loco.notches > 0 ? std::max(m_notch, 0) / double(m_loco.notches) : 0;
+    if (m_cab)
+        share = std::clamp(m_cab->traction, 0.0, 1.0);
     if (afbActive) {
         const double diff = afbTargetKmh() - v * 3.6;
         share = std::clamp(diff / 5.0, 0.0, 1.0);
     }
+    // No traction in neutral, against a direction that cannot change yet, or while the
+    // emergency brake acts.
+    if (m_cab && (m_cab->direction != m_direction || m_cab->emergency))
+        share = 0;
     if (powered && share > 0) {
         const double adhesion = 0.3 * massKg * 9.81;
         traction = std::min(adhesion, m_loco.powerKw * 1000.0 / std::max(v, 1.0)) * share;
@@ -215,8 +228,12 @@ void Train::advance(double seconds) {
     }
     if (afbActive && v * 3.6 > afbTargetKmh() + 2)
         dyn = std::max(dyn, 0.4);
-    const double air = emergency() ? 1.3 : 0.9 * m_brake / std::max(1, m_loco.brakeSteps);
-    const double extra = 0.8 * m_extra / kExtraSteps;
+    double air = emergency() ? 1.3 : 0.9 * m_brake / std::max(1, m_loco.brakeSteps);
+    double extra = 0.8 * m_extra / kExtraSteps;
+    if (m_cab) {
+        air = m_cab->emergency ? 1.3 : 0.9 * std::clamp(m_cab->brake, 0.0, 1.0);
+        extra = 0.8 * std::clamp(m_cab->extraBrake, 0.0, 1.0);
+    }
     const double magnet = m_magnet ? 1.0 : 0.0;
     const double kmh = v * 3.6;
     const double resistance = 0.01 + 0.00002 * kmh * kmh;

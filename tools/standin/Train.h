@@ -2,6 +2,7 @@
 
 #include "StandinKeys.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,18 @@ struct DemoLoco {
     double vmaxKmh = 0;
 };
 
+// The levers of the TCP interface's cab, which take the place of the stepping keys for
+// traction, the air brakes, the main breaker, the direction and the speed control.
+struct CabControls {
+    double traction = 0;    // share of full power, 0..1
+    double brake = 0;       // automatic brake, share of full service braking, 0..1
+    bool emergency = false; // Schnellbremsung
+    double extraBrake = 0;  // independent brake, 0..1
+    bool breaker = true;
+    int direction = 0; // 1 forward, -1 backward, 0 neutral (no traction)
+    int afbLevel = 0;
+};
+
 const std::vector<DemoLoco>& demoLocos();
 // The demo locomotive called `name` (its name or its file name without extension, case
 // ignored); nullptr when there is none.
@@ -43,6 +56,10 @@ public:
     void keyDown(Action action);
     void keyUp(Action action);
 
+    // From now on these levers drive the train instead of the keys of the same controls.
+    // The direction changes only at a stand, as with the keys.
+    void setCab(const CabControls& controls);
+
     // Lets `seconds` pass: held keys repeat, speed and position follow the controls.
     void advance(double seconds);
 
@@ -54,7 +71,7 @@ public:
     bool afbOn() const { return m_afbOn; }
     int afbLevel() const { return m_afbLevel; }
     double afbTargetKmh() const;
-    bool mainSwitch() const { return m_mainSwitch; }
+    bool mainSwitch() const { return m_cab ? m_cab->breaker : m_mainSwitch; }
     bool engine() const { return m_engine; }
     bool magnet() const { return m_magnet; }
     int direction() const { return m_direction; }
@@ -89,6 +106,7 @@ private:
     int m_direction = 1;
     double m_speed = 0; // m/s, never negative; the direction says which way
     double m_km = 12.0;
+    std::optional<CabControls> m_cab;
     // The one held stepping key and how long it has been down.
     Action m_held = Action::None;
     double m_heldFor = 0;

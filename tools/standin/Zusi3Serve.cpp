@@ -9,11 +9,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
-#include <memory>
-#include <optional>
 
 namespace standin {
 
@@ -25,6 +24,8 @@ extern "C" void stopServing(int) {
 }
 
 constexpr int kTickMs = 100;
+// Keeps what the kernel holds for a client that does not read small beside kMaxUnsent.
+constexpr int kSendBuffer = 64 * 1024;
 
 class Fd {
 public:
@@ -43,26 +44,35 @@ private:
     int m_fd;
 };
 
-// Writes all of `bytes`; the stand-in's messages are small, so waiting here is harmless.
-bool writeAll(int fd, const kordan::zusi3::Bytes& bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+using Clock = std::chrono::steady_clock;
+
+// The one client: its socket (non-blocking), when it came and what it has not taken yet.
+struct Client {
+    Fd fd;
+    Clock::time_point since;
+    kordan::zusi3::Bytes unsent;
+};
+
+// Sends what the socket takes now. False when the connection is broken.
+bool flush(Client& c) {
+    while (!c.unsent.empty()) {
+        const ssize_t n =
+            ::send(c.fd.get(), c.unsent.data(), c.unsent.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
-            return false;
-        done += size_t(n);
+        if (n < 0)
+            return errno == EAGAIN || errno == EWOULDBLOCK;
+        c.unsent.erase(c.unsent.begin(), c.unsent.begin() + n);
     }
     return true;
 }
 
 } // namespace
 
-int serveZusi3(uint16_t port, const DemoLoco& loco, std::FILE* out) {
+int serveZusi3(uint16_t port, const DemoLoco& loco, const CabOptions& cabOptions, std::FILE* out) {
     std::signal(SIGTERM, stopServing);
     std::signal(SIGINT, stopServing);
-    Fd listener(::socket(AF_INET, SOCK_STREAM, 0));
+    Fd listener(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
     const int on = 1;
     ::setsockopt(listener.get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
     sockaddr_in addr{};
@@ -82,48 +92,72 @@ int serveZusi3(uint16_t port, const DemoLoco& loco, std::FILE* out) {
     log("zusi3 " + std::to_string(ntohs(addr.sin_port)));
 
     Train train(loco);
-    Fd client;
-    std::optional<Zusi3Standin> server;
-    using Clock = std::chrono::steady_clock;
+    Cab cab(cabOptions, loco.afbSteps);
+    Zusi3Standin server(train, cab, log);
+    Client client;
+    auto drop = [&](const char* why) {
+        if (why)
+            log(std::string("dropped ") + why);
+        client.fd.reset();
+        client.unsent.clear();
+        server.restart();
+        // The speed last reported, for a test to compare with what the client showed.
+        log("disconnected " + std::to_string(int(train.speedKmh())));
+        log(cab.finalLine());
+    };
     auto nextTick = Clock::now();
     while (!g_stop) {
-        pollfd fds[2] = {{listener.get(), POLLIN, 0}, {client.get(), POLLIN, 0}};
+        const bool connected = client.fd.get() >= 0;
+        pollfd fds[2] = {
+            {listener.get(), POLLIN, 0},
+            {client.fd.get(), short(POLLIN | (client.unsent.empty() ? 0 : POLLOUT)), 0}};
+        // Bounded, so that a signal between the check and the wait costs one tick at most.
         const auto wait =
             std::chrono::duration_cast<std::chrono::milliseconds>(nextTick - Clock::now());
-        ::poll(fds, client.get() >= 0 ? 2 : 1, int(std::max<int64_t>(0, wait.count())));
-        bool drop = false;
+        ::poll(fds, connected ? 2 : 1, int(std::clamp<int64_t>(wait.count(), 0, kTickMs)));
         if (fds[0].revents & POLLIN) {
-            const int fd = ::accept(listener.get(), nullptr, nullptr);
-            if (fd >= 0 && client.get() >= 0) {
+            const int fd =
+                ::accept4(listener.get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+            if (fd >= 0 && connected) {
                 ::close(fd); // one client at a time, as one cab controller
             } else if (fd >= 0) {
                 ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-                client.reset(fd);
-                server.emplace(train, log);
+                ::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &kSendBuffer, sizeof kSendBuffer);
+                client.fd.reset(fd);
+                client.since = Clock::now();
+                server.restart();
                 log("connected");
             }
         }
-        if (client.get() >= 0 && (fds[1].revents & (POLLIN | POLLHUP | POLLERR))) {
+        bool gone = false;
+        if (connected && (fds[1].revents & (POLLIN | POLLHUP | POLLERR))) {
             uint8_t buffer[4096];
-            const ssize_t n = ::recv(client.get(), buffer, sizeof buffer, 0);
-            drop = n <= 0 || !server->receive(buffer, size_t(n));
+            const ssize_t n = ::recv(client.fd.get(), buffer, sizeof buffer, MSG_DONTWAIT);
+            if (n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR))
+                gone = true;
+            else if (n > 0 && !server.receive(buffer, size_t(n)))
+                gone = true;
         }
         if (Clock::now() >= nextTick) {
             nextTick += std::chrono::milliseconds(kTickMs);
-            if (server)
-                server->tick(kTickMs / 1000.0);
-            else
-                train.advance(kTickMs / 1000.0);
+            server.tick(kTickMs / 1000.0);
         }
-        if (server && !drop)
-            drop = !writeAll(client.get(), server->takeOutput());
-        if (drop && client.get() >= 0) {
-            client.reset();
-            server.reset();
-            // The speed last reported, for a test to compare with what the client showed.
-            log("disconnected " + std::to_string(int(train.speedKmh())));
+        kordan::zusi3::Bytes output = server.takeOutput();
+        if (client.fd.get() < 0 || gone) {
+            if (gone)
+                drop(nullptr);
+            continue;
         }
+        client.unsent.insert(client.unsent.end(), output.begin(), output.end());
+        if (!flush(client))
+            drop(nullptr);
+        else if (client.unsent.size() > kMaxUnsent)
+            drop("not reading");
+        else if (!server.subscribed() &&
+                 Clock::now() - client.since > std::chrono::milliseconds(kHandshakeTimeoutMs))
+            drop("no handshake");
     }
+    log(cab.finalLine());
     return 0;
 }
 

@@ -2,7 +2,6 @@
 
 #include "sim/zusi3/Zusi3Messages.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <utility>
 
@@ -16,43 +15,34 @@ namespace {
 constexpr std::string_view kTrainNumber = "4711";
 
 // A switch or a member of a group: its Tastaturzuordnung, the command of its press (0 for
-// a switch pressed by the action Down) and what the train does.
+// a switch pressed by the action Down) and what the train does. The main breaker is one
+// of the cab's levers.
 struct SwitchInput {
     uint16_t zuordnung;
     uint16_t kommandoDown;
     Action action;
 };
 constexpr SwitchInput kSwitches[] = {
-    {0x0C, 0, Action::Pfeife},
-    {0x10, 0, Action::Sifa},
-    {0x0F, 0x33, Action::PzbWachsam},
-    {0x0F, 0x35, Action::PzbFrei},
-    {0x0F, 0x37, Action::PzbBefehl},
-    {0x11, 0, Action::Hauptschalter},
-    {0x09, 0, Action::Sand},
-    {0x14, 0, Action::Magnetbremse},
-    {0x0D, 0, Action::Glocke},
-    {0x0A, 0x3B, Action::Tueren},
-    {0x13, 0, Action::Schleuderschutz},
-    {0x0E, 0, Action::Luefter},
-    {0x0B, 0, Action::Licht},
+    {0x0C, 0, Action::Pfeife},        {0x10, 0, Action::Sifa},
+    {0x0F, 0x33, Action::PzbWachsam}, {0x0F, 0x35, Action::PzbFrei},
+    {0x0F, 0x37, Action::PzbBefehl},  {0x09, 0, Action::Sand},
+    {0x14, 0, Action::Magnetbremse},  {0x0D, 0, Action::Glocke},
+    {0x0A, 0x3B, Action::Tueren},     {0x13, 0, Action::Schleuderschutz},
+    {0x0E, 0, Action::Luefter},       {0x0B, 0, Action::Licht},
     {0x03, 0x14, Action::AfbEinAus},
 };
 
-// A combined lever: its Tastaturzuordnung, what a step up and down does, and the command
-// that puts it back to its rest position.
-struct LeverInput {
-    uint16_t zuordnung;
-    Action auf, ab, null;
-    uint16_t nullKommando;
-};
-constexpr LeverInput kLevers[] = {
-    {0x01, Action::FahrschalterAuf, Action::FahrschalterAb, Action::FahrschalterNull, 0x05},
-    {0x02, Action::DynBremseAuf, Action::DynBremseAb, Action::DynBremseNull, 0x0C},
-    {0x03, Action::AfbAuf, Action::AfbAb, Action::AfbNull, 0x13},
-    {0x04, Action::BremsventilBremsen, Action::BremsventilLoesen, Action::None, 0},
-    {0x05, Action::ZusatzbremseBremsen, Action::ZusatzbremseLoesen, Action::None, 0},
-    {0x07, Action::RichtungVor, Action::RichtungZurueck, Action::None, 0},
+// The dynamic brake is no lever of the cab: it steps the train's brake as its keys do.
+constexpr uint16_t kDynBremse = 0x02;
+constexpr uint16_t kDynBremseGrundstellung = 0x0C;
+
+constexpr uint16_t kFtdHauptschalter = 0x0013;
+constexpr uint16_t kFtdFahrstufe = 0x0015;
+
+// CONTROL's child nodes the stand-in logs, by the name of its log line.
+constexpr std::pair<uint16_t, const char*> kControls[] = {
+    {0x07, "zeitsprung"},
+    {0x08, "zeitraffer"},
 };
 
 Node fahrpult(Node command) {
@@ -67,15 +57,16 @@ Attribute singleAttr(uint16_t id, float v) {
     return a;
 }
 
-Node leverNode(const char* name, uint16_t function, int current, int centre, int highest) {
-    Node lever{0x0002, {}, {}};
-    Node f{0x0002, {}, {}};
-    f.add(wordAttr(0x0001, function));
-    lever.add(stringAttr(0x0001, name)).add(std::move(f));
-    lever.add(smallIntAttr(0x0003, int16_t(current)))
-        .add(smallIntAttr(0x0004, int16_t(centre)))
-        .add(smallIntAttr(0x0005, int16_t(highest)));
-    return lever;
+// "Kombischalter-Hebelposition" of `lever` at `notch`.
+Node leverNode(const Lever& lever, int notch) {
+    Node functions{0x0002, {}, {}};
+    functions.add(wordAttr(0x0001, lever.functions[size_t(notch)]));
+    Node n{0x0002, {}, {}};
+    n.add(stringAttr(0x0001, lever.name)).add(std::move(functions));
+    n.add(smallIntAttr(0x0003, int16_t(notch)))
+        .add(smallIntAttr(0x0004, int16_t(lever.centre)))
+        .add(smallIntAttr(0x0005, int16_t(lever.highest())));
+    return n;
 }
 
 std::optional<uint16_t> wordOf(const Node& n, uint16_t id) {
@@ -83,24 +74,19 @@ std::optional<uint16_t> wordOf(const Node& n, uint16_t id) {
     return a ? asWord(*a) : std::nullopt;
 }
 
-// The master controller's neutral notch: a combined lever's braking notches lie below it.
-int neutralNotch(const DemoLoco& loco) {
-    return loco.fahrschalter == "Kombihebel" ? loco.dynSteps : 0;
-}
-
-// Steps `auf` or `ab` until `now` reaches `target`, as that many presses would.
-void stepTo(Train& train, Action auf, Action ab, int now, int target) {
-    const Action a = target > now ? auf : ab;
-    for (int i = 0; i < std::abs(target - now); ++i) {
-        train.keyDown(a);
-        train.keyUp(a);
-    }
-}
-
 } // namespace
 
-Zusi3Standin::Zusi3Standin(Train& train, std::function<void(const std::string&)> log)
-    : m_train(train), m_log(std::move(log)) {}
+Zusi3Standin::Zusi3Standin(Train& train, Cab& cab, std::function<void(const std::string&)> log)
+    : m_train(train), m_cab(cab), m_log(std::move(log)) {
+    m_train.setCab(m_cab.controls());
+}
+
+void Zusi3Standin::restart() {
+    m_decoder.reset();
+    m_out.clear();
+    m_hello = false;
+    m_subscribed = false;
+}
 
 bool Zusi3Standin::receive(const uint8_t* data, size_t size) {
     m_decoder.feed(data, size);
@@ -130,6 +116,7 @@ void Zusi3Standin::handle(const Node& message) {
             Node root{kRootConnection, {}, {}};
             root.add(std::move(ack));
             send(root);
+            m_hello = true;
         }
         return;
     }
@@ -147,12 +134,34 @@ void Zusi3Standin::handle(const Node& message) {
         m_subscribed = true;
         sendTrain();
     }
-    if (const Node* in = message.child(kInput))
+    if (const Node* in = message.child(kInput)) {
         for (const Node& key : in->children)
             if (key.id == 0x0001)
                 input(key);
-    if (const Node* control = message.child(kControl); control && control->child(0x0001))
+        cabChanged();
+    }
+    if (const Node* c = message.child(kControl))
+        control(*c);
+}
+
+void Zusi3Standin::control(const Node& c) {
+    if (c.child(0x0001))
         m_log("control pause");
+    for (const auto& [id, name] : kControls)
+        if (const Node* n = c.child(id)) {
+            const Attribute* value = n->attribute(0x0001);
+            const int v = value ? asInteger(*value, false).value_or(0) : 0;
+            m_log(std::string("control ") + name + " " + std::to_string(v));
+        }
+}
+
+Node Zusi3Standin::ftdState() const {
+    Node ftd{kDataFtd, {}, {}};
+    ftd.add(singleAttr(kFtdGeschwindigkeit, float(m_train.speedKmh() / 3.6)))
+        .add(singleAttr(kFtdKilometrierung, float(m_train.km())))
+        .add(singleAttr(kFtdHauptschalter, m_cab.breaker() ? 1.0f : 0.0f))
+        .add(singleAttr(kFtdFahrstufe, float(m_cab.traction())));
+    return ftd;
 }
 
 void Zusi3Standin::sendTrain() {
@@ -162,23 +171,49 @@ void Zusi3Standin::sendTrain() {
         .add(stringAttr(kProgZugnummer, kTrainNumber))
         .add(byteAttr(kProgZugNeuUebernommen, 1));
     send(fahrpult(std::move(prog)));
-    const int centre = neutralNotch(loco);
     Node op{kDataOperation, {}, {}};
-    op.add(
-        leverNode("Fahrschalter", 0x01, centre + m_train.notch(), centre, centre + loco.notches));
-    if (loco.afbSteps > 0)
-        op.add(leverNode("AFB", 0x0B, m_train.afbLevel(), 0, loco.afbSteps));
+    for (const Lever& l : m_cab.levers())
+        op.add(leverNode(l, l.notch));
     send(fahrpult(std::move(op)));
+    send(fahrpult(ftdState()));
+}
+
+void Zusi3Standin::cabChanged() {
+    Node op{kDataOperation, {}, {}};
+    bool state = false;
+    for (const CabEvent& e : m_cab.takeEvents()) {
+        switch (e.kind) {
+        case CabEvent::Moved: {
+            const Lever& l = m_cab.levers()[e.lever];
+            m_log("lever " + l.name + " " + std::to_string(e.value));
+            op.add(leverNode(l, e.value));
+            break;
+        }
+        case CabEvent::Breaker:
+            m_log(e.value ? "breaker ein" : "breaker aus");
+            state = true;
+            break;
+        case CabEvent::Traction:
+            state = true;
+            break;
+        case CabEvent::Angleicher:
+            m_log("angleicher");
+            break;
+        }
+    }
+    if (m_subscribed && !op.children.empty())
+        send(fahrpult(std::move(op)));
+    if (m_subscribed && state)
+        send(fahrpult(ftdState()));
+    m_train.setCab(m_cab.controls());
 }
 
 void Zusi3Standin::tick(double seconds) {
+    m_cab.advance(seconds);
+    cabChanged();
     m_train.advance(seconds);
-    if (!m_subscribed)
-        return;
-    Node ftd{kDataFtd, {}, {}};
-    ftd.add(singleAttr(kFtdGeschwindigkeit, float(m_train.speedKmh() / 3.6)))
-        .add(singleAttr(kFtdKilometrierung, float(m_train.km())));
-    send(fahrpult(std::move(ftd)));
+    if (m_subscribed)
+        send(fahrpult(ftdState()));
 }
 
 void Zusi3Standin::input(const Node& key) {
@@ -186,7 +221,7 @@ void Zusi3Standin::input(const Node& key) {
     const uint16_t kommando = wordOf(key, 0x0002).value_or(0);
     const uint16_t aktion = wordOf(key, 0x0003).value_or(0);
     const Attribute* p = key.attribute(0x0004);
-    const int position = p ? asInteger(*p, false).value_or(0) : 0;
+    const int32_t position = p ? asInteger(*p, false).value_or(0) : 0;
     m_log("input " + std::to_string(zuordnung) + " " + std::to_string(kommando) + " " +
           std::to_string(aktion) + " " + std::to_string(position));
     for (const SwitchInput& s : kSwitches) {
@@ -199,36 +234,19 @@ void Zusi3Standin::input(const Node& key) {
         if (up)
             m_train.keyUp(s.action);
     }
-    for (const LeverInput& l : kLevers) {
-        if (l.zuordnung != zuordnung)
-            continue;
-        switch (aktion) {
-        case AktionAufDown:
-            m_train.keyDown(l.auf);
-            break;
-        case AktionAufUp:
-            m_train.keyUp(l.auf);
-            break;
-        case AktionAbDown:
-            m_train.keyDown(l.ab);
-            break;
-        case AktionAbUp:
-            m_train.keyUp(l.ab);
-            break;
-        case AktionAbsolut:
-            if (zuordnung == 0x01) {
-                stepTo(m_train, l.auf, l.ab, m_train.notch(),
-                       position - neutralNotch(m_train.loco()));
-            } else if (zuordnung == 0x03) {
-                stepTo(m_train, l.auf, l.ab, m_train.afbLevel(), position);
-            }
-            break;
-        default:
-            if (l.nullKommando != 0 && kommando == l.nullKommando) {
-                m_train.keyDown(l.null);
-                m_train.keyUp(l.null);
-            }
-        }
+    if (m_cab.input(zuordnung, kommando, aktion, position) || zuordnung != kDynBremse)
+        return;
+    if (kommando == kDynBremseGrundstellung) {
+        m_train.keyDown(Action::DynBremseNull);
+        m_train.keyUp(Action::DynBremseNull);
+    } else if (aktion == AktionAufDown) {
+        m_train.keyDown(Action::DynBremseAuf);
+    } else if (aktion == AktionAufUp) {
+        m_train.keyUp(Action::DynBremseAuf);
+    } else if (aktion == AktionAbDown) {
+        m_train.keyDown(Action::DynBremseAb);
+    } else if (aktion == AktionAbUp) {
+        m_train.keyUp(Action::DynBremseAb);
     }
 }
 

@@ -30,21 +30,47 @@ int usage(const std::string& why) {
         std::cerr << " \"" << l.name << '"';
     std::cerr
         << "\n  --commands    read 'loco NAME', 'focus' and 'quit' lines from standard input\n"
-           "       zusi-standin --zusi3 [PORT] [--loco NAME]\n"
-           "  --zusi3 PORT  serve the TCP interface on 127.0.0.1 (1436; 0 = any free port)\n";
+           "       zusi-standin --zusi3 [PORT] [--loco NAME] [--cab 101|103|tap] "
+           "[--reverse-steps]\n"
+           "                    [--reverse-brake-valve] [--absolute-fbv-bug]\n"
+           "  --zusi3 PORT  serve the TCP interface on 127.0.0.1 (1436; 0 = any free port)\n"
+           "  --cab KIND    power lever: 101 traction demand (default), 103 follow-up control,\n"
+           "                tap tap-changer\n"
+           "  --reverse-steps        Auf steps a lever down, Ab up\n"
+           "  --reverse-brake-valve  brake valve numbered from Fuellstellung (0) to\n"
+           "                         Schnellbremsung\n"
+           "  --absolute-fbv-bug     an absolute brake-valve position does not move it\n";
     return 2;
 }
 
-// --zusi3 [PORT] [--loco NAME]: the TCP interface only, without a window.
+// --zusi3 [PORT] [--loco NAME] [--cab KIND] [flags]: the TCP interface only, without a
+// window.
 int zusi3Main(int argc, char** argv) {
     long port = 1436;
     const standin::DemoLoco* loco = &standin::demoLocos().front();
+    standin::CabOptions cab;
     for (int i = 2; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--loco" && i + 1 < argc) {
             loco = standin::findDemoLoco(argv[++i]);
             if (!loco)
                 return usage("unknown locomotive \"" + std::string(argv[i]) + "\"");
+        } else if (a == "--cab" && i + 1 < argc) {
+            const std::string kind = argv[++i];
+            if (kind == "101")
+                cab.kind = standin::CabKind::Br101;
+            else if (kind == "103")
+                cab.kind = standin::CabKind::Br103;
+            else if (kind == "tap")
+                cab.kind = standin::CabKind::Tap;
+            else
+                return usage("unknown cab \"" + kind + "\"");
+        } else if (a == "--reverse-steps") {
+            cab.reverseSteps = true;
+        } else if (a == "--reverse-brake-valve") {
+            cab.reverseBrakeValve = true;
+        } else if (a == "--absolute-fbv-bug") {
+            cab.absoluteFbvBug = true;
         } else if (!a.empty() && a.find_first_not_of("0123456789") == std::string::npos &&
                    a.size() <= 5 && std::stol(a) <= 65535) {
             port = std::stol(a);
@@ -52,7 +78,7 @@ int zusi3Main(int argc, char** argv) {
             return usage("unknown argument " + a);
         }
     }
-    return standin::serveZusi3(uint16_t(port), *loco, stdout);
+    return standin::serveZusi3(uint16_t(port), *loco, cab, stdout);
 }
 
 } // namespace
