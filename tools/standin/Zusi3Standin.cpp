@@ -194,6 +194,7 @@ void Zusi3Standin::cabChanged() {
             state = true;
             break;
         case CabEvent::Traction:
+            m_log("traction " + std::to_string(m_cab.traction()));
             state = true;
             break;
         case CabEvent::Angleicher:

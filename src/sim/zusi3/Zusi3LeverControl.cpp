@@ -97,8 +97,6 @@ int32_t neutralNotch(const Lever& power) {
 
 std::optional<int32_t> powerNotch(const Lever& power, int32_t zoneNotch, int32_t zoneNotches) {
     const int32_t neutral = neutralNotch(power);
-    if (zoneNotch <= 0)
-        return neutral;
     auto traction = [&](int32_t notch) {
         const auto it = power.seen.find(notch);
         if (it == power.seen.end())
@@ -114,7 +112,9 @@ std::optional<int32_t> powerNotch(const Lever& power, int32_t zoneNotch, int32_t
     while (last >= first && !traction(last))
         --last;
     if (first > last)
-        return std::nullopt;
+        return std::nullopt; // nothing to set: a tap-changer steps, at rest too
+    if (zoneNotch <= 0)
+        return neutral;
     if (zoneNotches <= 1 || zoneNotch >= zoneNotches)
         return zoneNotches <= 0 ? std::min(first + zoneNotch - 1, last) : last;
     // Zone notches 1..n spread evenly over the traction notches, rounded to the nearest.

@@ -138,8 +138,8 @@ std::optional<int32_t> tapBase(const Lever& power);
 // The power controller's notch at rest: its "konstant" position where it has tap-changer
 // positions, else its centre.
 int32_t neutralNotch(const Lever& power);
-// The notch of the power controller for a regulator zone's notch; nullopt when the lever has
-// no traction notch known or inferred.
+// The notch of the power controller for a regulator zone's notch (0: at rest, the neutral
+// notch); nullopt when the lever has no traction notch known or inferred.
 std::optional<int32_t> powerNotch(const Lever& power, int32_t zoneNotch, int32_t zoneNotches);
 
 } // namespace kordan::zusi3

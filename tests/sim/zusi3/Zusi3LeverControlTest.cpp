@@ -251,6 +251,7 @@ TEST(Zusi3LeverControl, PowerZoneSetsTractionNotchesOnly) {
 TEST(Zusi3LeverControl, TapChangerIsPulsedThroughAufAndBackToFahrt) {
     Rig rig({false, false, false, 0});
     EXPECT_FALSE(rig.control.setPower(3, 8, rig.now)); // no traction notch: the zone steps
+    EXPECT_FALSE(rig.control.setPower(0, 8, rig.now)); // at rest too
     rig.cab.inputs.clear();
     for (int i = 0; i < 2; ++i)
         rig.control.input(14, true, rig.now); // a regulator's two steps
