@@ -14,9 +14,9 @@ TEST(LedDigits, SpeedWithoutLeadingZerosAndKilometresInTenths) {
     EXPECT_EQ(std::tuple(SegmentCode(5, true), SegmentCode(10, false), SegmentCode(-1, true)),
               std::tuple(D[5] | P, 0, P));
     for (auto [in, out] : {std::pair{"12,345", "12.3"}, {"12,", "12."}, {"12.345", "12.345"}})
-        EXPECT_EQ(KmText(in), out);
+        EXPECT_EQ(KmText(in), out) << in;
     for (auto [in, out] : {std::pair{"87.9", "87"}, {"", "0"}, {"-4.5", "-4"}})
-        EXPECT_EQ(SpeedText(in), out);
+        EXPECT_EQ(SpeedText(in), out) << in;
     // Beyond 16 bits and negative: no failure, a sensible display.
     for (auto [in, out] : {std::pair{"7", Digits{D[7], 0, 0}},
                            {"80", {D[0], D[8], 0}},
