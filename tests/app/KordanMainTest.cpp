@@ -295,9 +295,10 @@ TEST(KordanMain, StoredSettingsAreInterpretedAsTextsAndTheCommandLogAsSwitched) 
     other.device();
     other.hid.enumResult = 3;
     other.start().loopPass();
-    EXPECT_EQ(std::tuple(other.view.devices.size() + other.dialogs.messages.size(),
-                         other.view.speaker, other.clock.sleeps),
-              std::tuple(0u, false, std::vector<int32_t>{8}));
+    EXPECT_TRUE(other.view.devices.empty());
+    EXPECT_TRUE(other.dialogs.messages.empty());
+    EXPECT_EQ(std::tuple(other.view.speaker, other.clock.sleeps),
+              std::tuple(false, std::vector<int32_t>{8}));
 }
 
 TEST(KordanMain, ModesAreGuardedAndTestModeShowsValuesAndFeedsTheVisibleWizard) {
@@ -412,9 +413,9 @@ TEST(KordanMain, EveryChangeUnderHeldKeysLetsThemGoFirst) {
         rig.view.nextAktion = 2;
         auto& m = rig.start();
         m.deviceClicked(0);
-        ASSERT_TRUE(m.profiles()->loadByName("keys.cfr"));
+        ASSERT_TRUE(m.profiles()->loadByName("keys.cfr")) << what;
         rig.poll({{2, 128}}, {1, 3, 4});
-        ASSERT_EQ(rig.keys().size(), 14u) << "72, 113 twice, ten 90, 114";
+        ASSERT_EQ(rig.keys().size(), 14u) << what << ": 72, 113 twice, ten 90, 114";
         testing::internal::CaptureStderr();
         change(rig);
         const bool logged = !testing::internal::GetCapturedStderr().empty();
@@ -511,7 +512,7 @@ TEST(KordanMainProfiles, ClosingTheWindowWhereALocomotiveChangeLetsEventsRunEnds
         rig.passes(3, 101);
         EXPECT_FALSE(m.loopPass()) << closeAt;
         EXPECT_EQ(rig.dialogs.texts(), shown) << closeAt;
-        EXPECT_EQ(rig.view.modeLabel, "Aktiv") << "the tick stopped after the change";
+        EXPECT_EQ(rig.view.modeLabel, "Aktiv") << closeAt << ": the tick stopped after the change";
     }
 }
 
@@ -696,10 +697,13 @@ TEST(KordanMainSoak, RandomChangesLeaveNoKeyDownAndNothingRepeating) {
         const int a = pick(8);
         actions[a]();
         track();
-        // Nothing is down in test mode, and after a load at most the emergency brake's key,
-        // whose release comes on its own tick.
-        const bool settled = down.empty() || (a == 0 && down == std::set<int32_t>{90});
-        ASSERT_TRUE(settled || (m.mode() == KordanMain::Mode::Active && a != 0)) << a << ", " << i;
+        // After a load at most the emergency brake's key is down, whose release comes on its
+        // own tick; in test mode nothing is.
+        if (a == 0) {
+            ASSERT_TRUE(down.empty() || down == std::set<int32_t>{90}) << i;
+        } else if (m.mode() != KordanMain::Mode::Active) {
+            ASSERT_TRUE(down.empty()) << a << ", " << i;
+        }
     }
     for (int k = 1; k <= 4; ++k)
         controller.setButton(k, false);

@@ -14,9 +14,9 @@ TEST(LedDigits, SpeedWithoutLeadingZerosAndKilometresInTenths) {
     EXPECT_EQ(std::tuple(SegmentCode(5, true), SegmentCode(10, false), SegmentCode(-1, true)),
               std::tuple(D[5] | P, 0, P));
     for (auto [in, out] : {std::pair{"12,345", "12.3"}, {"12,", "12."}, {"12.345", "12.345"}})
-        EXPECT_EQ(KmText(in), out);
+        EXPECT_EQ(KmText(in), out) << in;
     for (auto [in, out] : {std::pair{"87.9", "87"}, {"", "0"}, {"-4.5", "-4"}})
-        EXPECT_EQ(SpeedText(in), out);
+        EXPECT_EQ(SpeedText(in), out) << in;
     // Beyond 16 bits and negative: no failure, a sensible display.
     for (auto [in, out] : {std::pair{"7", Digits{D[7], 0, 0}},
                            {"80", {D[0], D[8], 0}},
@@ -24,7 +24,6 @@ TEST(LedDigits, SpeedWithoutLeadingZerosAndKilometresInTenths) {
                            {"40321", {D[1], D[2], D[3]}},
                            {"-12", {D[2], D[1], 0}}})
         EXPECT_EQ(SpeedDigits(in), out) << in;
-    EXPECT_EQ(SpeedDigits("1e300"), SpeedDigits("1e300")); // no overflow
     // 1000 tenths stay and show 00.0; beyond 16 bits, 0.1 within the 100 km.
     for (auto [in, out] : {std::pair{"12.345", Digits{D[3], D[2] | P, D[1]}},
                            {"0", {D[0], D[0] | P, 0}},

@@ -215,5 +215,5 @@ TEST(Diagnostics, VersionsControllersThePrefixWithUserRegAndTheWindow) {
                            {86399, "vor 23 h"},
                            {86400, "vor 1 Tag"},
                            {172800, "vor 2 Tagen"}})
-        EXPECT_EQ(ageText(std::chrono::seconds(s)), text);
+        EXPECT_EQ(ageText(std::chrono::seconds(s)), text) << s;
 }

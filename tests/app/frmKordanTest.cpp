@@ -77,16 +77,16 @@ TEST(frmKordan, ShowsTheControllerLiveAndPassesMenusAndDoubleClicksToTheLogic) {
     rig.window.findChild<QRadioButton*>("optManuell")->click();
     EXPECT_EQ(std::tuple(rig.settings.values["Led"], rig.settings.values["AutoLoad"]),
               std::tuple("1", "0"));
-    EXPECT_FALSE(rig.window.action("mnuAusgabeLed0")->isChecked() ||
-                 rig.window.findChild<QRadioButton*>("optEasy")->isVisibleTo(&rig.window));
+    EXPECT_FALSE(rig.window.action("mnuAusgabeLed0")->isChecked());
+    EXPECT_FALSE(rig.window.findChild<QRadioButton*>("optEasy")->isVisibleTo(&rig.window));
     rig.window.action("mnuBefehlsprotokoll")->trigger();
     rig.window.appendCommandLog("0.1 s  28 Pfeife: Down");
     rig.window.findChild<QPushButton*>("cmdProtokollLeeren")->click();
-    EXPECT_TRUE(rig.window.commandLogDock()->isVisible() &&
-                rig.window.commandLog()->toPlainText().isEmpty());
+    EXPECT_TRUE(rig.window.commandLogDock()->isVisible());
+    EXPECT_TRUE(rig.window.commandLog()->toPlainText().isEmpty());
     rig.window.action("mnuModusAktiv")->trigger();
-    EXPECT_TRUE(rig.main.mode() == KordanMain::Mode::Active &&
-                !rig.window.deviceList()->isEnabled());
+    EXPECT_EQ(rig.main.mode(), KordanMain::Mode::Active);
+    EXPECT_FALSE(rig.window.deviceList()->isEnabled());
     // The About box's System-Info opens beside it; its text can be copied whole.
     rig.window.setDiagnostics([] { return std::string("Kordan für Zusi 1.0.2\nQt"); });
     rig.window.action("mnuHilfeInfo")->trigger();
@@ -102,7 +102,8 @@ TEST(frmKordan, ShowsTheControllerLiveAndPassesMenusAndDoubleClicksToTheLogic) {
         rig.window.action("mnuDateiBelegung")->trigger();
     }
     QFile pdf(QString::fromStdString(rig.dir.file("b.pdf")));
-    EXPECT_TRUE(pdf.open(QIODevice::ReadOnly) && pdf.read(5) == "%PDF-");
+    EXPECT_TRUE(pdf.open(QIODevice::ReadOnly));
+    EXPECT_EQ(pdf.read(5), "%PDF-");
     EXPECT_EQ(
         std::tuple(rig.dialogs.fileRequests.at(0).offeredName, rig.dialogs.texts().back()),
         std::tuple("Belegung.pdf", rig.dir.file("fehlt/b.pdf") + " kann nicht geschrieben werden"));
@@ -126,14 +127,16 @@ TEST(frmKordan, ShowsTheControllerLiveAndPassesMenusAndDoubleClicksToTheLogic) {
     // Only one axis editor: asking again, as the lever action "edit" does, brings it forward.
     rig.window.action("mnuAchsenKonfig")->trigger();
     QWidget* editor = rig.window.axisEditor();
-    ASSERT_TRUE(editor && editor->isVisible());
+    ASSERT_NE(editor, nullptr);
+    EXPECT_TRUE(editor->isVisible());
     rig.window.openAxisEditor(2);
     EXPECT_EQ(rig.window.axisEditor(), editor);
     // Unsaved zones: Abbrechen keeps the editor and the program running; Nein ends both.
     editor->findChild<QPushButton*>("cmdNeu")->click();
     rig.dialogs.answers = {MsgAnswer::Cancel, MsgAnswer::No};
     EXPECT_FALSE(rig.window.close());
-    EXPECT_TRUE(editor->isVisible() && rig.main.loopPass());
+    EXPECT_TRUE(editor->isVisible());
+    EXPECT_TRUE(rig.main.loopPass());
     EXPECT_TRUE(rig.window.close());
     EXPECT_FALSE(rig.main.loopPass());
 }
@@ -147,7 +150,8 @@ TEST(frmKordan, KeysChooseControllersTheHighlightShowsTheOneInUseAndTheTitleMark
     ASSERT_EQ(list->count(), 2);
     QTest::keyClick(list, Qt::Key_Down); // the highlight's move opens the controller
     QTest::keyClick(list, Qt::Key_End);
-    EXPECT_TRUE(rig.second.isOpen() && !rig.hid.isOpen());
+    EXPECT_TRUE(rig.second.isOpen());
+    EXPECT_FALSE(rig.hid.isOpen());
     QTest::keyClick(list, Qt::Key_Up);
     rig.hid.CloseInterface(VirtualController::kHandle);
     QTest::keyClick(list, Qt::Key_Return); // chooses the highlighted one again, as a click
@@ -172,7 +176,8 @@ TEST(frmKordan, KeysChooseControllersTheHighlightShowsTheOneInUseAndTheTitleMark
         rig.window.bringToFront(); // a maximised one stays so, and so after minimising
         rig.window.showMinimized();
         rig.window.bringToFront();
-        EXPECT_TRUE(!rig.window.isMinimized() && rig.window.isMaximized() == maximised);
+        EXPECT_FALSE(rig.window.isMinimized()) << maximised;
+        EXPECT_EQ(rig.window.isMaximized(), maximised) << maximised;
     }
 }
 

@@ -109,6 +109,7 @@ TEST_F(AxisFile, RefusedFileIsReportedAndNoZoneOfThePreviousFileActs) {
          {std::pair{crlf({"1.00"}), "Falsche Version der Datei"},
           std::pair{crlf({"1.0", "[Zones]"}), "Dateiformat ungültig"},
           std::pair{kThrottle + std::string(kOwnFileLimit, ' '), "Dateiformat ungültig"}}) {
+        SCOPED_TRACE(std::to_string(bytes.size()) + " bytes");
         ASSERT_EQ(axis.load("Achsen/Lok.axr"), LoadResult::Loaded);
         dir.write("bad.axr", bytes);
         dialogs.messages.clear();
@@ -138,8 +139,8 @@ TEST_F(AxisFile, DialogChoicesBelowTheProgramDirectoryBecomeRelative) {
     for (const std::string& programDir : {upper, dir.path().substr(0, dir.path().size() - 2)}) {
         ZusiAxis other(dialogs, programDir);
         dialogs.fileChoices.push_back(FakeDialogs::chosen(full));
-        ASSERT_EQ(other.load(), LoadResult::Loaded);
-        EXPECT_EQ(other.Dateiname(), full);
+        ASSERT_EQ(other.load(), LoadResult::Loaded) << programDir;
+        EXPECT_EQ(other.Dateiname(), full) << programDir;
     }
 }
 
@@ -274,6 +275,6 @@ TEST(ZusiZone, NotchesOfAMovement) {
         ZusiZone z{"", start, ende, 0, 0, 0, 1000, step};
         EXPECT_EQ(z.CalculateRegler(from, to), notches) << start << "/" << step << ": " << from;
         z.RegelFunktion = 0;
-        EXPECT_EQ(z.CalculateRegler(from, to), 0);
+        EXPECT_EQ(z.CalculateRegler(from, to), 0) << start << "/" << step << ": " << from;
     }
 }

@@ -23,7 +23,8 @@ TEST(Kalibrierung, HysteresisScalingAndLimitsApplyAfterSave) {
     TempDir dir;
     FakeDialogs dlg;
     ZusiKalibrierung k(dlg, dir.file("Kalibrierung.dat"));
-    EXPECT_TRUE(k.load() == LoadResult::NotFound && dlg.messages.empty());
+    EXPECT_EQ(k.load(), LoadResult::NotFound);
+    EXPECT_TRUE(dlg.messages.empty());
     EXPECT_EQ((std::tuple{k.HystWert(1, 100), k.HystWert(1, 97), k.HystWert(1, 95),
                           k.HystWert(1, 96), k.HystWert(1, 100)}),
               std::tuple(100, 100, 99, 99, 100));
@@ -41,8 +42,9 @@ TEST(Kalibrierung, HysteresisScalingAndLimitsApplyAfterSave) {
     EXPECT_EQ((std::tuple{k.hasNoWorkingRange(2), k.Calculate(2, 0), k.Calculate(2, 104)}),
               std::tuple(true, 0, 255));
     ZusiKalibrierung lost(dlg, dir.file("missing-dir/Kalibrierung.dat"));
-    EXPECT_TRUE(!lost.Save() && dlg.texts().size() == 1 &&
-                dlg.texts()[0].find("Kalibrierung.dat") != std::string::npos);
+    EXPECT_FALSE(lost.Save());
+    ASSERT_EQ(dlg.texts().size(), 1u);
+    EXPECT_NE(dlg.texts()[0].find("Kalibrierung.dat"), std::string::npos);
 }
 
 TEST(Kalibrierung, WriterAndParserRoundTripByteExactly) {
@@ -84,9 +86,11 @@ TEST(Kalibrierung, RefusedFilesAreReportedAndChangeNothing) {
         EXPECT_EQ(
             (std::tuple{k.load(), dlg.texts(), dlg.messages.at(0).icon, k.IsConfigured(),
                         k.hysterese(1), dir.read("Kalibrierung.dat")}),
-            std::tuple(LoadResult::Rejected, std::vector{message}, MsgIcon::None, false, 4, bytes));
+            std::tuple(LoadResult::Rejected, std::vector{message}, MsgIcon::None, false, 4, bytes))
+            << bytes;
     }
-    EXPECT_TRUE(k.Save() && k.Save()); // the first keeps the refused file, then only writes
+    EXPECT_TRUE(k.Save()); // the first keeps the refused file, then only writes
+    EXPECT_TRUE(k.Save());
     EXPECT_EQ(dlg.texts().back(), "Die Datei Kalibrierung.dat konnte nicht gelesen werden; "
                                   "sie bleibt als Kalibrierung.dat.bak erhalten.");
     EXPECT_EQ(std::tuple(dir.read("Kalibrierung.dat.bak"), dir.read("Kalibrierung.dat"),

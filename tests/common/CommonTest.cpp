@@ -102,8 +102,10 @@ TEST(TextFile, ReadingIsBoundedAndStopsAtTheFirstLine) {
     EXPECT_EQ(readFileBytes(dir.file("f"), 15, &tooLarge), "Lo\nks.lok\r\nrest");
     EXPECT_FALSE(LineReader::open(dir.file("f"), 14, &tooLarge));
     EXPECT_TRUE(tooLarge);
-    for (const char* path : {"/nonexistent/dir/file", "/"})
-        EXPECT_FALSE(LineReader::open(path, 100) || readFirstLine(path, 100)) << path;
+    for (const char* path : {"/nonexistent/dir/file", "/"}) {
+        EXPECT_FALSE(LineReader::open(path, 100)) << path;
+        EXPECT_FALSE(readFirstLine(path, 100)) << path;
+    }
 }
 
 TEST(TextFile, Windows1252RoundTrip) {

@@ -109,14 +109,18 @@ TEST(frmKnopf, RejectedOkKeepsTheDialogOpenOnTheFieldAndEnterPressesOk) {
     EXPECT_EQ(child<QLineEdit>(&w, "txtBezeichnung")->text(), funktion->itemText(3));
     child<QLineEdit>(&w, "txtBezeichnung")->clear();
     child<QPushButton>(&w, "OKButton")->click();
-    EXPECT_TRUE(w.isVisible() && !b.Defined && dialogs.messages.size() == 1);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_FALSE(b.Defined);
+    EXPECT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(focused(), child<QLineEdit>(&w, "txtBezeichnung"));
     // A name, but a repeat that is no whole number.
     QTest::keyClicks(child<QLineEdit>(&w, "txtBezeichnung"), "Horn");
     auto* repeat = child<QLineEdit>(&w, "txtRepeat");
     repeat->setText(QStringLiteral("zwei"));
     child<QPushButton>(&w, "OKButton")->click();
-    EXPECT_TRUE(w.isVisible() && !b.Defined && focused() == repeat);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_FALSE(b.Defined);
+    EXPECT_EQ(focused(), repeat);
     // Enter in a command list with a text matching nothing adds no entry and keeps it focused.
     auto* los = child<QComboBox>(&w, "cboLos");
     repeat->setText(QStringLiteral("4"));
@@ -124,12 +128,14 @@ TEST(frmKnopf, RejectedOkKeepsTheDialogOpenOnTheFieldAndEnterPressesOk) {
     QTest::keyClick(los->lineEdit(), Qt::Key_Return);
     EXPECT_EQ(los->count(), child<QComboBox>(&w, "cboFunktion")->count());
     EXPECT_EQ(dialogs.texts().back(), "Bitte gültige Funktion wählen");
-    EXPECT_TRUE(focused() == los && !b.Defined);
+    EXPECT_EQ(focused(), los);
+    EXPECT_FALSE(b.Defined);
     los->setCurrentIndex(2);
     emit los->activated(2);
     QTest::keyClick(los, Qt::Key_Return);
     EXPECT_EQ(std::tuple(b.Bezeichnung, b.Repeat), std::tuple("Horn", 4));
-    EXPECT_TRUE(w.result() == QDialog::Accepted && b.Release != 0);
+    EXPECT_EQ(w.result(), QDialog::Accepted);
+    EXPECT_NE(b.Release, 0);
 }
 
 TEST(frmKnopf, EscapeClearsLikeLoeschen) {
@@ -139,8 +145,9 @@ TEST(frmKnopf, EscapeClearsLikeLoeschen) {
     frmKnopf w(b, 5, dialogs);
     showActive(&w);
     QTest::keyClick(child<QComboBox>(&w, "cboFunktion2"), Qt::Key_Escape);
-    EXPECT_FALSE(w.isVisible() || b.Defined);
-    EXPECT_EQ(std::tuple(b.Bezeichnung, b.Press + b.Hold + b.Shift), std::tuple("", 0));
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_FALSE(b.Defined);
+    EXPECT_EQ(std::tuple(b.Bezeichnung, b.Press, b.Hold, b.Shift), std::tuple("", 0, 0, 0));
 }
 
 TEST(frmAktion, RecordsTheChosenActionAndIgnoresEnterAndEscape) {
@@ -154,7 +161,8 @@ TEST(frmAktion, RecordsTheChosenActionAndIgnoresEnterAndEscape) {
         showActive(&w);
         QTest::keyClick(&w, Qt::Key_Escape);
         QTest::keyClick(focused(), Qt::Key_Return);
-        EXPECT_TRUE(w.isVisible() && aktion == 0) << name;
+        EXPECT_TRUE(w.isVisible()) << name;
+        EXPECT_EQ(aktion, 0) << name;
         child<QPushButton>(&w, name)->click();
         EXPECT_EQ(std::tuple(w.isVisible(), aktion), std::tuple(false, value)) << name;
     }
@@ -181,7 +189,9 @@ TEST(frmOptions, LeavingAndOkCheckOnceAbbrechenNever) {
     txtMs->setText(QStringLiteral("0"));
     QTest::mouseClick(child<QPushButton>(&w, "cmdOK"), Qt::LeftButton);
     settle();
-    EXPECT_TRUE(dialogs.texts().size() == 2 && focused() == txtMs && settings.writes.empty());
+    EXPECT_EQ(dialogs.texts().size(), 2u);
+    EXPECT_EQ(focused(), txtMs);
+    EXPECT_TRUE(settings.writes.empty());
     txtMs->setText(QStringLiteral("7"));
     child<QPushButton>(&w, "cmdApply")->click();
     const size_t shown = dialogs.messages.size();

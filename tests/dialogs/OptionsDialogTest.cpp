@@ -39,7 +39,8 @@ TEST(OptionsDialog, IntervalIsCheckedOnLeavingTheFieldAndBeforeWriting) {
     EXPECT_EQ(dialogs.messages.size(), 7u);
     d.setMsText("500");
     dialogs.messages.clear();
-    EXPECT_FALSE(d.apply() || d.ok());
+    EXPECT_FALSE(d.apply());
+    EXPECT_FALSE(d.ok());
     EXPECT_TRUE(settings.writes.empty());
     ASSERT_EQ(dialogs.messages.size(), 2u);
     const auto& m = dialogs.messages[1];

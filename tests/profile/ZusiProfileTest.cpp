@@ -85,10 +85,8 @@ TEST_F(ProfileFileTest, ExampleLoadsAndSavesByteForByte) {
               std::tuple(true, "Pfeife", 1, 29, false, ""));
     ASSERT_TRUE(profile.Save()); // named: no dialog
     EXPECT_EQ(dir.read("bsp.cfr"), kExample);
-    RecordingSender se; // the loaded axis drives its lever, inverted
-    profile.Axis(1).NewValue(0, 245, false, se);
-    EXPECT_EQ(se.calls, (Calls{{16, 1}, {16, 2}}));
-    EXPECT_TRUE(dialogs.messages.empty() && dialogs.fileRequests.empty());
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_TRUE(dialogs.fileRequests.empty());
 }
 
 TEST_F(ProfileFileTest, RefusedOrMissingFilesChangeNothing) {
@@ -97,6 +95,7 @@ TEST_F(ProfileFileTest, RefusedOrMissingFilesChangeNothing) {
     for (const auto& [bytes, message] :
          {std::pair<std::string, std::string>{"1.00\r\n", "Falsche Version der Datei"},
           std::pair<std::string, std::string>{kExample.substr(0, 40), "Dateiformat ungültig"}}) {
+        SCOPED_TRACE(message);
         ASSERT_EQ(profile.load("gut.cfr"), LoadResult::Loaded);
         dir.write("schlecht.cfr", bytes);
         dialogs.messages.clear();
@@ -106,7 +105,8 @@ TEST_F(ProfileFileTest, RefusedOrMissingFilesChangeNothing) {
         EXPECT_EQ(std::tuple(profile.Dateiname(), profile.buttons(1).Bezeichnung),
                   std::tuple("gut.cfr", "Pfeife"));
         dialogs.fileChoices.push_back(FakeDialogs::chosen(dir.file("schlecht.cfr")));
-        EXPECT_TRUE(profile.SaveAs() && dir.read("schlecht.cfr.bak") == bytes); // kept first
+        EXPECT_TRUE(profile.SaveAs());
+        EXPECT_EQ(dir.read("schlecht.cfr.bak"), bytes); // kept first
         std::filesystem::remove(dir.file("schlecht.cfr.bak"));
     }
     dialogs.messages.clear();

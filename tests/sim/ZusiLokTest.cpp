@@ -227,8 +227,8 @@ TEST_F(LokTest, GeneratesTheFourFilesForEachMasterControllerCaseOrKeepsWhatItCan
         EXPECT_EQ(axisFile(kAutoBremsventilFile), fbvFile(c.fbvStep));
         EXPECT_EQ(dialogs.texts(), std::vector<std::string>(c.message.empty() ? 0 : 1, c.message));
         for (const auto& m : dialogs.messages) // all the generation's messages look alike
-            EXPECT_TRUE(m.title == kTitle && m.icon == MsgIcon::Exclamation &&
-                        m.buttons == MsgButtons::Ok);
+            EXPECT_EQ(std::tuple(m.title, m.icon, m.buttons),
+                      std::tuple(kTitle, MsgIcon::Exclamation, MsgButtons::Ok));
     }
 }
 
@@ -243,7 +243,8 @@ TEST_F(LokTest, AnUnwritableProgramDirectoryIsReportedAndTheWatcherGoesOn) {
     EXPECT_NE(text.find("automatisch_FS.axr konnte nicht gespeichert"), std::string::npos);
     EXPECT_NE(text.find("automatisch_FBV.axr konnte nicht gespeichert"), std::string::npos);
     drive("Loks\\Elektrisch\\E 10.lok");
-    EXPECT_EQ(changes.size() + dialogs.messages.size(), 4u);
+    EXPECT_EQ(changes.size(), 2u);
+    EXPECT_EQ(dialogs.messages.size(), 2u);
 }
 
 TEST_F(LokTest, TheEditorGetsAHostileFileNameAsOneArgument) {
@@ -331,7 +332,8 @@ TEST_F(LokParserTest, EachDriveSystemTakesTheBrakeValueFromItsOwnLine) {
         v.antriebssystem = system;
         auto p = parser();
         ASSERT_TRUE(parse(p, test::lokFile(v))) << system;
-        EXPECT_EQ(p.EBremse() * 100 + p.Fahrstufen(), brakeLine * 100 + 12) << system;
+        EXPECT_EQ(p.EBremse(), brakeLine) << system;
+        EXPECT_EQ(p.Fahrstufen(), 12) << system;
     }
     EXPECT_EQ(dialogs.texts(), std::vector<std::string>{"Unbekanntes Antriebssystem: Dampf"});
 }
@@ -371,7 +373,8 @@ TEST_F(LokParserTest, OnlyAnOpenableFileWithTheExactVersionLineIsAccepted) {
         v.version = first ? first : "";
         dialogs.messages.clear();
         EXPECT_FALSE(parse(p, first ? test::lokFile(v) : std::string())) << (first ? first : "");
-        EXPECT_EQ(dialogs.texts(), std::vector<std::string>{kFormatMessage});
+        EXPECT_EQ(dialogs.texts(), std::vector<std::string>{kFormatMessage})
+            << (first ? first : "");
     }
     EXPECT_FALSE(p.Parse("Loks\\fehlt.lok"));
     EXPECT_EQ(dialogs.texts().back(),
