@@ -31,6 +31,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace kordan;
 using namespace kordan::test;
 
@@ -119,7 +121,7 @@ TEST(frmKordan, ShowsTheControllerLiveAndPassesMenusAndDoubleClicksToTheLogic) {
     closeDialog();
     QTest::mouseDClick(rig.window.buttonField(6), Qt::LeftButton);
     EXPECT_EQ(std::tuple(title, rig.main.profiles()->changed()),
-              std::tuple("Knopf 7 konfigurieren", true));
+              std::tuple("Knopf 7 konfigurieren", false));
     closeDialog();
     QTest::mouseDClick(rig.window.leverField(2), Qt::LeftButton);
     EXPECT_EQ(title, QStringLiteral("Hebel 3 konfigurieren"));
@@ -136,6 +138,40 @@ TEST(frmKordan, ShowsTheControllerLiveAndPassesMenusAndDoubleClicksToTheLogic) {
     EXPECT_TRUE(editor->isVisible() && rig.main.loopPass());
     EXPECT_TRUE(rig.window.close());
     EXPECT_FALSE(rig.main.loopPass());
+}
+
+TEST(frmKordan, EscapeInTheButtonDialogKeepsTheAssignmentAndTheProfileUnmarked) {
+    WindowRig rig;
+    ProfileFile file;
+    file.buttons[6] = ProfileFile::Button{"Sand", 35, 0, 0, 0, 0, 0};
+    rig.dir.write("p.cfr", profileFileBytes(file));
+    rig.main.startUp();
+    rig.window.show();
+    ASSERT_TRUE(rig.main.profiles()->loadByName("p.cfr"));
+    // Does `what` in the button dialog of button 7 as soon as it is open.
+    auto inDialog = [&](std::function<void(QWidget*)> what) {
+        QTimer::singleShot(0, [=] {
+            if (QWidget* dialog = QApplication::activeModalWidget())
+                what(dialog);
+        });
+        QTest::mouseDClick(rig.window.buttonField(6), Qt::LeftButton);
+    };
+    inDialog([](QWidget* dialog) {
+        QTest::keyClick(dialog->focusWidget() ? dialog->focusWidget() : dialog, Qt::Key_Escape);
+        EXPECT_FALSE(dialog->isVisible()) << "Escape closes it";
+        dialog->close(); // should it not have
+    });
+    EXPECT_TRUE(rig.main.Profil()->buttons(7).Defined);
+    EXPECT_EQ(rig.main.Profil()->buttons(7).Press, 35);
+    EXPECT_FALSE(rig.main.profiles()->changed());
+    // "&Löschen" is still at hand, on its button and Alt+L.
+    inDialog([](QWidget* dialog) {
+        auto* del = dialog->findChild<QPushButton*>("cmdDel");
+        EXPECT_EQ(del->shortcut(), QKeySequence(QStringLiteral("Alt+L")));
+        del->click();
+    });
+    EXPECT_FALSE(rig.main.Profil()->buttons(7).Defined);
+    EXPECT_TRUE(rig.main.profiles()->changed());
 }
 
 TEST(frmKordan, KeysChooseControllersTheHighlightShowsTheOneInUseAndTheTitleMarksChanges) {
