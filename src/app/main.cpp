@@ -163,6 +163,16 @@ bool chooseDelivery(Backends& b, const std::optional<std::string>& forced) {
 }
 #endif
 
+// The program's directory unless --dir names one.
+QString defaultProgramDir() {
+#if defined(_WIN32)
+    return QString::fromStdString(kordan::win32ProgramDirectory());
+#else
+    // An installed program's own directory is not writable: the user's data directory.
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+#endif
+}
+
 Backends makeBackends() {
     Backends b;
 #if defined(_WIN32)
@@ -174,7 +184,7 @@ Backends makeBackends() {
     b.mapSimPath = kordan::identityPathMapper();
     b.settings = kordan::makeWin32Settings();
     b.socket = kordan::makeWin32TcpSocket();
-    b.programDir = QString::fromStdString(kordan::win32ProgramDirectory());
+    b.programDir = defaultProgramDir();
 #else
     // The simulator runs under Wine: its Windows paths lie below the Wine prefix; its
     // window, registry and editor are reached as chooseDelivery decides.
@@ -187,8 +197,7 @@ Backends makeBackends() {
                           : kordan::PathMapper([](const std::string&) { return std::string(); });
     b.settings = std::make_unique<kordan::QtSettings>();
     b.socket = kordan::makePosixTcpSocket();
-    // An installed program's own directory is not writable: the user's data directory.
-    b.programDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    b.programDir = defaultProgramDir();
 #endif
     return b;
 }
@@ -269,7 +278,13 @@ int main(int argc, char** argv) {
         // Nothing is shown: the offscreen platform gives the fonts, with or without a display.
         qputenv("QT_QPA_PLATFORM", "offscreen");
         QGuiApplication app(argc, argv);
-        return kordan::runSheetCommand(options.sheetProfile, options.sheetOut, options.dir);
+        QGuiApplication::setApplicationName(QStringLiteral("ZusiKordan"));
+        // A relative name is looked for in the program's directory too, as --profile's is.
+        const QString dir =
+            options.dir.empty() ? defaultProgramDir() : QString::fromStdString(options.dir);
+        return kordan::runSheetCommand(
+            kordan::profileArgumentPath(options.sheetProfile, dir.toStdString()), options.sheetOut,
+            options.dir);
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZusiKordan"));

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <stdexcept>
 #include <utility>
 
@@ -108,12 +109,32 @@ TEST(CommandLine, OptionsValuesAndMistakes) {
                          std::optional<std::string>("h:1"), std::optional<std::string>("x11"),
                          "d"));
     for (auto [args, error] :
-         {std::pair{std::vector<std::string>{"--frei"}, "unbekannte Option --frei"},
+         {std::pair{std::vector<std::string>{"--frei"},
+                    "unbekannte Option --frei; alle Optionen nennt kordan --help"},
           {{"--mode", "aktiv", "--mode", "Aktiv"}, "--mode erwartet test oder aktiv, nicht Aktiv"},
           {{"--delivery", "wine"}, "--delivery erwartet bridge oder x11, nicht wine"},
-          {{"--sheet", "a.cfr"}, "Option --sheet braucht einen Wert"},
+          {{"--sheet", "a.cfr"}, "Option --sheet braucht zwei Werte: PROFIL AUSGABE"},
           {{"--profile"}, "Option --profile braucht einen Wert"}})
         EXPECT_EQ(parseCommandLine(args).error, error) << args[0];
+}
+
+TEST(CommandLine, AProfileIsLookedForWhereTheProgramStartedThenInItsDirectory) {
+    test::TempDir dir;
+    std::filesystem::create_directories(dir.file("start"));
+    std::filesystem::create_directories(dir.file("prog"));
+    dir.write("start/hier.cfr", "");
+    dir.write("prog/hier.cfr", "");
+    dir.write("prog/dort.cfr", "");
+    std::filesystem::current_path(dir.file("start"));
+    const std::string prog = dir.file("prog");
+    const std::pair<std::string, std::string> cases[] = {
+        {"hier.cfr", dir.file("start/hier.cfr")},
+        {"dort.cfr", dir.file("prog/dort.cfr")},
+        {"fehlt.cfr", "fehlt.cfr"},
+        {dir.file("prog/hier.cfr"), dir.file("prog/hier.cfr")}};
+    for (const auto& [name, found] : cases)
+        EXPECT_EQ(profileArgumentPath(name, prog), found) << name;
+    std::filesystem::current_path(std::filesystem::temp_directory_path()); // not a removed one
 }
 
 TEST(Sheet, EveryDefinedButtonWithItsShiftLayerAndEveryZoneOfTheAssignedLevers) {
