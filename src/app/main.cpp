@@ -51,6 +51,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QSysInfo>
 #include <QTimer>
@@ -173,6 +174,18 @@ QString defaultProgramDir() {
 #endif
 }
 
+// A file that comes with the program: installed below share/kordan beside its bin, beside
+// the program itself, or in the source tree it was built from; "" when none is there.
+std::string shippedPath(const QString& installed, const QString& inSources) {
+    const QDir bin(QCoreApplication::applicationDirPath());
+    for (const QString& path :
+         {bin.filePath(QStringLiteral("../share/kordan/") + installed), bin.filePath(installed),
+          QStringLiteral(KORDAN_SOURCE_DIR "/") + inSources})
+        if (QFileInfo::exists(path))
+            return QDir::cleanPath(path).toStdString();
+    return {};
+}
+
 Backends makeBackends() {
     Backends b;
 #if defined(_WIN32)
@@ -221,14 +234,15 @@ std::string zusi3Text(const std::optional<kordan::Zusi3Endpoint>& endpoint, cons
     return endpoint->host + ":" + std::to_string(endpoint->port) + ", " + state;
 }
 
-// The system information; `found` says whether the delivery has the simulator's window.
+// The system information; `found` says whether the delivery has the simulator's window,
+// `way` how commands reach the simulator.
 std::string diagnostics(Backends& b, kordan::IPieHid* controllers, bool found,
-                        const std::string& zusi3) {
+                        const std::string& zusi3, const std::string& way) {
     const QString system = QSysInfo::prettyProductName() + ", " + QSysInfo::kernelType() + " " +
                            QSysInfo::kernelVersion();
     return kordan::diagnosticsText({KORDAN_VERSION, qVersion(), b.hidapiVersion,
                                     system.toStdString(), controllers, b.registry.get(),
-                                    b.mapSimPath, b.winePrefix, b.delivery, found, zusi3},
+                                    b.mapSimPath, b.winePrefix, way, found, zusi3},
                                    std::filesystem::file_time_type::clock::now());
 }
 
@@ -269,9 +283,10 @@ int main(int argc, char** argv) {
             kordan::ZusiSend(*b.window, kordan::zusiKeyTable(*b.registry)).GetConnect();
         // No connection is tried here: the server the program would use.
         const auto chosen = zusi3 ? zusi3 : kordan::storedZusi3Endpoint(*b.settings);
-        std::fputs(
-            diagnostics(b, b.controllers.get(), found, zusi3Text(chosen, "nicht geprüft")).c_str(),
-            stdout);
+        std::fputs(diagnostics(b, b.controllers.get(), found, zusi3Text(chosen, "nicht geprüft"),
+                               chosen ? kordan::tcpWayText(*chosen) : b.delivery)
+                       .c_str(),
+                   stdout);
         return 0;
     }
     if (!options.sheetOut.empty()) {
@@ -326,16 +341,17 @@ int main(int argc, char** argv) {
                              window, {options.profile, options.activeMode});
     window.setLogic(&logic);
     backends.logLine = [&window](const std::string& line) { window.appendCommandLog(line); };
-    for (const std::string& note : backends.deliveryNotes)
-        window.appendCommandLog(note);
-    if (backends.window->keysNeedActiveWindow())
-        window.setDeliveryNote("Tasten erreichen Zusi nur, solange es im Vordergrund ist");
+    logic.setKeyWayNotes(backends.deliveryNotes);
+    logic.offerExamples(shippedPath(QStringLiteral("demo/kordan"), QStringLiteral("demo/kordan")));
+    window.setHandbook(
+        shippedPath(QStringLiteral("Handbuch.md"), QStringLiteral("docs/Handbuch.md")));
     window.setDiagnostics([&] {
         const kordan::Zusi3Connection* tcp = logic.zusi3();
         return diagnostics(
             backends, &hid, logic.Sender() && logic.Sender()->GetConnect(),
             tcp ? zusi3Text(tcp->endpoint(), tcp->connected() ? "verbunden" : "nicht verbunden")
-                : std::string());
+                : std::string(),
+            tcp ? kordan::tcpWayText(tcp->endpoint()) : backends.delivery);
     });
     logic.offerZusi3(*backends.socket, zusi3, KORDAN_VERSION);
     window.setWizardFactory([&](QWidget* parent) -> QWidget* {

@@ -1,5 +1,6 @@
 #include "app/frmKordan.h"
 
+#include "app/ControllerSession.h"
 #include "app/KordanMain.h"
 #include "app/ProfileSession.h"
 #include "app/QtDialogs.h"
@@ -27,6 +28,8 @@
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextBrowser>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -79,8 +82,9 @@ TEST(frmKordan, ShowsTheControllerLiveAndPassesMenusAndDoubleClicksToTheLogic) {
     rig.window.findChild<QRadioButton*>("optManuell")->click();
     EXPECT_EQ(std::tuple(rig.settings.values["Led"], rig.settings.values["AutoLoad"]),
               std::tuple("1", "0"));
-    EXPECT_FALSE(rig.window.action("mnuAusgabeLed0")->isChecked() ||
-                 rig.window.findChild<QRadioButton*>("optEasy")->isVisibleTo(&rig.window));
+    EXPECT_FALSE(rig.window.action("mnuAusgabeLed0")->isChecked());
+    // Easy mode was in force at the start (no setting): its option stays shown.
+    EXPECT_TRUE(rig.window.findChild<QRadioButton*>("optEasy")->isVisibleTo(&rig.window));
     rig.window.action("mnuBefehlsprotokoll")->trigger();
     rig.window.appendCommandLog("0.1 s  28 Pfeife: Down");
     rig.window.findChild<QPushButton*>("cmdProtokollLeeren")->click();
@@ -148,6 +152,8 @@ TEST(frmKordan, EscapeInTheButtonDialogKeepsTheAssignmentAndTheProfileUnmarked) 
     rig.main.startUp();
     rig.window.show();
     ASSERT_TRUE(rig.main.profiles()->loadByName("p.cfr"));
+    EXPECT_EQ(rig.window.buttonField(6)->text(), QStringLiteral("7"));
+    EXPECT_TRUE(rig.window.buttonField(6)->property("assigned").toBool());
     // Does `what` in the button dialog of button 7 as soon as it is open.
     auto inDialog = [&](std::function<void(QWidget*)> what) {
         QTimer::singleShot(0, [=] {
@@ -172,6 +178,27 @@ TEST(frmKordan, EscapeInTheButtonDialogKeepsTheAssignmentAndTheProfileUnmarked) 
     });
     EXPECT_FALSE(rig.main.Profil()->buttons(7).Defined);
     EXPECT_TRUE(rig.main.profiles()->changed());
+}
+
+TEST(frmKordan, FirstStartWithoutControllerOpensNoWizardOffersNeuAndTheHandbook) {
+    WindowRig rig;
+    rig.hid.setPlugged(false);
+    int wizards = 0;
+    rig.window.setWizardFactory([&](QWidget*) -> QWidget* { return ++wizards, nullptr; });
+    rig.main.startUp();
+    EXPECT_EQ(rig.dialogs.texts(), std::vector<std::string>{ControllerSession::kNoControllerText});
+    EXPECT_EQ(wizards, 0) << "the calibration is not due before a controller is there";
+    rig.main.profiles()->setChanged(true);
+    rig.dialogs.answers = {MsgAnswer::Cancel};
+    rig.window.action("mnuDateiNeu")->trigger();
+    EXPECT_EQ(rig.dialogs.texts().back(), "Aenderungen speichern?");
+    // The load modes' "siehe Doku" opens the handbook at its part on them.
+    rig.window.setHandbook(KORDAN_SOURCE_DIR "/docs/Handbuch.md");
+    emit rig.window.findChild<QLabel*>("lblDoku")->linkActivated(QStringLiteral("Lademodi"));
+    auto* book = rig.window.findChild<QTextBrowser*>("frmHandbuch");
+    ASSERT_NE(book, nullptr);
+    EXPECT_TRUE(book->isVisible());
+    EXPECT_TRUE(book->textCursor().block().text().contains(QStringLiteral("Lademodi")));
 }
 
 TEST(frmKordan, KeysChooseControllersTheHighlightShowsTheOneInUseAndTheTitleMarksChanges) {
