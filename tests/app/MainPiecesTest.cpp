@@ -13,7 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <stdexcept>
 #include <utility>
 
@@ -116,25 +115,6 @@ TEST(CommandLine, OptionsValuesAndMistakes) {
           {{"--sheet", "a.cfr"}, "Option --sheet braucht zwei Werte: PROFIL AUSGABE"},
           {{"--profile"}, "Option --profile braucht einen Wert"}})
         EXPECT_EQ(parseCommandLine(args).error, error) << args[0];
-}
-
-TEST(CommandLine, AProfileIsLookedForWhereTheProgramStartedThenInItsDirectory) {
-    test::TempDir dir;
-    std::filesystem::create_directories(dir.file("start"));
-    std::filesystem::create_directories(dir.file("prog"));
-    dir.write("start/hier.cfr", "");
-    dir.write("prog/hier.cfr", "");
-    dir.write("prog/dort.cfr", "");
-    std::filesystem::current_path(dir.file("start"));
-    const std::string prog = dir.file("prog");
-    const std::pair<std::string, std::string> cases[] = {
-        {"hier.cfr", dir.file("start/hier.cfr")},
-        {"dort.cfr", dir.file("prog/dort.cfr")},
-        {"fehlt.cfr", "fehlt.cfr"},
-        {dir.file("prog/hier.cfr"), dir.file("prog/hier.cfr")}};
-    for (const auto& [name, found] : cases)
-        EXPECT_EQ(profileArgumentPath(name, prog), found) << name;
-    std::filesystem::current_path(std::filesystem::temp_directory_path()); // not a removed one
 }
 
 TEST(Sheet, EveryDefinedButtonWithItsShiftLayerAndEveryZoneOfTheAssignedLevers) {
