@@ -1,4 +1,5 @@
-# Two entry points: `make run` and `make test`. Both install what is missing first.
+# Two entry points: `make run` and `make test`. Both install what is missing first; the demo
+# only what the program and the stand-in need (tools/setup.sh --demo).
 JOBS ?= 2
 
 .PHONY: setup run test build build-asan clean coverage soak
@@ -11,9 +12,11 @@ build: setup
 	cmake --build --preset default -j $(JOBS) --target kordan
 
 # The demo: the program with a virtual controller and the simulator stand-in on demo data
-# (headless under Xvfb when there is no display). See tools/demo.sh.
-run: setup
-	cmake --preset default >/dev/null
+# (headless under Xvfb when there is no display). See tools/demo.sh. Without the tests'
+# frameworks, Wine or MinGW: the tests are not configured and only the two programs built.
+run:
+	@tools/setup.sh --demo
+	cmake --preset default -DKORDAN_TESTS=OFF >/dev/null
 	cmake --build --preset default -j $(JOBS) --target kordan zusi-standin
 	tools/demo.sh build/default
 

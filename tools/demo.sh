@@ -72,6 +72,64 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
+# The stand-in's key log ("down 65") with the key and the command beside each code
+# ("down  65 A  Fahrschalter auf"): the key settings T0-T34 are read from the prefix's
+# user.reg, the names are the program's command texts of those settings.
+annotate_keys() {
+    awk -v reg="$prefix/user.reg" '
+        BEGIN {
+            split("Fahrschalter auf|Fahrschalter ab|Fahrschalter null|Hauptschalter ein/aus|" \
+                  "PZB Wachsam|PZB Frei|PZB Befehl|SiFa|Sand ein/aus|Pfeife|Dyn Bremse auf|" \
+                  "Dyn Bremse ab|Dyn Bremse null|Bremsventil loesen|Bremsventil Bremsen|||" \
+                  "Signalzoom|AFB auf|AFB ab|AFB null|AFB ein/aus|Zusatzbremse loesen|" \
+                  "Zusatzbremse bremsen|Magnetbremse ein/aus|Motor ein/aus||Glocke|Türen|" \
+                  "Schleuderschutz|Fahrtrichtung vor|Fahrtrichtung zurück|" \
+                  "Fahrmotorenlüfter ein/aus|Licht|Block, bis Strecke frei ist", setting, "|")
+            while ((getline line < reg) > 0)
+                if (match(line, /^"T[0-9]+"="[0-9]+"$/)) {
+                    split(line, f, "\"")
+                    name[f[4] + 0] = setting[substr(f[2], 2) + 1]
+                }
+            split("113 F2 Pause|114 F3 Autopilot|115 F4 Reiner Streckenblick|118 F7 Fahrplan|" \
+                  "120 F9 Zeitraffer|122 F11 Zeitsprung bis Abfahrt|123 F12 Info-Fenster|" \
+                  "17 Strg", fixed, "|")
+            for (i in fixed) {
+                n = split(fixed[i], f, " ")
+                key[f[1]] = f[2]
+                rest = ""
+                for (j = 3; j <= n; j++) rest = rest (j > 3 ? " " : "") f[j]
+                if (rest != "") name[f[1]] = rest
+            }
+            key[32] = "Leer"; key[38] = "Hoch"; key[40] = "Runter"
+        }
+        {
+            vk = $2 + 0
+            k = (vk in key) ? key[vk] : (vk >= 48 && vk <= 90) ? sprintf("%c", vk) : "?"
+            printf "  %-4s %3d %-6s %s\n", $1, vk, k, name[vk]
+        }'
+}
+
+# The stand-in's TCP inputs ("input 1 0 7 7") with the control and what was done to it
+# ("Fahrschalter → Stufe 7"), after the Zuordnung and Aktion values of the interface.
+annotate_inputs() {
+    awk '
+        BEGIN {
+            split("1 Fahrschalter|2 Dyn Bremse|3 AFB|4 Führerbremsventil|5 Zusatzbremse|" \
+                  "7 Richtungsschalter|9 Sand|10 Türen|11 Licht|12 Pfeife|13 Glocke|" \
+                  "14 Fahrmotorenlüfter|15 PZB|16 SiFa|17 Hauptschalter|19 Schleuderschutz|" \
+                  "20 Magnetbremse", z, "|")
+            for (i in z) { n = index(z[i], " "); control[substr(z[i], 1, n - 1)] = substr(z[i], n + 1) }
+            split("Kommando|Down|Up|Auf|Auf los|Ab|Ab los", action, "|")
+        }
+        {
+            c = ($2 in control) ? control[$2] : "Zuordnung " $2
+            if ($4 == 7) what = "→ Stufe " $5
+            else if ($4 == 0) what = "Kommando " $3
+            else what = action[$4 + 1]
+            printf "  %-20s %s %s\n", $0, c, what
+        }'
+}
+
 # Waits up to $1 tenths of a second for a condition.
 wait_for() {
     limit=$1
@@ -102,7 +160,7 @@ if [ -n "${ZUSI3:-}" ]; then
         --scenario "$demo/scenario.txt" --quit >"$demo/kordan.out" || { echo "$0: kordan failed" >&2; exit 1; }
     sleep 0.5
     echo "Inputs received by the stand-in (ZUORDNUNG KOMMANDO AKTION POSITION):"
-    grep '^input' "$demo/standin.out" | sed 's/^/  /'
+    grep '^input' "$demo/standin.out" | annotate_inputs
     cat "$demo/kordan.out"
     exit 0
 fi
@@ -180,8 +238,8 @@ SCENARIO
 kpid=$!
 wait "$kpid" || { kpid=; echo "$0: kordan failed" >&2; exit 1; }
 kpid=
-echo "Keys received by the stand-in (virtual-key codes, see tools/standin/README.md):"
-sed 's/^/  /' "$log"
+echo "Keys received by the stand-in (virtual-key code, key, command):"
+annotate_keys <"$log"
 speed=$(sed -n 's/^"km\/h"="\(.*\)"$/\1/p' "$prefix/user.reg")
 echo "Stand-in speed: $speed km/h"
 cat "$demo/kordan.out"

@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include <filesystem>
+
 namespace kordan {
 
 CommandLineResult parseCommandLine(const std::vector<std::string>& args) {
@@ -45,8 +47,12 @@ CommandLineResult parseCommandLine(const std::vector<std::string>& args) {
             }
             o.activeMode = v == "aktiv";
         } else if (a == "--sheet") {
-            if (!value(o.sheetProfile) || !value(o.sheetOut))
+            if (i + 2 >= args.size()) {
+                r.error = "Option --sheet braucht zwei Werte: PROFIL AUSGABE";
                 return r;
+            }
+            o.sheetProfile = args[++i];
+            o.sheetOut = args[++i];
         } else if (a == "--zusi3") {
             if (!value(v))
                 return r;
@@ -60,13 +66,24 @@ CommandLineResult parseCommandLine(const std::vector<std::string>& args) {
             }
             o.delivery = v;
         } else {
-            r.error = "unbekannte Option " + a;
+            r.error = "unbekannte Option " + a + "; alle Optionen nennt kordan --help";
             return r;
         }
     }
     if (!o.scenario.empty())
         o.virtualController = true; // a scenario plays on the virtual controller
     return r;
+}
+
+std::string profileArgumentPath(const std::string& name, const std::string& programDir) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (fs::exists(name, ec))
+        return fs::absolute(name, ec).string();
+    if (fs::path(name).is_relative() && !programDir.empty() &&
+        fs::exists(fs::path(programDir) / name, ec))
+        return (fs::path(programDir) / name).string();
+    return name;
 }
 
 const char* commandLineHelp() {

@@ -33,6 +33,11 @@ struct CommandLineResult {
 // `args` without the program's name.
 CommandLineResult parseCommandLine(const std::vector<std::string>& args);
 
+// Where a profile named on the command line is: as given when that file exists (a relative
+// name from the directory the program was started in), else in the program's directory;
+// otherwise the name as given, for the message that it is not there.
+std::string profileArgumentPath(const std::string& name, const std::string& programDir);
+
 // The German text --help prints.
 const char* commandLineHelp();
 

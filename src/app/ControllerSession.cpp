@@ -81,7 +81,7 @@ void ControllerSession::enumerate(
     m_selected = -1;
     showList(entries());
     if (listed && m_devices.empty())
-        m_dialogs.message("Kein Kordan angeschlossen.");
+        m_dialogs.message(kNoControllerText);
 }
 
 ControllerSession::Rescan ControllerSession::rescan() {

@@ -36,6 +36,16 @@ public:
 
     ControllerSession(IPieHid& hid, IDialogs& dialogs) : m_hid(hid), m_dialogs(dialogs) {}
 
+    // Shown at start-up when no controller is found: what to do about it, and how to try the
+    // program without one.
+    static constexpr const char* kNoControllerText =
+        "Kein Kordan angeschlossen.\n\n"
+        "Ist das Fahrpult eingesteckt? Unter Linux braucht es einmal die udev-Regel (Hilfe → "
+        "Handbuch, „Erste Schritte“); danach das Fahrpult abziehen und wieder anstecken. Es "
+        "erscheint dann von selbst in der Geräteliste.\n\n"
+        "Ohne Fahrpult lässt sich das Programm mit dem Aufruf "
+        "kordan --virtual ausprobieren: ein virtuelles Fahrpult auf dem Bildschirm.";
+
     // Looks for controllers and has the list shown; then none at all is reported, a failed
     // enumeration is not.
     void enumerate(const std::function<void(const std::vector<std::string>&)>& showList);

@@ -44,6 +44,10 @@ std::string fileLine(const std::string& what, const std::filesystem::path& path,
 
 } // namespace
 
+std::string tcpWayText(const Zusi3Endpoint& server) {
+    return "Eingaben über TCP an " + server.host + ":" + std::to_string(server.port);
+}
+
 std::string ageText(std::chrono::seconds age) {
     const long long s = age.count();
     if (s < 1)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sim/SimPaths.h"
+#include "sim/zusi3/Zusi3Connection.h"
 
 #include <chrono>
 #include <filesystem>
@@ -32,6 +33,10 @@ struct DiagnosticsSources {
 // The German text of "System-Info...", and of `kordan --diagnose`. Controllers that are not
 // open are opened for a moment to see whether that works. `now` dates user.reg's age.
 std::string diagnosticsText(const DiagnosticsSources& sources, std::filesystem::file_time_type now);
+
+// The way commands take with the simulator's TCP interface: "Eingaben über TCP an HOST:PORT",
+// as the status bar, the command log and the system information name it.
+std::string tcpWayText(const Zusi3Endpoint& server);
 
 // "gerade eben", "vor 5 s", "vor 3 min", "vor 2 h", "vor 4 Tagen".
 std::string ageText(std::chrono::seconds age);

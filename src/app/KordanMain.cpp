@@ -1,5 +1,7 @@
 #include "app/KordanMain.h"
 
+#include "app/Diagnostics.h"
+#include "app/ExampleProfiles.h"
 #include "app/IgnoringErrors.h"
 #include "app/KordanView.h"
 #include "app/ProfileSession.h"
@@ -14,6 +16,7 @@
 #include "send/ZusiSend.h"
 #include "sim/ZusiLok.h"
 #include "sim/ZusiRegistry.h"
+#include "sim/zusi3/Zusi3Settings.h"
 
 #include <filesystem>
 #include <utility>
@@ -26,6 +29,9 @@ static constexpr int kRevision = 2;
 static constexpr const char* kEasyNotWithZusi3 =
     "Die automatische Konfiguration liest Lok-Dateien von Zusi 2 und steht mit Zusi 3 (TCP) "
     "nicht zur Verfügung";
+// The status bar while keys cannot reach the simulator.
+static constexpr const char* kKeysHeldBack =
+    "Zusi ist nicht im Vordergrund: Tasten kommen nicht an (Hebelstufen werden nachgeholt)";
 
 KordanMain::KordanMain(KordanServices services, IKordanView& view, StartOptions start)
     : m_s(std::move(services)), m_view(view), m_start(std::move(start)),
@@ -69,22 +75,21 @@ void KordanMain::startUp() {
     m_lok->LokChange = [this] { Lok_LokChange(); };
     m_registry = std::make_unique<ZusiRegistry>(m_s.registry);
     m_registry->schluessel("Software\\zusi\\zusi");
-    // Nothing held over a lost connection can be let go there; the keys still can.
-    if (m_zusi3.start(
-            m_s.settings, *m_sender, [this] { ignoringErrors([&] { releaseAll(); }); },
-            [this](const std::string& text) { m_log.note(text); }))
-        m_view.setEasyOptionEnabled(false, kEasyNotWithZusi3);
     // 2. Relative file names refer to the program's directory; a start profile is looked
     // for where the program was started first.
     std::error_code ec;
     if (!m_start.profile.empty() && std::filesystem::exists(m_start.profile, ec))
         m_start.profile = std::filesystem::absolute(m_start.profile, ec).string();
     std::filesystem::current_path(m_s.programDir, ec);
-    // 3.-4.
-    m_view.setEasyOptionVisible(kRevision == 99);
+    if (const int copied = offerExampleProfiles(m_s.dialogs, m_s.programDir, m_examplesDir))
+        m_view.showStatusMessage("Beispielprofile übernommen: " + std::to_string(copied) +
+                                 " Dateien");
+    startZusi3();
+    // 3.-4. The load mode in force is always shown, even the easy one this version hides.
+    std::string autoLoad = m_s.settings.get("AutoLoad", "2");
+    m_view.setEasyOptionVisible(kRevision == 99 || (autoLoad == "2" && !m_zusi3));
     m_view.setLokText("<Unbekannt>");
     // 5. Selecting the stored option writes it back; nothing loads yet (not running).
-    std::string autoLoad = m_s.settings.get("AutoLoad", "2");
     if (autoLoad == "2" && m_zusi3) {
         // No easy mode here: the locomotive's own profile, without changing the setting.
         m_profiles->setLoadMode(1);
@@ -94,6 +99,7 @@ void KordanMain::startUp() {
     else
         m_view.setLoadMode(-1);
     m_log.start(*m_sender);
+    showWay();
     // 6.
     m_pollInterval = readInt32(m_s.settings.get("Polling", "10"));
     // The stored mode is read before step 11 stores "Test", or the program could never
@@ -123,7 +129,8 @@ void KordanMain::startUp() {
     ignoringErrors([&] { m_outputs.restoreLedChoice(); });
     ignoringErrors([&] { m_s.events.processEvents(); });
     ignoringErrors([&] {
-        if (!m_s.calibration.IsConfigured())
+        // Without a controller the wizard would only measure empty fields.
+        if (!m_s.calibration.IsConfigured() && !m_controllers.entries().empty())
             showCalibrationWizard();
     });
     ignoringErrors([&] {
@@ -199,8 +206,65 @@ void KordanMain::SetMode(Mode m, bool store) {
         m_view.setModeLabel("Aktiv", LabelColour::ButtonText);
         m_profiles->showAssignments();
     }
+    watchDelivery();
     if (store)
         m_s.settings.set("Modus", m == Mode::Test ? "Test" : "Run");
+}
+
+void KordanMain::startZusi3() {
+    // Nothing held over a lost connection can be let go there; the keys still can.
+    const bool on = m_zusi3.start(
+        m_s.settings, *m_sender, [this] { ignoringErrors([&] { releaseAll(); }); },
+        [this](const std::string& text) { m_log.note(text); });
+    m_view.setEasyOptionEnabled(!on, on ? kEasyNotWithZusi3 : "");
+}
+
+void KordanMain::simulatorChosen() {
+    if (m_zusi3Forced || !m_sender || !m_profiles)
+        return;
+    const std::optional<Zusi3Endpoint> chosen = storedZusi3Endpoint(m_s.settings);
+    const Zusi3Connection* now = m_zusi3.connection();
+    if (now ? chosen == now->endpoint() : !chosen)
+        return;
+    // Nothing pressed the old way may stay down once the new way takes over.
+    ignoringErrors([&] { releaseAll(); });
+    m_zusi3.stop(m_sender.get());
+    startZusi3();
+    // The easy mode stored goes with the keys and comes back with them.
+    if (m_s.settings.get("AutoLoad", "2") == "2") {
+        const int mode = m_zusi3 ? 1 : 2;
+        m_profiles->setLoadMode(mode);
+        m_view.setLoadMode(mode);
+        if (mode == 2)
+            m_view.setEasyOptionVisible(true);
+    }
+    m_outputs.led().setMode(m_mode == Mode::Active); // found or not: the next check says
+    showWay();
+}
+
+void KordanMain::showWay() {
+    if (const Zusi3Connection* tcp = m_zusi3.connection()) {
+        m_wayNote = tcpWayText(tcp->endpoint());
+        m_view.appendCommandLog(m_wayNote);
+    } else {
+        for (const std::string& note : m_keyWayNotes)
+            m_view.appendCommandLog(note);
+        m_wayNote = m_s.simWindow.keysNeedActiveWindow()
+                        ? "Tasten erreichen Zusi nur, solange es im Vordergrund ist"
+                        : "";
+    }
+    m_heldBack = false;
+    m_outputs.led().setKeysHeldBack(false);
+    m_view.setDeliveryNote(m_wayNote, false);
+}
+
+void KordanMain::watchDelivery() {
+    const bool heldBack = m_mode == Mode::Active && m_sender->keysHeldBack();
+    if (heldBack == m_heldBack)
+        return;
+    m_heldBack = heldBack;
+    m_outputs.led().setKeysHeldBack(heldBack);
+    m_view.setDeliveryNote(heldBack ? kKeysHeldBack : m_wayNote, heldBack);
 }
 
 void KordanMain::mnuModusTest() {
@@ -279,6 +343,7 @@ void KordanMain::mnuBefehlsprotokoll() {
 void KordanMain::PeriodicTick() {
     // Test mode repeats nothing; the emergency brake's release still comes.
     m_profiles->held().tick(m_mode == Mode::Active);
+    watchDelivery();
     if (m_watchCountdown != 0) {
         --m_watchCountdown;
     } else {

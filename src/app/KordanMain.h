@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kordan {
 
@@ -77,8 +78,18 @@ public:
     // `clientVersion` is told to the simulator.
     void offerZusi3(ITcpSocket& socket, std::optional<Zusi3Endpoint> forced,
                     std::string clientVersion) {
+        m_zusi3Forced = forced.has_value();
         m_zusi3.offer(socket, std::move(forced), std::move(clientVersion));
     }
+    // Before start-up: where the example profiles that come with the program are ("" for
+    // none); a first start in an empty program directory offers to copy them.
+    void offerExamples(std::string dir) { m_examplesDir = std::move(dir); }
+    // Before start-up: the command log's lines on the way keys take (the bridge, or X11 and
+    // why); they are written again whenever keys become the way.
+    void setKeyWayNotes(std::vector<std::string> notes) { m_keyWayNotes = std::move(notes); }
+    // The options dialog has closed: a simulator chosen anew there takes over at once, keys
+    // and inputs held the old way let go first. The command line's choice holds for the run.
+    void simulatorChosen();
     // The connection to the simulator's TCP interface; null when keys are sent.
     Zusi3Connection* zusi3() { return m_zusi3.connection(); }
 
@@ -149,6 +160,13 @@ private:
 
     // The start profile replaces whatever the start-up loaded.
     void loadStartProfile();
+    // Connects to the simulator's TCP interface when it is chosen; then no easy mode.
+    void startZusi3();
+    // The status bar and the command log name the way commands take now.
+    void showWay();
+    // Every tick: whether keys are held back (the simulator behind another window) is shown
+    // in the status bar and on the display, and the notches missed meanwhile made up.
+    void watchDelivery();
 
     KordanServices m_s;
     IKordanView& m_view;
@@ -176,6 +194,11 @@ private:
     int16_t m_watchCountdown = 0;
     int16_t m_ledCountdown = 0;
     std::string m_pendingAxisFile;
+    std::string m_examplesDir;
+    std::vector<std::string> m_keyWayNotes;
+    std::string m_wayNote;      // the status bar's line on the way, when nothing is wrong
+    bool m_zusi3Forced = false; // the command line named the server
+    bool m_heldBack = false;
 };
 
 } // namespace kordan

@@ -81,11 +81,12 @@ void KordanMain::PollController() {
     for (int i = 1; i <= 7; ++i)
         positions[i - 1] = profile.Axis(i).Flip() == 1 ? 255 - levers[i - 1] : levers[i - 1];
     m_view.showLeverPositions(positions);
+    // The lever fields follow the levers in active mode too: that is when zones are tried.
+    for (int i = 0; i < 7; ++i)
+        m_view.setLeverText(i, std::to_string(levers[i]));
     if (m_mode == Mode::Test) {
         if (m_view.calibrationWizardVisible())
             m_view.passToCalibrationWizard(rawLevers(m_report));
-        for (int i = 0; i < 7; ++i)
-            m_view.setLeverText(i, std::to_string(levers[i]));
         for (int k = 0; k < 44; ++k)
             m_view.setButtonLit(k, buttons[k]);
         return;

@@ -7,14 +7,29 @@
 #include "axis/ZusiAxis.h"
 #include "profile/ZusiProfile.h"
 
+#include <tuple>
+
 namespace kordan {
+
+namespace {
+
+// What a button's record stores; its repeat countdown is no part of the assignment.
+auto assignment(const ZusiButton& b) {
+    return std::tuple(b.Bezeichnung, b.Press, b.Release, b.Repeat, b.Hold, b.Shift, b.press2,
+                      b.Defined);
+}
+
+} // namespace
 
 void KordanMain::buttonDoubleClicked(int index) {
     if (index < 0 || index >= 44)
         return;
     m_profiles->held().releaseButton(index + 1); // its assignment may change under it
+    const auto before = assignment(m_profiles->profile().buttons(index + 1));
     m_view.openButtonDialog(static_cast<int16_t>(index + 1));
-    m_profiles->setChanged(true);
+    // Abbrechen and Escape leave the button as it was: nothing to save then.
+    if (assignment(m_profiles->profile().buttons(index + 1)) != before)
+        m_profiles->setChanged(true);
     m_profiles->showAssignments();
 }
 

@@ -44,10 +44,21 @@ public:
     virtual void setModeLabel(const std::string& text, LabelColour colour) = 0;
     // The controller's connection where the user looks (the status bar); "" clears it.
     virtual void setConnectionStatus(const std::string& text) = 0;
+    // A lasting line in the status bar on the way commands take to the simulator ("" for
+    // none); a `warning` is shown in red: keys cannot be delivered just now.
+    virtual void setDeliveryNote(const std::string& text, bool warning) {
+        (void)text;
+        (void)warning;
+    }
     virtual void setLeverText(int index, const std::string& text) = 0;
     virtual void setButtonLit(int index, bool lit) = 0;
     virtual void setLeverToolTip(int index, const std::string& text) = 0;
     virtual void setButtonToolTip(int index, const std::string& text) = 0;
+    // The button field is marked when the loaded profile assigns the button.
+    virtual void setButtonAssigned(int index, bool assigned) {
+        (void)index;
+        (void)assigned;
+    }
 
     virtual void setSpeakerChecked(bool checked) = 0;
     virtual void setLedChecked(int index) = 0; // -1 = none

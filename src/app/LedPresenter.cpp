@@ -26,7 +26,7 @@ OutputReport LedPresenter::missingProfile() {
 std::optional<OutputReport> LedPresenter::refresh(const ValueReader& read) {
     if (!m_active)
         return blank();
-    if (m_simMissing)
+    if (m_simMissing || m_heldBack)
         return dashes();
     if (m_choice == 0)
         return blank();

@@ -9,9 +9,9 @@
 namespace kordan {
 
 // What the controller's three-digit display shows: blank outside the active mode, dashes
-// while the simulator is known to be missing, otherwise the chosen value (nothing, the speed
-// or the kilometre position). A value is written only when its text has changed; the signs
-// forget the last texts so the value is written again after them.
+// while the simulator is known to be missing or keys cannot reach it, otherwise the chosen value
+// (nothing, the speed or the kilometre position). A value is written only when its text has
+// changed; the signs forget the last texts so the value is written again after them.
 class LedPresenter {
 public:
     // Reads one of the simulator's values ("km/h", "km") as text.
@@ -23,10 +23,16 @@ public:
         m_simMissing = false;
     }
     void setSimFound(bool found) { m_simMissing = !found; }
+    // Keys cannot reach the simulator just now (its window is behind another one): dashes,
+    // as while it is missing.
+    void setKeysHeldBack(bool heldBack) { m_heldBack = heldBack; }
     void setChoice(int led) { m_choice = led; } // 0 nothing, 1 speed, 2 km, -1 none chosen
     // The simulator's value the next refresh reads ("km/h", "km"), "" for none.
     std::string valueName() const {
-        return !m_active || m_simMissing ? "" : m_choice == 1 ? "km/h" : m_choice == 2 ? "km" : "";
+        return !m_active || m_simMissing || m_heldBack ? ""
+               : m_choice == 1                         ? "km/h"
+               : m_choice == 2                         ? "km"
+                                                       : "";
     }
 
     // The report for the current state; nullopt when the display is to stay as it is.
@@ -45,6 +51,7 @@ private:
 
     bool m_active = false;
     bool m_simMissing = false;
+    bool m_heldBack = false;
     int m_choice = -1;
     std::string m_lastSpeedText;
     std::string m_lastKmText;

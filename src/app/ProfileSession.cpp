@@ -75,17 +75,29 @@ bool ProfileSession::loadByName(const std::string& name) {
     return false;
 }
 
+bool ProfileSession::askToSave() {
+    if (!m_changed)
+        return true;
+    MsgAnswer a = m_dialogs.message("Aenderungen speichern?", MsgButtons::YesNoCancel);
+    if (a == MsgAnswer::Yes)
+        save();
+    return a != MsgAnswer::Cancel;
+}
+
 void ProfileSession::open() {
-    if (m_changed) {
-        MsgAnswer a = m_dialogs.message("Aenderungen speichern?", MsgButtons::YesNoCancel);
-        if (a == MsgAnswer::Cancel)
-            return;
-        if (a == MsgAnswer::Yes)
-            save();
-    }
+    if (!askToSave())
+        return;
     m_held->releaseProfile();
     if (m_profil->load() == LoadResult::Loaded)
         loaded();
+}
+
+void ProfileSession::newProfile() {
+    if (!askToSave())
+        return;
+    m_held->releaseProfile();
+    m_profil->Neu();
+    loaded();
 }
 
 void ProfileSession::openFile(const std::string& name) {
@@ -138,6 +150,7 @@ void ProfileSession::showAssignments() {
     for (int k = 1; k <= 44; ++k) {
         const auto& b = m_profil->buttons(k);
         m_view.setButtonToolTip(k - 1, b.Defined ? b.Bezeichnung : "Nicht definiert");
+        m_view.setButtonAssigned(k - 1, b.Defined);
     }
     for (int i = 1; i <= 7; ++i) {
         const auto& a = m_profil->Axis(i);

@@ -47,6 +47,8 @@ public:
     // Loads a profile from the program's directory; a missing one is reported.
     bool loadByName(const std::string& name);
     void open();
+    // "Datei → Neu": an empty profile replaces this one, after the same question as open().
+    void newProfile();
     // Opens `name` as "&Oeffnen..." does once a file is chosen; a missing file is reported.
     void openFile(const std::string& name);
     void save();
@@ -65,6 +67,8 @@ public:
 
 private:
     void loaded();
+    // "Aenderungen speichern?" before the profile is replaced; false when cancelled.
+    bool askToSave();
     // After a save: the status bar names the file when it was written.
     bool saved(bool ok);
 

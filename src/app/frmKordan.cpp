@@ -135,6 +135,15 @@ frmKordan::frmKordan(WindowServices services, QWidget* parent)
                 m_logic->loadModeSelected(i);
         });
     }
+    // The options' "siehe Doku" leads to the handbook's part on the load modes.
+    auto* doku =
+        new QLabel(QStringLiteral("<a href=\"Lademodi\">siehe Doku: Handbuch</a>"), m_frmLaden);
+    doku->setObjectName("lblDoku");
+    doku->setToolTip(QStringLiteral("Hilfe → Handbuch, Lademodi und Profile"));
+    doku->adjustSize();
+    doku->move(m_frmLaden->width() - doku->width() - 8, 0);
+    connect(doku, &QLabel::linkActivated, this,
+            [this](const QString& section) { openHandbook(section); });
 
     auto* l13 = label(area,
                       QStringLiteral("Die Hebel müssen Werte von 0-255 liefern und dürfen bei "
@@ -177,6 +186,10 @@ frmKordan::frmKordan(WindowServices services, QWidget* parent)
     area->setMinimumSize(520, px(6525) + kPictureOffset + 12);
     // Where the controller's connection is shown; made now, so the window keeps its size.
     statusBar()->setObjectName("statusBar");
+    m_deliveryNote = new QLabel(statusBar());
+    m_deliveryNote->setObjectName("lblWeg");
+    m_deliveryNote->hide();
+    statusBar()->addPermanentWidget(m_deliveryNote);
     // The connection comes back once a passing note has gone.
     connect(statusBar(), &QStatusBar::messageChanged, this, [this](const QString& message) {
         if (message.isEmpty() && !m_connection.isEmpty())
@@ -207,6 +220,8 @@ void frmKordan::buildFields(QWidget* area) {
             field(area, p.left, p.top, p.width, p.height, QStringLiteral("nicht definiert"));
         m_txtBut[k]->setObjectName(QStringLiteral("txtBut%1").arg(k));
         m_txtBut[k]->installEventFilter(this);
+        // Its number, as the assignment sheet and the handbook name it.
+        m_txtBut[k]->setText(QString::number(k + 1));
     }
     label(area, QStringLiteral("Up"), px(kUpCaption.left), px(kUpCaption.top) + kPictureOffset);
     label(area, QStringLiteral("Down"), px(kDownCaption.left),
@@ -350,15 +365,37 @@ void frmKordan::setConnectionStatus(const std::string& text) {
 }
 
 void frmKordan::setLeverText(int index, const std::string& text) {
-    m_txtAnalog[index]->setText(q(text));
+    // Every poll passes here, also in active mode: unchanged texts cost nothing.
+    const QString t = q(text);
+    if (m_txtAnalog[index]->text() != t)
+        m_txtAnalog[index]->setText(t);
 }
 
 void frmKordan::setButtonLit(int index, bool lit) {
+    if (m_butLit[size_t(index)] == lit)
+        return; // every poll of test mode passes here
+    m_butLit[size_t(index)] = lit;
+    m_txtBut[index]->setProperty("lit", lit);
+    paintButton(index);
+}
+
+void frmKordan::setButtonAssigned(int index, bool assigned) {
+    m_butAssigned[size_t(index)] = assigned;
+    m_txtBut[index]->setProperty("assigned", assigned);
+    paintButton(index);
+}
+
+void frmKordan::paintButton(int index) {
     QLineEdit* f = m_txtBut[index];
     QPalette p = f->palette();
-    p.setColor(QPalette::Base, lit ? QColor(0, 255, 0) : palette().color(QPalette::Base));
+    const QColor base = m_butLit[size_t(index)]        ? QColor(0, 255, 0)
+                        : m_butAssigned[size_t(index)] ? QColor(200, 220, 245)
+                                                       : palette().color(QPalette::Base);
+    p.setColor(QPalette::Base, base);
     f->setPalette(p);
-    f->setProperty("lit", lit);
+    QFont font = f->font();
+    font.setBold(m_butAssigned[size_t(index)]);
+    f->setFont(font);
 }
 
 void frmKordan::setLeverToolTip(int index, const std::string& text) {
@@ -383,8 +420,13 @@ void frmKordan::setCommandLogVisible(bool visible) {
     m_logDock->setVisible(visible);
 }
 
-void frmKordan::setDeliveryNote(const std::string& text) {
-    statusBar()->addPermanentWidget(new QLabel(q(text)));
+void frmKordan::setDeliveryNote(const std::string& text, bool warning) {
+    m_deliveryNote->setText(q(text));
+    QPalette p = m_deliveryNote->palette();
+    p.setColor(QPalette::WindowText,
+               warning ? QColor(255, 0, 0) : palette().color(QPalette::WindowText));
+    m_deliveryNote->setPalette(p);
+    m_deliveryNote->setVisible(!text.empty());
 }
 
 void frmKordan::appendCommandLog(const std::string& line) {

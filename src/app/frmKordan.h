@@ -65,12 +65,12 @@ public:
     void focusDeviceList() override;
     void setModeLabel(const std::string& text, LabelColour colour) override;
     void setConnectionStatus(const std::string& text) override;
-    // A lasting line in the status bar about how keys reach the simulator.
-    void setDeliveryNote(const std::string& text);
+    void setDeliveryNote(const std::string& text, bool warning) override;
     void setLeverText(int index, const std::string& text) override;
     void setButtonLit(int index, bool lit) override;
     void setLeverToolTip(int index, const std::string& text) override;
     void setButtonToolTip(int index, const std::string& text) override;
+    void setButtonAssigned(int index, bool assigned) override;
     void setSpeakerChecked(bool checked) override;
     void setLedChecked(int index) override;
     void openButtonDialog(int16_t element) override;
@@ -90,6 +90,10 @@ public:
     void openAboutBox();
     // "Datei → Belegung drucken...": the loaded profile's sheet into a PDF file the user names.
     void printSheet();
+    // The handbook "Hilfe → Handbuch" shows ("" when none was found).
+    void setHandbook(std::string path) { m_handbook = std::move(path); }
+    // Shows the handbook in a window of its own, at the first heading holding `section`.
+    void openHandbook(const QString& section = {});
 
     // For window tests.
     QLineEdit* leverField(int index) const { return m_txtAnalog[index]; }
@@ -108,6 +112,8 @@ protected:
 private:
     void buildFields(QWidget* area);
     void buildMenus();
+    // A button field's background: lit while pressed (test mode), marked when assigned.
+    void paintButton(int index);
 
     WindowServices m_services;
     KordanMain* m_logic = nullptr;
@@ -119,6 +125,10 @@ private:
     std::array<QRadioButton*, 3> m_opt{};
     std::array<QLineEdit*, 7> m_txtAnalog{};
     std::array<QLineEdit*, 44> m_txtBut{};
+    std::array<bool, 44> m_butLit{}, m_butAssigned{};
+    QLabel* m_deliveryNote = nullptr;
+    std::string m_handbook;
+    QPointer<QWidget> m_handbookWindow;
     QAction* m_mnuLautsprecher = nullptr;
     QAction* m_mnuBefehlsprotokoll = nullptr;
     QDockWidget* m_logDock = nullptr;

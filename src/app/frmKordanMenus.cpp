@@ -29,6 +29,10 @@ void frmKordan::buildMenus() {
         });
         return a;
     };
+    forward(add(datei, "mnuDateiNeu", QStringLiteral("&Neu")), [](KordanMain& m) {
+        if (m.profiles())
+            m.profiles()->newProfile();
+    });
     forward(add(datei, "mnuDateiOeffnen", QStringLiteral("&Oeffnen...")), [](KordanMain& m) {
         if (m.profiles())
             m.profiles()->open();
@@ -105,6 +109,9 @@ void frmKordan::buildMenus() {
     forward(add(lok, "mnuLokEditor", QStringLiteral("&Info (Zusi Fahrzeug Editor)")),
             [](KordanMain& m) { m.mnuLokEditor(); });
     QMenu* hilfe = menuBar()->addMenu(QStringLiteral("&Hilfe"));
+    QAction* handbuch = add(hilfe, "mnuHilfeHandbuch", QStringLiteral("&Handbuch"));
+    handbuch->setShortcut(QKeySequence::HelpContents);
+    connect(handbuch, &QAction::triggered, this, [this] { openHandbook(); });
     forward(add(hilfe, "mnuHilfeInfo", QStringLiteral("&Info")),
             [this](KordanMain&) { openAboutBox(); });
 }

@@ -4,14 +4,19 @@
 
 #include "app/DiagnosticsWindow.h"
 #include "app/KordanMain.h"
+#include "common/Dialogs.h"
 #include "dialogs/frmAktion.h"
 #include "dialogs/frmAxis.h"
 #include "dialogs/frmKnopf.h"
 #include "dialogs/frmOptions.h"
 #include "profile/ZusiProfile.h"
 
+#include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextBrowser>
 
 namespace kordan {
 
@@ -54,6 +59,44 @@ void frmKordan::openAxisEditor(int lever) {
 void frmKordan::openOptionsDialog() {
     frmOptions dialog(m_services.settings, m_services.dialogs, this);
     dialog.exec();
+    if (m_logic)
+        m_logic->simulatorChosen();
+}
+
+void frmKordan::openHandbook(const QString& section) {
+    QFile file(QString::fromStdString(m_handbook));
+    if (m_handbook.empty() || !file.open(QIODevice::ReadOnly)) {
+        m_services.dialogs.message("Das Handbuch (Handbuch.md) wurde nicht gefunden.",
+                                   MsgButtons::Ok, MsgIcon::Exclamation);
+        return;
+    }
+    if (!m_handbookWindow) {
+        auto* window = new QTextBrowser(this);
+        window->setObjectName("frmHandbuch");
+        window->setWindowFlag(Qt::Window);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->setWindowTitle(QStringLiteral("Handbuch - Kordan für Zusi"));
+        window->setOpenExternalLinks(true);
+        window->setMarkdown(QString::fromUtf8(file.readAll()));
+        window->resize(780, 680);
+        m_handbookWindow = window;
+    }
+    auto* browser = static_cast<QTextBrowser*>(m_handbookWindow.data());
+    browser->show();
+    browser->raise();
+    browser->activateWindow();
+    if (section.isEmpty())
+        return;
+    // Headings carry no anchors of their own: the first heading holding the word.
+    for (QTextBlock b = browser->document()->begin(); b.isValid(); b = b.next()) {
+        if (b.blockFormat().headingLevel() > 0 && b.text().contains(section)) {
+            browser->setTextCursor(QTextCursor(b));
+            // To the top of the window, not just somewhere into view.
+            browser->verticalScrollBar()->setValue(browser->verticalScrollBar()->maximum());
+            browser->ensureCursorVisible();
+            return;
+        }
+    }
 }
 
 QWidget* frmKordan::axisEditor() const {

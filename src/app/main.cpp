@@ -51,6 +51,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QSysInfo>
 #include <QTimer>
@@ -163,6 +164,28 @@ bool chooseDelivery(Backends& b, const std::optional<std::string>& forced) {
 }
 #endif
 
+// The program's directory unless --dir names one.
+QString defaultProgramDir() {
+#if defined(_WIN32)
+    return QString::fromStdString(kordan::win32ProgramDirectory());
+#else
+    // An installed program's own directory is not writable: the user's data directory.
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+#endif
+}
+
+// A file that comes with the program: installed below share/kordan beside its bin, beside
+// the program itself, or in the source tree it was built from; "" when none is there.
+std::string shippedPath(const QString& installed, const QString& inSources) {
+    const QDir bin(QCoreApplication::applicationDirPath());
+    for (const QString& path :
+         {bin.filePath(QStringLiteral("../share/kordan/") + installed), bin.filePath(installed),
+          QStringLiteral(KORDAN_SOURCE_DIR "/") + inSources})
+        if (QFileInfo::exists(path))
+            return QDir::cleanPath(path).toStdString();
+    return {};
+}
+
 Backends makeBackends() {
     Backends b;
 #if defined(_WIN32)
@@ -174,7 +197,7 @@ Backends makeBackends() {
     b.mapSimPath = kordan::identityPathMapper();
     b.settings = kordan::makeWin32Settings();
     b.socket = kordan::makeWin32TcpSocket();
-    b.programDir = QString::fromStdString(kordan::win32ProgramDirectory());
+    b.programDir = defaultProgramDir();
 #else
     // The simulator runs under Wine: its Windows paths lie below the Wine prefix; its
     // window, registry and editor are reached as chooseDelivery decides.
@@ -187,8 +210,7 @@ Backends makeBackends() {
                           : kordan::PathMapper([](const std::string&) { return std::string(); });
     b.settings = std::make_unique<kordan::QtSettings>();
     b.socket = kordan::makePosixTcpSocket();
-    // An installed program's own directory is not writable: the user's data directory.
-    b.programDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    b.programDir = defaultProgramDir();
 #endif
     return b;
 }
@@ -212,14 +234,15 @@ std::string zusi3Text(const std::optional<kordan::Zusi3Endpoint>& endpoint, cons
     return endpoint->host + ":" + std::to_string(endpoint->port) + ", " + state;
 }
 
-// The system information; `found` says whether the delivery has the simulator's window.
+// The system information; `found` says whether the delivery has the simulator's window,
+// `way` how commands reach the simulator.
 std::string diagnostics(Backends& b, kordan::IPieHid* controllers, bool found,
-                        const std::string& zusi3) {
+                        const std::string& zusi3, const std::string& way) {
     const QString system = QSysInfo::prettyProductName() + ", " + QSysInfo::kernelType() + " " +
                            QSysInfo::kernelVersion();
     return kordan::diagnosticsText({KORDAN_VERSION, qVersion(), b.hidapiVersion,
                                     system.toStdString(), controllers, b.registry.get(),
-                                    b.mapSimPath, b.winePrefix, b.delivery, found, zusi3},
+                                    b.mapSimPath, b.winePrefix, way, found, zusi3},
                                    std::filesystem::file_time_type::clock::now());
 }
 
@@ -260,16 +283,23 @@ int main(int argc, char** argv) {
             kordan::ZusiSend(*b.window, kordan::zusiKeyTable(*b.registry)).GetConnect();
         // No connection is tried here: the server the program would use.
         const auto chosen = zusi3 ? zusi3 : kordan::storedZusi3Endpoint(*b.settings);
-        std::fputs(
-            diagnostics(b, b.controllers.get(), found, zusi3Text(chosen, "nicht geprüft")).c_str(),
-            stdout);
+        std::fputs(diagnostics(b, b.controllers.get(), found, zusi3Text(chosen, "nicht geprüft"),
+                               chosen ? kordan::tcpWayText(*chosen) : b.delivery)
+                       .c_str(),
+                   stdout);
         return 0;
     }
     if (!options.sheetOut.empty()) {
         // Nothing is shown: the offscreen platform gives the fonts, with or without a display.
         qputenv("QT_QPA_PLATFORM", "offscreen");
         QGuiApplication app(argc, argv);
-        return kordan::runSheetCommand(options.sheetProfile, options.sheetOut, options.dir);
+        QGuiApplication::setApplicationName(QStringLiteral("ZusiKordan"));
+        // A relative name is looked for in the program's directory too, as --profile's is.
+        const QString dir =
+            options.dir.empty() ? defaultProgramDir() : QString::fromStdString(options.dir);
+        return kordan::runSheetCommand(
+            kordan::profileArgumentPath(options.sheetProfile, dir.toStdString()), options.sheetOut,
+            options.dir);
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZusiKordan"));
@@ -315,16 +345,17 @@ int main(int argc, char** argv) {
         logic.commandLog().setEcho(
             [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); });
     backends.logLine = [&window](const std::string& line) { window.appendCommandLog(line); };
-    for (const std::string& note : backends.deliveryNotes)
-        window.appendCommandLog(note);
-    if (backends.window->keysNeedActiveWindow())
-        window.setDeliveryNote("Tasten erreichen Zusi nur, solange es im Vordergrund ist");
+    logic.setKeyWayNotes(backends.deliveryNotes);
+    logic.offerExamples(shippedPath(QStringLiteral("demo/kordan"), QStringLiteral("demo/kordan")));
+    window.setHandbook(
+        shippedPath(QStringLiteral("Handbuch.md"), QStringLiteral("docs/Handbuch.md")));
     window.setDiagnostics([&] {
         const kordan::Zusi3Connection* tcp = logic.zusi3();
         return diagnostics(
             backends, &hid, logic.Sender() && logic.Sender()->GetConnect(),
             tcp ? zusi3Text(tcp->endpoint(), tcp->connected() ? "verbunden" : "nicht verbunden")
-                : std::string());
+                : std::string(),
+            tcp ? kordan::tcpWayText(tcp->endpoint()) : backends.delivery);
     });
     logic.offerZusi3(*backends.socket, zusi3, KORDAN_VERSION);
     window.setWizardFactory([&](QWidget* parent) -> QWidget* {

@@ -62,6 +62,10 @@ std::string textC() {
            kCrLf + "Klicken Sie weiter, wenn Bereit";
 }
 
+const char* const kNoValuesText =
+    "Vom Fahrpult sind keine Werte angekommen. Bitte prüfen, ob ein Kordan angeschlossen und "
+    "im Hauptfenster ausgewählt ist, dann diesen Schritt wiederholen.";
+
 const char* const kTextD =
     "Kontrolieren Sie bitte im Hauptfenster, dass alle Hebel Werte von 0-255 liefern";
 
@@ -206,6 +210,14 @@ void KalibWizard::timerTick() {
     m_view.stopSamplingTimer();
     if (!isSampling(m_schritt))
         return;
+    // Without a single report the fields hold only their start values, and the checks
+    // would judge those: the step is not judged, and nothing is stored.
+    if (!m_haveLast) {
+        m_dialogs.message(kNoValuesText, MsgButtons::Ok, MsgIcon::Exclamation, "Wiederholen");
+        discardSampling();
+        endSampling();
+        return;
+    }
 
     bool passed = true;
     for (int i = 1; i <= kRows; ++i) {

@@ -48,7 +48,7 @@ public:
     // OK: nullopt when the button was written (the dialog closes); otherwise the message
     // has been shown and the field to focus is returned, and nothing was written.
     std::optional<Field> ok();
-    // "&Löschen" (and Escape): the button is no longer assigned.
+    // "&Löschen": the button is no longer assigned.
     void loeschen();
     // After the press command changed: a name that is still the previous command's text,
     // or empty, becomes the new command's text. True when the name changed.

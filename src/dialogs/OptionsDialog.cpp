@@ -5,6 +5,8 @@
 #include "common/Settings.h"
 #include "sim/zusi3/Zusi3Settings.h"
 
+#include <utility>
+
 namespace kordan {
 
 namespace {
@@ -16,6 +18,7 @@ constexpr const char* kKey = "Polling";
 OptionsDialog::OptionsDialog(ISettings& settings, IDialogs& dialogs)
     : m_settings(settings), m_dialogs(dialogs) {
     const int32_t n = readInt32(m_settings.get(kKey, "10"));
+    m_storedPolling = m_settings.get(kKey, "");
     m_fullSpeed = n == 0;
     m_msText = m_fullSpeed ? "10" : std::to_string(n);
     const Zusi3Endpoint defaults;
@@ -62,7 +65,8 @@ bool OptionsDialog::apply() {
         return false;
     if (m_zusi3 && !checkServer())
         return false;
-    m_settings.set(kKey, m_fullSpeed ? "0" : m_msText);
+    const std::string polling = m_fullSpeed ? "0" : m_msText;
+    m_settings.set(kKey, polling);
     // Keys stay the choice without a setting of their own, as before there was another.
     if (m_zusi3 || m_storedZusi3)
         m_settings.set(std::string(kSettingSimulator), m_zusi3 ? "3" : "2");
@@ -71,8 +75,10 @@ bool OptionsDialog::apply() {
         m_settings.set(std::string(kSettingZusi3Host), m_hostText);
         m_settings.set(std::string(kSettingZusi3Port), m_portText);
     }
-    m_dialogs.message("Die Einstellung wird erst beim nächsten Start der Software wirksam!",
-                      MsgButtons::Ok, MsgIcon::Information, "Achtung");
+    // The simulator changes when the dialog closes; only the polling waits for a restart.
+    if (polling != std::exchange(m_storedPolling, polling))
+        m_dialogs.message("Die Einstellung wird erst beim nächsten Start der Software wirksam!",
+                          MsgButtons::Ok, MsgIcon::Information, "Achtung");
     return true;
 }
 

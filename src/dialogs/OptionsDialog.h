@@ -9,7 +9,8 @@ class ISettings;
 
 // The options dialog's behaviour: the polling interval, read from and written to the
 // setting "Polling", and the simulator the program drives: Zusi 2 by keys, or Zusi 3 over
-// TCP at a host and port. The running program keeps both; they count from the next start.
+// TCP at a host and port. The interval counts from the next start; the main window takes
+// the simulator over as soon as the dialog closes.
 class OptionsDialog {
 public:
     OptionsDialog(ISettings& settings, IDialogs& dialogs);
@@ -54,6 +55,7 @@ private:
     IDialogs& m_dialogs;
     bool m_fullSpeed = false;
     std::string m_msText;
+    std::string m_storedPolling; // "" when there is no setting yet
     bool m_zusi3 = false;
     bool m_storedZusi3 = false;
     std::string m_hostText;

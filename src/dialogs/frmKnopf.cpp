@@ -5,7 +5,6 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -88,12 +87,12 @@ frmKnopf::frmKnopf(ZusiButton& knopf, int16_t element, IDialogs& dialogs, QWidge
     auto* cancelButton = new QPushButton(QStringLiteral("Abbrechen"));
     cancelButton->setObjectName(QStringLiteral("CancelButton"));
     cancelButton->setAutoDefault(false);
-    m_cmdDel = new QPushButton(QStringLiteral("&Löschen"));
-    m_cmdDel->setObjectName(QStringLiteral("cmdDel"));
-    m_cmdDel->setAutoDefault(false);
+    auto* cmdDel = new QPushButton(QStringLiteral("&Löschen"));
+    cmdDel->setObjectName(QStringLiteral("cmdDel"));
+    cmdDel->setAutoDefault(false);
     connect(okButton, &QPushButton::clicked, this, &frmKnopf::okClicked);
     connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
-    connect(m_cmdDel, &QPushButton::clicked, this, [this] {
+    connect(cmdDel, &QPushButton::clicked, this, [this] {
         m_logic.loeschen();
         accept();
     });
@@ -101,7 +100,7 @@ frmKnopf::frmKnopf(ZusiButton& knopf, int16_t element, IDialogs& dialogs, QWidge
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(okButton);
     buttons->addWidget(cancelButton);
-    buttons->addWidget(m_cmdDel);
+    buttons->addWidget(cmdDel);
     buttons->addStretch();
 
     auto* layout = new QHBoxLayout(this);
@@ -159,14 +158,6 @@ void frmKnopf::okClicked() {
         break;
     }
     field->setFocus(Qt::OtherFocusReason);
-}
-
-void frmKnopf::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        m_cmdDel->click();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 } // namespace kordan

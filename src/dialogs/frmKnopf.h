@@ -9,7 +9,6 @@
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
-class QPushButton;
 
 namespace kordan {
 
@@ -17,14 +16,12 @@ class IDialogs;
 struct ZusiButton;
 
 // The button dialog: a thin view over KnopfDialog. Modal; it writes straight into the
-// profile's button. Enter is "OK", Escape is "&Löschen".
+// profile's button. Enter is "OK"; Escape is "Abbrechen", as everywhere, so leaving the
+// dialog never clears an assignment ("&Löschen" is its button and Alt+L).
 class frmKnopf : public QDialog {
     Q_OBJECT
 public:
     frmKnopf(ZusiButton& knopf, int16_t element, IDialogs& dialogs, QWidget* parent = nullptr);
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QComboBox* commandList(const QString& name, CommandChoice& choice);
@@ -38,7 +35,6 @@ private:
     QComboBox* m_cboLos = nullptr;
     QCheckBox* m_chkShift = nullptr;
     QComboBox* m_cboFunktion2 = nullptr;
-    QPushButton* m_cmdDel = nullptr;
 };
 
 } // namespace kordan

@@ -122,6 +122,15 @@ void ZusiProfile::stopRepeats() {
     m_shiftActive = false;
 }
 
+void ZusiProfile::Neu() {
+    m_buttons.fill(ZusiButton{});
+    for (auto& axis : m_axes)
+        axis->Neu();
+    m_dateiname.clear();
+    m_refusedPath.clear();
+    m_shiftActive = false;
+}
+
 bool ZusiProfile::Save() {
     return SaveFile(false, {});
 }

@@ -53,6 +53,9 @@ public:
     void stopRepeat(int32_t Button);
     void stopRepeats();
 
+    // An empty profile, never saved: no button defined, no axis assigned ("Datei → Neu").
+    void Neu();
+
     // Reads the profile file; an empty name asks with the open dialog first. A refused
     // file is reported to the user here; a missing one is left to the caller.
     LoadResult load(const std::string& sDatei = {});

@@ -108,6 +108,20 @@ void ZusiSend::ZusiRegler(int32_t pFunktion, int32_t steps, int32_t zoneNotch,
     deliver(pFunktion, steps, false);
 }
 
+bool ZusiSend::keysHeldBack() {
+    if (m_channel)
+        m_missed = {}; // meant for a simulator whose window no longer takes the commands
+    if (m_channel || !m_connected || !m_window.keysNeedActiveWindow())
+        return false;
+    if (m_window.foregroundWindow() != m_zusiWnd)
+        return true;
+    m_missed.replay([this](int lever, int32_t regulator, int32_t steps) {
+        SourceScope scope(*this, {KeySource::Kind::Axis, lever});
+        deliver(regulator, steps, false);
+    });
+    return false;
+}
+
 void ZusiSend::Timer() {
     if (m_brakeReleaseCount <= 0)
         return;
@@ -184,6 +198,10 @@ void ZusiSend::deliver(int32_t pFunktion, int32_t pBefehl, bool internal) {
                           m_window.keysNeedActiveWindow() &&
                           m_window.foregroundWindow() != m_zusiWnd;
     notify(pFunktion, pBefehl, inactive ? Outcome::NotActive : Outcome::Delivered, internal);
+    // A lever's notches that would go nowhere now are made up by keysHeldBack().
+    if (inactive && deliveryOf(pFunktion) == Delivery::Regulator &&
+        m_source.kind == KeySource::Kind::Axis)
+        return m_missed.add(m_source.index, pFunktion, pBefehl);
 
     switch (deliveryOf(pFunktion)) {
     case Delivery::Composite:

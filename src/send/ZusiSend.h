@@ -1,6 +1,7 @@
 #pragma once
 
 #include "send/CommandSender.h"
+#include "send/MissedSteps.h"
 #include "send/SimChannel.h"
 #include "send/SimWindow.h"
 #include "send/ZusiSendKonstanten.h"
@@ -89,6 +90,11 @@ public:
     // the foreground window first when none is known. With a channel: its connection.
     bool GetConnect();
 
+    // Where keys reach only the active window: true while the simulator's window is known
+    // but behind another one, so keys sent now go nowhere. Once it is in front again, the
+    // regulator steps the levers gave meanwhile are sent (MissedSteps). Once per tick.
+    bool keysHeldBack();
+
     // The command's display text ("" for codes without one).
     static std::string Befehlstext(int32_t Befehl);
     // The keys a delivery presses, as the user names them: "Taste F8" (for a regulator count
@@ -143,6 +149,7 @@ private:
     KeySource m_source;
     ISimChannel* m_channel = nullptr;
     Observer m_observer;
+    MissedSteps m_missed;
 };
 
 // Keys pressed while it lives belong to `source`.

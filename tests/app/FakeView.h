@@ -33,10 +33,15 @@ public:
         modeColour = colour;
     }
     void setConnectionStatus(const std::string& text) override { connection = text; }
+    void setDeliveryNote(const std::string& text, bool warning) override {
+        deliveryNote = text;
+        deliveryWarning = warning;
+    }
     void setLeverText(int index, const std::string& text) override { levers.at(index) = text; }
     void setButtonLit(int index, bool lit) override { buttons.at(index) = lit; }
     void setLeverToolTip(int i, const std::string& text) override { leverTips.at(i) = text; }
     void setButtonToolTip(int i, const std::string& text) override { buttonTips.at(i) = text; }
+    void setButtonAssigned(int i, bool on) override { assigned.at(i) = on; }
     void setSpeakerChecked(bool checked) override { speaker = checked; }
     void setLedChecked(int index) override { led = index; }
     void openButtonDialog(int16_t element) override {
@@ -65,13 +70,14 @@ public:
     std::vector<std::string> notes; // the title's marker and the status bar's notes
     bool easyVisible = true, easyEnabled = true;
     std::string easyWhy;
-    std::string lok, profil, modeLabel, connection;
+    std::string lok, profil, modeLabel, connection, deliveryNote;
+    bool deliveryWarning = false;
     LabelColour modeColour = LabelColour::ButtonText;
     int loadMode = -5, selected = -1, led = -5;
     bool deviceListEnabled = false, speaker = false, wizardVisible = false;
     std::vector<std::string> devices;
     std::array<std::string, 7> levers, leverTips;
-    std::array<bool, 44> buttons{};
+    std::array<bool, 44> buttons{}, assigned{};
     std::array<std::string, 44> buttonTips;
     std::vector<std::array<uint8_t, 7>> wizardData;
     int32_t nextAktion = 0;

@@ -98,6 +98,8 @@ struct Rig {
     ZusiKalibrierung calibrated{dialogs,
                                 (dir.write("c.dat", writeCalibration({})), dir.file("c.dat"))};
     ZusiKalibrierung* calibration = &calibrated;
+    std::string programDir = dir.path();
+    std::string examples; // the example profiles offered on a first start
     std::unique_ptr<KordanMain> main;
 
     Rig() {
@@ -113,10 +115,11 @@ struct Rig {
         };
         main = std::make_unique<KordanMain>(KordanServices{*bus, settings, clock, events, dialogs,
                                                            window, registry, starter, mapZusi,
-                                                           dir.path(), *calibration},
+                                                           programDir, *calibration},
                                             view, std::move(options));
         if (zusi3)
             main->offerZusi3(*zusi3, std::nullopt, "1.0.2");
+        main->offerExamples(examples);
         main->startUp();
         return *main;
     }
@@ -250,16 +253,92 @@ TEST(KordanMain, FirstStartWithoutSettingsOpensTheOnlyKordanAndGoesActive) {
     rig.calibration = &rig.uncalibrated;
     auto& m = rig.start();
     EXPECT_EQ(rig.hid.calls, Strings{"setup 9"}) << "no close before the loop";
-    // Easy mode is selected although its option is hidden.
+    // Easy mode is selected, and its option shown although this version hides it otherwise.
     EXPECT_EQ(std::tuple(rig.view.devices.size(), rig.view.selected, rig.view.easyVisible,
                          rig.view.loadMode, rig.view.led, rig.view.lok),
-              std::tuple(1u, 0, false, 2, 0, "<Unbekannt>"));
+              std::tuple(1u, 0, true, 2, 0, "<Unbekannt>"));
     EXPECT_EQ(rig.settings.writes, (Strings{"AutoLoad=2", "Modus=Test", "Modus=Run"}));
     EXPECT_EQ(std::tuple(rig.hid.written.at(0), m.mode()),
               std::tuple(speakerReport(true), KordanMain::Mode::Active));
     EXPECT_EQ(rig.view.log, (Strings{"show", "focus", "wizard"}));
     EXPECT_EQ(std::filesystem::current_path(), std::filesystem::path(rig.dir.path()));
     EXPECT_TRUE(rig.dialogs.messages.empty());
+}
+
+TEST(KordanMain, FirstStartInAnEmptyDirectoryWithoutControllerSaysWhatToDoAndOffersExamples) {
+    Rig rig;
+    rig.calibration = &rig.uncalibrated;
+    rig.programDir = rig.dir.file("neu");
+    rig.examples = rig.dir.file("beispiele");
+    std::filesystem::create_directories(rig.programDir);
+    std::filesystem::create_directories(rig.examples);
+    rig.dir.write("beispiele/BR 1_1.cfr", "Profil");
+    rig.start();
+    EXPECT_EQ(rig.dialogs.texts(),
+              (Strings{"Beispielprofile übernehmen?", ControllerSession::kNoControllerText}));
+    EXPECT_EQ(rig.dir.read("neu/BR 1_1.cfr"), "Profil");
+    EXPECT_EQ(std::count(rig.view.log.begin(), rig.view.log.end(), "wizard"), 0)
+        << "no calibration without a controller to measure";
+    rig.start(); // the directory is no longer empty: no second offer
+    EXPECT_EQ(rig.dialogs.messages.size(), 3u);
+}
+
+TEST(KordanMain, NotchesGivenWhileZusiIsBehindAnotherWindowAreMadeUpPressesAreNot) {
+    Rig rig;
+    rig.device();
+    rig.writeProfile();
+    rig.settings.values = {{"AutoLoad", "0"}};
+    rig.window.needsActive = true;
+    auto& m = rig.start();
+    ASSERT_TRUE(m.profiles()->loadByName("test.cfr"));
+    m.PeriodicTick(); // finds the simulator's window in front
+    rig.window.setForeground(0);
+    rig.poll({{1, 128}}, {1}); // the horn and 5 notches up
+    rig.poll({{1, 51}}, {});   // 3 notches down, the horn let go
+    EXPECT_EQ(rig.keys(), (Strings{"down 72", "up 72"})) << "no notch sent into the void";
+    EXPECT_EQ(rig.view.levers[0], "52") << "the lever fields follow in active mode too";
+    rig.hid.written.clear();
+    for (int i = 0; i < 6; ++i)
+        m.PeriodicTick();
+    EXPECT_EQ(std::tuple(rig.view.deliveryNote, rig.view.deliveryWarning),
+              std::tuple("Zusi ist nicht im Vordergrund: Tasten kommen nicht an (Hebelstufen "
+                         "werden nachgeholt)",
+                         true));
+    EXPECT_EQ(rig.hid.written, std::vector<OutputReport>{displayReport(0x40, 0x40, 0x40)});
+    rig.window.setForeground(77);
+    m.PeriodicTick();
+    EXPECT_EQ(rig.keys(), (Strings{"down 65", "down 65", "up 65"}));
+    EXPECT_EQ(std::tuple(rig.view.deliveryNote, rig.view.deliveryWarning),
+              std::tuple("Tasten erreichen Zusi nur, solange es im Vordergrund ist", false));
+}
+
+TEST(KordanMain, ASimulatorChosenInTheOptionsTakesOverAtOnceAfterLettingGo) {
+    PeerSocket socket;
+    Rig rig;
+    rig.device();
+    rig.writeProfile();
+    rig.settings.values = {{"AutoLoad", "0"}};
+    auto& m = rig.start({}, &socket);
+    ASSERT_TRUE(m.profiles()->loadByName("test.cfr"));
+    rig.poll({}, {1}); // the horn, held as a key
+    rig.keys();
+    rig.settings.values["Simulator"] = "3";
+    rig.settings.values["Zusi3Port"] = "1437";
+    m.simulatorChosen();
+    EXPECT_EQ(rig.keys(), Strings{"up 72"});
+    EXPECT_EQ(rig.view.deliveryNote, "Eingaben über TCP an 127.0.0.1:1437");
+    EXPECT_EQ(rig.view.commandLog.back(), "Eingaben über TCP an 127.0.0.1:1437");
+    socket.chunks = {test::kAckHello, test::kAckNeededData};
+    rig.passes(3, 101);
+    EXPECT_EQ(socket.server, "127.0.0.1:1437");
+    rig.poll({}, {});
+    rig.poll({}, {1}); // held again, now over TCP
+    socket.inputs();
+    rig.settings.values["Simulator"] = "2";
+    m.simulatorChosen();
+    EXPECT_EQ(socket.inputs(), Strings{"12 2"});
+    EXPECT_EQ(socket.state(), ITcpSocket::State::Closed);
+    EXPECT_EQ(rig.view.deliveryNote, "");
 }
 
 TEST(KordanMain, StoredSettingsAreInterpretedAsTextsAndTheCommandLogAsSwitched) {
@@ -273,7 +352,7 @@ TEST(KordanMain, StoredSettingsAreInterpretedAsTextsAndTheCommandLogAsSwitched) 
                          rig.view.led, rig.main->mode(), rig.clock.sleeps.size(),
                          rig.view.commandLogVisible),
               std::tuple(-1, "1 ", true, -1, KordanMain::Mode::Test, 0u, false));
-    EXPECT_EQ(rig.dialogs.texts(), Strings{"Kein Kordan angeschlossen."});
+    EXPECT_EQ(rig.dialogs.texts(), Strings{ControllerSession::kNoControllerText});
     rig.main->Sender()->send(28, 1);
     rig.main->mnuBefehlsprotokoll();
     EXPECT_EQ(rig.settings.values["Befehlsprotokoll"], "1");
@@ -354,6 +433,8 @@ TEST(KordanMain, ActiveModeSendsChangesTheTickWatchesAndNothingStaysPressed) {
     m.mnuModusAktiv();
     EXPECT_EQ((std::array{rig.view.leverTips[0], rig.view.buttonTips[4]}),
               (std::array<std::string, 2>{"+FS.axr", "Nicht definiert"}));
+    EXPECT_TRUE(rig.view.assigned[3]);
+    EXPECT_FALSE(rig.view.assigned[4]);
     rig.poll({{1, 128}}, {1, 2});
     // Button 1 (held horn), button 2 (tap), then lever 1 from 0 to 126: 5 notches up.
     EXPECT_EQ(rig.keys(), (Strings{"down 72", "down 65", "up 65", "down 65", "down 65", "down 65",
@@ -600,6 +681,24 @@ TEST(KordanMainProfiles, DoubleClicksFileMenuAndShutdownKeepTrackOfChanges) {
     EXPECT_NE(rig.dir.read("test.cfr").find("Neu\r\n"), std::string::npos);
 }
 
+TEST(KordanMainProfiles, NewStartsAnEmptyProfileAfterTheQuestion) {
+    Rig rig;
+    rig.writeProfile();
+    ProfileSession& p = *rig.start().profiles();
+    ASSERT_TRUE(p.loadByName("test.cfr"));
+    rig.dialogs.messages.clear(); // that no controller is there
+    p.setChanged(true);
+    rig.dialogs.answers = {MsgAnswer::Cancel, MsgAnswer::No};
+    p.newProfile();
+    EXPECT_EQ(rig.view.profil, "test.cfr") << "Abbrechen keeps it";
+    p.newProfile();
+    EXPECT_EQ(rig.dialogs.texts(), Strings(2, "Aenderungen speichern?"));
+    EXPECT_EQ(rig.view.profil, "");
+    EXPECT_EQ(rig.view.buttonTips[0], "Nicht definiert");
+    EXPECT_EQ(rig.view.leverTips[0], "Nicht zugeordnet");
+    EXPECT_FALSE(p.changed());
+}
+
 TEST(KordanMain, ControllersThatComeAndGoAreFollowedAndNothingStaysPressed) {
     Rig rig;
     rig.writeProfile();
@@ -639,7 +738,7 @@ TEST(KordanMain, ControllersThatComeAndGoAreFollowedAndNothingStaysPressed) {
     rig.passes(21, 101);
     // A selection is never changed; the missing controller was named once, at the start.
     EXPECT_EQ(std::tuple(rig.view.selected, rig.hid.calls.back(), rig.dialogs.texts()),
-              std::tuple(1, "setup 8", Strings{"Kein Kordan angeschlossen."}));
+              std::tuple(1, "setup 8", Strings{ControllerSession::kNoControllerText}));
     // A controller the system will not open: one message, whatever the ticks do.
     Rig denied;
     denied.device(3);

@@ -108,10 +108,11 @@ TEST(CommandLine, OptionsValuesAndMistakes) {
                          std::optional<std::string>("h:1"), std::optional<std::string>("x11"),
                          "d"));
     for (auto [args, error] :
-         {std::pair{std::vector<std::string>{"--frei"}, "unbekannte Option --frei"},
+         {std::pair{std::vector<std::string>{"--frei"},
+                    "unbekannte Option --frei; alle Optionen nennt kordan --help"},
           {{"--mode", "aktiv", "--mode", "Aktiv"}, "--mode erwartet test oder aktiv, nicht Aktiv"},
           {{"--delivery", "wine"}, "--delivery erwartet bridge oder x11, nicht wine"},
-          {{"--sheet", "a.cfr"}, "Option --sheet braucht einen Wert"},
+          {{"--sheet", "a.cfr"}, "Option --sheet braucht zwei Werte: PROFIL AUSGABE"},
           {{"--profile"}, "Option --profile braucht einen Wert"}})
         EXPECT_EQ(parseCommandLine(args).error, error) << args[0];
 }

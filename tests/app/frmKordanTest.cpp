@@ -27,9 +27,13 @@
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextBrowser>
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using namespace kordan;
 using namespace kordan::test;
@@ -78,7 +82,8 @@ TEST(frmKordan, ShowsTheControllerLiveAndPassesMenusAndDoubleClicksToTheLogic) {
     EXPECT_EQ(std::tuple(rig.settings.values["Led"], rig.settings.values["AutoLoad"]),
               std::tuple("1", "0"));
     EXPECT_FALSE(rig.window.action("mnuAusgabeLed0")->isChecked());
-    EXPECT_FALSE(rig.window.findChild<QRadioButton*>("optEasy")->isVisibleTo(&rig.window));
+    // Easy mode was in force at the start (no setting): its option stays shown.
+    EXPECT_TRUE(rig.window.findChild<QRadioButton*>("optEasy")->isVisibleTo(&rig.window));
     rig.window.action("mnuBefehlsprotokoll")->trigger();
     rig.window.appendCommandLog("0.1 s  28 Pfeife: Down");
     rig.window.findChild<QPushButton*>("cmdProtokollLeeren")->click();
@@ -120,7 +125,7 @@ TEST(frmKordan, ShowsTheControllerLiveAndPassesMenusAndDoubleClicksToTheLogic) {
     closeDialog();
     QTest::mouseDClick(rig.window.buttonField(6), Qt::LeftButton);
     EXPECT_EQ(std::tuple(title, rig.main.profiles()->changed()),
-              std::tuple("Knopf 7 konfigurieren", true));
+              std::tuple("Knopf 7 konfigurieren", false));
     closeDialog();
     QTest::mouseDClick(rig.window.leverField(2), Qt::LeftButton);
     EXPECT_EQ(title, QStringLiteral("Hebel 3 konfigurieren"));
@@ -139,6 +144,61 @@ TEST(frmKordan, ShowsTheControllerLiveAndPassesMenusAndDoubleClicksToTheLogic) {
     EXPECT_TRUE(rig.main.loopPass());
     EXPECT_TRUE(rig.window.close());
     EXPECT_FALSE(rig.main.loopPass());
+}
+
+TEST(frmKordan, EscapeInTheButtonDialogKeepsTheAssignmentAndTheProfileUnmarked) {
+    WindowRig rig;
+    ProfileFile file;
+    file.buttons[6] = ProfileFile::Button{"Sand", 35, 0, 0, 0, 0, 0};
+    rig.dir.write("p.cfr", profileFileBytes(file));
+    rig.main.startUp();
+    rig.window.show();
+    ASSERT_TRUE(rig.main.profiles()->loadByName("p.cfr"));
+    EXPECT_EQ(rig.window.buttonField(6)->text(), QStringLiteral("7"));
+    EXPECT_TRUE(rig.window.buttonField(6)->property("assigned").toBool());
+    // Does `what` in the button dialog of button 7 as soon as it is open.
+    auto inDialog = [&](std::function<void(QWidget*)> what) {
+        QTimer::singleShot(0, [=] {
+            if (QWidget* dialog = QApplication::activeModalWidget())
+                what(dialog);
+        });
+        QTest::mouseDClick(rig.window.buttonField(6), Qt::LeftButton);
+    };
+    inDialog([](QWidget* dialog) {
+        QTest::keyClick(dialog->focusWidget() ? dialog->focusWidget() : dialog, Qt::Key_Escape);
+        EXPECT_FALSE(dialog->isVisible()) << "Escape closes it";
+        dialog->close(); // should it not have
+    });
+    EXPECT_TRUE(rig.main.Profil()->buttons(7).Defined);
+    EXPECT_EQ(rig.main.Profil()->buttons(7).Press, 35);
+    EXPECT_FALSE(rig.main.profiles()->changed());
+    // "&Löschen" is still at hand, on its button and Alt+L.
+    inDialog([](QWidget* dialog) {
+        auto* del = dialog->findChild<QPushButton*>("cmdDel");
+        EXPECT_EQ(del->shortcut(), QKeySequence(QStringLiteral("Alt+L")));
+        del->click();
+    });
+    EXPECT_FALSE(rig.main.Profil()->buttons(7).Defined);
+    EXPECT_TRUE(rig.main.profiles()->changed());
+}
+
+// What the first start without a controller asks and shows is the logic's test; here the
+// window's part: "Datei → Neu", and the handbook.
+TEST(frmKordan, FirstStartWithoutControllerOffersNeuAndTheHandbook) {
+    WindowRig rig;
+    rig.hid.setPlugged(false);
+    rig.main.startUp();
+    rig.main.profiles()->setChanged(true);
+    rig.dialogs.answers = {MsgAnswer::Cancel};
+    rig.window.action("mnuDateiNeu")->trigger();
+    EXPECT_EQ(rig.dialogs.texts().back(), "Aenderungen speichern?");
+    // The load modes' "siehe Doku" opens the handbook at its part on them.
+    rig.window.setHandbook(KORDAN_SOURCE_DIR "/docs/Handbuch.md");
+    emit rig.window.findChild<QLabel*>("lblDoku")->linkActivated(QStringLiteral("Lademodi"));
+    auto* book = rig.window.findChild<QTextBrowser*>("frmHandbuch");
+    ASSERT_NE(book, nullptr);
+    EXPECT_TRUE(book->isVisible());
+    EXPECT_TRUE(book->textCursor().block().text().contains(QStringLiteral("Lademodi")));
 }
 
 TEST(frmKordan, KeysChooseControllersTheHighlightShowsTheOneInUseAndTheTitleMarksChanges) {

@@ -151,6 +151,19 @@ TEST(KalibWizard, ChecksPassAtTheirThresholdAndFailBeyond) {
     }
 }
 
+TEST(KalibWizard, WithoutAnyReportASamplingIsNotJudged) {
+    Fixture f;
+    f.wizard.cmdWeiterClicked();
+    f.wizard.cmdWeiterClicked();
+    f.wizard.timerTick();
+    EXPECT_EQ(f.dialogs.texts(),
+              std::vector<std::string>{"Vom Fahrpult sind keine Werte angekommen. Bitte prüfen, "
+                                       "ob ein Kordan angeschlossen und im Hauptfenster "
+                                       "ausgewählt ist, dann diesen Schritt wiederholen."});
+    EXPECT_EQ(f.wizard.Schritt(), 5) << "the step waits to be repeated";
+    EXPECT_FALSE(f.saved().IsConfigured()) << "nothing stored";
+}
+
 TEST(KalibWizard, SliderSetsHysteresisInStepOneOnly) {
     Fixture f;
     auto [kalib, view, wizard] = std::tie(f.kalib, f.view, f.wizard);

@@ -138,18 +138,6 @@ TEST(frmKnopf, RejectedOkKeepsTheDialogOpenOnTheFieldAndEnterPressesOk) {
     EXPECT_NE(b.Release, 0);
 }
 
-TEST(frmKnopf, EscapeClearsLikeLoeschen) {
-    ZusiButton b{.Bezeichnung = "Sifa", .Press = K::SiFa, .Hold = 1, .Shift = 1, .Defined = true};
-    FakeDialogs dialogs;
-    // Escape, even in a command list, clears like "&Löschen".
-    frmKnopf w(b, 5, dialogs);
-    showActive(&w);
-    QTest::keyClick(child<QComboBox>(&w, "cboFunktion2"), Qt::Key_Escape);
-    EXPECT_FALSE(w.isVisible());
-    EXPECT_FALSE(b.Defined);
-    EXPECT_EQ(std::tuple(b.Bezeichnung, b.Press, b.Hold, b.Shift), std::tuple("", 0, 0, 0));
-}
-
 TEST(frmAktion, RecordsTheChosenActionAndIgnoresEnterAndEscape) {
     for (auto [name, value] : {std::pair{"cmdZuord", Aktion::Zuordnen},
                                {"cmdFlip", Aktion::Umdrehen},

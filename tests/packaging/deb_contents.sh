@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the .deb of the build tree $1 (sources $2) with CPack and checks it: the program,
-# the bridge (where it is built), the udev rule, the menu entry and its icon are in their places, and the declared
-# dependencies name the Debian package of every library the program links directly.
+# the bridge (where it is built), the udev rule, the menu entry and its icon, the handbook
+# are in their places, and the declared dependencies name the Debian package of every
+# library the program links directly.
 # Exit 77 (skipped) where the Debian packaging tools are missing.
 set -euo pipefail
 bin=$1
@@ -43,7 +44,8 @@ contents=$(dpkg-deb --fsys-tarfile "$deb" | tar -t)
 for path in ./usr/bin/kordan \
             ./usr/lib/udev/rules.d/70-kordan.rules \
             ./usr/share/applications/kordan.desktop \
-            ./usr/share/icons/hicolor/scalable/apps/kordan.svg $bridge; do
+            ./usr/share/icons/hicolor/scalable/apps/kordan.svg \
+            ./usr/share/kordan/Handbuch.md $bridge; do
     grep -qxF "$path" <<<"$contents" || problem "$path is not in the package"
 done
 if [ -d "$src/demo" ]; then

@@ -98,6 +98,8 @@ for cfr in "$(dirname "$0")"/../../demo/kordan/*.cfr; do
         [[ "$text" == *"$label"* ]] || fail "$label missing on the sheet of $cfr"
     done < <(labels "$cfr")
 done
+# A relative profile is found in --dir, from wherever the program is started.
+(cd / && "$kordan" --dir "$dir" --sheet p.cfr "$dir/d.pdf" 2>"$dir/err") || fail "--sheet in --dir: $(cat "$dir/err")"
 "$kordan" --sheet "$dir/old.cfr" "$dir/x.pdf" 2>"$dir/err"; status=$?
 [ $status -eq 1 ] && grep -qx 'kordan: Falsche Version der Datei' "$dir/err" || fail "--sheet old.cfr"
 echo "kordan: all checks passed"

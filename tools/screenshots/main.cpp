@@ -136,6 +136,11 @@ int main(int argc, char** argv) {
     const int levers[7] = {0, 128, 64, 0, 0, 127, 255};
     for (int i = 0; i < 7; ++i)
         main.setLeverText(i, std::to_string(levers[i]));
+    // The demo profile's buttons: 1-19, 28, 29 and the two stepping keys are assigned.
+    for (int k = 0; k < 44; ++k)
+        main.setButtonAssigned(k, k < 19 || k == 27 || k == 28 || k >= 42);
+    main.setButtonLit(1, true);
+    main.setDeliveryNote("Tasten erreichen Zusi nur, solange es im Vordergrund ist", false);
     ok &= save(&main, out, QStringLiteral("frmKordan"));
 
     ZusiButton knopf;
