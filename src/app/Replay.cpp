@@ -47,7 +47,7 @@ public:
     explicit StreamDialogs(std::ostream& err) : m_err(err) {}
     MsgAnswer message(const std::string& text, MsgButtons buttons, MsgIcon,
                       const std::string&) override {
-        m_err << "message: " << text << '\n';
+        m_err << "message: " << printableText(text) << '\n';
         return buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::No;
     }
     FileChoice openFile(const std::string&, const std::string&) override { return {}; }
