@@ -310,7 +310,12 @@ int main(int argc, char** argv) {
                               dir.toStdString(), calibration},
                              window, {options.profile, options.activeMode});
     window.setLogic(&logic);
-    backends.logLine = [&window](const std::string& line) { window.appendCommandLog(line); };
+    backends.logLine = [&window, &options](const std::string& line) {
+        window.appendCommandLog(line);
+        // A run without anyone at the window (--quit) says on stderr what became of the way.
+        if (options.quitAfterScenario)
+            std::fprintf(stderr, "kordan: %s\n", kordan::printableText(line).c_str());
+    };
     for (const std::string& note : backends.deliveryNotes)
         window.appendCommandLog(note);
     if (backends.window->keysNeedActiveWindow())
@@ -323,6 +328,24 @@ int main(int argc, char** argv) {
                 : std::string());
     });
     logic.offerZusi3(*backends.socket, zusi3, KORDAN_VERSION);
+    // Likewise a connection to the TCP interface that fails, once for each new reason.
+    QTimer zusi3Watch;
+    if (options.quitAfterScenario) {
+        QObject::connect(&zusi3Watch, &QTimer::timeout,
+                         [&logic, told = kordan::ITcpSocket::Failure::None]() mutable {
+                             const kordan::Zusi3Connection* tcp = logic.zusi3();
+                             const auto now = !tcp || tcp->connected()
+                                                  ? kordan::ITcpSocket::Failure::None
+                                                  : tcp->failure();
+                             if (now != told && now != kordan::ITcpSocket::Failure::None)
+                                 std::fprintf(stderr, "kordan: Zusi 3 %s:%u: %s\n",
+                                              kordan::printableText(tcp->endpoint().host).c_str(),
+                                              unsigned(tcp->endpoint().port),
+                                              kordan::failureText(now));
+                             told = now;
+                         });
+        zusi3Watch.start(100);
+    }
     window.setWizardFactory([&](QWidget* parent) -> QWidget* {
         return new kordan::frmKalib(calibration, dialogs, parent);
     });
