@@ -158,7 +158,8 @@ TEST_F(BridgeTest, ASilentBridgeIsGivenUpADeadOneRestartedEveryTenSecondsAndEnde
     sim->postKey(9, 257, 38); // finds it ended
     sim->postKey(9, 257, 38); // and cannot start it again
     EXPECT_EQ(log,
-              (Lines{"Brücke zu Wine beendet", "Brücke zu Wine neu gestartet",
+              (Lines{"Brücke zu Wine beendet", "Brücke neu gestartet",
+                     "Zusi-Fenster geschlossen: Tasten 38 nicht nachgeholt", // closed above
                      "Brücke zu Wine beendet", "Brücke zu Wine lässt sich nicht neu starten"}));
     startable = true;
     clock.now += 10000;
@@ -167,16 +168,70 @@ TEST_F(BridgeTest, ASilentBridgeIsGivenUpADeadOneRestartedEveryTenSecondsAndEnde
     started[2]->hung = true;
     for (int i = 0; i < 19; ++i)
         sim->windowTitle(9);
-    EXPECT_EQ(inputs[2].back(), "31 title 9");
+    EXPECT_EQ(inputs[2].back(), "34 title 9");
     sim->windowTitle(9);
-    EXPECT_EQ(Lines(inputs[2].end() - 2, inputs[2].end()), (Lines{"32 title 9", "(given up)"}));
+    EXPECT_EQ(Lines(inputs[2].end() - 2, inputs[2].end()), (Lines{"35 title 9", "(given up)"}));
     EXPECT_EQ(Lines(log.end() - 2, log.end()),
               (Lines{"Brücke zu Wine antwortet nicht", "Brücke zu Wine beendet"}));
     clock.now += 10000;
     sim->postKey(9, 257, 40);
     client.reset();
     EXPECT_EQ(Lines(inputs.back().begin() + 1, inputs.back().end()),
-              (Lines{"34 key 9 257 40", "35 quit"}));
+              (Lines{"37 key 9 257 40", "38 title 9", "39 quit"}));
+}
+
+// Whistle held (72), the bridge dies or stops, the whistle is let go and the horn (80)
+// pressed: the next bridge does both first; a window gone by then is told instead.
+TEST_F(BridgeTest, KeysADeadOrHungBridgeMayHaveLostAreTheNextBridgesFirstLines) {
+    struct Row {
+        const char* name;
+        bool hangs, windowCloses;
+        Lines log;
+    };
+    const Row rows[] = {
+        {"killed", false, false, {"Brücke zu Wine beendet", "Brücke neu gestartet"}},
+        {"stopped",
+         true,
+         false,
+         {"Brücke zu Wine antwortet nicht", "Brücke zu Wine beendet", "Brücke neu gestartet"}},
+        {"killed, the window closed meanwhile",
+         false,
+         true,
+         {"Brücke zu Wine beendet", "Brücke neu gestartet",
+          "Zusi-Fenster geschlossen: Tasten 72, 80 nicht nachgeholt"}},
+    };
+    for (const Row& row : rows) {
+        client.emplace(
+            [this]() -> std::unique_ptr<IChildProcess> {
+                auto child = std::make_unique<FakeBridge>(server, clock, inputs.emplace_back());
+                started.push_back(child.get());
+                return child;
+            },
+            clock, [this](const std::string& line) { log.push_back(line); },
+            BridgeClient::Timing{});
+        log.clear();
+        window.addWindow(9, "Zusi");
+        ASSERT_TRUE(client->start()) << row.name;
+        auto sim = makeBridgeSimWindow(*client);
+        sim->postKey(9, 256, 72);
+        (row.hangs ? started.back()->hung : started.back()->dead) = true;
+        const size_t first = inputs.size();
+        sim->postKey(9, 257, 72);
+        sim->postKey(9, 256, 80);
+        for (int i = 0; row.hangs && i < 20; ++i)
+            sim->foregroundWindow();
+        if (row.windowCloses)
+            window.closeWindow(9);
+        clock.now += 10000;
+        sim->foregroundWindow(); // the bridge's return
+        ASSERT_EQ(inputs.size(), first + 1) << row.name;
+        const Lines& in = inputs.back();
+        ASSERT_GE(in.size(), 3u) << row.name;
+        for (size_t i : {1, 2})
+            EXPECT_EQ(in[i].substr(in[i].find(' ')), i == 1 ? " key 9 257 72" : " key 9 256 80")
+                << row.name;
+        EXPECT_EQ(log, row.log) << row.name;
+    }
 }
 
 } // namespace

@@ -55,8 +55,7 @@ public:
     }
 
     void postKey(WindowHandle window, uint32_t message, int32_t virtualKey) override {
-        m_client.post(
-            {"key", std::to_string(window), std::to_string(message), std::to_string(virtualKey)});
+        m_client.postKey(window, message, virtualKey);
     }
 
     void typeKeys(const std::string& keys) override { m_client.post({"type", keys}); }

@@ -41,7 +41,38 @@ bool BridgeClient::launch() {
         return false;
     std::vector<std::string> hello{"hello"};
     m_greetingId = send(hello);
+    if (m_child)
+        resendKeys();
     return m_child != nullptr;
+}
+
+unsigned BridgeClient::sendKey(uint32_t window, uint32_t message, int32_t key) {
+    std::vector<std::string> fields{"key", std::to_string(window), std::to_string(message),
+                                    std::to_string(key)};
+    return send(fields);
+}
+
+void BridgeClient::resendKeys() {
+    // Right behind the greeting: the new bridge carries these out before anything else.
+    std::map<uint32_t, std::string> keysOf; // by window, for the message below
+    for (auto& [which, key] : m_unsureKeys) {
+        key.id = sendKey(which.first, key.message, which.second);
+        if (key.id == 0)
+            return;
+        std::string& keys = keysOf[which.first];
+        keys += (keys.empty() ? "" : ", ") + std::to_string(which.second);
+    }
+    // A window closed meanwhile took its keys with it; the user is told which.
+    for (const auto& [window, keys] : keysOf) {
+        std::vector<std::string> title{"title", std::to_string(window)};
+        const unsigned id = send(title);
+        if (id == 0)
+            return;
+        m_asked[id] = [this, keys](const std::vector<std::string>& answer) {
+            if (!(answer.size() == 3 && answer[0] == "ok" && answer[1] == "1") && m_log)
+                m_log("Zusi-Fenster geschlossen: Tasten " + keys + " nicht nachgeholt");
+        };
+    }
 }
 
 bool BridgeClient::start() {
@@ -66,8 +97,7 @@ bool BridgeClient::ensureRunning() {
         return false;
     const bool started = launch();
     if (m_log)
-        m_log(started ? "Brücke zu Wine neu gestartet"
-                      : "Brücke zu Wine lässt sich nicht neu starten");
+        m_log(started ? "Brücke neu gestartet" : "Brücke zu Wine lässt sich nicht neu starten");
     return started;
 }
 
@@ -91,6 +121,8 @@ unsigned BridgeClient::send(std::vector<std::string>& fields) {
 void BridgeClient::lost() {
     m_child.reset();
     m_asked.clear();
+    for (auto& unsure : m_unsureKeys)
+        unsure.second.id = 0; // the next bridge sends it again
     m_greeted = false;
     if (m_log)
         m_log("Brücke zu Wine beendet");
@@ -147,6 +179,16 @@ void BridgeClient::post(std::vector<std::string> fields) {
     poll();
 }
 
+void BridgeClient::postKey(uint32_t window, uint32_t message, int32_t key) {
+    KeyMessage& unsure = m_unsureKeys[{window, key}];
+    unsure = {message, 0};
+    // A bridge started here has sent it already, with the others it took over.
+    const bool wasRunning = m_child != nullptr;
+    if (ensureRunning() && wasRunning)
+        unsure.id = sendKey(window, message, key);
+    poll();
+}
+
 void BridgeClient::poll() {
     if (m_child)
         pump(0);
@@ -178,6 +220,12 @@ void BridgeClient::handleLine(std::string_view line) {
         return;
     }
     const std::string& kind = (*fields)[1];
+    if (kind != "exit") {
+        // Every line before this answer's request has been carried out.
+        std::erase_if(m_unsureKeys, [&](const auto& unsure) {
+            return unsure.second.id != 0 && unsure.second.id <= *id;
+        });
+    }
     if (kind == "exit") {
         const auto code = fields->size() == 3
                               ? bridge::parseInteger((*fields)[2], INT32_MIN, UINT32_MAX)

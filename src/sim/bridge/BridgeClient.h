@@ -48,8 +48,14 @@ public:
     // after the number when it comes in during a later call, or is dropped when none comes.
     using AnswerHandler = std::function<void(const std::vector<std::string>& answer)>;
     void ask(std::vector<std::string> fields, AnswerHandler onAnswer);
-    // Sends a request that has no answer, such as a key message.
+    // Sends a request that has no answer, such as typed keys.
     void post(std::vector<std::string> fields);
+    // Sends a key message (`message` WM_KEYDOWN or WM_KEYUP) to `window`. A bridge that dies
+    // or hangs may not have carried it out: each key's last message that no later answer
+    // vouches for (the bridge works through its lines in order) is sent again by the next
+    // bridge, before anything else, so a key let go meanwhile comes up and a held one stays
+    // down. Where the window is gone by then, that is told in the command log.
+    void postKey(uint32_t window, uint32_t message, int32_t key);
     // Takes in what the bridge has written meanwhile (early ends), without waiting.
     void poll();
     // The number of the request sent last.
@@ -73,6 +79,8 @@ private:
     void pump(int waitMs);
     void handleLine(std::string_view line);
     void lost();
+    unsigned sendKey(uint32_t window, uint32_t message, int32_t key);
+    void resendKeys();
 
     ChildStarter m_starter;
     IClock& m_clock;
@@ -92,6 +100,13 @@ private:
     int m_silentRequests = 0; // given up in a row with no line at all from the bridge
     std::function<void(unsigned, int)> m_onExit;
     std::map<unsigned, AnswerHandler> m_asked; // requests sent by ask(), by number
+    // Each key's last message not yet vouched for, and the number it went to the running
+    // bridge under (0: to none, it is sent by the next).
+    struct KeyMessage {
+        uint32_t message = 0;
+        unsigned id = 0;
+    };
+    std::map<std::pair<uint32_t, int32_t>, KeyMessage> m_unsureKeys; // by window and key
 };
 
 } // namespace kordan
