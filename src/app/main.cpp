@@ -40,6 +40,8 @@
 #include "sim/posix/PosixProcessStarter.h"
 #include "sim/winereg/WineRegistry.h"
 #include "sim/zusi3/posix/PosixTcpSocket.h"
+#include <fcntl.h>
+#include <unistd.h>
 #if defined(KORDAN_HAVE_X11)
 #include "send/x11/X11SimWindow.h"
 #endif
@@ -51,10 +53,12 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QSysInfo>
 #include <QTimer>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -71,8 +75,35 @@ namespace {
 
 // Set by SIGTERM, SIGINT or SIGHUP: the program then ends as when its window is closed.
 volatile std::sig_atomic_t g_terminate = 0;
+#if !defined(_WIN32)
+// A pipe the event loop watches, so a signal is handled at the loop's next pass and inside
+// any modal dialog's loop, not only when a timer comes round.
+int g_wakePipe[2] = {-1, -1};
+#endif
 extern "C" void requestTermination(int) {
     g_terminate = 1;
+#if !defined(_WIN32)
+    const int saved = errno;
+    const char byte = 1;
+    if (g_wakePipe[1] >= 0 && ::write(g_wakePipe[1], &byte, 1) < 0) {
+        // full: a wake is pending anyway
+    }
+    errno = saved;
+#endif
+}
+
+// From here on a termination signal asks for the normal shutdown; one that came before
+// the loop runs is acted on as soon as it does.
+void catchTerminationSignals() {
+#if !defined(_WIN32)
+    if (::pipe2(g_wakePipe, O_NONBLOCK | O_CLOEXEC) != 0)
+        g_wakePipe[0] = g_wakePipe[1] = -1;
+#endif
+    for (int sig : {SIGTERM, SIGINT})
+        std::signal(sig, requestTermination);
+#ifdef SIGHUP
+    std::signal(SIGHUP, requestTermination);
+#endif
 }
 
 // Where no window system backend is built, the simulator is simply never found.
@@ -271,6 +302,7 @@ int main(int argc, char** argv) {
         QGuiApplication app(argc, argv);
         return kordan::runSheetCommand(options.sheetProfile, options.sheetOut, options.dir);
     }
+    catchTerminationSignals();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZusiKordan"));
     QApplication::setApplicationDisplayName(QStringLiteral("Kordan für Zusi"));
@@ -413,23 +445,32 @@ int main(int argc, char** argv) {
     }
     // A termination signal ends the program through the normal shutdown: keys let go, the
     // calibration saved. Nobody may be there to answer, so messages take their default and
-    // open dialogs are closed; the loop sees the flag within 100 ms.
-    for (int sig : {SIGTERM, SIGINT})
-        std::signal(sig, requestTermination);
-#ifdef SIGHUP
-    std::signal(SIGHUP, requestTermination);
-#endif
-    QTimer terminationTimer;
-    QObject::connect(&terminationTimer, &QTimer::timeout, [&] {
-        if (!g_terminate)
+    // open dialogs are closed.
+    bool terminating = false;
+    auto terminate = [&] {
+        if (!g_terminate || std::exchange(terminating, true))
             return;
-        terminationTimer.stop();
         dialogs.setScripted(true);
         for (int i = 0; i < 16 && QApplication::activeModalWidget(); ++i)
             QApplication::activeModalWidget()->close();
         if (!window.close()) // an editor that would not let go
             logic.Form_Unload();
-    });
+    };
+#if !defined(_WIN32)
+    std::optional<QSocketNotifier> wake;
+    if (g_wakePipe[0] >= 0) {
+        wake.emplace(g_wakePipe[0], QSocketNotifier::Read);
+        QObject::connect(&*wake, &QSocketNotifier::activated, [&] {
+            char drained[64];
+            while (::read(g_wakePipe[0], drained, sizeof drained) > 0) {
+            }
+            terminate();
+        });
+    }
+#endif
+    // Where no pipe wakes the loop (Windows), it looks for the flag every 100 ms.
+    QTimer terminationTimer;
+    QObject::connect(&terminationTimer, &QTimer::timeout, terminate);
     terminationTimer.start(100);
     logic.Form_Load();
     window.setLogic(nullptr);
