@@ -37,6 +37,7 @@ bool BridgeClient::launch() {
     m_silentRequests = 0;
     m_buffer.clear();
     m_child = m_starter();
+    m_startFailed = m_child == nullptr;
     if (!m_child)
         return false;
     std::vector<std::string> hello{"hello"};
@@ -119,6 +120,13 @@ unsigned BridgeClient::send(std::vector<std::string>& fields) {
 }
 
 void BridgeClient::lost() {
+    // One that worked is replaced at once, so its keys and the readings wait no longer than
+    // Wine takes to start; a bridge that keeps dying is started once in restartMs only.
+    const uint32_t now = m_clock.milliseconds();
+    if (m_greeted && (!m_lastQuickRestartMs || now - *m_lastQuickRestartMs >= m_timing.restartMs)) {
+        m_lastQuickRestartMs = now;
+        m_lastStartMs = now - m_timing.restartMs;
+    }
     m_child.reset();
     m_asked.clear();
     for (auto& unsure : m_unsureKeys)

@@ -16,8 +16,9 @@ class IClock;
 // The program's end of the line protocol with kordan-bridge.exe (see BridgeProtocol.h).
 // Requests wait a few milliseconds for their answer and are then given up, so a hung or
 // dead bridge never holds up the polling loop; a late answer is dropped when it comes. A
-// bridge that has died is started again at the next call, at most once in
-// `restartMs`, with a line for the command log. Lines that make no sense are counted and
+// bridge that has died is started again at the next call, with a line for the command log:
+// at once when it had worked (greeted) and the last such quick replacement lies `restartMs`
+// back, else at most once in `restartMs`. Lines that make no sense are counted and
 // ignored. One that answers nothing, not even late, to `hungAfter` requests in a row is
 // ended as hung and started again like a dead one. Used on the user-interface thread.
 class BridgeClient {
@@ -25,7 +26,7 @@ public:
     struct Timing {
         int answerMs = 10;          // how long a request waits for its answer
         int greetingMs = 20000;     // how long the first start waits (a fresh prefix boots)
-        uint32_t restartMs = 10000; // the least time between two starts
+        uint32_t restartMs = 10000; // the least time between two starts, but see above
         int hungAfter = 20;         // requests in a row without a word back: given up as hung
     };
     // `log` receives the restart lines (German, for the command log).
@@ -69,6 +70,9 @@ public:
     unsigned badLines() const { return m_badLines; }
     unsigned givenUp() const { return m_givenUp; }
     bool running() const { return m_child && m_greeted; }
+    // A bridge runs or is starting, or one is started again at a later call: no start has
+    // failed since the last one that worked.
+    bool available() const { return !m_startFailed; }
 
 private:
     bool ensureRunning();
@@ -88,7 +92,9 @@ private:
     Timing m_timing;
     std::unique_ptr<IChildProcess> m_child;
     bool m_greeted = false;
+    bool m_startFailed = false;
     uint32_t m_lastStartMs = 0;
+    std::optional<uint32_t> m_lastQuickRestartMs; // when a working bridge was last replaced
     unsigned m_nextId = 1;
     unsigned m_lastId = 0;
     unsigned m_greetingId = 0;
