@@ -15,6 +15,7 @@ constexpr size_t kMaxLine = 64 * 1024;
 constexpr unsigned kLastId = 999999999;
 // Answers waited for without waiting; older ones are dropped beyond this many.
 constexpr size_t kMaxAsked = 64;
+constexpr uint32_t kKeyDown = 256, kKeyUp = 257; // WM_KEYDOWN, WM_KEYUP
 
 } // namespace
 
@@ -57,7 +58,10 @@ void BridgeClient::resendKeys() {
     // Right behind the greeting: the new bridge carries these out before anything else.
     std::map<uint32_t, std::string> keysOf; // by window, for the message below
     for (auto& [which, key] : m_unsureKeys) {
-        key.id = sendKey(which.first, key.message, which.second);
+        if (key.pressed)
+            key.id = sendKey(which.first, kKeyDown, which.second);
+        if (key.released && (!key.pressed || key.id != 0))
+            key.id = sendKey(which.first, kKeyUp, which.second);
         if (key.id == 0)
             return;
         std::string& keys = keysOf[which.first];
@@ -159,19 +163,30 @@ std::optional<std::vector<std::string>> BridgeClient::request(std::vector<std::s
     if (!m_answer) {
         ++m_givenUp;
         // Each wait costs the polling loop; one that never answers is no better than dead.
-        if (m_child && ++m_silentRequests >= m_timing.hungAfter) {
-            m_child->giveUp();
-            if (m_log)
-                m_log("Brücke zu Wine antwortet nicht");
-            lost();
-        }
+        silence();
     }
     return std::exchange(m_answer, std::nullopt);
+}
+
+void BridgeClient::silence() {
+    if (!m_child || ++m_silentRequests < m_timing.hungAfter)
+        return;
+    m_child->giveUp();
+    if (m_log)
+        m_log("Brücke zu Wine antwortet nicht");
+    lost();
 }
 
 void BridgeClient::ask(std::vector<std::string> fields, AnswerHandler onAnswer) {
     if (!ensureRunning() || !greeted())
         return;
+    // One asked before and still unanswered is silence too, so a hung bridge is found also
+    // where nothing waits for it (keys and the title's look only).
+    if (!m_asked.empty()) {
+        silence();
+        if (!m_child)
+            return;
+    }
     const unsigned id = send(fields);
     if (id == 0)
         return;
@@ -189,7 +204,9 @@ void BridgeClient::post(std::vector<std::string> fields) {
 
 void BridgeClient::postKey(uint32_t window, uint32_t message, int32_t key) {
     KeyMessage& unsure = m_unsureKeys[{window, key}];
-    unsure = {message, 0};
+    unsure.pressed = unsure.pressed || message == kKeyDown;
+    unsure.released = message == kKeyUp;
+    unsure.id = 0;
     // A bridge started here has sent it already, with the others it took over.
     const bool wasRunning = m_child != nullptr;
     if (ensureRunning() && wasRunning)

@@ -19,8 +19,9 @@ class IClock;
 // bridge that has died is started again at the next call, with a line for the command log:
 // at once when it had worked (greeted) and the last such quick replacement lies `restartMs`
 // back, else at most once in `restartMs`. Lines that make no sense are counted and
-// ignored. One that answers nothing, not even late, to `hungAfter` requests in a row is
-// ended as hung and started again like a dead one. Used on the user-interface thread.
+// ignored. One that answers nothing, not even late, to `hungAfter` requests in a row (an
+// ask made while an earlier one is unanswered counts too) is ended as hung and started again
+// like a dead one. Used on the user-interface thread.
 class BridgeClient {
 public:
     struct Timing {
@@ -52,10 +53,11 @@ public:
     // Sends a request that has no answer, such as typed keys.
     void post(std::vector<std::string> fields);
     // Sends a key message (`message` WM_KEYDOWN or WM_KEYUP) to `window`. A bridge that dies
-    // or hangs may not have carried it out: each key's last message that no later answer
-    // vouches for (the bridge works through its lines in order) is sent again by the next
-    // bridge, before anything else, so a key let go meanwhile comes up and a held one stays
-    // down. Where the window is gone by then, that is told in the command log.
+    // or hangs may not have carried it out: for each key that no later answer vouches for
+    // (the bridge works through its lines in order), the next bridge sends, before anything
+    // else, its key-down if one is among them and then its key-up if that came last, so a
+    // key let go meanwhile comes up, never without its down, and a held one is down. Where
+    // the window is gone by then, that is told in the command log.
     void postKey(uint32_t window, uint32_t message, int32_t key);
     // Takes in what the bridge has written meanwhile (early ends), without waiting.
     void poll();
@@ -83,6 +85,7 @@ private:
     void pump(int waitMs);
     void handleLine(std::string_view line);
     void lost();
+    void silence(); // one more request gone unanswered
     unsigned sendKey(uint32_t window, uint32_t message, int32_t key);
     void resendKeys();
 
@@ -106,10 +109,11 @@ private:
     int m_silentRequests = 0; // given up in a row with no line at all from the bridge
     std::function<void(unsigned, int)> m_onExit;
     std::map<unsigned, AnswerHandler> m_asked; // requests sent by ask(), by number
-    // Each key's last message not yet vouched for, and the number it went to the running
-    // bridge under (0: to none, it is sent by the next).
+    // What of a key is not yet vouched for, and the number its last message went to the
+    // running bridge under (0: to none, the next bridge sends it).
     struct KeyMessage {
-        uint32_t message = 0;
+        bool pressed = false;  // a key-down
+        bool released = false; // the last message, a key-up
         unsigned id = 0;
     };
     std::map<std::pair<uint32_t, int32_t>, KeyMessage> m_unsureKeys; // by window and key
