@@ -361,21 +361,19 @@ int main(int argc, char** argv) {
     });
     logic.offerZusi3(*backends.socket, zusi3, KORDAN_VERSION);
     // Likewise a connection to the TCP interface that fails, once for each new reason.
+    auto tellZusi3 = [&logic, told = kordan::ITcpSocket::Failure::None]() mutable {
+        const kordan::Zusi3Connection* tcp = logic.zusi3();
+        const auto now =
+            !tcp || tcp->connected() ? kordan::ITcpSocket::Failure::None : tcp->failure();
+        if (now != told && now != kordan::ITcpSocket::Failure::None)
+            std::fprintf(stderr, "kordan: Zusi 3 %s:%u: %s\n",
+                         kordan::printableText(tcp->endpoint().host).c_str(),
+                         unsigned(tcp->endpoint().port), kordan::failureText(now));
+        told = now;
+    };
     QTimer zusi3Watch;
     if (options.quitAfterScenario) {
-        QObject::connect(&zusi3Watch, &QTimer::timeout,
-                         [&logic, told = kordan::ITcpSocket::Failure::None]() mutable {
-                             const kordan::Zusi3Connection* tcp = logic.zusi3();
-                             const auto now = !tcp || tcp->connected()
-                                                  ? kordan::ITcpSocket::Failure::None
-                                                  : tcp->failure();
-                             if (now != told && now != kordan::ITcpSocket::Failure::None)
-                                 std::fprintf(stderr, "kordan: Zusi 3 %s:%u: %s\n",
-                                              kordan::printableText(tcp->endpoint().host).c_str(),
-                                              unsigned(tcp->endpoint().port),
-                                              kordan::failureText(now));
-                             told = now;
-                         });
+        QObject::connect(&zusi3Watch, &QTimer::timeout, [&] { tellZusi3(); });
         zusi3Watch.start(100);
     }
     window.setWizardFactory([&](QWidget* parent) -> QWidget* {
@@ -412,7 +410,7 @@ int main(int argc, char** argv) {
         auto steps = kordan::parseScenario(*text);
         if (auto* error = std::get_if<kordan::ScenarioError>(&steps)) {
             std::fprintf(stderr, "%s:%d: %s\n", options.scenario.c_str(), error->line,
-                         error->text.c_str());
+                         kordan::printableText(error->text).c_str());
             return 2;
         }
         kordan::ScenarioTarget target{
@@ -430,6 +428,7 @@ int main(int argc, char** argv) {
             if (!player->run(static_cast<uint64_t>(scenarioClock.elapsed()))) {
                 scenarioTimer.stop();
                 if (options.quitAfterScenario) {
+                    tellZusi3(); // a failure since the last look
                     // What the display showed before the shutdown blanked it.
                     std::printf("LED: [%s]\n",
                                 kordan::displayText(virtualController.lastDisplay()).c_str());

@@ -88,7 +88,8 @@ run() { "$kordan" --virtual --dir "$dir" --scenario "$dir/s.txt" --quit "$@" 2>"
 [ "$(run --profile old.cfr)" = $'Profil: \nModus: Aktiv' ] || fail "refused --profile"
 grep -qx 'message: Falsche Version der Datei' "$dir/err" || fail "no message: $(cat "$dir/err")"
 grep -qx 'Modus=Run' "$XDG_CONFIG_HOME/ZusiKordan/ZusiKordan.ini" || fail "--mode test was stored"
-run --zusi3 127.0.0.1:1 >/dev/null
+echo 'wait 1000' >"$dir/long.txt" # room for the first attempt on a loaded machine
+"$kordan" --virtual --dir "$dir" --scenario "$dir/long.txt" --quit --zusi3 127.0.0.1:1 >/dev/null 2>"$dir/err"
 grep -qx 'kordan: Zusi 3 127.0.0.1:1: Verbindung abgelehnt' "$dir/err" || fail "zusi3: $(cat "$dir/err")"
 "$kordan" --mode schnell >/dev/null 2>&1; [ $? -eq 2 ] || fail "bad --mode accepted"
 out=$(WINEPREFIX="$dir" "$kordan" --diagnose 2>/dev/null) || fail "--diagnose status $?"
