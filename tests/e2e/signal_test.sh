@@ -47,7 +47,8 @@ prefix=$tmp/prefix dir=$tmp/kordan
     for i in 1 2 3 4 5 6 7; do printf '[Hebel%s]\r\n 4 \r\n 0 \r\n 255 \r\n' "$i"; done
 } >"$dir/Kalibrierung.dat"
 export XDG_CONFIG_HOME=$tmp/config XDG_RUNTIME_DIR=$tmp/run
-mkdir -p -m 700 "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME/ZusiKordan"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+mkdir -p "$XDG_CONFIG_HOME/ZusiKordan"
 
 # The stand-in's server for the TCP row; its window in front for the X11 rows.
 "$standin" --zusi3 0 --loco "BR 101" >"$tmp/server.out" 2>&1 &
