@@ -31,7 +31,8 @@ test: build-asan
 	tools/win-test.sh
 
 # The randomised held-keys test at length (make test runs 3000 steps of seed 13): presses,
-# lever moves, loads, axis changes, mode switches, unplugs; a new seed each run unless
+# lever moves, loads, axis changes, mode switches, unplugs and quick re-plugs, a bridge that
+# dies or hangs; a new seed each run unless
 # KORDAN_SOAK_SEED is given, printed so that a failure can be replayed.
 SOAK_STEPS ?= 300000
 soak: setup

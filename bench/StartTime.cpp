@@ -71,15 +71,23 @@ int main(int argc, char** argv) {
             title(display, event.xmap.window).find(argv[1]) != std::string::npos)
             shown = nowMs() - start;
     }
-    // Asked to end first; killed when it has not ended within 5 s.
+    // Asked to end as a logout does; one that has not ended within 5 s is a fault, and only
+    // then killed.
     kill(child, SIGTERM);
-    for (int i = 0; i < 50 && waitpid(child, nullptr, WNOHANG) == 0; ++i)
+    int status = 0;
+    pid_t ended = 0;
+    for (int i = 0; i < 50 && (ended = waitpid(child, &status, WNOHANG)) == 0; ++i)
         usleep(100000);
-    if (kill(child, SIGKILL) == 0)
+    if (ended == 0) {
+        kill(child, SIGKILL);
         waitpid(child, nullptr, 0);
+    }
     XCloseDisplay(display);
     if (shown < 0)
         return std::fprintf(stderr, "%s: no window \"%s\" within 10 s\n", argv[0], argv[1]), 1;
+    if (ended == 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return std::fprintf(stderr, "%s: %s did not end normally on SIGTERM\n", argv[0], argv[2]),
+               1;
     std::printf("%.1f\n", shown);
     return 0;
 }

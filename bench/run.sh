@@ -32,10 +32,13 @@ wait_for() { # tenths of a second, condition
         sleep 0.1
     done
 }
-stop() { # pid: asks the program to end, and ends it when it does not within 5 s
+stop() { # pid: asks the program to end as a logout does; one that does not is a fault
     kill "$1" 2>/dev/null || return 0
-    wait_for 50 sh -c "! kill -0 $1 2>/dev/null" || kill -KILL "$1" 2>/dev/null
-    wait "$1" 2>/dev/null || true
+    wait_for 50 sh -c "! kill -0 $1 2>/dev/null" || {
+        echo "the program did not end within 5 s of SIGTERM" >&2
+        exit 1
+    }
+    wait "$1" || { echo "the program ended with status $? on SIGTERM" >&2; exit 1; }
 }
 row() { printf '%-44s %9s %9s %s\n' "$1" "$2" "$3" "$4"; }
 

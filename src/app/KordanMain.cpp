@@ -18,6 +18,7 @@
 #include "sim/ZusiRegistry.h"
 #include "sim/zusi3/Zusi3Settings.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <utility>
 
@@ -167,8 +168,11 @@ bool KordanMain::loopPass() {
     // running any more, so the objects can go.
     if (!m_running)
         return releaseObjects();
-    if (m_pollInterval > 0 && !m_controllers.wait(m_pollInterval))
-        m_s.clock.sleep(m_pollInterval);
+    // No wait outlasts a tick, even for a hand-edited interval: a termination signal or a
+    // closed window is seen at the next pass.
+    const int32_t wait = std::min<int32_t>(m_pollInterval, 100);
+    if (wait > 0 && !m_controllers.wait(wait))
+        m_s.clock.sleep(wait);
     // An error inside one poll ends that poll only; unrecorded changes come again.
     surviving(
         "Abfrage", [&] { PollController(); }, [] {});

@@ -1,6 +1,7 @@
 #include "app/QtDialogs.h"
 
 #include "common/Messages.h"
+#include "common/TextFile.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -60,15 +61,17 @@ std::string qtFilterFromPipes(const std::string& filter) {
     return out;
 }
 
-MsgAnswer QtDialogs::message(const std::string& text, MsgButtons buttons, MsgIcon icon,
+MsgAnswer QtDialogs::message(const std::string& message, MsgButtons buttons, MsgIcon icon,
                              const std::string& title) {
+    // A name read from a broken file may carry any byte; it is shown, escaped, not obeyed.
+    const std::string text = printableText(message);
     if (m_scripted) {
         std::fprintf(stderr, "message: %s\n", text.c_str());
         std::fflush(stderr);
         return buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::Yes; // Qt's default
     }
     QMessageBox box(activeParent());
-    box.setWindowTitle(q(title.empty() ? kApplicationTitle : title));
+    box.setWindowTitle(q(title.empty() ? kApplicationTitle : printableText(title)));
     box.setText(q(text));
     switch (icon) {
     case MsgIcon::None:

@@ -47,7 +47,7 @@ public:
     explicit StreamDialogs(std::ostream& err) : m_err(err) {}
     MsgAnswer message(const std::string& text, MsgButtons buttons, MsgIcon,
                       const std::string&) override {
-        m_err << "message: " << text << '\n';
+        m_err << "message: " << printableText(text) << '\n';
         return buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::No;
     }
     FileChoice openFile(const std::string&, const std::string&) override { return {}; }
@@ -159,8 +159,12 @@ int runReplay(const ReplayOptions& options, const std::vector<ScenarioStep>& sce
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
         if (!zusi3->connected()) {
+            // Still trying after the wait: nothing has answered yet.
+            const auto failure = zusi3->failure() == ITcpSocket::Failure::None
+                                     ? ITcpSocket::Failure::NoAnswer
+                                     : zusi3->failure();
             err << "kordan-replay: Zusi 3 " << zusi3Server->endpoint.host << ":"
-                << zusi3Server->endpoint.port << " antwortet nicht\n";
+                << zusi3Server->endpoint.port << ": " << failureText(failure) << "\n";
             return 3;
         }
     }

@@ -31,7 +31,8 @@ struct ReplayZusi3 {
 // "T down VK", "T up VK", "T type KEYS". Messages go to `err` as "message: TEXT". At the
 // end the program shuts down as when its window is closed.
 // With a server it first waits up to 5 s (real time) for the handshake.
-// Returns the exit status: 0 done, 1 the profile did not load, 3 the server did not answer.
+// Returns the exit status: 0 done, 1 the profile did not load, 3 no connection to the server
+// (the message says why: "Rechner nicht gefunden", "Verbindung abgelehnt", "keine Antwort").
 int runReplay(const ReplayOptions& options, const std::vector<ScenarioStep>& scenario,
               IRegistryBackend& registry, std::ostream& out, std::ostream& err,
               const ReplayZusi3* zusi3 = nullptr);

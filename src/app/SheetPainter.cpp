@@ -2,6 +2,7 @@
 
 #include "app/Sheet.h"
 #include "common/Dialogs.h"
+#include "common/TextFile.h"
 #include "profile/ZusiProfile.h"
 
 #include <QFile>
@@ -63,7 +64,7 @@ class PrintingDialogs : public IDialogs {
 public:
     MsgAnswer message(const std::string& text, MsgButtons buttons, MsgIcon,
                       const std::string&) override {
-        std::fprintf(stderr, "kordan: %s\n", text.c_str());
+        std::fprintf(stderr, "kordan: %s\n", printableText(text).c_str());
         return buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::Yes;
     }
     FileChoice openFile(const std::string&, const std::string&) override { return {}; }

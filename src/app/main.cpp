@@ -40,6 +40,8 @@
 #include "sim/posix/PosixProcessStarter.h"
 #include "sim/winereg/WineRegistry.h"
 #include "sim/zusi3/posix/PosixTcpSocket.h"
+#include <fcntl.h>
+#include <unistd.h>
 #if defined(KORDAN_HAVE_X11)
 #include "send/x11/X11SimWindow.h"
 #endif
@@ -52,10 +54,12 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QSysInfo>
 #include <QTimer>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -72,8 +76,35 @@ namespace {
 
 // Set by SIGTERM, SIGINT or SIGHUP: the program then ends as when its window is closed.
 volatile std::sig_atomic_t g_terminate = 0;
+#if !defined(_WIN32)
+// A pipe the event loop watches, so a signal is handled at the loop's next pass and inside
+// any modal dialog's loop, not only when a timer comes round.
+int g_wakePipe[2] = {-1, -1};
+#endif
 extern "C" void requestTermination(int) {
     g_terminate = 1;
+#if !defined(_WIN32)
+    const int saved = errno;
+    const char byte = 1;
+    if (g_wakePipe[1] >= 0 && ::write(g_wakePipe[1], &byte, 1) < 0) {
+        // full: a wake is pending anyway
+    }
+    errno = saved;
+#endif
+}
+
+// From here on a termination signal asks for the normal shutdown; one that came before
+// the loop runs is acted on as soon as it does.
+void catchTerminationSignals() {
+#if !defined(_WIN32)
+    if (::pipe2(g_wakePipe, O_NONBLOCK | O_CLOEXEC) != 0)
+        g_wakePipe[0] = g_wakePipe[1] = -1;
+#endif
+    for (int sig : {SIGTERM, SIGINT})
+        std::signal(sig, requestTermination);
+#ifdef SIGHUP
+    std::signal(SIGHUP, requestTermination);
+#endif
 }
 
 // Where no window system backend is built, the simulator is simply never found.
@@ -301,6 +332,7 @@ int main(int argc, char** argv) {
             kordan::profileArgumentPath(options.sheetProfile, dir.toStdString()), options.sheetOut,
             options.dir);
     }
+    catchTerminationSignals();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZusiKordan"));
     QApplication::setApplicationDisplayName(QStringLiteral("Kordan für Zusi"));
@@ -342,9 +374,15 @@ int main(int argc, char** argv) {
     window.setLogic(&logic);
     // Without anybody at the window, what the program learnt of the simulator goes to stderr.
     if (options.quitAfterScenario)
-        logic.commandLog().setEcho(
-            [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); });
-    backends.logLine = [&window](const std::string& line) { window.appendCommandLog(line); };
+        logic.commandLog().setEcho([](const std::string& line) {
+            std::fprintf(stderr, "%s\n", kordan::printableText(line).c_str());
+        });
+    backends.logLine = [&window, &options](const std::string& line) {
+        window.appendCommandLog(line);
+        // A run without anyone at the window (--quit) says on stderr what became of the way.
+        if (options.quitAfterScenario)
+            std::fprintf(stderr, "kordan: %s\n", kordan::printableText(line).c_str());
+    };
     logic.setKeyWayNotes(backends.deliveryNotes);
     logic.offerExamples(shippedPath(QStringLiteral("demo/kordan"), QStringLiteral("demo/kordan")));
     window.setHandbook(
@@ -358,6 +396,22 @@ int main(int argc, char** argv) {
             tcp ? kordan::tcpWayText(tcp->endpoint()) : backends.delivery);
     });
     logic.offerZusi3(*backends.socket, zusi3, KORDAN_VERSION);
+    // Likewise a connection to the TCP interface that fails, once for each new reason.
+    auto tellZusi3 = [&logic, told = kordan::ITcpSocket::Failure::None]() mutable {
+        const kordan::Zusi3Connection* tcp = logic.zusi3();
+        const auto now =
+            !tcp || tcp->connected() ? kordan::ITcpSocket::Failure::None : tcp->failure();
+        if (now != told && now != kordan::ITcpSocket::Failure::None)
+            std::fprintf(stderr, "kordan: Zusi 3 %s:%u: %s\n",
+                         kordan::printableText(tcp->endpoint().host).c_str(),
+                         unsigned(tcp->endpoint().port), kordan::failureText(now));
+        told = now;
+    };
+    QTimer zusi3Watch;
+    if (options.quitAfterScenario) {
+        QObject::connect(&zusi3Watch, &QTimer::timeout, [&] { tellZusi3(); });
+        zusi3Watch.start(100);
+    }
     window.setWizardFactory([&](QWidget* parent) -> QWidget* {
         return new kordan::frmKalib(calibration, dialogs, parent);
     });
@@ -392,7 +446,7 @@ int main(int argc, char** argv) {
         auto steps = kordan::parseScenario(*text);
         if (auto* error = std::get_if<kordan::ScenarioError>(&steps)) {
             std::fprintf(stderr, "%s:%d: %s\n", options.scenario.c_str(), error->line,
-                         error->text.c_str());
+                         kordan::printableText(error->text).c_str());
             return 2;
         }
         kordan::ScenarioTarget target{
@@ -410,6 +464,7 @@ int main(int argc, char** argv) {
             if (!player->run(static_cast<uint64_t>(scenarioClock.elapsed()))) {
                 scenarioTimer.stop();
                 if (options.quitAfterScenario) {
+                    tellZusi3(); // a failure since the last look
                     // What the display showed before the shutdown blanked it.
                     std::printf("LED: [%s]\n",
                                 kordan::displayText(virtualController.lastDisplay()).c_str());
@@ -425,23 +480,32 @@ int main(int argc, char** argv) {
     }
     // A termination signal ends the program through the normal shutdown: keys let go, the
     // calibration saved. Nobody may be there to answer, so messages take their default and
-    // open dialogs are closed; the loop sees the flag within 100 ms.
-    for (int sig : {SIGTERM, SIGINT})
-        std::signal(sig, requestTermination);
-#ifdef SIGHUP
-    std::signal(SIGHUP, requestTermination);
-#endif
-    QTimer terminationTimer;
-    QObject::connect(&terminationTimer, &QTimer::timeout, [&] {
-        if (!g_terminate)
+    // open dialogs are closed.
+    bool terminating = false;
+    auto terminate = [&] {
+        if (!g_terminate || std::exchange(terminating, true))
             return;
-        terminationTimer.stop();
         dialogs.setScripted(true);
         for (int i = 0; i < 16 && QApplication::activeModalWidget(); ++i)
             QApplication::activeModalWidget()->close();
         if (!window.close()) // an editor that would not let go
             logic.Form_Unload();
-    });
+    };
+#if !defined(_WIN32)
+    std::optional<QSocketNotifier> wake;
+    if (g_wakePipe[0] >= 0) {
+        wake.emplace(g_wakePipe[0], QSocketNotifier::Read);
+        QObject::connect(&*wake, &QSocketNotifier::activated, [&] {
+            char drained[64];
+            while (::read(g_wakePipe[0], drained, sizeof drained) > 0) {
+            }
+            terminate();
+        });
+    }
+#endif
+    // Where no pipe wakes the loop (Windows), it looks for the flag every 100 ms.
+    QTimer terminationTimer;
+    QObject::connect(&terminationTimer, &QTimer::timeout, terminate);
     terminationTimer.start(100);
     logic.Form_Load();
     window.setLogic(nullptr);

@@ -75,7 +75,8 @@ inline const char* fileErrorMessage(FileError error) {
     return error == FileError::WrongVersion ? "Falsche Version der Datei" : "Dateiformat ungültig";
 }
 
-// A file too large to be one of the program's is refused like one in a broken format.
+// A file too large to be one of the program's is refused like one in a broken format (its
+// message names the size instead).
 template <class Contents> Parsed<Contents> refusedFile() {
     Parsed<Contents> file;
     file.error = FileError::BadFormat;

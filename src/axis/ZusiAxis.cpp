@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <optional>
 #include <stdexcept>
+#include <utility>
 
 namespace kordan {
 
@@ -98,9 +99,8 @@ void ZusiAxis::NewValue(int32_t oldVal, int32_t newVal, bool POV, ICommandSender
             // Austritt
             if (z.Release != 0)
                 se.ZusiSend(z.Release, DownUp);
-            // Any non-zero Hold kept the key down on entry, so any non-zero Hold lets it
-            // up here; testing for exactly 1 would leave a key stuck for other values.
-            if (z.Hold != 0 && z.Funktion != 0)
+            // Only a key this zone pressed goes up, whatever Hold says by now.
+            if (std::exchange(z.Held, false) && z.Funktion != 0)
                 se.ZusiSend(z.Funktion, Up);
             if (z.Repeat != 0)
                 z.Timer = 0;
@@ -108,6 +108,9 @@ void ZusiAxis::NewValue(int32_t oldVal, int32_t newVal, bool POV, ICommandSender
             // Eintritt
             if (z.Funktion != 0) {
                 pressCommand(se, z.Funktion, z.Hold);
+                // Any non-zero Hold keeps the key down; testing for exactly 1 would leave
+                // a key stuck for other values.
+                z.Held = z.Hold != 0;
                 if (z.Repeat != 0)
                     z.Timer = firstCountdown(z.Repeat);
             }
@@ -133,8 +136,10 @@ void ZusiAxis::Timer(ICommandSender& se) {
 }
 
 void ZusiAxis::stopRepeats() {
-    for (ZusiZone& z : m_zones)
+    for (ZusiZone& z : m_zones) {
         z.Timer = 0;
+        z.Held = false;
+    }
 }
 
 LoadResult ZusiAxis::load(const std::string& Dateiname) {
@@ -160,14 +165,15 @@ LoadResult ZusiAxis::load(const std::string& Dateiname) {
     if (file.error) {
         // The axis keeps the file's name, so a save would write over it.
         m_refusedPath = path;
-        m_dialogs.message(fileErrorMessage(*file.error));
+        m_dialogs.message(tooLarge ? tooLargeMessage(path) : fileErrorMessage(*file.error));
         // The zones in memory belong to another file; leaving them active under this
         // file's name would let the lever give that file's commands. The records stay.
         m_zoneCount = 0;
         return LoadResult::Rejected;
     }
     m_refusedPath.clear();
-    // Overwrite the stored fields only; running repetition countdowns stay.
+    // Overwrite the stored fields only; running repetition countdowns stay. A lever resting
+    // in a zone of the new file has not entered it (its key was let go before the load).
     for (size_t i = 0; i < file.contents.size(); ++i) {
         const int32_t timer = m_zones[i].Timer;
         m_zones[i] = std::move(file.contents[i]);

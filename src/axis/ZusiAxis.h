@@ -50,7 +50,8 @@ public:
     void NewValue(int32_t oldVal, int32_t newVal, bool POV, ICommandSender& se);
     // One tick of 100 ms: zone auto-repeat, only while the axis has a file.
     void Timer(ICommandSender& se);
-    // Stops every zone's repetition (the keys its zones hold are the sender's to release).
+    // Stops every zone's repetition and forgets the keys its zones hold (they are the
+    // sender's to release): leaving such a zone later sends no second key-up.
     void stopRepeats();
 
     // Reads the axis file; an empty name asks with the open dialog first. Failures are

@@ -18,6 +18,10 @@ struct ZusiZone {
     int32_t RegelStep = 0; // notches over the zone; negative counts from Ende downwards
     int32_t Release = 0;
     int32_t Timer = 0; // run-time countdown, never stored
+    // Run time, never stored: the zone's held key went down on entry and is still down. A
+    // lever found resting in the zone (a file loaded under it, keys let go meanwhile) did
+    // not enter it, so leaving it sends no key-up for a key that never went down.
+    bool Held = false;
 
     // The signed number of notches that a movement from oldVal to newVal is worth in this
     // zone; 0 when the zone is no regulator zone or has no width (Ende = Start).

@@ -153,7 +153,8 @@ LoadResult ZusiKalibrierung::load() {
     auto parsed = bytes ? parseCalibration(*bytes) : CalibrationError::BadFormat;
     if (auto* error = std::get_if<CalibrationError>(&parsed)) {
         m_keepBeforeWriting = true;
-        m_dialogs.message(*error == CalibrationError::WrongVersion
+        m_dialogs.message(tooLarge ? tooLargeMessage(m_path)
+                          : *error == CalibrationError::WrongVersion
                               ? "Falsche Version der Datei"
                               : "Dateiformat der Kalibierung (Kalibrierung.dat) ist ungültig");
         return LoadResult::Rejected;

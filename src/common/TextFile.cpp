@@ -130,6 +130,41 @@ std::optional<std::ifstream> openForReading(const std::string& path) {
 
 } // namespace
 
+std::string printableText(std::string_view utf8) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    auto escape = [](std::string& out, unsigned char b) {
+        out += "\\x";
+        out += kHex[b >> 4];
+        out += kHex[b & 0x0F];
+    };
+    std::string out;
+    out.reserve(utf8.size());
+    for (size_t i = 0; i < utf8.size();) {
+        const auto b = static_cast<unsigned char>(utf8[i]);
+        if (b < 0x80) {
+            if ((b < 0x20 && b != '\t' && b != '\n' && b != '\r') || b == 0x7F)
+                escape(out, b);
+            else
+                out += static_cast<char>(b);
+            ++i;
+            continue;
+        }
+        size_t next = i;
+        const char32_t cp = decodeUtf8(utf8, next);
+        const std::string_view sequence = utf8.substr(i, next - i);
+        // U+FFFD written out is text; one made up for a broken byte is not.
+        const bool broken = cp == 0xFFFD && sequence != "\xEF\xBF\xBD";
+        if (broken)
+            escape(out, b);
+        else if (cp >= 0x80 && cp <= 0x9F)
+            escape(out, static_cast<unsigned char>(cp));
+        else
+            out += sequence;
+        i = next;
+    }
+    return out;
+}
+
 std::optional<std::string> readFileBytes(const std::string& path, std::uintmax_t limit,
                                          bool* tooLarge) {
     auto opened = openForReading(path);
@@ -162,6 +197,16 @@ std::optional<std::string> readFileBytes(const std::string& path, std::uintmax_t
         return std::nullopt;
     }
     return bytes;
+}
+
+std::string tooLargeMessage(const std::string& path) {
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    constexpr std::uintmax_t kMB = 1u << 20;
+    // A file that grew past the limit while it was read may have no size to ask for.
+    const std::uintmax_t mb = ec ? 0 : (size + kMB - 1) / kMB;
+    const std::string name = path.substr(path.find_last_of("/\\") + 1);
+    return "Datei zu groß: " + name + (ec ? std::string() : " (" + std::to_string(mb) + " MB)");
 }
 
 std::optional<std::string> readFirstLine(const std::string& path, std::uintmax_t limit) {

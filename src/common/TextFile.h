@@ -22,6 +22,10 @@ void appendUtf8(std::string& out, char32_t cp);
 char32_t nextUtf8CharLenient(std::string_view s, size_t& i);
 // Characters that Windows-1252 cannot hold are written as "?".
 std::string toWindows1252(std::string_view utf8);
+// The text as a message may show it: control characters other than tab and line breaks,
+// and bytes that are no UTF-8, become "\xHH" (a C1 control by the byte that 1252 read it
+// from), so a broken file name cannot garble or hide the rest of the message.
+std::string printableText(std::string_view utf8);
 
 // How large a file of each kind may be. Far above any real file, low enough that a hostile
 // or broken one cannot take the memory: the size is checked before anything is read.
@@ -34,6 +38,8 @@ inline constexpr std::uintmax_t kRegistryFileLimit = 64u << 20; // the Wine regi
 // is larger (then `*tooLarge` is set, so the caller can report the file as unreadable).
 std::optional<std::string> readFileBytes(const std::string& path, std::uintmax_t limit,
                                          bool* tooLarge = nullptr);
+// The message for a file refused by its size: "Datei zu groß: NAME (N MB)", N rounded up.
+std::string tooLargeMessage(const std::string& path);
 // The file's bytes up to its first line ending (a CR, as LineReader splits), read no
 // further than that and at most `limit` bytes; nullopt when it cannot be opened.
 std::optional<std::string> readFirstLine(const std::string& path, std::uintmax_t limit);

@@ -20,6 +20,7 @@ int32_t VirtualController::SetupInterface(int32_t handle) {
     if (handle != kHandle || !m_plugged)
         return 1;
     m_open = true;
+    m_lost = false;
     m_changed = true; // the first read after opening delivers the present state
     return 0;
 }
@@ -46,18 +47,23 @@ int32_t VirtualController::WriteData(int32_t handle, const OutputReport& report)
 }
 
 void VirtualController::CloseInterface(int32_t handle) {
-    if (handle == kHandle)
+    if (handle == kHandle) {
         m_open = false;
+        m_lost = false;
+    }
 }
 
 DeviceStatus VirtualController::status(int32_t handle) {
-    return handle == kHandle && !m_plugged ? DeviceStatus::Gone : DeviceStatus::Present;
+    // A handle that a loss closed stays lost until it is opened again, even when the
+    // controller is back by now: a pull and a plug between two reads is still a loss.
+    return handle == kHandle && (!m_plugged || m_lost) ? DeviceStatus::Gone : DeviceStatus::Present;
 }
 
 void VirtualController::setPlugged(bool plugged) {
     if (plugged == m_plugged)
         return;
     m_plugged = plugged;
+    m_lost = m_lost || m_open;
     m_open = false; // what was opened before is dead either way
     if (m_plugListener)
         m_plugListener(plugged);

@@ -13,7 +13,8 @@ namespace kordan {
 // SetupInterface and then whenever the state has changed. Output reports are kept so a
 // panel or a test can show what the display and the speaker would do. It can be pulled
 // out and plugged in again like a real one: while out it is not listed, cannot be opened
-// and reads fail; once back it must be opened again.
+// and reads fail; once back it must be opened again, and until then its old handle reads
+// as gone.
 class VirtualController : public IPieHid {
 public:
     int32_t EnumeratePIE(int32_t vid, DeviceInfoTable& info, int32_t& count) override;
@@ -23,7 +24,10 @@ public:
     void CloseInterface(int32_t handle) override;
     DeviceStatus status(int32_t handle) override;
     bool followsPlugging() const override { return true; }
-    DeviceCheck check(int32_t handle) override { return {"virtuell", status(handle)}; }
+    DeviceCheck check(int32_t handle) override {
+        return {"virtuell",
+                handle == kHandle && !m_plugged ? DeviceStatus::Gone : DeviceStatus::Present};
+    }
 
     void setPlugged(bool plugged);
     bool plugged() const { return m_plugged; }
@@ -52,6 +56,7 @@ private:
     InputReport m_state{};
     bool m_changed = false;
     bool m_open = false;
+    bool m_lost = false; // the open handle was closed by a pull; reads report the loss
     bool m_plugged = true;
     OutputReport m_display{0, 134, 0, 0, 0, 0, 0, 0};
     bool m_speaker = false;

@@ -199,7 +199,7 @@ LoadResult ZusiProfile::load(const std::string& sDatei) {
     m_fileVersion = file.version;
     if (file.error) {
         m_refusedPath = path; // kept aside before a save replaces it
-        m_dialogs.message(fileErrorMessage(*file.error));
+        m_dialogs.message(tooLarge ? tooLargeMessage(path) : fileErrorMessage(*file.error));
         return LoadResult::Rejected;
     }
 

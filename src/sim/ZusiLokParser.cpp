@@ -99,8 +99,11 @@ bool ZusiLokParser::Parse(const std::string& lokPfad) {
     bool tooLarge = false;
     if (!localPath.empty() && std::filesystem::is_regular_file(localPath, ec))
         in = LineReader::open(localPath, kLokFileLimit, &tooLarge);
-    if (tooLarge)
-        in = LineReader(std::string_view()); // refused below like any file not in the format
+    if (tooLarge) {
+        m_dialogs.message(tooLargeMessage(localPath), MsgButtons::Ok, MsgIcon::Exclamation,
+                          kAutoConfigTitle);
+        return false;
+    }
     if (!in) {
         // Without a word the user would only see that no automatic axes came.
         m_dialogs.message("Lok-Datei " + windowsPath + " kann nicht geöffnet werden!",

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <climits>
 #include <filesystem>
+#include <functional>
 
 using namespace kordan;
 using namespace kordan::test;
@@ -105,10 +106,10 @@ TEST_F(AxisFile, LoadOverwritesFieldsKeepsRecordsAndAMissingFileUnassigns) {
 }
 
 TEST_F(AxisFile, RefusedFileIsReportedAndNoZoneOfThePreviousFileActs) {
-    for (auto [bytes, message] :
-         {std::pair{crlf({"1.00"}), "Falsche Version der Datei"},
-          std::pair{crlf({"1.0", "[Zones]"}), "Dateiformat ungültig"},
-          std::pair{kThrottle + std::string(kOwnFileLimit, ' '), "Dateiformat ungültig"}}) {
+    for (auto [bytes, message] : {std::pair{crlf({"1.00"}), "Falsche Version der Datei"},
+                                  std::pair{crlf({"1.0", "[Zones]"}), "Dateiformat ungültig"},
+                                  std::pair{kThrottle + std::string(kOwnFileLimit, ' '),
+                                            "Datei zu groß: bad.axr (2 MB)"}}) {
         SCOPED_TRACE(std::to_string(bytes.size()) + " bytes");
         ASSERT_EQ(axis.load("Achsen/Lok.axr"), LoadResult::Loaded);
         dir.write("bad.axr", bytes);
@@ -202,6 +203,30 @@ TEST_F(AxisEngine, EveryKindOfMovementInZoneOrderFlippedAndHeld) {
     axis.Zone(0).Hold = 2; // any non-zero Hold keeps the key down until exit, then lets it up
     EXPECT_EQ(move(150, 50), (Calls{{F, 1}}));
     EXPECT_EQ(move(50, 150), (Calls{{R, 3}, {F, 2}, {G, 1}, {G, 2}}));
+}
+
+TEST_F(AxisEngine, AHeldZoneLetsUpOnlyTheKeyItPressed) {
+    struct Row {
+        const char* name;
+        std::function<void()> before; // the lever at 50 in zone A afterwards
+        Calls leaving;
+    };
+    const Row rows[] = {
+        {"entered", [this] { move(150, 50); }, {{R, 3}, {F, 2}, {G, 1}, {G, 2}}},
+        {"found resting in it (a load under the lever)", [] {}, {{R, 3}, {G, 1}, {G, 2}}},
+        {"entered, then its key let go",
+         [this] {
+             move(150, 50);
+             axis.stopRepeats();
+         },
+         {{R, 3}, {G, 1}, {G, 2}}},
+    };
+    axis.Zone(0).Hold = 1;
+    for (const Row& row : rows) {
+        row.before();
+        se.take();
+        EXPECT_EQ(move(50, 150), row.leaving) << row.name;
+    }
 }
 
 TEST_F(AxisEngine, RepeatWhileRestingAndWithHold) {

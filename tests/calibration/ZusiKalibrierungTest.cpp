@@ -1,5 +1,7 @@
 #include "calibration/ZusiKalibrierung.h"
 
+#include "common/TextFile.h"
+
 #include "fakes/FakeDialogs.h"
 #include "fakes/TempDir.h"
 
@@ -74,12 +76,15 @@ TEST(Kalibrierung, RefusedFilesAreReportedAndChangeNothing) {
     ZusiKalibrierung k(dlg, dir.file("Kalibrierung.dat"));
     for (const auto& [bytes, error, message] :
          {std::tuple{"1.1" + fileWith("[Kalibrierung]", 7).substr(3), E::WrongVersion, version},
+          {"1.1" + std::string(kOwnFileLimit, ' '), E::WrongVersion,
+           "Datei zu groß: Kalibrierung.dat (2 MB)"},
           {"", E::WrongVersion, version},
           {fileWith("[Kalibrierung] ", 7), E::BadFormat, format},
           {fileWith("[Kalibrierung]", 6), E::TooShort, format},
           {fileWith("[Kalibrierung]", 7, " 256 "), E::OutOfRange, format},
           {fileWith("[Kalibrierung]", 7, "-1 "), E::OutOfRange, format}}) {
-        EXPECT_EQ(std::get<CalibrationError>(parseCalibration(bytes)), error) << bytes;
+        EXPECT_EQ(std::get<CalibrationError>(parseCalibration(bytes)), error)
+            << bytes.substr(0, 60);
         dir.write("Kalibrierung.dat", bytes);
         dlg.messages.clear();
         // Only an explicit Save writes.

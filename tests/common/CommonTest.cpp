@@ -118,6 +118,23 @@ TEST(TextFile, Windows1252RoundTrip) {
     EXPECT_EQ(toWindows1252("x\xFF"), "x?");
 }
 
+TEST(TextFile, MessagesShowControlCharactersAndBrokenBytesEscaped) {
+    using namespace std::string_literals;
+    struct Row {
+        const char* name;
+        std::string text, shown; // shown "" = as it is
+    };
+    const Row rows[] = {
+        {"German text and layout stay", "Lok-Datei C:\\Zusi\\\xC3\xA4.fzg\r\n\tx", ""},
+        {"C0 controls and DEL", "a\x01\x1B[2Jb\x7F"s + '\0', "a\\x01\\x1B[2Jb\\x7F\\x00"},
+        {"a C1 control read from 1252", fromWindows1252("x\x81y"), "x\\x81y"},
+        {"bytes that are no UTF-8", "\xFF\xC3(\xE2\x82", "\\xFF\\xC3(\\xE2\\x82"},
+        {"a written U+FFFD is text", "\xEF\xBF\xBD", ""},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(printableText(row.text), row.shown.empty() ? row.text : row.shown) << row.name;
+}
+
 TEST(WinePaths, PrefixFromEnvironmentAndDrivePathsBelowDosdevices) {
     EXPECT_EQ(winePrefix("/opt/zusi-wine", "/home/lf"), fs::path("/opt/zusi-wine"));
     EXPECT_EQ(winePrefix("", "/home/lf"), fs::path("/home/lf/.wine"));

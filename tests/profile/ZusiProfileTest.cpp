@@ -1,5 +1,7 @@
 #include "profile/ZusiProfile.h"
 
+#include "common/TextFile.h"
+
 #include "fakes/FakeDialogs.h"
 #include "fakes/FakeSimWindow.h"
 #include "fakes/TempDir.h"
@@ -94,7 +96,9 @@ TEST_F(ProfileFileTest, RefusedOrMissingFilesChangeNothing) {
     dir.write("gut.cfr", kExample);
     for (const auto& [bytes, message] :
          {std::pair<std::string, std::string>{"1.00\r\n", "Falsche Version der Datei"},
-          std::pair<std::string, std::string>{kExample.substr(0, 40), "Dateiformat ungültig"}}) {
+          std::pair<std::string, std::string>{kExample.substr(0, 40), "Dateiformat ungültig"},
+          std::pair<std::string, std::string>{kExample + std::string(kOwnFileLimit, ' '),
+                                              "Datei zu groß: schlecht.cfr (2 MB)"}}) {
         SCOPED_TRACE(message);
         ASSERT_EQ(profile.load("gut.cfr"), LoadResult::Loaded);
         dir.write("schlecht.cfr", bytes);

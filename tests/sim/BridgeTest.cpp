@@ -3,6 +3,7 @@
 #include "sim/bridge/BridgeProtocol.h"
 #include "sim/bridge/BridgeServer.h"
 
+#include "fakes/FakeBridge.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/FakeRegistry.h"
 #include "fakes/FakeSimWindow.h"
@@ -15,39 +16,11 @@
 namespace kordan {
 namespace {
 
+using test::FakeBridge;
 using test::FakeClock;
 using test::FakeSimWindow;
 using Lines = std::vector<std::string>;
 using namespace std::string_literals;
-
-// The bridge as a child process: its input goes straight into the bridge's own end of the
-// protocol over fake Windows services. `hung` answers nothing, `dead` has ended; waiting
-// for output advances the fake clock.
-struct FakeBridge : IChildProcess {
-    FakeBridge(BridgeServer& server, FakeClock& clock, Lines& input)
-        : server(server), clock(clock), input(input) {}
-    bool write(std::string_view data) override {
-        for (size_t end; !dead && (end = data.find('\n')) != data.npos;
-             data.remove_prefix(end + 1)) {
-            input.emplace_back(data.substr(0, end));
-            if (!hung)
-                output += server.handle(input.back());
-        }
-        return !dead;
-    }
-    void giveUp() override { input.emplace_back("(given up)"); }
-    bool read(std::string& out, int waitMs) override {
-        if (output.empty())
-            clock.now += static_cast<uint32_t>(waitMs);
-        out += std::exchange(output, "");
-        return !dead;
-    }
-    BridgeServer& server;
-    FakeClock& clock;
-    Lines& input; // kept by the test beyond the child's end
-    std::string output;
-    bool hung = false, dead = false;
-};
 
 struct BridgeTest : testing::Test {
     FakeSimWindow window;
@@ -124,7 +97,7 @@ TEST_F(BridgeTest, WindowKeysRegistryAndStartGoThroughTheBridgeAndOddLinesAreCou
     EXPECT_EQ(window.events.size(), 2u);
 }
 
-TEST_F(BridgeTest, ASilentBridgeIsGivenUpADeadOneRestartedEveryTenSecondsAndEndedAfterItsKeys) {
+TEST_F(BridgeTest, SilentBridgeGivenUpDeadOneReplacedAtOnceThenEveryTenSecondsEndedAfterItsKeys) {
     ASSERT_TRUE(client->start());
     auto sim = makeBridgeSimWindow(*client);
     auto reg = makeBridgeRegistry(*client);
@@ -145,20 +118,19 @@ TEST_F(BridgeTest, ASilentBridgeIsGivenUpADeadOneRestartedEveryTenSecondsAndEnde
     EXPECT_EQ(clock.now - before, 20u);
     EXPECT_EQ(sim->windowTitle(9), "");
     started[0]->dead = true;
-    sim->postKey(9, 256, 38);
+    sim->postKey(9, 256, 38); // finds it ended
     EXPECT_EQ(log, (Lines{"Brücke zu Wine beendet"}));
-    clock.now += 9000;
-    EXPECT_EQ(sim->foregroundWindow() + started.size(), 1u); // no restart within ten seconds
-    clock.now += 1000;
-    sim->postKey(9, 257, 38);
+    sim->postKey(9, 257, 38); // one that worked comes back at once
     ASSERT_EQ(started.size(), 2u);
     started[1]->dead = true;
+    clock.now += 9000;
+    EXPECT_EQ(sim->foregroundWindow() + started.size(), 2u); // dead again: ten seconds' rest
+    clock.now += 1000;
     startable = false;
-    clock.now += 10000;
-    sim->postKey(9, 257, 38); // finds it ended
-    sim->postKey(9, 257, 38); // and cannot start it again
+    sim->postKey(9, 257, 38); // and it cannot be started again
     EXPECT_EQ(log,
-              (Lines{"Brücke zu Wine beendet", "Brücke zu Wine neu gestartet",
+              (Lines{"Brücke zu Wine beendet", "Brücke neu gestartet",
+                     "Zusi-Fenster geschlossen: Tasten 38 nicht nachgeholt", // closed above
                      "Brücke zu Wine beendet", "Brücke zu Wine lässt sich nicht neu starten"}));
     startable = true;
     clock.now += 10000;
@@ -167,16 +139,69 @@ TEST_F(BridgeTest, ASilentBridgeIsGivenUpADeadOneRestartedEveryTenSecondsAndEnde
     started[2]->hung = true;
     for (int i = 0; i < 19; ++i)
         sim->windowTitle(9);
-    EXPECT_EQ(inputs[2].back(), "31 title 9");
+    EXPECT_EQ(inputs[2].back(), "35 title 9");
     sim->windowTitle(9);
-    EXPECT_EQ(Lines(inputs[2].end() - 2, inputs[2].end()), (Lines{"32 title 9", "(given up)"}));
+    EXPECT_EQ(Lines(inputs[2].end() - 2, inputs[2].end()), (Lines{"36 title 9", "(given up)"}));
     EXPECT_EQ(Lines(log.end() - 2, log.end()),
               (Lines{"Brücke zu Wine antwortet nicht", "Brücke zu Wine beendet"}));
     clock.now += 10000;
     sim->postKey(9, 257, 40);
     client.reset();
     EXPECT_EQ(Lines(inputs.back().begin() + 1, inputs.back().end()),
-              (Lines{"34 key 9 257 40", "35 quit"}));
+              (Lines{"38 key 9 257 40", "39 title 9", "40 quit"}));
+}
+
+// Whistle held (72), the bridge dies or stops, the whistle is let go and the horn (80)
+// pressed: the next bridge does all of it first; a window gone by then is told instead.
+TEST_F(BridgeTest, KeysADeadOrHungBridgeMayHaveLostAreTheNextBridgesFirstLines) {
+    struct Row {
+        const char* name;
+        bool hangs, windowCloses;
+        Lines log;
+    };
+    const Row rows[] = {
+        {"killed", false, false, {"Brücke zu Wine beendet", "Brücke neu gestartet"}},
+        {"stopped",
+         true,
+         false,
+         {"Brücke zu Wine antwortet nicht", "Brücke zu Wine beendet", "Brücke neu gestartet"}},
+        {"killed, the window closed meanwhile",
+         false,
+         true,
+         {"Brücke zu Wine beendet", "Brücke neu gestartet",
+          "Zusi-Fenster geschlossen: Tasten 72, 80 nicht nachgeholt"}},
+    };
+    for (const Row& row : rows) {
+        client.emplace(
+            [this]() -> std::unique_ptr<IChildProcess> {
+                auto child = std::make_unique<FakeBridge>(server, clock, inputs.emplace_back());
+                started.push_back(child.get());
+                return child;
+            },
+            clock, [this](const std::string& line) { log.push_back(line); },
+            BridgeClient::Timing{});
+        log.clear();
+        window.addWindow(9, "Zusi");
+        ASSERT_TRUE(client->start()) << row.name;
+        auto sim = makeBridgeSimWindow(*client);
+        sim->postKey(9, 256, 72);
+        (row.hangs ? started.back()->hung : started.back()->dead) = true;
+        if (row.windowCloses)
+            window.closeWindow(9);
+        const size_t first = inputs.size();
+        sim->postKey(9, 257, 72);
+        sim->postKey(9, 256, 80);
+        for (int i = 0; row.hangs && i < 20; ++i)
+            sim->foregroundWindow();
+        sim->foregroundWindow(); // the bridge is back
+        ASSERT_EQ(inputs.size(), first + 1) << row.name;
+        // The whistle's down too: nothing vouched for it before the fault.
+        Lines first3;
+        for (size_t i = 1; i < 4 && i < inputs.back().size(); ++i)
+            first3.push_back(inputs.back()[i].substr(inputs.back()[i].find(' ') + 1));
+        EXPECT_EQ(first3, (Lines{"key 9 256 72", "key 9 257 72", "key 9 256 80"})) << row.name;
+        EXPECT_EQ(log, row.log) << row.name;
+    }
 }
 
 } // namespace

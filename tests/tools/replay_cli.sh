@@ -5,7 +5,8 @@
 set -u
 replay="$1" kordan="${2:-}"
 dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
+silent=
+trap 'kill $silent 2>/dev/null; rm -rf "$dir"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
 printf '1.0\r\n[Buttons]\r\nSiFa\r\n 29 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n' > "$dir/p.cfr"
@@ -54,8 +55,17 @@ err=$("$replay" --dir "$dir" old.cfr "$dir/ok.txt" 2>&1 >/dev/null); status=$?
 [ "$err" = "message: Falsche Version der Datei" ] || fail "message: $err"
 
 "$replay" p.cfr >/dev/null 2>&1; [ $? -eq 2 ] || fail "missing SCENARIO accepted"
-err=$("$replay" --dir "$dir" --zusi3 127.0.0.1:1 p.cfr "$dir/ok.txt" 2>&1); status=$?
-[ $status -eq 3 ] && [ "$err" = "kordan-replay: Zusi 3 127.0.0.1:1 antwortet nicht" ] || fail "no server: $status $err"
+# No connection, and why: no such host, nothing listening, a server that never answers.
+exec 4< <(exec perl -MIO::Socket::INET -e '$|=1; my $s = IO::Socket::INET->new(Listen => 1,
+    LocalAddr => "127.0.0.1", LocalPort => 0) or die; print $s->sockport, "\n"; sleep 60')
+silent=$!
+read -r port <&4
+for row in "kordan.invalid:1436|Rechner nicht gefunden" "127.0.0.1:1|Verbindung abgelehnt" \
+    "127.0.0.1:$port|keine Antwort"; do
+    err=$("$replay" --dir "$dir" --zusi3 "${row%|*}" p.cfr "$dir/ok.txt" 2>&1); status=$?
+    [ $status -eq 3 ] || fail "${row%|*}: status $status"
+    [ "$err" = "kordan-replay: Zusi 3 ${row%|*}: ${row#*|}" ] || fail "${row%|*}: $err"
+done
 "$replay" --poll x p.cfr "$dir/ok.txt" >/dev/null 2>&1; [ $? -eq 2 ] || fail "bad --poll accepted"
 echo "kordan-replay: all checks passed"
 [ -n "$kordan" ] || exit 0
@@ -78,6 +88,9 @@ run() { "$kordan" --virtual --dir "$dir" --scenario "$dir/s.txt" --quit "$@" 2>"
 [ "$(run --profile old.cfr)" = $'Profil: \nModus: Aktiv' ] || fail "refused --profile"
 grep -qx 'message: Falsche Version der Datei' "$dir/err" || fail "no message: $(cat "$dir/err")"
 grep -qx 'Modus=Run' "$XDG_CONFIG_HOME/ZusiKordan/ZusiKordan.ini" || fail "--mode test was stored"
+echo 'wait 1000' >"$dir/long.txt" # room for the first attempt on a loaded machine
+"$kordan" --virtual --dir "$dir" --scenario "$dir/long.txt" --quit --zusi3 127.0.0.1:1 >/dev/null 2>"$dir/err"
+grep -qx 'kordan: Zusi 3 127.0.0.1:1: Verbindung abgelehnt' "$dir/err" || fail "zusi3: $(cat "$dir/err")"
 "$kordan" --mode schnell >/dev/null 2>&1; [ $? -eq 2 ] || fail "bad --mode accepted"
 out=$(WINEPREFIX="$dir" "$kordan" --diagnose 2>/dev/null) || fail "--diagnose status $?"
 [[ "$out" == "Kordan für Zusi "*"Fahrpulte"*"user.reg: $dir/user.reg - geändert "* ]] || fail "--diagnose: $out"

@@ -51,12 +51,14 @@ public:
         const auto answer = m_client.request({"title", std::to_string(window)});
         if (answered(answer, 3))
             return remember(window, *answer);
-        return m_client.running() ? lastTitle(window) : std::string();
+        // A bridge being replaced cannot tell: the window counts as there until the next
+        // bridge says otherwise, so the sender keeps it and its keys, releases above all,
+        // wait for that bridge instead of being dropped.
+        return m_client.available() ? lastTitle(window) : std::string();
     }
 
     void postKey(WindowHandle window, uint32_t message, int32_t virtualKey) override {
-        m_client.post(
-            {"key", std::to_string(window), std::to_string(message), std::to_string(virtualKey)});
+        m_client.postKey(window, message, virtualKey);
     }
 
     void typeKeys(const std::string& keys) override { m_client.post({"type", keys}); }

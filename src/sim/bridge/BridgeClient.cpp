@@ -15,6 +15,7 @@ constexpr size_t kMaxLine = 64 * 1024;
 constexpr unsigned kLastId = 999999999;
 // Answers waited for without waiting; older ones are dropped beyond this many.
 constexpr size_t kMaxAsked = 64;
+constexpr uint32_t kKeyDown = 256, kKeyUp = 257; // WM_KEYDOWN, WM_KEYUP
 
 } // namespace
 
@@ -37,11 +38,46 @@ bool BridgeClient::launch() {
     m_silentRequests = 0;
     m_buffer.clear();
     m_child = m_starter();
+    m_startFailed = m_child == nullptr;
     if (!m_child)
         return false;
     std::vector<std::string> hello{"hello"};
     m_greetingId = send(hello);
+    if (m_child)
+        resendKeys();
     return m_child != nullptr;
+}
+
+unsigned BridgeClient::sendKey(uint32_t window, uint32_t message, int32_t key) {
+    std::vector<std::string> fields{"key", std::to_string(window), std::to_string(message),
+                                    std::to_string(key)};
+    return send(fields);
+}
+
+void BridgeClient::resendKeys() {
+    // Right behind the greeting: the new bridge carries these out before anything else.
+    std::map<uint32_t, std::string> keysOf; // by window, for the message below
+    for (auto& [which, key] : m_unsureKeys) {
+        if (key.pressed)
+            key.id = sendKey(which.first, kKeyDown, which.second);
+        if (key.released && (!key.pressed || key.id != 0))
+            key.id = sendKey(which.first, kKeyUp, which.second);
+        if (key.id == 0)
+            return;
+        std::string& keys = keysOf[which.first];
+        keys += (keys.empty() ? "" : ", ") + std::to_string(which.second);
+    }
+    // A window closed meanwhile took its keys with it; the user is told which.
+    for (const auto& [window, keys] : keysOf) {
+        std::vector<std::string> title{"title", std::to_string(window)};
+        const unsigned id = send(title);
+        if (id == 0)
+            return;
+        m_asked[id] = [this, keys](const std::vector<std::string>& answer) {
+            if (!(answer.size() == 3 && answer[0] == "ok" && answer[1] == "1") && m_log)
+                m_log("Zusi-Fenster geschlossen: Tasten " + keys + " nicht nachgeholt");
+        };
+    }
 }
 
 bool BridgeClient::start() {
@@ -66,8 +102,7 @@ bool BridgeClient::ensureRunning() {
         return false;
     const bool started = launch();
     if (m_log)
-        m_log(started ? "Brücke zu Wine neu gestartet"
-                      : "Brücke zu Wine lässt sich nicht neu starten");
+        m_log(started ? "Brücke neu gestartet" : "Brücke zu Wine lässt sich nicht neu starten");
     return started;
 }
 
@@ -89,8 +124,17 @@ unsigned BridgeClient::send(std::vector<std::string>& fields) {
 }
 
 void BridgeClient::lost() {
+    // One that worked is replaced at once, so its keys and the readings wait no longer than
+    // Wine takes to start; a bridge that keeps dying is started once in restartMs only.
+    const uint32_t now = m_clock.milliseconds();
+    if (m_greeted && (!m_lastQuickRestartMs || now - *m_lastQuickRestartMs >= m_timing.restartMs)) {
+        m_lastQuickRestartMs = now;
+        m_lastStartMs = now - m_timing.restartMs;
+    }
     m_child.reset();
     m_asked.clear();
+    for (auto& unsure : m_unsureKeys)
+        unsure.second.id = 0; // the next bridge sends it again
     m_greeted = false;
     if (m_log)
         m_log("Brücke zu Wine beendet");
@@ -119,19 +163,30 @@ std::optional<std::vector<std::string>> BridgeClient::request(std::vector<std::s
     if (!m_answer) {
         ++m_givenUp;
         // Each wait costs the polling loop; one that never answers is no better than dead.
-        if (m_child && ++m_silentRequests >= m_timing.hungAfter) {
-            m_child->giveUp();
-            if (m_log)
-                m_log("Brücke zu Wine antwortet nicht");
-            lost();
-        }
+        silence();
     }
     return std::exchange(m_answer, std::nullopt);
+}
+
+void BridgeClient::silence() {
+    if (!m_child || ++m_silentRequests < m_timing.hungAfter)
+        return;
+    m_child->giveUp();
+    if (m_log)
+        m_log("Brücke zu Wine antwortet nicht");
+    lost();
 }
 
 void BridgeClient::ask(std::vector<std::string> fields, AnswerHandler onAnswer) {
     if (!ensureRunning() || !greeted())
         return;
+    // One asked before and still unanswered is silence too, so a hung bridge is found also
+    // where nothing waits for it (keys and the title's look only).
+    if (!m_asked.empty()) {
+        silence();
+        if (!m_child)
+            return;
+    }
     const unsigned id = send(fields);
     if (id == 0)
         return;
@@ -144,6 +199,18 @@ void BridgeClient::post(std::vector<std::string> fields) {
     if (ensureRunning())
         send(fields);
     // Answers to earlier requests must not pile up while only keys are sent.
+    poll();
+}
+
+void BridgeClient::postKey(uint32_t window, uint32_t message, int32_t key) {
+    KeyMessage& unsure = m_unsureKeys[{window, key}];
+    unsure.pressed = unsure.pressed || message == kKeyDown;
+    unsure.released = message == kKeyUp;
+    unsure.id = 0;
+    // A bridge started here has sent it already, with the others it took over.
+    const bool wasRunning = m_child != nullptr;
+    if (ensureRunning() && wasRunning)
+        unsure.id = sendKey(window, message, key);
     poll();
 }
 
@@ -178,6 +245,12 @@ void BridgeClient::handleLine(std::string_view line) {
         return;
     }
     const std::string& kind = (*fields)[1];
+    if (kind != "exit") {
+        // Every line before this answer's request has been carried out.
+        std::erase_if(m_unsureKeys, [&](const auto& unsure) {
+            return unsure.second.id != 0 && unsure.second.id <= *id;
+        });
+    }
     if (kind == "exit") {
         const auto code = fields->size() == 3
                               ? bridge::parseInteger((*fields)[2], INT32_MIN, UINT32_MAX)

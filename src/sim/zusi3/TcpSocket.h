@@ -18,6 +18,15 @@ public:
         Failed // refused, unreachable, reset or closed by the peer: close() and try again
     };
 
+    // Why the last connect() ended in Failed before it was connected, where the platform
+    // tells.
+    enum class Failure {
+        None,
+        HostNotFound, // the name has no address
+        Refused,      // the host refused the connection (nothing listens on the port)
+        NoAnswer,     // no answer from the host (timed out, unreachable)
+    };
+
     virtual ~ITcpSocket() = default;
     // Starts connecting to a host name or numeric address; the outcome shows in state().
     virtual void connect(const std::string& host, uint16_t port) = 0;
@@ -29,6 +38,22 @@ public:
     // peer has closed the connection or it has failed.
     virtual ptrdiff_t receive(uint8_t* buffer, size_t size) = 0;
     virtual void close() = 0;
+    virtual Failure failure() const { return Failure::None; }
 };
+
+// What the user is told about a failed connection; "" for none.
+inline const char* failureText(ITcpSocket::Failure failure) {
+    switch (failure) {
+    case ITcpSocket::Failure::HostNotFound:
+        return "Rechner nicht gefunden";
+    case ITcpSocket::Failure::Refused:
+        return "Verbindung abgelehnt";
+    case ITcpSocket::Failure::NoAnswer:
+        return "keine Antwort";
+    case ITcpSocket::Failure::None:
+        break;
+    }
+    return "";
+}
 
 } // namespace kordan

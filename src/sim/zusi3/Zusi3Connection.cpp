@@ -107,6 +107,14 @@ void Zusi3Connection::startConnect(uint32_t nowMs) {
 
 void Zusi3Connection::drop(uint32_t nowMs) {
     const bool established = m_phase != Phase::Connecting;
+    if (m_phase == Phase::Connecting && m_socket.state() == ITcpSocket::State::Failed)
+        m_failure = m_socket.failure() == ITcpSocket::Failure::None ? ITcpSocket::Failure::Refused
+                                                                    : m_socket.failure();
+    else if (m_phase != Phase::Ready)
+        m_failure = nowMs - m_since >= kHandshakeTimeoutMs ? ITcpSocket::Failure::NoAnswer
+                                                           : ITcpSocket::Failure::Refused;
+    else
+        m_failure = ITcpSocket::Failure::None; // a loss, no failed attempt
     m_socket.close();
     m_decoder.reset();
     m_out.clear();

@@ -49,6 +49,10 @@ public:
     bool send(const zusi3::Node& message);
 
     const Zusi3Endpoint& endpoint() const { return m_endpoint; }
+    // Why the last attempt that failed before the handshake was through did so (a server
+    // silent for kHandshakeTimeoutMs gives no answer); None before any failed and after the
+    // loss of an established connection.
+    ITcpSocket::Failure failure() const { return m_failure; }
     const std::string& zusiVersion() const { return m_zusiVersion; }
     // The amount of the train's speed in km/h (the simulator reports m/s, negative when the
     // train runs backwards).
@@ -88,6 +92,7 @@ private:
     std::string m_clientVersion;
     Phase m_phase = Phase::Idle;
     uint32_t m_since = 0; // start of the current phase
+    ITcpSocket::Failure m_failure = ITcpSocket::Failure::None;
     zusi3::StreamDecoder m_decoder;
     zusi3::Bytes m_out;
     std::string m_zusiVersion;

@@ -205,6 +205,7 @@ TEST_F(HidapiPieHidTest, UnpluggedControllerFailsQuietlyAndReopensAfterReplug) {
     FakeNode& back = world.add("/dev/hidraw2");
     back.queue = {rawReport(8)};
     EXPECT_EQ(read(h), -1) << "a re-plug alone does not reopen the old device";
+    EXPECT_EQ(lib->status(h), DeviceStatus::Gone) << "a handle a loss closed reads as lost";
     back.denied = true;
     EXPECT_EQ(lib->check(h).status, DeviceStatus::NoAccess);
     EXPECT_TRUE(lib->SetupInterface(h) != 0 && lib->status(h) == DeviceStatus::NoAccess);

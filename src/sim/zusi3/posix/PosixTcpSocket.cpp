@@ -48,9 +48,17 @@ private:
         // Inputs are a few bytes each and should not wait to be merged with the next.
         const int one = 1;
         setsockopt(m_fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-        return ::connect(m_fd, reinterpret_cast<const sockaddr*>(address.storage),
-                         static_cast<socklen_t>(address.length)) == 0 ||
-               errno == EINPROGRESS;
+        if (::connect(m_fd, reinterpret_cast<const sockaddr*>(address.storage),
+                      static_cast<socklen_t>(address.length)) == 0 ||
+            errno == EINPROGRESS)
+            return true;
+        noteFailure(errno);
+        return false;
+    }
+
+    void noteFailure(int error) {
+        if (error != ECONNREFUSED)
+            failedWith(Failure::NoAnswer);
     }
 
     std::optional<bool> finished() override {
@@ -59,7 +67,11 @@ private:
             return std::nullopt;
         int error = 0;
         socklen_t length = sizeof error;
-        return getsockopt(m_fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0;
+        if (getsockopt(m_fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0)
+            error = errno;
+        if (error != 0)
+            noteFailure(error);
+        return error == 0;
     }
 
     void shut() override {

@@ -52,6 +52,7 @@ NonBlockingTcpSocket::resolve(const std::string& host, uint16_t port, bool numer
 
 void NonBlockingTcpSocket::connect(const std::string& host, uint16_t port) {
     close();
+    m_failure = Failure::None;
     m_state = State::Connecting;
     if (auto numeric = resolve(host, port, true))
         return start(*numeric);
@@ -67,7 +68,13 @@ void NonBlockingTcpSocket::connect(const std::string& host, uint16_t port) {
 void NonBlockingTcpSocket::start(const Address& address) {
     m_opened = true;
     if (!open(address))
-        m_state = State::Failed;
+        failConnect();
+}
+
+void NonBlockingTcpSocket::failConnect() {
+    m_state = State::Failed;
+    if (m_failure == Failure::None)
+        m_failure = Failure::Refused;
 }
 
 ITcpSocket::State NonBlockingTcpSocket::state() {
@@ -82,8 +89,10 @@ ITcpSocket::State NonBlockingTcpSocket::state() {
             address = m_lookup->address;
         }
         m_lookup.reset();
-        if (!address)
+        if (!address) {
+            m_failure = Failure::HostNotFound;
             return m_state = State::Failed;
+        }
         start(*address);
         if (m_state != State::Connecting)
             return m_state;
@@ -91,7 +100,11 @@ ITcpSocket::State NonBlockingTcpSocket::state() {
     const std::optional<bool> connected = finished();
     if (!connected)
         return m_state;
-    return m_state = *connected ? State::Connected : State::Failed;
+    if (!*connected)
+        failConnect();
+    else
+        m_state = State::Connected;
+    return m_state;
 }
 
 void NonBlockingTcpSocket::close() {

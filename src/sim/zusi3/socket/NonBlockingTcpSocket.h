@@ -15,6 +15,7 @@ public:
     void connect(const std::string& host, uint16_t port) final;
     State state() final;
     void close() final;
+    Failure failure() const final { return m_failure; }
 
 protected:
     // A resolved address, as the platform's sockaddr_storage holds it.
@@ -31,6 +32,8 @@ protected:
     virtual void shut() = 0;
 
     State current() const { return m_state; }
+    // Called by a backend whose connect failed for another reason than a refusal.
+    void failedWith(Failure failure) { m_failure = failure; }
     ptrdiff_t fail() {
         m_state = State::Failed;
         return -1;
@@ -40,8 +43,10 @@ private:
     struct Lookup;
     static std::optional<Address> resolve(const std::string& host, uint16_t port, bool numericOnly);
     void start(const Address& address);
+    void failConnect();
 
     State m_state = State::Closed;
+    Failure m_failure = Failure::None;
     bool m_opened = false;
     std::shared_ptr<Lookup> m_lookup; // shared with its thread: the socket may go first
 };
