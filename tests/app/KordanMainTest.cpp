@@ -858,7 +858,11 @@ TEST(KordanMainSoak, RandomChangesLeaveNoKeyDownAndNothingRepeating) {
         // the next one.
         const bool settled = down.empty() || (a == 0 && down == std::set<int32_t>{90});
         const bool active = m.mode() == KordanMain::Mode::Active;
-        ASSERT_TRUE(settled || !sound() || (active && a != 0)) << a << ", " << i;
+        // Active mode may hold keys of the step's own; a bridge that is gone holds them too.
+        const bool judged = sound() && !(active && a != 0);
+        if (judged) {
+            ASSERT_TRUE(settled) << a << ", " << i;
+        }
     }
     for (int k = 1; k <= 4; ++k)
         controller.setButton(k, false);

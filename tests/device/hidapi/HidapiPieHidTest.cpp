@@ -106,38 +106,52 @@ TEST_F(HidapiPieHidTest, EnumerationListsTheVendorsDevicesFourEntriesEach) {
     world.add("/dev/hidraw4", 211, 1, 6);
     world.add("/dev/hidraw4", 211, 12, 1); // a second collection of the same node
     info.fill(-7);
-    ASSERT_TRUE(lib->EnumeratePIE(kVendorId, info, count) == 0 && count == 3);
+    ASSERT_EQ(lib->EnumeratePIE(kVendorId, info, count), 0);
+    ASSERT_EQ(count, 3);
     EXPECT_EQ((std::vector<int32_t>(info.begin(), info.begin() + 7)),
               (std::vector<int32_t>{210, 1, 12, info[3], 211, 6, 1}));
     // Collections of one node share its handle; rows past the devices are cleared.
-    EXPECT_TRUE(info[3] > 0 && info[3] != info[7] && info[7] == info[11] && info[12] == 0 &&
-                info[100] == 0);
+    EXPECT_GT(info[3], 0);
+    EXPECT_NE(info[3], info[7]);
+    EXPECT_EQ(info[7], info[11]);
+    EXPECT_EQ(info[12], 0);
+    EXPECT_EQ(info[100], 0);
     // Vendor 0 would mean every vendor to hidapi: such ids list nothing without asking.
     for (int32_t vid : {0, 0x10000, 0x1234}) // the one enumeration above, and one for 0x1234
         EXPECT_EQ((std::tuple{lib->EnumeratePIE(vid, info, count), count, world.enumerations}),
                   std::tuple(0, 0, 1 + int(vid == 0x1234)));
     world.enumerateFails = true;
-    EXPECT_TRUE(lib->EnumeratePIE(kVendorId, info, count) != 0 && count == 0);
+    EXPECT_NE(lib->EnumeratePIE(kVendorId, info, count), 0);
+    EXPECT_EQ(count, 0);
 }
 
 TEST_F(HidapiPieHidTest, HandlesStayWithTheirPathAndStaySmall) {
     world.add("/dev/hidraw1");
     world.add("/dev/hidraw2");
     int32_t a = handleOf("/dev/hidraw1"), b = handleOf("/dev/hidraw2");
-    ASSERT_TRUE(a > 0 && b > 0 && a != b);
+    ASSERT_GT(a, 0);
+    ASSERT_GT(b, 0);
+    ASSERT_NE(a, b);
     // Listed the other way round, with one device gone and a new one added.
     std::swap(world.nodes[0], world.nodes[1]);
     world.unplug("/dev/hidraw1");
     world.add("/dev/hidraw5");
     const int32_t c = handleOf("/dev/hidraw5");
-    EXPECT_TRUE(handleOf("/dev/hidraw2") == b && c > 0 && c != a && c != b && c <= 3) << c;
+    EXPECT_EQ(handleOf("/dev/hidraw2"), b);
+    EXPECT_GT(c, 0);
+    EXPECT_NE(c, a);
+    EXPECT_NE(c, b);
+    EXPECT_LE(c, 3) << "handles stay small";
     world.nodes.clear();
     for (int i = 0; i < 30; ++i)
         world.add("/dev/hidraw" + std::to_string(i), uint16_t(1000 + i));
     info.fill(-7);
-    ASSERT_TRUE(lib->EnumeratePIE(kVendorId, info, count) == 0 && count == kMaxDevices);
+    ASSERT_EQ(lib->EnumeratePIE(kVendorId, info, count), 0);
+    ASSERT_EQ(count, kMaxDevices);
     // The last entry belongs to no device, an unlisted device gets no handle.
-    EXPECT_TRUE(info[4 * 24] == 1024 && info[100] == 0 && lib->SetupInterface(26) != 0);
+    EXPECT_EQ(info[4 * 24], 1024);
+    EXPECT_EQ(info[100], 0);
+    EXPECT_NE(lib->SetupInterface(26), 0);
 }
 
 TEST_F(HidapiPieHidTest, ReportsKeepTheFifteenByteLayoutAndTheNewestWins) {
@@ -148,12 +162,17 @@ TEST_F(HidapiPieHidTest, ReportsKeepTheFifteenByteLayoutAndTheNewestWins) {
     r.fill(0xAA);
     ASSERT_EQ(lib->ReadData(h, r), 0);
     EXPECT_EQ(r, (InputReport{0, 11, 22, 33, 44, 55, 66, 77, 0x01, 0, 0, 0, 0, 0x08, 0xEE}));
-    EXPECT_TRUE(leverRaw(r, 7) == 77 && buttonPressed(r, 1) && buttonPressed(r, 44));
+    EXPECT_EQ(leverRaw(r, 7), 77);
+    EXPECT_TRUE(buttonPressed(r, 1));
+    EXPECT_TRUE(buttonPressed(r, 44));
     // A short report leaves nothing of the previous one; a long one is cut.
     node.queue = {{5, 6}};
-    EXPECT_TRUE(read(h) == 5 && r == (InputReport{0, 5, 6}));
+    EXPECT_EQ(read(h), 5);
+    EXPECT_EQ(r, (InputReport{0, 5, 6}));
     node.queue = {Bytes(64, 9)};
-    EXPECT_TRUE(read(h) == 9 && r[0] == 0 && r[14] == 9);
+    EXPECT_EQ(read(h), 9);
+    EXPECT_EQ(r[0], 0);
+    EXPECT_EQ(r[14], 9);
     // The queue is drained; the older reports are not handed out later.
     node.queue = {rawReport(1), rawReport(2), rawReport(3)};
     EXPECT_EQ((std::vector{read(h), read(h)}), (std::vector{3, -1}));
@@ -164,33 +183,39 @@ TEST_F(HidapiPieHidTest, UnknownHandlesWaitingWritingAndReopening) {
     FakeNode& node = world.add("/dev/hidraw0");
     int32_t h = handleOf("/dev/hidraw0");
     for (int32_t bad : {0, -1, 2}) {
-        EXPECT_TRUE(lib->SetupInterface(bad) != 0 && read(bad) == -1 &&
-                    lib->WriteData(bad, speakerReport(true)) != 0 && !lib->waitForReport(bad, 10))
-            << bad;
+        EXPECT_NE(lib->SetupInterface(bad), 0) << bad;
+        EXPECT_EQ(read(bad), -1) << bad;
+        EXPECT_NE(lib->WriteData(bad, speakerReport(true)), 0) << bad;
+        EXPECT_FALSE(lib->waitForReport(bad, 10)) << bad;
         lib->CloseInterface(bad);
     }
-    EXPECT_TRUE(lib->WriteData(h, speakerReport(true)) != 0 && !lib->waitForReport(h, 10))
-        << "not opened";
-    ASSERT_TRUE(lib->SetupInterface(h) == 0 && lib->SetupInterface(h) == 0);
+    EXPECT_NE(lib->WriteData(h, speakerReport(true)), 0) << "not opened";
+    EXPECT_FALSE(lib->waitForReport(h, 10)) << "not opened";
+    ASSERT_EQ(lib->SetupInterface(h), 0);
+    ASSERT_EQ(lib->SetupInterface(h), 0);
     EXPECT_EQ(node.openCount, 1) << "opening twice does not leak the first device";
     // It waited, even though nothing came; a negative wait would block for ever.
-    EXPECT_TRUE(lib->waitForReport(h, 10) && lib->waitForReport(h, -5));
+    EXPECT_TRUE(lib->waitForReport(h, 10));
+    EXPECT_TRUE(lib->waitForReport(h, -5));
     EXPECT_EQ(node.timeouts, (std::vector<int>{10, 0}));
     node.queue = {rawReport(1)};
-    EXPECT_TRUE(lib->waitForReport(h, 10) && lib->waitForReport(h, 10));
+    EXPECT_TRUE(lib->waitForReport(h, 10));
+    EXPECT_TRUE(lib->waitForReport(h, 10));
     EXPECT_EQ(node.timeouts.size(), 3u) << "a kept report ends the wait at once";
     EXPECT_EQ(read(h), 1);
     node.queue = {rawReport(6)}; // closing drops a kept report
     EXPECT_TRUE(lib->waitForReport(h, 10));
     lib->CloseInterface(h);
-    EXPECT_TRUE(lib->SetupInterface(h) == 0 && read(h) == -1);
+    EXPECT_EQ(lib->SetupInterface(h), 0);
+    EXPECT_EQ(read(h), -1);
     EXPECT_EQ(lib->WriteData(h, displayReport(0x3F, 0x06, 0x80)), 0);
     EXPECT_EQ(node.written, (std::vector<Bytes>{{0, 134, 0x3F, 0x06, 0x80, 0, 0, 0}}));
     node.failWrites = true;
     EXPECT_NE(lib->WriteData(h, speakerReport(false)), 0);
     lib->CloseInterface(h);
     node.queue = {rawReport(1)};
-    EXPECT_TRUE(node.openCount == 0 && read(h) == -1);
+    EXPECT_EQ(node.openCount, 0);
+    EXPECT_EQ(read(h), -1);
     lib->CloseInterface(h); // twice is harmless
 }
 
@@ -198,8 +223,10 @@ TEST_F(HidapiPieHidTest, UnpluggedControllerFailsQuietlyAndReopensAfterReplug) {
     world.add("/dev/hidraw2");
     int32_t h = opened("/dev/hidraw2");
     world.unplug("/dev/hidraw2");
-    EXPECT_TRUE(read(h) == -1 && lib->status(h) == DeviceStatus::Gone &&
-                lib->WriteData(h, speakerReport(false)) != 0 && lib->SetupInterface(h) != 0);
+    EXPECT_EQ(read(h), -1);
+    EXPECT_EQ(lib->status(h), DeviceStatus::Gone);
+    EXPECT_NE(lib->WriteData(h, speakerReport(false)), 0);
+    EXPECT_NE(lib->SetupInterface(h), 0);
     EXPECT_FALSE(lib->waitForReport(h, 10)) << "the caller must sleep, not spin";
     // Back on the same path: the old handle opens it again.
     FakeNode& back = world.add("/dev/hidraw2");
@@ -208,7 +235,8 @@ TEST_F(HidapiPieHidTest, UnpluggedControllerFailsQuietlyAndReopensAfterReplug) {
     EXPECT_EQ(lib->status(h), DeviceStatus::Gone) << "a handle a loss closed reads as lost";
     back.denied = true;
     EXPECT_EQ(lib->check(h).status, DeviceStatus::NoAccess);
-    EXPECT_TRUE(lib->SetupInterface(h) != 0 && lib->status(h) == DeviceStatus::NoAccess);
+    EXPECT_NE(lib->SetupInterface(h), 0);
+    EXPECT_EQ(lib->status(h), DeviceStatus::NoAccess);
     back.denied = false;
     ASSERT_EQ(lib->SetupInterface(h), 0);
     EXPECT_EQ((std::tuple{lib->status(h), back.openCount, read(h)}),
@@ -227,7 +255,8 @@ TEST_F(HidapiPieHidTest, ReplugFollowsTheSerialButNeverGuesses) {
     FakeNode& other = world.add("/dev/hidraw2", 211, 12, 1, L"A1");
     world.add("/dev/hidraw3", 210, 12, 1, L"B2");
     EXPECT_EQ(handleOf("/dev/hidraw2"), h) << "listed, but still waiting for its own";
-    EXPECT_TRUE(lib->SetupInterface(h) != 0 && other.openCount == 0);
+    EXPECT_NE(lib->SetupInterface(h), 0);
+    EXPECT_EQ(other.openCount, 0);
     // The same serial on a new path, with its second collection.
     FakeNode& moved = world.add("/dev/hidraw6", 210, 12, 1, L"A1");
     world.add("/dev/hidraw6", 210, 1, 4, L"A1");

@@ -57,7 +57,8 @@ TEST(Zusi3Codec, UnknownIdsAreSkippedByTheirLength) {
                             "00000000 7F7F 02000000 0100 FFFFFFFF"
                             "06000000 0100 E438DE41 FFFFFFFF FFFFFFFF");
     const auto ftd = readFtd(*decode(bytes));
-    ASSERT_TRUE(ftd && ftd->speedMs);
+    ASSERT_TRUE(ftd);
+    ASSERT_TRUE(ftd->speedMs);
     EXPECT_NEAR(*ftd->speedMs, 27.7778f, 1e-4);
 }
 
