@@ -73,9 +73,10 @@ void BridgeClient::resendKeys() {
         const unsigned id = send(title);
         if (id == 0)
             return;
-        m_asked[id] = [this, keys](const std::vector<std::string>& answer) {
+        // A structured binding is captured by copy under its own name for older compilers.
+        m_asked[id] = [this, lost = keys](const std::vector<std::string>& answer) {
             if (!(answer.size() == 3 && answer[0] == "ok" && answer[1] == "1") && m_log)
-                m_log("Zusi-Fenster geschlossen: Tasten " + keys + " nicht nachgeholt");
+                m_log("Zusi-Fenster geschlossen: Tasten " + lost + " nicht nachgeholt");
         };
     }
 }
