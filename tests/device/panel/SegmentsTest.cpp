@@ -1,7 +1,6 @@
 #include "device/panel/Segments.h"
 
 #include "app/LedDigits.h"
-#include "device/Reports.h"
 
 #include <gtest/gtest.h>
 
@@ -27,14 +26,6 @@ TEST(Segments, DigitsOfTheProgramLightTheirShapes) {
     EXPECT_EQ(std::tuple(decodeDigit(0x01), decodeDigit(0x40), decodeDigit(0x80), decodeDigit(0)),
               std::tuple(lit("a"), lit("g"), lit("", true), lit("")));
     EXPECT_EQ((std::string{digitChar(0x00), digitChar(0x40), digitChar(0x49)}), " -?");
-}
-
-TEST(Segments, DisplayTextReadsLeftToRight) {
-    const Digits speed = SpeedDigits("87"), km = KmDigits(KmText("12,345"));
-    const OutputReport r = displayReport(speed.right, speed.middle, speed.left); // byte 2 right
-    EXPECT_EQ(std::tuple(displayText(r), displayText(displayReport(km.right, km.middle, km.left))),
-              std::tuple(" 87", "12.3"));
-    EXPECT_TRUE(isDisplayReport(r) && !isSpeakerReport(r) && isSpeakerReport(speakerReport(true)));
 }
 
 } // namespace

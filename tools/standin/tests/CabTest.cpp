@@ -42,8 +42,6 @@ TEST(Cab, LeversFollowStepsAndPositionsAsRealCabsDo) {
     const CabOptions valveReversed{CabKind::Br101, false, true};
     const CabOptions fbvBug{CabKind::Br101, false, false, true};
     const Row rows[] = {
-        {"start notches", c101, "2 8 2 1 1 ein 0 18", {}},
-        {"valve numbered the other way: start", valveReversed, "2 1 2 1 1 ein 0 18", {}},
         {"valve numbered the other way: Schnellbremsung at the top",
          valveReversed,
          "2 9 2 1 1 ein 0 19",
@@ -78,10 +76,6 @@ TEST(Cab, LeversFollowStepsAndPositionsAsRealCabsDo) {
          "40 8 2 1 1 ein 40 18",
          {{FS, 0, ABS, INT32_MAX}, {FS, 0, AUF}}},
         {"103 reversed steps", reversed103, "2 8 2 1 1 ein 2 18", {{FS, 0, AB}, {FS, 0, AB}}},
-        {"breaker off by Ab; Ab_Up lets the lever spring back",
-         c101,
-         "2 8 2 1 1 aus 0 18",
-         {{HS, 0, AB}, {HS, 0, AB_UP}}},
         {"breaker commands with Aktion Default; else the Aktion decides",
          c101,
          "2 8 2 1 1 ein 0 18",
