@@ -24,26 +24,39 @@ TEST(VirtualController, ListsOneReportsChangesOnlyAndCombinesByHandle) {
     InputReport r{};
     EXPECT_NE(v.ReadData(h, r), 0) << "nothing before the device is opened";
     v.SetupInterface(h); // the first read delivers the present state
-    EXPECT_TRUE(v.ReadData(h, r) == 0 && v.ReadData(h, r) != 0);
+    EXPECT_EQ(v.ReadData(h, r), 0);
+    EXPECT_NE(v.ReadData(h, r), 0) << "then nothing until a change";
     v.setLever(2, 200);
     v.setButton(44, true);
-    EXPECT_TRUE(v.ReadData(h, r) == 0 && r[2] == 200 && r[13] == 0x08);
+    EXPECT_EQ(v.ReadData(h, r), 0);
+    EXPECT_EQ(r[2], 200);
+    EXPECT_EQ(r[13], 0x08);
     v.setLever(2, 200); // unchanged
     EXPECT_NE(v.ReadData(h, r), 0);
     // Two of them combined: each keeps its own handle.
     VirtualController a, b;
     CombinedPieHid both({&a, &b});
-    EXPECT_TRUE(both.EnumeratePIE(kVendorId, info, count) == 0 && count == 2 && info[3] == 1 &&
-                info[7] == 2);
+    EXPECT_EQ(both.EnumeratePIE(kVendorId, info, count), 0);
+    EXPECT_EQ(count, 2);
+    EXPECT_EQ(info[3], 1);
+    EXPECT_EQ(info[7], 2);
     both.SetupInterface(2);
     both.WriteData(2, speakerReport(true));
-    EXPECT_TRUE(!a.isOpen() && b.isOpen() && b.speakerOn() && both.ReadData(7, r) != 0);
+    EXPECT_FALSE(a.isOpen());
+    EXPECT_TRUE(b.isOpen());
+    EXPECT_TRUE(b.speakerOn());
+    EXPECT_NE(both.ReadData(7, r), 0);
     // Pulled out: not listed, not openable, gone; back: the same handle, to be reopened.
     a.setPlugged(false);
-    EXPECT_TRUE(both.EnumeratePIE(kVendorId, info, count) == 0 && count == 1 && info[3] == 2);
-    EXPECT_TRUE(both.status(1) == DeviceStatus::Gone && both.status(2) == DeviceStatus::Present &&
-                both.SetupInterface(1) != 0);
+    EXPECT_EQ(both.EnumeratePIE(kVendorId, info, count), 0);
+    EXPECT_EQ(count, 1);
+    EXPECT_EQ(info[3], 2);
+    EXPECT_EQ(both.status(1), DeviceStatus::Gone);
+    EXPECT_EQ(both.status(2), DeviceStatus::Present);
+    EXPECT_NE(both.SetupInterface(1), 0);
     a.setPlugged(true);
-    EXPECT_TRUE(both.EnumeratePIE(kVendorId, info, count) == 0 && count == 2 && info[3] == 1 &&
-                !a.isOpen());
+    EXPECT_EQ(both.EnumeratePIE(kVendorId, info, count), 0);
+    EXPECT_EQ(count, 2);
+    EXPECT_EQ(info[3], 1);
+    EXPECT_FALSE(a.isOpen());
 }

@@ -54,8 +54,8 @@ TEST_F(PanelTest, SlidersSetTheRawChannelsAndReportsLightTheDisplay) {
     EXPECT_EQ(std::tuple(digits[0], digits[1], panel.display()->toolTip()),
               std::tuple(SegmentCode(1, false), SegmentCode(2, true), QStringLiteral("12.3")));
     oc.WriteData(oc.kHandle, speakerReport(true)); // leaves the digits alone
-    EXPECT_TRUE(panel.speaker()->text() == QStringLiteral("Lautsprecher: an") &&
-                panel.display()->digits() == digits);
+    EXPECT_EQ(panel.speaker()->text(), QStringLiteral("Lautsprecher: an"));
+    EXPECT_EQ(panel.display()->digits(), digits);
     panel.display()->grab(); // paints without trouble
 }
 
@@ -84,7 +84,8 @@ TEST(frmPanel, PullsTheControllerOutAndBackAndStopsListeningWhenClosed) {
     {
         frmPanel panel(oc);
         panel.plug()->click();
-        EXPECT_TRUE(!oc.plugged() && panel.plug()->text() == QStringLiteral("Verbinden"));
+        EXPECT_FALSE(oc.plugged());
+        EXPECT_EQ(panel.plug()->text(), QStringLiteral("Verbinden"));
         oc.setPlugged(true); // as a scenario does: the panel follows
         EXPECT_EQ(panel.plug()->text(), QStringLiteral("Trennen"));
         oc.SetupInterface(oc.kHandle);
@@ -95,7 +96,8 @@ TEST(frmPanel, PullsTheControllerOutAndBackAndStopsListeningWhenClosed) {
         panel.second()->click();
         EXPECT_EQ(seconds, 1) << "offered once";
     }
-    EXPECT_TRUE(oc.WriteData(oc.kHandle, speakerReport(true)) == 0 && oc.speakerOn());
+    EXPECT_EQ(oc.WriteData(oc.kHandle, speakerReport(true)), 0);
+    EXPECT_TRUE(oc.speakerOn());
 }
 
 } // namespace

@@ -29,7 +29,8 @@ TEST(StandinRegistry, ProgramReadsBackEveryPublishedAndEscapedValueAndOnlyChange
                          reg->readString("software\\zusi", "ZusiDir")),
               std::tuple("0,0", "12,346", "C:\\Zusi"));
     fs::remove(writer.file()); // unchanged values are not written again
-    EXPECT_TRUE(writer.publish(standinValues(-0.04, 12.3456)) && !fs::exists(writer.file()));
+    EXPECT_TRUE(writer.publish(standinValues(-0.04, 12.3456)));
+    EXPECT_FALSE(fs::exists(writer.file()));
     ASSERT_TRUE(writer.publish(standinValues(0.5, 12)));
     EXPECT_EQ(kordan::makeWineRegistry(writer.file())->readString("Software\\zusi\\zusi", "km/h"),
               "0,5");
@@ -48,9 +49,10 @@ TEST(StandinCurrentTrain, WritesTheLocoBelowTheSimulatorsDirectoryInDifferentSec
     kordan::test::TempDir dir;
     const fs::path prefix = dir.path();
     std::string error;
-    EXPECT_TRUE(!CurrentTrainWriter(prefix).write("Loks\\A.lok", &error) && !error.empty())
-        << "not prepared";
-    ASSERT_TRUE(preparePrefix(prefix) && preparePrefix(prefix)); // again: keeps what is there
+    EXPECT_FALSE(CurrentTrainWriter(prefix).write("Loks\\A.lok", &error)) << "not prepared";
+    EXPECT_FALSE(error.empty()) << "not prepared";
+    ASSERT_TRUE(preparePrefix(prefix));
+    ASSERT_TRUE(preparePrefix(prefix)); // again: keeps what is there
     EXPECT_TRUE(fs::is_symlink(prefix / "dosdevices" / "c:"));
     CurrentTrainWriter writer(prefix);
     ASSERT_TRUE(writer.write("Loks\\Elektrisch\\Bö 1.lok"));

@@ -32,7 +32,8 @@ TEST(StandinKeys, EverySettingHasItsIndexAKeyOfItsOwnAndTravelsThroughTheX11Map)
                            {0xffbf, 0x71},
                            {0x12345678, 0}})
         EXPECT_EQ(virtualKeyForKeysym(sym), vk) << sym;
-    EXPECT_TRUE(actionForKey('D') == Action::None && actionForKey(0x71) == Action::None);
+    EXPECT_EQ(actionForKey('D'), Action::None);
+    EXPECT_EQ(actionForKey(0x71), Action::None);
 }
 
 } // namespace

@@ -16,7 +16,8 @@ void tap(Train& t, Action a, int times = 1) {
 }
 
 TEST(Train, ControlsStayWithinTheirRangeAndHeldKeysRepeat) {
-    EXPECT_TRUE(findDemoLoco("BR 101") == findDemoLoco("br 101") && !findDemoLoco("V 300"));
+    EXPECT_EQ(findDemoLoco("BR 101"), findDemoLoco("br 101"));
+    EXPECT_FALSE(findDemoLoco("V 300"));
     Train t(loco("BR 101"));
     std::vector<int> notches;
     for (auto [action, times] : {std::pair{Action::FahrschalterAb, 3},
@@ -26,9 +27,9 @@ TEST(Train, ControlsStayWithinTheirRangeAndHeldKeysRepeat) {
     EXPECT_EQ(notches, (std::vector<int>{0, 20, 0}));
     // Ten presses reach the emergency brake, three (the service range) do not; release.
     tap(t, Action::BremsventilBremsen, 3);
-    const bool service = !t.emergency();
+    EXPECT_FALSE(t.emergency());
     tap(t, Action::BremsventilBremsen, 7);
-    EXPECT_TRUE(service && t.emergency());
+    EXPECT_TRUE(t.emergency());
     tap(t, Action::BremsventilLoesen);
     EXPECT_EQ(std::tuple(t.brake(), t.emergency()), std::tuple(2, false));
     // The combined lever brakes below zero.
@@ -46,9 +47,10 @@ TEST(Train, ControlsStayWithinTheirRangeAndHeldKeysRepeat) {
     e.keyUp(Action::FahrschalterAuf);
     e.advance(1.0);
     e.keyDown(Action::Pfeife);
-    const bool horn = e.horn();
+    EXPECT_TRUE(e.horn());
     e.keyUp(Action::Pfeife);
-    EXPECT_TRUE(e.notch() == 4 && horn && !e.horn());
+    EXPECT_EQ(e.notch(), 4);
+    EXPECT_FALSE(e.horn());
 }
 
 TEST(Train, PowerAcceleratesAndBrakesStop) {
@@ -57,7 +59,9 @@ TEST(Train, PowerAcceleratesAndBrakesStop) {
     tap(t, Action::FahrschalterAuf, 20);
     for (int i = 0; i < 600; ++i)
         t.advance(0.1);
-    EXPECT_TRUE(t.speedKmh() > 60.0 && t.speedKmh() < 220.5 && t.km() > km0 + 0.3);
+    EXPECT_GT(t.speedKmh(), 60.0);
+    EXPECT_LT(t.speedKmh(), 220.5);
+    EXPECT_GT(t.km(), km0 + 0.3);
     tap(t, Action::FahrschalterNull), tap(t, Action::BremsventilBremsen, 10);
     for (int i = 0; i < 1200 && t.speedKmh() > 0; ++i)
         t.advance(0.1);
@@ -67,7 +71,8 @@ TEST(Train, PowerAcceleratesAndBrakesStop) {
     tap(r, Action::RichtungZurueck), tap(r, Action::FahrschalterAuf, 28);
     r.advance(5);
     tap(r, Action::RichtungVor);
-    EXPECT_TRUE(r.km() < r0 && r.direction() == -1);
+    EXPECT_LT(r.km(), r0);
+    EXPECT_EQ(r.direction(), -1);
     Train afb(loco("BR 101")); // the speed control holds 4 of 23 steps of 220 km/h
     tap(afb, Action::AfbAuf, 4);
     for (int i = 0; i < 3000; ++i)
