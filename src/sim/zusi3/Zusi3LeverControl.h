@@ -42,7 +42,7 @@ public:
     // Once per loop pass, after the reports that arrived were taken.
     void poll(uint32_t nowMs);
 
-    // For the command log and tests: the lever direction and the emergency brake's state.
+    // Where the last emergency brake stands, for tests.
     enum class Emergency { Idle, Positioning, Stepping, Confirmed, Failed };
     Emergency emergency() const { return m_emergency.state; }
 
