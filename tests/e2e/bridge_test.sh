@@ -19,21 +19,14 @@ fail() {
     done
     exit 1
 }
-wait_for() { # tenths of a second, then the condition
-    i=$1 && shift
-    until "$@"; do i=$((i - 1)) && [ $i -ge 0 ] && sleep 0.1 || return 1; done
-}
+. "$(dirname "$0")/xvfb.sh"
 for tool in Xvfb openbox wine wineboot wineserver; do
     command -v $tool >/dev/null || { echo "SKIPPED: $tool is not installed"; exit 77; }
 done
 [ -f "$bridge" ] && [ -f "$testwindow" ] || { echo "SKIPPED: the bridge was not built"; exit 77; }
 
-exec 3>"$tmp/displayfd"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
-xpid=$!
-exec 3>&-
-wait_for 100 test -s "$tmp/displayfd" || { echo "SKIPPED: Xvfb could not start"; exit 77; }
-export DISPLAY=:$(head -n1 "$tmp/displayfd") QT_QPA_PLATFORM=offscreen
+start_xvfb
+export QT_QPA_PLATFORM=offscreen
 openbox --sm-disable >/dev/null 2>&1 &
 xpid="$! $xpid"
 

@@ -19,23 +19,9 @@ fail() {
     [ -f "$tmp/kordan.err" ] && { echo "--- kordan.err"; tail -n 20 "$tmp/kordan.err"; }
     exit 1
 }
-# Waits up to $1 tenths of a second for a condition.
-wait_for() {
-    limit=$1 i=0
-    shift
-    while ! "$@"; do
-        i=$((i + 1)) && [ $i -gt "$limit" ] && return 1
-        sleep 0.1
-    done
-}
-
-command -v Xvfb >/dev/null || { echo "SKIPPED: Xvfb is not installed"; exit 77; }
-exec 3>"$tmp/displayfd"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
-xpid=$!
-exec 3>&-
-wait_for 100 test -s "$tmp/displayfd" || { echo "SKIPPED: Xvfb could not start"; exit 77; }
-export DISPLAY=:$(head -n1 "$tmp/displayfd") QT_QPA_PLATFORM=xcb
+. "$(dirname "$0")/xvfb.sh"
+start_xvfb
+export QT_QPA_PLATFORM=xcb
 unset WAYLAND_DISPLAY
 # The leak check at the end costs a sanitised build about a second; other tests do it.
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
