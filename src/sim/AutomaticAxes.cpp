@@ -35,22 +35,45 @@ ZusiZone zone(std::string bezeichnung, int32_t start, int32_t ende, int32_t funk
 // The master controller's zones; empty when the kind has no known layout.
 std::vector<ZusiZone> fahrschalterZones(const ZusiLokParser& p) {
     const std::string& kind = p.Fahrschalter();
-    if (kind == "Auf/Ab" && (p.Raste() == 0 || p.Raste() == 1)) {
-        // Without notches "up" is held while the lever stays at the bottom; with notches
-        // "up" is given on entering the bottom and "down" on leaving it.
-        ZusiZone auf = p.Raste() == 0 ? zone("Aufschalten", 0, 40, K::FahrschalterAuf, 1, 0, 0, 0)
-                                      : zone("Aufschalten", 0, 40, K::FahrschalterAuf, 0, 0, 0,
-                                             K::FahrschalterAb);
-        return {auf, zone("Fahren/auf/ab", 100, 200, 0, 0, K::RegelbereichFahrschalter, -1, 0),
-                zone("Aus (null)", 250, 255, K::FahrschalterNull, 0, 0, 0, K::FahrschalterAuf)};
-    }
+    if (kind == "Auf/Ab" && (p.Raste() == 0 || p.Raste() == 1))
+        return autoFahrschalterAufAb(p.Raste() == 1);
     if (kind == "Kombihebel" || kind == "Standard" || kind == "Zugkraft")
-        return {zone("Fahrschalter, automatisch erzeugt", 0, 255, 0, 0, K::RegelbereichFahrschalter,
-                     -int32_t(p.Fahrstufen()), 0)};
+        return autoFahrschalterSteps(int32_t(p.Fahrstufen()));
     return {};
 }
 
 } // namespace
+
+std::vector<ZusiZone> autoFahrschalterSteps(int32_t notches) {
+    return {zone("Fahrschalter, automatisch erzeugt", 0, 255, 0, 0, K::RegelbereichFahrschalter,
+                 -notches, 0)};
+}
+
+std::vector<ZusiZone> autoFahrschalterAufAb(bool raste) {
+    // Without notches "up" is held while the lever stays at the bottom; with notches "up" is
+    // given on entering the bottom and "down" on leaving it.
+    ZusiZone auf = raste
+                       ? zone("Aufschalten", 0, 40, K::FahrschalterAuf, 0, 0, 0, K::FahrschalterAb)
+                       : zone("Aufschalten", 0, 40, K::FahrschalterAuf, 1, 0, 0, 0);
+    return {auf, zone("Fahren/auf/ab", 100, 200, 0, 0, K::RegelbereichFahrschalter, -1, 0),
+            zone("Aus (null)", 250, 255, K::FahrschalterNull, 0, 0, 0, K::FahrschalterAuf)};
+}
+
+std::vector<ZusiZone> autoEBremse(int32_t steps, bool kombihebel) {
+    return {zone("E-Bremse automatisch erstellt", 0, 255, 0, 0,
+                 kombihebel ? K::RegelbereichFahrschalter : K::RegelbereichEHBremse,
+                 kombihebel ? -steps : steps, 0)};
+}
+
+std::vector<ZusiZone> autoAfb(int32_t steps) {
+    return {zone("AFB automatisch erstellt", 0, 255, 0, 0, K::RegelbereichAfb, -steps, 0)};
+}
+
+std::vector<ZusiZone> autoBremsventil(int32_t brakeSteps) {
+    return {
+        zone("Füllen, automatisch erstellt", 0, 10, K::BremsventilLoesen, 1, 0, 0, 0),
+        zone("Bremsen, automatisch erstellt", 40, 255, 0, 0, K::RegelbereichBremse, brakeSteps, 0)};
+}
 
 void generateAutomaticAxes(const ZusiLokParser& p, const std::string& programDir,
                            IDialogs& dialogs) {
@@ -69,17 +92,9 @@ void generateAutomaticAxes(const ZusiLokParser& p, const std::string& programDir
     else
         write(kAutoFahrschalterFile, fs);
 
-    // A combined lever brakes with the master controller's own notches, downwards.
-    const bool kombi = p.Fahrschalter() == "Kombihebel";
-    write(kAutoEBremseFile, {zone("E-Bremse automatisch erstellt", 0, 255, 0, 0,
-                                  kombi ? K::RegelbereichFahrschalter : K::RegelbereichEHBremse,
-                                  kombi ? -int32_t(p.EBremse()) : int32_t(p.EBremse()), 0)});
-    write(kAutoAfbFile, {zone("AFB automatisch erstellt", 0, 255, 0, 0, K::RegelbereichAfb,
-                              -int32_t(p.AFB()), 0)});
-    write(kAutoBremsventilFile,
-          {zone("Füllen, automatisch erstellt", 0, 10, K::BremsventilLoesen, 1, 0, 0, 0),
-           zone("Bremsen, automatisch erstellt", 40, 255, 0, 0, K::RegelbereichBremse,
-                p.FBV() == "D5/D2" ? 7 : 3, 0)});
+    write(kAutoEBremseFile, autoEBremse(int32_t(p.EBremse()), p.Fahrschalter() == "Kombihebel"));
+    write(kAutoAfbFile, autoAfb(int32_t(p.AFB())));
+    write(kAutoBremsventilFile, autoBremsventil(p.FBV() == "D5/D2" ? 7 : 3));
 
     // One message for all of them: an unwritable directory fails every file at once.
     if (!failures.empty())

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "axis/ZusiZone.h"
+
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace kordan {
 
@@ -12,6 +16,20 @@ inline constexpr const char* kAutoFahrschalterFile = "automatisch_FS.axr";
 inline constexpr const char* kAutoEBremseFile = "automatisch_EB.axr";
 inline constexpr const char* kAutoAfbFile = "automatisch_AFB.axr";
 inline constexpr const char* kAutoBremsventilFile = "automatisch_FBV.axr";
+
+// The zones of the four files, whatever the locomotive's data comes from.
+// A regulator zone over the whole lever stepping the master controller over `notches`.
+std::vector<ZusiZone> autoFahrschalterSteps(int32_t notches);
+// The "Auf/Ab" master controller: up at the bottom of the lever (held with `raste` false,
+// given on entering and taken back on leaving with `raste` true), one notch through the
+// middle, null at the top.
+std::vector<ZusiZone> autoFahrschalterAufAb(bool raste);
+// The electric or hydrodynamic brake over `steps`; a combined lever brakes with the master
+// controller's notches, downwards.
+std::vector<ZusiZone> autoEBremse(int32_t steps, bool kombihebel);
+std::vector<ZusiZone> autoAfb(int32_t steps);
+// Release held at the bottom, `brakeSteps` of braking over the rest.
+std::vector<ZusiZone> autoBremsventil(int32_t brakeSteps);
 
 // Writes the four axis files for the locomotive `parser` has just read (its `Parse`
 // returned true): master controller, electric or hydrodynamic brake, automatic speed
