@@ -198,6 +198,8 @@ bool Zusi3Connection::handle(const Node& message) {
             m_sifaLamp = ftd->sifaLamp;
         if (ftd->hauptschalter && std::isfinite(*ftd->hauptschalter))
             m_breakerOn = *ftd->hauptschalter >= 0.5f;
+        if (ftd->vehicles)
+            m_vehicles = std::move(ftd->vehicles);
     } else if (auto prog = readProg(message)) {
         if (prog->trainFile)
             m_trainFile = *prog->trainFile;

@@ -62,6 +62,9 @@ public:
     // reconnection, so that finding the same train again is no change of train.
     const std::string& trainFile() const { return m_trainFile; }
     const std::string& trainNumber() const { return m_trainNumber; }
+    // The train's vehicles as "Status Zugverband" last listed them, in the train's order;
+    // nullopt while the simulator has sent none. Kept across a reconnection, as the train file.
+    const std::optional<std::vector<zusi3::Vehicle>>& vehicles() const { return m_vehicles; }
     std::optional<uint8_t> sifaLamp() const { return m_sifaLamp; }
     // The train's combined levers as reported; forgotten with the connection and when
     // another train is taken over.
@@ -100,6 +103,7 @@ private:
     double m_kilometre = 0;
     std::string m_trainFile;
     std::string m_trainNumber;
+    std::optional<std::vector<zusi3::Vehicle>> m_vehicles;
     std::optional<uint8_t> m_sifaLamp;
     zusi3::LeverModel m_levers;
     std::optional<bool> m_breakerOn;

@@ -18,6 +18,11 @@ constexpr uint16_t kLeverHighest = 0x05;
 constexpr uint16_t kSifaLamp = 0x02;
 constexpr uint16_t kSifaHorn = 0x03;
 
+// Inside "Status Zugverband": one node per vehicle, and the attributes the program reads.
+constexpr uint16_t kVehicle = 0x01;
+constexpr uint16_t kVehicleFile = 0x01;
+constexpr uint16_t kVehicleBaureihe = 0x06;
+
 Node fahrpult(Node command) {
     Node root{kRootFahrpult, {}, {}};
     root.add(std::move(command));
@@ -78,7 +83,7 @@ Node neededDataMessage(std::span<const uint16_t> ftdIds, bool operationData,
 
 Node standardNeededData() {
     static constexpr uint16_t ftd[] = {kFtdGeschwindigkeit, kFtdHauptschalter, kFtdKilometrierung,
-                                       kFtdStatusSifa};
+                                       kFtdStatusSifa, kFtdStatusZugverband};
     static constexpr uint16_t prog[] = {kProgZugdatei, kProgZugnummer, kProgZugNeuUebernommen};
     return neededDataMessage(ftd, true, prog);
 }
@@ -133,6 +138,19 @@ std::optional<FtdValues> readFtd(const Node& message) {
     if (const Node* sifa = ftd->child(kFtdStatusSifa)) {
         v.sifaLamp = byteOf(*sifa, kSifaLamp);
         v.sifaHorn = byteOf(*sifa, kSifaHorn);
+    }
+    if (const Node* train = ftd->child(kFtdStatusZugverband)) {
+        v.vehicles.emplace();
+        for (const Node& n : train->children) {
+            if (n.id != kVehicle)
+                continue;
+            Vehicle vehicle;
+            if (const Attribute* a = n.attribute(kVehicleFile))
+                vehicle.file = asString(*a);
+            if (const Attribute* a = n.attribute(kVehicleBaureihe))
+                vehicle.baureihe = asString(*a);
+            v.vehicles->push_back(std::move(vehicle));
+        }
     }
     return v;
 }

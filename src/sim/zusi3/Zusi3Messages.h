@@ -35,6 +35,7 @@ inline constexpr uint16_t kFtdGeschwindigkeit = 0x0001;  // Single, m/s
 inline constexpr uint16_t kFtdHauptschalter = 0x0013;    // Single, 0 off / 1 on
 inline constexpr uint16_t kFtdKilometrierung = 0x0061;   // Single, km
 inline constexpr uint16_t kFtdStatusSifa = 0x0064;       // node
+inline constexpr uint16_t kFtdStatusZugverband = 0x008E; // node, one child per vehicle
 inline constexpr uint16_t kProgZugdatei = 0x01;          // String
 inline constexpr uint16_t kProgZugnummer = 0x02;         // String
 inline constexpr uint16_t kProgZugNeuUebernommen = 0x05; // Byte, 1 = yes
@@ -66,8 +67,8 @@ Node helloMessage(std::string_view clientName, std::string_view clientVersion);
 Node neededDataMessage(std::span<const uint16_t> ftdIds, bool operationData,
                        std::span<const uint16_t> progIds);
 // What the program subscribes to: speed, main breaker, route kilometre, Sifa status, the
-// cab's operation data (the combined levers' positions), train file, train number and "newly
-// taken over".
+// train's vehicles, the cab's operation data (the combined levers' positions), train file, train
+// number and "newly taken over".
 Node standardNeededData();
 Node inputMessage(const Tastatureingabe& input);
 // A program control toggled, the way its key toggles it: pause (node 0x01), time jump (0x07),
@@ -82,12 +83,20 @@ std::optional<AckHello> readAckHello(const Node& message);
 // The result byte (0 = accepted); nullopt when the message is no ACK_NEEDED_DATA.
 std::optional<uint8_t> readAckNeededData(const Node& message);
 
+// One vehicle of the train as "Status Zugverband" lists it.
+struct Vehicle {
+    std::string file;     // relative to the simulator's directory
+    std::string baureihe; // its class
+    bool operator==(const Vehicle&) const = default;
+};
+
 struct FtdValues {
     std::optional<float> speedMs;
     std::optional<float> kilometre;
     std::optional<uint8_t> sifaLamp; // 0/1
     std::optional<uint8_t> sifaHorn; // 0 off, 1 warning, 2 forced braking
     std::optional<float> hauptschalter;
+    std::optional<std::vector<Vehicle>> vehicles; // in the train's order
 };
 // Messages may carry only some of the subscribed values; absent ones stay nullopt.
 std::optional<FtdValues> readFtd(const Node& message);
