@@ -95,8 +95,7 @@ int32_t neutralNotch(const Lever& power) {
     return std::clamp(power.centre, 0, power.highest);
 }
 
-std::optional<int32_t> powerNotch(const Lever& power, int32_t zoneNotch, int32_t zoneNotches) {
-    const int32_t neutral = neutralNotch(power);
+std::optional<std::pair<int32_t, int32_t>> tractionNotches(const Lever& power) {
     auto traction = [&](int32_t notch) {
         const auto it = power.seen.find(notch);
         if (it == power.seen.end())
@@ -104,6 +103,7 @@ std::optional<int32_t> powerNotch(const Lever& power, int32_t zoneNotch, int32_t
         return std::any_of(it->second.begin(), it->second.end(), isTractionFunction);
     };
     // Above the tap-changer positions (Schnellaus, Ab, Fahrt, Auf) or above the neutral notch.
+    const int32_t neutral = neutralNotch(power);
     const auto base = tapBase(power);
     int32_t first = base ? std::max(*base + 4, neutral + 1) : neutral + 1;
     int32_t last = power.highest;
@@ -112,9 +112,17 @@ std::optional<int32_t> powerNotch(const Lever& power, int32_t zoneNotch, int32_t
     while (last >= first && !traction(last))
         --last;
     if (first > last)
+        return std::nullopt;
+    return std::pair(first, last);
+}
+
+std::optional<int32_t> powerNotch(const Lever& power, int32_t zoneNotch, int32_t zoneNotches) {
+    const auto range = tractionNotches(power);
+    if (!range)
         return std::nullopt; // nothing to set: a tap-changer steps, at rest too
+    const auto [first, last] = *range;
     if (zoneNotch <= 0)
-        return neutral;
+        return neutralNotch(power);
     if (zoneNotches <= 1 || zoneNotch >= zoneNotches)
         return zoneNotches <= 0 ? std::min(first + zoneNotch - 1, last) : last;
     // Zone notches 1..n spread evenly over the traction notches, rounded to the nearest.
@@ -220,6 +228,8 @@ bool LeverControl::input(int32_t code, bool pressed, uint32_t nowMs) {
         mainBreaker(pressed, nowMs);
         return true;
     }
+    if (code == K::FahrschalterNull)
+        return powerNull(pressed, nowMs);
     const LeverCommand* command = leverCommand(code);
     if (!command)
         return false;
@@ -274,6 +284,18 @@ bool LeverControl::powerTap(int32_t code, bool pressed, uint32_t nowMs) {
         to(2);
     to(offset);
     m_tapHeld = pressed ? offset : 0;
+    return true;
+}
+
+// "Null" on a tap-changer lever runs the tap changer down through Schnellaus, the lever
+// springing back to Fahrt when let go; where there are no such positions it goes by its route.
+bool LeverControl::powerNull(bool pressed, uint32_t nowMs) {
+    Lever* lever = m_model.find(LeverRole::Power);
+    const auto base = lever ? tapBase(*lever) : std::nullopt;
+    if (!base)
+        return false;
+    position(*lever, std::clamp(*base + (pressed ? 0 : 2), 0, lever->highest), nowMs);
+    m_tapHeld = 0;
     return true;
 }
 

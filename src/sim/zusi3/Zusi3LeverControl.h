@@ -7,6 +7,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 
 // The lever commands of the catalogue carried out over the simulator's TCP interface with
 // its reports in the loop: which way a step goes is decided by where the lever is and which
@@ -31,7 +32,8 @@ public:
     void setNote(Note note) { m_note = std::move(note); }
 
     // One edge of a catalogue command (the lever commands 14, 15, 17, 18, 20, 21, 24-27,
-    // 33, 37, 41, 42); false for every other code, which goes by its route instead.
+    // 33, 37, 41, 42, and 16 on a tap-changer lever); false for every other code, which goes by its
+    // route instead.
     bool input(int32_t code, bool pressed, uint32_t nowMs);
     // A power controller's regulator zone at notch `zoneNotch` of `zoneNotches`: set on the
     // notch of the traction range that corresponds. False where no traction notch is known
@@ -93,6 +95,7 @@ private:
     void resetIfNewTrain();
     bool stepTowards(LeverRole role, int32_t code, bool pressed, uint32_t nowMs);
     bool powerTap(int32_t code, bool pressed, uint32_t nowMs);
+    bool powerNull(bool pressed, uint32_t nowMs);
     void emergencyBrake(uint32_t nowMs);
     void mainBreaker(bool pressed, uint32_t nowMs);
     void position(const Lever& lever, int32_t notch, uint32_t nowMs, bool traction = false,
@@ -138,6 +141,10 @@ std::optional<int32_t> tapBase(const Lever& power);
 // The power controller's notch at rest: its "konstant" position where it has tap-changer
 // positions, else its centre.
 int32_t neutralNotch(const Lever& power);
+// The power controller's traction notches, lowest and highest: above its tap-changer
+// positions or its neutral notch, a notch not seen yet assumed to pull; nullopt when none
+// (a tap-changer lever, or a lever with one notch).
+std::optional<std::pair<int32_t, int32_t>> tractionNotches(const Lever& power);
 // The notch of the power controller for a regulator zone's notch (0: at rest, the neutral
 // notch); nullopt when the lever has no traction notch known or inferred.
 std::optional<int32_t> powerNotch(const Lever& power, int32_t zoneNotch, int32_t zoneNotches);

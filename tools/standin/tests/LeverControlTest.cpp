@@ -170,7 +170,7 @@ TEST(Zusi3LeverControl, PowerZoneSetsTractionNotchesOnly) {
     }
 }
 
-TEST(Zusi3LeverControl, TapChangerIsPulsedThroughAufAndBackToFahrt) {
+TEST(Zusi3LeverControl, TapChangerIsPulsedThroughAufAndBackToFahrtAndNullRunsItDown) {
     Rig rig({CabKind::Tap});
     EXPECT_FALSE(rig.control.setPower(3, 8, rig.now)); // no traction notch: the zone steps
     EXPECT_FALSE(rig.control.setPower(0, 8, rig.now)); // at rest too
@@ -183,6 +183,8 @@ TEST(Zusi3LeverControl, TapChangerIsPulsedThroughAufAndBackToFahrt) {
     EXPECT_EQ(rig.inputs, (std::vector<uint16_t>(4, AktionAbsolut)));
     EXPECT_EQ(rig.notch(Cab::Fahrschalter), 2);
     EXPECT_EQ(rig.cab.traction(), 2);
+    rig.press(16); // "Fahrschalter null": through Schnellaus, back to Fahrt
+    EXPECT_EQ(rig.cab.traction(), 0);
 }
 
 TEST(Zusi3LeverControl, LeverThatDoesNotMoveIsNamed) {
