@@ -26,10 +26,6 @@ namespace kordan {
 
 // Version 1.0.2; the easy mode's option shows only in revision 99.
 static constexpr int kRevision = 2;
-// Why the easy mode is not offered with the TCP interface.
-static constexpr const char* kEasyNotWithZusi3 =
-    "Die automatische Konfiguration liest Lok-Dateien von Zusi 2 und steht mit Zusi 3 (TCP) "
-    "nicht zur Verfügung";
 // The status bar while keys cannot reach the simulator.
 static constexpr const char* kKeysHeldBack =
     "Zusi ist nicht im Vordergrund: Tasten kommen nicht an (Hebelstufen werden nachgeholt)";
@@ -46,7 +42,9 @@ ZusiProfile* KordanMain::Profil() {
 }
 
 void KordanMain::pollZusi3() {
-    const auto news = m_zusi3.poll(m_s.clock.milliseconds());
+    const auto news = m_zusi3.poll(m_s.clock.milliseconds(), m_profiles->loadMode() == 2);
+    if (news != Zusi3Session::TrainNews::None)
+        m_view.setLokClass(m_zusi3.lokClass());
     if (news == Zusi3Session::TrainNews::First)
         m_view.setLokText(m_zusi3.lok());
     if (news != Zusi3Session::TrainNews::Changed)
@@ -88,14 +86,10 @@ void KordanMain::startUp() {
     startZusi3();
     // 3.-4. The load mode in force is always shown, even the easy one this version hides.
     std::string autoLoad = m_s.settings.get("AutoLoad", "2");
-    m_view.setEasyOptionVisible(kRevision == 99 || (autoLoad == "2" && !m_zusi3));
+    m_view.setEasyOptionVisible(kRevision == 99 || autoLoad == "2");
     m_view.setLokText("<Unbekannt>");
     // 5. Selecting the stored option writes it back; nothing loads yet (not running).
-    if (autoLoad == "2" && m_zusi3) {
-        // No easy mode here: the locomotive's own profile, without changing the setting.
-        m_profiles->setLoadMode(1);
-        m_view.setLoadMode(1);
-    } else if (autoLoad == "0" || autoLoad == "1" || autoLoad == "2")
+    if (autoLoad == "0" || autoLoad == "1" || autoLoad == "2")
         loadModeSelected(autoLoad[0] - '0');
     else
         m_view.setLoadMode(-1);
@@ -217,10 +211,9 @@ void KordanMain::SetMode(Mode m, bool store) {
 
 void KordanMain::startZusi3() {
     // Nothing held over a lost connection can be let go there; the keys still can.
-    const bool on = m_zusi3.start(
+    m_zusi3.start(
         m_s.settings, *m_sender, [this] { ignoringErrors([&] { releaseAll(); }); },
-        [this](const std::string& text) { m_log.note(text); });
-    m_view.setEasyOptionEnabled(!on, on ? kEasyNotWithZusi3 : "");
+        [this](const std::string& text) { m_log.note(text); }, m_s.programDir);
 }
 
 void KordanMain::simulatorChosen() {
@@ -234,14 +227,6 @@ void KordanMain::simulatorChosen() {
     ignoringErrors([&] { releaseAll(); });
     m_zusi3.stop(m_sender.get());
     startZusi3();
-    // The easy mode stored goes with the keys and comes back with them.
-    if (m_s.settings.get("AutoLoad", "2") == "2") {
-        const int mode = m_zusi3 ? 1 : 2;
-        m_profiles->setLoadMode(mode);
-        m_view.setLoadMode(mode);
-        if (mode == 2)
-            m_view.setEasyOptionVisible(true);
-    }
     m_outputs.led().setMode(m_mode == Mode::Active); // found or not: the next check says
     showWay();
 }
@@ -309,7 +294,7 @@ void KordanMain::mnuAusgabeLed(int index) {
 }
 
 void KordanMain::loadModeSelected(int mode) {
-    if (mode < 0 || mode > 2 || (mode == 2 && m_zusi3))
+    if (mode < 0 || mode > 2)
         return;
     m_profiles->setLoadMode(mode);
     m_view.setLoadMode(mode);

@@ -27,6 +27,8 @@ public:
         (void)why;
     }
     virtual void setLokText(const std::string& text) = 0;
+    // The locomotive's class, where the simulator reports it: in the box's tool tip.
+    virtual void setLokClass(const std::string& baureihe) { (void)baureihe; }
     // The loaded profile's name, also in the window's title.
     virtual void setProfilText(const std::string& text) = 0;
     // The profile has unsaved changes: the title's marker.

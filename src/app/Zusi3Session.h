@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace kordan {
 
@@ -30,10 +31,11 @@ public:
     // told to the simulator.
     void offer(ITcpSocket& socket, std::optional<Zusi3Endpoint> forced, std::string clientVersion);
     // Connects when offered and chosen; `sender`'s commands go this way from then on, and
-    // `lost` runs whenever the connection is lost; `note` gets what the levers taught (a
-    // command-log line). True when the interface is in use.
+    // `lost` runs whenever the connection is lost; `note` gets what the levers taught and
+    // what the automatic configuration did (command-log lines). The automatic configuration's
+    // axis files go to `axisDir` (none written when empty). True when the interface is in use.
     bool start(ISettings& settings, ZusiSend& sender, std::function<void()> lost,
-               std::function<void(const std::string&)> note = {});
+               std::function<void(const std::string&)> note = {}, std::string axisDir = {});
     // Ends the connection; `sender` sends keys again.
     void stop(ZusiSend* sender);
 
@@ -41,16 +43,31 @@ public:
     Zusi3Connection* connection() { return m_connection.get(); }
     explicit operator bool() const { return m_connection != nullptr; }
 
+    // A train newly taken over is reported once the simulator's other reports about it had
+    // this long to arrive.
+    static constexpr uint32_t kSettleMs = 300;
+    // How long a simulator that has named its train file may take to list the vehicles
+    // before the train file names the locomotive.
+    static constexpr uint32_t kVehiclesWaitMs = 1000;
+    // How long the levers may take to be reported before the automatic configuration is
+    // written without them.
+    static constexpr uint32_t kLeversWaitMs = 2000;
+
     // What the simulator's train did since the last poll.
     enum class TrainNews {
         None,
         First,  // the first train after keepFirstTrain(): shown, its profile not loaded
-        Changed // another train, or the same one taken over anew: a locomotive change
+        Changed // another lead vehicle, or a train taken over anew: a locomotive change
     };
-    // Reads and writes what has arrived.
-    TrainNews poll(uint32_t nowMs);
-    // The train file's name without path and extension, the locomotive's name here.
+    // Reads and writes what has arrived. Every change of locomotive writes the automatic
+    // configuration's axis files once its levers are reported; with `easyMode` the change is
+    // reported only after that, as the profile that follows reads them.
+    TrainNews poll(uint32_t nowMs, bool easyMode = false);
+    // The lead vehicle's file name without directory and last extension (the train file's,
+    // where the simulator lists no vehicles): the locomotive's name.
     const std::string& lok() const { return m_lok; }
+    // The lead vehicle's class ("Baureihe"); empty when unknown.
+    const std::string& lokClass() const { return m_lokClass; }
     // A start profile stays when the first train shows.
     void keepFirstTrain() { m_keepFirstTrain = m_connection != nullptr; }
 
@@ -58,14 +75,35 @@ public:
     LedPresenter::ValueReader values();
 
 private:
+    // The locomotive the simulator reports now, with its class; an empty name while that is
+    // not known yet.
+    std::pair<std::string, std::string> reportedLok(uint32_t nowMs);
+    void note(const std::string& text);
+
+    // A change of locomotive on its way to being reported and configured.
+    struct Change {
+        bool active = false;
+        uint32_t since = 0;
+        std::string lok;
+        bool reported = false;
+        bool configured = false;
+    };
+
     ITcpSocket* m_socket = nullptr;
     std::optional<Zusi3Endpoint> m_forced;
     std::string m_clientVersion;
     std::unique_ptr<Zusi3Connection> m_connection;
     std::unique_ptr<Zusi3Delivery> m_delivery;
-    std::string m_lok;        // the train whose profile was loaded last
+    std::function<void(const std::string&)> m_note;
+    std::string m_axisDir;
+    std::string m_lok; // the locomotive last reported
+    std::string m_lokClass;
     bool m_takenOver = false; // the simulator reported a train newly taken over
     bool m_keepFirstTrain = false;
+    Change m_change;
+    std::string m_trainFile; // the train file last seen, and since when
+    uint32_t m_trainFileSince = 0;
+    bool m_trainFileNoted = false; // the command log was told the train file names it
 };
 
 } // namespace kordan

@@ -80,7 +80,7 @@ frmKordan::frmKordan(WindowServices services, QWidget* parent)
     m_txtLok->setObjectName("txtLok");
     m_txtLok->setReadOnly(true);
     m_txtLok->setGeometry(110, 6, 230, 22);
-    m_txtLok->setToolTip(QStringLiteral("Dateiname der zuletzt geladenen Lok in Zusi"));
+    setLokClass({});
 
     label(area, QStringLiteral("Profil:"), 8, 36)->setObjectName("lblProfil2");
     m_txtProfil = new QLineEdit(area);
@@ -292,6 +292,10 @@ void frmKordan::setEasyOptionEnabled(bool enabled, const std::string& why) {
 }
 void frmKordan::setLokText(const std::string& text) {
     m_txtLok->setText(q(text));
+}
+void frmKordan::setLokClass(const std::string& baureihe) {
+    m_txtLok->setToolTip(QStringLiteral("Dateiname der zuletzt geladenen Lok in Zusi") +
+                         (baureihe.empty() ? QString() : q(" (Baureihe " + baureihe + ")")));
 }
 void frmKordan::setProfilText(const std::string& text) {
     m_txtProfil->setText(q(text));

@@ -55,6 +55,7 @@ public:
     void setEasyOptionVisible(bool visible) override;
     void setEasyOptionEnabled(bool enabled, const std::string& why) override;
     void setLokText(const std::string& text) override;
+    void setLokClass(const std::string& baureihe) override;
     void setProfilText(const std::string& text) override;
     void setProfileModified(bool modified) override;
     void showStatusMessage(const std::string& text) override;

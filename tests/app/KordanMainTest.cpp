@@ -223,32 +223,49 @@ zusi3::Bytes trainData(const std::string& file, bool takenOver) {
     return zusi3::encode(root.add(std::move(prog)));
 }
 
+// DATA_FTD listing one vehicle, by its file.
+zusi3::Bytes vehicleData(const std::string& file) {
+    zusi3::Node vehicle{0x01, {}, {}}, train{zusi3::kFtdStatusZugverband, {}, {}};
+    zusi3::Node ftd{zusi3::kDataFtd, {}, {}}, root{zusi3::kRootFahrpult, {}, {}};
+    vehicle.add(zusi3::stringAttr(0x01, file));
+    train.add(std::move(vehicle));
+    ftd.add(std::move(train));
+    return zusi3::encode(root.add(std::move(ftd)));
+}
+
 } // namespace
 
-TEST(KordanMain, OverZusi3TheTrainFileNamesTheProfileAndATakeOverLetsHeldInputsGoFirst) {
+TEST(KordanMain, OverZusi3TheLeadVehicleNamesTheProfileElseTheTrainFile) {
     PeerSocket socket; // outlives the connection
     Rig rig;
     rig.device();
-    rig.settings.values = {{"AutoLoad", "2"}, {"Simulator", "3"}, {"Zusi3Port", "1437"}};
+    rig.settings.values = {
+        {"AutoLoad", "1"}, {"Simulator", "3"}, {"Zusi3Port", "1437"}, {"Befehlsprotokoll", "1"}};
     rig.writeProfile("RB 11_1.cfr");
+    rig.writeProfile("101.rv_1.cfr");
     rig.start({}, &socket);
-    // No easy mode (it reads Zusi 2's files): automatic loading, the setting kept.
-    EXPECT_EQ(std::tuple(rig.view.loadMode, rig.view.easyEnabled, rig.settings.values["AutoLoad"]),
-              std::tuple(1, false, "2"));
-    EXPECT_NE(rig.view.easyWhy, "");
+    // No vehicles listed: the train file names the locomotive once they had time to come.
     socket.chunks = {test::kAckHello, test::kAckNeededData, trainData("Zuege\\RB 11.trn", false),
                      test::kSpeed100};
-    rig.passes(3, 101);
+    rig.passes(9, 101);
+    EXPECT_EQ(rig.view.lok, "<Unbekannt>");
+    rig.passes(7, 101);
     EXPECT_EQ(std::tuple(socket.server, rig.view.lok, rig.view.profil, rig.view.modeLabel),
               std::tuple("127.0.0.1:1437", "RB 11", "RB 11_1.cfr", "Aktiv - mit Zusi verbunden"));
+    EXPECT_TRUE(std::any_of(rig.view.commandLog.begin(), rig.view.commandLog.end(), [](auto& l) {
+        return l.ends_with(
+            "Zusi meldet keinen Zugverband: Profile werden nach der Zugdatei benannt");
+    }));
     rig.poll({}, {1});    // the horn, held
     rig.poll({}, {1, 2}); // "Fahrschalter auf", tapped
     EXPECT_EQ(socket.inputs(), (Strings{"12 1", "1 3", "1 4"}));
-    // The same train taken over anew: the horn goes up before the profile is loaded again.
-    socket.chunks = {trainData("Zuege\\RB 11.trn", true)};
-    rig.passes(1);
-    rig.poll({}, {});
+    // Another train taken over, led by a 101: the horn goes up before its profile is loaded.
+    socket.chunks = {trainData("Zuege\\RB 11.trn", true),
+                     vehicleData("Fahrzeuge\\101\\101.rv.fzg")};
+    rig.passes(4, 101);
     EXPECT_EQ(socket.inputs(), Strings{"12 2"});
+    EXPECT_EQ(rig.view.lok, "101.rv");
+    EXPECT_EQ(rig.view.profil, "101.rv_1.cfr");
     EXPECT_EQ(std::tuple(rig.keys(), rig.dialogs.texts()), std::tuple(Strings{}, Strings{}));
 }
 
