@@ -70,6 +70,7 @@ public:
     void advance(double seconds);
 
     const std::vector<Lever>& levers() const { return m_levers; }
+    CabKind kind() const { return m_options.kind; }
     bool breaker() const { return m_breaker; }
     // 101: the demand (1..8) on a demand notch, else the level 0..8; 103: the notch;
     // tap-changer: the step 0..20.

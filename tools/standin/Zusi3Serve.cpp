@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <string>
 
 namespace standin {
 
@@ -69,7 +70,8 @@ bool flush(Client& c) {
 
 } // namespace
 
-int serveZusi3(uint16_t port, const DemoLoco& loco, const CabOptions& cabOptions, std::FILE* out) {
+int serveZusi3(uint16_t port, const DemoLoco& loco, const CabOptions& cabOptions, std::FILE* out,
+               int commandFd) {
     std::signal(SIGTERM, stopServing);
     std::signal(SIGINT, stopServing);
     Fd listener(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
@@ -105,16 +107,37 @@ int serveZusi3(uint16_t port, const DemoLoco& loco, const CabOptions& cabOptions
         log("disconnected " + std::to_string(int(train.speedKmh())));
         log(cab.finalLine());
     };
+    std::string commands; // what came from commandFd, up to the end of its last full line
+    auto command = [&] {
+        char buffer[256];
+        const ssize_t n = ::read(commandFd, buffer, sizeof buffer);
+        if (n <= 0 && !(n < 0 && (errno == EAGAIN || errno == EINTR))) {
+            commandFd = -1; // its end: no more commands
+            return;
+        }
+        commands.append(buffer, size_t(std::max<ssize_t>(n, 0)));
+        for (size_t end; (end = commands.find('\n')) != std::string::npos;
+             commands.erase(0, end + 1)) {
+            const std::string line = commands.substr(0, end);
+            if (line.rfind("train ", 0) == 0 && line.size() > 6)
+                server.takeOver(line.substr(6));
+            else if (!line.empty())
+                std::fprintf(stderr, "zusi-standin: unknown command \"%s\"\n", line.c_str());
+        }
+    };
     auto nextTick = Clock::now();
     while (!g_stop) {
         const bool connected = client.fd.get() >= 0;
-        pollfd fds[2] = {
+        pollfd fds[3] = {
             {listener.get(), POLLIN, 0},
+            {commandFd, POLLIN, 0}, // a negative descriptor is left out by poll()
             {client.fd.get(), short(POLLIN | (client.unsent.empty() ? 0 : POLLOUT)), 0}};
         // Bounded, so that a signal between the check and the wait costs one tick at most.
         const auto wait =
             std::chrono::duration_cast<std::chrono::milliseconds>(nextTick - Clock::now());
-        ::poll(fds, connected ? 2 : 1, int(std::clamp<int64_t>(wait.count(), 0, kTickMs)));
+        ::poll(fds, connected ? 3 : 2, int(std::clamp<int64_t>(wait.count(), 0, kTickMs)));
+        if (fds[1].revents & (POLLIN | POLLHUP | POLLERR))
+            command();
         if (fds[0].revents & POLLIN) {
             const int fd =
                 ::accept4(listener.get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
@@ -130,7 +153,7 @@ int serveZusi3(uint16_t port, const DemoLoco& loco, const CabOptions& cabOptions
             }
         }
         bool gone = false;
-        if (connected && (fds[1].revents & (POLLIN | POLLHUP | POLLERR))) {
+        if (connected && (fds[2].revents & (POLLIN | POLLHUP | POLLERR))) {
             uint8_t buffer[4096];
             const ssize_t n = ::recv(client.fd.get(), buffer, sizeof buffer, MSG_DONTWAIT);
             if (n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR))

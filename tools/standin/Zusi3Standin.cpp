@@ -37,6 +37,7 @@ constexpr uint16_t kDynBremse = 0x02;
 constexpr uint16_t kDynBremseGrundstellung = 0x0C;
 
 constexpr uint16_t kFtdHauptschalter = 0x0013;
+constexpr uint16_t kFtdZugverband = 0x008E;
 constexpr uint16_t kFtdFahrstufe = 0x0015;
 
 // CONTROL's child nodes the stand-in logs, by the name of its log line.
@@ -69,6 +70,33 @@ Node leverNode(const Lever& lever, int notch) {
     return n;
 }
 
+Vehicle vehicleNamed(const std::string& name) {
+    return {"Fahrzeuge\\" + name + "\\" + name + ".rv.fzg", name};
+}
+
+Vehicle leadVehicle(CabKind kind) {
+    switch (kind) {
+    case CabKind::Br103:
+        return vehicleNamed("103");
+    case CabKind::Tap:
+        return vehicleNamed("E 10");
+    case CabKind::Br101:
+        break;
+    }
+    return vehicleNamed("101");
+}
+
+// "Status Zugverband": the lead vehicle, then two coaches.
+Node vehiclesNode(const Vehicle& lead) {
+    Node train{kFtdZugverband, {}, {}};
+    for (const Vehicle& v : {lead, vehicleNamed("Bpmz"), vehicleNamed("Bpmz")}) {
+        Node n{0x0001, {}, {}};
+        n.add(stringAttr(0x0001, v.file)).add(stringAttr(0x0006, v.baureihe));
+        train.add(std::move(n));
+    }
+    return train;
+}
+
 std::optional<uint16_t> wordOf(const Node& n, uint16_t id) {
     const Attribute* a = n.attribute(id);
     return a ? asWord(*a) : std::nullopt;
@@ -77,7 +105,7 @@ std::optional<uint16_t> wordOf(const Node& n, uint16_t id) {
 } // namespace
 
 Zusi3Standin::Zusi3Standin(Train& train, Cab& cab, std::function<void(const std::string&)> log)
-    : m_train(train), m_cab(cab), m_log(std::move(log)) {
+    : m_train(train), m_cab(cab), m_log(std::move(log)), m_lead(leadVehicle(cab.kind())) {
     m_train.setCab(m_cab.controls());
 }
 
@@ -86,6 +114,16 @@ void Zusi3Standin::restart() {
     m_out.clear();
     m_hello = false;
     m_subscribed = false;
+    m_wantsVehicles = false;
+}
+
+void Zusi3Standin::takeOver(const std::string& name) {
+    m_log("train " + name);
+    m_lead = vehicleNamed(name);
+    m_cab.reset();
+    m_train.setCab(m_cab.controls());
+    if (m_subscribed)
+        sendTrain();
 }
 
 bool Zusi3Standin::receive(const uint8_t* data, size_t size) {
@@ -125,8 +163,10 @@ void Zusi3Standin::handle(const Node& message) {
     if (const Node* needed = message.child(kNeededData)) {
         std::string line = "needed";
         if (const Node* ftd = needed->child(kDataFtd))
-            for (const Attribute& a : ftd->attributes)
+            for (const Attribute& a : ftd->attributes) {
                 line += " " + std::to_string(asWord(a).value_or(0));
+                m_wantsVehicles = m_wantsVehicles || asWord(a) == kFtdZugverband;
+            }
         m_log(line);
         Node ack{kAckNeededData, {}, {}};
         ack.add(byteAttr(0x0001, 0));
@@ -175,7 +215,10 @@ void Zusi3Standin::sendTrain() {
     for (const Lever& l : m_cab.levers())
         op.add(leverNode(l, l.notch));
     send(fahrpult(std::move(op)));
-    send(fahrpult(ftdState()));
+    Node ftd = ftdState();
+    if (m_wantsVehicles)
+        ftd.add(vehiclesNode(m_lead));
+    send(fahrpult(std::move(ftd)));
 }
 
 void Zusi3Standin::cabChanged() {

@@ -4,6 +4,7 @@
 #include "Train.h"
 
 #include "sim/zusi3/Zusi3Codec.h"
+#include "sim/zusi3/Zusi3Messages.h"
 
 #include <functional>
 #include <string>
@@ -18,11 +19,15 @@ class Zusi3Standin {
 public:
     // `log` gets one line per event: "hello TYPE NAME", "needed ID...", "input ZUORDNUNG
     // KOMMANDO AKTION POSITION", "lever NAME NOTCH", "breaker ein|aus", "angleicher",
-    // "control pause", "control zeitsprung V", "control zeitraffer V".
+    // "control pause", "control zeitsprung V", "control zeitraffer V", "train NAME". The train
+    // is led by a vehicle of the cab's kind, followed by two coaches.
     Zusi3Standin(Train& train, Cab& cab, std::function<void(const std::string&)> log);
 
     // A new client: its handshake starts from the beginning.
     void restart();
+    // Another train is taken over, led by the vehicle `name` (its file
+    // "Fahrzeuge\NAME\NAME.rv.fzg"); the levers go to their start notches.
+    void takeOver(const std::string& name);
     // Bytes from the client. False when the stream is broken: the client is to be dropped.
     bool receive(const uint8_t* data, size_t size);
     // Lets `seconds` pass; once subscribed, the train's speed and kilometre go out.
@@ -49,6 +54,8 @@ private:
     kordan::zusi3::Bytes m_out;
     bool m_hello = false;
     bool m_subscribed = false;
+    bool m_wantsVehicles = false; // "Status Zugverband" was asked for
+    kordan::zusi3::Vehicle m_lead;
 };
 
 } // namespace standin

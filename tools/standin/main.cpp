@@ -39,7 +39,8 @@ int usage(const std::string& why) {
            "  --reverse-steps        Auf steps a lever down, Ab up\n"
            "  --reverse-brake-valve  brake valve numbered from Fuellstellung (0) to\n"
            "                         Schnellbremsung\n"
-           "  --absolute-fbv-bug     an absolute brake-valve position does not move it\n";
+           "  --absolute-fbv-bug     an absolute brake-valve position does not move it\n"
+           "  standard input: 'train NAME' takes over a train led by the vehicle NAME\n";
     return 2;
 }
 
@@ -78,7 +79,7 @@ int zusi3Main(int argc, char** argv) {
             return usage("unknown argument " + a);
         }
     }
-    return standin::serveZusi3(uint16_t(port), *loco, cab, stdout);
+    return standin::serveZusi3(uint16_t(port), *loco, cab, stdout, STDIN_FILENO);
 }
 
 } // namespace
