@@ -34,7 +34,7 @@ public:
     void releaseAll();
 
 private:
-    void release(KeySource::Kind kind, int index);
+    void release(KeyHolder::Kind kind, int index);
 
     ZusiSend& m_sender;
     ZusiProfile& m_profile;
