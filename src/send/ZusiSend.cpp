@@ -170,9 +170,13 @@ ISimChannel::Route ZusiSend::routeOf(int32_t pFunktion) const {
 
 void ZusiSend::notify(int32_t pFunktion, int32_t pBefehl, Outcome outcome, bool internal,
                       const KeyHolder& holder) {
-    if (m_observer)
-        m_observer({pFunktion, pBefehl, outcome, internal, holder, Befehlstext(pFunktion),
-                    keyText(pFunktion, pBefehl)});
+    if (!m_observer)
+        return;
+    // A lever's sweep gives hundreds of steps; their texts would be their command's again.
+    if (internal)
+        return m_observer({pFunktion, pBefehl, outcome, internal, holder, {}, {}});
+    m_observer({pFunktion, pBefehl, outcome, internal, holder, Befehlstext(pFunktion),
+                keyText(pFunktion, pBefehl)});
 }
 
 void ZusiSend::deliver(int32_t pFunktion, int32_t pBefehl, bool internal, const KeyHolder& holder) {

@@ -60,8 +60,10 @@ public:
         // a regulator count and the delayed release.
         bool internal = false;
         KeyHolder holder; // whoever the delivery is for
-        std::string text; // Befehlstext(pFunktion)
-        std::string key;  // keyText(pFunktion, pBefehl) as it was when sent
+        // Befehlstext(pFunktion) and keyText(pFunktion, pBefehl) as it was when sent; ""
+        // for an internal one, whose command was named already.
+        std::string text;
+        std::string key;
     };
     // Called for every delivery, also the sender's own.
     using Observer = std::function<void(const Event&)>;
