@@ -13,27 +13,26 @@ std::string elapsedText(uint32_t ms) {
 }
 } // namespace
 
-std::string commandLogLine(const CommandLogEntry& e) {
-    const std::string when = elapsedText(e.elapsedMs);
+std::string commandLogLine(uint32_t elapsedMs, const ZusiSend::Event& e) {
+    const std::string when = elapsedText(elapsedMs);
     std::string how;
-    if (e.code >= 1000 && e.code <= 1003)
-        how = (e.befehl > 0 ? "+" : "") + std::to_string(e.befehl);
+    if (e.pFunktion >= 1000 && e.pFunktion <= 1003)
+        how = (e.pBefehl > 0 ? "+" : "") + std::to_string(e.pBefehl);
     else
-        how = e.befehl == 1   ? "Down"
-              : e.befehl == 2 ? "Up"
-              : e.befehl == 3 ? "DownUp"
-                              : std::to_string(e.befehl);
-    const std::string text = ZusiSend::Befehlstext(e.code);
-    std::string line =
-        when + " s  " + std::to_string(e.code) + (text.empty() ? "" : " " + text) + ": " + how;
+        how = e.pBefehl == 1   ? "Down"
+              : e.pBefehl == 2 ? "Up"
+              : e.pBefehl == 3 ? "DownUp"
+                               : std::to_string(e.pBefehl);
+    std::string line = when + " s  " + std::to_string(e.pFunktion) +
+                       (e.text.empty() ? "" : " " + e.text) + ": " + how;
     if (!e.key.empty())
         line += ", " + e.key;
-    const int index = e.source.index;
-    if (e.source.kind == KeySource::Kind::Button)
+    const int index = e.holder.index;
+    if (e.holder.kind == KeyHolder::Kind::Button)
         line += ", Knopf " + std::to_string(index);
-    else if (e.source.kind == KeySource::Kind::Axis)
+    else if (e.holder.kind == KeyHolder::Kind::Axis)
         line += ", Hebel " + std::to_string(index) +
-                (e.source.zone > 0 ? " Zone " + std::to_string(e.source.zone) : "");
+                (e.holder.zone > 0 ? " Zone " + std::to_string(e.holder.zone) : "");
     if (e.outcome == ZusiSend::Outcome::Dropped)
         line += " (verworfen, Zusi nicht gefunden)";
     else if (e.outcome == ZusiSend::Outcome::NotActive)
@@ -47,14 +46,12 @@ void CommandLog::start(ZusiSend& sender) {
     m_startMs = m_clock.milliseconds();
     m_visible = m_settings.get("Befehlsprotokoll", "0") == "1";
     m_view.setCommandLogVisible(m_visible);
-    sender.setObserver([this, &sender](int32_t code, int32_t befehl, ZusiSend::Outcome outcome,
-                                       bool internal, const KeySource& source) {
+    sender.setObserver([this](const ZusiSend::Event& sent) {
         // The sender's own expansions (brake presses, regulator steps) would drown the
         // commands the user gave.
-        if (!m_visible || internal || outcome == ZusiSend::Outcome::Rejected)
+        if (!m_visible || sent.internal || sent.outcome == ZusiSend::Outcome::Rejected)
             return;
-        m_view.appendCommandLog(commandLogLine({m_clock.milliseconds() - m_startMs, code, befehl,
-                                                sender.keyText(code, befehl), source, outcome}));
+        m_view.appendCommandLog(commandLogLine(m_clock.milliseconds() - m_startMs, sent));
     });
 }
 

@@ -12,20 +12,11 @@ class IClock;
 class IKordanView;
 class ISettings;
 
-// One command as the log shows it.
-struct CommandLogEntry {
-    uint32_t elapsedMs = 0;
-    int32_t code = 0;
-    int32_t befehl = 0;
-    std::string key;  // "Taste F8"; "" when the command presses none
-    KeySource source; // the button or the lever and zone that gave it
-    ZusiSend::Outcome outcome = ZusiSend::Outcome::Delivered;
-};
-
-// One line of the command log: "12.3 s  28 Pfeife: Down, Taste F8, Knopf 12", "... 1000
-// Regelbereich Fahrschalter: +3, Taste A, Hebel 2 Zone 3", "... (verworfen, Zusi nicht
-// gefunden)"; a key that did not reach the simulator and a command without a way say so too.
-std::string commandLogLine(const CommandLogEntry& entry);
+// One line of the command log, `elapsedMs` after its start: "12.3 s  28 Pfeife: Down, Taste
+// F8, Knopf 12", "... 1000 Regelbereich Fahrschalter: +3, Taste A, Hebel 2 Zone 3", "...
+// (verworfen, Zusi nicht gefunden)"; a key that did not reach the simulator and a command
+// without a way say so too.
+std::string commandLogLine(uint32_t elapsedMs, const ZusiSend::Event& sent);
 
 // The command log under the controller's picture: shown or hidden as the setting
 // "Befehlsprotokoll" says, fed with every command the user's buttons and levers give.

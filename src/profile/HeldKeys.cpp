@@ -4,33 +4,33 @@
 
 namespace kordan {
 
-using Kind = KeySource::Kind;
+using Kind = KeyHolder::Kind;
 
 void HeldKeys::button(int k, int pressed) {
-    SourceScope scope(m_sender, {Kind::Button, k});
-    m_profile.doButton(m_sender, k, static_cast<int16_t>(pressed));
+    HolderSender se(m_sender, {Kind::Button, k});
+    m_profile.doButton(se, k, static_cast<int16_t>(pressed));
 }
 
 void HeldKeys::lever(int i, int from, int to) {
-    SourceScope scope(m_sender, {Kind::Axis, i});
-    m_profile.Axis(i).NewValue(from, to, false, m_sender);
+    HolderSender se(m_sender, {Kind::Axis, i});
+    m_profile.Axis(i).NewValue(from, to, false, se);
 }
 
 void HeldKeys::tick(bool repeats) {
     // The profile's tick, a button or lever at a time: a repetition is its holder's own.
     for (int k = 1; repeats && k <= ZusiProfile::MaxButtons; ++k) {
-        SourceScope scope(m_sender, {Kind::Button, k});
-        m_profile.buttonTimer(m_sender, k);
+        HolderSender se(m_sender, {Kind::Button, k});
+        m_profile.buttonTimer(se, k);
     }
     for (int i = 1; repeats && i <= ZusiProfile::MaxAxes; ++i) {
-        SourceScope scope(m_sender, {Kind::Axis, i});
-        m_profile.Axis(i).Timer(m_sender);
+        HolderSender se(m_sender, {Kind::Axis, i});
+        m_profile.Axis(i).Timer(se);
     }
     m_sender.Timer();
 }
 
 void HeldKeys::releaseProfile() {
-    m_sender.releaseKeys([](const KeySource& s) { return s.kind != Kind::Brake; });
+    m_sender.releaseKeys([](const KeyHolder& h) { return h.kind != Kind::Brake; });
     m_profile.stopRepeats();
 }
 
@@ -50,7 +50,7 @@ void HeldKeys::releaseAll() {
 }
 
 void HeldKeys::release(Kind kind, int index) {
-    m_sender.releaseKeys([=](const KeySource& s) { return s.kind == kind && s.index == index; });
+    m_sender.releaseKeys([=](const KeyHolder& h) { return h.kind == kind && h.index == index; });
 }
 
 } // namespace kordan

@@ -9,8 +9,9 @@ class ZusiProfile;
 // The one owner of what can leave a key down in the simulator or a repetition running: the
 // keys the sender holds for buttons, lever zones and the emergency brake, and the repeat
 // countdowns of the profile's buttons and zones. Everything the profile sends for a button
-// or a lever goes through here, so each held key is known by its button or axis, and here
-// all of it, or what one button, one axis or the profile holds, is let go.
+// or a lever goes through here, by a sender handle naming that button or axis, so each held
+// key is known by its holder, and here all of it, or what one button, one axis or the
+// profile holds, is let go.
 class HeldKeys {
 public:
     HeldKeys(ZusiSend& sender, ZusiProfile& profile) : m_sender(sender), m_profile(profile) {}
@@ -34,7 +35,7 @@ public:
     void releaseAll();
 
 private:
-    void release(KeySource::Kind kind, int index);
+    void release(KeyHolder::Kind kind, int index);
 
     ZusiSend& m_sender;
     ZusiProfile& m_profile;

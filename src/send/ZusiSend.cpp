@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <utility>
 
 namespace kordan {
 
@@ -93,19 +92,19 @@ std::string ZusiSend::keyText(int32_t pFunktion, int32_t pBefehl) const {
     return vk > 0 ? "Taste " + virtualKeyName(vk) + where : "";
 }
 
-void ZusiSend::send(int32_t pFunktion, int32_t pBefehl) {
-    deliver(pFunktion, pBefehl, false);
+void ZusiSend::send(int32_t pFunktion, int32_t pBefehl, const KeyHolder& holder) {
+    deliver(pFunktion, pBefehl, false, holder);
 }
 
-void ZusiSend::ZusiRegler(int32_t pFunktion, int32_t steps, int32_t zoneNotch,
-                          int32_t zoneNotches) {
+void ZusiSend::ZusiRegler(int32_t pFunktion, int32_t steps, int32_t zoneNotch, int32_t zoneNotches,
+                          const KeyHolder& holder) {
     if (steps != 0 && deliveryOf(pFunktion) == Delivery::Regulator &&
         routeOf(pFunktion) == ISimChannel::Route::Input && m_channel->connected() &&
         m_channel->setNotch(pFunktion, zoneNotch, zoneNotches)) {
-        notify(pFunktion, steps, Outcome::Delivered, false);
+        notify(pFunktion, steps, Outcome::Delivered, false, holder);
         return;
     }
-    deliver(pFunktion, steps, false);
+    deliver(pFunktion, steps, false, holder);
 }
 
 bool ZusiSend::keysHeldBack() {
@@ -116,8 +115,7 @@ bool ZusiSend::keysHeldBack() {
     if (m_window.foregroundWindow() != m_zusiWnd)
         return true;
     m_missed.replay([this](int lever, int32_t regulator, int32_t steps) {
-        SourceScope scope(*this, {KeySource::Kind::Axis, lever});
-        deliver(regulator, steps, false);
+        deliver(regulator, steps, false, {KeyHolder::Kind::Axis, lever});
     });
     return false;
 }
@@ -129,23 +127,23 @@ void ZusiSend::Timer() {
     if (m_brakeReleaseCount != 0)
         return;
     const auto held = m_held.find(m_brakeKey);
-    if (held == m_held.end() || held->second.kind != KeySource::Kind::Brake)
+    if (held == m_held.end() || held->second.kind != KeyHolder::Kind::Brake)
         return;
     // The key the brake pressed, in the window it pressed it in, whatever is known now.
     notify(m_brakeKey.channel ? K::Schnellbremsung : K::BremsventilBremsen, Up, Outcome::Delivered,
-           true);
+           true, held->second);
     letGo(m_brakeKey);
     m_held.erase(held);
     m_releasedEarly.insert(m_brakeKey);
 }
 
-void ZusiSend::releaseKeys(const std::function<bool(const KeySource&)>& which) {
+void ZusiSend::releaseKeys(const std::function<bool(const KeyHolder&)>& which) {
     for (auto it = m_held.begin(); it != m_held.end();) {
         if (!which(it->second)) {
             ++it;
             continue;
         }
-        if (it->second.kind == KeySource::Kind::Brake)
+        if (it->second.kind == KeyHolder::Kind::Brake)
             m_brakeReleaseCount = 0; // its release happens now
         letGo(it->first);
         m_releasedEarly.insert(it->first);
@@ -170,38 +168,45 @@ ISimChannel::Route ZusiSend::routeOf(int32_t pFunktion) const {
     return m_channel->route(pFunktion);
 }
 
-void ZusiSend::notify(int32_t pFunktion, int32_t pBefehl, Outcome outcome, bool internal) {
-    if (m_observer)
-        m_observer(pFunktion, pBefehl, outcome, internal, m_source);
+void ZusiSend::notify(int32_t pFunktion, int32_t pBefehl, Outcome outcome, bool internal,
+                      const KeyHolder& holder) {
+    if (!m_observer)
+        return;
+    // A lever's sweep gives hundreds of steps; their texts would be their command's again.
+    if (internal)
+        return m_observer({pFunktion, pBefehl, outcome, internal, holder, {}, {}});
+    m_observer({pFunktion, pBefehl, outcome, internal, holder, Befehlstext(pFunktion),
+                keyText(pFunktion, pBefehl)});
 }
 
-void ZusiSend::deliver(int32_t pFunktion, int32_t pBefehl, bool internal) {
+void ZusiSend::deliver(int32_t pFunktion, int32_t pBefehl, bool internal, const KeyHolder& holder) {
     // Rejected before looking for the window, so a stray code has no effect at all.
     if (!isDeliverableCode(pFunktion)) {
-        notify(pFunktion, pBefehl, Outcome::Rejected, internal);
+        notify(pFunktion, pBefehl, Outcome::Rejected, internal, holder);
         return;
     }
     const ISimChannel::Route route = routeOf(pFunktion);
     if (route == ISimChannel::Route::NotAvailable) {
-        notify(pFunktion, pBefehl, Outcome::NotAvailable, internal);
+        notify(pFunktion, pBefehl, Outcome::NotAvailable, internal, holder);
         return;
     }
     const bool channel = route == ISimChannel::Route::Input;
     if (!channel && !m_connected)
         Connect();
     if (channel ? !m_channel->connected() : !m_connected) {
-        notify(pFunktion, pBefehl, Outcome::Dropped, internal);
+        notify(pFunktion, pBefehl, Outcome::Dropped, internal, holder);
         return;
     }
     // Asked once per command, not for each of its steps: the answer may cost a round trip.
     const bool inactive = !internal && !channel && deliveryOf(pFunktion) != Delivery::Keystrokes &&
                           m_window.keysNeedActiveWindow() &&
                           m_window.foregroundWindow() != m_zusiWnd;
-    notify(pFunktion, pBefehl, inactive ? Outcome::NotActive : Outcome::Delivered, internal);
+    notify(pFunktion, pBefehl, inactive ? Outcome::NotActive : Outcome::Delivered, internal,
+           holder);
     // A lever's notches that would go nowhere now are made up by keysHeldBack().
     if (inactive && deliveryOf(pFunktion) == Delivery::Regulator &&
-        m_source.kind == KeySource::Kind::Axis)
-        return m_missed.add(m_source.index, pFunktion, pBefehl);
+        holder.kind == KeyHolder::Kind::Axis)
+        return m_missed.add(holder.index, pFunktion, pBefehl);
 
     switch (deliveryOf(pFunktion)) {
     case Delivery::Composite:
@@ -218,33 +223,32 @@ void ZusiSend::deliver(int32_t pFunktion, int32_t pBefehl, bool internal) {
         if (steps == 0 || code == 0)
             return;
         for (int64_t i = 0; i < steps; ++i)
-            deliver(code, Down, true);
-        deliver(code, Up, true);
+            deliver(code, Down, true, holder);
+        deliver(code, Up, true, holder);
         return;
     }
     case Delivery::KeyMessage:
     case Delivery::None:
-        press(pFunktion, pBefehl, channel);
+        press(pFunktion, pBefehl, channel, holder);
         return;
     }
 }
 
 void ZusiSend::pullBrake(bool channel) {
     // The brake's key is held by the brake until its release, whoever pulled it.
-    const KeySource pulledBy = std::exchange(m_source, KeySource{KeySource::Kind::Brake});
+    const KeyHolder brake{KeyHolder::Kind::Brake};
     if (channel) {
-        press(K::Schnellbremsung, Down, true);
+        press(K::Schnellbremsung, Down, true, brake);
         m_brakeKey = Key{true, 0, K::Schnellbremsung};
     } else {
         for (int i = 0; i < kBrakePresses; ++i)
-            deliver(K::BremsventilBremsen, Down, true);
+            deliver(K::BremsventilBremsen, Down, true, brake);
         m_brakeKey = Key{false, m_zusiWnd, m_keyTable[size_t(K::BremsventilBremsen)]};
     }
-    m_source = pulledBy;
     m_brakeReleaseCount = kBrakeReleaseTicks;
 }
 
-void ZusiSend::press(int32_t pFunktion, int32_t pBefehl, bool channel) {
+void ZusiSend::press(int32_t pFunktion, int32_t pBefehl, bool channel, const KeyHolder& holder) {
     const Key key = channel ? Key{true, 0, pFunktion}
                             : Key{false, m_zusiWnd, m_keyTable[static_cast<size_t>(pFunktion)]};
     if (pBefehl == Down || pBefehl == DownUp) {
@@ -252,7 +256,7 @@ void ZusiSend::press(int32_t pFunktion, int32_t pBefehl, bool channel) {
             m_channel->input(pFunktion, true);
         else
             m_window.postKey(key.window, WM_Const::WM_KEYDOWN, key.id);
-        m_held.emplace(key, m_source); // a further press keeps the first holder
+        m_held.emplace(key, holder); // a further press keeps the first holder
         m_releasedEarly.erase(key);
     }
     if (pBefehl == Up || pBefehl == DownUp) {

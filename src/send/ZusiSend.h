@@ -26,21 +26,13 @@ using KeyTable = std::array<int32_t, ZusiSendKonstanten::KeyTableSize>;
 KeyTable makeKeyTable(const std::function<std::string(std::string_view name)>& setting);
 
 // Who a key held down belongs to: a button (1-44), a lever's axis (1-7), the emergency brake
-// waiting for its release, or nobody in particular (sent outside any dispatch).
-struct KeySource {
+// waiting for its release, or nobody in particular (sent outside any button or lever).
+struct KeyHolder {
     enum class Kind : uint8_t { None, Button, Axis, Brake };
     Kind kind = Kind::None;
     int index = 0;
     int zone = 0; // of an axis: the zone (1-32) that sends, 0 for none; no part of holding
-    bool operator==(const KeySource&) const = default;
-};
-
-// Routes ICommandSender's delivery to `send`: a class may not declare a member function
-// of its own name, and the delivery class is called ZusiSend like its operation.
-class ZusiSendDelivery : public ICommandSender {
-public:
-    void ZusiSend(int32_t pFunktion, int32_t pBefehl) final { send(pFunktion, pBefehl); }
-    virtual void send(int32_t pFunktion, int32_t pBefehl) = 0;
+    bool operator==(const KeyHolder&) const = default;
 };
 
 // Delivers commands to the simulator: finds its window as the foreground window whose
@@ -48,7 +40,7 @@ public:
 // commands into the active window, expands the emergency brake and regulator counts, and
 // releases the emergency brake's key six ticks later. One instance lives as long as the
 // main window; everything runs on the user-interface thread.
-class ZusiSend : public ZusiSendDelivery {
+class ZusiSend {
 public:
     // What became of one delivery, for an observer such as a command log.
     enum class Outcome {
@@ -59,23 +51,33 @@ public:
                       // system delivers keys only there (ISimWindow::keysNeedActiveWindow)
         NotAvailable, // the channel in use has no way for it; nothing happened
     };
-    // Called for every delivery, also those the sender makes itself: the ten presses of
-    // the emergency brake, the steps of a regulator count and the delayed release. They
-    // are marked `internal`. `source` is whoever the delivery is for.
-    using Observer = std::function<void(int32_t pFunktion, int32_t pBefehl, Outcome outcome,
-                                        bool internal, const KeySource& source)>;
+    // One delivery, with all an observer shows of it.
+    struct Event {
+        int32_t pFunktion = 0;
+        int32_t pBefehl = 0;
+        Outcome outcome = Outcome::Delivered;
+        // One the sender makes itself: the ten presses of the emergency brake, the steps of
+        // a regulator count and the delayed release.
+        bool internal = false;
+        KeyHolder holder; // whoever the delivery is for
+        // Befehlstext(pFunktion) and keyText(pFunktion, pBefehl) as it was when sent; ""
+        // for an internal one, whose command was named already.
+        std::string text;
+        std::string key;
+    };
+    // Called for every delivery, also the sender's own.
+    using Observer = std::function<void(const Event&)>;
 
     // `keys` is read once, when the sender is made: changed simulator settings apply at the
     // next start. `window` must outlive the sender.
     ZusiSend(ISimWindow& window, const KeyTable& keys);
 
-    // The delivery (ICommandSender::ZusiSend ends here). A code outside 0-45 and
-    // 1000-1003 is rejected without any effect.
-    void send(int32_t pFunktion, int32_t pBefehl) override;
-    void fromZone(int32_t zone) override { m_source.zone = zone; }
+    // The delivery of a command for `holder`, who holds a key it leaves down. A code
+    // outside 0-45 and 1000-1003 is rejected without any effect.
+    void send(int32_t pFunktion, int32_t pBefehl, const KeyHolder& holder = {});
     // A regulator zone's movement: set absolutely where the channel can, else stepped.
-    void ZusiRegler(int32_t pFunktion, int32_t steps, int32_t zoneNotch,
-                    int32_t zoneNotches) override;
+    void ZusiRegler(int32_t pFunktion, int32_t steps, int32_t zoneNotch, int32_t zoneNotches,
+                    const KeyHolder& holder = {});
 
     // From now on commands go by `channel`'s routes (null: all as keys again). Keys held
     // until now are the caller's to release first. `channel` must outlive its use here.
@@ -104,15 +106,12 @@ public:
 
     void setObserver(Observer observer) { m_observer = std::move(observer); }
 
-    // Keys pressed from now on belong to `source` (see SourceScope).
-    void setSource(KeySource source) { m_source = source; }
-    KeySource source() const { return m_source; }
-    // Sends the key-up for every key still held down that belongs to a source `which`
-    // accepts; the emergency brake's pending release goes with its key. The key-up its
-    // holder sends later for such a key is not sent a second time.
-    void releaseKeys(const std::function<bool(const KeySource&)>& which);
+    // Sends the key-up for every key still held down whose holder `which` accepts; the
+    // emergency brake's pending release goes with its key. The key-up its holder sends
+    // later for such a key is not sent a second time.
+    void releaseKeys(const std::function<bool(const KeyHolder&)>& which);
     void releaseHeldKeys() {
-        releaseKeys([](const KeySource&) { return true; });
+        releaseKeys([](const KeyHolder&) { return true; });
     }
 
     // Read-only views for the main window's display and for tests.
@@ -122,10 +121,11 @@ public:
 private:
     void Connect();
     bool IsZusiWindow();
-    void deliver(int32_t pFunktion, int32_t pBefehl, bool internal);
-    void notify(int32_t pFunktion, int32_t pBefehl, Outcome outcome, bool internal);
+    void deliver(int32_t pFunktion, int32_t pBefehl, bool internal, const KeyHolder& holder);
+    void notify(int32_t pFunktion, int32_t pBefehl, Outcome outcome, bool internal,
+                const KeyHolder& holder);
     ISimChannel::Route routeOf(int32_t pFunktion) const;
-    void press(int32_t pFunktion, int32_t pBefehl, bool channel);
+    void press(int32_t pFunktion, int32_t pBefehl, bool channel, const KeyHolder& holder);
     // The emergency brake: ten presses of the brake valve's key, or over a channel the
     // channel's own emergency brake, held by the brake until the release.
     void pullBrake(bool channel);
@@ -144,27 +144,30 @@ private:
     };
     void letGo(const Key& key);
     Key m_brakeKey;                  // what the emergency brake pressed last
-    std::map<Key, KeySource> m_held; // pressed, not released; by its first holder
+    std::map<Key, KeyHolder> m_held; // pressed, not released; by its first holder
     std::set<Key> m_releasedEarly;   // let go by releaseKeys, before their holder did
-    KeySource m_source;
     ISimChannel* m_channel = nullptr;
     Observer m_observer;
     MissedSteps m_missed;
 };
 
-// Keys pressed while it lives belong to `source`.
-class SourceScope {
+// A button's or a lever's own way to the sender: what the profile sends through it is
+// held by `holder`, and a lever's zones name themselves in it as they send.
+class HolderSender final : public ICommandSender {
 public:
-    SourceScope(ZusiSend& sender, KeySource source) : m_sender(sender), m_saved(sender.source()) {
-        sender.setSource(source);
+    HolderSender(kordan::ZusiSend& sender, KeyHolder holder) : m_sender(sender), m_holder(holder) {}
+    void ZusiSend(int32_t pFunktion, int32_t pBefehl) override {
+        m_sender.send(pFunktion, pBefehl, m_holder);
     }
-    ~SourceScope() { m_sender.setSource(m_saved); }
-    SourceScope(const SourceScope&) = delete;
-    SourceScope& operator=(const SourceScope&) = delete;
+    void fromZone(int32_t zone) override { m_holder.zone = zone; }
+    void ZusiRegler(int32_t pFunktion, int32_t steps, int32_t zoneNotch,
+                    int32_t zoneNotches) override {
+        m_sender.ZusiRegler(pFunktion, steps, zoneNotch, zoneNotches, m_holder);
+    }
 
 private:
-    ZusiSend& m_sender;
-    KeySource m_saved;
+    kordan::ZusiSend& m_sender;
+    KeyHolder m_holder;
 };
 
 } // namespace kordan

@@ -200,23 +200,24 @@ TEST_F(ZusiSendTest, EmergencyBrakeTenPressesAndReleaseOnTheSixthTick) {
 TEST_F(ZusiSendTest, ObserverSeesEveryDeliveryAndItsOutcome) {
     using Outcome = ZusiSend::Outcome;
     using T = std::tuple<int32_t, int32_t, Outcome, bool, int>;
-    std::vector<T> seen; // the source as lever * 100 + zone
-    s.setObserver([&](int32_t f, int32_t b, Outcome o, bool i, const KeySource& k) {
-        seen.emplace_back(f, b, o, i, k.index * 100 + k.zone);
+    std::vector<T> seen; // the holder as lever * 100 + zone
+    s.setObserver([&](const ZusiSend::Event& e) {
+        seen.emplace_back(e.pFunktion, e.pBefehl, e.outcome, e.internal,
+                          e.holder.index * 100 + e.holder.zone);
     });
     s.send(2, Down);                             // nothing in the foreground
     for (int32_t code : {77, -1, 46, 999, 1004}) // rejected before the window is looked for
         s.send(code, Down);
     EXPECT_EQ(window.foregroundQueries, 1);
     connect();
-    SourceScope lever(s, {KeySource::Kind::Axis, 2});
-    s.fromZone(3);
-    s.send(1000, 2);
+    HolderSender lever(s, {KeyHolder::Kind::Axis, 2});
+    lever.fromZone(3);
+    lever.ZusiSend(1000, 2);
     // Where keys reach only the active window, those posted while it is not are marked.
     window.needsActive = true;
     window.setForeground(kOther);
     for (int32_t code : {2, 11})
-        s.send(code, Down);
+        lever.ZusiSend(code, Down);
     std::vector<T> want{{2, Down, Outcome::Dropped, false, 0}};
     for (int32_t code : {77, -1, 46, 999, 1004})
         want.emplace_back(code, Down, Outcome::Rejected, false, 0);
@@ -237,24 +238,19 @@ TEST_F(ZusiSendTest, ObserverSeesEveryDeliveryAndItsOutcome) {
 }
 
 TEST_F(ZusiSendTest, HeldKeysAreReleasedByTheirHolderOnceAndTheirLateKeyUpIsNotSentAgain) {
-    using Kind = KeySource::Kind;
+    using Kind = KeyHolder::Kind;
     connect();
-    {
-        SourceScope button(s, {Kind::Button, 1});
-        s.send(28, Down);   // held horn
-        s.send(14, DownUp); // a tap: not held
-        s.send(1000, 3);    // regulator steps end with their own up
-    }
-    {
-        SourceScope axis(s, {Kind::Axis, 2});
-        s.send(21, Down); // AFB ab
-        s.send(37, Down); // the brake's key belongs to the brake
-    }
-    EXPECT_EQ(s.source(), KeySource{});
+    const KeyHolder button{Kind::Button, 1};
+    const KeyHolder axis{Kind::Axis, 2};
+    s.send(28, Down, button);   // held horn
+    s.send(14, DownUp, button); // a tap: not held
+    s.send(1000, 3, button);    // regulator steps end with their own up
+    s.send(21, Down, axis);     // AFB ab
+    s.send(37, Down, axis);     // the brake's key belongs to the brake
     window.events.clear();
-    s.releaseKeys([](const KeySource& k) { return k.kind == Kind::Axis; });
-    s.send(21, Up); // the axis lets go late: its key is up already
-    s.releaseKeys([](const KeySource& k) { return k == KeySource{Kind::Button, 1}; });
+    s.releaseKeys([](const KeyHolder& k) { return k.kind == Kind::Axis; });
+    s.send(21, Up, axis); // the axis lets go late: its key is up already
+    s.releaseKeys([](const KeyHolder& k) { return k == KeyHolder{Kind::Button, 1}; });
     ticks(6); // the brake's release comes on its tick
     s.send(21, DownUp);
     EXPECT_EQ(window.events, (Events{up(98), up(72), up(186), down(98), up(98)}));

@@ -194,15 +194,10 @@ TEST_F(X11SimWindowTest, NotchesMissedBehindAnotherWindowArriveOnceInFrontPresse
     }));
     ASSERT_TRUE(sender.GetConnect());
     focus(makeWindow("Editor"));
-    {
-        SourceScope lever(sender, {KeySource::Kind::Axis, 2});
-        sender.send(1000, 3); // three notches up, then one back
-        sender.send(1000, -1);
-    }
-    {
-        SourceScope button(sender, {KeySource::Kind::Button, 1});
-        sender.send(28, DownUp); // the horn
-    }
+    const KeyHolder lever{KeyHolder::Kind::Axis, 2};
+    sender.send(1000, 3, lever); // three notches up, then one back
+    sender.send(1000, -1, lever);
+    sender.send(28, DownUp, {KeyHolder::Kind::Button, 1}); // the horn
     EXPECT_TRUE(sender.keysHeldBack());
     focus(zusi);
     EXPECT_FALSE(sender.keysHeldBack());

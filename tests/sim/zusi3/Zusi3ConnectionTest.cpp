@@ -199,9 +199,7 @@ TEST_F(Zusi3ConnectionTest, DeliveryGivesARemoteSimulatorNoKeysAndFallsBackWhere
     Zusi3Delivery delivery(conn);
     sender.setChannel(&delivery);
     std::vector<ZusiSend::Outcome> outcomes;
-    sender.setObserver([&](int32_t, int32_t, ZusiSend::Outcome o, bool, const KeySource&) {
-        outcomes.push_back(o);
-    });
+    sender.setObserver([&](const ZusiSend::Event& e) { outcomes.push_back(e.outcome); });
     conn.ConnectionLost = [&] { sender.releaseHeldKeys(); };
     conn.poll(now);
     // The power controller reported at notch 0 of 0-10, neutral at 2.
