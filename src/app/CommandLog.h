@@ -9,7 +9,7 @@
 namespace kordan {
 
 class IClock;
-class IKordanView;
+class IOutputView;
 class ISettings;
 
 // One command as the log shows it.
@@ -31,7 +31,7 @@ std::string commandLogLine(const CommandLogEntry& entry);
 // "Befehlsprotokoll" says, fed with every command the user's buttons and levers give.
 class CommandLog {
 public:
-    CommandLog(ISettings& settings, IClock& clock, IKordanView& view)
+    CommandLog(ISettings& settings, IClock& clock, IOutputView& view)
         : m_settings(settings), m_clock(clock), m_view(view) {}
     // Start-up: the stored choice, and the sender's commands from now on.
     void start(ZusiSend& sender);
@@ -46,7 +46,7 @@ public:
 private:
     ISettings& m_settings;
     IClock& m_clock;
-    IKordanView& m_view;
+    IOutputView& m_view;
     bool m_visible = false;
     uint32_t m_startMs = 0;
     std::function<void(const std::string&)> m_echo;

@@ -44,16 +44,19 @@ public:
     void setButtonAssigned(int i, bool on) override { assigned.at(i) = on; }
     void setSpeakerChecked(bool checked) override { speaker = checked; }
     void setLedChecked(int index) override { led = index; }
-    void openButtonDialog(int16_t element) override {
+    void openButtonDialog(ZusiButton& button, int16_t element) override {
         log.push_back("button " + std::to_string(element));
         if (onButtonDialog)
-            onButtonDialog(element);
+            onButtonDialog(button);
     }
     void openLeverActionDialog(int16_t element, int32_t& aktion) override {
         log.push_back("lever " + std::to_string(element));
         aktion = nextAktion;
     }
-    void openAxisEditor(int lever) override { log.push_back("axis " + std::to_string(lever)); }
+    void openAxisEditor(int lever, const std::string& file) override {
+        log.push_back("axis " + std::to_string(lever) + " " + file);
+    }
+    void printSheet(const ZusiProfile&) override { log.push_back("sheet"); }
     void showLeverPositions(const std::array<int, 7>& values) override { positions = values; }
     void setCommandLogVisible(bool visible) override { commandLogVisible = visible; }
     void appendCommandLog(const std::string& line) override { commandLog.push_back(line); }
@@ -83,7 +86,7 @@ public:
     int32_t nextAktion = 0;
     bool commandLogVisible = false;
     std::vector<std::string> commandLog;
-    std::function<void(int16_t)> onButtonDialog;
+    std::function<void(ZusiButton&)> onButtonDialog;
     std::array<int, 7> positions{};
 };
 
