@@ -51,7 +51,7 @@ Rig::Rig(IPieHid& hid, ISimWindow& window, int pollingMs) : m_dir(freshDirectory
 }
 
 Rig::~Rig() {
-    m_main->releaseAll();
+    m_main->profiles()->held().releaseAll();
     m_main.reset();
     std::error_code ec;
     std::filesystem::current_path("/tmp", ec);

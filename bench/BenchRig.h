@@ -3,8 +3,9 @@
 // a simulator window of the benchmark's choice. The remaining services are the tests' quiet
 // stand-ins (no files of the user, no window system, no message boxes); the clock is the
 // real one, so the loop waits and ticks in real time.
-#include "app/FakeView.h"
 #include "app/KordanMain.h"
+#include "app/NullViews.h"
+#include "app/ProfileSession.h"
 #include "calibration/ZusiKalibrierung.h"
 #include "common/Clock.h"
 #include "fakes/FakeDialogs.h"
@@ -49,7 +50,7 @@ public:
     Rig(IPieHid& hid, ISimWindow& window, int pollingMs);
     ~Rig();
     KordanMain& main() { return *m_main; }
-    ZusiProfile& profile() { return *m_main->Profil(); }
+    ZusiProfile& profile() { return m_main->profiles()->profile(); }
     ZusiKalibrierung& calibration() { return m_calibration; }
     // Every button and all 7 levers of 32 zones each assigned, as a well-filled profile is.
     void fillProfile();
@@ -60,7 +61,7 @@ private:
     RealClock m_clock;
     test::FakeSettings m_settings;
     test::FakeDialogs m_dialogs;
-    test::FakeView m_view;
+    NullView m_view;
     test::FakeRegistry m_registry;
     test::RecordingStarter m_starter;
     ZusiKalibrierung m_calibration{m_dialogs};

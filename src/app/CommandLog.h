@@ -9,7 +9,7 @@
 namespace kordan {
 
 class IClock;
-class IKordanView;
+class IOutputView;
 class ISettings;
 
 // One line of the command log, `elapsedMs` after its start: "12.3 s  28 Pfeife: Down, Taste
@@ -22,7 +22,7 @@ std::string commandLogLine(uint32_t elapsedMs, const ZusiSend::Event& sent);
 // "Befehlsprotokoll" says, fed with every command the user's buttons and levers give.
 class CommandLog {
 public:
-    CommandLog(ISettings& settings, IClock& clock, IKordanView& view)
+    CommandLog(ISettings& settings, IClock& clock, IOutputView& view)
         : m_settings(settings), m_clock(clock), m_view(view) {}
     // Start-up: the stored choice, and the sender's commands from now on.
     void start(ZusiSend& sender);
@@ -37,7 +37,7 @@ public:
 private:
     ISettings& m_settings;
     IClock& m_clock;
-    IKordanView& m_view;
+    IOutputView& m_view;
     bool m_visible = false;
     uint32_t m_startMs = 0;
     std::function<void(const std::string&)> m_echo;

@@ -5,7 +5,7 @@
 namespace kordan {
 
 class ControllerSession;
-class IKordanView;
+class IOutputView;
 class ISettings;
 
 // The controller's speaker and three-digit display: the menu choices, kept in the settings
@@ -13,7 +13,7 @@ class ISettings;
 // no controller is open; the display then keeps its remembered texts.
 class ControllerOutputs {
 public:
-    ControllerOutputs(ControllerSession& controllers, ISettings& settings, IKordanView& view)
+    ControllerOutputs(ControllerSession& controllers, ISettings& settings, IOutputView& view)
         : m_controllers(controllers), m_settings(settings), m_view(view) {}
 
     // Start-up and a newly selected controller: the stored choices, shown and written.
@@ -37,7 +37,7 @@ public:
 private:
     ControllerSession& m_controllers;
     ISettings& m_settings;
-    IKordanView& m_view;
+    IOutputView& m_view;
     LedPresenter m_led;
     bool m_speaker = false;
 };

@@ -79,9 +79,18 @@ void ControllerSession::enumerate(
     const std::function<void(const std::vector<std::string>&)>& showList) {
     bool listed = list(m_devices);
     m_selected = -1;
-    showList(entries());
+    m_shown = entries();
+    showList(m_shown);
     if (listed && m_devices.empty())
         m_dialogs.message(kNoControllerText);
+}
+
+std::optional<std::vector<std::string>> ControllerSession::changedEntries() {
+    std::vector<std::string> now = entries();
+    if (now == m_shown)
+        return std::nullopt;
+    m_shown = now;
+    return now;
 }
 
 ControllerSession::Rescan ControllerSession::rescan() {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -59,6 +60,8 @@ public:
 
     // The entries' texts: the controller's line, marked when it is gone or refused.
     std::vector<std::string> entries() const;
+    // The entries when they differ from those handed out last (by enumerate too).
+    std::optional<std::vector<std::string>> changedEntries();
     int selected() const { return m_selected; }
     int32_t handle() const { return m_handle; }
     Link link() const { return m_link; }
@@ -97,8 +100,9 @@ private:
     int m_selected = -1;
     int32_t m_handle = 0;
     Link m_link = Link::None;
-    std::set<int32_t> m_refused; // handles the system would not open
-    bool m_toldNoAccess = false; // the permission message comes once
+    std::set<int32_t> m_refused;      // handles the system would not open
+    bool m_toldNoAccess = false;      // the permission message comes once
+    std::vector<std::string> m_shown; // the entries last handed out
 };
 
 } // namespace kordan

@@ -1,17 +1,14 @@
 #include "app/KordanMain.h"
 
-#include "app/Diagnostics.h"
 #include "app/ExampleProfiles.h"
 #include "app/IgnoringErrors.h"
 #include "app/KordanView.h"
 #include "app/ProfileSession.h"
-#include "axis/ZusiAxis.h"
 #include "calibration/ZusiKalibrierung.h"
 #include "common/Clock.h"
 #include "common/Dialogs.h"
 #include "common/NumberText.h"
 #include "common/Settings.h"
-#include "device/Reports.h"
 #include "profile/ZusiProfile.h"
 #include "send/ZusiSend.h"
 #include "sim/ZusiLok.h"
@@ -26,41 +23,25 @@ namespace kordan {
 
 // Version 1.0.2; the easy mode's option shows only in revision 99.
 static constexpr int kRevision = 2;
-// The status bar while keys cannot reach the simulator.
-static constexpr const char* kKeysHeldBack =
-    "Zusi ist nicht im Vordergrund: Tasten kommen nicht an (Hebelstufen werden nachgeholt)";
 
 KordanMain::KordanMain(KordanServices services, IKordanView& view, StartOptions start)
     : m_s(std::move(services)), m_view(view), m_start(std::move(start)),
       m_controllers(m_s.hid, m_s.dialogs), m_outputs(m_controllers, m_s.settings, m_view),
-      m_log(m_s.settings, m_s.clock, m_view) {}
+      m_log(m_s.settings, m_s.clock, m_view), m_reports(m_s.calibration, m_view, m_view),
+      m_display(m_view, m_view, m_outputs.led(), std::move(m_start.keyWayNotes)),
+      m_devices(m_controllers, m_outputs, m_reports, m_view, m_view,
+                {[this] { releaseAll(); }, [this] { lokChanged(); }, [this] { return m_running; },
+                 [this] { return simValue(); }}) {
+    if (m_start.zusi3)
+        m_zusi3.offer(m_start.zusi3->socket, m_start.zusi3->forced, m_start.zusi3->clientVersion);
+}
 
 KordanMain::~KordanMain() = default;
 
-ZusiProfile* KordanMain::Profil() {
-    return m_profiles ? &m_profiles->profile() : nullptr;
-}
-
-void KordanMain::pollZusi3() {
-    const auto news = m_zusi3.poll(m_s.clock.milliseconds(), m_profiles->loadMode() == 2);
-    if (news != Zusi3Session::TrainNews::None)
-        m_view.setLokClass(m_zusi3.lokClass());
-    if (news == Zusi3Session::TrainNews::First)
-        m_view.setLokText(m_zusi3.lok());
-    if (news != Zusi3Session::TrainNews::Changed)
-        return;
-    // Nothing pressed for the previous train may stay down in the new one.
-    ignoringErrors([&] { releaseAll(); });
-    Lok_LokChange();
-}
-
-std::string KordanMain::lokName() const {
-    return m_zusi3 ? m_zusi3.lok() : m_lok->Lok();
-}
-
 void KordanMain::Form_Load() {
     startUp();
-    runLoop();
+    while (loopPass()) {
+    }
 }
 
 void KordanMain::startUp() {
@@ -71,7 +52,6 @@ void KordanMain::startUp() {
         [this](bool on) { m_outputs.missingProfileSign(on); }, *m_sender);
     m_lok = std::make_unique<ZusiLok>(m_s.registry, m_s.dialogs, m_s.processStarter, m_s.programDir,
                                       m_s.mapSimPath);
-    m_lok->LokChange = [this] { Lok_LokChange(); };
     m_registry = std::make_unique<ZusiRegistry>(m_s.registry);
     m_registry->schluessel("Software\\zusi\\zusi");
     // 2. Relative file names refer to the program's directory; a start profile is looked
@@ -80,7 +60,7 @@ void KordanMain::startUp() {
     if (!m_start.profile.empty() && std::filesystem::exists(m_start.profile, ec))
         m_start.profile = std::filesystem::absolute(m_start.profile, ec).string();
     std::filesystem::current_path(m_s.programDir, ec);
-    if (const int copied = offerExampleProfiles(m_s.dialogs, m_s.programDir, m_examplesDir))
+    if (const int copied = offerExampleProfiles(m_s.dialogs, m_s.programDir, m_start.examplesDir))
         m_view.showStatusMessage("Beispielprofile übernommen: " + std::to_string(copied) +
                                  " Dateien");
     startZusi3();
@@ -101,21 +81,14 @@ void KordanMain::startUp() {
     // start in the mode it was left in.
     std::string storedMode = m_s.settings.get("Modus", "Run");
     // 7.-9.
-    m_controllers.enumerate([this](const std::vector<std::string>& entries) {
-        m_shownDevices = entries;
-        m_view.setDeviceList(entries);
-    });
+    m_devices.list();
     m_view.setProfilText("");
     m_profiles->setChanged(false);
     m_view.showWindow();
-    // 10. A single controller is opened without asking.
-    if (m_controllers.entries().size() == 1) {
-        m_view.setSelectedDevice(0);
-        deviceClicked(0);
-    }
+    m_devices.openSingle(); // 10.
     loadStartProfile();
     // 11.-12. A mode given for this run is not stored, not even the passing test mode.
-    SetMode(Mode::Test, !m_start.activeMode);
+    setMode(Mode::Test, !m_start.activeMode);
     m_running = !m_closing; // a window closed in the messages before stays closed
     m_ticks.start(m_s.clock.milliseconds());
     // 13.-18. Failures of these steps are skipped one by one.
@@ -126,13 +99,13 @@ void KordanMain::startUp() {
     ignoringErrors([&] {
         // Without a controller the wizard would only measure empty fields.
         if (!m_s.calibration.IsConfigured() && !m_controllers.entries().empty())
-            showCalibrationWizard();
+            m_reports.openWizard();
     });
     ignoringErrors([&] {
         if (!m_running)
             return; // the window was closed while events ran
         const bool active = m_start.activeMode.value_or(storedMode == "Run");
-        SetMode(active ? Mode::Active : Mode::Test, !m_start.activeMode);
+        setMode(active ? Mode::Active : Mode::Test, !m_start.activeMode);
     });
 }
 
@@ -141,17 +114,11 @@ void KordanMain::loadStartProfile() {
         return;
     // The locomotive the simulator has loaded already is seen now, so that the first tick
     // does not take it for a change that replaces the profile asked for.
-    m_lok->LokChange = [this] { m_view.setLokText(m_lok->Lok()); };
-    m_lok->Timer();
-    m_lok->LokChange = [this] { Lok_LokChange(); };
+    if (m_lok->Timer())
+        m_view.setLokText(m_lok->Lok());
     // Over TCP the train arrives only after the handshake; the first one is shown alone.
     m_zusi3.keepFirstTrain();
     m_profiles->openFile(m_start.profile);
-}
-
-void KordanMain::runLoop() {
-    while (loopPass()) {
-    }
 }
 
 bool KordanMain::loopPass() {
@@ -183,30 +150,154 @@ bool KordanMain::loopPass() {
     return true;
 }
 
+void KordanMain::PollController() {
+    InputReport report{};
+    const ControllerSession::Read got = m_controllers.read(report);
+    if (got == ControllerSession::Read::Lost)
+        m_devices.lost();
+    if (got == ControllerSession::Read::Report)
+        m_reports.take(report, m_mode == Mode::Active, m_profiles->profile(), m_profiles->held());
+}
+
+void KordanMain::PeriodicTick() {
+    // Test mode repeats nothing; the emergency brake's release still comes.
+    m_profiles->held().tick(m_mode == Mode::Active);
+    m_display.delivery(m_mode == Mode::Active && m_sender->keysHeldBack());
+    if (m_ticks.lookDue()) {
+        m_devices.rescan(); // a message about a controller lets window events run
+        if (m_closing)
+            return;
+        // With the TCP interface the simulator reports its train itself (pollZusi3). A
+        // locomotive change may ask, and the window be closed meanwhile.
+        if (!m_zusi3 && m_lok->Timer())
+            lokChanged();
+        if (m_closing)
+            return;
+        if (m_mode == Mode::Active)
+            m_display.simulatorFound(m_sender->GetConnect());
+    }
+    const TickSchedule::Display display = m_ticks.displayDue();
+    // Asked for a tick ahead: through the bridge a registry read is a round trip into Wine.
+    if (display == TickSchedule::Display::Prefetch && !m_zusi3)
+        if (const std::string name = m_outputs.led().valueName(); !name.empty())
+            m_registry->prefetch(name);
+    if (display == TickSchedule::Display::Refresh)
+        m_outputs.refreshLed(simValue());
+    m_lok->EditorTick(); // last: its message lets window events run
+}
+
+LedPresenter::ValueReader KordanMain::simValue() {
+    if (m_zusi3)
+        return m_zusi3.values();
+    return [this](const std::string& name) { return m_registry->Value(name); };
+}
+
 void KordanMain::releaseAll() {
     if (m_profiles)
         m_profiles->held().releaseAll();
 }
 
-void KordanMain::SetMode(Mode m, bool store) {
+void KordanMain::setMode(Mode m, bool store) {
     m_mode = m;
-    m_outputs.led().setMode(m == Mode::Active);
+    m_display.mode(m == Mode::Active);
     m_view.setDeviceListEnabled(false);
     if (m == Mode::Test) {
         releaseAll(); // nothing is sent in test mode, so nothing may stay pressed either
         m_view.setDeviceListEnabled(true);
-        m_view.setModeLabel("Hardware - Test / Konfiguratrion", LabelColour::ButtonText);
-        try {
-            PollController();
-        } catch (const std::exception&) {
-        }
+        ignoringErrors([&] { PollController(); });
     } else {
-        m_view.setModeLabel("Aktiv", LabelColour::ButtonText);
         m_profiles->showAssignments();
     }
-    watchDelivery();
+    m_display.delivery(m == Mode::Active && m_sender->keysHeldBack());
     if (store)
         m_s.settings.set("Modus", m == Mode::Test ? "Test" : "Run");
+}
+
+void KordanMain::menu(MenuEntry entry) {
+    if (!m_profiles)
+        return; // not started up, or ended
+    switch (entry) {
+    case MenuEntry::DateiNeu:
+        return m_profiles->newProfile();
+    case MenuEntry::DateiOeffnen:
+        return m_profiles->open();
+    case MenuEntry::DateiSpeichern:
+        return m_profiles->save();
+    case MenuEntry::DateiSaveAs:
+        return m_profiles->saveAs(lokName(), m_controllers.selected());
+    case MenuEntry::DateiBelegung:
+        return m_view.printSheet(m_profiles->profile());
+    case MenuEntry::ModusTest:
+        return setMode(Mode::Test);
+    case MenuEntry::ModusAktiv:
+        if (m_controllers.selected() >= 0)
+            return setMode(Mode::Active);
+        m_s.dialogs.message("Bitte zuerst Gerät markieren!", MsgButtons::Ok, MsgIcon::Exclamation,
+                            "Aktivieren nicht möglich");
+        return;
+    case MenuEntry::ModusKalibrieren:
+        if (m_mode == Mode::Test)
+            return m_reports.openWizard();
+        m_s.dialogs.message("Kalibrierung nur im Test-Modus möglich", MsgButtons::Ok,
+                            MsgIcon::Exclamation, "Nicht möglich");
+        return;
+    case MenuEntry::AusgabeLautsprecher:
+        return m_outputs.toggleSpeaker();
+    case MenuEntry::Befehlsprotokoll:
+        return m_log.toggle();
+    case MenuEntry::LokEditor:
+        return m_lok->StartEditor();
+    case MenuEntry::OptionsClosed:
+        return simulatorChosen();
+    }
+}
+
+void KordanMain::loadModeSelected(int mode) {
+    if (!m_profiles || mode < 0 || mode > 2)
+        return;
+    m_profiles->setLoadMode(mode);
+    m_view.setLoadMode(mode);
+    m_s.settings.set("AutoLoad", std::to_string(mode));
+    if (mode != 0 && m_running)
+        lokChanged();
+}
+
+void KordanMain::buttonDoubleClicked(int index) {
+    if (m_profiles)
+        m_profiles->editButton(index + 1);
+}
+
+void KordanMain::leverDoubleClicked(int index) {
+    if (m_profiles)
+        m_profiles->editLever(index + 1);
+}
+
+void KordanMain::axisSaved() {
+    if (m_profiles)
+        m_profiles->reloadAxes();
+}
+
+std::string KordanMain::lokName() const {
+    return m_zusi3 ? m_zusi3.lok() : m_lok->Lok();
+}
+
+void KordanMain::lokChanged() {
+    m_view.setLokText(lokName());
+    if (m_controllers.selected() >= 0)
+        m_profiles->locomotiveChanged(lokName(), m_controllers.selected());
+}
+
+void KordanMain::pollZusi3() {
+    const auto news = m_zusi3.poll(m_s.clock.milliseconds(), m_profiles->loadMode() == 2);
+    if (news != Zusi3Session::TrainNews::None)
+        m_view.setLokClass(m_zusi3.lokClass());
+    if (news == Zusi3Session::TrainNews::First)
+        m_view.setLokText(m_zusi3.lok());
+    if (news != Zusi3Session::TrainNews::Changed)
+        return;
+    // Nothing pressed for the previous train may stay down in the new one.
+    ignoringErrors([&] { releaseAll(); });
+    lokChanged();
 }
 
 void KordanMain::startZusi3() {
@@ -217,7 +308,7 @@ void KordanMain::startZusi3() {
 }
 
 void KordanMain::simulatorChosen() {
-    if (m_zusi3Forced || !m_sender || !m_profiles)
+    if ((m_start.zusi3 && m_start.zusi3->forced) || !m_sender)
         return;
     const std::optional<Zusi3Endpoint> chosen = storedZusi3Endpoint(m_s.settings);
     const Zusi3Connection* now = m_zusi3.connection();
@@ -232,152 +323,19 @@ void KordanMain::simulatorChosen() {
 }
 
 void KordanMain::showWay() {
-    if (const Zusi3Connection* tcp = m_zusi3.connection()) {
-        m_wayNote = tcpWayText(tcp->endpoint());
-        m_view.appendCommandLog(m_wayNote);
-    } else {
-        for (const std::string& note : m_keyWayNotes)
-            m_view.appendCommandLog(note);
-        m_wayNote = m_s.simWindow.keysNeedActiveWindow()
-                        ? "Tasten erreichen Zusi nur, solange es im Vordergrund ist"
-                        : "";
-    }
-    m_heldBack = false;
-    m_outputs.led().setKeysHeldBack(false);
-    m_view.setDeliveryNote(m_wayNote, false);
+    m_display.way(m_zusi3.connection(), m_s.simWindow.keysNeedActiveWindow());
 }
 
-void KordanMain::watchDelivery() {
-    const bool heldBack = m_mode == Mode::Active && m_sender->keysHeldBack();
-    if (heldBack == m_heldBack)
-        return;
-    m_heldBack = heldBack;
-    m_outputs.led().setKeysHeldBack(heldBack);
-    m_view.setDeliveryNote(heldBack ? kKeysHeldBack : m_wayNote, heldBack);
-}
-
-void KordanMain::mnuModusTest() {
-    SetMode(Mode::Test);
-}
-
-void KordanMain::mnuModusAktiv() {
-    if (m_controllers.selected() < 0) {
-        m_s.dialogs.message("Bitte zuerst Gerät markieren!", MsgButtons::Ok, MsgIcon::Exclamation,
-                            "Aktivieren nicht möglich");
-        return;
-    }
-    SetMode(Mode::Active);
-}
-
-void KordanMain::mnuModusKalibrieren() {
-    if (m_mode == Mode::Active) {
-        m_s.dialogs.message("Kalibrierung nur im Test-Modus möglich", MsgButtons::Ok,
-                            MsgIcon::Exclamation, "Nicht möglich");
-        return;
-    }
-    showCalibrationWizard();
-}
-
-void KordanMain::showCalibrationWizard() {
-    m_view.showCalibrationWizard();
-    // Its raw value fields show where the levers are now, not blanks until one moves.
-    if (m_haveReport && m_view.calibrationWizardVisible())
-        m_view.passToCalibrationWizard(rawLevers(m_report));
-}
-
-void KordanMain::mnuAusgabeLautsprecher() {
-    m_outputs.toggleSpeaker();
-}
-
-void KordanMain::mnuAusgabeLed(int index) {
-    m_outputs.chooseLed(index);
-}
-
-void KordanMain::loadModeSelected(int mode) {
-    if (mode < 0 || mode > 2)
-        return;
-    m_profiles->setLoadMode(mode);
-    m_view.setLoadMode(mode);
-    m_s.settings.set("AutoLoad", std::to_string(mode));
-    if (mode != 0 && m_running)
-        Lok_LokChange();
-}
-
-std::string KordanMain::profileNameForLok() const {
-    return lokName() + "_" + std::to_string(m_controllers.selected() + 1) + ".cfr";
-}
-
-void KordanMain::Lok_LokChange() {
-    m_view.setLokText(lokName());
-    if (m_controllers.selected() < 0)
-        return;
-    m_profiles->locomotiveChanged(profileNameForLok());
-}
-
-void KordanMain::mnuDateiSaveAs() {
-    m_profiles->saveAs(m_profiles->loadMode() == 1 && m_controllers.selected() >= 0
-                           ? profileNameForLok()
-                           : std::string());
-}
-
-void KordanMain::mnuLokEditor() {
-    if (m_lok)
-        m_lok->StartEditor();
-}
-
-void KordanMain::mnuBefehlsprotokoll() {
-    m_log.toggle();
-}
-
-void KordanMain::PeriodicTick() {
-    // Test mode repeats nothing; the emergency brake's release still comes.
-    m_profiles->held().tick(m_mode == Mode::Active);
-    watchDelivery();
-    if (m_watchCountdown != 0) {
-        --m_watchCountdown;
-    } else {
-        m_watchCountdown = 20;
-        rescanControllers(); // a message about a controller lets window events run
-        if (m_closing)
-            return;
-        // With the TCP interface the simulator reports its train itself (pollZusi3).
-        if (!m_zusi3)
-            m_lok->Timer(); // a locomotive change may ask, and the window be closed meanwhile
-        if (m_closing)
-            return;
-        if (m_mode == Mode::Active) {
-            bool found = m_sender->GetConnect();
-            m_outputs.led().setSimFound(found);
-            m_view.setModeLabel(found ? "Aktiv - mit Zusi verbunden"
-                                      : "Aktiv - Zusi nicht gefunden",
-                                found ? LabelColour::Green : LabelColour::Red);
-        }
-    }
-    // Asked for a tick ahead: through the bridge a registry read is a round trip into Wine.
-    if (m_ledCountdown == 1 && !m_zusi3)
-        if (const std::string name = m_outputs.led().valueName(); !name.empty())
-            m_registry->prefetch(name);
-    if (m_ledCountdown != 0) {
-        --m_ledCountdown;
-    } else {
-        m_ledCountdown = 5;
-        m_outputs.refreshLed(simValue());
-    }
-    m_lok->EditorTick(); // last: its message lets window events run
-}
-
-LedPresenter::ValueReader KordanMain::simValue() {
-    if (m_zusi3)
-        return m_zusi3.values();
-    return [this](const std::string& name) { return m_registry->Value(name); };
+void KordanMain::deviceClicked(int index) {
+    if (m_profiles)
+        m_devices.clicked(index);
 }
 
 void KordanMain::Form_Unload() {
     if (m_closing || !m_sender)
         return; // already unloaded (or never started)
     m_closing = true;
-    if (m_profiles)
-        m_profiles->askAtShutdown();
+    m_profiles->askAtShutdown();
     // From here on failures are skipped: the program ends whatever happens.
     m_running = false;
     // Nothing may stay pressed in the simulator once the program has gone.

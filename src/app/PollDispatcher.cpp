@@ -27,4 +27,21 @@ bool TickSchedule::due(double now) {
     return m_mark + 100 < now;
 }
 
+bool TickSchedule::lookDue() {
+    if (m_lookCountdown != 0) {
+        --m_lookCountdown;
+        return false;
+    }
+    m_lookCountdown = 20;
+    return true;
+}
+
+TickSchedule::Display TickSchedule::displayDue() {
+    if (m_displayCountdown == 0) {
+        m_displayCountdown = 5;
+        return Display::Refresh;
+    }
+    return --m_displayCountdown == 0 ? Display::Prefetch : Display::Wait;
+}
+
 } // namespace kordan

@@ -32,14 +32,23 @@ private:
 // The loop's 100 ms tick on a millisecond clock that may wrap: a tick is due once the clock
 // is more than 100 ms past the mark. A stall of over a second drops the missed ticks, a
 // shorter one is caught up one tick per pass. The mark moves on only once the tick has run.
+// Within the ticks, the slower duties count down, each due on the first tick.
 class TickSchedule {
 public:
     void start(double now) { m_mark = now; }
     bool due(double now);
     void ticked() { m_mark += 100; }
 
+    // Every 21st tick (2.1 s): the look at the controllers and the locomotive.
+    bool lookDue();
+    // Every 6th tick the display is refreshed; its value is asked for on the tick before.
+    enum class Display { Wait, Prefetch, Refresh };
+    Display displayDue();
+
 private:
     double m_mark = 0;
+    int16_t m_lookCountdown = 0;
+    int16_t m_displayCountdown = 0;
 };
 
 } // namespace kordan

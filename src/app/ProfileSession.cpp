@@ -6,6 +6,8 @@
 #include "common/Dialogs.h"
 #include "profile/ZusiProfile.h"
 
+#include <tuple>
+
 namespace kordan {
 
 ProfileSession::ProfileSession(IDialogs& dialogs, IEventPump& events, IKordanView& view,
@@ -116,20 +118,25 @@ void ProfileSession::save() {
     setChanged(false);
 }
 
-void ProfileSession::saveAs(const std::string& offeredName) {
-    saved(offeredName.empty() ? m_profil->SaveAs() : m_profil->SaveAuto(offeredName));
+std::string ProfileSession::lokProfileName(const std::string& lok, int controller) {
+    return lok + "_" + std::to_string(controller + 1) + ".cfr";
+}
+
+void ProfileSession::saveAs(const std::string& lok, int controller) {
+    saved(m_loadMode == 1 && controller >= 0 ? m_profil->SaveAuto(lokProfileName(lok, controller))
+                                             : m_profil->SaveAs());
     m_view.setProfilText(m_profil->Bezeichnung());
     setChanged(false);
 }
 
-void ProfileSession::locomotiveChanged(const std::string& lokProfile) {
+void ProfileSession::locomotiveChanged(const std::string& lok, int controller) {
     // The question and the messages let window events run: closing the window there ends
     // this handler.
     const bool proceed = mayReplace();
     if (m_closing)
         return;
     if (proceed && m_loadMode == 1)
-        loadByName(lokProfile);
+        loadByName(lokProfileName(lok, controller));
     if (m_loadMode == 2 && !m_closing)
         loadByName("automatisch.cfr");
 }
@@ -161,8 +168,37 @@ void ProfileSession::showAssignments() {
     }
 }
 
-void ProfileSession::leverAction(int lever, int aktion) {
+namespace {
+
+// What a button's record stores; its repeat countdown is no part of the assignment.
+auto assignment(const ZusiButton& b) {
+    return std::tuple(b.Bezeichnung, b.Press, b.Release, b.Repeat, b.Hold, b.Shift, b.press2,
+                      b.Defined);
+}
+
+} // namespace
+
+void ProfileSession::editButton(int button) {
+    if (button < 1 || button > 44)
+        return;
+    m_held->releaseButton(button); // its assignment may change under it
+    ZusiButton& record = m_profil->buttons(button);
+    const auto before = assignment(record);
+    m_view.openButtonDialog(record, static_cast<int16_t>(button));
+    // Abbrechen and Escape leave the button as it was: nothing to save then.
+    if (assignment(m_profil->buttons(button)) != before)
+        setChanged(true);
+    showAssignments();
+}
+
+void ProfileSession::editLever(int lever) {
+    if (lever < 1 || lever > 7)
+        return;
+    int32_t aktion = 0;
+    m_view.openLeverActionDialog(static_cast<int16_t>(lever), aktion);
     ZusiAxis& axis = m_profil->Axis(lever);
+    if (aktion == 3)
+        m_view.openAxisEditor(lever, axis.Dateiname());
     if (aktion == 1 || aktion == 2 || aktion == 4)
         m_held->releaseAxis(lever);
     if (aktion == 1) {

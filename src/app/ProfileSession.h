@@ -41,9 +41,12 @@ public:
     // The load mode: 0 by hand, 1 the locomotive's own profile, 2 "automatisch.cfr".
     void setLoadMode(int mode) { m_loadMode = mode; }
     int loadMode() const { return m_loadMode; }
-    // A new locomotive, controller or load mode: `lokProfile` (automatic mode) or
-    // "automatisch.cfr" (easy mode) replaces the current profile; by hand only the question.
-    void locomotiveChanged(const std::string& lokProfile);
+    // "<Lok>_<controller number>.cfr": the automatic mode's profile of locomotive `lok` on
+    // controller `controller` (0-based).
+    static std::string lokProfileName(const std::string& lok, int controller);
+    // A new locomotive, controller or load mode: the locomotive's profile (automatic mode)
+    // or "automatisch.cfr" (easy mode) replaces the current profile; by hand only the question.
+    void locomotiveChanged(const std::string& lok, int controller);
     // Loads a profile from the program's directory; a missing one is reported.
     bool loadByName(const std::string& name);
     void open();
@@ -52,16 +55,18 @@ public:
     // Opens `name` as "&Oeffnen..." does once a file is chosen; a missing file is reported.
     void openFile(const std::string& name);
     void save();
-    // Saves under `offeredName` when one is given, otherwise asks for a name.
-    void saveAs(const std::string& offeredName);
+    // In the automatic mode with a controller chosen, saves under the locomotive's profile
+    // name; otherwise asks for a name.
+    void saveAs(const std::string& lok, int controller);
     // At the program's end there is no Cancel: it ends either way. From then on the
     // questions and messages of a handler still running are left out.
     void askAtShutdown();
     void showAssignments();
-    // The lever action dialog's choice for lever 1-7: 1 choose a file, 2 remove it, 3 edit
-    // it (done by the caller), 4 flip the direction; anything else nothing. Even a
-    // cancelled choice counts as a change.
-    void leverAction(int lever, int aktion);
+    // Button 1-44's dialog; only a changed assignment counts as a change.
+    void editButton(int button);
+    // Lever 1-7's action dialog: 1 choose a file, 2 remove it, 3 edit it in the axis editor,
+    // 4 flip the direction; anything else nothing. Even a cancelled choice counts as a change.
+    void editLever(int lever);
     // The axis editor has saved: the assigned files are read again.
     void reloadAxes();
 

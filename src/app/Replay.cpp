@@ -1,7 +1,7 @@
 #include "app/Replay.h"
 
 #include "app/KordanMain.h"
-#include "app/KordanView.h"
+#include "app/NullViews.h"
 #include "app/ProfileSession.h"
 #include "calibration/ZusiKalibrierung.h"
 #include "common/Clock.h"
@@ -14,7 +14,6 @@
 #include "sim/ProcessStarter.h"
 
 #include <chrono>
-#include <map>
 #include <optional>
 #include <ostream>
 #include <thread>
@@ -29,16 +28,6 @@ public:
     void sleep(int32_t ms) override { now += static_cast<uint32_t>(ms > 0 ? ms : 0); }
     void processEvents() override {}
     uint32_t now = 0;
-};
-
-class MemorySettings : public ISettings {
-public:
-    std::string get(const std::string& key, const std::string& def) override {
-        auto it = values.find(key);
-        return it == values.end() ? def : it->second;
-    }
-    void set(const std::string& key, const std::string& value) override { values[key] = value; }
-    std::map<std::string, std::string> values;
 };
 
 // Messages go to the error stream; questions are answered No, file dialogs cancelled.
@@ -82,40 +71,38 @@ public:
     bool start(const std::string&, const std::vector<std::string>&) override { return false; }
 };
 
-class NullView : public IKordanView {
-public:
-    void showWindow() override {}
-    void bringToFront() override {}
-    void setEasyOptionVisible(bool) override {}
-    void setLokText(const std::string&) override {}
-    void setProfilText(const std::string&) override {}
-    void setProfileModified(bool) override {}
-    void showStatusMessage(const std::string&) override {}
-    void setLoadMode(int) override {}
-    void setDeviceList(const std::vector<std::string>&) override {}
-    void setSelectedDevice(int) override {}
-    void setDeviceListEnabled(bool) override {}
-    void focusDeviceList() override {}
-    void setModeLabel(const std::string&, LabelColour) override {}
-    void setConnectionStatus(const std::string&) override {}
-    void setLeverText(int, const std::string&) override {}
-    void setButtonLit(int, bool) override {}
-    void setLeverToolTip(int, const std::string&) override {}
-    void setButtonToolTip(int, const std::string&) override {}
-    void setSpeakerChecked(bool) override {}
-    void setLedChecked(int) override {}
-    void openButtonDialog(int16_t) override {}
-    void openLeverActionDialog(int16_t, int32_t&) override {}
-    void openAxisEditor(int) override {}
-    void showLeverPositions(const std::array<int, 7>&) override {}
-    void setCommandLogVisible(bool) override {}
-    void appendCommandLog(const std::string&) override {}
-    void showCalibrationWizard() override {}
-    bool calibrationWizardVisible() const override { return false; }
-    void passToCalibrationWizard(const LeverBytes&) override {}
-};
-
 } // namespace
+
+ScenarioTarget scenarioTarget(KordanMain& main, VirtualController& controller) {
+    return {controller,
+            [&main](const std::string& file) {
+                if (ProfileSession* profiles = main.profiles())
+                    profiles->openFile(file);
+            },
+            [&main](bool active) {
+                main.actions().menu(active ? MenuEntry::ModusAktiv : MenuEntry::ModusTest);
+            }};
+}
+
+std::optional<std::vector<ScenarioStep>> readScenario(const std::string& path, std::ostream& err) {
+    const auto text = readFileBytes(path, kScriptFileLimit);
+    if (!text) {
+        err << "kordan: " << path << " kann nicht gelesen werden\n";
+        return std::nullopt;
+    }
+    auto steps = parseScenario(*text);
+    if (const auto* error = std::get_if<ScenarioError>(&steps)) {
+        err << path << ":" << error->line << ": " << printableText(error->text) << "\n";
+        return std::nullopt;
+    }
+    return std::get<std::vector<ScenarioStep>>(std::move(steps));
+}
+
+void writeRunSummary(std::ostream& out, const std::string& display, KordanMain& main) {
+    out << "LED: [" << display << "]\nProfil: " << main.profiles()->profile().Bezeichnung()
+        << "\nModus: " << (main.mode() == KordanMain::Mode::Active ? "Aktiv" : "Test") << "\n";
+    out.flush();
+}
 
 int runReplay(const ReplayOptions& options, const std::vector<ScenarioStep>& scenario,
               IRegistryBackend& registry, std::ostream& out, std::ostream& err,
@@ -147,9 +134,10 @@ int runReplay(const ReplayOptions& options, const std::vector<ScenarioStep>& sce
     KordanServices services{controller,  settings, clock,   clock,   dialogs,
                             window,      registry, starter, noFiles, options.programDir,
                             *calibration};
-    KordanMain main(services, view);
+    StartOptions start;
     if (zusi3Server)
-        main.offerZusi3(zusi3Server->socket, zusi3Server->endpoint, "kordan-replay");
+        start.zusi3.emplace(zusi3Server->socket, zusi3Server->endpoint, "kordan-replay");
+    KordanMain main(services, view, std::move(start));
     main.startUp();
     if (Zusi3Connection* zusi3 = main.zusi3()) {
         // The simulated clock stands still meanwhile: only the scenario's time is simulated.
@@ -168,12 +156,10 @@ int runReplay(const ReplayOptions& options, const std::vector<ScenarioStep>& sce
             return 3;
         }
     }
-    if (main.Profil()->load(options.profile) != LoadResult::Loaded)
+    if (main.profiles()->profile().load(options.profile) != LoadResult::Loaded)
         return 1;
 
-    ScenarioTarget target{
-        controller, [&](const std::string& file) { main.profiles()->openFile(file); },
-        [&](bool active) { active ? main.mnuModusAktiv() : main.mnuModusTest(); }};
+    const ScenarioTarget target = scenarioTarget(main, controller);
     // Each pass advances the clock by the interval; a zero interval counts 1 ms a pass so
     // that waits still end.
     int32_t step = options.pollMs > 0 ? options.pollMs : 1;

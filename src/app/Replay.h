@@ -4,12 +4,24 @@
 #include "sim/zusi3/Zusi3Connection.h"
 
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace kordan {
 
 class IRegistryBackend;
+class KordanMain;
+class VirtualController;
+
+// What a scenario acts on in the running program: `controller`, and the program's profile
+// and mode.
+ScenarioTarget scenarioTarget(KordanMain& main, VirtualController& controller);
+// Reads the scenario file `path`; what keeps it from being played goes to `err`.
+std::optional<std::vector<ScenarioStep>> readScenario(const std::string& path, std::ostream& err);
+// The end of a run without anyone at the window (--quit): what the display showed before the
+// shutdown blanked it (`display`), the profile and the mode.
+void writeRunSummary(std::ostream& out, const std::string& display, KordanMain& main);
 
 struct ReplayOptions {
     std::string programDir;      // relative names refer to it

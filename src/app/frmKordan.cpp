@@ -1,7 +1,5 @@
 #include "app/frmKordan.h"
 
-#include "app/KordanMain.h"
-#include "app/ProfileSession.h"
 #include "device/Layout.h"
 #include "device/Levers.h"
 #include "dialogs/frmAxis.h"
@@ -103,12 +101,12 @@ frmKordan::frmKordan(WindowServices services, QWidget* parent)
     // keys. The list also moves its current row by itself (when it gets the focus), which
     // chooses nothing.
     connect(m_lstJoySticks, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
-        if (m_logic && !m_updating)
-            m_logic->deviceClicked(m_lstJoySticks->row(item));
+        if (m_actions && !m_updating)
+            m_actions->deviceClicked(m_lstJoySticks->row(item));
     });
     connect(m_lstJoySticks, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (m_logic && !m_updating && m_keyMove && row >= 0)
-            m_logic->deviceClicked(row);
+        if (m_actions && !m_updating && m_keyMove && row >= 0)
+            m_actions->deviceClicked(row);
     });
     m_lstJoySticks->installEventFilter(this);
 
@@ -131,8 +129,8 @@ frmKordan::frmKordan(WindowServices services, QWidget* parent)
         m_opt[i]->setToolTip(tips[i]);
         box->addWidget(m_opt[i]);
         connect(m_opt[i], &QRadioButton::clicked, this, [this, i] {
-            if (m_logic && !m_updating)
-                m_logic->loadModeSelected(i);
+            if (m_actions && !m_updating)
+                m_actions->loadModeSelected(i);
         });
     }
     // The options' "siehe Doku" leads to the handbook's part on the load modes.
@@ -229,11 +227,11 @@ void frmKordan::buildFields(QWidget* area) {
 }
 
 bool frmKordan::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_lstJoySticks && event->type() == QEvent::KeyPress && m_logic) {
+    if (watched == m_lstJoySticks && event->type() == QEvent::KeyPress && m_actions) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             if (m_lstJoySticks->currentRow() >= 0)
-                m_logic->deviceClicked(m_lstJoySticks->currentRow());
+                m_actions->deviceClicked(m_lstJoySticks->currentRow());
             return true;
         }
         // The list handles the key here, so a move it makes is known to come from a key.
@@ -242,15 +240,15 @@ bool frmKordan::eventFilter(QObject* watched, QEvent* event) {
         m_keyMove = false;
         return true;
     }
-    if (event->type() == QEvent::MouseButtonDblClick && m_logic) {
+    if (event->type() == QEvent::MouseButtonDblClick && m_actions) {
         for (int i = 0; i < 7; ++i)
             if (watched == m_txtAnalog[i]) {
-                m_logic->leverDoubleClicked(i);
+                m_actions->leverDoubleClicked(i);
                 return true;
             }
         for (int k = 0; k < 44; ++k)
             if (watched == m_txtBut[k]) {
-                m_logic->buttonDoubleClicked(k);
+                m_actions->buttonDoubleClicked(k);
                 return true;
             }
     }
@@ -264,8 +262,8 @@ void frmKordan::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    if (m_logic)
-        m_logic->Form_Unload();
+    if (m_actions)
+        m_actions->closing();
     if (m_wizard)
         m_wizard->close();
     event->accept();
@@ -285,10 +283,6 @@ void frmKordan::bringToFront() {
 
 void frmKordan::setEasyOptionVisible(bool visible) {
     m_opt[2]->setVisible(visible);
-}
-void frmKordan::setEasyOptionEnabled(bool enabled, const std::string& why) {
-    m_opt[2]->setEnabled(enabled);
-    m_opt[2]->setToolTip(enabled ? lokNameTip() : q(why));
 }
 void frmKordan::setLokText(const std::string& text) {
     m_txtLok->setText(q(text));

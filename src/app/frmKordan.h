@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/KordanView.h"
+#include "app/WindowActions.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -22,7 +23,6 @@ namespace kordan {
 
 class IDialogs;
 class ISettings;
-class KordanMain;
 
 // What the main window and the windows it opens work with, handed in by the program.
 struct WindowServices {
@@ -32,15 +32,16 @@ struct WindowServices {
 };
 
 // The main window "Kordan für Zusi": a picture of the controller made of small fields, the
-// device list, the load-mode options and the menus. It draws what KordanMain tells it and
-// forwards menus, clicks and closing; it holds no behaviour of its own.
+// device list, the load-mode options and the menus. It draws what the logic tells it and
+// forwards menus, clicks and closing to the actions; it holds no behaviour of its own.
 class frmKordan : public QMainWindow, public IKordanView {
     Q_OBJECT
 public:
     explicit frmKordan(WindowServices services, QWidget* parent = nullptr);
     ~frmKordan() override;
 
-    void setLogic(KordanMain* logic) { m_logic = logic; }
+    // Where menus, clicks and closing go; none until set.
+    void setActions(IWindowActions* actions) { m_actions = actions; }
     // Creates the calibration wizard window when asked for it.
     void setWizardFactory(std::function<QWidget*(QWidget* parent)> factory) {
         m_wizardFactory = std::move(factory);
@@ -53,7 +54,6 @@ public:
     void showWindow() override;
     void bringToFront() override;
     void setEasyOptionVisible(bool visible) override;
-    void setEasyOptionEnabled(bool enabled, const std::string& why) override;
     void setLokText(const std::string& text) override;
     void setLokClass(const std::string& baureihe) override;
     void setProfilText(const std::string& text) override;
@@ -74,9 +74,10 @@ public:
     void setButtonAssigned(int index, bool assigned) override;
     void setSpeakerChecked(bool checked) override;
     void setLedChecked(int index) override;
-    void openButtonDialog(int16_t element) override;
+    void openButtonDialog(ZusiButton& button, int16_t element) override;
     void openLeverActionDialog(int16_t element, int32_t& aktion) override;
-    void openAxisEditor(int lever) override;
+    void openAxisEditor(int lever, const std::string& file) override;
+    void printSheet(const ZusiProfile& profile) override;
     void showLeverPositions(const std::array<int, 7>& values) override;
     void setCommandLogVisible(bool visible) override;
     void appendCommandLog(const std::string& line) override;
@@ -89,8 +90,6 @@ public:
     // The options dialog (modal) and the About box (modeless), opened from the menus.
     void openOptionsDialog();
     void openAboutBox();
-    // "Datei → Belegung drucken...": the loaded profile's sheet into a PDF file the user names.
-    void printSheet();
     // The handbook "Hilfe → Handbuch" shows ("" when none was found).
     void setHandbook(std::string path) { m_handbook = std::move(path); }
     // Shows the handbook in a window of its own, at the first heading holding `section`.
@@ -117,7 +116,7 @@ private:
     void paintButton(int index);
 
     WindowServices m_services;
-    KordanMain* m_logic = nullptr;
+    IWindowActions* m_actions = nullptr;
     QLineEdit* m_txtLok = nullptr;
     QLineEdit* m_txtProfil = nullptr;
     QLabel* m_lblModus = nullptr;

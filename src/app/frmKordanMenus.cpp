@@ -1,8 +1,6 @@
-// The main window's menu bar: each entry forwards to one operation of the logic.
+// The main window's menu bar: each entry forwards to one of the actions.
 #include "app/frmKordan.h"
 
-#include "app/KordanMain.h"
-#include "app/ProfileSession.h"
 #include "app/Sheet.h"
 #include "app/SheetPainter.h"
 #include "common/Dialogs.h"
@@ -20,69 +18,53 @@ void frmKordan::buildMenus() {
         a->setObjectName(name);
         return a;
     };
-    QMenu* datei = menuBar()->addMenu(QStringLiteral("&Datei"));
-    // Each entry calls one operation of the logic, while there is one.
-    auto forward = [this](QAction* a, std::function<void(KordanMain&)> call) {
-        connect(a, &QAction::triggered, this, [this, call] {
-            if (m_logic)
-                call(*m_logic);
+    // Each entry goes to the actions, while there are any.
+    auto forward = [this](QAction* a, MenuEntry entry) {
+        connect(a, &QAction::triggered, this, [this, entry] {
+            if (m_actions)
+                m_actions->menu(entry);
         });
         return a;
     };
-    forward(add(datei, "mnuDateiNeu", QStringLiteral("&Neu")), [](KordanMain& m) {
-        if (m.profiles())
-            m.profiles()->newProfile();
-    });
-    forward(add(datei, "mnuDateiOeffnen", QStringLiteral("&Oeffnen...")), [](KordanMain& m) {
-        if (m.profiles())
-            m.profiles()->open();
-    });
-    forward(add(datei, "mnuDateiSpeichern", QStringLiteral("&Speichern")), [](KordanMain& m) {
-        if (m.profiles())
-            m.profiles()->save();
-    });
+    QMenu* datei = menuBar()->addMenu(QStringLiteral("&Datei"));
+    forward(add(datei, "mnuDateiNeu", QStringLiteral("&Neu")), MenuEntry::DateiNeu);
+    forward(add(datei, "mnuDateiOeffnen", QStringLiteral("&Oeffnen...")), MenuEntry::DateiOeffnen);
+    forward(add(datei, "mnuDateiSpeichern", QStringLiteral("&Speichern")),
+            MenuEntry::DateiSpeichern);
     forward(add(datei, "mnuDateiSaveAs", QStringLiteral("Speichern &unter...")),
-            [](KordanMain& m) { m.mnuDateiSaveAs(); });
+            MenuEntry::DateiSaveAs);
     forward(add(datei, "mnuDateiBelegung", QStringLiteral("Belegung &drucken...")),
-            [this](KordanMain&) { printSheet(); });
+            MenuEntry::DateiBelegung);
     datei->addSeparator();
-    forward(add(datei, "mnuSettings", QStringLiteral("E&instellungen")),
-            [this](KordanMain&) { openOptionsDialog(); });
+    connect(add(datei, "mnuSettings", QStringLiteral("E&instellungen")), &QAction::triggered, this,
+            [this] {
+                if (m_actions)
+                    openOptionsDialog();
+            });
     datei->addSeparator();
     connect(add(datei, "mnuDateiEnde", QStringLiteral("&Ende")), &QAction::triggered, this,
             [this] { close(); });
 
     QMenu* modus = menuBar()->addMenu(QStringLiteral("&Modus"));
-    connect(add(modus, "mnuModusTest", QStringLiteral("&Hardware Test")), &QAction::triggered, this,
-            [this] {
-                if (m_logic)
-                    m_logic->mnuModusTest();
-            });
-    connect(add(modus, "mnuModusAktiv", QStringLiteral("&Aktiv")), &QAction::triggered, this,
-            [this] {
-                if (m_logic)
-                    m_logic->mnuModusAktiv();
-            });
+    forward(add(modus, "mnuModusTest", QStringLiteral("&Hardware Test")), MenuEntry::ModusTest);
+    forward(add(modus, "mnuModusAktiv", QStringLiteral("&Aktiv")), MenuEntry::ModusAktiv);
     modus->addSeparator();
-    connect(add(modus, "mnuModusKalibrieren", QStringLiteral("&Kalibrieren...")),
-            &QAction::triggered, this, [this] {
-                if (m_logic)
-                    m_logic->mnuModusKalibrieren();
-            });
+    forward(add(modus, "mnuModusKalibrieren", QStringLiteral("&Kalibrieren...")),
+            MenuEntry::ModusKalibrieren);
 
     QMenu* achsen = menuBar()->addMenu(QStringLiteral("&Achsen"));
-    forward(add(achsen, "mnuAchsenKonfig", QStringLiteral("&Konfigurieren")),
-            [this](KordanMain&) { openAxisEditor(0); });
+    connect(add(achsen, "mnuAchsenKonfig", QStringLiteral("&Konfigurieren")), &QAction::triggered,
+            this, [this] {
+                if (m_actions)
+                    openAxisEditor(0, {});
+            });
 
     QMenu* ausgabe = menuBar()->addMenu(QStringLiteral("A&usgabe"));
     ausgabe->setObjectName("mnuAusgabe");
     m_mnuLautsprecher =
-        add(ausgabe, "mnuAusgabeLautsprecher", QStringLiteral("&Lautsprecher aktiv"));
+        forward(add(ausgabe, "mnuAusgabeLautsprecher", QStringLiteral("&Lautsprecher aktiv")),
+                MenuEntry::AusgabeLautsprecher);
     m_mnuLautsprecher->setCheckable(true);
-    connect(m_mnuLautsprecher, &QAction::triggered, this, [this] {
-        if (m_logic)
-            m_logic->mnuAusgabeLautsprecher();
-    });
     ausgabe->addSeparator();
     const QString led[3] = {QStringLiteral("Anzeige &aus"),
                             QStringLiteral("Anzeige &Geschwindigkeit"),
@@ -91,35 +73,31 @@ void frmKordan::buildMenus() {
         m_mnuLed[i] = add(ausgabe, QStringLiteral("mnuAusgabeLed%1").arg(i), led[i]);
         m_mnuLed[i]->setCheckable(true);
         connect(m_mnuLed[i], &QAction::triggered, this, [this, i] {
-            if (m_logic)
-                m_logic->mnuAusgabeLed(i);
+            if (m_actions)
+                m_actions->ledChosen(i);
         });
     }
 
     ausgabe->addSeparator();
     m_mnuBefehlsprotokoll =
-        add(ausgabe, "mnuBefehlsprotokoll", QStringLiteral("&Befehlsprotokoll"));
+        forward(add(ausgabe, "mnuBefehlsprotokoll", QStringLiteral("&Befehlsprotokoll")),
+                MenuEntry::Befehlsprotokoll);
     m_mnuBefehlsprotokoll->setCheckable(true);
-    connect(m_mnuBefehlsprotokoll, &QAction::triggered, this, [this] {
-        if (m_logic)
-            m_logic->mnuBefehlsprotokoll();
-    });
 
     QMenu* lok = menuBar()->addMenu(QStringLiteral("&Lok"));
     forward(add(lok, "mnuLokEditor", QStringLiteral("&Info (Zusi Fahrzeug Editor)")),
-            [](KordanMain& m) { m.mnuLokEditor(); });
+            MenuEntry::LokEditor);
     QMenu* hilfe = menuBar()->addMenu(QStringLiteral("&Hilfe"));
     QAction* handbuch = add(hilfe, "mnuHilfeHandbuch", QStringLiteral("&Handbuch"));
     handbuch->setShortcut(QKeySequence::HelpContents);
     connect(handbuch, &QAction::triggered, this, [this] { openHandbook(); });
-    forward(add(hilfe, "mnuHilfeInfo", QStringLiteral("&Info")),
-            [this](KordanMain&) { openAboutBox(); });
+    connect(add(hilfe, "mnuHilfeInfo", QStringLiteral("&Info")), &QAction::triggered, this, [this] {
+        if (m_actions)
+            openAboutBox();
+    });
 }
 
-void frmKordan::printSheet() {
-    if (!m_logic || !m_logic->Profil())
-        return;
-    const ZusiProfile& profile = *m_logic->Profil();
+void frmKordan::printSheet(const ZusiProfile& profile) {
     FileChoice choice = m_services.dialogs.saveFile("PDF-Dokument (*.pdf)|*.pdf",
                                                     m_services.programDir, sheetFileName(profile));
     if (choice.result != FileChoice::Result::Chosen)

@@ -3,7 +3,6 @@
 #include "app/frmKordan.h"
 
 #include "app/DiagnosticsWindow.h"
-#include "app/KordanMain.h"
 #include "common/Dialogs.h"
 #include "dialogs/frmAktion.h"
 #include "dialogs/frmAxis.h"
@@ -21,10 +20,8 @@
 namespace kordan {
 
 // The modal dialogs run their own event loop, so the polling loop stands still meanwhile.
-void frmKordan::openButtonDialog(int16_t element) {
-    if (!m_logic || !m_logic->Profil())
-        return;
-    frmKnopf dialog(m_logic->Profil()->buttons(element), element, m_services.dialogs, this);
+void frmKordan::openButtonDialog(ZusiButton& button, int16_t element) {
+    frmKnopf dialog(button, element, m_services.dialogs, this);
     dialog.exec();
 }
 
@@ -33,18 +30,14 @@ void frmKordan::openLeverActionDialog(int16_t element, int32_t& aktion) {
     dialog.exec();
 }
 
-void frmKordan::openAxisEditor(int lever) {
-    if (!m_logic)
-        return;
-    // Only one editor exists; asking again brings it to the front and leaves a pending
-    // file pending.
+void frmKordan::openAxisEditor(int lever, const std::string& file) {
+    // Only one editor exists; asking again brings it to the front as it is.
     if (!m_axisEditor) {
         m_axisEditor = new frmAxis(
-            m_services.dialogs, m_services.programDir,
-            [this] { return m_logic ? m_logic->AxisFile() : std::string(); },
+            m_services.dialogs, m_services.programDir, [file] { return file; },
             [this] {
-                if (m_logic)
-                    m_logic->AxisReload();
+                if (m_actions)
+                    m_actions->axisSaved();
             },
             this);
         m_axisEditor->setAttribute(Qt::WA_DeleteOnClose);
@@ -59,8 +52,8 @@ void frmKordan::openAxisEditor(int lever) {
 void frmKordan::openOptionsDialog() {
     frmOptions dialog(m_services.settings, m_services.dialogs, this);
     dialog.exec();
-    if (m_logic)
-        m_logic->simulatorChosen();
+    if (m_actions)
+        m_actions->menu(MenuEntry::OptionsClosed);
 }
 
 void frmKordan::openHandbook(const QString& section) {

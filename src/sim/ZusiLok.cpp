@@ -32,42 +32,43 @@ ZusiLok::ZusiLok(IRegistryBackend& registry, IDialogs& dialogs, IProcessStarter&
         m_zusiDir = "\\programme\\zusi";
 }
 
-void ZusiLok::Timer() {
+bool ZusiLok::Timer() {
     if (!m_mapPath)
-        return;
+        return false;
     const std::string path = m_mapPath(m_zusiDir + "\\temp\\aktuellerzug.txt");
     if (path.empty())
-        return;
+        return false;
     std::error_code ec;
     const fs::file_time_type time = fs::last_write_time(path, ec);
     if (ec || !fs::is_regular_file(path, ec))
-        return;
+        return false;
     if (m_letzteZeit && time <= *m_letzteZeit)
-        return;
+        return false;
 
     // The simulator may be writing the file right now. The time counts as seen only after
     // a complete read, so a read that fails, finds the file still empty or overlaps a
     // further write is tried again on the next call instead of losing the change.
     // Only the first line counts, so nothing past its end is read.
     if (fs::file_size(path, ec) == 0 || ec)
-        return;
+        return false;
     const auto first = readFirstLine(path, kOwnFileLimit);
     if (!first)
-        return;
+        return false;
     const fs::file_time_type after = fs::last_write_time(path, ec);
     if (ec || after != time)
-        return;
+        return false;
     m_letzteZeit = time;
 
     std::string line = fromWindows1252(*first);
     if (line == m_lokPfad)
-        return;
+        return false;
     m_lokPfad = std::move(line);
     // An empty line names no locomotive file; there is nothing to generate from.
     if (!m_lokPfad.empty())
         generateAxes();
     if (LokChange)
         LokChange();
+    return true;
 }
 
 void ZusiLok::generateAxes() {

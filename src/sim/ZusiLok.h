@@ -29,7 +29,8 @@ public:
     std::function<void()> LokChange;
 
     // Looks at the current-train file; may generate the axis files and raise `LokChange`.
-    void Timer();
+    // True when the locomotive changed.
+    bool Timer();
     // The locomotive's name: `LokPfad` without its extension and directories.
     std::string Lok() const;
     // Starts the vehicle editor on the current locomotive; nothing without one. An editor

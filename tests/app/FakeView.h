@@ -15,10 +15,6 @@ public:
     void showWindow() override { log.push_back("show"); }
     void bringToFront() override { log.push_back("front"); }
     void setEasyOptionVisible(bool visible) override { easyVisible = visible; }
-    void setEasyOptionEnabled(bool enabled, const std::string& why) override {
-        easyEnabled = enabled;
-        easyWhy = why;
-    }
     void setLokText(const std::string& text) override { lok = text; }
     void setProfilText(const std::string& text) override { profil = text; }
     void setProfileModified(bool on) override { notes.push_back(on ? "modified" : "saved"); }
@@ -44,16 +40,19 @@ public:
     void setButtonAssigned(int i, bool on) override { assigned.at(i) = on; }
     void setSpeakerChecked(bool checked) override { speaker = checked; }
     void setLedChecked(int index) override { led = index; }
-    void openButtonDialog(int16_t element) override {
+    void openButtonDialog(ZusiButton& button, int16_t element) override {
         log.push_back("button " + std::to_string(element));
         if (onButtonDialog)
-            onButtonDialog(element);
+            onButtonDialog(button);
     }
     void openLeverActionDialog(int16_t element, int32_t& aktion) override {
         log.push_back("lever " + std::to_string(element));
         aktion = nextAktion;
     }
-    void openAxisEditor(int lever) override { log.push_back("axis " + std::to_string(lever)); }
+    void openAxisEditor(int lever, const std::string& file) override {
+        log.push_back("axis " + std::to_string(lever) + " " + file);
+    }
+    void printSheet(const ZusiProfile&) override { log.push_back("sheet"); }
     void showLeverPositions(const std::array<int, 7>& values) override { positions = values; }
     void setCommandLogVisible(bool visible) override { commandLogVisible = visible; }
     void appendCommandLog(const std::string& line) override { commandLog.push_back(line); }
@@ -68,8 +67,7 @@ public:
 
     std::vector<std::string> log;
     std::vector<std::string> notes; // the title's marker and the status bar's notes
-    bool easyVisible = true, easyEnabled = true;
-    std::string easyWhy;
+    bool easyVisible = true;
     std::string lok, profil, modeLabel, connection, deliveryNote;
     bool deliveryWarning = false;
     LabelColour modeColour = LabelColour::ButtonText;
@@ -83,7 +81,7 @@ public:
     int32_t nextAktion = 0;
     bool commandLogVisible = false;
     std::vector<std::string> commandLog;
-    std::function<void(int16_t)> onButtonDialog;
+    std::function<void(ZusiButton&)> onButtonDialog;
     std::array<int, 7> positions{};
 };
 

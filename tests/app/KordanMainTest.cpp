@@ -118,13 +118,13 @@ struct Rig {
             std::replace(path.begin(), path.end(), '\\', '/');
             return path.starts_with("C:/Zusi") ? dir.path() + "/zusi" + path.substr(7) : "";
         };
+        if (zusi3)
+            options.zusi3.emplace(*zusi3, std::nullopt, "1.0.2");
+        options.examplesDir = examples;
         main = std::make_unique<KordanMain>(KordanServices{*bus, settings, clock, events, dialogs,
                                                            *simWindow, *registryWay, starter,
                                                            mapZusi, programDir, *calibration},
                                             view, std::move(options));
-        if (zusi3)
-            main->offerZusi3(*zusi3, std::nullopt, "1.0.2");
-        main->offerExamples(examples);
         main->startUp();
         return *main;
     }
@@ -346,7 +346,7 @@ TEST(KordanMain, ASimulatorChosenInTheOptionsTakesOverAtOnceAfterLettingGo) {
     rig.keys();
     rig.settings.values["Simulator"] = "3";
     rig.settings.values["Zusi3Port"] = "1437";
-    m.simulatorChosen();
+    m.actions().menu(MenuEntry::OptionsClosed);
     EXPECT_EQ(rig.keys(), Strings{"up 72"});
     EXPECT_EQ(rig.view.deliveryNote, "Eingaben über TCP an 127.0.0.1:1437");
     EXPECT_EQ(rig.view.commandLog.back(), "Eingaben über TCP an 127.0.0.1:1437");
@@ -357,7 +357,7 @@ TEST(KordanMain, ASimulatorChosenInTheOptionsTakesOverAtOnceAfterLettingGo) {
     rig.poll({}, {1}); // held again, now over TCP
     socket.inputs();
     rig.settings.values["Simulator"] = "2";
-    m.simulatorChosen();
+    m.actions().menu(MenuEntry::OptionsClosed);
     EXPECT_EQ(socket.inputs(), Strings{"12 2"});
     EXPECT_EQ(socket.state(), ITcpSocket::State::Closed);
     EXPECT_EQ(rig.view.deliveryNote, "");
@@ -376,7 +376,7 @@ TEST(KordanMain, StoredSettingsAreInterpretedAsTextsAndTheCommandLogAsSwitched) 
               std::tuple(-1, "1 ", true, -1, KordanMain::Mode::Test, 0u, false));
     EXPECT_EQ(rig.dialogs.texts(), Strings{ControllerSession::kNoControllerText});
     rig.main->Sender()->send(28, 1);
-    rig.main->mnuBefehlsprotokoll();
+    rig.main->actions().menu(MenuEntry::Befehlsprotokoll);
     EXPECT_EQ(rig.settings.values["Befehlsprotokoll"], "1");
     rig.clock.now += 12345;
     rig.main->Sender()->send(1000, -3); // the three steps and the up are the sender's own
@@ -408,12 +408,12 @@ TEST(KordanMain, ModesAreGuardedAndTestModeShowsValuesAndFeedsTheVisibleWizard) 
     rig.device(6);
     rig.settings.values["Modus"] = "Test";
     auto& m = rig.start(); // the labels of the modes are the window test's
-    m.mnuModusAktiv();
+    m.actions().menu(MenuEntry::ModusAktiv);
     EXPECT_EQ(msg(rig.dialogs.messages.at(0)),
               (Msg{"Bitte zuerst Gerät markieren!", MsgButtons::Ok, MsgIcon::Exclamation,
                    "Aktivieren nicht möglich"}));
-    m.deviceClicked(1);
-    m.Profil()->Axis(2).setFlip(1);
+    m.actions().deviceClicked(1);
+    m.profiles()->profile().Axis(2).setFlip(1);
     rig.poll({{1, 0}, {2, 255}, {3, 128}}, {1, 41, 44});
     // The fields show the calibrated values, the positions the flipped ones.
     EXPECT_EQ(std::tuple(rig.view.levers[1], rig.view.levers[2], rig.view.positions[1],
@@ -422,20 +422,20 @@ TEST(KordanMain, ModesAreGuardedAndTestModeShowsValuesAndFeedsTheVisibleWizard) 
     std::array<bool, 44> lit{};
     lit[0] = lit[40] = lit[43] = true;
     EXPECT_EQ(rig.view.buttons, lit);
-    m.mnuModusKalibrieren();
+    m.actions().menu(MenuEntry::ModusKalibrieren);
     rig.poll({{1, 1}, {2, 2}, {7, 200}});
     EXPECT_EQ(rig.view.wizardData, (std::vector<std::array<uint8_t, 7>>{{0, 255, 128, 0, 0, 0, 0},
                                                                         {1, 2, 0, 0, 0, 0, 200}}))
         << "the last report as the wizard opens";
-    m.mnuModusAktiv();
+    m.actions().menu(MenuEntry::ModusAktiv);
     EXPECT_EQ(rig.settings.values["Modus"], "Run");
     rig.poll({{1, 50}}, {2});
     EXPECT_EQ(rig.view.wizardData.size(), 2u) << "nothing in active mode";
-    m.mnuModusKalibrieren();
+    m.actions().menu(MenuEntry::ModusKalibrieren);
     EXPECT_EQ(msg(rig.dialogs.messages.back()),
               (Msg{"Kalibrierung nur im Test-Modus möglich", MsgButtons::Ok, MsgIcon::Exclamation,
                    "Nicht möglich"}));
-    m.mnuAusgabeLautsprecher();
+    m.actions().menu(MenuEntry::AusgabeLautsprecher);
     EXPECT_EQ(std::tuple(rig.settings.values["Speaker"], rig.hid.written.back(),
                          std::count(rig.view.log.begin(), rig.view.log.end(), "wizard")),
               std::tuple("0", speakerReport(false), 1));
@@ -448,10 +448,10 @@ TEST(KordanMain, ActiveModeSendsChangesTheTickWatchesAndNothingStaysPressed) {
     rig.writeProfile();
     rig.settings.values = {{"Modus", "Test"}, {"AutoLoad", "0"}, {"Befehlsprotokoll", "1"}};
     auto& m = rig.start();
-    m.deviceClicked(0);
+    m.actions().deviceClicked(0);
     ASSERT_TRUE(m.profiles()->loadByName("test.cfr"));
     rig.poll({{1, 128}}, {1, 2}); // in test mode: sent only once active
-    m.mnuModusAktiv();
+    m.actions().menu(MenuEntry::ModusAktiv);
     EXPECT_TRUE(rig.view.assigned[3]);
     EXPECT_FALSE(rig.view.assigned[4]);
     rig.poll({{1, 128}}, {1, 2});
@@ -465,7 +465,7 @@ TEST(KordanMain, ActiveModeSendsChangesTheTickWatchesAndNothingStaysPressed) {
     rig.poll({{1, 128}}, {1, 2, 3});
     m.PeriodicTick(), m.PeriodicTick(); // a repetition is its button's
     EXPECT_EQ(rig.view.commandLog.at(7), "0.0 s  2 Pause: Up, Taste F2, Knopf 3");
-    m.deviceClicked(1); // kept open to the end
+    m.actions().deviceClicked(1); // kept open to the end
     rig.passes(61);
     EXPECT_EQ(std::tuple(rig.view.modeLabel, rig.view.modeColour),
               std::tuple("Aktiv - mit Zusi verbunden", LabelColour::Green));
@@ -479,7 +479,8 @@ TEST(KordanMain, ActiveModeSendsChangesTheTickWatchesAndNothingStaysPressed) {
         if (n == first + 1)
             m.Form_Unload();
     };
-    m.runLoop(); // the first pass's events run; the second pass's events close the window
+    while (m.loopPass()) { // the first pass's events run; the second pass's events close the window
+    }
     EXPECT_EQ(rig.hid.written,
               (std::vector<OutputReport>{displayReport(0, 0, 0), speakerReport(false)}));
     // The setting stays, the calibration is saved by its owner, no question without
@@ -497,9 +498,9 @@ TEST(KordanMain, EveryChangeUnderHeldKeysLetsThemGoFirst) {
     const Strings all{"up 72", "up 90", "up 114"}, profile{"up 72", "up 114"}, axis{"up 114"};
     const std::tuple<const char*, Change, Strings> changes[] = {
         {"open", [](Rig& r) { r.main->profiles()->openFile("fehlt.cfr"); }, profile},
-        {"unassign", [](Rig& r) { r.main->leverDoubleClicked(1); }, axis},
-        {"reload", [](Rig& r) { r.main->AxisReload(); }, axis},
-        {"switch", [](Rig& r) { r.main->deviceClicked(1); }, all},
+        {"unassign", [](Rig& r) { r.main->actions().leverDoubleClicked(1); }, axis},
+        {"reload", [](Rig& r) { r.main->actions().axisSaved(); }, axis},
+        {"switch", [](Rig& r) { r.main->actions().deviceClicked(1); }, all},
         {"failed tick", [](Rig& r) { r.hid.failWrites = true, r.passes(7, 101); }, all},
         {"shutdown", [](Rig& r) { r.main->Form_Unload(); }, all}};
     for (const auto& [what, change, ups] : changes) {
@@ -510,7 +511,7 @@ TEST(KordanMain, EveryChangeUnderHeldKeysLetsThemGoFirst) {
         rig.settings.values = {{"AutoLoad", "0"}};
         rig.view.nextAktion = 2;
         auto& m = rig.start();
-        m.deviceClicked(0);
+        m.actions().deviceClicked(0);
         ASSERT_TRUE(m.profiles()->loadByName("keys.cfr")) << what;
         rig.poll({{2, 128}}, {1, 3, 4});
         ASSERT_EQ(rig.keys().size(), 14u) << what << ": 72, 113 twice, ten 90, 114";
@@ -572,7 +573,7 @@ TEST(KordanMainProfiles, AStartProfileOutlastsTheLoadedLocomotiveAndAStartModeIs
         for (auto name : {"mein.cfr", "BR 101_1.cfr", "automatisch.cfr"})
             rig.writeProfile(name);
         rig.dir.write("alt.cfr", "1.1\r\n");
-        auto& m = rig.start({file[0] == '/' ? rig.dir.path() + file : file, active});
+        auto& m = rig.start({file[0] == '/' ? rig.dir.path() + file : file, active, {}, {}, {}});
         rig.passes(2, 101);
         std::string stored;
         for (auto& w : rig.settings.writes)
@@ -583,7 +584,7 @@ TEST(KordanMainProfiles, AStartProfileOutlastsTheLoadedLocomotiveAndAStartModeIs
             std::tuple("BR 101", profil, message[0] ? Strings{message} : Strings{},
                        std::string(writes),
                        active.value_or(true) ? KordanMain::Mode::Active : KordanMain::Mode::Test));
-        m.mnuModusTest();
+        m.actions().menu(MenuEntry::ModusTest);
         EXPECT_EQ(rig.settings.writes.back(), "Modus=Test");
     }
 }
@@ -601,7 +602,7 @@ TEST(KordanMainProfiles, ClosingTheWindowWhereALocomotiveChangeLetsEventsRunEnds
         rig.lok();
         rig.settings.values["AutoLoad"] = "1";
         auto& m = rig.start();
-        m.mnuModusAktiv();
+        m.actions().menu(MenuEntry::ModusAktiv);
         m.profiles()->setChanged(true);
         rig.dialogs.answers = {MsgAnswer::No};
         int point = 0;
@@ -635,15 +636,15 @@ TEST(KordanMainProfiles, AMissingProfileIsReportedWithTheSignAndSaveAsOffersTheN
     auto& m = rig.start();
     rig.passes(2, 101);
     rig.hid.written.clear();
-    m.loadModeSelected(1);
+    m.actions().loadModeSelected(1);
     EXPECT_EQ(msg(rig.dialogs.messages.back()), (Msg{"Konfiguration BR 101_1.cfr nicht gefunden.",
                                                      MsgButtons::Ok, MsgIcon::Information, ""}));
     EXPECT_EQ(rig.hid.written,
               (std::vector<OutputReport>{displayReport(0x78, 0x5C, 0x38), displayReport(0, 0, 0)}));
     EXPECT_EQ(rig.view.log.back(), "front");
-    m.mnuDateiSaveAs();
+    m.actions().menu(MenuEntry::DateiSaveAs);
     EXPECT_EQ(rig.dialogs.fileRequests.back().offeredName, "BR 101_1.cfr");
-    m.mnuLokEditor();
+    m.actions().menu(MenuEntry::LokEditor);
     EXPECT_EQ(rig.starter.started.at(0).args.back(), "C:\\Zusi\\Loks\\Elektrisch\\BR 101.lok");
 }
 
@@ -659,22 +660,19 @@ TEST(KordanMainProfiles, DoubleClicksFileMenuAndShutdownKeepTrackOfChanges) {
     for (auto [aktion, tip] : actions) {
         p.setChanged(false);
         rig.view.nextAktion = aktion;
-        m.leverDoubleClicked(0);
+        m.actions().leverDoubleClicked(0);
         EXPECT_EQ(std::tuple(rig.view.leverTips[0], p.changed()), std::tuple(tip, true)) << aktion;
         if (aktion == 3) {
-            EXPECT_EQ((std::tuple{rig.view.log.back(), m.AxisFile(), m.AxisFile()}),
-                      std::tuple("axis 1", "FS.axr", ""));
+            EXPECT_EQ(rig.view.log.back(), "axis 1 FS.axr");
             rig.dir.write("FS.axr", "1.0\r\n[Zones]\r\n 0 \r\n");
-            m.AxisReload();
-            EXPECT_EQ(m.Profil()->Axis(1).ZoneCount(), 0);
+            m.actions().axisSaved();
+            EXPECT_EQ(m.profiles()->profile().Axis(1).ZoneCount(), 0);
         }
     }
     EXPECT_FALSE(rig.dialogs.fileRequests.at(0).save);
-    rig.view.onButtonDialog = [&](int16_t k) {
-        m.Profil()->buttons(k) = {.Bezeichnung = "Sand", .Defined = true};
-    };
+    rig.view.onButtonDialog = [](ZusiButton& b) { b = {.Bezeichnung = "Sand", .Defined = true}; };
     p.setChanged(false);
-    m.buttonDoubleClicked(4);
+    m.actions().buttonDoubleClicked(4);
     EXPECT_EQ(std::tuple(p.changed(), rig.view.buttonTips[4]), std::tuple(true, "Sand"));
     rig.dialogs.answers = {MsgAnswer::Cancel, MsgAnswer::No};
     p.open();
@@ -742,7 +740,7 @@ TEST(KordanMain, ControllersThatComeAndGoAreFollowedAndRestored) {
               std::tuple(Strings{"close 0", "setup 5", "setup 5"}, "", 2u));
     EXPECT_EQ(std::vector(rig.hid.written.begin(), rig.hid.written.begin() + 2),
               (std::vector<OutputReport>{speakerReport(true), displayReport(0x3F, 0, 0)}));
-    m.deviceClicked(1); // two controllers, of which the other one goes and comes
+    m.actions().deviceClicked(1); // two controllers, of which the other one goes and comes
     rig.hid.devices.erase(rig.hid.devices.begin());
     rig.passes(21, 101);
     EXPECT_EQ(std::tuple(rig.view.devices.size(), rig.view.selected), std::tuple(1u, 0))
@@ -831,9 +829,12 @@ TEST(KordanMainSoak, RandomChangesLeaveNoKeyDownAndNothingRepeating) {
     auto& m = rig.start();
     const std::function<void()> actions[] = {
         [&] { m.profiles()->loadByName(pick(2) ? "a.cfr" : "b.cfr"); },
-        [&] { m.AxisReload(); },
-        [&] { rig.view.nextAktion = 2 * pick(3), m.leverDoubleClicked(pick(2)); },
-        [&] { pick(2) ? m.mnuModusTest() : m.mnuModusAktiv(); },
+        [&] { m.actions().axisSaved(); },
+        [&] { rig.view.nextAktion = 2 * pick(3), m.actions().leverDoubleClicked(pick(2)); },
+        [&] {
+            pick(2) ? m.actions().menu(MenuEntry::ModusTest)
+                    : m.actions().menu(MenuEntry::ModusAktiv);
+        },
         [&] { controller.setPlugged(pick(2)); },
         [&] { controller.setLever(1 + pick(2), uint8_t(random())); },
         [&] { controller.setButton(1 + pick(4), pick(2)); },
@@ -875,7 +876,7 @@ TEST(KordanMainSoak, RandomChangesLeaveNoKeyDownAndNothingRepeating) {
     for (int k = 1; k <= 4; ++k)
         controller.setButton(k, false);
     controller.setLever(1, 0), controller.setLever(2, 0), controller.setPlugged(true);
-    m.mnuModusAktiv();
+    m.actions().menu(MenuEntry::ModusAktiv);
     rig.passes(1000, 10); // a bridge given up is back by now
     track();
     ASSERT_TRUE(down.empty()) << "still down: " << *down.begin();

@@ -59,9 +59,9 @@ struct WindowRig {
     WindowRig() {
         settings.values["Modus"] = "Test";
         second.setPlugged(false);
-        window.setLogic(&main);
+        window.setActions(&main.actions());
     }
-    ~WindowRig() { window.setLogic(nullptr); }
+    ~WindowRig() { window.setActions(nullptr); }
 };
 
 } // namespace
@@ -78,9 +78,6 @@ TEST(frmKordan, ShowsTheControllerLiveAndPassesMenusAndDoubleClicksToTheLogic) {
               std::tuple(1, "Hardware - Test / Konfiguratrion", "255"));
     EXPECT_EQ(rig.window.buttonField(2)->palette().color(QPalette::Base), QColor(0, 255, 0));
     rig.window.action("mnuAusgabeLed1")->trigger();
-    rig.window.findChild<QRadioButton*>("optManuell")->click();
-    EXPECT_EQ(std::tuple(rig.settings.values["Led"], rig.settings.values["AutoLoad"]),
-              std::tuple("1", "0"));
     EXPECT_FALSE(rig.window.action("mnuAusgabeLed0")->isChecked());
     // Easy mode was in force at the start (no setting): its option stays shown.
     EXPECT_TRUE(rig.window.findChild<QRadioButton*>("optEasy")->isVisibleTo(&rig.window));
@@ -90,7 +87,6 @@ TEST(frmKordan, ShowsTheControllerLiveAndPassesMenusAndDoubleClicksToTheLogic) {
     EXPECT_TRUE(rig.window.commandLogDock()->isVisible());
     EXPECT_TRUE(rig.window.commandLog()->toPlainText().isEmpty());
     rig.window.action("mnuModusAktiv")->trigger();
-    EXPECT_EQ(rig.main.mode(), KordanMain::Mode::Active);
     EXPECT_FALSE(rig.window.deviceList()->isEnabled());
     // The About box's System-Info opens beside it; its text can be copied whole.
     rig.window.setDiagnostics([] { return std::string("Kordan für Zusi 1.0.2\nQt"); });
@@ -134,7 +130,7 @@ TEST(frmKordan, ShowsTheControllerLiveAndPassesMenusAndDoubleClicksToTheLogic) {
     QWidget* editor = rig.window.axisEditor();
     ASSERT_NE(editor, nullptr);
     EXPECT_TRUE(editor->isVisible());
-    rig.window.openAxisEditor(2);
+    rig.window.openAxisEditor(2, {});
     EXPECT_EQ(rig.window.axisEditor(), editor);
     // Unsaved zones: Abbrechen keeps the editor and the program running; Nein ends both.
     editor->findChild<QPushButton*>("cmdNeu")->click();
@@ -169,8 +165,8 @@ TEST(frmKordan, EscapeInTheButtonDialogKeepsTheAssignmentAndTheProfileUnmarked) 
         EXPECT_FALSE(dialog->isVisible()) << "Escape closes it";
         dialog->close(); // should it not have
     });
-    EXPECT_TRUE(rig.main.Profil()->buttons(7).Defined);
-    EXPECT_EQ(rig.main.Profil()->buttons(7).Press, 35);
+    EXPECT_TRUE(rig.main.profiles()->profile().buttons(7).Defined);
+    EXPECT_EQ(rig.main.profiles()->profile().buttons(7).Press, 35);
     EXPECT_FALSE(rig.main.profiles()->changed());
     // "&Löschen" is still at hand, on its button and Alt+L.
     inDialog([](QWidget* dialog) {
@@ -178,21 +174,13 @@ TEST(frmKordan, EscapeInTheButtonDialogKeepsTheAssignmentAndTheProfileUnmarked) 
         EXPECT_EQ(del->shortcut(), QKeySequence(QStringLiteral("Alt+L")));
         del->click();
     });
-    EXPECT_FALSE(rig.main.Profil()->buttons(7).Defined);
+    EXPECT_FALSE(rig.main.profiles()->profile().buttons(7).Defined);
     EXPECT_TRUE(rig.main.profiles()->changed());
 }
 
-// What the first start without a controller asks and shows is the logic's test; here the
-// window's part: "Datei → Neu", and the handbook.
-TEST(frmKordan, FirstStartWithoutControllerOffersNeuAndTheHandbook) {
+// The load modes' "siehe Doku" opens the handbook at its part on them.
+TEST(frmKordan, TheLoadModesLinkOpensTheHandbookThere) {
     WindowRig rig;
-    rig.hid.setPlugged(false);
-    rig.main.startUp();
-    rig.main.profiles()->setChanged(true);
-    rig.dialogs.answers = {MsgAnswer::Cancel};
-    rig.window.action("mnuDateiNeu")->trigger();
-    EXPECT_EQ(rig.dialogs.texts().back(), "Aenderungen speichern?");
-    // The load modes' "siehe Doku" opens the handbook at its part on them.
     rig.window.setHandbook(KORDAN_SOURCE_DIR "/docs/Handbuch.md");
     emit rig.window.findChild<QLabel*>("lblDoku")->linkActivated(QStringLiteral("Lademodi"));
     auto* book = rig.window.findChild<QTextBrowser*>("frmHandbuch");
@@ -216,8 +204,8 @@ TEST(frmKordan, KeysChooseControllersTheHighlightShowsTheOneInUseAndTheTitleMark
     rig.hid.CloseInterface(VirtualController::kHandle);
     QTest::keyClick(list, Qt::Key_Return); // chooses the highlighted one again, as a click
     EXPECT_TRUE(rig.hid.isOpen());
-    list->setCurrentRow(1);    // not by a key: nothing is chosen, and a failed choice
-    rig.main.deviceClicked(5); // puts the highlight back on the controller in use
+    list->setCurrentRow(1);              // not by a key: nothing is chosen, and a failed choice
+    rig.main.actions().deviceClicked(5); // puts the highlight back on the controller in use
     EXPECT_EQ(std::tuple(list->currentRow(), rig.second.isOpen()), std::tuple(0, false));
     // The title names the profile and marks unsaved changes; a note in the status bar goes
     // and leaves the connection shown.

@@ -11,17 +11,13 @@
 
 namespace kordan::test {
 
-class FakeSettings : public ISettings {
+// The run's settings, with every write recorded.
+class FakeSettings : public MemorySettings {
 public:
-    std::string get(const std::string& key, const std::string& defaultValue) override {
-        auto it = values.find(key);
-        return it == values.end() ? defaultValue : it->second;
-    }
     void set(const std::string& key, const std::string& value) override {
-        values[key] = value;
+        MemorySettings::set(key, value);
         writes.push_back(key + "=" + value);
     }
-    std::map<std::string, std::string> values;
     std::vector<std::string> writes;
 };
 

@@ -36,7 +36,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <map>
 
 using namespace kordan;
 namespace K = kordan::ZusiSendKonstanten;
@@ -53,18 +52,6 @@ public:
     FileChoice saveFile(const std::string&, const std::string&, const std::string&) override {
         return {};
     }
-};
-
-class MemorySettings : public ISettings {
-public:
-    std::string get(const std::string& key, const std::string& defaultValue) override {
-        auto it = m_values.find(key);
-        return it == m_values.end() ? defaultValue : it->second;
-    }
-    void set(const std::string& key, const std::string& value) override { m_values[key] = value; }
-
-private:
-    std::map<std::string, std::string> m_values;
 };
 
 // Lets the window system map and paint the window.
