@@ -509,6 +509,6 @@ int main(int argc, char** argv) {
     terminationTimer.start(100);
     logic.Form_Load();
     window.setLogic(nullptr);
-    calibration.Save();
+    dialogs.tell(calibration.Save());
     return 0;
 }
