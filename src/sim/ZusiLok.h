@@ -28,7 +28,8 @@ public:
     // Raised after `LokPfad` changed and the axis files were generated.
     std::function<void()> LokChange;
 
-    // Looks at the current-train file; may generate the axis files and raise `LokChange`.
+    // Looks at the current-train file; may generate the axis files (telling the dialogs what
+    // became of the locomotive file and of them) and raise `LokChange`.
     void Timer();
     // The locomotive's name: `LokPfad` without its extension and directories.
     std::string Lok() const;

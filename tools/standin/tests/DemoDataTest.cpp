@@ -49,7 +49,6 @@ TEST(DemoData, ProgramReadsEveryDemoLocoAsTheStandinDrivesIt) {
         // The generated axes fit the shipped automatic profile, the throttle this loco's.
         kordan::generateAutomaticAxes(parser, programDir, report);
         EXPECT_FALSE(report.unknownFahrschalter) << loco.path;
-        EXPECT_TRUE(report.unwritten.empty()) << loco.path;
         kordan::ZusiProfile profile(dialogs, programDir);
         ASSERT_EQ(profile.load("automatisch.cfr"), kordan::LoadResult::Loaded);
         EXPECT_EQ(std::tuple(profile.Axis(2).Dateiname(), profile.Axis(2).ZoneCount()),
