@@ -32,13 +32,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     dialogs.saveTo = (std::filesystem::path(workDir()) / "first.axr").string();
-    require(axis.SaveAs() == SaveResult::Saved);
+    require(axis.SaveAs().result == SaveResult::Saved);
     ZusiAxis again(dialogs, workDir());
     require(again.load(dialogs.saveTo) == LoadResult::Loaded);
     require(again.ZoneCount() == axis.ZoneCount());
     const std::string first = readBytes(dialogs.saveTo);
     dialogs.saveTo = (std::filesystem::path(workDir()) / "second.axr").string();
-    require(again.SaveAs() == SaveResult::Saved);
+    require(again.SaveAs().result == SaveResult::Saved);
     require(readBytes(dialogs.saveTo) == first);
     return 0;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/Dialogs.h"
+#include "common/LoadResult.h"
 #include "sim/RegistryBackend.h"
 
 #include <cstdlib>
@@ -23,6 +23,9 @@ public:
     FileChoice saveFile(const std::string&, const std::string&, const std::string&) override {
         return {FileChoice::Result::Chosen, saveTo, 0, {}};
     }
+    void tell(const LoadReport&) override {}
+    void tell(const SaveReport&) override {}
+    void tell(const LokReport&) override {}
     std::string saveTo;
 };
 

@@ -14,18 +14,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ScriptedDialogs dialogs;
     DirOnlyRegistry registry;
     const std::string lokPath = writeInput("input.lok", data, size);
-    ZusiLokParser parser(registry, dialogs, [&](const std::string& windowsPath) {
+    ZusiLokParser parser(registry, [&](const std::string& windowsPath) {
         return windowsPath == "C:\\Zusi\\Loks\\input.lok" ? lokPath : std::string();
     });
-    if (!parser.Parse("Loks\\input.lok"))
+    LokReport report = parser.Parse("Loks\\input.lok");
+    if (!report.read())
         return 0;
 
     const std::filesystem::path out = std::filesystem::path(workDir()) / "axes";
     std::filesystem::remove_all(out);
     std::filesystem::create_directories(out);
-    generateAutomaticAxes(parser, out.string(), dialogs);
+    generateAutomaticAxes(parser, out.string(), report);
 
-    const bool knownKind = std::filesystem::exists(out / kAutoFahrschalterFile);
+    const bool knownKind = !report.unknownFahrschalter;
+    require(knownKind == std::filesystem::exists(out / kAutoFahrschalterFile));
     const std::pair<const char*, int32_t> files[] = {
         {kAutoFahrschalterFile, parser.Fahrschalter() == "Auf/Ab" ? 3 : 1},
         {kAutoEBremseFile, 1},

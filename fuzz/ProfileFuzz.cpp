@@ -46,12 +46,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         profile.Axis(i).NewValue(0, 255, false, se);
 
     dialogs.saveTo = (std::filesystem::path(workDir()) / "first.cfr").string();
-    require(profile.SaveAs());
+    require(profile.SaveAs().result == SaveResult::Saved);
     ZusiProfile again(dialogs, workDir());
     require(again.load(dialogs.saveTo) == LoadResult::Loaded);
     const std::string first = readBytes(dialogs.saveTo);
     dialogs.saveTo = (std::filesystem::path(workDir()) / "second.cfr").string();
-    require(again.SaveAs());
+    require(again.SaveAs().result == SaveResult::Saved);
     require(readBytes(dialogs.saveTo) == first);
     return 0;
 }

@@ -25,7 +25,9 @@ void ProfileSession::setChanged(bool changed) {
     m_changed = changed;
 }
 
-bool ProfileSession::saved(bool ok) {
+bool ProfileSession::saved(const SaveReport& report) {
+    m_dialogs.tell(report);
+    const bool ok = report.result == SaveResult::Saved;
     if (ok)
         m_view.showStatusMessage("Profil gespeichert: " + m_profil->Dateiname());
     return ok;
@@ -147,7 +149,7 @@ void ProfileSession::askAtShutdown() {
         return;
     if (m_dialogs.message("Aenderungen speichern?", MsgButtons::YesNo, MsgIcon::Question) ==
         MsgAnswer::Yes) {
-        m_profil->Save();
+        m_dialogs.tell(m_profil->Save());
         if (!m_profil->Dateiname().empty())
             m_view.setProfilText(m_profil->Bezeichnung());
     }

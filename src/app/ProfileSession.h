@@ -11,6 +11,7 @@ namespace kordan {
 class IDialogs;
 class IEventPump;
 class IKordanView;
+struct SaveReport;
 class ZusiProfile;
 class ZusiSend;
 
@@ -74,8 +75,9 @@ private:
     void loaded();
     // "Aenderungen speichern?" before the profile is replaced; false when cancelled.
     bool askToSave();
-    // After a save: the status bar names the file when it was written.
-    bool saved(bool ok);
+    // After a save: the user is told what became of it, and the status bar names the file
+    // when it was written. True when it was.
+    bool saved(const SaveReport& report);
 
     IDialogs& m_dialogs;
     IEventPump& m_events;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/Dialogs.h"
+#include "app/ResultMessages.h"
 
 class QWidget;
 
@@ -8,7 +8,7 @@ namespace kordan {
 
 // Shows the core's messages and file dialogs with Qt. The parent is the window that is
 // active when the call is made, so boxes stay on top of the window that asked.
-class QtDialogs : public IDialogs {
+class QtDialogs : public WordingDialogs {
 public:
     // A scripted run never waits on a dialog: every message box is answered with its default
     // button and its text printed on standard error as "message: TEXT"; file dialogs are

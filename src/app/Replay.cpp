@@ -3,9 +3,9 @@
 #include "app/KordanMain.h"
 #include "app/NullViews.h"
 #include "app/ProfileSession.h"
+#include "app/ResultMessages.h"
 #include "calibration/ZusiKalibrierung.h"
 #include "common/Clock.h"
-#include "common/Dialogs.h"
 #include "common/Settings.h"
 #include "common/TextFile.h"
 #include "device/VirtualController.h"
@@ -31,7 +31,7 @@ public:
 };
 
 // Messages go to the error stream; questions are answered No, file dialogs cancelled.
-class StreamDialogs : public IDialogs {
+class StreamDialogs : public WordingDialogs {
 public:
     explicit StreamDialogs(std::ostream& err) : m_err(err) {}
     MsgAnswer message(const std::string& text, MsgButtons buttons, MsgIcon,

@@ -1,7 +1,7 @@
 #include "app/SheetPainter.h"
 
+#include "app/ResultMessages.h"
 #include "app/Sheet.h"
-#include "common/Dialogs.h"
 #include "common/TextFile.h"
 #include "profile/ZusiProfile.h"
 
@@ -60,7 +60,7 @@ int paintPicture(QPainter& p, const QRect& area, const Sheet& sheet) {
 }
 
 // Nobody to ask on the command line: messages are printed, questions take their default.
-class PrintingDialogs : public IDialogs {
+class PrintingDialogs : public WordingDialogs {
 public:
     MsgAnswer message(const std::string& text, MsgButtons buttons, MsgIcon,
                       const std::string&) override {

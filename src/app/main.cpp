@@ -257,7 +257,7 @@ int runProgram(int argc, char** argv, const CommandLine& options,
     terminationTimer.start(100);
     logic.Form_Load();
     window.setActions(nullptr);
-    calibration.Save();
+    dialogs.tell(calibration.Save());
     return 0;
 }
 

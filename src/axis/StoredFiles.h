@@ -2,7 +2,6 @@
 
 #include "common/Dialogs.h"
 #include "common/LoadResult.h"
-#include "common/Messages.h"
 #include "common/Paths.h"
 
 #include <algorithm>
@@ -24,24 +23,12 @@ inline std::string openablePath(const std::string& programDir, std::string_view 
     return native;
 }
 
-// The message of a file dialog that failed for another reason than a cancel.
-inline std::string runtimeErrorMessage(const FileChoice& choice) {
-    return "Laufzeitfehler: " + std::to_string(choice.errorNumber) + " " + choice.errorText;
-}
-
 // Asks for a file with the open dialog, or with the save dialog offering `offered` when
-// `offered` is set, starting in the program's directory. A dialog that failed shows its
-// error. nullopt when no file was chosen.
-inline std::optional<std::string> chooseFile(IDialogs& dialogs, const char* filter,
-                                             const std::string& programDir,
-                                             const std::optional<std::string>& offered = {}) {
-    const FileChoice choice = offered ? dialogs.saveFile(filter, programDir, nativePath(*offered))
-                                      : dialogs.openFile(filter, programDir);
-    if (choice.result == FileChoice::Result::Failed)
-        dialogs.message(runtimeErrorMessage(choice));
-    if (choice.result != FileChoice::Result::Chosen)
-        return std::nullopt;
-    return choice.path;
+// `offered` is set, starting in the program's directory.
+inline FileChoice askForFile(IDialogs& dialogs, const char* filter, const std::string& programDir,
+                             const std::optional<std::string>& offered = {}) {
+    return offered ? dialogs.saveFile(filter, programDir, nativePath(*offered))
+                   : dialogs.openFile(filter, programDir);
 }
 
 // A chosen path as it is stored: files in and below the program's directory relative to
@@ -70,17 +57,10 @@ inline std::string storedPath(const std::string& programDir, std::string path) {
     return path;
 }
 
-// The message for a file whose bytes were refused.
-inline const char* fileErrorMessage(FileError error) {
-    return error == FileError::WrongVersion ? "Falsche Version der Datei" : "Dateiformat ungültig";
-}
-
 // A file too large to be one of the program's is refused like one in a broken format (its
-// message names the size instead).
+// report says it was too large instead).
 template <class Contents> Parsed<Contents> refusedFile() {
-    Parsed<Contents> file;
-    file.error = FileError::BadFormat;
-    return file;
+    return Parsed<Contents>({}, FileError::BadFormat);
 }
 
 // A text line must not break the line structure of the file: a line break inside a label

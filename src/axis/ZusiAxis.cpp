@@ -3,7 +3,6 @@
 #include "axis/StoredFiles.h"
 #include "common/AtomicFile.h"
 #include "common/Dialogs.h"
-#include "common/Messages.h"
 #include "common/NumberText.h"
 #include "common/Paths.h"
 #include "common/TextFile.h"
@@ -20,8 +19,6 @@ namespace kordan {
 namespace {
 
 constexpr const char* kFilter = "Achsen-Konfiguration (*.axr)|*.axr|Alle Dateien (*.*)|*.*";
-constexpr const char* kNotFound =
-    "Achsenkonfiguratrion nicht gefunden, entsprechende Achsenzuordnung wird gelöscht";
 
 // The nine lines of a zone block; nullopt when the file ends inside it.
 std::optional<ZusiZone> readZone(LineReader& in) {
@@ -143,89 +140,96 @@ void ZusiAxis::stopRepeats() {
 }
 
 LoadResult ZusiAxis::load(const std::string& Dateiname) {
+    LoadReport report = read(Dateiname);
+    if (report.result != LoadResult::Loaded)
+        m_dialogs.tell(report);
+    return report.result;
+}
+
+LoadReport ZusiAxis::read(const std::string& Dateiname) {
+    LoadReport report{LoadReport::File::Axis, LoadResult::Loaded, {}, {}, {}};
     if (Dateiname.empty()) {
-        auto chosen = chooseFile(m_dialogs, kFilter, m_programDir);
-        if (!chosen)
-            return LoadResult::Cancelled;
-        m_dateiname = storedPath(m_programDir, *chosen);
+        report.dialog = askForFile(m_dialogs, kFilter, m_programDir);
+        if (report.dialog.result != FileChoice::Result::Chosen) {
+            report.result = LoadResult::Cancelled;
+            return report;
+        }
+        m_dateiname = storedPath(m_programDir, report.dialog.path);
     } else {
         m_dateiname = Dateiname;
     }
 
-    const std::string path = openablePath(m_programDir, m_dateiname);
+    report.path = openablePath(m_programDir, m_dateiname);
     bool tooLarge = false;
-    auto bytes = readFileBytes(path, kOwnFileLimit, &tooLarge);
+    auto bytes = readFileBytes(report.path, kOwnFileLimit, &tooLarge);
     if (!bytes && !tooLarge) {
-        m_dialogs.message(kNotFound, MsgButtons::Ok, MsgIcon::Information);
         m_dateiname.clear();
-        return LoadResult::NotFound;
+        report.result = LoadResult::NotFound;
+        return report;
     }
     auto file = bytes ? parseAxisFile(*bytes) : refusedFile<std::vector<ZusiZone>>();
-    m_fileVersion = file.version;
-    if (file.error) {
+    m_fileVersion = file.version();
+    if (!file.ok()) {
         // The axis keeps the file's name, so a save would write over it.
-        m_refusedPath = path;
-        m_dialogs.message(tooLarge ? tooLargeMessage(path) : fileErrorMessage(*file.error));
+        m_refusedPath = report.path;
         // The zones in memory belong to another file; leaving them active under this
         // file's name would let the lever give that file's commands. The records stay.
         m_zoneCount = 0;
-        return LoadResult::Rejected;
+        report.result = LoadResult::Rejected;
+        report.error = tooLarge ? std::nullopt : file.error();
+        return report;
     }
     m_refusedPath.clear();
     // Overwrite the stored fields only; running repetition countdowns stay. A lever resting
     // in a zone of the new file has not entered it (its key was let go before the load).
-    for (size_t i = 0; i < file.contents.size(); ++i) {
+    auto& zones = file.contents();
+    for (size_t i = 0; i < zones.size(); ++i) {
         const int32_t timer = m_zones[i].Timer;
-        m_zones[i] = std::move(file.contents[i]);
+        m_zones[i] = std::move(zones[i]);
         m_zones[i].Timer = timer;
     }
-    m_zoneCount = static_cast<int32_t>(file.contents.size());
-    return LoadResult::Loaded;
+    m_zoneCount = static_cast<int32_t>(zones.size());
+    return report;
 }
 
-SaveResult ZusiAxis::Save() {
+SaveReport ZusiAxis::Save() {
     return SaveFile(false);
 }
 
-SaveResult ZusiAxis::SaveAs() {
+SaveReport ZusiAxis::SaveAs() {
     return SaveFile(true);
 }
 
-SaveResult ZusiAxis::SaveFile(bool bSaveAs) {
+SaveReport ZusiAxis::SaveFile(bool bSaveAs) {
     std::string target = m_dateiname;
     if (target.empty() || bSaveAs) {
-        auto chosen = chooseFile(m_dialogs, kFilter, m_programDir, m_dateiname);
-        if (!chosen)
-            return SaveResult::Cancelled;
-        target = *chosen;
+        SaveReport asked;
+        asked.dialog = askForFile(m_dialogs, kFilter, m_programDir, m_dateiname);
+        if (asked.dialog.result != FileChoice::Result::Chosen)
+            return asked;
+        target = asked.dialog.path;
     }
 
     const std::string bytes =
         axisFileBytes(std::span<const ZusiZone>(m_zones).first(size_t(m_zoneCount)));
     const std::string path = openablePath(m_programDir, target);
-    std::string reason;
-    const bool kept = path != m_refusedPath || keepRefusedFile(m_dialogs, path, &reason);
-    if (!kept || !writeFileAtomically(path, bytes, &reason)) {
-        m_dialogs.message(saveFailedMessage(path, reason), MsgButtons::Ok, MsgIcon::Exclamation);
-        return SaveResult::Failed;
-    }
+    SaveReport report = saveFile(path, bytes, path == m_refusedPath);
+    if (report.result != SaveResult::Saved)
+        return report;
     if (path == m_refusedPath)
         m_refusedPath.clear();
     // Only a file that now holds these zones becomes the axis's file.
     m_dateiname = target;
-    return SaveResult::Saved;
+    return report;
 }
 
 Parsed<std::vector<ZusiZone>> parseAxisFile(std::string_view bytes) {
-    Parsed<std::vector<ZusiZone>> file;
     LineReader in(bytes);
     auto version = in.next();
-    file.version = version.value_or("");
-    auto refuse = [&file](FileError error) {
-        file.error = error;
-        file.contents.clear();
-        return file;
+    auto refuse = [&version](FileError error) {
+        return Parsed<std::vector<ZusiZone>>(version.value_or(""), error);
     };
+    std::vector<ZusiZone> zones;
     if (!version || *version != kFileVersion)
         return refuse(FileError::WrongVersion);
     auto header = in.next();
@@ -243,9 +247,9 @@ Parsed<std::vector<ZusiZone>> parseAxisFile(std::string_view bytes) {
         auto zone = readZone(in);
         if (!zone)
             return refuse(FileError::TooShort);
-        file.contents.push_back(std::move(*zone));
+        zones.push_back(std::move(*zone));
     }
-    return file;
+    return Parsed<std::vector<ZusiZone>>(*version, std::move(zones));
 }
 
 std::string axisFileBytes(std::span<const ZusiZone> zones) {

@@ -54,14 +54,16 @@ public:
     // sender's to release): leaving such a zone later sends no second key-up.
     void stopRepeats();
 
-    // Reads the axis file; an empty name asks with the open dialog first. Failures are
-    // reported to the user here; the result tells the caller what happened.
+    // Reads the axis file; an empty name asks with the open dialog first. What failed is
+    // told to the dialogs as a report; the result tells the caller what happened.
     LoadResult load(const std::string& Dateiname = {});
-    SaveResult Save();
-    SaveResult SaveAs();
+    // What the user is to be told is in the report; the axis tells nobody.
+    SaveReport Save();
+    SaveReport SaveAs();
 
 private:
-    SaveResult SaveFile(bool bSaveAs);
+    LoadReport read(const std::string& Dateiname);
+    SaveReport SaveFile(bool bSaveAs);
 
     IDialogs& m_dialogs;
     std::string m_programDir;

@@ -241,7 +241,7 @@ void KalibWizard::storePassed() {
     case kSampleMin:
         for (int i = 1; i <= kRows; ++i)
             m_kalib.setUntere(i, uint8_t(m_tracked[i - 1]));
-        m_kalib.Save();
+        m_dialogs.tell(m_kalib.Save());
         m_view.setTitle("Kalibrierung Schritt 3, Bail off, hinten");
         m_view.setAction(textB());
         setTracked(kBailRow, 255);
@@ -249,7 +249,7 @@ void KalibWizard::storePassed() {
         break;
     case kSampleBailHinten:
         m_kalib.setObere(kBailOff, uint8_t(bail));
-        m_kalib.Save();
+        m_dialogs.tell(m_kalib.Save());
         m_view.setTitle("Kalibrierung Schritt 4, Maximalwerte");
         m_view.setAction(textC());
         resetTracked(255);
@@ -263,7 +263,7 @@ void KalibWizard::storePassed() {
         // The bail-off channel's rest value may sit higher with the levers in front.
         if (bail > m_kalib.Untere(kBailOff))
             m_kalib.setUntere(kBailOff, uint8_t(bail));
-        m_kalib.Save();
+        m_dialogs.tell(m_kalib.Save());
         m_view.setTitle("Kalibrierung Schritt 5, Bail off, vorne");
         m_view.setAction(textB());
         setTracked(kBailRow, 255);
@@ -272,7 +272,7 @@ void KalibWizard::storePassed() {
     case kSampleBailVorne:
         if (bail < m_kalib.Obere(kBailOff))
             m_kalib.setObere(kBailOff, uint8_t(bail));
-        m_kalib.Save();
+        m_dialogs.tell(m_kalib.Save());
         m_schritt = kFertig;
         m_view.setTitle("Kalibrierung beendet");
         m_view.setAction(finalText());

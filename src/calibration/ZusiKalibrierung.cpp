@@ -2,7 +2,6 @@
 
 #include "common/AtomicFile.h"
 #include "common/Dialogs.h"
-#include "common/Messages.h"
 #include "common/NumberText.h"
 #include "common/TextFile.h"
 
@@ -128,36 +127,35 @@ void ZusiKalibrierung::Recalculate() {
     }
 }
 
-bool ZusiKalibrierung::Save() {
+SaveReport ZusiKalibrierung::Save() {
     CalibrationValues values;
     for (int i = 0; i < kMaxHebel; ++i)
         values[i] = {m_hebel[i].hysterese, m_hebel[i].Untere, m_hebel[i].Obere};
-    std::string reason;
     // The user's measured values are in a refused file more often than not (one value out
     // of range, a file of another version): it is never replaced without keeping it.
-    bool ok = !m_keepBeforeWriting || keepRefusedFile(m_dialogs, m_path, &reason);
-    ok = ok && writeFileAtomically(m_path, writeCalibration(values), &reason);
-    if (ok)
+    SaveReport report = saveFile(m_path, writeCalibration(values), m_keepBeforeWriting);
+    if (report.result == SaveResult::Saved)
         m_keepBeforeWriting = false;
     Recalculate();
-    if (!ok)
-        m_dialogs.message(saveFailedMessage(m_path, reason), MsgButtons::Ok, MsgIcon::Exclamation);
-    return ok;
+    return report;
 }
 
 LoadResult ZusiKalibrierung::load() {
+    LoadReport report{LoadReport::File::Calibration, LoadResult::NotFound, m_path, {}, {}};
     bool tooLarge = false;
     auto bytes = readFileBytes(m_path, kOwnFileLimit, &tooLarge);
     if (!bytes && !tooLarge)
-        return LoadResult::NotFound;
+        return report.result;
     auto parsed = bytes ? parseCalibration(*bytes) : CalibrationError::BadFormat;
     if (auto* error = std::get_if<CalibrationError>(&parsed)) {
         m_keepBeforeWriting = true;
-        m_dialogs.message(tooLarge ? tooLargeMessage(m_path)
-                          : *error == CalibrationError::WrongVersion
-                              ? "Falsche Version der Datei"
-                              : "Dateiformat der Kalibierung (Kalibrierung.dat) ist ungültig");
-        return LoadResult::Rejected;
+        report.result = LoadResult::Rejected;
+        if (!tooLarge)
+            report.error = *error == CalibrationError::WrongVersion ? FileError::WrongVersion
+                           : *error == CalibrationError::TooShort   ? FileError::TooShort
+                                                                    : FileError::BadFormat;
+        m_dialogs.tell(report);
+        return report.result;
     }
     const CalibrationValues& values = std::get<CalibrationValues>(parsed);
     for (int i = 0; i < kMaxHebel; ++i) {

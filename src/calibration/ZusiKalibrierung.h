@@ -58,12 +58,12 @@ public:
     uint8_t Calculate(int index, uint8_t Rohwert);
 
     bool IsConfigured() const { return m_configured; }
-    // Reads the file; a refused one is reported by a message and changes nothing.
+    // Reads the file; a refused one is told to the dialogs and changes nothing. A missing
+    // one is no news: the program has not been calibrated yet.
     LoadResult load();
-    // Writes the file and then derives the working limits from the stored ones. Returns
-    // false (after a message naming the file) when the file could not be written. The
-    // program calls it at its regular end.
-    bool Save();
+    // Writes the file and then derives the working limits from the stored ones, also when
+    // the file could not be written. The program calls it at its regular end.
+    SaveReport Save();
 
     const std::string& filePath() const { return m_path; }
     // True when the lever's limits leave no working range, so it cannot cover 0-255.

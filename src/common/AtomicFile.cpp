@@ -1,8 +1,5 @@
 #include "common/AtomicFile.h"
 
-#include "common/Dialogs.h"
-#include "common/Messages.h"
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -154,19 +151,33 @@ bool writeFileAtomically(const std::string& path, std::string_view bytes, std::s
     return true;
 }
 
-bool keepRefusedFile(IDialogs& dialogs, const std::string& path, std::string* error) {
+namespace {
+
+bool keepRefusedFile(const std::string& path, std::string* copy, std::string* error) {
     std::error_code ec;
     if (!fs::exists(path, ec))
         return true;
-    std::string copy = path + ".bak";
-    for (int n = 1; fs::exists(fs::symlink_status(copy, ec)); ++n)
-        copy = path + "." + std::to_string(n) + ".bak";
-    if (!fs::copy_file(path, copy, ec)) { // through a link: its contents
+    std::string name = path + ".bak";
+    for (int n = 1; fs::exists(fs::symlink_status(name, ec)); ++n)
+        name = path + "." + std::to_string(n) + ".bak";
+    if (!fs::copy_file(path, name, ec)) { // through a link: its contents
         setError(error, ec.message());
         return false;
     }
-    dialogs.message(keptMessage(path, copy), MsgButtons::Ok, MsgIcon::Information);
+    if (copy)
+        *copy = name;
     return true;
+}
+
+} // namespace
+
+SaveReport saveFile(const std::string& path, std::string_view bytes, bool keepFirst) {
+    SaveReport report;
+    report.path = path;
+    const bool kept = !keepFirst || keepRefusedFile(path, &report.keptCopy, &report.reason);
+    const bool written = kept && writeFileAtomically(path, bytes, &report.reason);
+    report.result = written ? SaveResult::Saved : SaveResult::Failed;
+    return report;
 }
 
 } // namespace kordan

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/LoadResult.h"
+
 #include <string>
 #include <string_view>
 
@@ -15,12 +17,11 @@ namespace kordan {
 bool writeFileAtomically(const std::string& path, std::string_view bytes,
                          std::string* error = nullptr);
 
-class IDialogs;
-
-// Before the program writes over a file it could not read, a copy is kept beside it under
-// "<name>.bak" (or "<name>.<n>.bak" with the first free n, so no earlier copy is replaced),
-// and the user is told its name. A file that is gone needs no copy. False (with a reason in
-// `error`) when no copy could be made: then nothing may be written over the file.
-bool keepRefusedFile(IDialogs& dialogs, const std::string& path, std::string* error);
+// Saves `bytes` as `path` with writeFileAtomically. When `keepFirst` (the program could not
+// read the file there), a copy of it is kept beside it first under "<name>.bak" (or
+// "<name>.<n>.bak" with the first free n, so no earlier copy is replaced), named in the
+// report's keptCopy; a file that is gone needs no copy. When no copy can be made nothing is
+// written. The report's result is Saved or Failed.
+SaveReport saveFile(const std::string& path, std::string_view bytes, bool keepFirst);
 
 } // namespace kordan

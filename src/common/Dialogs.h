@@ -9,6 +9,10 @@ enum class MsgButtons { Ok, YesNo, YesNoCancel };
 enum class MsgIcon { None, Information, Exclamation, Question, Critical };
 enum class MsgAnswer { Ok, Yes, No, Cancel };
 
+struct LoadReport;
+struct SaveReport;
+struct LokReport;
+
 // What a file dialog came back with.
 struct FileChoice {
     enum class Result { Chosen, Cancelled, Failed } result = Result::Cancelled;
@@ -17,8 +21,9 @@ struct FileChoice {
     std::string errorText; // for Failed
 };
 
-// The user-facing dialogs the core asks through. The core holds the exact German texts;
-// an implementation only shows them. All calls are modal and come from the UI thread.
+// The user-facing dialogs the core asks through. Questions come with the core's texts; what
+// became of a file comes as a report, which the app layer words. All calls are modal and
+// come from the UI thread.
 class IDialogs {
 public:
     virtual ~IDialogs() = default;
@@ -33,6 +38,12 @@ public:
     virtual FileChoice openFile(const std::string& filter, const std::string& initialDir) = 0;
     virtual FileChoice saveFile(const std::string& filter, const std::string& initialDir,
                                 const std::string& offeredName) = 0;
+
+    // Tells the user what became of a load, a save or of reading a locomotive file, if
+    // anything is worth telling.
+    virtual void tell(const LoadReport& report) = 0;
+    virtual void tell(const SaveReport& report) = 0;
+    virtual void tell(const LokReport& report) = 0;
 };
 
 } // namespace kordan

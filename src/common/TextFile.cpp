@@ -199,16 +199,6 @@ std::optional<std::string> readFileBytes(const std::string& path, std::uintmax_t
     return bytes;
 }
 
-std::string tooLargeMessage(const std::string& path) {
-    std::error_code ec;
-    const std::uintmax_t size = std::filesystem::file_size(path, ec);
-    constexpr std::uintmax_t kMB = 1u << 20;
-    // A file that grew past the limit while it was read may have no size to ask for.
-    const std::uintmax_t mb = ec ? 0 : (size + kMB - 1) / kMB;
-    const std::string name = path.substr(path.find_last_of("/\\") + 1);
-    return "Datei zu groß: " + name + (ec ? std::string() : " (" + std::to_string(mb) + " MB)");
-}
-
 std::optional<std::string> readFirstLine(const std::string& path, std::uintmax_t limit) {
     auto opened = openForReading(path);
     if (!opened)

@@ -38,8 +38,6 @@ inline constexpr std::uintmax_t kRegistryFileLimit = 64u << 20; // the Wine regi
 // is larger (then `*tooLarge` is set, so the caller can report the file as unreadable).
 std::optional<std::string> readFileBytes(const std::string& path, std::uintmax_t limit,
                                          bool* tooLarge = nullptr);
-// The message for a file refused by its size: "Datei zu groß: NAME (N MB)", N rounded up.
-std::string tooLargeMessage(const std::string& path);
 // The file's bytes up to its first line ending (a CR, as LineReader splits), read no
 // further than that and at most `limit` bytes; nullopt when it cannot be opened.
 std::optional<std::string> readFirstLine(const std::string& path, std::uintmax_t limit);

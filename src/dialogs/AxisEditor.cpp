@@ -246,7 +246,9 @@ void AxisEditor::mnuSpeichern() {
     commitLists();
     // Done means written: a failed write keeps the changes marked as unsaved even though
     // the axis already has a file name.
-    if (m_achse.Save() == SaveResult::Saved) {
+    const SaveReport report = m_achse.Save();
+    m_dialogs.tell(report);
+    if (report.result == SaveResult::Saved) {
         ZonenListe();
         ZeigeZone();
         m_geaendert = false;
@@ -256,7 +258,9 @@ void AxisEditor::mnuSpeichern() {
 
 void AxisEditor::mnuSpeichernUnter() {
     commitLists();
-    const bool writeFailed = m_achse.SaveAs() == SaveResult::Failed;
+    const SaveReport report = m_achse.SaveAs();
+    m_dialogs.tell(report);
+    const bool writeFailed = report.result == SaveResult::Failed;
     ZonenListe();
     ZeigeZone();
     // A cancelled choice ends the question of saving; a file that could not be written
@@ -268,7 +272,9 @@ void AxisEditor::mnuSpeichernUnter() {
 
 bool AxisEditor::saveForLeaving() {
     commitLists();
-    const bool saved = m_achse.Save() == SaveResult::Saved;
+    const SaveReport report = m_achse.Save();
+    m_dialogs.tell(report);
+    const bool saved = report.result == SaveResult::Saved;
     m_axisReload();
     if (saved) {
         m_geaendert = false;

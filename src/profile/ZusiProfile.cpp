@@ -3,7 +3,6 @@
 #include "axis/StoredFiles.h"
 #include "common/AtomicFile.h"
 #include "common/Dialogs.h"
-#include "common/Messages.h"
 #include "common/NumberText.h"
 #include "common/Paths.h"
 #include "common/TextFile.h"
@@ -131,26 +130,27 @@ void ZusiProfile::Neu() {
     m_shiftActive = false;
 }
 
-bool ZusiProfile::Save() {
+SaveReport ZusiProfile::Save() {
     return SaveFile(false, {});
 }
 
-bool ZusiProfile::SaveAs() {
+SaveReport ZusiProfile::SaveAs() {
     return SaveFile(true, {});
 }
 
-bool ZusiProfile::SaveAuto(const std::string& pDatei) {
+SaveReport ZusiProfile::SaveAuto(const std::string& pDatei) {
     return SaveFile(true, pDatei);
 }
 
-bool ZusiProfile::SaveFile(bool bSaveAs, const std::string& pDatei) {
+SaveReport ZusiProfile::SaveFile(bool bSaveAs, const std::string& pDatei) {
     std::string target = m_dateiname;
     if (target.empty() || bSaveAs) {
-        auto chosen =
-            chooseFile(m_dialogs, kFilter, m_programDir, pDatei.empty() ? m_dateiname : pDatei);
-        if (!chosen)
-            return false;
-        target = *chosen;
+        SaveReport asked;
+        asked.dialog =
+            askForFile(m_dialogs, kFilter, m_programDir, pDatei.empty() ? m_dateiname : pDatei);
+        if (asked.dialog.result != FileChoice::Result::Chosen)
+            return asked;
+        target = asked.dialog.path;
     }
 
     ProfileFile file;
@@ -163,50 +163,59 @@ bool ZusiProfile::SaveFile(bool bSaveAs, const std::string& pDatei) {
     for (size_t i = 0; i < m_axes.size(); ++i)
         if (!m_axes[i]->Dateiname().empty())
             file.axes[i] = ProfileFile::AxisEntry{m_axes[i]->Dateiname(), m_axes[i]->Flip()};
-    const std::string bytes = profileFileBytes(file);
 
     const std::string path = openablePath(m_programDir, target);
-    std::string reason;
-    const bool kept = path != m_refusedPath || keepRefusedFile(m_dialogs, path, &reason);
-    if (!kept || !writeFileAtomically(path, bytes, &reason)) {
-        m_dialogs.message(saveFailedMessage(path, reason), MsgButtons::Ok, MsgIcon::Exclamation);
-        return false;
-    }
+    SaveReport report = saveFile(path, profileFileBytes(file), path == m_refusedPath);
+    if (report.result != SaveResult::Saved)
+        return report;
     if (path == m_refusedPath)
         m_refusedPath.clear();
     // Only a file that now holds this profile becomes the profile's file.
     m_dateiname = target;
-    return true;
+    return report;
 }
 
 LoadResult ZusiProfile::load(const std::string& sDatei) {
+    LoadReport report = read(sDatei);
+    if (report.result != LoadResult::Loaded)
+        m_dialogs.tell(report);
+    return report.result;
+}
+
+LoadReport ZusiProfile::read(const std::string& sDatei) {
+    LoadReport report{LoadReport::File::Profile, LoadResult::Loaded, {}, {}, {}};
     std::string name = sDatei;
     if (name.empty()) {
-        auto chosen = chooseFile(m_dialogs, kFilter, m_programDir);
-        if (!chosen)
-            return LoadResult::Cancelled;
-        name = *chosen;
+        report.dialog = askForFile(m_dialogs, kFilter, m_programDir);
+        if (report.dialog.result != FileChoice::Result::Chosen) {
+            report.result = LoadResult::Cancelled;
+            return report;
+        }
+        name = report.dialog.path;
     }
-    const std::string path = openablePath(m_programDir, name);
+    const std::string& path = report.path = openablePath(m_programDir, name);
     bool tooLarge = false;
     auto bytes = readFileBytes(path, kOwnFileLimit, &tooLarge);
-    if (!bytes && !tooLarge)
-        return LoadResult::NotFound;
+    if (!bytes && !tooLarge) {
+        report.result = LoadResult::NotFound;
+        return report;
+    }
     // The whole file is read before anything changes. A refused file leaves the profile
     // exactly as it was, its Dateiname included: otherwise the next Save would overwrite
     // the refused file with the previous profile.
     const auto file = bytes ? parseProfileFile(*bytes) : refusedFile<ProfileFile>();
-    m_fileVersion = file.version;
-    if (file.error) {
+    m_fileVersion = file.version();
+    if (!file.ok()) {
         m_refusedPath = path; // kept aside before a save replaces it
-        m_dialogs.message(tooLarge ? tooLargeMessage(path) : fileErrorMessage(*file.error));
-        return LoadResult::Rejected;
+        report.result = LoadResult::Rejected;
+        report.error = tooLarge ? std::nullopt : file.error();
+        return report;
     }
 
     m_dateiname = name;
     for (size_t k = 0; k < m_buttons.size(); ++k) {
         ZusiButton& b = m_buttons[k];
-        const auto& entry = file.contents.buttons[k];
+        const auto& entry = file.contents().buttons[k];
         b.Defined = entry.has_value();
         if (!entry)
             continue; // an undefined button keeps its other fields
@@ -221,18 +230,18 @@ LoadResult ZusiProfile::load(const std::string& sDatei) {
     }
     for (size_t i = 0; i < m_axes.size(); ++i) {
         ZusiAxis& axis = *m_axes[i];
-        const auto& entry = file.contents.axes[i];
+        const auto& entry = file.contents().axes[i];
         // An empty name would make the axis ask with a dialog in the middle of a load;
         // it can only mean "no file".
         if (!entry || entry->Dateiname.empty()) {
             axis.setDateiname({});
         } else {
-            axis.load(entry->Dateiname); // reports its own failures; the profile goes on
+            axis.load(entry->Dateiname); // tells its own failures; the profile goes on
         }
         if (entry)
             axis.setFlip(entry->Flip);
     }
-    return LoadResult::Loaded;
+    return report;
 }
 
 std::string profileFileBytes(const ProfileFile& file) {
@@ -261,15 +270,12 @@ std::string profileFileBytes(const ProfileFile& file) {
 }
 
 Parsed<ProfileFile> parseProfileFile(std::string_view bytes) {
-    Parsed<ProfileFile> file;
     LineReader in(bytes);
     auto version = in.next();
-    file.version = version.value_or("");
-    auto refuse = [&file](FileError error) {
-        file.error = error;
-        file.contents = {};
-        return file;
+    auto refuse = [&version](FileError error) {
+        return Parsed<ProfileFile>(version.value_or(""), error);
     };
+    ProfileFile contents;
     if (!version || *version != kFileVersion)
         return refuse(FileError::WrongVersion);
     auto header = in.next();
@@ -277,7 +283,7 @@ Parsed<ProfileFile> parseProfileFile(std::string_view bytes) {
         return refuse(FileError::TooShort);
     if (*header != "[Buttons]")
         return refuse(FileError::BadFormat);
-    for (auto& entry : file.contents.buttons) {
+    for (auto& entry : contents.buttons) {
         auto label = in.next();
         if (!label)
             return refuse(FileError::TooShort);
@@ -297,7 +303,7 @@ Parsed<ProfileFile> parseProfileFile(std::string_view bytes) {
         return refuse(FileError::TooShort);
     if (*axisHeader != "[Axis]")
         return refuse(FileError::BadFormat);
-    for (auto& entry : file.contents.axes) {
+    for (auto& entry : contents.axes) {
         auto axisName = in.next();
         if (!axisName)
             return refuse(FileError::TooShort);
@@ -308,7 +314,7 @@ Parsed<ProfileFile> parseProfileFile(std::string_view bytes) {
             return refuse(FileError::TooShort);
         entry = ProfileFile::AxisEntry{*axisName, readInt32(*flip)};
     }
-    return file;
+    return Parsed<ProfileFile>(*version, std::move(contents));
 }
 
 } // namespace kordan

@@ -56,16 +56,19 @@ public:
     // An empty profile, never saved: no button defined, no axis assigned ("Datei → Neu").
     void Neu();
 
-    // Reads the profile file; an empty name asks with the open dialog first. A refused
-    // file is reported to the user here; a missing one is left to the caller.
+    // Reads the profile file; an empty name asks with the open dialog first. What failed is
+    // told to the dialogs as a report (the app says nothing of a missing profile: the
+    // caller knows the name it wanted).
     LoadResult load(const std::string& sDatei = {});
-    bool Save();
-    bool SaveAs();
+    // What the user is to be told is in the report; the profile tells nobody.
+    SaveReport Save();
+    SaveReport SaveAs();
     // Always asks, offering the caller's name `pDatei`.
-    bool SaveAuto(const std::string& pDatei);
+    SaveReport SaveAuto(const std::string& pDatei);
 
 private:
-    bool SaveFile(bool bSaveAs, const std::string& pDatei);
+    LoadReport read(const std::string& sDatei);
+    SaveReport SaveFile(bool bSaveAs, const std::string& pDatei);
 
     IDialogs& m_dialogs;
     std::string m_programDir;

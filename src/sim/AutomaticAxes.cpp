@@ -3,8 +3,7 @@
 #include "axis/ZusiAxis.h"
 #include "axis/ZusiZone.h"
 #include "common/AtomicFile.h"
-#include "common/Dialogs.h"
-#include "common/Messages.h"
+#include "common/LoadResult.h"
 #include "common/Paths.h"
 #include "send/ZusiSendKonstanten.h"
 #include "sim/ZusiLokParser.h"
@@ -76,29 +75,22 @@ std::vector<ZusiZone> autoBremsventil(int32_t brakeSteps) {
 }
 
 void generateAutomaticAxes(const ZusiLokParser& p, const std::string& programDir,
-                           IDialogs& dialogs) {
-    std::string failures;
+                           LokReport& report) {
     auto write = [&](const char* name, const std::vector<ZusiZone>& zones) {
-        const std::string path = joinPath(programDir, name);
-        std::string reason;
-        if (!writeFileAtomically(path, axisFileBytes(zones), &reason))
-            failures += (failures.empty() ? "" : "\n") + saveFailedMessage(path, reason);
+        SaveReport saved = saveFile(joinPath(programDir, name), axisFileBytes(zones), false);
+        if (saved.result != SaveResult::Saved)
+            report.unwritten.push_back(std::move(saved));
     };
 
     const std::vector<ZusiZone> fs = fahrschalterZones(p);
     if (fs.empty())
-        dialogs.message("Unbekannte Fahschalterart " + p.Fahrschalter(), MsgButtons::Ok,
-                        MsgIcon::Exclamation, kAutoConfigTitle);
+        report.unknownFahrschalter = p.Fahrschalter();
     else
         write(kAutoFahrschalterFile, fs);
 
     write(kAutoEBremseFile, autoEBremse(int32_t(p.EBremse()), p.Fahrschalter() == "Kombihebel"));
     write(kAutoAfbFile, autoAfb(int32_t(p.AFB())));
     write(kAutoBremsventilFile, autoBremsventil(p.FBV() == "D5/D2" ? 7 : 3));
-
-    // One message for all of them: an unwritable directory fails every file at once.
-    if (!failures.empty())
-        dialogs.message(failures, MsgButtons::Ok, MsgIcon::Exclamation, kAutoConfigTitle);
 }
 
 } // namespace kordan

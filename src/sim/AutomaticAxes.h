@@ -8,8 +8,8 @@
 
 namespace kordan {
 
-class IDialogs;
 class ZusiLokParser;
+struct LokReport;
 
 // The axis files generated for every new locomotive, in the program's directory.
 inline constexpr const char* kAutoFahrschalterFile = "automatisch_FS.axr";
@@ -34,9 +34,9 @@ std::vector<ZusiZone> autoBremsventil(int32_t brakeSteps);
 // Writes the four axis files for the locomotive `parser` has just read (its `Parse`
 // returned true): master controller, electric or hydrodynamic brake, automatic speed
 // control and driver's brake valve. A master-controller kind without a known zone layout
-// is reported and leaves the earlier master-controller file as it was. Files that cannot
-// be written are reported in one message; the earlier file of that name then stays.
+// goes into the parser's `report` and leaves the earlier master-controller file as it was;
+// so do the files that cannot be written (the earlier file of that name then stays).
 void generateAutomaticAxes(const ZusiLokParser& parser, const std::string& programDir,
-                           IDialogs& dialogs);
+                           LokReport& report);
 
 } // namespace kordan

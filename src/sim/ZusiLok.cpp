@@ -1,6 +1,7 @@
 #include "sim/ZusiLok.h"
 
 #include "common/Dialogs.h"
+#include "common/LoadResult.h"
 #include "common/TextFile.h"
 #include "sim/AutomaticAxes.h"
 #include "sim/ZusiLokParser.h"
@@ -72,10 +73,11 @@ bool ZusiLok::Timer() {
 }
 
 void ZusiLok::generateAxes() {
-    ZusiLokParser parser(m_registry, m_dialogs, m_mapPath);
-    if (!parser.Parse(m_lokPfad))
-        return;
-    generateAutomaticAxes(parser, m_programDir, m_dialogs);
+    ZusiLokParser parser(m_registry, m_mapPath);
+    LokReport report = parser.Parse(m_lokPfad);
+    if (report.read())
+        generateAutomaticAxes(parser, m_programDir, report);
+    m_dialogs.tell(report);
 }
 
 std::string ZusiLok::Lok() const {

@@ -28,8 +28,9 @@ public:
     // Raised after `LokPfad` changed and the axis files were generated.
     std::function<void()> LokChange;
 
-    // Looks at the current-train file; may generate the axis files and raise `LokChange`.
-    // True when the locomotive changed.
+    // Looks at the current-train file; may generate the axis files (telling the dialogs what
+    // became of the locomotive file and of them) and raise `LokChange`. True when the
+    // locomotive changed.
     bool Timer();
     // The locomotive's name: `LokPfad` without its extension and directories.
     std::string Lok() const;

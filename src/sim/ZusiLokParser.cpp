@@ -1,6 +1,6 @@
 #include "sim/ZusiLokParser.h"
 
-#include "common/Dialogs.h"
+#include "common/LoadResult.h"
 #include "common/NumberText.h"
 #include "common/TextFile.h"
 #include "sim/ZusiRegistry.h"
@@ -70,8 +70,8 @@ private:
 
 } // namespace
 
-ZusiLokParser::ZusiLokParser(IRegistryBackend& registry, IDialogs& dialogs, PathMapper mapPath)
-    : m_dialogs(dialogs), m_mapPath(std::move(mapPath)) {
+ZusiLokParser::ZusiLokParser(IRegistryBackend& registry, PathMapper mapPath)
+    : m_mapPath(std::move(mapPath)) {
     ZusiRegistry reader(registry);
     reader.schluessel("software\\zusi");
     m_zusiDir = reader.Value("ZusiDir");
@@ -89,9 +89,17 @@ int16_t ZusiLokParser::AFB() const {
     return toInt16(m_afb);
 }
 
-bool ZusiLokParser::Parse(const std::string& lokPfad) {
+LokReport ZusiLokParser::Parse(const std::string& lokPfad) {
     const std::string windowsPath = m_zusiDir + "\\" + lokPfad;
     const std::string localPath = m_mapPath ? m_mapPath(windowsPath) : std::string();
+    using R = LokReport::Result;
+    auto reported = [](R result, const std::string& path) {
+        LokReport report;
+        report.result = result;
+        report.path = path;
+        return report;
+    };
+    auto refused = [&](R result) { return reported(result, windowsPath); };
     // Only a regular file: a device or pipe named by a broken current-train file would
     // never end or never answer.
     std::optional<LineReader> in;
@@ -99,33 +107,17 @@ bool ZusiLokParser::Parse(const std::string& lokPfad) {
     bool tooLarge = false;
     if (!localPath.empty() && std::filesystem::is_regular_file(localPath, ec))
         in = LineReader::open(localPath, kLokFileLimit, &tooLarge);
-    if (tooLarge) {
-        m_dialogs.message(tooLargeMessage(localPath), MsgButtons::Ok, MsgIcon::Exclamation,
-                          kAutoConfigTitle);
-        return false;
-    }
-    if (!in) {
-        // Without a word the user would only see that no automatic axes came.
-        m_dialogs.message("Lok-Datei " + windowsPath + " kann nicht geöffnet werden!",
-                          MsgButtons::Ok, MsgIcon::Exclamation, kAutoConfigTitle);
-        return false;
-    }
+    if (tooLarge)
+        return reported(R::TooLarge, localPath);
+    if (!in)
+        return refused(R::NotOpened);
 
     Cursor c(*in);
     // An empty file has no first line and so is no "2.3" file either.
-    if (!c.read(1) || c.current() != "2.3") {
-        m_dialogs.message(
-            "Lok-Datei kann nicht gelesen werden, da nicht im Zusi 2.3 Format vorliegend!",
-            MsgButtons::Ok, MsgIcon::Exclamation, kAutoConfigTitle);
-        return false;
-    }
+    if (!c.read(1) || c.current() != "2.3")
+        return refused(R::WrongFormat);
 
-    auto endsEarly = [&] {
-        m_dialogs.message("Lok-Datei " + windowsPath +
-                              " endet vorzeitig und kann nicht gelesen werden!",
-                          MsgButtons::Ok, MsgIcon::Exclamation, kAutoConfigTitle);
-        return false;
-    };
+    auto endsEarly = [&] { return refused(R::EndsEarly); };
     // Read into locals first, so a file that ends early leaves the last good values.
     if (!c.advanceTo("#") || !c.read(3))
         return endsEarly();
@@ -165,9 +157,9 @@ bool ZusiLokParser::Parse(const std::string& lokPfad) {
             return endsEarly();
         eBremse = c.number();
     }
+    LokReport report = reported(R::Read, windowsPath);
     if (drive == nullptr)
-        m_dialogs.message("Unbekanntes Antriebssystem: " + antriebssystem, MsgButtons::Ok,
-                          MsgIcon::Exclamation, kAutoConfigTitle);
+        report.unknownDrive = antriebssystem;
 
     m_fbv = std::move(fbv);
     m_antriebssystem = std::move(antriebssystem);
@@ -177,7 +169,7 @@ bool ZusiLokParser::Parse(const std::string& lokPfad) {
     m_fahrstufen = toInt16(fahrstufen);
     m_afb = afb;
     m_eBremse = eBremse;
-    return true;
+    return report;
 }
 
 } // namespace kordan

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/LoadResult.h"
 #include "sim/RegistryBackend.h"
 #include "sim/SimPaths.h"
 
@@ -8,26 +9,24 @@
 
 namespace kordan {
 
-class IDialogs;
-
 // The title of every message about the automatic configuration from a locomotive file.
 inline constexpr const char* kAutoConfigTitle = "Automatische Konfiguration nicht möglich";
 
 // Reads the few values of a locomotive file (format "2.3") that the automatic axis
 // generation needs. The values are found by counting lines from marker lines ("#", "#IF"),
 // and the drive system decides where the brake value lies. The values are meaningful only
-// after `Parse` returned true.
+// after `Parse` read the file.
 class ZusiLokParser {
 public:
     // Takes the simulator's directory from the registry ("software\zusi", "ZusiDir"); the
     // mapper turns its Windows paths into openable ones.
-    ZusiLokParser(IRegistryBackend& registry, IDialogs& dialogs, PathMapper mapPath);
+    ZusiLokParser(IRegistryBackend& registry, PathMapper mapPath);
 
-    // Reads the locomotive file `ZusiDir`\`lokPfad`. False, with a message, when the file
-    // cannot be opened, is not of format "2.3" or ends before a value is reached; the
+    // Reads the locomotive file `ZusiDir`\`lokPfad`. Refused when the file cannot be
+    // opened, is too large, is not of format "2.3" or ends before a value is reached; the
     // values of an earlier `Parse` then stay. A drive system the parser does not know is
-    // reported and leaves `EBremse` at 0, but the other values count: true.
-    bool Parse(const std::string& lokPfad);
+    // named in the report and leaves `EBremse` at 0, but the other values count: read.
+    LokReport Parse(const std::string& lokPfad);
 
     const std::string& ZusiDir() const { return m_zusiDir; }
     const std::string& FBV() const { return m_fbv; }
@@ -41,7 +40,6 @@ public:
     int16_t AFB() const;
 
 private:
-    IDialogs& m_dialogs;
     PathMapper m_mapPath;
     std::string m_zusiDir;
     std::string m_fbv;

@@ -2,6 +2,7 @@
 
 #include "app/FakeView.h"
 #include "app/ProfileSession.h"
+#include "app/ResultMessages.h"
 #include "axis/ZusiAxis.h"
 #include "calibration/ZusiKalibrierung.h"
 #include "device/Reports.h"
@@ -92,7 +93,7 @@ struct Rig {
     FakeSettings settings;
     FakeClock clock;
     FakeEventPump events;
-    FakeDialogs dialogs;
+    Wording<FakeDialogs> dialogs; // the texts the user sees
     FakeView view;
     FakeSimWindow window;
     ISimWindow* simWindow = &window; // the ways to them
@@ -783,7 +784,7 @@ TEST(KordanMainSoak, RandomChangesLeaveNoKeyDownAndNothingRepeating) {
     // repeats its held key, and neither the horn nor the repeating button.
     const ZusiZone r[] = {{"R", 20, 90, 2, 1, 3}, {"H", 100, 200, 3, 1}};
     rig.dir.write("R.axr", axisFileBytes(r));
-    ProfileFile b = parseProfileFile(rig.dir.read("a.cfr")).contents;
+    ProfileFile b = parseProfileFile(rig.dir.read("a.cfr")).contents();
     b.axes = {ProfileFile::AxisEntry{"R.axr", 1}, ProfileFile::AxisEntry{"FS.axr", 0}};
     b.buttons[0] = b.buttons[2] = std::nullopt;
     rig.dir.write("b.cfr", profileFileBytes(b));

@@ -42,22 +42,21 @@ TEST(AxisFileBytes, ParsedOrRefusedWithTheReason) {
     cr.replace(cr.find(" 2 "), 3, "2.5");
     cr.replace(cr.find(" 16 "), 4, "16abc");
     cr += "Rest\r";
-    const std::tuple<std::string, std::optional<FileError>, size_t> cases[] = {
-        {crlf({"1.0", "[Zones]", " 0 "}), std::nullopt, 0},
-        {crlf({"1.00", "[Zones]", " 0 "}), FileError::WrongVersion, 0},
-        {crlf({"1.0 ", "[Zones]", " 0 "}), FileError::WrongVersion, 0},
-        {"", FileError::WrongVersion, 0},
-        {crlf({"1.0", "[zones]", " 0 "}), FileError::BadFormat, 0},
-        {crlf({"1.0", "[Zones]", " 33 "}), FileError::BadFormat, 0},
-        {crlf({"1.0", "[Zones]", "-1 "}), FileError::BadFormat, 0},
-        {crlf({"1.0", "[Zones]"}), FileError::TooShort, 0},
-        {kThrottle.substr(0, kThrottle.size() - 5), FileError::TooShort, 0}, // last line gone
+    const std::pair<std::string, std::optional<FileError>> cases[] = {
+        {crlf({"1.0", "[Zones]", " 0 "}), std::nullopt},
+        {crlf({"1.00", "[Zones]", " 0 "}), FileError::WrongVersion},
+        {crlf({"1.0 ", "[Zones]", " 0 "}), FileError::WrongVersion},
+        {"", FileError::WrongVersion},
+        {crlf({"1.0", "[zones]", " 0 "}), FileError::BadFormat},
+        {crlf({"1.0", "[Zones]", " 33 "}), FileError::BadFormat},
+        {crlf({"1.0", "[Zones]", "-1 "}), FileError::BadFormat},
+        {crlf({"1.0", "[Zones]"}), FileError::TooShort},
+        {kThrottle.substr(0, kThrottle.size() - 5), FileError::TooShort}, // last line gone
     };
-    for (const auto& [bytes, error, zones] : cases) {
-        const auto file = parseAxisFile(bytes);
-        EXPECT_EQ(std::tuple(file.error, file.contents.size()), std::tuple(error, zones)) << bytes;
-    }
-    EXPECT_EQ(axisFileBytes(parseAxisFile(cr).contents), kThrottle);
+    for (const auto& [bytes, error] : cases)
+        EXPECT_EQ(parseAxisFile(bytes).error(), error) << bytes;
+    EXPECT_EQ(parseAxisFile(crlf({"1.00"})).version(), "1.00"); // kept for a refused file
+    EXPECT_EQ(axisFileBytes(parseAxisFile(cr).contents()), kThrottle);
 }
 
 TEST(AxisFileBytes, EveryFieldRoundTripsWithSignsUmlautsAndLineBreaks) {
@@ -71,19 +70,19 @@ TEST(AxisFileBytes, EveryFieldRoundTripsWithSignsUmlautsAndLineBreaks) {
     EXPECT_NE(bytes.find("\r\n-4 \r\n"), std::string::npos);
     EXPECT_NE(bytes.find("Stufe 0 \xC4\xD6\xDC \xDF\r\n"), std::string::npos);
     const auto back = parseAxisFile(bytes);
-    EXPECT_EQ(back.contents[1].Bezeichnung, "zwei  Zeilen");
-    EXPECT_EQ(axisFileBytes(back.contents), bytes); // every field of every zone read back
+    EXPECT_EQ(back.contents()[1].Bezeichnung, "zwei  Zeilen");
+    EXPECT_EQ(axisFileBytes(back.contents()), bytes); // every field of every zone read back
 }
 
 TEST_F(AxisFile, SavesTheDocumentedBytesAskingOnlyWithoutAName) {
     dialogs.fileChoices.push_back(FakeDialogs::chosen(dir.file("leer.axr")));
-    ASSERT_EQ(axis.Save(), SaveResult::Saved);
+    ASSERT_EQ(axis.Save().result, SaveResult::Saved);
     EXPECT_EQ(dir.read("leer.axr"), "1.0\r\n[Zones]\r\n 0 \r\n");
     EXPECT_EQ(dialogs.fileRequests.at(0).initialDir, dir.path());
     axis.Zone(0) = {"Null", 0, 20, 16, 0, 0, 0, 0, 0};
     axis.Zone(1) = {"Fahren", 21, 255, 0, 0, 0, 1000, 10, 0};
     axis.setZoneCount(2);
-    ASSERT_EQ(axis.Save(), SaveResult::Saved);
+    ASSERT_EQ(axis.Save().result, SaveResult::Saved);
     EXPECT_EQ(dialogs.fileRequests.size(), 1u);
     EXPECT_EQ(dir.read("leer.axr"), kThrottle);
 }
@@ -99,30 +98,32 @@ TEST_F(AxisFile, LoadOverwritesFieldsKeepsRecordsAndAMissingFileUnassigns) {
                          axis.Zone(2).Bezeichnung),
               std::tuple(2, first, 16, "alt"));
     EXPECT_EQ(axis.load("fehlt.axr"), LoadResult::NotFound);
-    EXPECT_EQ(dialogs.texts(),
-              std::vector<std::string>{"Achsenkonfiguratrion nicht gefunden, "
-                                       "entsprechende Achsenzuordnung wird gelöscht"});
+    ASSERT_EQ(dialogs.loads.size(), 1u);
+    EXPECT_EQ(dialogs.loads[0].path, dir.file("fehlt.axr"));
     EXPECT_EQ(axis.Dateiname(), "");
 }
 
 TEST_F(AxisFile, RefusedFileIsReportedAndNoZoneOfThePreviousFileActs) {
-    for (auto [bytes, message] : {std::pair{crlf({"1.00"}), "Falsche Version der Datei"},
-                                  std::pair{crlf({"1.0", "[Zones]"}), "Dateiformat ungültig"},
-                                  std::pair{kThrottle + std::string(kOwnFileLimit, ' '),
-                                            "Datei zu groß: bad.axr (2 MB)"}}) {
+    // nullopt: too large
+    for (auto [bytes, error] :
+         {std::pair{crlf({"1.00"}), std::optional(FileError::WrongVersion)},
+          std::pair{crlf({"1.0", "[Zones]"}), std::optional(FileError::TooShort)},
+          std::pair{kThrottle + std::string(kOwnFileLimit, ' '), std::optional<FileError>()}}) {
         SCOPED_TRACE(std::to_string(bytes.size()) + " bytes");
         ASSERT_EQ(axis.load("Achsen/Lok.axr"), LoadResult::Loaded);
         dir.write("bad.axr", bytes);
-        dialogs.messages.clear();
+        dialogs.loads.clear();
         EXPECT_EQ(axis.load("bad.axr"), LoadResult::Rejected);
-        EXPECT_EQ(dialogs.texts(), std::vector<std::string>{message});
-        EXPECT_EQ(std::tuple(axis.Dateiname(), axis.ZoneCount()), std::tuple("bad.axr", 0));
+        ASSERT_EQ(dialogs.loads.size(), 1u);
+        EXPECT_EQ(dialogs.loads[0].error, error);
+        EXPECT_EQ(axis.Dateiname(), "bad.axr");
+        EXPECT_EQ(axis.ZoneCount(), 0);
         // Saving over the refused file keeps it first, under a name no earlier copy has.
         dir.write("bad.axr.bak", "older copy");
-        EXPECT_EQ(axis.Save(), SaveResult::Saved);
+        const SaveReport saved = axis.Save();
+        EXPECT_EQ(saved.result, SaveResult::Saved);
+        EXPECT_EQ(saved.keptCopy, dir.file("bad.axr.1.bak"));
         EXPECT_EQ(dir.read("bad.axr.1.bak"), bytes);
-        EXPECT_EQ(dialogs.texts().back(), "Die Datei bad.axr konnte nicht gelesen werden; sie "
-                                          "bleibt als bad.axr.1.bak erhalten.");
         std::filesystem::remove(dir.file("bad.axr.1.bak"));
     }
 }
@@ -148,15 +149,17 @@ TEST_F(AxisFile, DialogChoicesBelowTheProgramDirectoryBecomeRelative) {
 TEST_F(AxisFile, CancelledFailedAndUnwritableChoicesKeepTheName) {
     axis.setDateiname("alt.axr");
     EXPECT_EQ(axis.load(), LoadResult::Cancelled);
-    EXPECT_EQ(axis.SaveAs(), SaveResult::Cancelled);
+    EXPECT_EQ(axis.SaveAs().result, SaveResult::Cancelled);
     EXPECT_EQ(dialogs.fileRequests.at(1).offeredName, "alt.axr");
     dialogs.fileChoices.push_back({FileChoice::Result::Failed, {}, 32755, "Fehler"});
-    EXPECT_EQ(axis.SaveAs(), SaveResult::Cancelled);
-    EXPECT_EQ(dialogs.texts(), std::vector<std::string>{"Laufzeitfehler: 32755 Fehler"});
+    const SaveReport failedDialog = axis.SaveAs();
+    EXPECT_EQ(failedDialog.result, SaveResult::Cancelled);
+    EXPECT_EQ(failedDialog.dialog.errorNumber, 32755);
     const std::string target = dir.file("fehlt/neu.axr");
     dialogs.fileChoices.push_back(FakeDialogs::chosen(target));
-    EXPECT_EQ(axis.SaveAs(), SaveResult::Failed);
-    EXPECT_EQ(dialogs.messages.back().text.rfind("Die Datei " + target + " konnte nicht", 0), 0u);
+    const SaveReport unwritable = axis.SaveAs();
+    EXPECT_EQ(unwritable.result, SaveResult::Failed);
+    EXPECT_EQ(unwritable.path, target);
     EXPECT_EQ(axis.Dateiname(), "alt.axr");
 }
 

@@ -26,7 +26,7 @@ TEST(Kalibrierung, HysteresisScalingAndLimitsApplyAfterSave) {
     FakeDialogs dlg;
     ZusiKalibrierung k(dlg, dir.file("Kalibrierung.dat"));
     EXPECT_EQ(k.load(), LoadResult::NotFound);
-    EXPECT_TRUE(dlg.messages.empty());
+    EXPECT_TRUE(dlg.loads.empty()); // not calibrated yet is no news
     EXPECT_EQ((std::tuple{k.HystWert(1, 100), k.HystWert(1, 97), k.HystWert(1, 95),
                           k.HystWert(1, 96), k.HystWert(1, 100)}),
               std::tuple(100, 100, 99, 99, 100));
@@ -35,7 +35,7 @@ TEST(Kalibrierung, HysteresisScalingAndLimitsApplyAfterSave) {
     EXPECT_EQ(k.Calculate(4, 128), 126); // round(124 * 255 / 251)
     k.setObere(1, 100);
     EXPECT_EQ(k.Calculate(1, 150), 148) << "new limits wait for Save";
-    ASSERT_TRUE(k.Save());
+    ASSERT_EQ(k.Save().result, SaveResult::Saved);
     // Held at 56: round(52 * 255 / 96).
     EXPECT_EQ((std::tuple{k.Calculate(1, 150), k.Calculate(1, 52)}), std::tuple(255, 138));
     k.setUntere(2, 100);
@@ -44,9 +44,9 @@ TEST(Kalibrierung, HysteresisScalingAndLimitsApplyAfterSave) {
     EXPECT_EQ((std::tuple{k.hasNoWorkingRange(2), k.Calculate(2, 0), k.Calculate(2, 104)}),
               std::tuple(true, 0, 255));
     ZusiKalibrierung lost(dlg, dir.file("missing-dir/Kalibrierung.dat"));
-    EXPECT_FALSE(lost.Save());
-    ASSERT_EQ(dlg.texts().size(), 1u);
-    EXPECT_NE(dlg.texts()[0].find("Kalibrierung.dat"), std::string::npos);
+    const SaveReport failed = lost.Save();
+    EXPECT_EQ(failed.result, SaveResult::Failed);
+    EXPECT_EQ(failed.path, dir.file("missing-dir/Kalibrierung.dat"));
 }
 
 TEST(Kalibrierung, WriterAndParserRoundTripByteExactly) {
@@ -68,37 +68,40 @@ TEST(Kalibrierung, WriterAndParserRoundTripByteExactly) {
 }
 
 TEST(Kalibrierung, RefusedFilesAreReportedAndChangeNothing) {
-    const std::string format = "Dateiformat der Kalibierung (Kalibrierung.dat) ist ungültig";
-    const std::string version = "Falsche Version der Datei";
     using E = CalibrationError;
+    using F = FileError;
     TempDir dir;
     FakeDialogs dlg;
     ZusiKalibrierung k(dlg, dir.file("Kalibrierung.dat"));
-    for (const auto& [bytes, error, message] :
-         {std::tuple{"1.1" + fileWith("[Kalibrierung]", 7).substr(3), E::WrongVersion, version},
-          {"1.1" + std::string(kOwnFileLimit, ' '), E::WrongVersion,
-           "Datei zu groß: Kalibrierung.dat (2 MB)"},
-          {"", E::WrongVersion, version},
-          {fileWith("[Kalibrierung] ", 7), E::BadFormat, format},
-          {fileWith("[Kalibrierung]", 6), E::TooShort, format},
-          {fileWith("[Kalibrierung]", 7, " 256 "), E::OutOfRange, format},
-          {fileWith("[Kalibrierung]", 7, "-1 "), E::OutOfRange, format}}) {
-        EXPECT_EQ(std::get<CalibrationError>(parseCalibration(bytes)), error)
-            << bytes.substr(0, 60);
-        dir.write("Kalibrierung.dat", bytes);
-        dlg.messages.clear();
-        // Only an explicit Save writes.
-        EXPECT_EQ(
-            (std::tuple{k.load(), dlg.texts(), dlg.messages.at(0).icon, k.IsConfigured(),
-                        k.hysterese(1), dir.read("Kalibrierung.dat")}),
-            std::tuple(LoadResult::Rejected, std::vector{message}, MsgIcon::None, false, 4, bytes))
-            << bytes;
+    const struct {
+        const char* name;
+        std::string bytes;
+        E parsed;
+        std::optional<F> reported; // nullopt: too large
+    } rows[] = {
+        {"version", "1.1" + fileWith("[Kalibrierung]", 7).substr(3), E::WrongVersion,
+         F::WrongVersion},
+        {"large", "1.1" + std::string(kOwnFileLimit, ' '), E::WrongVersion, std::nullopt},
+        {"empty", "", E::WrongVersion, F::WrongVersion},
+        {"header", fileWith("[Kalibrierung] ", 7), E::BadFormat, F::BadFormat},
+        {"six levers", fileWith("[Kalibrierung]", 6), E::TooShort, F::TooShort},
+        {"256", fileWith("[Kalibrierung]", 7, " 256 "), E::OutOfRange, F::BadFormat},
+        {"-1", fileWith("[Kalibrierung]", 7, "-1 "), E::OutOfRange, F::BadFormat},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(std::get<CalibrationError>(parseCalibration(row.bytes)), row.parsed) << row.name;
+        dir.write("Kalibrierung.dat", row.bytes);
+        dlg.loads.clear();
+        EXPECT_EQ(k.load(), LoadResult::Rejected) << row.name;
+        ASSERT_EQ(dlg.loads.size(), 1u) << row.name;
+        EXPECT_EQ(dlg.loads[0].error, row.reported) << row.name;
+        EXPECT_FALSE(k.IsConfigured()) << row.name;
+        EXPECT_EQ(k.hysterese(1), 4) << row.name;
+        EXPECT_EQ(dir.read("Kalibrierung.dat"), row.bytes) << row.name; // only Save writes
     }
-    EXPECT_TRUE(k.Save()); // the first keeps the refused file, then only writes
-    EXPECT_TRUE(k.Save());
-    EXPECT_EQ(dlg.texts().back(), "Die Datei Kalibrierung.dat konnte nicht gelesen werden; "
-                                  "sie bleibt als Kalibrierung.dat.bak erhalten.");
-    EXPECT_EQ(std::tuple(dir.read("Kalibrierung.dat.bak"), dir.read("Kalibrierung.dat"),
-                         std::filesystem::exists(dir.file("Kalibrierung.dat.1.bak"))),
-              std::tuple(fileWith("[Kalibrierung]", 7, "-1 "), writeCalibration({}), false));
+    // The first save keeps the refused file, then it only writes.
+    EXPECT_EQ(k.Save().keptCopy, dir.file("Kalibrierung.dat.bak"));
+    EXPECT_EQ(k.Save().keptCopy, "");
+    EXPECT_EQ(dir.read("Kalibrierung.dat.bak"), fileWith("[Kalibrierung]", 7, "-1 "));
+    EXPECT_EQ(dir.read("Kalibrierung.dat"), writeCalibration({}));
 }

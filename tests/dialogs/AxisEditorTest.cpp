@@ -97,8 +97,10 @@ TEST(AxisEditor, StartShowsThePendingFileOrANewAxis) {
     rig.dir.write("alt.axr", "0.9\r\n[Zones]\r\n 0 \r\n");
     rig.pending = "alt.axr";
     rig.editor.start();
-    EXPECT_EQ(std::tuple(rig.messages(), rig.editor.Achse().Dateiname(), rig.view.bezeichnung),
-              std::tuple(Texts{"Falsche Version der Datei"}, "", ""));
+    ASSERT_EQ(rig.dialogs.loads.size(), 1u);
+    EXPECT_EQ(rig.dialogs.loads[0].error, FileError::WrongVersion);
+    EXPECT_EQ(rig.editor.Achse().Dateiname(), "");
+    EXPECT_EQ(rig.view.bezeichnung, "");
 }
 
 TEST(AxisEditor, NewZonesUpTo32AndDeleteMovesTheLaterOnesDown) {
@@ -216,6 +218,7 @@ TEST(AxisEditor, FailedWritesKeepTheChangesMarked) {
     rig.editor.holdClicked(true);
     rig.dialogs.fileChoices.push_back(FakeDialogs::chosen(rig.dir.file("fehlt/x.axr")));
     rig.editor.mnuSpeichernUnter();
+    EXPECT_EQ(rig.dialogs.saves.at(0).result, SaveResult::Failed); // told to the user
     EXPECT_EQ(std::tuple(rig.editor.geaendert(), rig.editor.Achse().Dateiname()),
               std::tuple(true, "Lok.axr"));
     // The file becomes unwritable: "&Speichern" must not count as done either.

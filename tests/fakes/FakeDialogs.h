@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/Dialogs.h"
+#include "common/LoadResult.h"
 
 #include <deque>
 #include <functional>
@@ -9,7 +9,7 @@
 
 namespace kordan::test {
 
-// Records every message and file dialog and answers from a script.
+// Records every message, report and file dialog and answers from a script.
 class FakeDialogs : public IDialogs {
 public:
     struct Message {
@@ -40,11 +40,17 @@ public:
         fileRequests.push_back({true, filter, initialDir, offeredName});
         return fileChoices.empty() ? FileChoice{} : next(fileChoices);
     }
+    void tell(const LoadReport& report) override { loads.push_back(report); }
+    void tell(const SaveReport& report) override { saves.push_back(report); }
+    void tell(const LokReport& report) override { loks.push_back(report); }
     // Answers for the next message boxes, in order; without one, Ok/Yes is answered.
     std::deque<MsgAnswer> answers;
     // Results for the next file dialogs, in order; without one, the dialog is cancelled.
     std::deque<FileChoice> fileChoices;
     std::vector<Message> messages;
+    std::vector<LoadReport> loads;
+    std::vector<SaveReport> saves;
+    std::vector<LokReport> loks;
     // Runs while a message is up (window events run under a modal box too).
     std::function<void(const std::string&)> onMessage;
     std::vector<FileRequest> fileRequests;

@@ -52,7 +52,7 @@ TEST(ProfileFileBytes, ParsedOrRefusedWithTheReason) {
         {kExample.substr(0, kExample.size() - 3), FileError::TooShort}, // last axis gone
     };
     for (const auto& [bytes, error] : cases)
-        EXPECT_EQ(parseProfileFile(bytes).error, error) << bytes;
+        EXPECT_EQ(parseProfileFile(bytes).error(), error) << bytes;
 }
 
 TEST(ProfileFileBytes, EveryFieldRoundTripsAndLabelsCannotBreakTheFile) {
@@ -71,10 +71,10 @@ TEST(ProfileFileBytes, EveryFieldRoundTripsAndLabelsCannotBreakTheFile) {
     for (size_t p; (p = cr.find("\r\n")) != std::string::npos;)
         cr.replace(p, 2, "\r"); // bare CR line ends read the same
     const auto back = parseProfileFile(cr);
-    ASSERT_FALSE(back.error);
-    EXPECT_EQ(back.contents.buttons[1]->Bezeichnung, "# ");
-    EXPECT_EQ(back.contents.buttons[2]->Bezeichnung, "a b");
-    EXPECT_EQ(profileFileBytes(back.contents), bytes); // every field and absent record read back
+    ASSERT_TRUE(back.ok());
+    EXPECT_EQ(back.contents().buttons[1]->Bezeichnung, "# ");
+    EXPECT_EQ(back.contents().buttons[2]->Bezeichnung, "a b");
+    EXPECT_EQ(profileFileBytes(back.contents()), bytes); // every field and absent record read back
 }
 
 TEST_F(ProfileFileTest, ExampleLoadsAndSavesByteForByte) {
@@ -85,37 +85,38 @@ TEST_F(ProfileFileTest, ExampleLoadsAndSavesByteForByte) {
     EXPECT_EQ(std::tuple(horn.Defined, horn.Bezeichnung, horn.Hold, profile.buttons(2).Press,
                          profile.buttons(3).Defined, profile.Axis(2).Dateiname()),
               std::tuple(true, "Pfeife", 1, 29, false, ""));
-    ASSERT_TRUE(profile.Save()); // named: no dialog
+    ASSERT_EQ(profile.Save().result, SaveResult::Saved); // named: no dialog
     EXPECT_EQ(dir.read("bsp.cfr"), kExample);
-    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_TRUE(dialogs.loads.empty());
     EXPECT_TRUE(dialogs.fileRequests.empty());
 }
 
 TEST_F(ProfileFileTest, RefusedOrMissingFilesChangeNothing) {
     dir.write("Fahrschalter.axr", kAxis);
     dir.write("gut.cfr", kExample);
-    for (const auto& [bytes, message] :
-         {std::pair<std::string, std::string>{"1.00\r\n", "Falsche Version der Datei"},
-          std::pair<std::string, std::string>{kExample.substr(0, 40), "Dateiformat ungültig"},
-          std::pair<std::string, std::string>{kExample + std::string(kOwnFileLimit, ' '),
-                                              "Datei zu groß: schlecht.cfr (2 MB)"}}) {
-        SCOPED_TRACE(message);
-        ASSERT_EQ(profile.load("gut.cfr"), LoadResult::Loaded);
-        dir.write("schlecht.cfr", bytes);
-        dialogs.messages.clear();
-        EXPECT_EQ(profile.load("schlecht.cfr"), LoadResult::Rejected);
-        EXPECT_EQ(dialogs.texts(), std::vector<std::string>{message});
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::optional<FileError> error; // nullopt: too large
+    } rows[] = {{"version", "1.00\r\n", FileError::WrongVersion},
+                {"short", kExample.substr(0, 40), FileError::TooShort},
+                {"large", kExample + std::string(kOwnFileLimit, ' '), std::nullopt}};
+    for (const auto& row : rows) {
+        ASSERT_EQ(profile.load("gut.cfr"), LoadResult::Loaded) << row.name;
+        dir.write("schlecht.cfr", row.bytes);
+        dialogs.loads.clear();
+        EXPECT_EQ(profile.load("schlecht.cfr"), LoadResult::Rejected) << row.name;
+        ASSERT_EQ(dialogs.loads.size(), 1u) << row.name;
+        EXPECT_EQ(dialogs.loads[0].error, row.error) << row.name;
         // A later Save must not write the old profile over the refused file.
-        EXPECT_EQ(std::tuple(profile.Dateiname(), profile.buttons(1).Bezeichnung),
-                  std::tuple("gut.cfr", "Pfeife"));
+        EXPECT_EQ(profile.Dateiname(), "gut.cfr") << row.name;
+        EXPECT_EQ(profile.buttons(1).Bezeichnung, "Pfeife") << row.name;
         dialogs.fileChoices.push_back(FakeDialogs::chosen(dir.file("schlecht.cfr")));
-        EXPECT_TRUE(profile.SaveAs());
-        EXPECT_EQ(dir.read("schlecht.cfr.bak"), bytes); // kept first
+        EXPECT_EQ(profile.SaveAs().keptCopy, dir.file("schlecht.cfr.bak")) << row.name;
+        EXPECT_EQ(dir.read("schlecht.cfr.bak"), row.bytes) << row.name; // kept first
         std::filesystem::remove(dir.file("schlecht.cfr.bak"));
     }
-    dialogs.messages.clear();
-    EXPECT_EQ(profile.load("fehlt.cfr"), LoadResult::NotFound); // silently
-    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(profile.load("fehlt.cfr"), LoadResult::NotFound);
     EXPECT_EQ(profile.Dateiname(), dir.file("schlecht.cfr")) << "the last one saved";
 }
 
@@ -128,7 +129,7 @@ TEST_F(ProfileFileTest, MissingAxisFileUnassignsOnlyThatAxis) {
     ASSERT_EQ(profile.load("p.cfr"), LoadResult::Loaded);
     // One notice; its Flip line was still read; an empty name (axis 3) opens no dialog.
     EXPECT_EQ(std::tuple(profile.Axis(1).Dateiname(), profile.Axis(1).Flip(),
-                         profile.Axis(2).Dateiname(), dialogs.messages.size(),
+                         profile.Axis(2).Dateiname(), dialogs.loads.size(),
                          dialogs.fileRequests.size()),
               std::tuple("", 1, "da.axr", 1u, 0u));
 }
@@ -152,16 +153,16 @@ TEST_F(ProfileFileTest, LoadKeepsRecordsAndUndefinedFieldsAndNormalisesShift) {
 
 TEST_F(ProfileFileTest, NewProfileSavesAsFiftyFourLinesAndTheDialogsOfferWhatTheyShould) {
     dialogs.fileChoices.push_back(FakeDialogs::chosen(dir.file("bsp.cfr")));
-    ASSERT_TRUE(profile.Save());
+    ASSERT_EQ(profile.Save().result, SaveResult::Saved);
     EXPECT_EQ(dir.read("bsp.cfr"), kEmpty);
     ASSERT_EQ(profile.load("bsp.cfr"), LoadResult::Loaded);
     // SaveAs always asks, offering the current name; a cancel writes nothing.
-    EXPECT_FALSE(profile.SaveAs());
+    EXPECT_EQ(profile.SaveAs().result, SaveResult::Cancelled);
     EXPECT_EQ(dialogs.fileRequests.at(1).offeredName, "bsp.cfr");
     EXPECT_EQ(profile.Dateiname(), "bsp.cfr");
     // SaveAuto offers the caller's name.
     dialogs.fileChoices.push_back(FakeDialogs::chosen(dir.file("Lok_Pult.cfr")));
-    ASSERT_TRUE(profile.SaveAuto("Lok_Pult.cfr"));
+    ASSERT_EQ(profile.SaveAuto("Lok_Pult.cfr").result, SaveResult::Saved);
     EXPECT_EQ(dialogs.fileRequests.at(2).offeredName, "Lok_Pult.cfr");
     EXPECT_EQ(profile.load(), LoadResult::Cancelled); // a cancelled open changes nothing
     EXPECT_EQ(profile.Dateiname(), dir.file("Lok_Pult.cfr"));

@@ -33,15 +33,15 @@ TEST_P(ShippedFile, ReadsAndWritesBackTheSameBytes) {
     const std::string kind = path.extension().string();
     if (kind == ".axr") {
         const auto file = parseAxisFile(*bytes);
-        ASSERT_FALSE(file.error);
-        EXPECT_FALSE(file.contents.empty());
-        EXPECT_EQ(axisFileBytes(file.contents), *bytes);
+        ASSERT_TRUE(file.ok());
+        EXPECT_FALSE(file.contents().empty());
+        EXPECT_EQ(axisFileBytes(file.contents()), *bytes);
     } else if (kind == ".cfr") {
         const auto file = parseProfileFile(*bytes);
-        ASSERT_FALSE(file.error);
-        EXPECT_EQ(profileFileBytes(file.contents), *bytes);
+        ASSERT_TRUE(file.ok());
+        EXPECT_EQ(profileFileBytes(file.contents()), *bytes);
         // Each axis file it names lies beside it or is generated for the locomotive.
-        for (const auto& axis : file.contents.axes)
+        for (const auto& axis : file.contents().axes)
             if (axis && !axis->Dateiname.starts_with("automatisch_")) {
                 EXPECT_TRUE(fs::exists(path.parent_path() / axis->Dateiname)) << axis->Dateiname;
             }

@@ -1,5 +1,7 @@
 #include "sim/ZusiLok.h"
 
+#include "common/Paths.h"
+#include "common/TextFile.h"
 #include "fakes/FakeDialogs.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/FakeRegistry.h"
@@ -21,8 +23,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace test;
-
-constexpr const char* kTitle = "Automatische Konfiguration nicht möglich";
 
 // The simulator as Wine keeps it: "C:\Programme\Zusi" below a Wine prefix in the temporary
 // directory, spelt on disk in another case than the Windows paths that name its files.
@@ -149,7 +149,6 @@ TEST_F(LokTest, TheFirstTimerReportsTheLocomotiveAndLaterOnesOnlyNewerOthers) {
     drive("Loks\\Elektrisch\\E 10.lok");
     EXPECT_EQ(changes, (std::vector<std::string>{"Loks\\Elektrisch\\BR 101.lok",
                                                  "Loks\\Elektrisch\\E 10.lok"}));
-    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(LokTest, AnEmptyOrUnreadableFileRaisesNothingAndIsReadAgainLater) {
@@ -175,7 +174,7 @@ TEST_F(LokTest, AnEmptyOrUnreadableFileRaisesNothingAndIsReadAgainLater) {
     drive("");
     EXPECT_EQ(changes, (std::vector<std::string>{"Loks\\Elektrisch\\E 10.lok", ""}));
     EXPECT_EQ(lok->Lok(), "");
-    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(dialogs.loks.size(), 1u); // only E 10.lok was read
 }
 
 TEST_F(LokTest, GeneratesTheFourFilesForEachMasterControllerCaseOrKeepsWhatItCannotMake) {
@@ -188,29 +187,27 @@ TEST_F(LokTest, GeneratesTheFourFilesForEachMasterControllerCaseOrKeepsWhatItCan
     writeLok("Loks/Unbekannt.lok", test::lokFile(unknown));
     writeLok("Loks/Extrem.lok", test::lokFile(extreme));
     writeLok("Loks/Alt.lok", "2.2\r\n");
+    using Name = std::optional<std::string>;
     struct Case {
         const char* lok;
         std::string fs;
         const char *ebFunktion, *ebStep, *afbStep, *fbvStep;
-        std::string message;
+        Name unknownFahrschalter, unknownDrive;
     };
     const Case cases[] = {
         // "Auf/Ab" without notches: "up" held at the bottom; with notches: "down" on leaving it.
-        {"Elektrisch/E 10.lok", aufAbFile(" 1 ", " 0 "), " 1001 ", " 8 ", " 0 ", " 3 ", ""},
-        {"Elektrisch/E 40.lok", aufAbFile(" 0 ", " 15 "), " 1001 ", " 0 ", " 0 ", " 3 ", ""},
-        {"Elektrisch/BR 101.lok", fsFile("-20 "), " 1001 ", " 10 ", "-23 ", " 7 ", ""},
+        {"Elektrisch/E 10.lok", aufAbFile(" 1 ", " 0 "), " 1001 ", " 8 ", " 0 ", " 3 ", {}, {}},
+        {"Elektrisch/E 40.lok", aufAbFile(" 0 ", " 15 "), " 1001 ", " 0 ", " 0 ", " 3 ", {}, {}},
+        {"Elektrisch/BR 101.lok", fsFile("-20 "), " 1001 ", " 10 ", "-23 ", " 7 ", {}, {}},
         // The combined lever brakes with the master controller's notches.
-        {"Diesel/V 200.lok", fsFile("-15 "), " 1000 ", "-6 ", " 0 ", " 3 ", ""},
-        {"Diesel/BR 232.lok", fsFile("-16 "), " 1001 ", " 9 ", "-12 ", " 7 ", ""},
+        {"Diesel/V 200.lok", fsFile("-15 "), " 1000 ", "-6 ", " 0 ", " 3 ", {}, {}},
+        {"Diesel/BR 232.lok", fsFile("-16 "), " 1001 ", " 9 ", "-12 ", " 7 ", {}, {}},
         // An unknown master controller keeps the old file and writes the others.
-        {"Unbekannt.lok", fsFile("-16 "), " 1001 ", " 25 ", " 0 ", " 3 ",
-         "Unbekannte Fahschalterart Auf/Ab"},
+        {"Unbekannt.lok", fsFile("-16 "), " 1001 ", " 25 ", " 0 ", " 3 ", "Auf/Ab", {}},
         // The unknown drive system leaves no brake steps.
-        {"Extrem.lok", fsFile(" 32768 "), " 1001 ", " 0 ", " 0 ", " 3 ",
-         "Unbekanntes Antriebssystem: Dampf"},
+        {"Extrem.lok", fsFile(" 32768 "), " 1001 ", " 0 ", " 0 ", " 3 ", {}, "Dampf"},
         // A failed parse writes nothing but still reports the change.
-        {"Alt.lok", fsFile(" 32768 "), " 1001 ", " 0 ", " 0 ", " 3 ",
-         "Lok-Datei kann nicht gelesen werden, da nicht im Zusi 2.3 Format vorliegend!"}};
+        {"Alt.lok", fsFile(" 32768 "), " 1001 ", " 0 ", " 0 ", " 3 ", {}, {}}};
     makeLok();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.lok);
@@ -218,17 +215,16 @@ TEST_F(LokTest, GeneratesTheFourFilesForEachMasterControllerCaseOrKeepsWhatItCan
         std::replace(path.begin(), path.end(), '/', '\\');
         if (!fs::exists(zusi / "Loks" / c.lok))
             copyDemoLok(c.lok);
-        dialogs.messages.clear();
+        dialogs.loks.clear();
         drive(path);
         ASSERT_EQ(changes.back(), path);
         EXPECT_EQ(axisFile(kAutoFahrschalterFile), c.fs);
         EXPECT_EQ(axisFile(kAutoEBremseFile), ebFile(c.ebFunktion, c.ebStep));
         EXPECT_EQ(axisFile(kAutoAfbFile), afbFile(c.afbStep));
         EXPECT_EQ(axisFile(kAutoBremsventilFile), fbvFile(c.fbvStep));
-        EXPECT_EQ(dialogs.texts(), std::vector<std::string>(c.message.empty() ? 0 : 1, c.message));
-        for (const auto& m : dialogs.messages) // all the generation's messages look alike
-            EXPECT_EQ(std::tuple(m.title, m.icon, m.buttons),
-                      std::tuple(kTitle, MsgIcon::Exclamation, MsgButtons::Ok));
+        ASSERT_EQ(dialogs.loks.size(), 1u);
+        EXPECT_EQ(dialogs.loks[0].unknownFahrschalter, c.unknownFahrschalter);
+        EXPECT_EQ(dialogs.loks[0].unknownDrive, c.unknownDrive);
     }
 }
 
@@ -238,13 +234,14 @@ TEST_F(LokTest, AnUnwritableProgramDirectoryIsReportedAndTheWatcherGoesOn) {
     programDir = tmp.file("fehlt"); // does not exist
     makeLok();
     drive("Loks\\Elektrisch\\BR 101.lok");
-    ASSERT_EQ(dialogs.messages.size(), 1u); // one message for all four files
-    const std::string& text = dialogs.messages[0].text;
-    EXPECT_NE(text.find("automatisch_FS.axr konnte nicht gespeichert"), std::string::npos);
-    EXPECT_NE(text.find("automatisch_FBV.axr konnte nicht gespeichert"), std::string::npos);
+    ASSERT_EQ(dialogs.loks.size(), 1u);
+    const auto& unwritten = dialogs.loks[0].unwritten;
+    ASSERT_EQ(unwritten.size(), 4u);
+    EXPECT_EQ(unwritten[0].path, joinPath(programDir, kAutoFahrschalterFile));
+    EXPECT_EQ(unwritten[3].path, joinPath(programDir, kAutoBremsventilFile));
     drive("Loks\\Elektrisch\\E 10.lok");
     EXPECT_EQ(changes.size(), 2u);
-    EXPECT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.loks.size(), 2u);
 }
 
 TEST_F(LokTest, TheEditorGetsAHostileFileNameAsOneArgument) {
@@ -289,30 +286,26 @@ TEST(WineProcessStarter, RunsTheWindowsProgramThroughWine) {
               (std::vector<std::string>{"C:\\Z\\Editor", "C:\\Z\\a; b.lok"}));
 }
 
-constexpr const char* kEarly =
-    "Lok-Datei C:\\Zusi\\lok.lok endet vorzeitig und kann nicht gelesen werden!";
-constexpr const char* kFormatMessage =
-    "Lok-Datei kann nicht gelesen werden, da nicht im Zusi 2.3 Format vorliegend!";
+using R = LokReport::Result;
 
 // The simulator's directory "C:\Zusi" is the temporary directory.
 class LokParserTest : public ::testing::Test {
 protected:
     LokParserTest() { registry.set("Software\\Zusi", "ZusiDir", "C:\\Zusi"); }
     ZusiLokParser parser() {
-        return ZusiLokParser(registry, dialogs, [this](const std::string& windowsPath) {
+        return ZusiLokParser(registry, [this](const std::string& windowsPath) {
             const std::string prefix = "C:\\Zusi\\";
             if (windowsPath.rfind(prefix, 0) != 0)
                 return std::string();
             return tmp.file(windowsPath.substr(prefix.size()));
         });
     }
-    bool parse(ZusiLokParser& p, const std::string& bytes) {
+    LokReport parse(ZusiLokParser& p, const std::string& bytes) {
         tmp.write("lok.lok", bytes);
         return p.Parse("lok.lok");
     }
     TempDir tmp;
     FakeRegistry registry;
-    FakeDialogs dialogs;
 };
 
 TEST_F(LokParserTest, EachDriveSystemTakesTheBrakeValueFromItsOwnLine) {
@@ -331,11 +324,12 @@ TEST_F(LokParserTest, EachDriveSystemTakesTheBrakeValueFromItsOwnLine) {
         LokValues v;
         v.antriebssystem = system;
         auto p = parser();
-        ASSERT_TRUE(parse(p, test::lokFile(v))) << system;
+        const LokReport report = parse(p, test::lokFile(v));
+        ASSERT_TRUE(report.read()) << system;
+        EXPECT_EQ(report.unknownDrive.has_value(), brakeLine == 0) << system;
         EXPECT_EQ(p.EBremse(), brakeLine) << system;
         EXPECT_EQ(p.Fahrstufen(), 12) << system;
     }
-    EXPECT_EQ(dialogs.texts(), std::vector<std::string>{"Unbekanntes Antriebssystem: Dampf"});
 }
 
 TEST_F(LokParserTest, ReadsTheValuesAtTheirCountedLinesLeniently) {
@@ -343,7 +337,7 @@ TEST_F(LokParserTest, ReadsTheValuesAtTheirCountedLinesLeniently) {
     v.fbv = "D5/D2 ";
     v.fahrschalter = " Zugkraft";
     auto p = parser();
-    ASSERT_TRUE(parse(p, test::lokFile(v)));
+    ASSERT_TRUE(parse(p, test::lokFile(v)).read());
     // Texts are whole lines, blanks included.
     EXPECT_EQ(p.ZusiDir() + "|" + p.FBV() + "|" + p.Fahrschalter(), "C:\\Zusi|D5/D2 | Zugkraft");
     struct Row {
@@ -359,7 +353,7 @@ TEST_F(LokParserTest, ReadsTheValuesAtTheirCountedLinesLeniently) {
     for (const Row& row : rows) {
         std::tie(v.raste, v.leistung, v.fahrstufen, v.afb) =
             std::tie(row.raste, row.leistung, row.fahrstufen, row.afb);
-        ASSERT_TRUE(parse(p, test::lokFile(v)));
+        ASSERT_TRUE(parse(p, test::lokFile(v)).read());
         const std::tuple<int, int, int, int> read{p.Raste(), p.Leistung(), p.Fahrstufen(), p.AFB()};
         EXPECT_EQ(read, row.read) << row.leistung;
     }
@@ -371,16 +365,18 @@ TEST_F(LokParserTest, OnlyAnOpenableFileWithTheExactVersionLineIsAccepted) {
          {"2.3 ", "2.30", " 2.3", "2.2", "", static_cast<const char*>(nullptr)}) {
         LokValues v;
         v.version = first ? first : "";
-        dialogs.messages.clear();
-        EXPECT_FALSE(parse(p, first ? test::lokFile(v) : std::string())) << (first ? first : "");
-        EXPECT_EQ(dialogs.texts(), std::vector<std::string>{kFormatMessage})
+        EXPECT_EQ(parse(p, first ? test::lokFile(v) : std::string()).result, R::WrongFormat)
             << (first ? first : "");
     }
-    EXPECT_FALSE(p.Parse("Loks\\fehlt.lok"));
-    EXPECT_EQ(dialogs.texts().back(),
-              "Lok-Datei C:\\Zusi\\Loks\\fehlt.lok kann nicht geöffnet werden!");
+    const LokReport missing = p.Parse("Loks\\fehlt.lok");
+    EXPECT_EQ(missing.result, R::NotOpened);
+    EXPECT_EQ(missing.path, "C:\\Zusi\\Loks\\fehlt.lok");
     std::filesystem::create_directory(tmp.file("ordner"));
-    EXPECT_FALSE(p.Parse("ordner"));
+    EXPECT_EQ(p.Parse("ordner").result, R::NotOpened);
+    tmp.write("gross.lok", "2.3\r\n" + std::string(kLokFileLimit, ' '));
+    const LokReport large = p.Parse("gross.lok");
+    EXPECT_EQ(large.result, R::TooLarge);
+    EXPECT_EQ(large.path, tmp.file("gross.lok")); // the file opened, for its size
 }
 
 TEST_F(LokParserTest, AFileThatEndsEarlyGivesFalseAndKeepsTheEarlierValues) {
@@ -388,7 +384,7 @@ TEST_F(LokParserTest, AFileThatEndsEarlyGivesFalseAndKeepsTheEarlierValues) {
     good.fahrstufen = "7";
     good.antriebssystem = "ElektrischDrehstrom";
     auto p = parser();
-    ASSERT_TRUE(parse(p, test::lokFile(good)));
+    ASSERT_TRUE(parse(p, test::lokFile(good)).read());
     LokValues other = good;
     other.fahrstufen = "30";
     const auto lines = test::lokLines(other);
@@ -397,25 +393,23 @@ TEST_F(LokParserTest, AFileThatEndsEarlyGivesFalseAndKeepsTheEarlierValues) {
     ASSERT_EQ(lines[needed - 1], " 22 ");
     for (size_t n = 1; n <= lines.size(); ++n) {
         SCOPED_TRACE(n);
-        dialogs.messages.clear();
-        const bool ok = parse(p, test::lokFile(other, n));
-        EXPECT_EQ(ok, n >= needed);
-        EXPECT_EQ(p.Fahrstufen(), ok ? 30 : 7);
-        EXPECT_EQ(dialogs.texts(), std::vector<std::string>(ok ? 0 : 1, kEarly));
+        const LokReport report = parse(p, test::lokFile(other, n));
+        EXPECT_EQ(report.result, n >= needed ? R::Read : R::EndsEarly);
+        EXPECT_EQ(p.Fahrstufen(), report.read() ? 30 : 7);
     }
 }
 
 TEST_F(LokParserTest, TextsAreReadAsWindows1252AndTheDirectoryFallsBack) {
     FakeRegistry empty;
     std::string seen;
-    ZusiLokParser p(empty, dialogs, [&](const std::string& windowsPath) {
+    ZusiLokParser p(empty, [&](const std::string& windowsPath) {
         seen = windowsPath;
         return tmp.file("lok.lok");
     });
     LokValues v;
     v.fbv = "F\xFCllsto\xDF";
     tmp.write("lok.lok", test::lokFile(v));
-    ASSERT_TRUE(p.Parse("Loks\\a.lok"));
+    ASSERT_TRUE(p.Parse("Loks\\a.lok").read());
     EXPECT_EQ(seen, "\\programme\\zusi\\Loks\\a.lok");
     EXPECT_EQ(p.FBV(), "Füllstoß");
 }

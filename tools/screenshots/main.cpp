@@ -4,10 +4,10 @@
 
 #include "app/Diagnostics.h"
 #include "app/DiagnosticsWindow.h"
+#include "app/ResultMessages.h"
 #include "app/Sheet.h"
 #include "app/SheetPainter.h"
 #include "app/frmKordan.h"
-#include "common/Dialogs.h"
 #include "common/NumberText.h"
 #include "common/Settings.h"
 #include "device/Reports.h"
@@ -43,7 +43,7 @@ namespace K = kordan::ZusiSendKonstanten;
 namespace {
 
 // Nothing is asked while pictures are taken.
-class SilentDialogs : public IDialogs {
+class SilentDialogs : public WordingDialogs {
 public:
     MsgAnswer message(const std::string&, MsgButtons, MsgIcon, const std::string&) override {
         return MsgAnswer::No;

@@ -2,7 +2,6 @@
 
 #include "axis/ZusiAxis.h"
 #include "common/AtomicFile.h"
-#include "common/Messages.h"
 #include "common/Paths.h"
 #include "sim/AutomaticAxes.h"
 #include "sim/zusi3/Zusi3LeverControl.h"
@@ -79,7 +78,7 @@ std::vector<std::string> writeAutomaticAxes(const LeverModel& levers, const std:
         if (stays)
             notes.push_back(prefix + " bleibt unver\u00e4ndert");
         else if (!writeFileAtomically(path, axisFileBytes(axis.zones), &reason))
-            notes.push_back(saveFailedMessage(path, reason));
+            notes.push_back(prefix + " nicht geschrieben" + (reason.empty() ? "" : ": " + reason));
         else
             notes.push_back(prefix +
                             (axis.zones.empty() ? " ohne Zonen angelegt" : " geschrieben"));

@@ -32,10 +32,12 @@ TEST(DemoData, ProgramReadsEveryDemoLocoAsTheStandinDrivesIt) {
     RegistryWriter writer(prefix);
     ASSERT_TRUE(writer.publish(standinValues(0, 12)));
     const auto registry = kordan::makeWineRegistry(writer.file());
-    kordan::ZusiLokParser parser(*registry, dialogs, kordan::winePathMapper(prefix));
+    kordan::ZusiLokParser parser(*registry, kordan::winePathMapper(prefix));
     std::map<std::string, int> cases;
     for (const auto& loco : demoLocos()) {
-        ASSERT_TRUE(parser.Parse(loco.path)) << loco.path;
+        kordan::LokReport report = parser.Parse(loco.path);
+        ASSERT_TRUE(report.read()) << loco.path;
+        EXPECT_FALSE(report.unknownDrive) << loco.path;
         EXPECT_EQ(std::tuple(parser.Fahrschalter(), int(parser.Fahrstufen()), int(parser.AFB()),
                              int(parser.EBremse()), double(parser.Leistung()),
                              parser.FBV() == "D5/D2" ? 7 : 3),
@@ -45,13 +47,14 @@ TEST(DemoData, ProgramReadsEveryDemoLocoAsTheStandinDrivesIt) {
         ++cases[parser.Fahrschalter() + " Raste " + std::to_string(parser.Raste())];
         ++cases[parser.Antriebssystem()];
         // The generated axes fit the shipped automatic profile, the throttle this loco's.
-        kordan::generateAutomaticAxes(parser, programDir, dialogs);
+        kordan::generateAutomaticAxes(parser, programDir, report);
+        EXPECT_FALSE(report.unknownFahrschalter) << loco.path;
         kordan::ZusiProfile profile(dialogs, programDir);
         ASSERT_EQ(profile.load("automatisch.cfr"), kordan::LoadResult::Loaded);
         EXPECT_EQ(std::tuple(profile.Axis(2).Dateiname(), profile.Axis(2).ZoneCount()),
                   std::tuple(kordan::kAutoFahrschalterFile, loco.fahrschalter == "Auf/Ab" ? 3 : 1));
     }
-    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().front();
+    EXPECT_TRUE(dialogs.loads.empty()); // every profile and axis file was read
     // One locomotive per kind of master controller the generation knows; two drive systems.
     EXPECT_EQ(std::tuple(cases["Auf/Ab Raste 0"], cases["Auf/Ab Raste 1"],
                          cases["Standard Raste 0"], cases["Kombihebel Raste 0"]),
