@@ -1,5 +1,7 @@
 #include "app/LedDigits.h"
 
+#include "device/panel/Segments.h"
+
 #include <gtest/gtest.h>
 
 using namespace kordan;
@@ -9,7 +11,18 @@ constexpr uint8_t D[10] = {0x3F, 0x06, 0x5B, 0x4F, 0x66, 0x6D, 0x7D, 0x07, 0x7F,
 constexpr uint8_t P = 0x80;
 } // namespace
 
-// The digits' shapes are checked with the panel's decoder; here what lies around them.
+TEST(LedDigits, DigitsLightTheShapesAReaderExpects) {
+    const char* shapes[10] = {"abcdef", "bc",     "abdeg", "abcdg",   "bcfg",
+                              "acdfg",  "acdefg", "abc",   "abcdefg", "abcdfg"};
+    for (int d = 0; d < 10; ++d) {
+        LedSegments lit{};
+        for (const char* c = shapes[d]; *c; ++c)
+            lit.segment[size_t(*c - 'a')] = true;
+        EXPECT_EQ(decodeDigit(SegmentCode(d, false)), lit) << d;
+    }
+}
+
+// Around the digits' shapes: the point, and which digits a value lights.
 TEST(LedDigits, SpeedWithoutLeadingZerosAndKilometresInTenths) {
     EXPECT_EQ(std::tuple(SegmentCode(5, true), SegmentCode(10, false), SegmentCode(-1, true)),
               std::tuple(D[5] | P, 0, P));
