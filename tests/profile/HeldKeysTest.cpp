@@ -55,6 +55,15 @@ TEST_F(HeldKeysTick, TheLastButtonRepeatsLikeTheFirst) {
               (Events{key(WM_Const::WM_KEYDOWN, kHornKey), key(WM_Const::WM_KEYUP, kHornKey)}));
 }
 
+TEST_F(HeldKeysTick, AButtonLetGoBeforeItsAssignmentChangesRepeatsNoMore) {
+    define(1, ZusiSendKonstanten::Pfeife, 1);
+    held.button(1, 1);
+    held.releaseButton(1);
+    window.events.clear();
+    ticks(3, true);
+    EXPECT_EQ(window.events, Events{});
+}
+
 TEST_F(HeldKeysTick, TheEmergencyBrakeLetsGoOnTheSixthTickAlsoWithoutRepetitions) {
     define(1, ZusiSendKonstanten::Schnellbremsung, 0);
     held.button(1, 1);
