@@ -1,5 +1,7 @@
 #include "app/LedDigits.h"
+#include "app/LedPresenter.h"
 
+#include "device/Reports.h"
 #include "device/panel/Segments.h"
 
 #include <gtest/gtest.h>
@@ -45,4 +47,16 @@ TEST(LedDigits, SpeedWithoutLeadingZerosAndKilometresInTenths) {
                            {"100", {D[0], D[0] | P, D[0]}},
                            {"5000.1", {D[1], D[0] | P, 0}}})
         EXPECT_EQ(KmDigits(in), out) << in;
+}
+
+// The sign of a position before the start goes; a position without one keeps every digit.
+TEST(LedPresenter, KilometresShowTheirAmount) {
+    for (const char* km : {"12,3", "-12,3"}) {
+        LedPresenter led;
+        led.setMode(true);
+        led.setChoice(2);
+        EXPECT_EQ(led.refresh([&](const std::string&) { return std::string(km); }),
+                  displayReport(D[3], D[2] | P, D[1]))
+            << km;
+    }
 }
