@@ -1,30 +1,81 @@
-# Layers point one way: a folder under src/ may include headers of its own folder and of the
-# folders before it in this order, never of one after it. Platform subfolders (x11, win32,
-# ...) belong to their folder's layer. Run as `cmake -DSRC=<src dir> -P CheckLayers.cmake`.
+# Layers point one way: a file may include headers of its own layer and of the layers before
+# it in this order, never of one after it. Where a file stands decides the last layer it may use:
+#   src/<layer>/        its folder's layer (platform subfolders belong to their folder's layer)
+#   tests/<layer>/      the layer it tests, the test doubles (fakes/) and the tests' helpers
+#   tests/fakes/        the doubles stand in for the core's interfaces: up to sim
+#   tests/ elsewhere, tools/<tool>/tests/, bench/: every layer and the doubles
+#   tools/<tool>/       every layer, never the doubles: a tool is a program someone runs
+#   fuzz/               the core's readers: up to sim, no doubles
+# Project headers are named from the top of their tree ("send/ZusiSend.h"), in quotes or in
+# <...>; outside src/ a bare name ("Cab.h") is a header beside the file or, under tools/, of a
+# program there. Run as `cmake -DROOT=<project dir> -P CheckLayers.cmake`.
 set(layers common device calibration send axis profile sim dialogs app)
+list(LENGTH layers count)
+math(EXPR top "${count} - 1")
+list(FIND layers sim core)
 
-if(NOT IS_DIRECTORY "${SRC}")
-    message(FATAL_ERROR "SRC must name the src directory")
+if(NOT IS_DIRECTORY "${ROOT}/src")
+    message(FATAL_ERROR "ROOT must name the project directory")
 endif()
-file(GLOB_RECURSE files RELATIVE "${SRC}" "${SRC}/*.h" "${SRC}/*.cpp")
+set(files "")
+foreach(tree src tests tools bench fuzz)
+    file(GLOB_RECURSE found RELATIVE "${ROOT}" "${ROOT}/${tree}/*.h" "${ROOT}/${tree}/*.cpp")
+    list(APPEND files ${found})
+endforeach()
+
 set(faults "")
 foreach(file IN LISTS files)
-    string(REGEX MATCH "^[^/]+" folder "${file}")
-    list(FIND layers "${folder}" own)
-    if(own EQUAL -1)
-        string(APPEND faults "\n  ${file}: folder '${folder}' has no place in the layer order")
-        continue()
+    string(REGEX MATCH "^[^/]+" tree "${file}")
+    string(REGEX REPLACE "^[^/]+/([^/]+)/.*" "\\1" folder "${file}")
+    if(folder STREQUAL file)
+        set(folder "")
     endif()
-    file(STRINGS "${SRC}/${file}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
+    list(FIND layers "${folder}" own)
+    set(doubles FALSE)
+    if(tree STREQUAL "src")
+        if(own EQUAL -1)
+            string(APPEND faults "\n  ${file}: folder '${folder}' has no place in the layer order")
+            continue()
+        endif()
+    elseif(tree STREQUAL "tests" AND folder STREQUAL "fakes")
+        set(own ${core})
+        set(doubles TRUE)
+    elseif(tree STREQUAL "tests" OR tree STREQUAL "bench" OR file MATCHES "^tools/[^/]+/tests/")
+        if(own EQUAL -1 OR NOT tree STREQUAL "tests")
+            set(own ${top})
+        endif()
+        set(doubles TRUE)
+    elseif(tree STREQUAL "tools")
+        set(own ${top})
+    else() # fuzz
+        set(own ${core})
+    endif()
+    get_filename_component(dir "${ROOT}/${file}" DIRECTORY)
+
+    file(STRINGS "${ROOT}/${file}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<]")
     foreach(line IN LISTS includes)
-        string(REGEX REPLACE "^[^\"]*\"([^\"]*)\".*" "\\1" header "${line}")
+        string(REGEX REPLACE "^[^\"<]*[\"<]([^\">]*)[\">].*" "\\1" header "${line}")
         string(REGEX MATCH "^[^/]+/" target "${header}")
         string(REGEX REPLACE "/$" "" target "${target}")
         list(FIND layers "${target}" theirs)
-        if(theirs EQUAL -1)
-            string(APPEND faults "\n  ${file}: \"${header}\" is not named from src/")
+        if(line MATCHES "<" AND theirs EQUAL -1 AND NOT target STREQUAL "fakes")
+            continue() # a system or library header
+        endif()
+        if(target STREQUAL "fakes")
+            if(NOT doubles)
+                string(APPEND faults "\n  ${file}: \"${header}\" is a test double")
+            endif()
+        elseif(target STREQUAL "" AND NOT tree STREQUAL "src")
+            file(GLOB tools_with_it "${ROOT}/tools/*/${header}")
+            if(NOT EXISTS "${dir}/${header}" AND NOT (tree STREQUAL "tools" AND tools_with_it))
+                string(APPEND faults "\n  ${file}: \"${header}\" is neither beside it nor a tool's")
+            endif()
+        elseif(theirs EQUAL -1)
+            string(APPEND faults "\n  ${file}: \"${header}\" is not named from the top of a tree")
         elseif(theirs GREATER own)
-            string(APPEND faults "\n  ${file}: ${folder} includes \"${header}\" of the later layer ${target}")
+            list(GET layers ${own} ownName)
+            string(APPEND faults
+                   "\n  ${file}: ${ownName} level includes \"${header}\" of the later layer ${target}")
         endif()
     endforeach()
 endforeach()

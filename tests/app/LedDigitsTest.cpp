@@ -1,4 +1,8 @@
 #include "app/LedDigits.h"
+#include "app/LedPresenter.h"
+
+#include "device/Reports.h"
+#include "device/panel/Segments.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +13,18 @@ constexpr uint8_t D[10] = {0x3F, 0x06, 0x5B, 0x4F, 0x66, 0x6D, 0x7D, 0x07, 0x7F,
 constexpr uint8_t P = 0x80;
 } // namespace
 
-// The digits' shapes are checked with the panel's decoder; here what lies around them.
+TEST(LedDigits, DigitsLightTheShapesAReaderExpects) {
+    const char* shapes[10] = {"abcdef", "bc",     "abdeg", "abcdg",   "bcfg",
+                              "acdfg",  "acdefg", "abc",   "abcdefg", "abcdfg"};
+    for (int d = 0; d < 10; ++d) {
+        LedSegments lit{};
+        for (const char* c = shapes[d]; *c; ++c)
+            lit.segment[size_t(*c - 'a')] = true;
+        EXPECT_EQ(decodeDigit(SegmentCode(d, false)), lit) << d;
+    }
+}
+
+// Around the digits' shapes: the point, and which digits a value lights.
 TEST(LedDigits, SpeedWithoutLeadingZerosAndKilometresInTenths) {
     EXPECT_EQ(std::tuple(SegmentCode(5, true), SegmentCode(10, false), SegmentCode(-1, true)),
               std::tuple(D[5] | P, 0, P));
@@ -32,4 +47,16 @@ TEST(LedDigits, SpeedWithoutLeadingZerosAndKilometresInTenths) {
                            {"100", {D[0], D[0] | P, D[0]}},
                            {"5000.1", {D[1], D[0] | P, 0}}})
         EXPECT_EQ(KmDigits(in), out) << in;
+}
+
+// The sign of a position before the start goes; a position without one keeps every digit.
+TEST(LedPresenter, KilometresShowTheirAmount) {
+    for (const char* km : {"12,3", "-12,3"}) {
+        LedPresenter led;
+        led.setMode(true);
+        led.setChoice(2);
+        EXPECT_EQ(led.refresh([&](const std::string&) { return std::string(km); }),
+                  displayReport(D[3], D[2] | P, D[1]))
+            << km;
+    }
 }

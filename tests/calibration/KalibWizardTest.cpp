@@ -70,7 +70,8 @@ struct Fixture {
 
 TEST(KalibWizard, WalksThroughAllStepsAndSavesEachPass) {
     Fixture f;
-    f.wizard.sliderChanged(1, 50); // hysteresis 50 for the throttle
+    EXPECT_TRUE(f.view.weiterEnabled); // the first step waits for the click
+    f.wizard.sliderChanged(1, 50);     // hysteresis 50 for the throttle
     f.wizard.cmdWeiterClicked();
     f.wizard.ZeigeDaten(kRear);
     EXPECT_EQ(std::tuple(f.wizard.Schritt(), f.view.settingsVisible, f.view.rohwert, f.view.hebel),

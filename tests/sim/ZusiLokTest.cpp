@@ -276,16 +276,6 @@ TEST_F(LokTest, TheEditorGetsAHostileFileNameAsOneArgument) {
     EXPECT_NE(dialogs.messages[0].text.find("(Code 53):\n" + editor), std::string::npos);
 }
 
-TEST(WineProcessStarter, RunsTheWindowsProgramThroughWine) {
-    RecordingStarter inner;
-    inner.result = false;
-    EXPECT_FALSE(WineProcessStarter(inner).start("C:\\Z\\Editor", {"C:\\Z\\a; b.lok"}));
-    ASSERT_EQ(inner.started.size(), 1u);
-    EXPECT_EQ(inner.started[0].program, "wine");
-    EXPECT_EQ(inner.started[0].args,
-              (std::vector<std::string>{"C:\\Z\\Editor", "C:\\Z\\a; b.lok"}));
-}
-
 using R = LokReport::Result;
 
 // The simulator's directory "C:\Zusi" is the temporary directory.
