@@ -203,8 +203,9 @@ public:
         Strings out;
         while (auto m = decoder.next())
             if (const zusi3::Node* in = m->child(zusi3::kInput))
-                out.push_back(std::to_string(*zusi3::asWord(*in->children[0].attribute(1))) + " " +
-                              std::to_string(*zusi3::asWord(*in->children[0].attribute(3))));
+                for (const zusi3::Node& key : in->children)
+                    out.push_back(std::to_string(*zusi3::asWord(*key.attribute(1))) + " " +
+                                  std::to_string(*zusi3::asWord(*key.attribute(3))));
         return out;
     }
     std::deque<zusi3::Bytes> chunks; // each at most 16 KiB, one read's worth
@@ -243,11 +244,13 @@ TEST(KordanMain, OverZusi3TheTrainFileNamesTheProfileAndATakeOverLetsHeldInputsG
               std::tuple("127.0.0.1:1437", "RB 11", "RB 11_1.cfr", "Aktiv - mit Zusi verbunden"));
     rig.poll({}, {1});    // the horn, held
     rig.poll({}, {1, 2}); // "Fahrschalter auf", tapped
+    rig.passes(1);        // the pass's TCP poll writes them
     EXPECT_EQ(socket.inputs(), (Strings{"12 1", "1 3", "1 4"}));
     // The same train taken over anew: the horn goes up before the profile is loaded again.
     socket.chunks = {trainData("Zuege\\RB 11.trn", true)};
     rig.passes(1);
     rig.poll({}, {});
+    rig.passes(1);
     EXPECT_EQ(socket.inputs(), Strings{"12 2"});
     EXPECT_EQ(std::tuple(rig.keys(), rig.dialogs.texts()), std::tuple(Strings{}, Strings{}));
 }
