@@ -341,6 +341,7 @@ TEST(KordanMain, ASimulatorChosenInTheOptionsTakesOverAtOnceAfterLettingGo) {
     EXPECT_EQ(socket.server, "127.0.0.1:1437");
     rig.poll({}, {});
     rig.poll({}, {1}); // held again, now over TCP
+    rig.passes(1);
     socket.inputs();
     rig.settings.values["Simulator"] = "2";
     m.simulatorChosen();
