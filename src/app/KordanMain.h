@@ -157,6 +157,7 @@ private:
     std::string lokName() const;
     // Reads and writes what has arrived; a train taken over counts as a locomotive change.
     void pollZusi3();
+    bool waitForWindow();
 
     // The start profile replaces whatever the start-up loaded.
     void loadStartProfile();
