@@ -211,8 +211,10 @@ private:
                 m_keymap.clear();
                 break;
             case PropertyNotify:
-                if (window == m_root && event.xproperty.atom == m_netActiveWindow)
+                if (window == m_root && event.xproperty.atom == m_netActiveWindow) {
                     m_active.reset();
+                    m_foreground.reset();
+                }
                 if (window == m_watched &&
                     (event.xproperty.atom == m_netWmName || event.xproperty.atom == XA_WM_NAME))
                     m_title.reset();
