@@ -35,7 +35,9 @@ std::string freshDirectory() {
 
 } // namespace
 
-Rig::Rig(IPieHid& hid, ISimWindow& window, int pollingMs) : m_dir(freshDirectory()) {
+Rig::Rig(IPieHid& hid, ISimWindow& window, int pollingMs,
+         const std::function<void(KordanMain&)>& beforeStart)
+    : m_dir(freshDirectory()) {
     // The simulator's key for "Pfeife" (T9); the other commands keep their fixed keys.
     m_registry.set("Software\\zusi\\zusi", "T9", std::to_string(kWhistleKey));
     m_settings.values = {
@@ -45,6 +47,8 @@ Rig::Rig(IPieHid& hid, ISimWindow& window, int pollingMs) : m_dir(freshDirectory
                                                          m_dialogs, window, m_registry, m_starter,
                                                          noSimulatorFiles, m_dir, m_calibration},
                                           m_view);
+    if (beforeStart)
+        beforeStart(*m_main);
     m_main->startUp();
     if (m_main->mode() != KordanMain::Mode::Active)
         throw std::runtime_error("the logic did not start in active mode");

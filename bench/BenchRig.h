@@ -14,6 +14,7 @@
 #include "send/SimWindow.h"
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -46,8 +47,9 @@ constexpr int32_t kWhistleKey = 72;
 class Rig {
 public:
     // Starts the logic up in active mode with `pollingMs` as the "Polling" setting and the
-    // one controller `hid` lists opened.
-    Rig(IPieHid& hid, ISimWindow& window, int pollingMs);
+    // one controller `hid` lists opened; `beforeStart` may offer it a TCP connection.
+    Rig(IPieHid& hid, ISimWindow& window, int pollingMs,
+        const std::function<void(KordanMain&)>& beforeStart = {});
     ~Rig();
     KordanMain& main() { return *m_main; }
     ZusiProfile& profile() { return m_main->profiles()->profile(); }

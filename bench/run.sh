@@ -11,8 +11,9 @@ kordan=$build/src/app/kordan
 standin=$build/tools/standin/zusi-standin
 idle_s=${KORDAN_BENCH_IDLE_S:-20}
 tmp=$(mktemp -d)
-xpid= spid= kpid=
+xpid= spid= kpid= load=
 cleanup() {
+    for p in $load; do kill "$p" 2>/dev/null; done
     [ -n "$kpid" ] && kill "$kpid" 2>/dev/null
     [ -n "$spid" ] && kill "$spid" 2>/dev/null
     [ -n "$xpid" ] && kill "$xpid" 2>/dev/null
@@ -41,6 +42,31 @@ stop() { # pid: asks the program to end as a logout does; one that does not is a
     wait "$1" || { echo "the program ended with status $? on SIGTERM" >&2; exit 1; }
 }
 row() { printf '%-44s %9s %9s %s\n' "$1" "$2" "$3" "$4"; }
+# The standing load that stands in for the simulator: two CPU-bound processes at normal
+# priority, for as long as the rows after load_on run.
+load_on() {
+    for i in 1 2; do
+        sh -c 'while :; do :; done' &
+        load="$load $!"
+    done
+    sleep 1
+}
+load_off() {
+    for p in $load; do
+        kill "$p"
+        wait "$p" 2>/dev/null || true # ended by the signal, as meant
+    done
+    load=
+}
+# Each latency row twice: on the quiet machine, then beside the standing load.
+tag() { if [ "$1" = load ]; then sed 's/^/load  /'; else sed 's/^/quiet /'; fi; }
+latency() { # kordan_loop_latency arguments
+    for state in quiet load; do
+        [ $state = load ] && load_on
+        "$build/bench/kordan_loop_latency" "$@" | tail -n +2 | tag $state
+        [ $state = load ] && load_off
+    done
+}
 
 echo "Machine: $(nproc) cores, $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n1)," \
     "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
@@ -61,7 +87,18 @@ awk -F, '/^name,/ { for (i = 1; i <= NF; i++) { gsub(/"/, "", $i); col[$i] = i }
 echo
 
 # Report to key inside the process: waiting for the report against sleeping then reading.
+echo "quiet:"
 "$build/bench/kordan_loop_latency"
+echo "beside the standing load (2 busy processes):"
+load_on
+"$build/bench/kordan_loop_latency" | tail -n +2
+load_off
+echo
+
+# Over TCP to a server on the loopback interface, each design quiet and under load.
+printf '%-50s %9s %9s %9s %9s %9s %6s\n' "report -> INPUT read (us)" p50 p90 p99 max mean n
+latency --tcp --reports 200
+latency --tcp --sleep --reports 200
 echo
 
 # A private X server for the rest.
@@ -94,7 +131,15 @@ settings() { # mode
     >"$tmp/standin.out" 2>&1 &
 spid=$!
 wait_for 100 test -s "$prefix/user.reg" || { echo "the stand-in did not start" >&2; exit 1; }
-"$build/bench/kordan_loop_latency" --x11 "$tmp/keys.log" --reports 200 | tail -n 2
+printf '%-50s %9s %9s %9s %9s %9s %6s\n' "report -> key at the window (us)" p50 p90 p99 max mean n
+for design in "" --sleep; do
+    for state in quiet load; do
+        [ $state = load ] && load_on
+        "$build/bench/kordan_loop_latency" --x11 "$tmp/keys.log" --reports 200 $design |
+            tail -n 2 | tag $state
+        [ $state = load ] && load_off
+    done
+done
 echo
 
 # Through kordan-bridge.exe to a window under Wine, which times the key messages it gets
@@ -107,8 +152,14 @@ if command -v wine >/dev/null && [ -f "$bridges/kordan-bridge.exe" ]; then
         wine "$bridges/kordan-testwindow.exe" "$(winepath -w "$tmp/wine-keys.log")" times \
             >/dev/null 2>&1 &
         wait_for 300 grep -q ready "$tmp/wine-keys.log" 2>/dev/null
-        "$build/bench/kordan_loop_latency" --bridge "$bridges/kordan-bridge.exe" \
-            "$tmp/wine-keys.log" --reports 200 | tail -n 2
+        for design in "" --sleep; do
+            for state in quiet load; do
+                [ $state = load ] && load_on
+                "$build/bench/kordan_loop_latency" --bridge "$bridges/kordan-bridge.exe" \
+                    "$tmp/wine-keys.log" --reports 200 $design | tail -n 2 | tag $state
+                [ $state = load ] && load_off
+            done
+        done
         wineserver -k
     )
     echo
@@ -117,6 +168,8 @@ fi
 # Idle: CPU time and resident memory of the running program, left alone.
 hz=$(getconf CLK_TCK)
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+# Each time a thread of the program went to sleep and was woken again.
+wakeups() { cat /proc/"$1"/task/*/status | awk '/^voluntary_ctxt_switches/ { n += $2 } END { print n }'; }
 idle() { # caption, mode, arguments
     caption=$1 mode=$2
     shift 2
@@ -124,16 +177,18 @@ idle() { # caption, mode, arguments
     "$kordan" --dir "$dir" "$@" >"$tmp/kordan.out" 2>&1 &
     kpid=$!
     sleep 3 # start-up done
-    t0=$(cpu_ticks "$kpid")
+    t0=$(cpu_ticks "$kpid") w0=$(wakeups "$kpid")
     sleep "$idle_s"
-    t1=$(cpu_ticks "$kpid")
+    t1=$(cpu_ticks "$kpid") w1=$(wakeups "$kpid")
     rss=$(awk '/^VmRSS/ { print $2 }' "/proc/$kpid/status")
     stop "$kpid"
     kpid=
-    awk -v c="$caption" -v d=$((t1 - t0)) -v hz="$hz" -v s="$idle_s" -v rss="$rss" 'BEGIN {
-        printf "%-44s %7.2f %% %6.1f MB  (targets <= 1 %%, <= 60 MB)\n", c, 100 * d / hz / s, rss / 1024 }'
+    awk -v c="$caption" -v d=$((t1 - t0)) -v hz="$hz" -v s="$idle_s" -v rss="$rss" \
+        -v w=$((w1 - w0)) 'BEGIN {
+        printf "%-44s %7.2f %% %7.1f/s %6.1f MB  (targets <= 0.2 %%, <= 20/s, <= 60 MB)\n", c,
+            100 * d / hz / s, w / s, rss / 1024 }'
 }
-row "idle ${idle_s} s" "CPU" "RSS" ""
+printf '%-44s %9s %9s %9s\n' "idle ${idle_s} s" CPU wake-ups RSS
 idle "active, connected, virtual controller" Run --virtual
 idle "test mode, virtual controller" Test --virtual
 idle "active, no controller" Run

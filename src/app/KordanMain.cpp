@@ -132,7 +132,7 @@ bool KordanMain::loopPass() {
     // No wait outlasts a tick, even for a hand-edited interval: a termination signal or a
     // closed window is seen at the next pass.
     const int32_t wait = std::min<int32_t>(m_pollInterval, 100);
-    if (wait > 0 && !m_controllers.wait(wait))
+    if (wait > 0 && !m_controllers.wait(wait) && !waitForWindow())
         m_s.clock.sleep(wait);
     // An error inside one poll ends that poll only; unrecorded changes come again.
     surviving(
@@ -148,6 +148,12 @@ bool KordanMain::loopPass() {
         m_ticks.ticked();
     }
     return true;
+}
+
+bool KordanMain::waitForWindow() {
+    // A controller that cannot be waited on (the virtual one, or none) changes only through
+    // the window or at the tick, so the loop rests until one of them.
+    return m_s.events.waitForEvents(m_ticks.untilDue(m_s.clock.milliseconds()));
 }
 
 void KordanMain::PollController() {

@@ -83,6 +83,8 @@ private:
     LedPresenter::ValueReader simValue(); // "km/h" and "km" for the display
     // Reads and writes what has arrived; a train taken over counts as a locomotive change.
     void pollZusi3();
+    // With a controller that cannot be waited on: rests until a window event or the next tick.
+    bool waitForWindow();
     void loadStartProfile();
     // Connects to the simulator's TCP interface when it is chosen; then no easy mode.
     void startZusi3();

@@ -19,6 +19,11 @@ void PollDispatcher::dispatch(const Levers& levers, const Buttons& buttons,
     }
 }
 
+int32_t TickSchedule::untilDue(double now) const {
+    const double left = m_mark + 100 - now + 1; // due once past the mark by more than 100
+    return left <= 0 ? 0 : left > 100 ? 100 : static_cast<int32_t>(left);
+}
+
 bool TickSchedule::due(double now) {
     if (m_mark + 1000 < now)
         m_mark = now; // after a long stall the missed ticks are dropped

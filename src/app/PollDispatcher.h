@@ -37,6 +37,8 @@ class TickSchedule {
 public:
     void start(double now) { m_mark = now; }
     bool due(double now);
+    // Milliseconds from `now` until the next tick is due (0 when it is due).
+    int32_t untilDue(double now) const;
     void ticked() { m_mark += 100; }
 
     // Every 21st tick (2.1 s): the look at the controllers and the locomotive.

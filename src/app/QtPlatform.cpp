@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QSettings>
+#include <QTimer>
 
 #include <chrono>
 #include <thread>
@@ -45,6 +46,18 @@ void QtClock::sleep(int32_t ms) {
 
 void QtClock::processEvents() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+bool QtClock::waitForEvents(int32_t ms) {
+    if (ms <= 0)
+        return true;
+    // The timer's own event ends the wait when nothing else comes first.
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    deadline.setTimerType(Qt::PreciseTimer);
+    deadline.start(ms);
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    return true;
 }
 
 } // namespace kordan

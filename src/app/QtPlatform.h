@@ -23,12 +23,13 @@ private:
 };
 
 // The system's millisecond clock as a wrapping 32-bit count, a plain sleep, and Qt's event
-// processing for the polling loop.
+// processing for the polling loop, which can also wait for the next window event.
 class QtClock : public IClock, public IEventPump {
 public:
     uint32_t milliseconds() override;
     void sleep(int32_t ms) override;
     void processEvents() override;
+    bool waitForEvents(int32_t ms) override;
 };
 
 } // namespace kordan

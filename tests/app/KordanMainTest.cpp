@@ -204,8 +204,9 @@ public:
         Strings out;
         while (auto m = decoder.next())
             if (const zusi3::Node* in = m->child(zusi3::kInput))
-                out.push_back(std::to_string(*zusi3::asWord(*in->children[0].attribute(1))) + " " +
-                              std::to_string(*zusi3::asWord(*in->children[0].attribute(3))));
+                for (const zusi3::Node& key : in->children)
+                    out.push_back(std::to_string(*zusi3::asWord(*key.attribute(1))) + " " +
+                                  std::to_string(*zusi3::asWord(*key.attribute(3))));
         return out;
     }
     std::deque<zusi3::Bytes> chunks; // each at most 16 KiB, one read's worth
@@ -259,11 +260,12 @@ TEST(KordanMain, OverZusi3TheLeadVehicleNamesTheProfileElseTheTrainFile) {
     }));
     rig.poll({}, {1});    // the horn, held
     rig.poll({}, {1, 2}); // "Fahrschalter auf", tapped
+    rig.passes(1);        // the pass's TCP poll writes them
     EXPECT_EQ(socket.inputs(), (Strings{"12 1", "1 3", "1 4"}));
     // Another train taken over, led by a 101: the horn goes up before its profile is loaded.
     socket.chunks = {trainData("Zuege\\RB 11.trn", true),
                      vehicleData("Fahrzeuge\\101\\101.rv.fzg")};
-    rig.passes(4, 101);
+    rig.passes(5, 101); // the last pass writes the release
     EXPECT_EQ(socket.inputs(), Strings{"12 2"});
     EXPECT_EQ(rig.view.lok, "101.rv");
     EXPECT_EQ(rig.view.profil, "101.rv_1.cfr");
@@ -356,6 +358,7 @@ TEST(KordanMain, ASimulatorChosenInTheOptionsTakesOverAtOnceAfterLettingGo) {
     EXPECT_EQ(socket.server, "127.0.0.1:1437");
     rig.poll({}, {});
     rig.poll({}, {1}); // held again, now over TCP
+    rig.passes(1);
     socket.inputs();
     rig.settings.values["Simulator"] = "2";
     m.actions().menu(MenuEntry::OptionsClosed);

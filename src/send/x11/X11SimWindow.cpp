@@ -46,10 +46,15 @@ public:
         m_wmState = XInternAtom(m_display, "WM_STATE", False);
         int event = 0, error = 0, major = 0, minor = 0;
         m_xtest = XTestQueryExtension(m_display, &event, &error, &major, &minor) == True;
+        ErrorCounter::watch(m_display);
+        // A window manager's change of the active window arrives as an event.
+        XSelectInput(m_display, m_root, PropertyChangeMask);
     }
     ~X11SimWindow() override {
-        if (m_display)
-            XCloseDisplay(m_display);
+        if (!m_display)
+            return;
+        XCloseDisplay(m_display);
+        ErrorCounter::forget(m_display);
     }
     X11SimWindow(const X11SimWindow&) = delete;
     X11SimWindow& operator=(const X11SimWindow&) = delete;
@@ -57,27 +62,44 @@ public:
     // Keys sent from outside reach a window under Wine only while it is the active one.
     bool keysNeedActiveWindow() const override { return true; }
 
+    // Asked for every command: in steady state (the kept window in front) the answer is the
+    // one kept from before, which the window's focus events and the root's property events
+    // would have taken back.
     WindowHandle foregroundWindow() override {
         if (!m_display)
             return 0;
         processEvents();
+        if (m_foreground)
+            return static_cast<WindowHandle>(*m_foreground);
         ErrorTrap trap(m_display);
-        Window window = activeWindowProperty();
-        if (window == None) {
+        if (!m_active)
+            m_active = activeWindowProperty();
+        Window window = *m_active;
+        const bool fromFocus = window == None;
+        if (fromFocus) {
             Window focus = None;
             int revert = 0;
             XGetInputFocus(m_display, &focus, &revert);
             if (focus != None && focus != PointerRoot && focus != m_root)
                 window = clientOf(topLevelOf(focus));
         }
-        if (trap.failed())
+        if (trap.failed()) {
+            forgetAll();
             return 0;
+        }
+        // Only the watched window tells when the focus leaves it.
+        if (fromFocus && window != None && window == m_watched)
+            m_foreground = window;
         return static_cast<WindowHandle>(window);
     }
 
     std::string windowTitle(WindowHandle handle) override {
         if (!m_display || handle == 0)
             return {};
+        processEvents();
+        watch(handle);
+        if (m_title)
+            return *m_title;
         ErrorTrap trap(m_display);
         std::optional<std::string> utf8 = netWmName(handle);
         if (!utf8)
@@ -87,6 +109,7 @@ public:
         std::string title = toWindows1252(*utf8);
         if (title.size() > 255)
             title.resize(255);
+        m_title = title; // until the window's property events say otherwise
         return title;
     }
 
@@ -100,7 +123,6 @@ public:
         const std::optional<PhysicalKey> key = keyForVirtualKey(virtualKey);
         if (!key)
             return;
-        ErrorTrap trap(m_display);
         // Wine hands X key events only to its focused window and many programs ignore
         // events sent by another client, so real (XTest) events are used whenever they
         // reach the kept window; otherwise the event is sent to it directly.
@@ -132,7 +154,6 @@ public:
         if (!m_display)
             return;
         processEvents();
-        ErrorTrap trap(m_display);
         Window target = None;
         if (!m_xtest) {
             int revert = 0;
@@ -176,17 +197,71 @@ public:
     }
 
 private:
-    // Keyboard mapping changes arrive as events on every connection; they are the only
-    // events this connection gets, and reading them keeps the queue from growing.
+    // Reads the events that have arrived, without a round trip: keyboard mapping changes
+    // (on every connection), the root's active window and the watched window's focus, title
+    // and end. Each takes back the answers it touches; an error takes back all of them.
     void processEvents() {
         while (XPending(m_display) > 0) {
             XEvent event;
             XNextEvent(m_display, &event);
-            if (event.type == MappingNotify) {
+            const Window window = event.xany.window;
+            switch (event.type) {
+            case MappingNotify:
                 XRefreshKeyboardMapping(&event.xmapping);
                 m_keymap.clear();
+                break;
+            case PropertyNotify:
+                if (window == m_root && event.xproperty.atom == m_netActiveWindow) {
+                    m_active.reset();
+                    m_foreground.reset();
+                }
+                if (window == m_watched &&
+                    (event.xproperty.atom == m_netWmName || event.xproperty.atom == XA_WM_NAME))
+                    m_title.reset();
+                break;
+            case FocusIn:
+            case FocusOut:
+                if (window == m_watched)
+                    forgetFocus();
+                break;
+            case DestroyNotify:
+            case ReparentNotify:
+                if (window == m_watched)
+                    forgetAll();
+                break;
+            default:
+                break;
             }
         }
+        const unsigned long errors = ErrorCounter::errors(m_display);
+        if (errors != m_errors) {
+            m_errors = errors;
+            forgetAll();
+        }
+    }
+
+    void forgetFocus() {
+        m_focus.reset();
+        m_foreground.reset();
+    }
+    void forgetAll() {
+        forgetFocus();
+        m_active.reset();
+        m_title.reset();
+        m_walk = {};
+    }
+
+    // The window whose focus and title are kept between calls: the one keys go to. Its
+    // events are asked for before its state is read, so no change goes unseen.
+    void watch(Window window) {
+        if (window == m_watched)
+            return;
+        if (m_watched != None)
+            XSelectInput(m_display, m_watched, NoEventMask);
+        XSelectInput(m_display, window, FocusChangeMask | PropertyChangeMask | StructureNotifyMask);
+        m_watched = window;
+        forgetFocus();
+        m_title.reset();
     }
 
     Window activeWindowProperty() {
@@ -215,8 +290,16 @@ private:
         return parent;
     }
 
-    // The child of the root window that contains `window`.
+    // The child of the root window that contains `window`. The last answer is kept: the
+    // focus mostly stays on one window, and windows seldom move to another parent.
     Window topLevelOf(Window window) {
+        if (window != m_walk.from) {
+            m_walk.from = window;
+            m_walk.topLevel = walkUp(window);
+        }
+        return m_walk.topLevel;
+    }
+    Window walkUp(Window window) {
         for (int depth = 0; depth < 64 && window != None; ++depth) {
             const Window parent = parentOf(window);
             if (parent == None || parent == m_root)
@@ -306,6 +389,18 @@ private:
     }
 
     bool hasFocus(Window window) {
+        watch(window);
+        if (!m_focus) {
+            ErrorTrap trap(m_display);
+            const bool focused = focusWithin(window);
+            if (trap.failed())
+                return false;
+            m_focus = focused;
+        }
+        return *m_focus;
+    }
+
+    bool focusWithin(Window window) {
         Window focus = None;
         int revert = 0;
         XGetInputFocus(m_display, &focus, &revert);
@@ -429,6 +524,16 @@ private:
     int m_minKeycode = 8;
     int m_maxKeycode = 255;
     std::vector<std::vector<KeySym>> m_keymap;
+    // Answers kept until an event or an error takes them back.
+    unsigned long m_errors = 0;
+    Window m_watched = None;
+    std::optional<Window> m_active;     // the root's _NET_ACTIVE_WINDOW, None without one
+    std::optional<Window> m_foreground; // the watched window, while it has the focus
+    std::optional<bool> m_focus;        // whether the focus is within the watched window
+    std::optional<std::string> m_title; // the watched window's title
+    struct {
+        Window from = None, topLevel = None;
+    } m_walk;
 };
 
 } // namespace

@@ -54,6 +54,9 @@ Zusi3Connection::Zusi3Connection(ITcpSocket& socket, Zusi3Endpoint endpoint,
 }
 
 Zusi3Connection::~Zusi3Connection() {
+    // The releases of a program that ends still reach the simulator.
+    if (connected())
+        flush();
     m_socket.close();
 }
 
@@ -87,6 +90,7 @@ void Zusi3Connection::poll(uint32_t nowMs) {
         break;
     }
     const bool timedOut = m_phase != Phase::Ready && nowMs - m_since >= kHandshakeTimeoutMs;
+    // What was queued since the last poll (the inputs of a report) leaves in one write.
     if (!flush() || !receive() || timedOut) {
         drop(nowMs);
         return;
@@ -97,6 +101,9 @@ void Zusi3Connection::poll(uint32_t nowMs) {
             return;
         }
     }
+    // Answers to the handshake leave at once.
+    if (!flush())
+        drop(nowMs);
 }
 
 void Zusi3Connection::startConnect(uint32_t nowMs) {
@@ -118,6 +125,7 @@ void Zusi3Connection::drop(uint32_t nowMs) {
     m_socket.close();
     m_decoder.reset();
     m_out.clear();
+    m_inputs.reset();
     forgetValues();
     m_phase = Phase::Waiting;
     m_since = nowMs;
@@ -141,12 +149,30 @@ bool Zusi3Connection::send(const Node& message) {
 }
 
 void Zusi3Connection::queue(const Node& message) {
-    appendEncoded(m_out, message);
-    // A failed write shows again at the next poll, which drops the connection there.
-    flush();
+    // The inputs of one report go as one INPUT message, several Tastatureingabe in it, as
+    // the simulator takes them.
+    const bool input = message.id == kRootFahrpult && message.attributes.empty() &&
+                       message.children.size() == 1 && message.children[0].id == kInput;
+    if (input && m_inputs) {
+        for (const Node& child : message.children[0].children)
+            m_inputs->children[0].add(child);
+        return;
+    }
+    endInputs(); // what came before goes first
+    if (input)
+        m_inputs = message;
+    else
+        appendEncoded(m_out, message);
+}
+
+void Zusi3Connection::endInputs() {
+    if (m_inputs)
+        appendEncoded(m_out, *m_inputs);
+    m_inputs.reset();
 }
 
 bool Zusi3Connection::flush() {
+    endInputs();
     if (m_out.empty())
         return true;
     const ptrdiff_t n = m_socket.send(m_out.data(), m_out.size());

@@ -44,8 +44,8 @@ public:
     void poll(uint32_t nowMs);
     // True once the simulator has accepted the handshake and the subscription.
     bool connected() const { return m_phase == Phase::Ready; }
-    // Queues a message and writes what the connection takes now; false (and dropped) while
-    // not connected.
+    // Queues a message for the next poll(), which writes all queued at once; false (and
+    // dropped) while not connected.
     bool send(const zusi3::Node& message);
 
     const Zusi3Endpoint& endpoint() const { return m_endpoint; }
@@ -88,6 +88,7 @@ private:
     bool receive();
     bool handle(const zusi3::Node& message);
     void queue(const zusi3::Node& message);
+    void endInputs();
     void forgetValues();
 
     ITcpSocket& m_socket;
@@ -98,6 +99,7 @@ private:
     ITcpSocket::Failure m_failure = ITcpSocket::Failure::None;
     zusi3::StreamDecoder m_decoder;
     zusi3::Bytes m_out;
+    std::optional<zusi3::Node> m_inputs; // the INPUT message being gathered
     std::string m_zusiVersion;
     double m_speedKmh = 0;
     double m_kilometre = 0;

@@ -22,7 +22,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// An Xvfb server of this test process on a display number the server picks itself.
+// An Xvfb server of this test process on a display number the server picks itself; it
+// does not reset between tests (a reset refuses connections for a moment).
 struct Xvfb {
     Xvfb() {
         int fds[2];
@@ -31,7 +32,7 @@ struct Xvfb {
         if ((m_pid = fork()) == 0) {
             const std::string fd = std::to_string(fds[1]);
             execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24",
-                   "-nolisten", "tcp", static_cast<char*>(nullptr));
+                   "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
             _exit(127);
         }
         close(fds[1]);
@@ -152,6 +153,11 @@ TEST_F(X11SimWindowTest, FocusedOrActiveWindowIsForegroundWithItsTitle) {
     XDeleteProperty(m_display, DefaultRootWindow(m_display), active);
     XSync(m_display, False);
     EXPECT_EQ(x11->foregroundWindow(), zusi);
+    // A title kept from before gives way to the window's new one.
+    EXPECT_EQ(x11->windowTitle(zusi), "Zusi 3 \x96 Testfahrt");
+    XDeleteProperty(m_display, zusi, XInternAtom(m_display, "_NET_WM_NAME", False));
+    XSync(m_display, False);
+    EXPECT_EQ(x11->windowTitle(zusi), "Name aus WM_NAME");
 }
 
 TEST_F(X11SimWindowTest, SenderFindsTheSimulatorAndItReceivesKeysAndKeystrokes) {

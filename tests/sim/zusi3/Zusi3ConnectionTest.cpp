@@ -91,6 +91,7 @@ TEST_F(Zusi3ConnectionTest, HandshakeOverSplitReads) {
     EXPECT_NEAR(conn.speedKmh(), 100.0, 1e-3);
     socket.sent.clear();
     EXPECT_TRUE(conn.send(inputMessage({0x10, 0, 1, 0})));
+    conn.poll(now);
     EXPECT_EQ(socket.sent, test::kSifaDown);
 }
 
@@ -180,11 +181,12 @@ std::vector<std::string> inputsSent(FakeSocket& socket) {
     d.feed(std::exchange(socket.sent, {}));
     std::vector<std::string> out;
     while (auto m = d.next()) {
-        const Node& in = m->child(kInput)->children.at(0);
-        std::string line;
-        for (uint16_t id : {1, 2, 3, 4})
-            line += (id > 1 ? " " : "") + std::to_string(*asInteger(*in.attribute(id), false));
-        out.push_back(line);
+        for (const Node& in : m->child(kInput)->children) {
+            std::string line;
+            for (uint16_t id : {1, 2, 3, 4})
+                line += (id > 1 ? " " : "") + std::to_string(*asInteger(*in.attribute(id), false));
+            out.push_back(line);
+        }
     }
     return out;
 }
@@ -227,14 +229,19 @@ TEST_F(Zusi3ConnectionTest, DeliveryGivesARemoteSimulatorNoKeysAndFallsBackWhere
     sender.send(37, Down);
     for (int i = 0; i < 5; ++i)
         sender.Timer();
+    // One write, one INPUT message: the simulator takes several inputs in one.
+    conn.poll(now);
+    EXPECT_EQ(decode(socket.sent)->child(kInput)->children.size(), brake.size());
     EXPECT_EQ(inputsSent(socket), brake);
     sender.releaseHeldKeys();
     sender.Timer();
+    conn.poll(now);
     EXPECT_TRUE(inputsSent(socket).empty());
     // The power controller's zone onto its traction notches above the neutral one (zone notch
     // 4 of 10 onto notches 3-10); the AFB, its range unknown, stepped.
     sender.ZusiRegler(1000, 3, 4, 10);
     sender.ZusiRegler(1003, 1, 1, 1);
+    conn.poll(now);
     EXPECT_EQ(inputsSent(socket), (V{"1 0 7 5", "3 0 3 0", "3 0 4 0"}));
     // A lost connection lets go of what it can and drops inputs until the next handshake.
     sender.send(29, Down);
