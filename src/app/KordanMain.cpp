@@ -11,9 +11,6 @@
 #include "common/Settings.h"
 #include "profile/ZusiProfile.h"
 #include "send/ZusiSend.h"
-#include "sim/ZusiLok.h"
-#include "sim/ZusiRegistry.h"
-#include "sim/zusi3/Zusi3Settings.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -31,10 +28,7 @@ KordanMain::KordanMain(KordanServices services, IKordanView& view, StartOptions 
       m_display(m_view, m_view, m_outputs.led(), std::move(m_start.keyWayNotes)),
       m_devices(m_controllers, m_outputs, m_reports, m_view, m_view,
                 {[this] { releaseAll(); }, [this] { lokChanged(); }, [this] { return m_running; },
-                 [this] { return simValue(); }}) {
-    if (m_start.zusi3)
-        m_zusi3.offer(m_start.zusi3->socket, m_start.zusi3->forced, m_start.zusi3->clientVersion);
-}
+                 [this] { return m_sim->values(); }}) {}
 
 KordanMain::~KordanMain() = default;
 
@@ -45,16 +39,7 @@ void KordanMain::Form_Load() {
 }
 
 void KordanMain::startUp() {
-    // 1. The long-lived objects.
-    m_sender = std::make_unique<ZusiSend>(m_s.simWindow, zusiKeyTable(m_s.registry));
-    m_profiles = std::make_unique<ProfileSession>(
-        m_s.dialogs, m_s.events, m_view, m_s.programDir,
-        [this](bool on) { m_outputs.missingProfileSign(on); }, *m_sender);
-    m_lok = std::make_unique<ZusiLok>(m_s.registry, m_s.dialogs, m_s.processStarter, m_s.programDir,
-                                      m_s.mapSimPath);
-    m_registry = std::make_unique<ZusiRegistry>(m_s.registry);
-    m_registry->schluessel("Software\\zusi\\zusi");
-    // 2. Relative file names refer to the program's directory; a start profile is looked
+    // 1. Relative file names refer to the program's directory; a start profile is looked
     // for where the program was started first.
     std::error_code ec;
     if (!m_start.profile.empty() && std::filesystem::exists(m_start.profile, ec))
@@ -63,7 +48,13 @@ void KordanMain::startUp() {
     if (const int copied = offerExampleProfiles(m_s.dialogs, m_s.programDir, m_start.examplesDir))
         m_view.showStatusMessage("Beispielprofile übernommen: " + std::to_string(copied) +
                                  " Dateien");
-    startZusi3();
+    // 2. Where keys and the locomotive come from (the way shown, the command log started),
+    // and the profile.
+    m_sim = std::make_unique<SimulatorLink>(m_s, m_start.zusi3, m_log, m_view, m_display,
+                                            [this] { releaseAll(); });
+    m_profiles = std::make_unique<ProfileSession>(
+        m_s.dialogs, m_s.events, m_view, m_s.programDir,
+        [this](bool on) { m_outputs.missingProfileSign(on); }, m_sim->sender());
     // 3.-4. The load mode in force is always shown, even the easy one this version hides.
     std::string autoLoad = m_s.settings.get("AutoLoad", "2");
     m_view.setEasyOptionVisible(kRevision == 99 || autoLoad == "2");
@@ -73,8 +64,6 @@ void KordanMain::startUp() {
         loadModeSelected(autoLoad[0] - '0');
     else
         m_view.setLoadMode(-1);
-    m_log.start(*m_sender);
-    showWay();
     // 6.
     m_pollInterval = readInt32(m_s.settings.get("Polling", "10"));
     // The stored mode is read before step 11 stores "Test", or the program could never
@@ -114,10 +103,7 @@ void KordanMain::loadStartProfile() {
         return;
     // The locomotive the simulator has loaded already is seen now, so that the first tick
     // does not take it for a change that replaces the profile asked for.
-    if (m_lok->Timer())
-        m_view.setLokText(m_lok->Lok());
-    // Over TCP the train arrives only after the handshake; the first one is shown alone.
-    m_zusi3.keepFirstTrain();
+    m_sim->keepCurrentLok();
     m_profiles->openFile(m_start.profile);
 }
 
@@ -138,7 +124,12 @@ bool KordanMain::loopPass() {
     surviving(
         "Abfrage", [&] { PollController(); }, [] {});
     surviving(
-        "Zusi 3", [&] { pollZusi3(); }, [] {});
+        "Zusi 3",
+        [&] {
+            if (m_sim->poll(m_s.clock.milliseconds(), m_profiles->loadMode() == 2))
+                lokChanged();
+        },
+        [] {});
     if (!m_running)
         return true; // closed inside a locomotive change's message: the next pass ends
     if (m_ticks.due(m_s.clock.milliseconds())) {
@@ -162,34 +153,25 @@ void KordanMain::PollController() {
 void KordanMain::PeriodicTick() {
     // Test mode repeats nothing; the emergency brake's release still comes.
     m_profiles->held().tick(m_mode == Mode::Active);
-    m_display.delivery(m_mode == Mode::Active && m_sender->keysHeldBack());
+    m_display.delivery(m_mode == Mode::Active && m_sim->sender().keysHeldBack());
     if (m_ticks.lookDue()) {
         m_devices.rescan(); // a message about a controller lets window events run
         if (m_closing)
             return;
-        // With the TCP interface the simulator reports its train itself (pollZusi3). A
-        // locomotive change may ask, and the window be closed meanwhile.
-        if (!m_zusi3 && m_lok->Timer())
+        // A locomotive change may ask, and the window be closed meanwhile.
+        if (m_sim->look())
             lokChanged();
         if (m_closing)
             return;
         if (m_mode == Mode::Active)
-            m_display.simulatorFound(m_sender->GetConnect());
+            m_display.simulatorFound(m_sim->sender().GetConnect());
     }
     const TickSchedule::Display display = m_ticks.displayDue();
-    // Asked for a tick ahead: through the bridge a registry read is a round trip into Wine.
-    if (display == TickSchedule::Display::Prefetch && !m_zusi3)
-        if (const std::string name = m_outputs.led().valueName(); !name.empty())
-            m_registry->prefetch(name);
+    if (display == TickSchedule::Display::Prefetch)
+        m_sim->prefetch(m_outputs.led().valueName());
     if (display == TickSchedule::Display::Refresh)
-        m_outputs.refreshLed(simValue());
-    m_lok->EditorTick(); // last: its message lets window events run
-}
-
-LedPresenter::ValueReader KordanMain::simValue() {
-    if (m_zusi3)
-        return m_zusi3.values();
-    return [this](const std::string& name) { return m_registry->Value(name); };
+        m_outputs.refreshLed(m_sim->values());
+    m_sim->editorTick(); // last
 }
 
 void KordanMain::releaseAll() {
@@ -208,7 +190,7 @@ void KordanMain::setMode(Mode m, bool store) {
     } else {
         m_profiles->showAssignments();
     }
-    m_display.delivery(m == Mode::Active && m_sender->keysHeldBack());
+    m_display.delivery(m == Mode::Active && m_sim->sender().keysHeldBack());
     if (store)
         m_s.settings.set("Modus", m == Mode::Test ? "Test" : "Run");
 }
@@ -224,7 +206,7 @@ void KordanMain::menu(MenuEntry entry) {
     case MenuEntry::DateiSpeichern:
         return m_profiles->save();
     case MenuEntry::DateiSaveAs:
-        return m_profiles->saveAs(lokName(), m_controllers.selected());
+        return m_profiles->saveAs(m_sim->lokName(), m_controllers.selected());
     case MenuEntry::DateiBelegung:
         return m_view.printSheet(m_profiles->profile());
     case MenuEntry::ModusTest:
@@ -246,9 +228,11 @@ void KordanMain::menu(MenuEntry entry) {
     case MenuEntry::Befehlsprotokoll:
         return m_log.toggle();
     case MenuEntry::LokEditor:
-        return m_lok->StartEditor();
+        return m_sim->startEditor();
     case MenuEntry::OptionsClosed:
-        return simulatorChosen();
+        if (m_sim->chooseAnew())
+            m_outputs.led().setMode(m_mode == Mode::Active); // found or not: the next check says
+        return;
     }
 }
 
@@ -277,53 +261,10 @@ void KordanMain::axisSaved() {
         m_profiles->reloadAxes();
 }
 
-std::string KordanMain::lokName() const {
-    return m_zusi3 ? m_zusi3.lok() : m_lok->Lok();
-}
-
 void KordanMain::lokChanged() {
-    m_view.setLokText(lokName());
+    m_view.setLokText(m_sim->lokName());
     if (m_controllers.selected() >= 0)
-        m_profiles->locomotiveChanged(lokName(), m_controllers.selected());
-}
-
-void KordanMain::pollZusi3() {
-    const auto news = m_zusi3.poll(m_s.clock.milliseconds(), m_profiles->loadMode() == 2);
-    if (news != Zusi3Session::TrainNews::None)
-        m_view.setLokClass(m_zusi3.lokClass());
-    if (news == Zusi3Session::TrainNews::First)
-        m_view.setLokText(m_zusi3.lok());
-    if (news != Zusi3Session::TrainNews::Changed)
-        return;
-    // Nothing pressed for the previous train may stay down in the new one.
-    ignoringErrors([&] { releaseAll(); });
-    lokChanged();
-}
-
-void KordanMain::startZusi3() {
-    // Nothing held over a lost connection can be let go there; the keys still can.
-    m_zusi3.start(
-        m_s.settings, *m_sender, [this] { ignoringErrors([&] { releaseAll(); }); },
-        [this](const std::string& text) { m_log.note(text); }, m_s.programDir);
-}
-
-void KordanMain::simulatorChosen() {
-    if ((m_start.zusi3 && m_start.zusi3->forced) || !m_sender)
-        return;
-    const std::optional<Zusi3Endpoint> chosen = storedZusi3Endpoint(m_s.settings);
-    const Zusi3Connection* now = m_zusi3.connection();
-    if (now ? chosen == now->endpoint() : !chosen)
-        return;
-    // Nothing pressed the old way may stay down once the new way takes over.
-    ignoringErrors([&] { releaseAll(); });
-    m_zusi3.stop(m_sender.get());
-    startZusi3();
-    m_outputs.led().setMode(m_mode == Mode::Active); // found or not: the next check says
-    showWay();
-}
-
-void KordanMain::showWay() {
-    m_display.way(m_zusi3.connection(), m_s.simWindow.keysNeedActiveWindow());
+        m_profiles->locomotiveChanged(m_sim->lokName(), m_controllers.selected());
 }
 
 void KordanMain::deviceClicked(int index) {
@@ -332,7 +273,7 @@ void KordanMain::deviceClicked(int index) {
 }
 
 void KordanMain::Form_Unload() {
-    if (m_closing || !m_sender)
+    if (m_closing || !m_sim)
         return; // already unloaded (or never started)
     m_closing = true;
     m_profiles->askAtShutdown();
@@ -348,9 +289,7 @@ void KordanMain::Form_Unload() {
 
 bool KordanMain::releaseObjects() {
     ignoringErrors([&] { m_profiles.reset(); });
-    ignoringErrors([&] { m_zusi3.stop(m_sender.get()); });
-    ignoringErrors([&] { m_sender.reset(); });
-    ignoringErrors([&] { m_registry.reset(); });
+    ignoringErrors([&] { m_sim.reset(); });
     return false;
 }
 
