@@ -13,7 +13,6 @@
 #include "send/ZusiSend.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <utility>
 
 namespace kordan {
@@ -26,6 +25,10 @@ KordanMain::KordanMain(KordanServices services, IKordanView& view, StartOptions 
       m_controllers(m_s.hid, m_s.dialogs), m_outputs(m_controllers, m_s.settings, m_view),
       m_log(m_s.settings, m_s.clock, m_view), m_reports(m_s.calibration, m_view, m_view),
       m_display(m_view, m_view, m_outputs.led(), std::move(m_start.keyWayNotes)),
+      m_modes(m_s.settings, m_s.dialogs, m_view, m_display,
+              {[this] { releaseAll(); }, [this] { ignoringErrors([&] { PollController(); }); },
+               [this] { m_profiles->showAssignments(); },
+               [this] { return m_sim->sender().keysHeldBack(); }}),
       m_devices(m_controllers, m_outputs, m_reports, m_view, m_view,
                 {[this] { releaseAll(); }, [this] { lokChanged(); }, [this] { return m_running; },
                  [this] { return m_sim->values(); }}) {}
@@ -41,11 +44,8 @@ void KordanMain::Form_Load() {
 void KordanMain::startUp() {
     // 1. Relative file names refer to the program's directory; a start profile is looked
     // for where the program was started first.
-    std::error_code ec;
-    if (!m_start.profile.empty() && std::filesystem::exists(m_start.profile, ec))
-        m_start.profile = std::filesystem::absolute(m_start.profile, ec).string();
-    std::filesystem::current_path(m_s.programDir, ec);
-    if (const int copied = offerExampleProfiles(m_s.dialogs, m_s.programDir, m_start.examplesDir))
+    if (const int copied =
+            enterProgramDir(m_s.dialogs, m_s.programDir, m_start.examplesDir, m_start.profile))
         m_view.showStatusMessage("Beispielprofile übernommen: " + std::to_string(copied) +
                                  " Dateien");
     // 2. Where keys and the locomotive come from (the way shown, the command log started),
@@ -77,7 +77,7 @@ void KordanMain::startUp() {
     m_devices.openSingle(); // 10.
     loadStartProfile();
     // 11.-12. A mode given for this run is not stored, not even the passing test mode.
-    setMode(Mode::Test, !m_start.activeMode);
+    m_modes.set(Mode::Test, !m_start.activeMode);
     m_running = !m_closing; // a window closed in the messages before stays closed
     m_ticks.start(m_s.clock.milliseconds());
     // 13.-18. Failures of these steps are skipped one by one.
@@ -94,7 +94,7 @@ void KordanMain::startUp() {
         if (!m_running)
             return; // the window was closed while events ran
         const bool active = m_start.activeMode.value_or(storedMode == "Run");
-        setMode(active ? Mode::Active : Mode::Test, !m_start.activeMode);
+        m_modes.set(active ? Mode::Active : Mode::Test, !m_start.activeMode);
     });
 }
 
@@ -147,13 +147,13 @@ void KordanMain::PollController() {
     if (got == ControllerSession::Read::Lost)
         m_devices.lost();
     if (got == ControllerSession::Read::Report)
-        m_reports.take(report, m_mode == Mode::Active, m_profiles->profile(), m_profiles->held());
+        m_reports.take(report, m_modes.active(), m_profiles->profile(), m_profiles->held());
 }
 
 void KordanMain::PeriodicTick() {
     // Test mode repeats nothing; the emergency brake's release still comes.
-    m_profiles->held().tick(m_mode == Mode::Active);
-    m_display.delivery(m_mode == Mode::Active && m_sim->sender().keysHeldBack());
+    m_profiles->held().tick(m_modes.active());
+    m_modes.showDelivery();
     if (m_ticks.lookDue()) {
         m_devices.rescan(); // a message about a controller lets window events run
         if (m_closing)
@@ -163,7 +163,7 @@ void KordanMain::PeriodicTick() {
             lokChanged();
         if (m_closing)
             return;
-        if (m_mode == Mode::Active)
+        if (m_modes.active())
             m_display.simulatorFound(m_sim->sender().GetConnect());
     }
     const TickSchedule::Display display = m_ticks.displayDue();
@@ -177,22 +177,6 @@ void KordanMain::PeriodicTick() {
 void KordanMain::releaseAll() {
     if (m_profiles)
         m_profiles->held().releaseAll();
-}
-
-void KordanMain::setMode(Mode m, bool store) {
-    m_mode = m;
-    m_display.mode(m == Mode::Active);
-    m_view.setDeviceListEnabled(false);
-    if (m == Mode::Test) {
-        releaseAll(); // nothing is sent in test mode, so nothing may stay pressed either
-        m_view.setDeviceListEnabled(true);
-        ignoringErrors([&] { PollController(); });
-    } else {
-        m_profiles->showAssignments();
-    }
-    m_display.delivery(m == Mode::Active && m_sim->sender().keysHeldBack());
-    if (store)
-        m_s.settings.set("Modus", m == Mode::Test ? "Test" : "Run");
 }
 
 void KordanMain::menu(MenuEntry entry) {
@@ -210,18 +194,12 @@ void KordanMain::menu(MenuEntry entry) {
     case MenuEntry::DateiBelegung:
         return m_view.printSheet(m_profiles->profile());
     case MenuEntry::ModusTest:
-        return setMode(Mode::Test);
+        return m_modes.set(Mode::Test);
     case MenuEntry::ModusAktiv:
-        if (m_controllers.selected() >= 0)
-            return setMode(Mode::Active);
-        m_s.dialogs.message("Bitte zuerst Gerät markieren!", MsgButtons::Ok, MsgIcon::Exclamation,
-                            "Aktivieren nicht möglich");
-        return;
+        return m_modes.chooseActive(m_controllers.selected() >= 0);
     case MenuEntry::ModusKalibrieren:
-        if (m_mode == Mode::Test)
-            return m_reports.openWizard();
-        m_s.dialogs.message("Kalibrierung nur im Test-Modus möglich", MsgButtons::Ok,
-                            MsgIcon::Exclamation, "Nicht möglich");
+        if (m_modes.mayCalibrate())
+            m_reports.openWizard();
         return;
     case MenuEntry::AusgabeLautsprecher:
         return m_outputs.toggleSpeaker();
@@ -231,7 +209,7 @@ void KordanMain::menu(MenuEntry entry) {
         return m_sim->startEditor();
     case MenuEntry::OptionsClosed:
         if (m_sim->chooseAnew())
-            m_outputs.led().setMode(m_mode == Mode::Active); // found or not: the next check says
+            m_outputs.led().setMode(m_modes.active()); // found or not: the next check says
         return;
     }
 }

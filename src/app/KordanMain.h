@@ -7,6 +7,7 @@
 #include "app/KordanServices.h"
 #include "app/LedPresenter.h"
 #include "app/ModeDisplay.h"
+#include "app/OperatingMode.h"
 #include "app/PollDispatcher.h"
 #include "app/ReportStep.h"
 #include "app/SimulatorLink.h"
@@ -28,7 +29,7 @@ class ZusiSend;
 // user does through actions() and draws what it is told.
 class KordanMain : private IWindowActions {
 public:
-    enum class Mode { Test, Active };
+    using Mode = OperatingMode::Mode;
 
     KordanMain(KordanServices services, IKordanView& view, StartOptions start = {});
     ~KordanMain() override;
@@ -53,7 +54,7 @@ public:
     CommandLog& commandLog() { return m_log; }
     // The connection to the simulator's TCP interface; null when keys are sent.
     Zusi3Connection* zusi3() { return m_sim ? m_sim->zusi3() : nullptr; }
-    Mode mode() const { return m_mode; }
+    Mode mode() const { return m_modes.mode(); }
 
 private:
     // IWindowActions
@@ -66,8 +67,6 @@ private:
     void axisSaved() override;
     void closing() override { Form_Unload(); }
 
-    // `store` = false leaves the setting "Modus" as it is (a mode given for this run only).
-    void setMode(Mode m, bool store = true);
     // The locomotive has changed: its profile replaces the current one as the load mode says.
     void lokChanged();
     // Lets go of every key held in the simulator and stops every repetition: before a
@@ -86,6 +85,7 @@ private:
     CommandLog m_log;
     ReportStep m_reports;
     ModeDisplay m_display;
+    OperatingMode m_modes;
     DeviceList m_devices;
 
     // Made at start-up; the profile holds keys through the link's sender, so it goes first.
@@ -94,7 +94,6 @@ private:
 
     bool m_running = false;
     bool m_closing = false; // the window is being closed: handlers stop at their next step
-    Mode m_mode = Mode::Test;
     int32_t m_pollInterval = 10;
 };
 
