@@ -3,6 +3,7 @@
 #include "app/ExampleProfiles.h"
 #include "app/IgnoringErrors.h"
 #include "app/KordanView.h"
+#include "app/LokFollow.h"
 #include "app/ProfileSession.h"
 #include "calibration/ZusiKalibrierung.h"
 #include "common/Clock.h"
@@ -17,9 +18,6 @@
 
 namespace kordan {
 
-// Version 1.0.2; the easy mode's option shows only in revision 99.
-static constexpr int kRevision = 2;
-
 KordanMain::KordanMain(KordanServices services, IKordanView& view, StartOptions start)
     : m_s(std::move(services)), m_view(view), m_start(std::move(start)),
       m_controllers(m_s.hid, m_s.dialogs), m_outputs(m_controllers, m_s.settings, m_view),
@@ -30,8 +28,8 @@ KordanMain::KordanMain(KordanServices services, IKordanView& view, StartOptions 
                [this] { m_profiles->showAssignments(); },
                [this] { return m_sim->sender().keysHeldBack(); }}),
       m_devices(m_controllers, m_outputs, m_reports, m_view, m_view,
-                {[this] { releaseAll(); }, [this] { lokChanged(); }, [this] { return m_running; },
-                 [this] { return m_sim->values(); }}) {}
+                {[this] { releaseAll(); }, [this] { m_follow->lokChanged(); },
+                 [this] { return m_running; }, [this] { return m_sim->values(); }}) {}
 
 KordanMain::~KordanMain() = default;
 
@@ -55,15 +53,10 @@ void KordanMain::startUp() {
     m_profiles = std::make_unique<ProfileSession>(
         m_s.dialogs, m_s.events, m_view, m_s.programDir,
         [this](bool on) { m_outputs.missingProfileSign(on); }, m_sim->sender());
-    // 3.-4. The load mode in force is always shown, even the easy one this version hides.
-    std::string autoLoad = m_s.settings.get("AutoLoad", "2");
-    m_view.setEasyOptionVisible(kRevision == 99 || autoLoad == "2");
-    m_view.setLokText("<Unbekannt>");
-    // 5. Selecting the stored option writes it back; nothing loads yet (not running).
-    if (autoLoad == "0" || autoLoad == "1" || autoLoad == "2")
-        loadModeSelected(autoLoad[0] - '0');
-    else
-        m_view.setLoadMode(-1);
+    m_follow =
+        std::make_unique<LokFollow>(m_s.settings, m_view, *m_profiles, *m_sim, m_controllers);
+    // 3.-5. Selecting the stored load mode writes it back; nothing loads yet (not running).
+    m_follow->restore();
     // 6.
     m_pollInterval = readInt32(m_s.settings.get("Polling", "10"));
     // The stored mode is read before step 11 stores "Test", or the program could never
@@ -127,7 +120,7 @@ bool KordanMain::loopPass() {
         "Zusi 3",
         [&] {
             if (m_sim->poll(m_s.clock.milliseconds(), m_profiles->loadMode() == 2))
-                lokChanged();
+                m_follow->lokChanged();
         },
         [] {});
     if (!m_running)
@@ -160,7 +153,7 @@ void KordanMain::PeriodicTick() {
             return;
         // A locomotive change may ask, and the window be closed meanwhile.
         if (m_sim->look())
-            lokChanged();
+            m_follow->lokChanged();
         if (m_closing)
             return;
         if (m_modes.active())
@@ -215,13 +208,8 @@ void KordanMain::menu(MenuEntry entry) {
 }
 
 void KordanMain::loadModeSelected(int mode) {
-    if (!m_profiles || mode < 0 || mode > 2)
-        return;
-    m_profiles->setLoadMode(mode);
-    m_view.setLoadMode(mode);
-    m_s.settings.set("AutoLoad", std::to_string(mode));
-    if (mode != 0 && m_running)
-        lokChanged();
+    if (m_follow)
+        m_follow->choose(mode, m_running);
 }
 
 void KordanMain::buttonDoubleClicked(int index) {
@@ -237,12 +225,6 @@ void KordanMain::leverDoubleClicked(int index) {
 void KordanMain::axisSaved() {
     if (m_profiles)
         m_profiles->reloadAxes();
-}
-
-void KordanMain::lokChanged() {
-    m_view.setLokText(m_sim->lokName());
-    if (m_controllers.selected() >= 0)
-        m_profiles->locomotiveChanged(m_sim->lokName(), m_controllers.selected());
 }
 
 void KordanMain::deviceClicked(int index) {
@@ -266,6 +248,7 @@ void KordanMain::Form_Unload() {
 }
 
 bool KordanMain::releaseObjects() {
+    ignoringErrors([&] { m_follow.reset(); });
     ignoringErrors([&] { m_profiles.reset(); });
     ignoringErrors([&] { m_sim.reset(); });
     return false;

@@ -5,7 +5,6 @@
 #include "app/ControllerSession.h"
 #include "app/DeviceList.h"
 #include "app/KordanServices.h"
-#include "app/LedPresenter.h"
 #include "app/ModeDisplay.h"
 #include "app/OperatingMode.h"
 #include "app/PollDispatcher.h"
@@ -20,13 +19,14 @@
 namespace kordan {
 
 class IKordanView;
+class LokFollow;
 class ProfileSession;
 class ZusiSend;
 
-// The main window's behaviour without its widgets: start-up, operating modes, the polling
-// loop with its 100 ms tick, and shutdown. The controllers, the profile, a report's way, the
-// display and the mode's texts each have a piece of their own; the window forwards what the
-// user does through actions() and draws what it is told.
+// The main window's behaviour without its widgets: start-up, the polling loop with its 100 ms
+// tick, and shutdown. The controllers, the simulator's side, the profile and the locomotive it
+// follows, a report's way, the mode and the display each have a piece of their own; the window
+// forwards what the user does through actions() and draws what it is told.
 class KordanMain : private IWindowActions {
 public:
     using Mode = OperatingMode::Mode;
@@ -67,8 +67,6 @@ private:
     void axisSaved() override;
     void closing() override { Form_Unload(); }
 
-    // The locomotive has changed: its profile replaces the current one as the load mode says.
-    void lokChanged();
     // Lets go of every key held in the simulator and stops every repetition: before a
     // change under held keys (test mode, another or a lost controller, the end).
     void releaseAll();
@@ -91,6 +89,7 @@ private:
     // Made at start-up; the profile holds keys through the link's sender, so it goes first.
     std::unique_ptr<SimulatorLink> m_sim;
     std::unique_ptr<ProfileSession> m_profiles;
+    std::unique_ptr<LokFollow> m_follow;
 
     bool m_running = false;
     bool m_closing = false; // the window is being closed: handlers stop at their next step
