@@ -59,9 +59,6 @@ void KordanMain::startUp() {
     m_follow->restore();
     // 6.
     m_pollInterval = readInt32(m_s.settings.get("Polling", "10"));
-    // The stored mode is read before step 11 stores "Test", or the program could never
-    // start in the mode it was left in.
-    std::string storedMode = m_s.settings.get("Modus", "Run");
     // 7.-9.
     m_devices.list();
     m_view.setProfilText("");
@@ -70,7 +67,7 @@ void KordanMain::startUp() {
     m_devices.openSingle(); // 10.
     loadStartProfile();
     // 11.-12. A mode given for this run is not stored, not even the passing test mode.
-    m_modes.set(Mode::Test, !m_start.activeMode);
+    m_modes.startInTest(m_start.activeMode);
     m_running = !m_closing; // a window closed in the messages before stays closed
     m_ticks.start(m_s.clock.milliseconds());
     // 13.-18. Failures of these steps are skipped one by one.
@@ -83,12 +80,7 @@ void KordanMain::startUp() {
         if (!m_s.calibration.IsConfigured() && !m_controllers.entries().empty())
             m_reports.openWizard();
     });
-    ignoringErrors([&] {
-        if (!m_running)
-            return; // the window was closed while events ran
-        const bool active = m_start.activeMode.value_or(storedMode == "Run");
-        m_modes.set(active ? Mode::Active : Mode::Test, !m_start.activeMode);
-    });
+    ignoringErrors([&] { m_modes.resume(m_running); }); // unless closed while events ran
 }
 
 void KordanMain::loadStartProfile() {

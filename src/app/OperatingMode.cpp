@@ -23,6 +23,19 @@ void OperatingMode::set(Mode m, bool store) {
         m_settings.set("Modus", m == Mode::Test ? "Test" : "Run");
 }
 
+void OperatingMode::startInTest(std::optional<bool> given) {
+    // Read before test mode is stored, or the program could never start in the mode it was
+    // left in.
+    m_storedActive = m_settings.get("Modus", "Run") == "Run";
+    m_given = given;
+    set(Mode::Test, !given);
+}
+
+void OperatingMode::resume(bool windowOpen) {
+    if (windowOpen)
+        set(m_given.value_or(m_storedActive) ? Mode::Active : Mode::Test, !m_given);
+}
+
 void OperatingMode::chooseActive(bool controllerMarked) {
     if (controllerMarked)
         return set(Mode::Active);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <utility>
 
 namespace kordan {
@@ -31,6 +32,10 @@ public:
     bool active() const { return m_mode == Mode::Active; }
     // `store` = false leaves the setting "Modus" as it is (a mode given for this run only).
     void set(Mode m, bool store = true);
+    // Start-up: test mode first, the stored mode remembered; then the mode it was left in, or
+    // `given` for this run (neither stored). Nothing after the window was closed.
+    void startInTest(std::optional<bool> given);
+    void resume(bool windowOpen);
     // The menu's "Aktiv": only with a controller marked.
     void chooseActive(bool controllerMarked);
     // The menu's calibration: only in test mode; says why not.
@@ -45,6 +50,8 @@ private:
     ModeDisplay& m_display;
     Hooks m_hooks;
     Mode m_mode = Mode::Test;
+    std::optional<bool> m_given;
+    bool m_storedActive = true;
 };
 
 } // namespace kordan
