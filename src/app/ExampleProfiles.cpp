@@ -31,4 +31,13 @@ int offerExampleProfiles(IDialogs& dialogs, const std::string& programDir,
     return copied;
 }
 
+int enterProgramDir(IDialogs& dialogs, const std::string& programDir,
+                    const std::string& examplesDir, std::string& profile) {
+    std::error_code ec;
+    if (!profile.empty() && std::filesystem::exists(profile, ec))
+        profile = std::filesystem::absolute(profile, ec).string();
+    std::filesystem::current_path(programDir, ec);
+    return offerExampleProfiles(dialogs, programDir, examplesDir);
+}
+
 } // namespace kordan

@@ -1,5 +1,6 @@
 #include "app/Replay.h"
 
+#include "app/Backends.h"
 #include "app/KordanMain.h"
 #include "app/NullViews.h"
 #include "app/ProfileSession.h"
@@ -71,6 +72,25 @@ public:
     bool start(const std::string&, const std::vector<std::string>&) override { return false; }
 };
 
+// A replay's backends: the recording window, `registry`, settings of its own and no process.
+// The simulator's files are never looked at: a replay must not generate axis files.
+Backends replayBackends(std::ostream& out, const SimulatedClock& clock, int32_t pollMs,
+                        std::unique_ptr<IRegistryBackend> registry) {
+    Backends b;
+    b.window = std::make_unique<RecordingWindow>(out, clock);
+    b.registry = std::move(registry);
+    b.starter = std::make_unique<NoProcesses>();
+    b.mapSimPath = [](const std::string&) { return std::string(); };
+    auto settings = std::make_unique<MemorySettings>();
+    settings->values = {{"AutoLoad", "0"},
+                        {"Polling", std::to_string(pollMs)},
+                        {"Speaker", "0"},
+                        {"Led", "0"},
+                        {"Modus", "Run"}};
+    b.settings = std::move(settings);
+    return b;
+}
+
 } // namespace
 
 ScenarioTarget scenarioTarget(KordanMain& main, VirtualController& controller) {
@@ -105,15 +125,10 @@ void writeRunSummary(std::ostream& out, const std::string& display, KordanMain& 
 }
 
 int runReplay(const ReplayOptions& options, const std::vector<ScenarioStep>& scenario,
-              IRegistryBackend& registry, std::ostream& out, std::ostream& err,
+              std::unique_ptr<IRegistryBackend> registry, std::ostream& out, std::ostream& err,
               const ReplayZusi3* zusi3Server) {
     SimulatedClock clock;
-    MemorySettings settings;
-    settings.values = {{"AutoLoad", "0"},
-                       {"Polling", std::to_string(options.pollMs)},
-                       {"Speaker", "0"},
-                       {"Led", "0"},
-                       {"Modus", "Run"}};
+    Backends backends = replayBackends(out, clock, options.pollMs, std::move(registry));
     StreamDialogs dialogs(err);
     // The calibration given is read but never written: a replay does not save it.
     std::optional<ZusiKalibrierung> calibration;
@@ -125,19 +140,14 @@ int runReplay(const ReplayOptions& options, const std::vector<ScenarioStep>& sce
     } else {
         calibration.emplace(dialogs, options.calibrationFile);
     }
-    RecordingWindow window(out, clock);
     VirtualController controller;
     NullView view;
-    NoProcesses starter;
-    // The simulator's files are never looked at: a replay must not generate axis files.
-    PathMapper noFiles = [](const std::string&) { return std::string(); };
-    KordanServices services{controller,  settings, clock,   clock,   dialogs,
-                            window,      registry, starter, noFiles, options.programDir,
-                            *calibration};
     StartOptions start;
     if (zusi3Server)
         start.zusi3.emplace(zusi3Server->socket, zusi3Server->endpoint, "kordan-replay");
-    KordanMain main(services, view, std::move(start));
+    KordanMain main(
+        backends.services(controller, clock, clock, dialogs, options.programDir, *calibration),
+        view, std::move(start));
     main.startUp();
     if (Zusi3Connection* zusi3 = main.zusi3()) {
         // The simulated clock stands still meanwhile: only the scenario's time is simulated.

@@ -4,6 +4,7 @@
 #include "sim/zusi3/Zusi3Connection.h"
 
 #include <iosfwd>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -46,7 +47,7 @@ struct ReplayZusi3 {
 // Returns the exit status: 0 done, 1 the profile did not load, 3 no connection to the server
 // (the message says why: "Rechner nicht gefunden", "Verbindung abgelehnt", "keine Antwort").
 int runReplay(const ReplayOptions& options, const std::vector<ScenarioStep>& scenario,
-              IRegistryBackend& registry, std::ostream& out, std::ostream& err,
+              std::unique_ptr<IRegistryBackend> registry, std::ostream& out, std::ostream& err,
               const ReplayZusi3* zusi3 = nullptr);
 
 } // namespace kordan

@@ -76,10 +76,14 @@ Zusi3Session::TrainNews Zusi3Session::poll(uint32_t nowMs, bool easyMode) {
     const auto [lok, lokClass] = reportedLok(nowMs);
     if (lok.empty())
         return TrainNews::None;
-    if (std::exchange(m_takenOver, false) || lok != (m_change.active ? m_change.lok : m_lok))
+    TrainNews news = TrainNews::None;
+    if (std::exchange(m_takenOver, false) || lok != (m_change.active ? m_change.lok : m_lok)) {
         m_change = {true, nowMs, lok};
+        if (!m_keepFirstTrain)
+            news = TrainNews::Seen;
+    }
     if (!m_change.active || nowMs - m_change.since < kSettleMs)
-        return TrainNews::None;
+        return news;
     const zusi3::LeverModel& levers = m_connection->levers();
     if (!m_change.configured &&
         (!levers.levers().empty() || nowMs - m_change.since >= kLeversWaitMs)) {
@@ -88,7 +92,6 @@ Zusi3Session::TrainNews Zusi3Session::poll(uint32_t nowMs, bool easyMode) {
             for (const std::string& line : zusi3::writeAutomaticAxes(levers, m_axisDir))
                 note(line);
     }
-    TrainNews news = TrainNews::None;
     if (!m_change.reported && (m_change.configured || !easyMode)) {
         m_change.reported = true;
         m_lok = lok;

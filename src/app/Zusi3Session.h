@@ -56,6 +56,7 @@ public:
     // What the simulator's train did since the last poll.
     enum class TrainNews {
         None,
+        Seen,   // another train or lead vehicle has just shown: its report follows, settled
         First,  // the first train after keepFirstTrain(): shown, its profile not loaded
         Changed // another lead vehicle, or a train taken over anew: a locomotive change
     };

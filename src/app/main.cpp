@@ -1,6 +1,5 @@
 // The composition root: the backends of this system (main_posix.cpp or main_win32.cpp) wired
 // to the main window and its logic.
-#include "app/Backends.h"
 #include "app/CommandLine.h"
 #include "app/Diagnostics.h"
 #include "app/KordanMain.h"
@@ -8,6 +7,7 @@
 #include "app/QtPlatform.h"
 #include "app/Replay.h"
 #include "app/SheetPainter.h"
+#include "app/SystemBackends.h"
 #include "app/frmKordan.h"
 #include "calibration/ZusiKalibrierung.h"
 #include "calibration/frmKalib.h"
@@ -149,7 +149,7 @@ int runProgram(int argc, char** argv, const CommandLine& options,
     const std::unique_ptr<Backends> backends = makeBackends(options.delivery);
     if (!backends)
         return 2;
-    QString dir = options.dir.empty() ? backends->programDir : QString::fromStdString(options.dir);
+    QString dir = QString::fromStdString(options.dir.empty() ? backends->programDir : options.dir);
     QDir().mkpath(dir);
     dir = QDir(dir).absolutePath();
 
@@ -173,9 +173,7 @@ int runProgram(int argc, char** argv, const CommandLine& options,
                        shippedPath(QStringLiteral("demo/kordan"), QStringLiteral("demo/kordan")),
                        backends->deliveryNotes};
     start.zusi3.emplace(*backends->socket, zusi3, KORDAN_VERSION);
-    KordanMain logic({hid, *backends->settings, clock, clock, dialogs, *backends->window,
-                      *backends->registry, *backends->starter, backends->mapSimPath,
-                      dir.toStdString(), calibration},
+    KordanMain logic(backends->services(hid, clock, clock, dialogs, dir.toStdString(), calibration),
                      window, std::move(start));
     window.setActions(&logic.actions());
     // Without anybody at the window, what the program learnt of the simulator goes to stderr.

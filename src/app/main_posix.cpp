@@ -1,6 +1,6 @@
 // The backends of a POSIX system: the simulator runs under Wine, its Windows paths lie below
 // the Wine prefix, its window, registry and editor are reached through the bridge or X11.
-#include "app/Backends.h"
+#include "app/SystemBackends.h"
 
 #include "app/QtPlatform.h"
 #include "common/WinePaths.h"
@@ -139,7 +139,7 @@ std::unique_ptr<Backends> makeBackends(const std::optional<std::string>& deliver
                            : PathMapper([](const std::string&) { return std::string(); });
     b->settings = std::make_unique<QtSettings>();
     b->socket = makePosixTcpSocket();
-    b->programDir = defaultProgramDir();
+    b->programDir = defaultProgramDir().toStdString();
     if (!chooseDelivery(*b, delivery))
         return nullptr;
     return b;

@@ -1,6 +1,6 @@
 // The backends of Windows: the simulator runs beside the program; its window, registry and
 // paths are direct.
-#include "app/Backends.h"
+#include "app/SystemBackends.h"
 
 #include "common/win32/Win32Settings.h"
 #include "device/win32/PieHidDll.h"
@@ -39,7 +39,7 @@ std::unique_ptr<Backends> makeBackends(const std::optional<std::string>&) {
     b->mapSimPath = identityPathMapper();
     b->settings = makeWin32Settings();
     b->socket = makeWin32TcpSocket();
-    b->programDir = defaultProgramDir();
+    b->programDir = defaultProgramDir().toStdString();
     b->delivery = "Windows";
     return b;
 }

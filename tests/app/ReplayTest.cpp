@@ -37,9 +37,9 @@ TEST(Scenario, ParsesInstructionsAndRejectsMalformedLinesWithTheirNumber) {
 
 TEST(Replay, PrintsWhatTheSimulatorReceivesWithSimulatedTime) {
     TempDir dir;
-    FakeRegistry registry;
+    auto registry = std::make_unique<FakeRegistry>();
     for (auto [name, value] : {std::pair{"T0", "65"}, {"T1", "66"}, {"T9", "72"}})
-        registry.set("Software\\zusi\\zusi", name, value);
+        registry->set("Software\\zusi\\zusi", name, value);
     ProfileFile p;
     p.buttons[0] = {"Pfeife", 28, 0, 0, 1, 0, 0};
     p.buttons[1] = {"Ansicht", 11, 0, 0, 0, 0, 0};
@@ -56,8 +56,9 @@ TEST(Replay, PrintsWhatTheSimulatorReceivesWithSimulatedTime) {
         "lever 2 255\nwait 20\npress 1\nwait 10\nrelease 1\npress 2\nwait 30\n"
         "lever 2 0\nwait 10\npress 1\nwait 10\nunplug\nwait 10\nreplug\nwait 2200\n"));
     std::ostringstream out, err;
-    EXPECT_EQ(
-        runReplay({dir.path(), dir.file("cal.dat"), 10, "demo.cfr"}, steps, registry, out, err), 0);
+    EXPECT_EQ(runReplay({dir.path(), dir.file("cal.dat"), 10, "demo.cfr"}, steps,
+                        std::move(registry), out, err),
+              0);
     EXPECT_EQ(out.str(), "10 down 66\n10 down 66\n10 down 66\n10 down 66\n10 up 66\n"
                          "30 down 72\n" // the horn is held while button 1 is pressed
                          "40 up 72\n"   // changes take effect at the next poll
@@ -73,8 +74,6 @@ TEST(Replay, PrintsWhatTheSimulatorReceivesWithSimulatedTime) {
 
 TEST(Replay, AControllerPulledAndPluggedBetweenTwoPollsIsLostAndBack) {
     TempDir dir;
-    FakeRegistry registry;
-    registry.set("Software\\zusi\\zusi", "T9", "72");
     ProfileFile p;
     p.buttons[0] = {"Pfeife", 28, 0, 0, 1, 0, 0}; // held while pressed
     dir.write("p.cfr", profileFileBytes(p));
@@ -95,7 +94,9 @@ TEST(Replay, AControllerPulledAndPluggedBetweenTwoPollsIsLostAndBack) {
     for (const Row& row : rows) {
         std::ostringstream out, err;
         const auto steps = std::get<std::vector<ScenarioStep>>(parseScenario(row.scenario));
-        EXPECT_EQ(runReplay({dir.path(), "", 10, "p.cfr"}, steps, registry, out, err), 0)
+        auto registry = std::make_unique<FakeRegistry>();
+        registry->set("Software\\zusi\\zusi", "T9", "72");
+        EXPECT_EQ(runReplay({dir.path(), "", 10, "p.cfr"}, steps, std::move(registry), out, err), 0)
             << row.name;
         EXPECT_EQ(out.str(), row.keys) << row.name;
     }

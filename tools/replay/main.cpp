@@ -12,6 +12,7 @@
 #include <iostream>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -100,5 +101,6 @@ int main(int argc, char** argv) {
     if (zusi3)
         server.emplace(kordan::ReplayZusi3{*socket, *zusi3});
     return kordan::runReplay(options, std::get<std::vector<kordan::ScenarioStep>>(parsed),
-                             *registry, std::cout, std::cerr, server ? &*server : nullptr);
+                             std::move(registry), std::cout, std::cerr,
+                             server ? &*server : nullptr);
 }

@@ -4,7 +4,7 @@
 
 #include "app/Diagnostics.h"
 #include "app/DiagnosticsWindow.h"
-#include "app/ResultMessages.h"
+#include "app/QtDialogs.h"
 #include "app/Sheet.h"
 #include "app/SheetPainter.h"
 #include "app/frmKordan.h"
@@ -41,18 +41,6 @@ using namespace kordan;
 namespace K = kordan::ZusiSendKonstanten;
 
 namespace {
-
-// Nothing is asked while pictures are taken.
-class SilentDialogs : public WordingDialogs {
-public:
-    MsgAnswer message(const std::string&, MsgButtons, MsgIcon, const std::string&) override {
-        return MsgAnswer::No;
-    }
-    FileChoice openFile(const std::string&, const std::string&) override { return {}; }
-    FileChoice saveFile(const std::string&, const std::string&, const std::string&) override {
-        return {};
-    }
-};
 
 // Lets the window system map and paint the window.
 void waitPainted(int ms) {
@@ -110,7 +98,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     bool ok = true;
-    SilentDialogs dialogs;
+    // The program's own dialogs, scripted: nothing waits for an answer while pictures are taken.
+    QtDialogs dialogs;
+    dialogs.setScripted(true);
     MemorySettings settings;
 
     frmKordan main({dialogs, settings, "."});
