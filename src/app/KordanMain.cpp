@@ -29,7 +29,9 @@ KordanMain::KordanMain(KordanServices services, IKordanView& view, StartOptions 
                [this] { return m_sim->sender().keysHeldBack(); }}),
       m_devices(m_controllers, m_outputs, m_reports, m_view, m_view,
                 {[this] { releaseAll(); }, [this] { m_follow->lokChanged(); },
-                 [this] { return m_running; }, [this] { return m_sim->values(); }}) {}
+                 [this] { return m_running; }, [this] { return m_sim->values(); }}),
+      m_actions({m_sim, m_profiles, m_follow, m_modes, m_outputs, m_log, m_reports, m_devices,
+                 m_controllers, m_view, [this] { return m_running; }, [this] { Form_Unload(); }}) {}
 
 KordanMain::~KordanMain() = default;
 
@@ -168,66 +170,6 @@ void KordanMain::PeriodicTick() {
 void KordanMain::releaseAll() {
     if (m_profiles)
         m_profiles->held().releaseAll();
-}
-
-void KordanMain::menu(MenuEntry entry) {
-    if (!m_profiles)
-        return; // not started up, or ended
-    switch (entry) {
-    case MenuEntry::DateiNeu:
-        return m_profiles->newProfile();
-    case MenuEntry::DateiOeffnen:
-        return m_profiles->open();
-    case MenuEntry::DateiSpeichern:
-        return m_profiles->save();
-    case MenuEntry::DateiSaveAs:
-        return m_profiles->saveAs(m_sim->lokName(), m_controllers.selected());
-    case MenuEntry::DateiBelegung:
-        return m_view.printSheet(m_profiles->profile());
-    case MenuEntry::ModusTest:
-        return m_modes.set(Mode::Test);
-    case MenuEntry::ModusAktiv:
-        return m_modes.chooseActive(m_controllers.selected() >= 0);
-    case MenuEntry::ModusKalibrieren:
-        if (m_modes.mayCalibrate())
-            m_reports.openWizard();
-        return;
-    case MenuEntry::AusgabeLautsprecher:
-        return m_outputs.toggleSpeaker();
-    case MenuEntry::Befehlsprotokoll:
-        return m_log.toggle();
-    case MenuEntry::LokEditor:
-        return m_sim->startEditor();
-    case MenuEntry::OptionsClosed:
-        if (m_sim->chooseAnew())
-            m_outputs.led().setMode(m_modes.active()); // found or not: the next check says
-        return;
-    }
-}
-
-void KordanMain::loadModeSelected(int mode) {
-    if (m_follow)
-        m_follow->choose(mode, m_running);
-}
-
-void KordanMain::buttonDoubleClicked(int index) {
-    if (m_profiles)
-        m_profiles->editButton(index + 1);
-}
-
-void KordanMain::leverDoubleClicked(int index) {
-    if (m_profiles)
-        m_profiles->editLever(index + 1);
-}
-
-void KordanMain::axisSaved() {
-    if (m_profiles)
-        m_profiles->reloadAxes();
-}
-
-void KordanMain::deviceClicked(int index) {
-    if (m_profiles)
-        m_devices.clicked(index);
 }
 
 void KordanMain::Form_Unload() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/ActionRouter.h"
 #include "app/CommandLog.h"
 #include "app/ControllerOutputs.h"
 #include "app/ControllerSession.h"
@@ -10,7 +11,6 @@
 #include "app/PollDispatcher.h"
 #include "app/ReportStep.h"
 #include "app/SimulatorLink.h"
-#include "app/WindowActions.h"
 
 #include <cstdint>
 #include <memory>
@@ -27,16 +27,16 @@ class ZusiSend;
 // tick, and shutdown. The controllers, the simulator's side, the profile and the locomotive it
 // follows, a report's way, the mode and the display each have a piece of their own; the window
 // forwards what the user does through actions() and draws what it is told.
-class KordanMain : private IWindowActions {
+class KordanMain {
 public:
     using Mode = OperatingMode::Mode;
 
     KordanMain(KordanServices services, IKordanView& view, StartOptions start = {});
-    ~KordanMain() override;
+    ~KordanMain();
     KordanMain(const KordanMain&) = delete;
     KordanMain& operator=(const KordanMain&) = delete;
 
-    IWindowActions& actions() { return *this; }
+    IWindowActions& actions() { return m_actions; }
 
     // Loading the window: start-up, then the polling loop until the window is unloaded.
     void Form_Load();
@@ -57,16 +57,6 @@ public:
     Mode mode() const { return m_modes.mode(); }
 
 private:
-    // IWindowActions
-    void menu(MenuEntry entry) override;
-    void ledChosen(int index) override { m_outputs.chooseLed(index); }
-    void deviceClicked(int index) override;
-    void loadModeSelected(int mode) override;
-    void buttonDoubleClicked(int index) override;
-    void leverDoubleClicked(int index) override;
-    void axisSaved() override;
-    void closing() override { Form_Unload(); }
-
     // Lets go of every key held in the simulator and stops every repetition: before a
     // change under held keys (test mode, another or a lost controller, the end).
     void releaseAll();
@@ -92,6 +82,7 @@ private:
     std::unique_ptr<SimulatorLink> m_sim;
     std::unique_ptr<ProfileSession> m_profiles;
     std::unique_ptr<LokFollow> m_follow;
+    ActionRouter m_actions; // after the pieces it reaches
 
     bool m_running = false;
     bool m_closing = false; // the window is being closed: handlers stop at their next step
