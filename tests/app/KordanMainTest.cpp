@@ -678,6 +678,7 @@ TEST(KordanMainProfiles, DoubleClicksFileMenuAndShutdownKeepTrackOfChanges) {
     EXPECT_FALSE(rig.dialogs.fileRequests.at(0).save);
     rig.view.onButtonDialog = [](ZusiButton& b) { b = {.Bezeichnung = "Sand", .Defined = true}; };
     p.setChanged(false);
+    EXPECT_EQ(rig.view.buttonTips[4], "Nicht definiert");
     m.actions().buttonDoubleClicked(4);
     EXPECT_EQ(std::tuple(p.changed(), rig.view.buttonTips[4]), std::tuple(true, "Sand"));
     rig.dialogs.answers = {MsgAnswer::Cancel, MsgAnswer::No};
@@ -700,24 +701,6 @@ TEST(KordanMainProfiles, DoubleClicksFileMenuAndShutdownKeepTrackOfChanges) {
     EXPECT_EQ(msg(rig.dialogs.messages.back()),
               (Msg{"Aenderungen speichern?", MsgButtons::YesNo, MsgIcon::Question, ""}));
     EXPECT_NE(rig.dir.read("test.cfr").find("Neu\r\n"), std::string::npos);
-}
-
-TEST(KordanMainProfiles, NewStartsAnEmptyProfileAfterTheQuestion) {
-    Rig rig;
-    rig.writeProfile();
-    ProfileSession& p = *rig.start().profiles();
-    ASSERT_TRUE(p.loadByName("test.cfr"));
-    rig.dialogs.messages.clear(); // that no controller is there
-    p.setChanged(true);
-    rig.dialogs.answers = {MsgAnswer::Cancel, MsgAnswer::No};
-    p.newProfile();
-    EXPECT_EQ(rig.view.profil, "test.cfr") << "Abbrechen keeps it";
-    p.newProfile();
-    EXPECT_EQ(rig.dialogs.texts(), Strings(2, "Aenderungen speichern?"));
-    EXPECT_EQ(rig.view.profil, "");
-    EXPECT_EQ(rig.view.buttonTips[0], "Nicht definiert");
-    EXPECT_EQ(rig.view.leverTips[0], "Nicht zugeordnet");
-    EXPECT_FALSE(p.changed());
 }
 
 // A held button let go on pulling out and pressed anew on plugging in is the replay's test.

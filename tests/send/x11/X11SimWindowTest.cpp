@@ -191,28 +191,6 @@ TEST_F(X11SimWindowTest, SenderFindsTheSimulatorAndItReceivesKeysAndKeystrokes) 
                     release(XK_Control_L, true, true), release(XK_d, false, true)}));
 }
 
-TEST_F(X11SimWindowTest, NotchesMissedBehindAnotherWindowArriveOnceInFrontPressesDoNot) {
-    const Window zusi = makeWindow("Zusi 2");
-    focus(zusi);
-    auto x11 = backend();
-    ZusiSend sender(*x11, makeKeyTable([](std::string_view name) {
-        return std::string(name == "T0" ? "65" : name == "T9" ? "80" : "");
-    }));
-    ASSERT_TRUE(sender.GetConnect());
-    focus(makeWindow("Editor"));
-    const KeyHolder lever{KeyHolder::Kind::Axis, 2};
-    sender.send(1000, 3, lever); // three notches up, then one back
-    sender.send(1000, -1, lever);
-    sender.send(28, DownUp, {KeyHolder::Kind::Button, 1}); // the horn
-    EXPECT_TRUE(sender.keysHeldBack());
-    focus(zusi);
-    EXPECT_FALSE(sender.keysHeldBack());
-    // The horn went out at once as sent events, which the simulator under Wine ignores; the
-    // two notches come as real keys now, and the horn is not pressed again.
-    EXPECT_EQ(keysOf(zusi, 7), (Keys{press(XK_p, false, true), release(XK_p, false, true),
-                                     press(XK_a), release(XK_a), press(XK_a), release(XK_a)}));
-}
-
 TEST(X11SimWindowWithoutDisplay, NothingIsFoundAndNothingCrashes) {
     auto x11 = makeX11SimWindow(":65000");
     EXPECT_EQ(x11->windowTitle(0x400001), "");
