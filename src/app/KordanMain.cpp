@@ -130,7 +130,10 @@ bool KordanMain::loopPass() {
 
 bool KordanMain::waitForWindow() {
     // A controller that cannot be waited on (the virtual one, or none) changes only through
-    // the window or at the tick, so the loop rests until one of them.
+    // the window or at the tick, so the loop rests until one of them. Not over TCP: what the
+    // simulator reports (a lever's notch the lever control waits for) is read by the pass.
+    if (m_sim && m_sim->zusi3())
+        return false;
     return m_s.events.waitForEvents(m_ticks.untilDue(m_s.clock.milliseconds()));
 }
 
