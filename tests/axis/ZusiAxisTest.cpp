@@ -42,19 +42,24 @@ TEST(AxisFileBytes, ParsedOrRefusedWithTheReason) {
     cr.replace(cr.find(" 2 "), 3, "2.5");
     cr.replace(cr.find(" 16 "), 4, "16abc");
     cr += "Rest\r";
-    const std::pair<std::string, std::optional<FileError>> cases[] = {
-        {crlf({"1.0", "[Zones]", " 0 "}), std::nullopt},
-        {crlf({"1.00", "[Zones]", " 0 "}), FileError::WrongVersion},
-        {crlf({"1.0 ", "[Zones]", " 0 "}), FileError::WrongVersion},
-        {"", FileError::WrongVersion},
-        {crlf({"1.0", "[zones]", " 0 "}), FileError::BadFormat},
-        {crlf({"1.0", "[Zones]", " 33 "}), FileError::BadFormat},
-        {crlf({"1.0", "[Zones]", "-1 "}), FileError::BadFormat},
-        {crlf({"1.0", "[Zones]"}), FileError::TooShort},
-        {kThrottle.substr(0, kThrottle.size() - 5), FileError::TooShort}, // last line gone
+    struct Row {
+        const char* name;
+        std::string bytes;
+        std::optional<FileError> error;
     };
-    for (const auto& [bytes, error] : cases)
-        EXPECT_EQ(parseAxisFile(bytes).error(), error) << bytes;
+    const Row rows[] = {
+        {"no zones", crlf({"1.0", "[Zones]", " 0 "}), std::nullopt},
+        {"version 1.00", crlf({"1.00", "[Zones]", " 0 "}), FileError::WrongVersion},
+        {"version with a blank", crlf({"1.0 ", "[Zones]", " 0 "}), FileError::WrongVersion},
+        {"empty", "", FileError::WrongVersion},
+        {"header in lower case", crlf({"1.0", "[zones]", " 0 "}), FileError::BadFormat},
+        {"33 zones", crlf({"1.0", "[Zones]", " 33 "}), FileError::BadFormat},
+        {"-1 zones", crlf({"1.0", "[Zones]", "-1 "}), FileError::BadFormat},
+        {"no count", crlf({"1.0", "[Zones]"}), FileError::TooShort},
+        {"last line gone", kThrottle.substr(0, kThrottle.size() - 5), FileError::TooShort},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(parseAxisFile(row.bytes).error(), row.error) << row.name;
     EXPECT_EQ(parseAxisFile(crlf({"1.00"})).version(), "1.00"); // kept for a refused file
     EXPECT_EQ(axisFileBytes(parseAxisFile(cr).contents()), kThrottle);
 }

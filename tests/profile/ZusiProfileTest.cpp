@@ -41,18 +41,24 @@ struct ProfileFileTest : ::testing::Test {
 TEST(ProfileFileBytes, ParsedOrRefusedWithTheReason) {
     std::string noAxisHeader = kExample;
     noAxisHeader.replace(noAxisHeader.find("[Axis]"), 6, "[Achse]");
-    const std::pair<std::string, std::optional<FileError>> cases[] = {
-        {kExample, std::nullopt},
-        {"1.00\r\n" + kEmpty.substr(5), FileError::WrongVersion},
-        {"1.0 \r\n" + kEmpty.substr(5), FileError::WrongVersion},
-        {"", FileError::WrongVersion},
-        {crlf({"1.0", "[buttons]"}) + kEmpty.substr(16), FileError::BadFormat},
-        {noAxisHeader, FileError::BadFormat},
-        {kExample.substr(0, 40), FileError::TooShort},                  // ends in a button
-        {kExample.substr(0, kExample.size() - 3), FileError::TooShort}, // last axis gone
+    struct Row {
+        const char* name;
+        std::string bytes;
+        std::optional<FileError> error;
     };
-    for (const auto& [bytes, error] : cases)
-        EXPECT_EQ(parseProfileFile(bytes).error(), error) << bytes;
+    const Row rows[] = {
+        {"example", kExample, std::nullopt},
+        {"version 1.00", "1.00\r\n" + kEmpty.substr(5), FileError::WrongVersion},
+        {"version with a blank", "1.0 \r\n" + kEmpty.substr(5), FileError::WrongVersion},
+        {"empty", "", FileError::WrongVersion},
+        {"header in lower case", crlf({"1.0", "[buttons]"}) + kEmpty.substr(16),
+         FileError::BadFormat},
+        {"no axis header", noAxisHeader, FileError::BadFormat},
+        {"ends in a button", kExample.substr(0, 40), FileError::TooShort},
+        {"last axis gone", kExample.substr(0, kExample.size() - 3), FileError::TooShort},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(parseProfileFile(row.bytes).error(), row.error) << row.name;
 }
 
 TEST(ProfileFileBytes, EveryFieldRoundTripsAndLabelsCannotBreakTheFile) {
