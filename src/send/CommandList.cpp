@@ -3,6 +3,8 @@
 #include "send/Catalogue.h"
 #include "send/ZusiSendKonstanten.h"
 
+#include <algorithm>
+
 namespace kordan {
 
 namespace K = ZusiSendKonstanten;
@@ -34,10 +36,8 @@ int32_t CommandList::codeAt(int index) const {
 }
 
 int CommandList::indexOf(int32_t code) const {
-    for (size_t i = 0; i < m_codes.size(); ++i)
-        if (m_codes[i] == code)
-            return static_cast<int>(i);
-    return -1;
+    const auto found = std::find(m_codes.begin(), m_codes.end(), code);
+    return found == m_codes.end() ? -1 : static_cast<int>(found - m_codes.begin());
 }
 
 } // namespace kordan
