@@ -44,6 +44,9 @@ TEST(Zusi3LeverModel, BrakingEndFromWhatWasSeen) {
             model.report({"Fbv", {function}, notch, 8, 9});
         EXPECT_EQ(brakingEnd(*model.find(LeverRole::BrakeValve)), c.end) << c.name;
     }
+    LeverModel quarter; // taken over on notch 2 of 0-8: the outer quarter still
+    quarter.report({"Fbv", {0x18}, 2, 4, 8});
+    EXPECT_EQ(brakingEnd(*quarter.find(LeverRole::BrakeValve)), 8);
 }
 
 } // namespace
