@@ -194,6 +194,10 @@ TEST(Zusi3LeverControl, LeverThatDoesNotMoveIsNamed) {
     rig.deaf = 0x07; // the reverser takes no input
     rig.press(41);
     EXPECT_TRUE(rig.noted("Richtungsschalter: bewegt sich nicht"));
+    rig.deaf = 0x05; // nor the independent brake, asked away from the end it stands on
+    rig.press(26);
+    rig.run(500); // the steps the other way, in vain too
+    EXPECT_TRUE(rig.noted("Zusatzbremsventil: bewegt sich nicht"));
 }
 
 } // namespace
