@@ -115,6 +115,14 @@ TEST(CommandLine, OptionsValuesAndMistakes) {
           {{"--sheet", "a.cfr"}, "Option --sheet braucht zwei Werte: PROFIL AUSGABE"},
           {{"--profile"}, "Option --profile braucht einen Wert"}})
         EXPECT_EQ(parseCommandLine(args).error, error) << args[0];
+    const std::pair<const char*, bool CommandLine::*> flags[] = {
+        {"--help", &CommandLine::help},
+        {"-h", &CommandLine::help},
+        {"--version", &CommandLine::version},
+        {"--diagnose", &CommandLine::diagnose},
+        {"--virtual", &CommandLine::virtualController}};
+    for (const auto& [arg, flag] : flags)
+        EXPECT_TRUE(parseCommandLine({arg}).line.*flag) << arg;
 }
 
 TEST(Sheet, EveryDefinedButtonWithItsShiftLayerAndEveryZoneOfTheAssignedLevers) {
