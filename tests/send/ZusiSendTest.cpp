@@ -51,8 +51,10 @@ TEST(Keystrokes, ParsedWithModifiersNamedKeysRepeatsAndLiteralsAndBrokenPartsSki
         {"", {}},
         {"\xff", {ch(0xFF)}},
     };
-    for (const auto& [keys, strokes] : cases)
-        EXPECT_EQ(parseKeystrokes(keys), strokes) << keys;
+    for (const auto& [keys, strokes] : cases) // escaped: not every row is text
+        EXPECT_EQ(parseKeystrokes(keys), strokes) << testing::PrintToString(std::string(keys));
+    // In the command log a typed character shows as its key; one beyond ASCII as "?".
+    EXPECT_EQ(keystrokesText("^a\u0080"), "Strg+A ?");
 }
 
 TEST(MissedSteps, EachLeversNetCountPerRegulatorOnceInLeverOrder) {

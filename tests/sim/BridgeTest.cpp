@@ -57,7 +57,7 @@ TEST(BridgeProtocol, FieldsOfAnyBytesSurviveTheLineAndMalformedLinesAreRefused) 
     EXPECT_EQ(line, "7  Zusi%202%20%C4%20100%25 a%09b%0D%0A%00c ~!\n");
     EXPECT_EQ(bridge::splitLine(line.substr(0, line.size() - 1) + "\r"), fields);
     for (const char* bad : {"", "1 %4", "1 %zz", "1 a\tb", "1 %0a", "1 \xC4"})
-        EXPECT_EQ(bridge::splitLine(bad), std::nullopt) << bad;
+        EXPECT_EQ(bridge::splitLine(bad), std::nullopt) << testing::PrintToString(std::string(bad));
 }
 
 TEST_F(BridgeTest, WindowKeysRegistryAndStartGoThroughTheBridgeAndOddLinesAreCounted) {
