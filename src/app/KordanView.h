@@ -9,7 +9,7 @@
 
 namespace kordan {
 
-class ZusiButton;
+struct ZusiButton;
 class ZusiProfile;
 
 enum class LabelColour { ButtonText, Green, Red };

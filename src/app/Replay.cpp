@@ -144,7 +144,8 @@ int runReplay(const ReplayOptions& options, const std::vector<ScenarioStep>& sce
     NullView view;
     StartOptions start;
     if (zusi3Server)
-        start.zusi3.emplace(zusi3Server->socket, zusi3Server->endpoint, "kordan-replay");
+        start.zusi3.emplace(
+            Zusi3Offer{zusi3Server->socket, zusi3Server->endpoint, "kordan-replay"});
     KordanMain main(
         backends.services(controller, clock, clock, dialogs, options.programDir, *calibration),
         view, std::move(start));

@@ -172,7 +172,7 @@ int runProgram(int argc, char** argv, const CommandLine& options,
     StartOptions start{options.profile, options.activeMode, std::nullopt,
                        shippedPath(QStringLiteral("demo/kordan"), QStringLiteral("demo/kordan")),
                        backends->deliveryNotes};
-    start.zusi3.emplace(*backends->socket, zusi3, KORDAN_VERSION);
+    start.zusi3.emplace(Zusi3Offer{*backends->socket, zusi3, KORDAN_VERSION});
     KordanMain logic(backends->services(hid, clock, clock, dialogs, dir.toStdString(), calibration),
                      window, std::move(start));
     window.setActions(&logic.actions());

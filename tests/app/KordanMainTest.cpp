@@ -120,7 +120,7 @@ struct Rig {
             return path.starts_with("C:/Zusi") ? dir.path() + "/zusi" + path.substr(7) : "";
         };
         if (zusi3)
-            options.zusi3.emplace(*zusi3, std::nullopt, "1.0.2");
+            options.zusi3.emplace(Zusi3Offer{*zusi3, std::nullopt, "1.0.2"});
         options.examplesDir = examples;
         main = std::make_unique<KordanMain>(KordanServices{*bus, settings, clock, events, dialogs,
                                                            *simWindow, *registryWay, starter,
