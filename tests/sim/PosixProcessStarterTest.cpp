@@ -1,6 +1,8 @@
 #include "sim/posix/PosixProcessStarter.h"
 #include "sim/posix/PosixChildProcess.h"
 
+#include "sim/bridge/BridgeLocation.h"
+
 #include "fakes/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -98,6 +100,43 @@ TEST(PosixChild, TalksThroughPipesAndNoticesAnEndWithoutDyingOfIt) {
     auto gone = startPosixChild("sh", {"-c", "exit 3"});
     EXPECT_TRUE(eventually([&] { return !gone->read(got, 10); }));
     EXPECT_FALSE(gone->write("2 fg\n"));
+}
+
+// Where the bridge and Wine are looked for: the first place that has the file, and only
+// programs on the search path; an empty entry of the path is the working directory.
+TEST(BridgeLocation, FirstPlaceThatHasItAndExecutablesOnThePath) {
+    TempDir dir;
+    fs::create_directories(dir.file("bin"));
+    fs::create_directories(dir.file("lib/kordan"));
+    const std::string bin = dir.file("bin"), installed = dir.file("lib/kordan/kordan-bridge.exe");
+    EXPECT_EQ(findBridgeProgram(bin, ""), "");
+    dir.write("lib/kordan/kordan-bridge.exe", "");
+    EXPECT_EQ(findBridgeProgram(bin, ""), installed);
+    dir.write("built.exe", "");
+    EXPECT_EQ(findBridgeProgram(bin, dir.file("built.exe")), dir.file("built.exe"));
+    dir.write("bin/kordan-bridge.exe", "");
+    EXPECT_EQ(findBridgeProgram(bin, dir.file("built.exe")), bin + "/kordan-bridge.exe");
+
+    dir.write("bin/wine", "");
+    EXPECT_FALSE(inSearchPath("wine", "/nowhere:" + bin)); // not executable
+    fs::permissions(dir.file("bin/wine"), fs::perms::owner_exec, fs::perm_options::add);
+    const struct {
+        const char* name;
+        std::string path;
+        bool found;
+    } rows[] = {{"last entry", "/nowhere:" + bin, true},
+                {"first entry", bin + ":/nowhere", true},
+                {"only entry", bin, true},
+                {"not on the path", "/nowhere:/nowhere2", false},
+                {"a directory of that name", dir.path(), false}};
+    fs::create_directories(dir.file("wine"));
+    for (const auto& row : rows)
+        EXPECT_EQ(inSearchPath("wine", row.path), row.found) << row.name;
+    const fs::path here = fs::current_path();
+    fs::current_path(bin);
+    EXPECT_TRUE(inSearchPath("wine", "/nowhere:")) << "empty entry";
+    EXPECT_FALSE(inSearchPath("wine", "/nowhere")) << "no empty entry";
+    fs::current_path(here);
 }
 
 } // namespace

@@ -6,6 +6,8 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <iterator>
+#include <numeric>
 
 namespace kordan::zusi3 {
 
@@ -20,10 +22,8 @@ void putLe(Bytes& out, uint64_t v, size_t n) {
 }
 
 uint64_t getLe(const uint8_t* p, size_t n) {
-    uint64_t v = 0;
-    for (size_t i = 0; i < n; ++i)
-        v |= static_cast<uint64_t>(p[i]) << (8 * i);
-    return v;
+    return std::accumulate(std::reverse_iterator(p + n), std::reverse_iterator(p), uint64_t{0},
+                           [](uint64_t v, uint8_t byte) { return v << 8 | byte; });
 }
 
 Attribute numberAttr(uint16_t id, uint64_t v, size_t n) {

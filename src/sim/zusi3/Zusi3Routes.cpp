@@ -45,28 +45,33 @@ enum : uint16_t {
 constexpr uint16_t kControlPause = 0x01, kControlZeitsprung = 0x07, kControlZeitraffer = 0x08;
 
 constexpr Route key() {
-    return {RouteKind::Key, InputStyle::Switch, 0, 0, 0, false};
+    return {.kind = RouteKind::Key};
 }
 constexpr Route none() {
-    return {RouteKind::NotAvailable, InputStyle::Switch, 0, 0, 0, false};
+    return {};
 }
 constexpr Route control(uint16_t node) {
-    return {RouteKind::Control, InputStyle::Switch, 0, 0, 0, false, node};
+    return {.kind = RouteKind::Control, .control = node};
 }
 constexpr Route composite() {
-    return {RouteKind::Composite, InputStyle::Switch, 0, 0, 0, false};
+    return {.kind = RouteKind::Composite};
 }
 constexpr Route lever(uint16_t z, bool ab) {
-    return {RouteKind::Input, InputStyle::Lever, z, 0, 0, ab};
+    return {.kind = RouteKind::Input, .style = InputStyle::Lever, .zuordnung = z, .ab = ab};
 }
 constexpr Route special(uint16_t z, uint16_t k) {
-    return {RouteKind::Input, InputStyle::Function, z, k, 0, false};
+    return {
+        .kind = RouteKind::Input, .style = InputStyle::Function, .zuordnung = z, .kommandoDown = k};
 }
 constexpr Route sw(uint16_t z, uint16_t down, uint16_t up) {
-    return {RouteKind::Input, InputStyle::Switch, z, down, up, false};
+    return {.kind = RouteKind::Input, .zuordnung = z, .kommandoDown = down, .kommandoUp = up};
 }
 constexpr Route group(uint16_t z, uint16_t down, uint16_t up) {
-    return {RouteKind::Input, InputStyle::Group, z, down, up, false};
+    return {.kind = RouteKind::Input,
+            .style = InputStyle::Group,
+            .zuordnung = z,
+            .kommandoDown = down,
+            .kommandoUp = up};
 }
 
 // Index = command code 0-45.
