@@ -1,5 +1,6 @@
 #include "common/NumberText.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -78,12 +79,8 @@ double readNumber(std::string_view text, Blanks blanks) {
 int64_t roundHalfEven(double value) {
     if (std::isnan(value))
         return 0;
-    constexpr double lo = -9.2e18, hi = 9.2e18;
-    if (value <= lo)
-        return static_cast<int64_t>(lo);
-    if (value >= hi)
-        return static_cast<int64_t>(hi);
-    return static_cast<int64_t>(std::nearbyint(value)); // default mode rounds halves to even
+    // Within what int64_t holds; the default rounding mode rounds halves to even.
+    return static_cast<int64_t>(std::nearbyint(std::clamp(value, -9.2e18, 9.2e18)));
 }
 
 namespace {

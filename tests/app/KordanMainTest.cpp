@@ -694,13 +694,18 @@ TEST(KordanMainProfiles, DoubleClicksFileMenuAndShutdownKeepTrackOfChanges) {
     p.save(); // the title's marker comes and goes, the status bar names the file
     EXPECT_EQ(rig.view.notes,
               (Strings{"modified", "Profil gespeichert: " + rig.dir.file("test.cfr"), "saved"}));
+    p.setChanged(true);
+    rig.dialogs.fileChoices.push_back(FakeDialogs::chosen(rig.dir.file("copy.cfr")));
+    p.saveAs("101", -1); // no controller chosen: the save dialog
+    EXPECT_FALSE(p.changed());
+    EXPECT_EQ(rig.view.profil, "copy.cfr");
     p.profile().buttons(3) = {.Bezeichnung = "Neu", .Defined = true};
     p.setChanged(true);
     rig.dialogs.answers = {MsgAnswer::Yes};
     m.Form_Unload();
     EXPECT_EQ(msg(rig.dialogs.messages.back()),
               (Msg{"Aenderungen speichern?", MsgButtons::YesNo, MsgIcon::Question, ""}));
-    EXPECT_NE(rig.dir.read("test.cfr").find("Neu\r\n"), std::string::npos);
+    EXPECT_NE(rig.dir.read("copy.cfr").find("Neu\r\n"), std::string::npos);
 }
 
 // A held button let go on pulling out and pressed anew on plugging in is the replay's test.

@@ -272,6 +272,9 @@ TEST_F(Buttons, ShiftLayer) {
     EXPECT_EQ(release(1), (Calls{{A, 2}, {E, 1}, {E, 2}}));
     EXPECT_FALSE(profile.ShiftActive());
     EXPECT_EQ(ticks(5), Calls{});
+    press(1); // a new profile starts outside the layer
+    profile.Neu();
+    EXPECT_FALSE(profile.ShiftActive());
 }
 
 TEST_F(Buttons, TickRunsButtonsThenAxesInOrder) {

@@ -86,5 +86,31 @@ TEST(TcpSocket, HandshakeInputAndLossOverLoopback) {
     EXPECT_TRUE(lost);
 }
 
+// Why no connection came about: a name is looked up on a thread of its own, a number is not.
+TEST(TcpSocket, HostNotFoundAndRefusedByNameAndByNumber) {
+    auto socket = makeTcpSocket();
+    const auto closed = ::socket(AF_INET, SOCK_STREAM, 0); // bound, never listening
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof a;
+    ASSERT_EQ(::bind(closed, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    ::getsockname(closed, reinterpret_cast<sockaddr*>(&a), &length);
+    const struct {
+        const char* host;
+        ITcpSocket::Failure failure;
+    } rows[] = {{"127.0.0.1", ITcpSocket::Failure::Refused},
+                {"localhost", ITcpSocket::Failure::Refused},
+                {"kordan.invalid", ITcpSocket::Failure::HostNotFound}};
+    for (const auto& row : rows) {
+        socket->connect(row.host, ntohs(a.sin_port));
+        for (int i = 0; i < 30000 && socket->state() == ITcpSocket::State::Connecting; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        EXPECT_EQ(socket->state(), ITcpSocket::State::Failed) << row.host;
+        EXPECT_EQ(socket->failure(), row.failure) << row.host;
+    }
+    closeSocket(closed);
+}
+
 } // namespace
 } // namespace kordan

@@ -1,6 +1,12 @@
 #include "sim/zusi3/Zusi3LeverControl.h"
 
+#include "sim/zusi3/Zusi3Messages.h"
+
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <utility>
 
 namespace kordan::zusi3 {
 namespace {
@@ -114,6 +120,72 @@ TEST(Zusi3LeverModel, PowerNotchesFromWhatWasSeen) {
         for (const Power& p : c.powers)
             EXPECT_EQ(powerNotch(power, p.zone, p.zones), p.notch) << c.name << " zone " << p.zone;
     }
+}
+
+// One lever that takes absolute positions and steps as asked, its functions given per notch;
+// each move is reported on the next pass, as over the wire.
+struct OneLever {
+    OneLever(std::string name, std::function<uint16_t(int32_t)> function, int32_t notch,
+             int32_t highest)
+        : name(std::move(name)), function(std::move(function)), notch(notch), highest(highest) {
+        control.setNote([this](const std::string& line) { notes.push_back(line); });
+        report();
+    }
+    void report() { model.report({name, {function(notch)}, notch, highest / 2, highest}); }
+    bool take(const Node& message) {
+        const Node& in = message.child(kInput)->children.at(0);
+        const uint16_t aktion = *asWord(*in.attribute(3));
+        const int32_t was = notch;
+        if (aktion == AktionAbsolut)
+            notch = std::clamp<int32_t>(*asInteger(*in.attribute(4), false), 0, highest);
+        if (aktion == AktionAufDown || aktion == AktionAbDown)
+            notch = std::clamp(notch + (aktion == AktionAufDown ? 1 : -1), 0, highest);
+        moved = moved || notch != was;
+        return true;
+    }
+    // Passes of 10 ms until `done` or a minute.
+    void runUntil(const std::function<bool()>& done) {
+        for (int i = 0; i < 6000 && !done(); ++i, now += 10) {
+            if (std::exchange(moved, false))
+                report();
+            control.poll(now);
+        }
+    }
+    std::string name;
+    std::function<uint16_t(int32_t)> function;
+    int32_t notch, highest;
+    bool moved = false;
+    uint32_t now = 0;
+    LeverModel model;
+    LeverControl control{model, [this](const Node& m) { return take(m); },
+                         [] { return std::optional<bool>(); }};
+    std::vector<std::string> notes;
+};
+
+// A valve taken over in its middle whose notches all just brake: both ends are tried by
+// position, then the steps go to the braking end, and the brake is reported unconfirmed.
+TEST(Zusi3LeverControl, EmergencyBrakeNoNotchConfirmsEndsAtTheBrakingEnd) {
+    OneLever valve(
+        "Fbv", [](int32_t) { return uint16_t(0x16); }, 4, 8);
+    EXPECT_TRUE(valve.control.input(37, true, 0));
+    EXPECT_TRUE(valve.control.input(37, false, 0)); // nothing left for its route to send
+    valve.runUntil([&] { return valve.control.emergency() == LeverControl::Emergency::Failed; });
+    EXPECT_EQ(valve.control.emergency(), LeverControl::Emergency::Failed);
+    EXPECT_EQ(valve.notes,
+              (std::vector<std::string>{"Schnellbremsung nicht best\u00e4tigt (Fbv Stufe 0)"}));
+}
+
+// A power lever whose notches turn out not to pull is set again with what each report
+// taught, four times at most.
+TEST(Zusi3LeverControl, PowerThatNeverPullsIsRetriedFourTimes) {
+    OneLever power(
+        "Fs", [](int32_t n) { return uint16_t(n == 0 ? 0x01 : 0x00); }, 0, 20);
+    ASSERT_TRUE(power.control.setPower(8, 8, 0));
+    power.runUntil([] { return false; });
+    EXPECT_EQ(
+        std::count_if(power.notes.begin(), power.notes.end(),
+                      [](const std::string& n) { return n.ends_with("ist keine Fahrstufe"); }),
+        4);
 }
 
 } // namespace
