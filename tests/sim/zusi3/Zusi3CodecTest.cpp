@@ -88,6 +88,9 @@ TEST(Zusi3Codec, BrokenStreamsFailAndStayFailed) {
     two.insert(two.end(), test::kSpeed100.begin(), test::kSpeed100.end());
     EXPECT_FALSE(decode(two));
     EXPECT_FALSE(decode(Bytes(test::kSpeed100.begin(), test::kSpeed100.end() - 1)));
+    Bytes strayEnd = test::kSpeed100; // a whole message, then a broken stream
+    strayEnd.insert(strayEnd.end(), {0xFF, 0xFF, 0xFF, 0xFF});
+    EXPECT_FALSE(decode(strayEnd));
 }
 
 TEST(Zusi3Codec, ValueReadersCheckTheSize) {

@@ -88,6 +88,7 @@ TEST(Zusi3LeverModel, PowerNotchesFromWhatWasSeen) {
          2,
          {{3, 11}},
          {{0, 8, 2}, {2, 8, 4}, {7, 8, 10}, {8, 8, 11}}},
+        {"one traction notch", 0, 1, {{0, 0x01}}, {}, 0, {{1, 1}}, {{1, 8, 1}, {8, 8, 1}}},
         {"a top notch that does not pull",
          0,
          10,
