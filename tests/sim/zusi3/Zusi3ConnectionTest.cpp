@@ -136,23 +136,25 @@ TEST_F(Zusi3ConnectionTest, DataIsKeptAndForgottenWithTheConnection) {
     socket.chunks = {test::kAckHello, test::kAckNeededData};
     conn.poll(now);
     ASSERT_TRUE(conn.connected());
-    // Backwards at 10 m/s at km 12.5; Sifa lamp on; two vehicles, the first with its class; a
-    // lever with AFB functions (0x0B) at notch 2 of 0-8 (the 8 in four bytes, an Integer); the
-    // train file; "newly taken over" in a later message.
-    socket.chunks = {hex("00000000 0200 00000000 0A00 06000000 0100 000020C1 06000000 6100 00004841"
-                         "00000000 6400 03000000 0200 01 FFFFFFFF 00000000 8E00"
-                         "00000000 0100 07000000 0100 4C2E667A67 05000000 0600 313031 FFFFFFFF"
-                         "00000000 0100 07000000 0100 572E667A67 FFFFFFFF FFFFFFFF"
-                         "FFFFFFFF FFFFFFFF"),
-                     hex("00000000 0200 00000000 0B00 00000000 0200 05000000 0100 414642"
-                         "00000000 0200 04000000 0100 0B00 FFFFFFFF 04000000 0300 0200"
-                         "04000000 0400 0000 06000000 0500 08000000 FFFFFFFF FFFFFFFF FFFFFFFF"),
-                     hex("00000000 0200 00000000 0C00 18000000 0100 5A75656765 5C 52423131 5C 4D FC"
-                         "6E6368656E 2E74726E 06000000 0200 31323334 FFFFFFFF FFFFFFFF")};
+    // Backwards at 10 m/s at km 12.5; main breaker on; Sifa lamp on; two vehicles, the first with
+    // its class; a lever with AFB functions (0x0B) at notch 2 of 0-8 (the 8 in four bytes, an
+    // Integer); the train file; "newly taken over" in a later message.
+    socket.chunks = {
+        hex("00000000 0200 00000000 0A00 06000000 0100 000020C1 06000000 6100 00004841"
+            "06000000 1300 0000803F 00000000 6400 03000000 0200 01 FFFFFFFF 00000000 8E00"
+            "00000000 0100 07000000 0100 4C2E667A67 05000000 0600 313031 FFFFFFFF"
+            "00000000 0100 07000000 0100 572E667A67 FFFFFFFF FFFFFFFF"
+            "FFFFFFFF FFFFFFFF"),
+        hex("00000000 0200 00000000 0B00 00000000 0200 05000000 0100 414642"
+            "00000000 0200 04000000 0100 0B00 FFFFFFFF 04000000 0300 0200"
+            "04000000 0400 0000 06000000 0500 08000000 FFFFFFFF FFFFFFFF FFFFFFFF"),
+        hex("00000000 0200 00000000 0C00 18000000 0100 5A75656765 5C 52423131 5C 4D FC"
+            "6E6368656E 2E74726E 06000000 0200 31323334 FFFFFFFF FFFFFFFF")};
     conn.poll(now);
     EXPECT_NEAR(conn.speedKmh(), 36.0, 1e-4);
     EXPECT_NEAR(conn.kilometre(), 12.5, 1e-6);
     EXPECT_EQ(conn.sifaLamp(), 1);
+    EXPECT_EQ(conn.breakerOn(), std::optional<bool>(true));
     EXPECT_EQ(conn.vehicles(),
               (std::optional<std::vector<Vehicle>>{{{"L.fzg", "101"}, {"W.fzg", ""}}}));
     const Lever* afb = conn.levers().find(LeverRole::Afb);
