@@ -67,8 +67,6 @@ bool ZusiLok::Timer() {
     // An empty line names no locomotive file; there is nothing to generate from.
     if (!m_lokPfad.empty())
         generateAxes();
-    if (LokChange)
-        LokChange();
     return true;
 }
 

@@ -15,7 +15,7 @@ class IDialogs;
 
 // Follows the locomotive the simulator has loaded. The simulator names it in the first line
 // of its current-train file; when that file is newer and names another locomotive, the
-// four automatic axis files are generated for it and `LokChange` is raised. Also starts the
+// four automatic axis files are generated for it and `Timer` says so. Also starts the
 // simulator's vehicle editor on the current locomotive. UI thread only.
 class ZusiLok {
 public:
@@ -25,12 +25,9 @@ public:
     ZusiLok(IRegistryBackend& registry, IDialogs& dialogs, IProcessStarter& starter,
             std::string programDir, PathMapper mapPath);
 
-    // Raised after `LokPfad` changed and the axis files were generated.
-    std::function<void()> LokChange;
-
     // Looks at the current-train file; may generate the axis files (telling the dialogs what
-    // became of the locomotive file and of them) and raise `LokChange`. True when the
-    // locomotive changed.
+    // became of the locomotive file and of them). True when the locomotive changed, after
+    // the axis files were generated.
     bool Timer();
     // The locomotive's name: `LokPfad` without its extension and directories.
     std::string Lok() const;

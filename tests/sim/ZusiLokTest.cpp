@@ -38,10 +38,11 @@ protected:
     void makeLok() {
         lok = std::make_unique<ZusiLok>(registry, dialogs, starter, programDir,
                                         winePathMapper(tmp.path()));
-        lok->LokChange = [this] {
+    }
+    // The watcher looks; a change is recorded with the locomotive it names.
+    void look() {
+        if (lok->Timer())
             changes.push_back(lok->LokPfad());
-            fsFileAtChange = fs::exists(fs::path(programDir) / kAutoFahrschalterFile);
-        };
     }
     fs::path currentTrainFile() const { return zusi / "Temp" / "AKTUELLERZUG.TXT"; }
     // Writes the current-train file with a time one second later than the last one.
@@ -57,7 +58,7 @@ protected:
     // The simulator names another locomotive; the watcher looks.
     void drive(const std::string& windowsPath) {
         writeCurrentTrain(crlf({windowsPath}));
-        lok->Timer();
+        look();
     }
     void writeLok(const fs::path& relative, const std::string& bytes) {
         fs::create_directories((zusi / relative).parent_path());
@@ -80,7 +81,6 @@ protected:
     std::string programDir;
     fs::file_time_type stamp = fs::file_time_type::clock::now() - std::chrono::hours(1);
     std::vector<std::string> changes;
-    bool fsFileAtChange = false;
     std::unique_ptr<ZusiLok> lok;
 };
 
@@ -132,18 +132,18 @@ TEST_F(LokTest, TheFirstTimerReportsTheLocomotiveAndLaterOnesOnlyNewerOthers) {
     writeCurrentTrain(crlf({"Loks\\Elektrisch\\BR 101.lok", "Zug 4711"}));
     makeLok();
     EXPECT_FALSE(lok->LetzteZeit());
-    lok->Timer();
-    EXPECT_TRUE(fsFileAtChange); // the files come before the event
+    look();
+    EXPECT_TRUE(fs::exists(fs::path(programDir) / kAutoFahrschalterFile));
     // None of these is a change: the same time (though the file names another locomotive now),
     // a newer time with the same first line (that time is taken), an older time.
     writeCurrentTrainKeepingTime(crlf({"Loks\\Elektrisch\\E 10.lok"}));
-    lok->Timer();
+    look();
     writeCurrentTrain(crlf({"Loks\\Elektrisch\\BR 101.lok", "Zug 4712"}));
-    lok->Timer();
+    look();
     const auto seen = stamp;
     stamp -= std::chrono::minutes(5);
     writeCurrentTrainKeepingTime(crlf({"Loks\\Elektrisch\\E 10.lok"}));
-    lok->Timer();
+    look();
     EXPECT_EQ(lok->LetzteZeit(), seen);
     stamp = seen;
     drive("Loks\\Elektrisch\\E 10.lok");
@@ -154,20 +154,20 @@ TEST_F(LokTest, TheFirstTimerReportsTheLocomotiveAndLaterOnesOnlyNewerOthers) {
 TEST_F(LokTest, AnEmptyOrUnreadableFileRaisesNothingAndIsReadAgainLater) {
     copyDemoLok("Elektrisch/E 10.lok");
     makeLok();
-    lok->Timer(); // no current-train file
+    look(); // no current-train file
     // The simulator has emptied the file and not yet written the line: not taken as seen.
     writeCurrentTrain("");
-    lok->Timer();
+    look();
     EXPECT_FALSE(lok->LetzteZeit());
     // It finishes within the same tick of the file clock: the change is still seen.
     writeCurrentTrainKeepingTime(crlf({"Loks\\Elektrisch\\E 10.lok"}));
-    lok->Timer();
+    look();
     // A file that cannot be read (here: a directory in its place) is not taken as seen.
     fs::remove(currentTrainFile());
     fs::create_directory(currentTrainFile());
     stamp += std::chrono::seconds(1);
     fs::last_write_time(currentTrainFile(), stamp);
-    lok->Timer();
+    look();
     EXPECT_NE(lok->LetzteZeit(), stamp);
     fs::remove(currentTrainFile());
     // After a locomotive, an empty line is a change, but there is no file to read.
