@@ -1,6 +1,8 @@
 #include "device/Reports.h"
 #include "device/VirtualController.h"
 
+#include "fakes/FakeHid.h"
+
 #include <gtest/gtest.h>
 
 using namespace kordan;
@@ -59,4 +61,15 @@ TEST(VirtualController, ListsOneReportsChangesOnlyAndCombinesByHandle) {
     EXPECT_EQ(count, 2);
     EXPECT_EQ(info[3], 1);
     EXPECT_FALSE(a.isOpen());
+    // A library that cannot list is passed over; only when every one fails does the listing.
+    test::FakeHid failing, two;
+    failing.enumResult = 1;
+    two.devices = {{210, 4, 12, 5}, {210, 4, 12, 9}};
+    CombinedPieHid mixed({&failing, &two});
+    EXPECT_EQ(mixed.EnumeratePIE(kVendorId, info, count), 0);
+    EXPECT_EQ(count, 2);
+    mixed.SetupInterface(info[7]);
+    EXPECT_EQ(two.calls, std::vector<std::string>{"setup 9"});
+    CombinedPieHid none({&failing});
+    EXPECT_EQ(none.EnumeratePIE(kVendorId, info, count), 1);
 }
