@@ -113,23 +113,24 @@ void KalibWizard::track(const LeverBytes& levers) {
     for (int row = 0; row < kRows; ++row) {
         const int raw = levers[size_t(row)];
         const int t = m_tracked[row];
+        int next = t;
         switch (m_schritt) {
         case kSampleMin:
-            if (t < raw)
-                setTracked(row, raw);
+            next = std::max(t, raw);
             break;
         case kSampleMax:
-            if (t > raw)
-                setTracked(row, raw);
+            next = std::min(t, raw);
             break;
         case kSampleBailHinten:
         case kSampleBailVorne:
-            if (row == kBailRow && t > raw)
-                setTracked(row, raw);
+            if (row == kBailRow)
+                next = std::min(t, raw);
             break;
         default:
             break;
         }
+        if (next != t)
+            setTracked(row, next);
     }
 }
 
