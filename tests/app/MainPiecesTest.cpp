@@ -125,6 +125,21 @@ TEST(CommandLine, OptionsValuesAndMistakes) {
         EXPECT_TRUE(parseCommandLine({arg}).line.*flag) << arg;
 }
 
+// A profile named on the command line: as it stands, else in the program directory.
+TEST(CommandLine, ProfileArgumentPath) {
+    test::TempDir dir;
+    dir.write("p.cfr", "");
+    const struct {
+        const char* name;
+        std::string argument, programDir, path;
+    } rows[] = {{"in the program directory", "p.cfr", dir.path(), dir.file("p.cfr")},
+                {"found nowhere", "fehlt.cfr", dir.path(), "fehlt.cfr"},
+                {"absolute", dir.file("p.cfr"), "/nowhere", dir.file("p.cfr")},
+                {"no program directory", "p.cfr", "", "p.cfr"}};
+    for (const auto& row : rows)
+        EXPECT_EQ(profileArgumentPath(row.argument, row.programDir), row.path) << row.name;
+}
+
 TEST(Sheet, EveryDefinedButtonWithItsShiftLayerAndEveryZoneOfTheAssignedLevers) {
     test::FakeDialogs dialogs;
     ZusiProfile p(dialogs, "");

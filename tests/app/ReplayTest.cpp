@@ -81,6 +81,7 @@ TEST(Replay, AControllerPulledAndPluggedBetweenTwoPollsIsLostAndBack) {
         const char* name;
         const char* scenario;
         const char* keys;
+        int32_t pollMs = 10;
     };
     const Row rows[] = {
         {"held through it: let go at the loss, pressed anew, up when released",
@@ -90,13 +91,17 @@ TEST(Replay, AControllerPulledAndPluggedBetweenTwoPollsIsLostAndBack) {
         {"nothing held: the next press works",
          "wait 10\nunplug\nreplug\nwait 100\npress 1\nwait 50\nrelease 1\nwait 10\n",
          "120 down 72\n170 up 72\n"},
+        {"polling 0: each pass counts 1 ms", "press 1\nwait 3\nrelease 1\nwait 2\n",
+         "0 down 72\n3 up 72\n", 0},
     };
     for (const Row& row : rows) {
         std::ostringstream out, err;
         const auto steps = std::get<std::vector<ScenarioStep>>(parseScenario(row.scenario));
         auto registry = std::make_unique<FakeRegistry>();
         registry->set("Software\\zusi\\zusi", "T9", "72");
-        EXPECT_EQ(runReplay({dir.path(), "", 10, "p.cfr"}, steps, std::move(registry), out, err), 0)
+        EXPECT_EQ(
+            runReplay({dir.path(), "", row.pollMs, "p.cfr"}, steps, std::move(registry), out, err),
+            0)
             << row.name;
         EXPECT_EQ(out.str(), row.keys) << row.name;
     }
