@@ -218,7 +218,7 @@ TEST_F(ZusiSendTest, ObserverSeesEveryDeliveryAndItsOutcome) {
     // Where keys reach only the active window, those posted while it is not are marked.
     window.needsActive = true;
     window.setForeground(kOther);
-    for (int32_t code : {2, 11})
+    for (int32_t code : {2, 11, 37}) // the brake's presses go as its own, whatever is in front
         lever.ZusiSend(code, Down);
     std::vector<T> want{{2, Down, Outcome::Dropped, false, 0}};
     for (int32_t code : {77, -1, 46, 999, 1004})
@@ -227,6 +227,8 @@ TEST_F(ZusiSendTest, ObserverSeesEveryDeliveryAndItsOutcome) {
     want.insert(want.end(), {{1000, 2, d, false, 203}, {14, Down, d, true, 203}});
     want.insert(want.end(), {{14, Down, d, true, 203}, {14, Up, d, true, 203}});
     want.insert(want.end(), {{2, Down, Outcome::NotActive, false, 203}, {11, Down, d, false, 203}});
+    want.emplace_back(37, Down, Outcome::NotActive, false, 203);
+    want.insert(want.end(), 10, {24, Down, d, true, 0}); // the brake valve's, the brake's own
     EXPECT_EQ(seen, want);
     // The keys as a log names them: a regulator's by its direction, the emergency brake's
     // as the brake valve's, a keystroke string's with its modifiers.

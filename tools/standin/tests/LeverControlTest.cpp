@@ -134,6 +134,9 @@ TEST(Zusi3LeverControl, ReverserAndIndependentBrakeHeadForTheirEnds) {
         for (int i = 0; i < 3; ++i)
             rig.press(26);
         EXPECT_EQ(rig.function(Cab::Zusatzbremsventil), 0x1D) << reverse;
+        for (int i = 0; i < 3; ++i)
+            rig.press(27);
+        EXPECT_EQ(rig.function(Cab::Zusatzbremsventil), 0x1B) << reverse;
         // Commands that head the right way from the start have nothing to learn.
         EXPECT_EQ(rig.noted("Richtungsschalter: Stufen in Gegenrichtung"), reverse) << reverse;
     }
