@@ -231,6 +231,10 @@ TEST(KordanMain, OverZusi3TheLeadVehicleNamesTheProfileElseTheTrainFile) {
     EXPECT_EQ(rig.view.lok, "101.rv");
     EXPECT_EQ(rig.view.profil, "101.rv_1.cfr");
     EXPECT_EQ(std::tuple(rig.keys(), rig.dialogs.texts()), std::tuple(Strings{}, Strings{}));
+    rig.poll({}, {});
+    rig.poll({}, {1}); // once settled, the profile is not loaded again: the horn stays held
+    rig.passes(3, 101);
+    EXPECT_EQ(socket.inputs(), Strings{"12 1"});
 }
 
 TEST(KordanMain, FirstStartWithoutSettingsOpensTheOnlyKordanAndGoesActive) {
