@@ -35,6 +35,17 @@ TEST(VirtualController, ListsOneReportsChangesOnlyAndCombinesByHandle) {
     EXPECT_EQ(r[13], 0x08);
     v.setLever(2, 200); // unchanged
     EXPECT_NE(v.ReadData(h, r), 0);
+    v.setLever(7, 9); // the last lever and button; none beyond
+    EXPECT_EQ(v.lever(7), 9);
+    EXPECT_TRUE(v.button(44));
+    EXPECT_THROW(v.setLever(8, 1), std::out_of_range);
+    EXPECT_THROW(v.lever(0), std::out_of_range);
+    EXPECT_THROW(v.setButton(45, true), std::out_of_range);
+    EXPECT_THROW(v.button(0), std::out_of_range);
+    v.CloseInterface(h); // closed: read nothing, even after a change
+    EXPECT_FALSE(v.isOpen());
+    v.setLever(1, 1);
+    EXPECT_NE(v.ReadData(h, r), 0);
     // Two of them combined: each keeps its own handle.
     VirtualController a, b;
     CombinedPieHid both({&a, &b});
