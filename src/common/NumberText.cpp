@@ -85,12 +85,8 @@ int64_t roundHalfEven(double value) {
 
 namespace {
 template <typename T> T clampTo(double value) {
-    int64_t r = roundHalfEven(value);
-    if (r < std::numeric_limits<T>::min())
-        return std::numeric_limits<T>::min();
-    if (r > std::numeric_limits<T>::max())
-        return std::numeric_limits<T>::max();
-    return static_cast<T>(r);
+    return static_cast<T>(std::clamp<int64_t>(roundHalfEven(value), std::numeric_limits<T>::min(),
+                                              std::numeric_limits<T>::max()));
 }
 } // namespace
 

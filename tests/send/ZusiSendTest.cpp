@@ -100,8 +100,9 @@ TEST(KeyTable, SettingsAreReadAsTheSimulatorWritesThem) {
                                      {"T20", "73.5"},
                                      {"T21", "F5"}}); // no number at all
     // T28 missing; fixed keys (2) and typed commands (11) need no setting.
-    const std::pair<int, int> codes[] = {{10, 12}, {16, 48}, {19, 72}, {22, 74},
-                                         {23, 0},  {28, 0},  {2, 113}, {11, 255}};
+    const std::pair<int, int> codes[] = {
+        {10, 12}, {16, 48}, {19, 72}, {22, 74}, {23, 0},  {28, 0},  {11, 255}, {1, 255},
+        {2, 113}, {3, 114}, {4, 115}, {5, 117}, {6, 118}, {7, 123}, {8, 120},  {9, 122}};
     for (auto [code, key] : codes)
         EXPECT_EQ(table[size_t(code)], key) << code;
 }

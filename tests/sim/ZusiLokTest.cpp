@@ -226,6 +226,8 @@ TEST_F(LokTest, GeneratesTheFourFilesForEachMasterControllerCaseOrKeepsWhatItCan
         EXPECT_EQ(dialogs.loks[0].unknownFahrschalter, c.unknownFahrschalter);
         EXPECT_EQ(dialogs.loks[0].unknownDrive, c.unknownDrive);
     }
+    // Written over each time, the four files and no copies of what they held before.
+    EXPECT_EQ(std::distance(fs::directory_iterator(programDir), fs::directory_iterator()), 4);
 }
 
 TEST_F(LokTest, AnUnwritableProgramDirectoryIsReportedAndTheWatcherGoesOn) {

@@ -245,6 +245,14 @@ TEST_F(Zusi3ConnectionTest, DeliveryGivesARemoteSimulatorNoKeysAndFallsBackWhere
     sender.ZusiRegler(1003, 1, 1, 1);
     conn.poll(now);
     EXPECT_EQ(inputsSent(socket), (V{"1 0 7 5", "3 0 3 0", "3 0 4 0"}));
+    // Once the AFB is reported (notch 2 of 0-8, centre 0), its zone notch is set.
+    socket.chunks = {hex("00000000 0200 00000000 0B00 00000000 0200 05000000 0100 414642"
+                         "00000000 0200 04000000 0100 0B00 FFFFFFFF 04000000 0300 0200"
+                         "04000000 0400 0000 06000000 0500 08000000 FFFFFFFF FFFFFFFF FFFFFFFF")};
+    conn.poll(now);
+    sender.ZusiRegler(1003, 1, 5, 8);
+    conn.poll(now);
+    EXPECT_EQ(inputsSent(socket), V{"3 0 7 5"});
     // A lost connection lets go of what it can and drops inputs until the next handshake.
     sender.send(29, Down);
     socket.peerClosed = true;
