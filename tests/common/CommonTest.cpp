@@ -32,7 +32,8 @@ TEST(AtomicFile, WritesThroughALinkKeepsPermissionsAndLeavesNoTemporaryOfItsOwn)
     fs::permissions(dir.file("real.dat"), fs::perms::owner_read | fs::perms::owner_write);
     fs::create_symlink("real.dat", dir.file("Kalibrierung.dat"));
     // Left by a write that was killed; only the writer's own pattern is removed.
-    for (const char* name : {"real.dat.kordan-tmp123", "real.dat.kordan-tmpx", "real.dat.tmp1"})
+    for (const char* name :
+         {"real.dat.kordan-tmp123", "real.dat.kordan-tmpx", "real.dat.kordan-tmp", "real.dat.tmp1"})
         dir.write(name, "");
     ASSERT_TRUE(writeFileAtomically(dir.file("Kalibrierung.dat"), "new"));
     EXPECT_TRUE(fs::is_symlink(dir.file("Kalibrierung.dat")));
@@ -43,7 +44,7 @@ TEST(AtomicFile, WritesThroughALinkKeepsPermissionsAndLeavesNoTemporaryOfItsOwn)
     for (const auto& e : fs::directory_iterator(dir.path()))
         left.insert(e.path().filename().string());
     EXPECT_EQ(left, (std::set<std::string>{"Kalibrierung.dat", "real.dat", "real.dat.kordan-tmpx",
-                                           "real.dat.tmp1"}));
+                                           "real.dat.kordan-tmp", "real.dat.tmp1"}));
 }
 
 TEST(NumberText, ReadsLenientlyFromTheStart) {
