@@ -20,13 +20,13 @@ void Zusi3Session::offer(ITcpSocket& socket, std::optional<Zusi3Endpoint> forced
     m_clientVersion = std::move(clientVersion);
 }
 
-bool Zusi3Session::start(ISettings& settings, ZusiSend& sender, std::function<void()> lost,
+void Zusi3Session::start(ISettings& settings, ZusiSend& sender, std::function<void()> lost,
                          std::function<void(const std::string&)> note, std::string axisDir) {
     if (!m_socket)
-        return false;
+        return;
     std::optional<Zusi3Endpoint> endpoint = m_forced ? m_forced : storedZusi3Endpoint(settings);
     if (!endpoint)
-        return false;
+        return;
     m_connection = std::make_unique<Zusi3Connection>(*m_socket, *endpoint, m_clientVersion);
     m_delivery = std::make_unique<Zusi3Delivery>(*m_connection);
     m_note = note;
@@ -35,7 +35,6 @@ bool Zusi3Session::start(ISettings& settings, ZusiSend& sender, std::function<vo
     sender.setChannel(m_delivery.get());
     m_connection->ConnectionLost = std::move(lost);
     m_connection->TrainTakenOver = [this] { m_takenOver = true; };
-    return true;
 }
 
 void Zusi3Session::stop(ZusiSend* sender) {

@@ -33,8 +33,8 @@ public:
     // Connects when offered and chosen; `sender`'s commands go this way from then on, and
     // `lost` runs whenever the connection is lost; `note` gets what the levers taught and
     // what the automatic configuration did (command-log lines). The automatic configuration's
-    // axis files go to `axisDir` (none written when empty). True when the interface is in use.
-    bool start(ISettings& settings, ZusiSend& sender, std::function<void()> lost,
+    // axis files go to `axisDir` (none written when empty). In use when it converts to true.
+    void start(ISettings& settings, ZusiSend& sender, std::function<void()> lost,
                std::function<void(const std::string&)> note = {}, std::string axisDir = {});
     // Ends the connection; `sender` sends keys again.
     void stop(ZusiSend* sender);
