@@ -126,13 +126,33 @@ public:
     void postKey(WindowHandle w, uint32_t message, int32_t virtualKey) override {
         m_in.postKey(w, message, virtualKey);
         if (virtualKey == kWhistleKey)
-            keys.push_back({nowNs(), message == 256});
+            m_posted.push_back(message == 256);
+        if (m_holding == 0)
+            stamp();
     }
     void typeKeys(const std::string& keys) override { m_in.typeKeys(keys); }
+    // A report's keys are handed on when its batch ends.
+    void beginKeys() override {
+        ++m_holding;
+        m_in.beginKeys();
+    }
+    void endKeys() override {
+        m_in.endKeys();
+        if (--m_holding == 0)
+            stamp();
+    }
     std::vector<KeyEvent> keys;
 
 private:
+    void stamp() {
+        const int64_t ns = nowNs();
+        for (bool down : m_posted)
+            keys.push_back({ns, down});
+        m_posted.clear();
+    }
     ISimWindow& m_in;
+    std::vector<bool> m_posted; // whistle keys posted, not yet handed on
+    int m_holding = 0;
 };
 
 struct Stats {

@@ -142,8 +142,10 @@ void KordanMain::PollController() {
     const ControllerSession::Read got = m_controllers.read(report);
     if (got == ControllerSession::Read::Lost)
         m_devices.lost();
-    if (got == ControllerSession::Read::Report)
+    if (got == ControllerSession::Read::Report) {
+        const KeyBatch batch(m_s.simWindow); // the report's keys leave in one write
         m_reports.take(report, m_modes.active(), m_profiles->profile(), m_profiles->held());
+    }
 }
 
 void KordanMain::PeriodicTick() {

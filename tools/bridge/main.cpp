@@ -74,6 +74,13 @@ int main() {
     auto window = kordan::makeWin32SimWindow();
     auto registry = kordan::makeWin32Registry();
     kordan::BridgeServer server({*window, kordan::win32WindowExists, *registry, startWatched});
+    // Every key waits for this thread to be woken, and on a busy machine (the simulator's
+    // own load) a raised priority gets it a core sooner. Where Wine may not raise it (no
+    // right to a lower nice value) the calls fail and nothing changes. The programs it
+    // starts get the normal class all the same.
+    SetPriorityClass(GetCurrentProcess(), HIGH_PRIORITY_CLASS);
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
+    // A blocking read: the thread sleeps until the program writes, with no timeout or poll.
     const HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
     std::string pending;
     char buffer[4096];
