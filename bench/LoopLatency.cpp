@@ -16,7 +16,8 @@
 //   kordan_loop_latency --bridge BRIDGE_EXE KEYLOG [--reports N]
 //       Polling 10, waiting, the keys through kordan-bridge.exe under wine to the test
 //       window in front (kordan-testwindow.exe KEYLOG times), which writes each key with
-//       its time as Wine tells it (CLOCK_MONOTONIC_RAW).
+//       its time as Wine tells it (CLOCK_MONOTONIC_RAW); the bridge writes when it read each
+//       key's line and when it had posted it into KEYLOG.bridge.read and .posted.
 //   kordan_loop_latency --tcp [--reports N]
 //       Polling 10, waiting, the whistle as an INPUT over the simulator's TCP interface to
 //       a server on the loopback interface, timed when the server has read its bytes.
@@ -387,6 +388,11 @@ int main(int argc, char** argv) {
             return 0;
         }
         if (!bridgeExe.empty()) {
+            // The bridge's own times, on Wine's drive Z: (the Linux root).
+            const std::string hops = keyLog + ".bridge";
+            std::string windowsHops = "Z:" + hops;
+            std::replace(windowsHops.begin(), windowsHops.end(), '/', '\\');
+            ::setenv("KORDAN_BRIDGE_TIMES", windowsHops.c_str(), 1);
             RealClock clock;
             BridgeClient client([&] { return startPosixChild("wine", {bridgeExe}); }, clock, {},
                                 BridgeClient::Timing{});
@@ -406,6 +412,10 @@ int main(int argc, char** argv) {
                 (int64_t(raw.tv_sec) - mono.tv_sec) * 1'000'000'000 + (raw.tv_nsec - mono.tv_nsec);
             printRow((design + "bridge: key to the pipe").c_str(),
                      stats(pair(written, timed.keys)));
+            printRow((design + "bridge: line read in Wine").c_str(),
+                     stats(pair(written, readKeyLog(hops + ".read", rawAhead))));
+            printRow((design + "bridge: posted in Wine").c_str(),
+                     stats(pair(written, readKeyLog(hops + ".posted", rawAhead))));
             printRow((design + "bridge: WM_KEYDOWN in Wine").c_str(),
                      stats(pair(written, readKeyLog(keyLog, rawAhead))));
             return 0;
