@@ -393,6 +393,8 @@ int main(int argc, char** argv) {
             std::string windowsHops = "Z:" + hops;
             std::replace(windowsHops.begin(), windowsHops.end(), '/', '\\');
             ::setenv("KORDAN_BRIDGE_TIMES", windowsHops.c_str(), 1);
+            for (const char* hop : {".read", ".posted"})
+                std::remove((hops + hop).c_str()); // an older bridge writes none
             RealClock clock;
             BridgeClient client([&] { return startPosixChild("wine", {bridgeExe}); }, clock, {},
                                 BridgeClient::Timing{});
@@ -412,10 +414,12 @@ int main(int argc, char** argv) {
                 (int64_t(raw.tv_sec) - mono.tv_sec) * 1'000'000'000 + (raw.tv_nsec - mono.tv_nsec);
             printRow((design + "bridge: key to the pipe").c_str(),
                      stats(pair(written, timed.keys)));
-            printRow((design + "bridge: line read in Wine").c_str(),
-                     stats(pair(written, readKeyLog(hops + ".read", rawAhead))));
-            printRow((design + "bridge: posted in Wine").c_str(),
-                     stats(pair(written, readKeyLog(hops + ".posted", rawAhead))));
+            for (const auto& [hop, name] : {std::pair{".read", "bridge: line read in Wine"},
+                                            std::pair{".posted", "bridge: posted in Wine"}}) {
+                const std::vector<KeyEvent> keys = readKeyLog(hops + hop, rawAhead);
+                if (!keys.empty())
+                    printRow((design + name).c_str(), stats(pair(written, keys)));
+            }
             printRow((design + "bridge: WM_KEYDOWN in Wine").c_str(),
                      stats(pair(written, readKeyLog(keyLog, rawAhead))));
             return 0;
