@@ -237,11 +237,6 @@ TEST_F(BridgeTest, KeysADeadOrHungBridgeMayHaveLostAreTheNextBridgesFirstLines) 
          false,
          true,
          {"Brücke zu Wine beendet", "Brücke neu gestartet"}},
-        {"stopped, the keys of each report in one request",
-         true,
-         false,
-         true,
-         {"Brücke zu Wine antwortet nicht", "Brücke zu Wine beendet", "Brücke neu gestartet"}},
     };
     for (const Row& row : rows) {
         makeClient();
