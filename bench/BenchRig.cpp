@@ -35,9 +35,21 @@ std::string freshDirectory() {
 
 } // namespace
 
-Rig::Rig(IPieHid& hid, ISimWindow& window, int pollingMs,
-         const std::function<void(KordanMain&)>& beforeStart)
+void Wakeup::wake() {
+    const std::lock_guard lock(m_mutex);
+    m_woken = true;
+    m_changed.notify_all();
+}
+
+void Wakeup::wait(int32_t ms) {
+    std::unique_lock lock(m_mutex);
+    m_changed.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_woken; });
+    m_woken = false;
+}
+
+Rig::Rig(IPieHid& hid, ISimWindow& window, int pollingMs, StartOptions start, Wakeup* wakeup)
     : m_dir(freshDirectory()) {
+    m_clock.wakeup = wakeup;
     // The simulator's key for "Pfeife" (T9); the other commands keep their fixed keys.
     m_registry.set("Software\\zusi\\zusi", "T9", std::to_string(kWhistleKey));
     m_settings.values = {
@@ -46,9 +58,7 @@ Rig::Rig(IPieHid& hid, ISimWindow& window, int pollingMs,
     m_main = std::make_unique<KordanMain>(KordanServices{hid, m_settings, m_clock, m_clock,
                                                          m_dialogs, window, m_registry, m_starter,
                                                          noSimulatorFiles, m_dir, m_calibration},
-                                          m_view);
-    if (beforeStart)
-        beforeStart(*m_main);
+                                          m_view, std::move(start));
     m_main->startUp();
     if (m_main->mode() != KordanMain::Mode::Active)
         throw std::runtime_error("the logic did not start in active mode");

@@ -14,8 +14,10 @@
 #include "send/SimWindow.h"
 
 #include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 
 namespace kordan::bench {
@@ -23,11 +25,32 @@ namespace kordan::bench {
 // Nanoseconds on the monotonic clock, comparable across threads and processes.
 int64_t nowNs();
 
+// What the program's event loop does for a controller watched on a thread of its own: a
+// wait that its wake-up ends (IPieHid::wakeWith).
+class Wakeup {
+public:
+    void wake();
+    void wait(int32_t ms);
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_woken = false;
+};
+
+// With a wake-up the loop rests in it, as in the window system's wait; without one it
+// cannot wait there and sleeps.
 class RealClock : public IClock, public IEventPump {
 public:
     uint32_t milliseconds() override;
     void sleep(int32_t ms) override;
     void processEvents() override {}
+    bool waitForEvents(int32_t ms) override {
+        if (wakeup)
+            wakeup->wait(ms);
+        return wakeup != nullptr;
+    }
+    Wakeup* wakeup = nullptr;
 };
 
 // The simulator's window "Zusi 2" in front; keys are counted and go nowhere.
@@ -47,9 +70,10 @@ constexpr int32_t kWhistleKey = 72;
 class Rig {
 public:
     // Starts the logic up in active mode with `pollingMs` as the "Polling" setting and the
-    // one controller `hid` lists opened; `beforeStart` may offer it a TCP connection.
-    Rig(IPieHid& hid, ISimWindow& window, int pollingMs,
-        const std::function<void(KordanMain&)>& beforeStart = {});
+    // one controller `hid` lists opened; `start` may offer it a TCP connection, `wakeup`
+    // lets the loop rest until a report (see Wakeup).
+    Rig(IPieHid& hid, ISimWindow& window, int pollingMs, StartOptions start = {},
+        Wakeup* wakeup = nullptr);
     ~Rig();
     KordanMain& main() { return *m_main; }
     ZusiProfile& profile() { return m_main->profiles()->profile(); }

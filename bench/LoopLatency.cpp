@@ -1,5 +1,8 @@
 // Report to key: the program's polling loop (KordanMain::loopPass) with its hidapi backend,
-// over a controller whose reads block on a pipe until a report is written. A second thread
+// over a controller whose reads block on a pipe until a report is written. As in the
+// program, the waiting loop rests in its event wait, which the backend's watch of the
+// device ends (a second pipe gets each report too, as a hidraw node hands every reader its
+// copy). A second thread
 // presses and lets go button 1 (which holds the whistle) at random moments; the time from
 // writing the report to the key message is measured at the simulator's window.
 //
@@ -13,7 +16,8 @@
 //   kordan_loop_latency --bridge BRIDGE_EXE KEYLOG [--reports N]
 //       Polling 10, waiting, the keys through kordan-bridge.exe under wine to the test
 //       window in front (kordan-testwindow.exe KEYLOG times), which writes each key with
-//       its time as Wine tells it (CLOCK_MONOTONIC_RAW).
+//       its time as Wine tells it (CLOCK_MONOTONIC_RAW); the bridge writes when it read each
+//       key's line and when it had posted it into KEYLOG.bridge.read and .posted.
 //   kordan_loop_latency --tcp [--reports N]
 //       Polling 10, waiting, the whistle as an INPUT over the simulator's TCP interface to
 //       a server on the loopback interface, timed when the server has read its bytes.
@@ -56,10 +60,10 @@ namespace {
 constexpr size_t kReportBytes = 14; // the report without its (absent) id byte
 
 // One controller whose reports come through a pipe: a read waits on it as hidapi waits
-// on the device node.
+// on the device node; its watch reads its copies from `watchFd`.
 class PipeDevice : public hid::Device {
 public:
-    explicit PipeDevice(int fd) : m_fd(fd) {}
+    PipeDevice(int fd, int watchFd) : m_fd(fd), m_watchFd(watchFd) {}
     int read(std::span<uint8_t> buffer, int timeoutMs) override {
         pollfd p{m_fd, POLLIN, 0};
         if (::poll(&p, 1, timeoutMs) <= 0)
@@ -69,14 +73,17 @@ public:
         return n < 0 ? -1 : int(n);
     }
     int write(std::span<const uint8_t> report) override { return int(report.size()); }
+    std::unique_ptr<hid::Watch> watch(std::function<void()> ready) override {
+        return hid::watchNode("/proc/self/fd/" + std::to_string(m_watchFd), std::move(ready));
+    }
 
 private:
-    int m_fd;
+    int m_fd, m_watchFd;
 };
 
 class PipeBus : public hid::Bus {
 public:
-    explicit PipeBus(int fd) : m_fd(fd) {}
+    PipeBus(int fd, int watchFd) : m_fd(fd), m_watchFd(watchFd) {}
     bool enumerate(uint16_t vendorId, std::vector<hid::DeviceEntry>& out) override {
         out.clear();
         if (vendorId == kVendorId)
@@ -86,11 +93,11 @@ public:
     }
     std::unique_ptr<hid::Device> open(const std::string&, bool& denied) override {
         denied = false;
-        return std::make_unique<PipeDevice>(m_fd);
+        return std::make_unique<PipeDevice>(m_fd, m_watchFd);
     }
 
 private:
-    int m_fd;
+    int m_fd, m_watchFd;
 };
 
 // The same library, but one that cannot wait for a report: the loop then sleeps Polling ms
@@ -126,13 +133,33 @@ public:
     void postKey(WindowHandle w, uint32_t message, int32_t virtualKey) override {
         m_in.postKey(w, message, virtualKey);
         if (virtualKey == kWhistleKey)
-            keys.push_back({nowNs(), message == 256});
+            m_posted.push_back(message == 256);
+        if (m_holding == 0)
+            stamp();
     }
     void typeKeys(const std::string& keys) override { m_in.typeKeys(keys); }
+    // A report's keys are handed on when its batch ends.
+    void beginKeys() override {
+        ++m_holding;
+        m_in.beginKeys();
+    }
+    void endKeys() override {
+        m_in.endKeys();
+        if (--m_holding == 0)
+            stamp();
+    }
     std::vector<KeyEvent> keys;
 
 private:
+    void stamp() {
+        const int64_t ns = nowNs();
+        for (bool down : m_posted)
+            keys.push_back({ns, down});
+        m_posted.clear();
+    }
     ISimWindow& m_in;
+    std::vector<bool> m_posted; // whistle keys posted, not yet handed on
+    int m_holding = 0;
 };
 
 struct Stats {
@@ -150,7 +177,7 @@ Stats stats(std::vector<double> us) {
 // Writes `count` reports, button 1 pressed and let go in turn, each after a random pause
 // of 15-45 ms: anywhere in the loop's pauses, but never two within one of them, where the
 // loop would keep only the newer.
-std::vector<KeyEvent> writeReports(int fd, int count, unsigned seed) {
+std::vector<KeyEvent> writeReports(int fd, int watchFd, int count, unsigned seed) {
     std::mt19937 random(seed);
     std::uniform_int_distribution<int> pauseUs(15000, 45000);
     std::vector<KeyEvent> written;
@@ -160,7 +187,8 @@ std::vector<KeyEvent> writeReports(int fd, int count, unsigned seed) {
         const bool down = i % 2 == 0;
         data[7] = down ? 1 : 0; // report byte 8, bit 0: button 1
         written.push_back({nowNs(), down});
-        if (::write(fd, data.data(), data.size()) != ssize_t(data.size()))
+        if (::write(fd, data.data(), data.size()) != ssize_t(data.size()) ||
+            ::write(watchFd, data.data(), data.size()) != ssize_t(data.size()))
             throw std::runtime_error("pipe write failed");
     }
     return written;
@@ -256,15 +284,19 @@ private:
 
 // Runs the loop on this thread while another writes the reports; returns what was written
 // and when, once the last key has had time to arrive.
-std::vector<KeyEvent> runLoop(IPieHid& hid, ISimWindow& window, int fd, int pollingMs, int reports,
-                              const std::function<void(KordanMain&)>& beforeStart = {}) {
-    Rig rig(hid, window, pollingMs, beforeStart);
+struct Pipes {
+    int reports, watch; // the write ends
+};
+std::vector<KeyEvent> runLoop(IPieHid& hid, ISimWindow& window, Pipes pipes, int pollingMs,
+                              int reports, Wakeup* wakeup, StartOptions start = {}) {
+    Rig rig(hid, window, pollingMs, std::move(start), wakeup);
     rig.whistleOnButton1();
     std::atomic<bool> stop{false};
     std::vector<KeyEvent> written;
     std::thread writer([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(200)); // start-up settles
-        written = writeReports(fd, reports, unsigned(pollingMs * 7919 + reports));
+        written =
+            writeReports(pipes.reports, pipes.watch, reports, unsigned(pollingMs * 7919 + reports));
         std::this_thread::sleep_for(std::chrono::milliseconds(100 + 2 * pollingMs));
         stop = true;
     });
@@ -325,12 +357,20 @@ int main(int argc, char** argv) {
                                 argv[0]),
                    2;
     }
-    int fds[2];
-    if (pipe(fds) != 0)
+    int fds[2], watchFds[2];
+    if (pipe(fds) != 0 || pipe(watchFds) != 0)
         return std::perror("pipe"), 1;
-    std::unique_ptr<IPieHid> hidapi = createHidapiPieHid(std::make_unique<PipeBus>(fds[0]));
-    CannotWait sleeper(*hidapi);
+    const Pipes pipes{fds[1], watchFds[1]};
+    Wakeup wakeup;
+    std::unique_ptr<IPieHid> hidapi =
+        createHidapiPieHid(std::make_unique<PipeBus>(fds[0], watchFds[0]));
+    hidapi->wakeWith([&wakeup] { wakeup.wake(); });
+    // The loop that cannot wait has a library of its own, which nothing wakes.
+    std::unique_ptr<IPieHid> unwatched =
+        createHidapiPieHid(std::make_unique<PipeBus>(fds[0], watchFds[0]));
+    CannotWait sleeper(*unwatched);
     IPieHid& road = sleeping ? static_cast<IPieHid&>(sleeper) : *hidapi;
+    Wakeup* roadWakeup = sleeping ? nullptr : &wakeup;
     const std::string design = sleeping ? "Polling 10, sleep, " : "Polling 10, wait, ";
     try {
         printHeader();
@@ -338,15 +378,23 @@ int main(int argc, char** argv) {
             LoopbackServer server;
             std::unique_ptr<ITcpSocket> socket = makePosixTcpSocket();
             QuietSimWindow quiet;
+            StartOptions start;
+            start.zusi3.emplace(
+                Zusi3Offer{*socket, Zusi3Endpoint{"127.0.0.1", server.port}, "bench"});
             std::vector<KeyEvent> written =
-                runLoop(road, quiet, fds[1], 10, reports, [&](KordanMain& main) {
-                    main.offerZusi3(*socket, Zusi3Endpoint{"127.0.0.1", server.port}, "bench");
-                });
+                runLoop(road, quiet, pipes, 10, reports, roadWakeup, std::move(start));
             printRow((design + "TCP: INPUT read by the server").c_str(),
                      stats(pair(written, server.keys())));
             return 0;
         }
         if (!bridgeExe.empty()) {
+            // The bridge's own times, on Wine's drive Z: (the Linux root).
+            const std::string hops = keyLog + ".bridge";
+            std::string windowsHops = "Z:" + hops;
+            std::replace(windowsHops.begin(), windowsHops.end(), '/', '\\');
+            ::setenv("KORDAN_BRIDGE_TIMES", windowsHops.c_str(), 1);
+            for (const char* hop : {".read", ".posted"})
+                std::remove((hops + hop).c_str()); // an older bridge writes none
             RealClock clock;
             BridgeClient client([&] { return startPosixChild("wine", {bridgeExe}); }, clock, {},
                                 BridgeClient::Timing{});
@@ -357,7 +405,7 @@ int main(int argc, char** argv) {
                  i < 100 && bridged->windowTitle(bridged->foregroundWindow()).rfind("Zusi", 0); ++i)
                 std::this_thread::sleep_for(std::chrono::milliseconds(50));
             TimingSimWindow timed(*bridged);
-            std::vector<KeyEvent> written = runLoop(road, timed, fds[1], 10, reports);
+            std::vector<KeyEvent> written = runLoop(road, timed, pipes, 10, reports, roadWakeup);
             std::this_thread::sleep_for(std::chrono::milliseconds(300)); // the log written
             timespec mono{}, raw{};
             clock_gettime(CLOCK_MONOTONIC_RAW, &raw);
@@ -366,6 +414,12 @@ int main(int argc, char** argv) {
                 (int64_t(raw.tv_sec) - mono.tv_sec) * 1'000'000'000 + (raw.tv_nsec - mono.tv_nsec);
             printRow((design + "bridge: key to the pipe").c_str(),
                      stats(pair(written, timed.keys)));
+            for (const auto& [hop, name] : {std::pair{".read", "bridge: line read in Wine"},
+                                            std::pair{".posted", "bridge: posted in Wine"}}) {
+                const std::vector<KeyEvent> keys = readKeyLog(hops + hop, rawAhead);
+                if (!keys.empty())
+                    printRow((design + name).c_str(), stats(pair(written, keys)));
+            }
             printRow((design + "bridge: WM_KEYDOWN in Wine").c_str(),
                      stats(pair(written, readKeyLog(keyLog, rawAhead))));
             return 0;
@@ -377,7 +431,7 @@ int main(int argc, char** argv) {
                  ++i)
                 std::this_thread::sleep_for(std::chrono::milliseconds(50));
             TimingSimWindow timed(*x11);
-            std::vector<KeyEvent> written = runLoop(road, timed, fds[1], 10, reports);
+            std::vector<KeyEvent> written = runLoop(road, timed, pipes, 10, reports, roadWakeup);
             std::this_thread::sleep_for(std::chrono::milliseconds(300)); // the log written
             printRow((design + "X11: key handed to X").c_str(), stats(pair(written, timed.keys)));
             printRow((design + "X11: key at stand-in window").c_str(),
@@ -387,10 +441,10 @@ int main(int argc, char** argv) {
         for (int polling : {10, 1}) {
             QuietSimWindow quiet;
             TimingSimWindow waitWindow(quiet), sleepWindow(quiet);
-            Stats wait = stats(
-                pair(runLoop(*hidapi, waitWindow, fds[1], polling, reports), waitWindow.keys));
-            Stats slept = stats(
-                pair(runLoop(sleeper, sleepWindow, fds[1], polling, reports), sleepWindow.keys));
+            Stats wait = stats(pair(runLoop(*hidapi, waitWindow, pipes, polling, reports, &wakeup),
+                                    waitWindow.keys));
+            Stats slept = stats(pair(
+                runLoop(sleeper, sleepWindow, pipes, polling, reports, nullptr), sleepWindow.keys));
             std::string name = "Polling " + std::to_string(polling);
             printRow((name + ", wait for the report").c_str(), wait);
             printRow((name + ", sleep then read").c_str(), slept);

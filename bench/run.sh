@@ -156,7 +156,7 @@ if command -v wine >/dev/null && [ -f "$bridges/kordan-bridge.exe" ]; then
             for state in quiet load; do
                 [ $state = load ] && load_on
                 "$build/bench/kordan_loop_latency" --bridge "$bridges/kordan-bridge.exe" \
-                    "$tmp/wine-keys.log" --reports 200 $design | tail -n 2 | tag $state
+                    "$tmp/wine-keys.log" --reports 200 $design | tail -n 4 | tag $state
                 [ $state = load ] && load_off
             done
         done

@@ -105,7 +105,7 @@ bool KordanMain::loopPass() {
     // No wait outlasts a tick, even for a hand-edited interval: a termination signal or a
     // closed window is seen at the next pass.
     const int32_t wait = std::min<int32_t>(m_pollInterval, 100);
-    if (wait > 0 && !m_controllers.wait(wait) && !waitForWindow())
+    if (wait > 0 && !m_controllers.wait(wait) && !waitForWindow(wait))
         m_s.clock.sleep(wait);
     // An error inside one poll ends that poll only; unrecorded changes come again.
     surviving(
@@ -128,13 +128,15 @@ bool KordanMain::loopPass() {
     return true;
 }
 
-bool KordanMain::waitForWindow() {
-    // A controller that cannot be waited on (the virtual one, or none) changes only through
-    // the window or at the tick, so the loop rests until one of them. Not over TCP: what the
-    // simulator reports (a lever's notch the lever control waits for) is read by the pass.
-    if (m_sim && m_sim->zusi3())
-        return false;
-    return m_s.events.waitForEvents(m_ticks.untilDue(m_s.clock.milliseconds()));
+bool KordanMain::waitForWindow(int32_t pollMs) {
+    // A controller whose reads are not waited for here (the virtual one, none, or one
+    // watched on a thread of its own, which wakes this wait) changes only through the
+    // window, at the tick or with a wake-up, so the loop rests until one of them. Over TCP
+    // no longer than `pollMs`: what the simulator reports (a lever's notch the lever control
+    // waits for) is read by the pass.
+    const int32_t untilTick = m_ticks.untilDue(m_s.clock.milliseconds());
+    return m_s.events.waitForEvents(m_sim && m_sim->zusi3() ? std::min(pollMs, untilTick)
+                                                            : untilTick);
 }
 
 void KordanMain::PollController() {
@@ -142,8 +144,10 @@ void KordanMain::PollController() {
     const ControllerSession::Read got = m_controllers.read(report);
     if (got == ControllerSession::Read::Lost)
         m_devices.lost();
-    if (got == ControllerSession::Read::Report)
+    if (got == ControllerSession::Read::Report) {
+        const KeyBatch batch(m_s.simWindow); // the report's keys leave in one write
         m_reports.take(report, m_modes.active(), m_profiles->profile(), m_profiles->held());
+    }
 }
 
 void KordanMain::PeriodicTick() {

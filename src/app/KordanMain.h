@@ -63,7 +63,7 @@ private:
     // Releases the long-lived objects once no handler can be using them; false, for the loop.
     bool releaseObjects();
     // With a controller that cannot be waited on: rests until a window event or the next tick.
-    bool waitForWindow();
+    bool waitForWindow(int32_t pollMs);
     void loadStartProfile();
 
     KordanServices m_s;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace kordan {
@@ -51,6 +52,12 @@ public:
         (void)ms;
         return false;
     }
+
+    // For a backend that waits for its open devices on threads of its own: `wake` is called
+    // on such a thread when a report has come, and must be safe to call there. waitForReport
+    // then does not wait but returns false until a report is there, so the caller waits for
+    // `wake` together with the window system's events.
+    virtual void wakeWith(std::function<void()> wake) { (void)wake; }
 
     // The state of the device behind `handle` as the last SetupInterface or read left it.
     // The vendor's library cannot tell, so by default every device counts as present.

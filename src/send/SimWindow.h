@@ -37,6 +37,26 @@ public:
     // True where posted keys reach a window only while it is the active one (sent as
     // hardware key events, as to a window under Wine from outside it).
     virtual bool keysNeedActiveWindow() const { return false; }
+
+    // Key messages posted between these two calls may be held back and handed on together
+    // at `endKeys` (the keys of one report in one write), in the order they were posted;
+    // whatever else is sent meanwhile still comes after the keys posted before it. See
+    // KeyBatch.
+    virtual void beginKeys() {}
+    virtual void endKeys() {}
+};
+
+// Holds the keys posted in its lifetime back until it ends, also by an exception, so none
+// is left unsent.
+class KeyBatch {
+public:
+    explicit KeyBatch(ISimWindow& window) : m_window(window) { m_window.beginKeys(); }
+    ~KeyBatch() { m_window.endKeys(); }
+    KeyBatch(const KeyBatch&) = delete;
+    KeyBatch& operator=(const KeyBatch&) = delete;
+
+private:
+    ISimWindow& m_window;
 };
 
 } // namespace kordan

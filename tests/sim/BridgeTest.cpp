@@ -1,3 +1,4 @@
+#include "send/SimWindow.h"
 #include "sim/bridge/BridgeBackends.h"
 #include "sim/bridge/BridgeClient.h"
 #include "sim/bridge/BridgeProtocol.h"
@@ -10,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <optional>
 
@@ -35,19 +37,29 @@ struct BridgeTest : testing::Test {
     std::vector<FakeBridge*> started; // each start's child, owned by the client
     std::deque<Lines> inputs;         // what each child was given
     bool startable = true;
+    bool oldBridge = false;
     Lines log;
     std::optional<BridgeClient> client;
-    BridgeTest() {
+    BridgeTest() { makeClient(); }
+    void makeClient() {
         client.emplace(
             [this]() -> std::unique_ptr<IChildProcess> {
                 if (!startable)
                     return nullptr;
                 auto child = std::make_unique<FakeBridge>(server, clock, inputs.emplace_back());
+                child->oldVersion = oldBridge;
                 started.push_back(child.get());
                 return child;
             },
             clock, [this](const std::string& line) { log.push_back(line); },
             BridgeClient::Timing{});
+    }
+    // The last bridge's input from line `from` on, without the numbers.
+    Lines sentSince(size_t from) const {
+        Lines sent;
+        for (size_t i = from; i < inputs.back().size(); ++i)
+            sent.push_back(inputs.back()[i].substr(inputs.back()[i].find(' ') + 1));
+        return sent;
     }
 };
 
@@ -92,7 +104,8 @@ TEST_F(BridgeTest, WindowKeysRegistryAndStartGoThroughTheBridgeAndOddLinesAreCou
     for (const char* shown : {"87", "88"})
         EXPECT_EQ(reg->readString("Software\\zusi\\zusi", "km/h"), shown);
     // The bridge's own end refuses what it cannot carry out, and keeps going.
-    for (const char* line : {"x fg", "5 key 1 256", "5 title -1", "5 key 1 256 x", "5 frob"})
+    for (const char* line : {"x fg", "5 key 1 256", "5 title -1", "5 key 1 256 x", "5 frob",
+                             "5 keys 1 256 72 1 256", "5 keys 1 256 72 1 x 80"})
         EXPECT_EQ(server.handle(line), std::string(line[0] == 'x' ? "0" : "5") + " bad\n") << line;
     EXPECT_EQ(window.events.size(), 2u);
 }
@@ -151,55 +164,109 @@ TEST_F(BridgeTest, SilentBridgeGivenUpDeadOneReplacedAtOnceThenEveryTenSecondsEn
               (Lines{"38 key 9 257 40", "39 title 9", "40 quit"}));
 }
 
+// Whistle (72) and horn (80) pressed and the whistle let go in one report: one write, which
+// the bridge posts in order; an older bridge, which knows no "keys", gets lines of their own.
+// A typed key asked for meanwhile comes after them.
+TEST_F(BridgeTest, KeysOfOneReportLeaveInOneWriteInTheirOrder) {
+    struct Row {
+        const char* name;
+        bool oldBridge;
+        Lines sent;
+    };
+    const Row rows[] = {
+        {"current bridge", false, {"keys 9 256 72 9 256 80 9 257 72", "type x"}},
+        {"older bridge", true, {"key 9 256 72", "key 9 256 80", "key 9 257 72", "type x"}},
+    };
+    using Event = FakeSimWindow::Event;
+    const std::vector<Event> posted{{Event::Post, 9, 256, 72, {}},
+                                    {Event::Post, 9, 256, 80, {}},
+                                    {Event::Post, 9, 257, 72, {}},
+                                    {Event::Type, 0, 0, 0, "x"}};
+    for (const Row& row : rows) {
+        oldBridge = row.oldBridge;
+        makeClient();
+        window.addWindow(9, "Zusi");
+        window.events.clear();
+        ASSERT_TRUE(client->start()) << row.name;
+        auto sim = makeBridgeSimWindow(*client);
+        const size_t from = inputs.back().size();
+        const int writes = started.back()->writes;
+        {
+            const KeyBatch batch(*sim);
+            sim->postKey(9, 256, 72);
+            sim->postKey(9, 256, 80);
+            sim->postKey(9, 257, 72);
+            EXPECT_EQ(started.back()->writes, writes) << row.name;
+            sim->typeKeys("x");
+        }
+        EXPECT_EQ(started.back()->writes, writes + 2) << row.name;
+        EXPECT_EQ(sentSince(from), row.sent) << row.name;
+        EXPECT_EQ(window.events, posted) << row.name;
+        // An answer to a later request vouches for them: a next bridge does not repeat them.
+        sim->foregroundWindow();
+        started.back()->dead = true;
+        sim->foregroundWindow(); // finds it ended
+        sim->foregroundWindow(); // from a new one
+        EXPECT_EQ(sentSince(1), Lines{"fg"}) << row.name;
+    }
+}
+
 // Whistle held (72), the bridge dies or stops, the whistle is let go and the horn (80)
 // pressed: the next bridge does all of it first; a window gone by then is told instead.
 TEST_F(BridgeTest, KeysADeadOrHungBridgeMayHaveLostAreTheNextBridgesFirstLines) {
     struct Row {
         const char* name;
-        bool hangs, windowCloses;
+        bool hangs, windowCloses, batched;
         Lines log;
     };
     const Row rows[] = {
-        {"killed", false, false, {"Brücke zu Wine beendet", "Brücke neu gestartet"}},
+        {"killed", false, false, false, {"Brücke zu Wine beendet", "Brücke neu gestartet"}},
         {"stopped",
          true,
+         false,
          false,
          {"Brücke zu Wine antwortet nicht", "Brücke zu Wine beendet", "Brücke neu gestartet"}},
         {"killed, the window closed meanwhile",
          false,
          true,
+         false,
          {"Brücke zu Wine beendet", "Brücke neu gestartet",
           "Zusi-Fenster geschlossen: Tasten 72, 80 nicht nachgeholt"}},
+        {"killed, the keys of each report in one request",
+         false,
+         false,
+         true,
+         {"Brücke zu Wine beendet", "Brücke neu gestartet"}},
     };
     for (const Row& row : rows) {
-        client.emplace(
-            [this]() -> std::unique_ptr<IChildProcess> {
-                auto child = std::make_unique<FakeBridge>(server, clock, inputs.emplace_back());
-                started.push_back(child.get());
-                return child;
-            },
-            clock, [this](const std::string& line) { log.push_back(line); },
-            BridgeClient::Timing{});
+        makeClient();
         log.clear();
         window.addWindow(9, "Zusi");
         ASSERT_TRUE(client->start()) << row.name;
         auto sim = makeBridgeSimWindow(*client);
+        std::optional<KeyBatch> report;
+        if (row.batched)
+            report.emplace(*sim);
         sim->postKey(9, 256, 72);
+        report.reset();
         (row.hangs ? started.back()->hung : started.back()->dead) = true;
         if (row.windowCloses)
             window.closeWindow(9);
         const size_t first = inputs.size();
+        if (row.batched)
+            report.emplace(*sim);
         sim->postKey(9, 257, 72);
         sim->postKey(9, 256, 80);
+        report.reset();
         for (int i = 0; row.hangs && i < 20; ++i)
             sim->foregroundWindow();
         sim->foregroundWindow(); // the bridge is back
         ASSERT_EQ(inputs.size(), first + 1) << row.name;
         // The whistle's down too: nothing vouched for it before the fault.
-        Lines first3;
-        for (size_t i = 1; i < 4 && i < inputs.back().size(); ++i)
-            first3.push_back(inputs.back()[i].substr(inputs.back()[i].find(' ') + 1));
-        EXPECT_EQ(first3, (Lines{"key 9 256 72", "key 9 257 72", "key 9 256 80"})) << row.name;
+        const Lines sent = sentSince(1);
+        EXPECT_EQ(Lines(sent.begin(), sent.begin() + std::min<size_t>(3, sent.size())),
+                  (Lines{"key 9 256 72", "key 9 257 72", "key 9 256 80"}))
+            << row.name;
         EXPECT_EQ(log, row.log) << row.name;
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -22,6 +23,12 @@ struct DeviceEntry {
     std::wstring serial; // empty when the device has none
 };
 
+// A thread that waits for an opened device; destroying it ends the thread and joins it.
+class Watch {
+public:
+    virtual ~Watch() = default;
+};
+
 // An opened device; destroying it closes it.
 class Device {
 public:
@@ -33,6 +40,13 @@ public:
     // Sends one output report; byte 0 is the report id. Returns the bytes written or a
     // negative number on failure.
     virtual int write(std::span<const uint8_t> report) = 0;
+    // Calls `ready` on a thread of its own each time a report can be read, and once when the
+    // device has gone (then the thread ends), until the watch is destroyed; the reads stay
+    // with the caller. Null where the device cannot be waited for so.
+    virtual std::unique_ptr<Watch> watch(std::function<void()> ready) {
+        (void)ready;
+        return nullptr;
+    }
 };
 
 class Bus {
@@ -47,5 +61,10 @@ public:
 
 // The bus that calls hidapi.
 std::unique_ptr<Bus> createHidapiBus();
+
+// Waits for the device node at `path` (a hidraw node) with a reader of its own, which the
+// system hands every report as it hands them to hidapi's; what it reads is dropped. Null
+// when the node cannot be opened.
+std::unique_ptr<Watch> watchNode(const std::string& path, std::function<void()> ready);
 
 } // namespace kordan::hid

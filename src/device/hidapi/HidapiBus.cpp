@@ -5,13 +5,15 @@
 
 #include <cerrno>
 #include <unistd.h>
+#include <utility>
 
 namespace kordan::hid {
 namespace {
 
 class HidapiDevice : public Device {
 public:
-    explicit HidapiDevice(hid_device* device) : m_device(device) {}
+    HidapiDevice(hid_device* device, std::string path)
+        : m_device(device), m_path(std::move(path)) {}
     ~HidapiDevice() override { hid_close(m_device); }
     HidapiDevice(const HidapiDevice&) = delete;
     HidapiDevice& operator=(const HidapiDevice&) = delete;
@@ -26,8 +28,16 @@ public:
         return hid_write(m_device, report.data(), report.size());
     }
 
+#ifdef __linux__
+    // hidapi's hidraw backend: the path is the node.
+    std::unique_ptr<Watch> watch(std::function<void()> ready) override {
+        return watchNode(m_path, std::move(ready));
+    }
+#endif
+
 private:
     hid_device* m_device;
+    std::string m_path;
 };
 
 class HidapiBus : public Bus {
@@ -62,7 +72,7 @@ public:
             denied = ::access(path.c_str(), R_OK | W_OK) != 0 && errno == EACCES;
             return nullptr;
         }
-        return std::make_unique<HidapiDevice>(device);
+        return std::make_unique<HidapiDevice>(device, path);
     }
 
 private:

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <optional>
 #include <utility>
 
@@ -61,6 +62,7 @@ public:
         Slot* slot = find(handle);
         if (!slot)
             return 1;
+        slot->watch.reset();
         slot->device.reset();
         slot->pending.reset();
         slot->inUse = true;
@@ -72,6 +74,7 @@ public:
             return 1;
         bool denied = false;
         slot->device = m_bus->open(slot->path, denied);
+        startWatch(*slot);
         slot->status = slot->device ? DeviceStatus::Present
                        : denied     ? DeviceStatus::NoAccess
                                     : DeviceStatus::Gone;
@@ -112,6 +115,7 @@ public:
 
     void CloseInterface(int32_t handle) override {
         if (Slot* slot = find(handle)) {
+            slot->watch.reset(); // its thread joined: nothing waits for the device after this
             slot->device.reset();
             slot->pending.reset();
             slot->inUse = false;
@@ -125,6 +129,8 @@ public:
     }
 
     bool followsPlugging() const override { return true; }
+
+    void wakeWith(std::function<void()> wake) override { m_wake = std::move(wake); }
 
     DeviceCheck check(int32_t handle) override {
         Slot* slot = find(handle);
@@ -147,6 +153,9 @@ public:
             return false;
         if (slot->pending)
             return true;
+        // Watched: a report is waiting, or the caller waits for the wake-up.
+        if (slot->watch)
+            return slot->ready->exchange(false);
         std::array<uint8_t, kReadBufferSize> buffer{};
         int n = slot->device->read(buffer, std::max(ms, 0));
         if (n < 0) {
@@ -170,7 +179,21 @@ private:
         std::optional<InputReport> pending; // read while waiting, handed out by ReadData
         bool inUse = false;                 // opened and not closed, though perhaps lost since
         DeviceStatus status = DeviceStatus::Present;
+        // Set by the watch's thread: a report (or the device's end) is there to be read.
+        // Shared, as slots move when the list grows.
+        std::shared_ptr<std::atomic<bool>> ready = std::make_shared<std::atomic<bool>>(false);
+        std::unique_ptr<hid::Watch> watch; // after `device`: ends before the device closes
     };
+
+    void startWatch(Slot& slot) {
+        if (!slot.device || !m_wake)
+            return;
+        slot.ready->store(false);
+        slot.watch = slot.device->watch([ready = slot.ready, wake = m_wake] {
+            ready->store(true);
+            wake();
+        });
+    }
 
     int32_t handleFor(const hid::DeviceEntry& e) {
         for (size_t i = 0; i < m_slots.size(); ++i) {
@@ -184,8 +207,11 @@ private:
                 return static_cast<int32_t>(i + 1);
             }
         }
-        m_slots.push_back({e.path, e.vendorId, e.productId, e.serial, nullptr, std::nullopt, false,
-                           DeviceStatus::Present});
+        Slot& slot = m_slots.emplace_back();
+        slot.path = e.path;
+        slot.vendorId = e.vendorId;
+        slot.productId = e.productId;
+        slot.serial = e.serial;
         return static_cast<int32_t>(m_slots.size());
     }
 
@@ -233,12 +259,14 @@ private:
     // A failed read means the device is gone (unplugged). It is closed quietly; reads
     // then fail without touching the device until SetupInterface opens it again.
     static void lose(Slot& slot) {
+        slot.watch.reset();
         slot.device.reset();
         slot.status = DeviceStatus::Gone;
     }
 
     std::unique_ptr<hid::Bus> m_bus;
-    std::vector<Slot> m_slots;
+    std::function<void()> m_wake; // where the loop waits; none: reads wait in waitForReport
+    std::vector<Slot> m_slots;    // last: their watches end before the rest
 };
 
 } // namespace

@@ -147,7 +147,15 @@ public:
             m_pressed.erase(key->code);
         send(press, delayMs);
         trackModifier(virtualKey, press);
-        XFlush(m_display);
+        if (m_holdingKeys == 0)
+            XFlush(m_display);
+    }
+
+    // The keys of one report leave in one write to the X server, at the end.
+    void beginKeys() override { ++m_holdingKeys; }
+    void endKeys() override {
+        if (m_holdingKeys > 0 && --m_holdingKeys == 0 && m_display)
+            XFlush(m_display);
     }
 
     void typeKeys(const std::string& keys) override {
@@ -201,7 +209,9 @@ private:
     // (on every connection), the root's active window and the watched window's focus, title
     // and end. Each takes back the answers it touches; an error takes back all of them.
     void processEvents() {
-        while (XPending(m_display) > 0) {
+        // XPending would write out the keys held back; this only reads what has come.
+        const int mode = m_holdingKeys > 0 ? QueuedAfterReading : QueuedAfterFlush;
+        while (XEventsQueued(m_display, mode) > 0) {
             XEvent event;
             XNextEvent(m_display, &event);
             const Window window = event.xany.window;
@@ -521,6 +531,7 @@ private:
     bool m_xtest = false;
     unsigned m_sentState = 0;
     std::set<KeyCode> m_pressed; // keys this program holds down
+    int m_holdingKeys = 0;       // inside beginKeys / endKeys: no flush per key
     int m_minKeycode = 8;
     int m_maxKeycode = 255;
     std::vector<std::vector<KeySym>> m_keymap;

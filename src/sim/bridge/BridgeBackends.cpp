@@ -62,6 +62,8 @@ public:
     }
 
     void typeKeys(const std::string& keys) override { m_client.post({"type", keys}); }
+    void beginKeys() override { m_client.beginKeys(); }
+    void endKeys() override { m_client.endKeys(); }
 
 private:
     std::string lastTitle(WindowHandle window) const {

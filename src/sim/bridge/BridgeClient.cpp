@@ -26,9 +26,10 @@ BridgeClient::BridgeClient(ChildStarter starter, IClock& clock,
 BridgeClient::~BridgeClient() {
     if (!m_child)
         return;
+    sendHeldKeys();
     // The bridge works through what it was given (the last key-ups) before it reads this.
-    std::vector<std::string> quit{"quit"};
-    send(quit);
+    if (m_child)
+        send({"quit"});
     m_child.reset();
 }
 
@@ -41,17 +42,15 @@ bool BridgeClient::launch() {
     m_startFailed = m_child == nullptr;
     if (!m_child)
         return false;
-    std::vector<std::string> hello{"hello"};
-    m_greetingId = send(hello);
+    m_version = 1;
+    m_greetingId = send({"hello"});
     if (m_child)
         resendKeys();
     return m_child != nullptr;
 }
 
 unsigned BridgeClient::sendKey(uint32_t window, uint32_t message, int32_t key) {
-    std::vector<std::string> fields{"key", std::to_string(window), std::to_string(message),
-                                    std::to_string(key)};
-    return send(fields);
+    return send({"key", std::to_string(window), std::to_string(message), std::to_string(key)});
 }
 
 void BridgeClient::resendKeys() {
@@ -69,8 +68,7 @@ void BridgeClient::resendKeys() {
     }
     // A window closed meanwhile took its keys with it; the user is told which.
     for (const auto& [window, keys] : keysOf) {
-        std::vector<std::string> title{"title", std::to_string(window)};
-        const unsigned id = send(title);
+        const unsigned id = send({"title", std::to_string(window)});
         if (id == 0)
             return;
         // A structured binding is captured by copy under its own name for older compilers.
@@ -113,15 +111,22 @@ bool BridgeClient::greeted() {
     return m_child && m_greeted;
 }
 
-unsigned BridgeClient::send(std::vector<std::string>& fields) {
-    const unsigned id = m_lastId = m_nextId;
+std::string BridgeClient::numbered(std::vector<std::string> fields) {
+    m_lastId = m_nextId;
     m_nextId = m_nextId == kLastId ? 1 : m_nextId + 1;
-    fields.insert(fields.begin(), std::to_string(id));
-    if (!m_child->write(bridge::joinLine(fields))) {
-        lost();
-        return 0;
-    }
-    return id;
+    fields.insert(fields.begin(), std::to_string(m_lastId));
+    return bridge::joinLine(fields);
+}
+
+bool BridgeClient::write(const std::string& lines) {
+    if (m_child->write(lines))
+        return true;
+    lost();
+    return false;
+}
+
+unsigned BridgeClient::send(std::vector<std::string> fields) {
+    return write(numbered(std::move(fields))) ? m_lastId : 0;
 }
 
 void BridgeClient::lost() {
@@ -143,6 +148,7 @@ void BridgeClient::lost() {
 
 std::optional<std::vector<std::string>> BridgeClient::request(std::vector<std::string> fields,
                                                               int waitMs) {
+    sendHeldKeys();
     if (!ensureRunning())
         return std::nullopt;
     // A bridge still starting answers nothing yet: no use waiting for it.
@@ -179,6 +185,7 @@ void BridgeClient::silence() {
 }
 
 void BridgeClient::ask(std::vector<std::string> fields, AnswerHandler onAnswer) {
+    sendHeldKeys();
     if (!ensureRunning() || !greeted())
         return;
     // One asked before and still unanswered is silence too, so a hung bridge is found also
@@ -197,6 +204,7 @@ void BridgeClient::ask(std::vector<std::string> fields, AnswerHandler onAnswer) 
 }
 
 void BridgeClient::post(std::vector<std::string> fields) {
+    sendHeldKeys();
     if (ensureRunning())
         send(fields);
     // Answers to earlier requests must not pile up while only keys are sent.
@@ -208,11 +216,49 @@ void BridgeClient::postKey(uint32_t window, uint32_t message, int32_t key) {
     unsure.pressed = unsure.pressed || message == kKeyDown;
     unsure.released = message == kKeyUp;
     unsure.id = 0;
-    // A bridge started here has sent it already, with the others it took over.
+    m_heldKeys.push_back({window, message, key});
+    if (m_holdingKeys == 0)
+        sendHeldKeys();
+}
+
+void BridgeClient::endKeys() {
+    if (m_holdingKeys > 0 && --m_holdingKeys == 0)
+        sendHeldKeys();
+}
+
+void BridgeClient::sendHeldKeys() {
+    if (m_heldKeys.empty())
+        return;
+    const std::vector<Key> keys = std::exchange(m_heldKeys, {});
+    // A bridge started here has sent them already, with the others it took over.
     const bool wasRunning = m_child != nullptr;
     if (ensureRunning() && wasRunning)
-        unsure.id = sendKey(window, message, key);
+        sendKeys(keys);
+    // Answers to earlier requests must not pile up while only keys are sent.
     poll();
+}
+
+void BridgeClient::sendKeys(const std::vector<Key>& keys) {
+    // An older bridge takes them as lines of their own, in the same write.
+    std::vector<std::string> request{"keys"};
+    std::string lines;
+    for (const Key& k : keys) {
+        std::vector<std::string> fields{std::to_string(k.window), std::to_string(k.message),
+                                        std::to_string(k.key)};
+        if (m_version >= 2) {
+            request.insert(request.end(), fields.begin(), fields.end());
+        } else {
+            fields.insert(fields.begin(), "key");
+            lines += numbered(std::move(fields));
+        }
+    }
+    if (m_version >= 2)
+        lines = numbered(std::move(request));
+    if (!write(lines))
+        return; // lost: the next bridge sends them
+    // The last number covers them all: an answer to it or a later one vouches for each.
+    for (const Key& k : keys)
+        m_unsureKeys[{k.window, k.key}].id = m_lastId;
 }
 
 void BridgeClient::poll() {
@@ -266,6 +312,8 @@ void BridgeClient::handleLine(std::string_view line) {
         m_greeted = kind == "ok" && fields->size() >= 3 && (*fields)[2] == "kordan-bridge";
         if (!m_greeted)
             ++m_badLines;
+        else if (fields->size() >= 4)
+            m_version = static_cast<int>(bridge::parseInteger((*fields)[3], 1, 999).value_or(1));
         return;
     }
     if (const auto asked = m_asked.find(static_cast<unsigned>(*id)); asked != m_asked.end()) {

@@ -59,6 +59,11 @@ public:
     // key let go meanwhile comes up, never without its down, and a held one is down. Where
     // the window is gone by then, that is told in the command log.
     void postKey(uint32_t window, uint32_t message, int32_t key);
+    // Between these, key messages are held back and go out together at `endKeys`, in one
+    // write: one "keys" request to a bridge that knows it, else their lines. Any other call
+    // sends them first, so the bridge still gets everything in the order it was asked.
+    void beginKeys() { ++m_holdingKeys; }
+    void endKeys();
     // Takes in what the bridge has written meanwhile (early ends), without waiting.
     void poll();
     // The number of the request sent last.
@@ -81,13 +86,23 @@ private:
     // True once the running bridge has greeted; takes in its greeting if it has come.
     bool greeted();
     bool launch();
-    unsigned send(std::vector<std::string>& fields);
+    unsigned send(std::vector<std::string> fields);
+    // The line of a request numbered with the next number, which becomes lastRequest().
+    std::string numbered(std::vector<std::string> fields);
+    // False when the bridge is lost meanwhile.
+    bool write(const std::string& lines);
     void pump(int waitMs);
     void handleLine(std::string_view line);
     void lost();
     void silence(); // one more request gone unanswered
     unsigned sendKey(uint32_t window, uint32_t message, int32_t key);
     void resendKeys();
+    void sendHeldKeys();
+    struct Key {
+        uint32_t window, message;
+        int32_t key;
+    };
+    void sendKeys(const std::vector<Key>& keys);
 
     ChildStarter m_starter;
     IClock& m_clock;
@@ -95,6 +110,7 @@ private:
     Timing m_timing;
     std::unique_ptr<IChildProcess> m_child;
     bool m_greeted = false;
+    int m_version = 1; // of the running bridge's protocol, from its greeting
     bool m_startFailed = false;
     uint32_t m_lastStartMs = 0;
     std::optional<uint32_t> m_lastQuickRestartMs; // when a working bridge was last replaced
@@ -117,6 +133,8 @@ private:
         unsigned id = 0;
     };
     std::map<std::pair<uint32_t, int32_t>, KeyMessage> m_unsureKeys; // by window and key
+    std::vector<Key> m_heldKeys; // posted since beginKeys, not yet sent
+    int m_holdingKeys = 0;
 };
 
 } // namespace kordan

@@ -3,6 +3,7 @@
 #include "sim/bridge/BridgeProtocol.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace kordan {
 
@@ -28,15 +29,25 @@ std::string BridgeServer::handle(std::string_view line) {
         rest.insert(rest.begin(), f[0]);
         return bridge::joinLine(rest);
     };
-    if (verb == "key" && n == 5) {
-        const auto window = handleField(f[2]);
-        const auto message = bridge::parseInteger(f[3], 0, UINT32_MAX);
-        const auto key = bridge::parseInteger(f[4], INT32_MIN, INT32_MAX);
-        if (window && message && key) {
-            m_s.window.postKey(*window, static_cast<uint32_t>(*message),
-                               static_cast<int32_t>(*key));
-            return {};
+    if ((verb == "key" && n == 5) || (verb == "keys" && n >= 5 && (n - 2) % 3 == 0)) {
+        // All or none: a request cut short must not leave a key down that its up was in.
+        struct Key {
+            WindowHandle window;
+            uint32_t message;
+            int32_t key;
+        };
+        std::vector<Key> keys;
+        for (size_t i = 2; i + 3 <= n; i += 3) {
+            const auto window = handleField(f[i]);
+            const auto message = bridge::parseInteger(f[i + 1], 0, UINT32_MAX);
+            const auto key = bridge::parseInteger(f[i + 2], INT32_MIN, INT32_MAX);
+            if (!window || !message || !key)
+                return answer({"bad"});
+            keys.push_back({*window, static_cast<uint32_t>(*message), static_cast<int32_t>(*key)});
         }
+        for (const Key& k : keys)
+            m_s.window.postKey(k.window, k.message, k.key);
+        return {};
     } else if (verb == "type" && n == 3) {
         m_s.window.typeKeys(f[2]);
         return {};
@@ -56,7 +67,7 @@ std::string BridgeServer::handle(std::string_view line) {
         const std::vector<std::string> args(f.begin() + 3, f.end());
         return answer({m_s.start(static_cast<unsigned>(*id), f[2], args) ? "ok" : "fail"});
     } else if (verb == "hello" && n == 2) {
-        return answer({"ok", "kordan-bridge", "1"});
+        return answer({"ok", "kordan-bridge", "2"});
     } else if (verb == "quit" && n == 2) {
         m_quit = true;
         return {};

@@ -4,7 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <deque>
+#include <mutex>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace kordan;
 using Bytes = std::vector<uint8_t>;
@@ -20,6 +29,8 @@ struct FakeNode {
     std::vector<int> timeouts{}; // one per read
     std::deque<Bytes> queue{};
     std::vector<Bytes> written{};
+    int watches = 0;                  // watches alive
+    std::function<void()> ready = {}; // what the last watch's thread would call
 };
 
 struct FakeDevice : hid::Device {
@@ -37,6 +48,15 @@ struct FakeDevice : hid::Device {
         if (!node->present || node->failWrites)
             return -1;
         return node->written.emplace_back(report.begin(), report.end()), int(report.size());
+    }
+    std::unique_ptr<hid::Watch> watch(std::function<void()> ready) override {
+        struct Alive : hid::Watch {
+            explicit Alive(FakeNode& n) : node(n) { ++node.watches; }
+            ~Alive() override { --node.watches; }
+            FakeNode& node;
+        };
+        node->ready = std::move(ready);
+        return std::make_unique<Alive>(*node);
     }
     std::shared_ptr<FakeNode> node; // outlives the bus: the library may close devices last
 };
@@ -269,4 +289,68 @@ TEST_F(HidapiPieHidTest, ReplugFollowsTheSerialButNeverGuesses) {
     world.add("/dev/hidraw9");
     world.add("/dev/hidraw10");
     EXPECT_NE(lib->SetupInterface(g), 0);
+}
+
+// With a wake-up to call, an open controller is waited for on a thread of its own: no read
+// holds the loop, a report is handed over once with a wake-up, and closing or losing the
+// device ends the watch.
+TEST_F(HidapiPieHidTest, AWatchedControllerWakesTheLoopAndItsWatchEndsWithTheDevice) {
+    FakeNode& node = world.add("/dev/hidraw0");
+    int wakes = 0;
+    lib->wakeWith([&] { ++wakes; });
+    int32_t h = opened("/dev/hidraw0");
+    ASSERT_EQ(node.watches, 1);
+    EXPECT_FALSE(lib->waitForReport(h, 10));
+    EXPECT_TRUE(node.timeouts.empty()) << "no read waited";
+    node.queue = {rawReport(3)};
+    node.ready();
+    EXPECT_EQ(wakes, 1);
+    EXPECT_TRUE(lib->waitForReport(h, 10));
+    EXPECT_EQ(read(h), 3);
+    EXPECT_FALSE(lib->waitForReport(h, 10)) << "handed over once";
+    lib->CloseInterface(h);
+    EXPECT_EQ(node.watches, 0) << "closed";
+    h = opened("/dev/hidraw0");
+    world.unplug("/dev/hidraw0");
+    node.ready(); // the node's end
+    EXPECT_TRUE(lib->waitForReport(h, 10));
+    EXPECT_EQ(read(h), -1);
+    EXPECT_EQ(node.watches, 0) << "lost";
+}
+
+// The watch's own thread over a node read like a hidraw node (here a FIFO): a report is
+// told, the node's end is told, and a watch destroyed while it waits ends at once.
+TEST(NodeWatch, TellsReportsAndTheNodesEndAndStopsWhenDestroyed) {
+    char dir[] = "/tmp/kordan-watch-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    const std::string path = std::string(dir) + "/node";
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    std::mutex mutex;
+    std::condition_variable changed;
+    int told = 0;
+    auto tell = [&] {
+        const std::lock_guard lock(mutex);
+        ++told;
+        changed.notify_all();
+    };
+    auto toldTimes = [&](int n) {
+        std::unique_lock lock(mutex);
+        changed.wait_for(lock, std::chrono::seconds(10), [&] { return told >= n; });
+        return told;
+    };
+    auto watch = hid::watchNode(path, tell);
+    ASSERT_NE(watch, nullptr);
+    const int writer = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(writer, 0);
+    ASSERT_EQ(::write(writer, "report", 6), 6);
+    EXPECT_EQ(toldTimes(1), 1);
+    ::close(writer);
+    EXPECT_EQ(toldTimes(2), 2);
+    watch.reset();
+    watch = hid::watchNode(path, tell); // no writer: it waits
+    ASSERT_NE(watch, nullptr);
+    watch.reset();
+    EXPECT_EQ(told, 2);
+    std::remove(path.c_str());
+    ::rmdir(dir);
 }

@@ -189,6 +189,14 @@ TEST_F(X11SimWindowTest, SenderFindsTheSimulatorAndItReceivesKeysAndKeystrokes) 
               (Keys{press(XK_F3, false, true), release(XK_F3, false, true),
                     press(XK_Control_L, false, true), press(XK_d, true, true),
                     release(XK_Control_L, true, true), release(XK_d, false, true)}));
+    // The keys of one report leave together when it ends; none is left behind.
+    {
+        const KeyBatch report(*x11);
+        sender.send(2, DownUp);
+        sender.send(3, DownUp);
+    }
+    EXPECT_EQ(keysOf(zusi, 4), (Keys{press(XK_F2, false, true), release(XK_F2, false, true),
+                                     press(XK_F3, false, true), release(XK_F3, false, true)}));
 }
 
 TEST(X11SimWindowWithoutDisplay, NothingIsFoundAndNothingCrashes) {
