@@ -153,7 +153,9 @@ int runReplay(const ReplayOptions& options, const std::vector<ScenarioStep>& sce
     if (Zusi3Connection* zusi3 = main.zusi3()) {
         // The simulated clock stands still meanwhile: only the scenario's time is simulated.
         const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (!zusi3->connected() && std::chrono::steady_clock::now() < until) {
+        // A refusal or a missing host is final for a replay: no point in waiting on.
+        while (!zusi3->connected() && zusi3->failure() == ITcpSocket::Failure::None &&
+               std::chrono::steady_clock::now() < until) {
             zusi3->poll(clock.now);
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }

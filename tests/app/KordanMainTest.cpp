@@ -629,6 +629,7 @@ TEST(KordanMainProfiles, DoubleClicksFileMenuAndShutdownKeepTrackOfChanges) {
     auto& m = rig.start();
     ProfileSession& p = *m.profiles();
     ASSERT_TRUE(p.loadByName("test.cfr"));
+    EXPECT_FALSE(p.changed());
     // 0 cancelled (still a change), 4 flip, 3 edit, 1 choose (cancelled), 2 remove.
     const std::pair<int, const char*> actions[] = {
         {0, "+FS.axr"}, {4, "-FS.axr"}, {3, "-FS.axr"}, {1, "-FS.axr"}, {2, "Nicht zugeordnet"}};

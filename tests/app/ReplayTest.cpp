@@ -128,3 +128,23 @@ TEST(Replay, AControllerPulledAndPluggedBetweenTwoPollsIsLostAndBack) {
         EXPECT_EQ(out.str(), row.keys) << row.name;
     }
 }
+
+// A simulator that refuses the connection ends the replay before it starts, saying why.
+TEST(Replay, ARefusedZusi3ConnectionEndsWithStatusThree) {
+    struct Refusing : ITcpSocket {
+        void connect(const std::string&, uint16_t) override {}
+        State state() override { return State::Failed; }
+        ptrdiff_t send(const uint8_t*, size_t) override { return -1; }
+        ptrdiff_t receive(uint8_t*, size_t) override { return -1; }
+        void close() override {}
+        Failure failure() const override { return Failure::Refused; }
+    } socket;
+    TempDir dir;
+    dir.write("p.cfr", profileFileBytes(ProfileFile{}));
+    const ReplayZusi3 server{socket, {"zusi", 1436}};
+    std::ostringstream out, err;
+    EXPECT_EQ(runReplay({dir.path(), "", 10, "p.cfr"}, {}, std::make_unique<FakeRegistry>(), out,
+                        err, &server),
+              3);
+    EXPECT_EQ(err.str(), "kordan-replay: Zusi 3 zusi:1436: Verbindung abgelehnt\n");
+}

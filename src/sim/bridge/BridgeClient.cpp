@@ -108,7 +108,7 @@ bool BridgeClient::ensureRunning() {
 bool BridgeClient::greeted() {
     if (!m_greeted)
         pump(0); // its greeting may have come meanwhile
-    return m_child && m_greeted;
+    return m_greeted; // only a running bridge has greeted
 }
 
 std::string BridgeClient::numbered(std::vector<std::string> fields) {

@@ -77,6 +77,8 @@ TEST(Zusi3Codec, BrokenStreamsFailAndStayFailed) {
         d.feed(test::kSpeed100);
         EXPECT_FALSE(d.next()) << text;
     }
+    EXPECT_TRUE(decode(hex("00000000 0100 00000000 0100 00000000 0100 FFFFFFFF FFFFFFFF FFFFFFFF"),
+                       {3, 1u << 20})); // as deep as allowed
     // A message that grows past the size bound fails before it ends.
     StreamDecoder d({16, 64});
     d.feed(hex("00000000 0200"));

@@ -188,7 +188,11 @@ TEST(Zusi3LeverControl, TapChangerIsPulsedThroughAufAndBackToFahrtAndNullRunsItD
     EXPECT_EQ(rig.inputs, (std::vector<uint16_t>(4, AktionAbsolut)));
     EXPECT_EQ(rig.notch(Cab::Fahrschalter), 2);
     EXPECT_EQ(rig.cab.traction(), 2);
-    rig.press(16); // "Fahrschalter null": through Schnellaus, back to Fahrt
+    // "Fahrschalter null": through Schnellaus, back to Fahrt; nothing left for its route.
+    EXPECT_TRUE(rig.control.input(16, true, rig.now));
+    rig.run(100);
+    rig.control.input(16, false, rig.now);
+    rig.run(500);
     EXPECT_EQ(rig.cab.traction(), 0);
 }
 
