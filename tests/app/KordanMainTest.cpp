@@ -13,6 +13,7 @@
 #include "fakes/FakePlatform.h"
 #include "fakes/FakeRegistry.h"
 #include "fakes/FakeSimWindow.h"
+#include "fakes/FakeSocket.h"
 #include "fakes/TempDir.h"
 #include "profile/ZusiProfile.h"
 #include "send/ZusiSend.h"
@@ -139,43 +140,6 @@ struct Rig {
     }
 };
 
-// The simulator's TCP interface as the test plays it: each chunk arrives in one read.
-class PeerSocket : public ITcpSocket {
-public:
-    void connect(const std::string& host, uint16_t port) override {
-        server = host + ":" + std::to_string(port);
-        m_state = State::Connected;
-    }
-    State state() override { return m_state; }
-    ptrdiff_t send(const uint8_t* data, size_t size) override {
-        return decoder.feed(data, size), ptrdiff_t(size);
-    }
-    ptrdiff_t receive(uint8_t* buffer, size_t) override {
-        if (chunks.empty())
-            return 0;
-        const zusi3::Bytes c = chunks.front();
-        chunks.pop_front();
-        return std::copy(c.begin(), c.end(), buffer), ptrdiff_t(c.size());
-    }
-    void close() override { m_state = State::Closed; }
-    // "ZUORDNUNG AKTION" of each input sent since the last call.
-    Strings inputs() {
-        Strings out;
-        while (auto m = decoder.next())
-            if (const zusi3::Node* in = m->child(zusi3::kInput))
-                for (const zusi3::Node& key : in->children)
-                    out.push_back(std::to_string(*zusi3::asWord(*key.attribute(1))) + " " +
-                                  std::to_string(*zusi3::asWord(*key.attribute(3))));
-        return out;
-    }
-    std::deque<zusi3::Bytes> chunks; // each at most 16 KiB, one read's worth
-    zusi3::StreamDecoder decoder;
-    std::string server;
-
-private:
-    State m_state = State::Closed;
-};
-
 // DATA_PROG: the train file, and whether the train is newly taken over.
 zusi3::Bytes trainData(const std::string& file, bool takenOver) {
     zusi3::Node prog{zusi3::kDataProg, {}, {}}, root{zusi3::kRootFahrpult, {}, {}};
@@ -197,7 +161,7 @@ zusi3::Bytes vehicleData(const std::string& file) {
 } // namespace
 
 TEST(KordanMain, OverZusi3TheLeadVehicleNamesTheProfileElseTheTrainFile) {
-    PeerSocket socket; // outlives the connection
+    FakeSocket socket; // outlives the connection
     Rig rig;
     rig.device();
     rig.settings.values = {
@@ -211,7 +175,7 @@ TEST(KordanMain, OverZusi3TheLeadVehicleNamesTheProfileElseTheTrainFile) {
     rig.passes(9, 101);
     EXPECT_EQ(rig.view.lok, "<Unbekannt>");
     rig.passes(7, 101);
-    EXPECT_EQ(std::tuple(socket.server, rig.view.lok, rig.view.profil, rig.view.modeLabel),
+    EXPECT_EQ(std::tuple(socket.connects.back(), rig.view.lok, rig.view.profil, rig.view.modeLabel),
               std::tuple("127.0.0.1:1437", "RB 11", "RB 11_1.cfr", "Aktiv - mit Zusi verbunden"));
     EXPECT_TRUE(std::any_of(rig.view.commandLog.begin(), rig.view.commandLog.end(), [](auto& l) {
         return l.ends_with(
@@ -220,13 +184,13 @@ TEST(KordanMain, OverZusi3TheLeadVehicleNamesTheProfileElseTheTrainFile) {
     rig.poll({}, {1});    // the horn, held
     rig.poll({}, {1, 2}); // "Fahrschalter auf", tapped
     rig.passes(1);        // the pass's TCP poll writes them
-    EXPECT_EQ(socket.inputs(), (Strings{"12 1", "1 3", "1 4"}));
+    EXPECT_EQ(inputsSent(socket), (Strings{"12 0 1 0", "1 0 3 0", "1 0 4 0"}));
     // Another train taken over, led by a 101: the horn goes up as soon as it shows, before
     // the change has settled and its profile is loaded.
     socket.chunks = {trainData("Zuege\\RB 11.trn", true),
                      vehicleData("Fahrzeuge\\101\\101.rv.fzg")};
     rig.passes(2, 101); // the second pass writes the release
-    EXPECT_EQ(socket.inputs(), Strings{"12 2"});
+    EXPECT_EQ(inputsSent(socket), Strings{"12 0 2 0"});
     rig.passes(3, 101);
     EXPECT_EQ(rig.view.lok, "101.rv");
     EXPECT_EQ(rig.view.profil, "101.rv_1.cfr");
@@ -234,7 +198,7 @@ TEST(KordanMain, OverZusi3TheLeadVehicleNamesTheProfileElseTheTrainFile) {
     rig.poll({}, {});
     rig.poll({}, {1}); // once settled, the profile is not loaded again: the horn stays held
     rig.passes(3, 101);
-    EXPECT_EQ(socket.inputs(), Strings{"12 1"});
+    EXPECT_EQ(inputsSent(socket), Strings{"12 0 1 0"});
 }
 
 TEST(KordanMain, FirstStartWithoutSettingsOpensTheOnlyKordanAndGoesActive) {
@@ -309,7 +273,7 @@ TEST(KordanMain, NotchesGivenWhileZusiIsBehindAnotherWindowAreMadeUpPressesAreNo
 }
 
 TEST(KordanMain, ASimulatorChosenInTheOptionsTakesOverAtOnceAfterLettingGo) {
-    PeerSocket socket;
+    FakeSocket socket;
     Rig rig;
     rig.device();
     rig.writeProfile();
@@ -326,14 +290,14 @@ TEST(KordanMain, ASimulatorChosenInTheOptionsTakesOverAtOnceAfterLettingGo) {
     EXPECT_EQ(rig.view.commandLog.back(), "Eingaben über TCP an 127.0.0.1:1437");
     socket.chunks = {test::kAckHello, test::kAckNeededData};
     rig.passes(3, 101);
-    EXPECT_EQ(socket.server, "127.0.0.1:1437");
+    EXPECT_EQ(socket.connects.back(), "127.0.0.1:1437");
     rig.poll({}, {});
     rig.poll({}, {1}); // held again, now over TCP
     rig.passes(1);
-    socket.inputs();
+    inputsSent(socket);
     rig.settings.values["Simulator"] = "2";
     m.actions().menu(MenuEntry::OptionsClosed);
-    EXPECT_EQ(socket.inputs(), Strings{"12 2"});
+    EXPECT_EQ(inputsSent(socket), Strings{"12 0 2 0"});
     EXPECT_EQ(socket.state(), ITcpSocket::State::Closed);
     EXPECT_EQ(rig.view.deliveryNote, "");
 }

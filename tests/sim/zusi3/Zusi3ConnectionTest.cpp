@@ -1,6 +1,7 @@
 #include "sim/zusi3/Zusi3Connection.h"
 
 #include "fakes/FakeSimWindow.h"
+#include "fakes/FakeSocket.h"
 #include "send/ZusiSend.h"
 #include "sim/zusi3/Zusi3Delivery.h"
 #include "sim/zusi3/Zusi3Hex.h"
@@ -13,43 +14,9 @@ namespace kordan {
 namespace {
 
 using namespace zusi3;
+using test::FakeSocket;
 using test::hex;
-
-// A socket whose peer the test plays: it hands out queued chunks and records what is sent.
-class FakeSocket : public ITcpSocket {
-public:
-    void connect(const std::string& host, uint16_t port) override {
-        connects.push_back(host + ":" + std::to_string(port));
-        current = next;
-    }
-    State state() override { return current; }
-    ptrdiff_t send(const uint8_t* data, size_t size) override {
-        if (current != State::Connected)
-            return -1;
-        const size_t n = std::min(size, room);
-        sent.insert(sent.end(), data, data + n);
-        return static_cast<ptrdiff_t>(n);
-    }
-    ptrdiff_t receive(uint8_t* buffer, size_t size) override {
-        if (current != State::Connected)
-            return -1;
-        if (chunks.empty())
-            return peerClosed ? (current = State::Failed, -1) : 0;
-        const Bytes c = chunks.front(); // one read each, all smaller than the reader's buffer
-        chunks.pop_front();
-        std::copy(c.begin(), c.begin() + static_cast<ptrdiff_t>(std::min(size, c.size())), buffer);
-        return static_cast<ptrdiff_t>(c.size());
-    }
-    void close() override { current = State::Closed, chunks.clear(), peerClosed = false; }
-
-    State next = State::Connected; // what the next connect() leads to
-    State current = State::Closed;
-    std::deque<Bytes> chunks;
-    bool peerClosed = false;
-    size_t room = SIZE_MAX;
-    Bytes sent;
-    std::vector<std::string> connects;
-};
+using test::inputsSent;
 
 class Zusi3ConnectionTest : public ::testing::Test {
 protected:
@@ -175,22 +142,6 @@ TEST_F(Zusi3ConnectionTest, DataIsKeptAndForgottenWithTheConnection) {
     EXPECT_EQ(lost, 1);
     EXPECT_EQ(conn.speedKmh(), 0);
     EXPECT_FALSE(conn.send(inputMessage({0x10, 0, 1, 0})));
-}
-
-// "ZUORDNUNG KOMMANDO AKTION POSITION" of each input sent since the last call.
-std::vector<std::string> inputsSent(FakeSocket& socket) {
-    StreamDecoder d;
-    d.feed(std::exchange(socket.sent, {}));
-    std::vector<std::string> out;
-    while (auto m = d.next()) {
-        for (const Node& in : m->child(kInput)->children) {
-            std::string line;
-            for (uint16_t id : {1, 2, 3, 4})
-                line += (id > 1 ? " " : "") + std::to_string(*asInteger(*in.attribute(id), false));
-            out.push_back(line);
-        }
-    }
-    return out;
 }
 
 // What a button, an axis or a held key sends over TCP is the routes' and the sender's tests,
