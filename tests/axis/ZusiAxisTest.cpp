@@ -206,7 +206,8 @@ TEST_F(AxisEngine, EveryKindOfMovementInZoneOrderFlippedAndHeld) {
     EXPECT_EQ(move(99, 100), (Calls{{R, 3}, {G, 1}, {G, 2}})); // bounds count as inside
     axis.setFlip(1);                                           // mirrors both values
     EXPECT_EQ(move(205, 105), (Calls{{R, 3}, {G, 1}, {G, 2}}));
-    axis.setFlip(2); // only 1 inverts
+    EXPECT_EQ(move(150, 156), (Calls{{F, 1}, {F, 2}})); // exactly: 156 mirrored is 99
+    axis.setFlip(2);                                    // only 1 inverts
     EXPECT_EQ(move(50, 150), (Calls{{R, 3}, {G, 1}, {G, 2}}));
     axis.Zone(0).Hold = 2; // any non-zero Hold keeps the key down until exit, then lets it up
     EXPECT_EQ(move(150, 50), (Calls{{F, 1}}));

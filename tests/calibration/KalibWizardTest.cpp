@@ -87,6 +87,8 @@ TEST(KalibWizard, WalksThroughAllStepsAndSavesEachPass) {
     EXPECT_EQ(std::tuple(f.view.timerRunning, f.wizard.Schritt(), f.saved().Untere(4),
                          f.saved().hysterese(2), f.view.hebel[4], f.view.title),
               std::tuple(false, 7, 21, 50, 255, "Kalibrierung Schritt 3, Bail off, hinten"));
+    EXPECT_EQ(f.saved().Untere(1), 11); // the first lever and the last too
+    EXPECT_EQ(f.saved().Untere(7), 6);
     f.sample({kRearBail, {10, 90, 8, 20, 200, 5, 6}});
     // Running minimum in front; the bail-off channel keeps its pressed value, and its rest
     // value in front (40) beats the rear (30).

@@ -189,5 +189,38 @@ TEST(Zusi3LeverControl, PowerThatNeverPullsIsRetriedFourTimes) {
         4);
 }
 
+// A lever not reported yet: each command steps the way the cabs count (power and brakes
+// release upwards, notch 0 of a brake valve brakes hardest, the reverser runs R, 0, M, V).
+TEST(Zusi3LeverControl, CommandsForALeverNotReportedStepTheCabsWay) {
+    const struct {
+        const char* name;
+        int32_t code;
+        uint16_t aktion;
+    } rows[] = {{"Fahrschalter auf", 14, AktionAufDown},
+                {"Fahrschalter ab", 15, AktionAbDown},
+                {"Dynamische Bremse auf", 17, AktionAufDown},
+                {"Dynamische Bremse ab", 18, AktionAbDown},
+                {"AFB auf", 20, AktionAufDown},
+                {"AFB ab", 21, AktionAbDown},
+                {"Bremsventil bremsen", 24, AktionAbDown},
+                {"Bremsventil l\u00f6sen", 25, AktionAufDown},
+                {"Zusatzbremse bremsen", 26, AktionAbDown},
+                {"Zusatzbremse l\u00f6sen", 27, AktionAufDown},
+                {"vorw\u00e4rts", 41, AktionAufDown},
+                {"r\u00fcckw\u00e4rts", 42, AktionAbDown}};
+    for (const auto& row : rows) {
+        LeverModel none;
+        std::vector<uint16_t> sent;
+        LeverControl control(
+            none,
+            [&](const Node& m) {
+                return sent.push_back(*asWord(*m.child(kInput)->children.at(0).attribute(3))), true;
+            },
+            [] { return std::optional<bool>(); });
+        EXPECT_TRUE(control.input(row.code, true, 0)) << row.name;
+        EXPECT_EQ(sent, std::vector<uint16_t>{row.aktion}) << row.name;
+    }
+}
+
 } // namespace
 } // namespace kordan::zusi3
