@@ -129,8 +129,9 @@ TEST(Replay, AControllerPulledAndPluggedBetweenTwoPollsIsLostAndBack) {
     }
 }
 
-// A simulator that refuses the connection ends the replay before it starts, saying why.
-TEST(Replay, ARefusedZusi3ConnectionEndsWithStatusThree) {
+// A simulator that refuses the connection ends the replay before it starts, saying why; so
+// does a profile that does not load.
+TEST(Replay, ARefusedZusi3ConnectionOrAMissingProfileEndsBeforeTheStart) {
     struct Refusing : ITcpSocket {
         void connect(const std::string&, uint16_t) override {}
         State state() override { return State::Failed; }
@@ -147,4 +148,8 @@ TEST(Replay, ARefusedZusi3ConnectionEndsWithStatusThree) {
                         err, &server),
               3);
     EXPECT_EQ(err.str(), "kordan-replay: Zusi 3 zusi:1436: Verbindung abgelehnt\n");
+    EXPECT_EQ(runReplay({dir.path(), "", 10, "fehlt.cfr"}, {}, std::make_unique<FakeRegistry>(),
+                        out, err),
+              1)
+        << "a profile that does not load";
 }
