@@ -41,8 +41,14 @@ public:
         if (onEvents)
             onEvents(n);
     }
+    bool waitForEvents(int32_t ms) override {
+        waits.push_back(ms);
+        return canWait;
+    }
     int calls = 0;
     std::function<void(int)> onEvents;
+    bool canWait = false; // true: waits are recorded instead of slept on the clock
+    std::vector<int32_t> waits;
 };
 
 // Records every start instead of starting anything; `result` false plays a missing program.

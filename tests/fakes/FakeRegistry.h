@@ -6,6 +6,7 @@
 #include <cctype>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace kordan::test {
 
@@ -21,6 +22,11 @@ public:
         auto value = m_values.find(key(keyPath, valueName));
         return value == m_values.end() ? std::nullopt : std::optional(toWindows1252(value->second));
     }
+
+    void prefetch(const std::string&, const std::string& valueName) override {
+        prefetched.push_back(valueName);
+    }
+    std::vector<std::string> prefetched;
 
 private:
     static std::string key(const std::string& keyPath, const std::string& valueName) {
