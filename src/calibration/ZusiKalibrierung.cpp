@@ -5,6 +5,7 @@
 #include "common/NumberText.h"
 #include "common/TextFile.h"
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
@@ -120,8 +121,7 @@ bool ZusiKalibrierung::hasNoWorkingRange(int index) const {
 
 void ZusiKalibrierung::Recalculate() {
     for (HebelDaten& h : m_hebel) {
-        int minimum = int(h.Untere) + int(h.hysterese);
-        h.Minimum = uint8_t(minimum > 255 ? 255 : minimum);
+        h.Minimum = uint8_t(std::min(int(h.Untere) + int(h.hysterese), 255));
         h.Maximum = h.Obere;
         h.Spanne = int(h.Maximum) - int(h.Minimum);
     }

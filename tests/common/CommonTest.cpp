@@ -119,6 +119,25 @@ TEST(TextFile, Windows1252RoundTrip) {
     EXPECT_EQ(toWindows1252("x\xFF"), "x?");
 }
 
+// Each length of UTF-8 at both of its ends, written and read back.
+TEST(TextFile, Utf8AtTheBoundsOfEachLength) {
+    const std::pair<char32_t, std::string> rows[] = {{0x7F, "\x7F"},
+                                                     {0x80, "\xC2\x80"},
+                                                     {0x7FF, "\xDF\xBF"},
+                                                     {0x800, "\xE0\xA0\x80"},
+                                                     {0xFFFF, "\xEF\xBF\xBF"},
+                                                     {0x10000, "\xF0\x90\x80\x80"},
+                                                     {0x10FFFF, "\xF4\x8F\xBF\xBF"}};
+    for (const auto& [cp, bytes] : rows) {
+        std::string out;
+        appendUtf8(out, cp);
+        EXPECT_EQ(out, bytes) << std::hex << uint32_t(cp);
+        size_t i = 0;
+        EXPECT_EQ(nextUtf8CharLenient(bytes, i), cp) << std::hex << uint32_t(cp);
+        EXPECT_EQ(i, bytes.size()) << std::hex << uint32_t(cp);
+    }
+}
+
 TEST(TextFile, MessagesShowControlCharactersAndBrokenBytesEscaped) {
     using namespace std::string_literals;
     struct Row {

@@ -70,7 +70,7 @@ int32_t brakingEnd(const Lever& valve) {
         return valve.otherEnd(*n);
     // The running position sits a notch or two below "Füllen": a valve taken over there
     // stands in the outer quarter next to it.
-    if (valve.highest > 0 && valve.first * 4 <= valve.highest)
+    if (valve.first * 4 <= valve.highest)
         return valve.highest;
     return 0;
 }
