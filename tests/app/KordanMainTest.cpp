@@ -346,6 +346,10 @@ TEST(KordanMain, StoredSettingsAreInterpretedAsTextsAndTheCommandLogAsSwitched) 
                          rig.view.commandLogVisible),
               std::tuple(-1, "1 ", true, -1, KordanMain::Mode::Test, 0u, false));
     EXPECT_EQ(rig.dialogs.texts(), Strings{ControllerSession::kNoControllerText});
+    rig.main->actions().ledChosen(2); // the last of the display's three choices; none beyond
+    rig.main->actions().ledChosen(3);
+    EXPECT_EQ(rig.view.led, 2);
+    EXPECT_EQ(rig.settings.writes.back(), "Led=2");
     rig.main->Sender()->send(28, 1);
     rig.main->actions().menu(MenuEntry::Befehlsprotokoll);
     EXPECT_EQ(rig.settings.values["Befehlsprotokoll"], "1");
