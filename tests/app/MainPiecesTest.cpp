@@ -120,6 +120,7 @@ TEST(CommandLine, OptionsValuesAndMistakes) {
         {"-h", &CommandLine::help},
         {"--version", &CommandLine::version},
         {"--diagnose", &CommandLine::diagnose},
+        {"--quit", &CommandLine::quitAfterScenario},
         {"--virtual", &CommandLine::virtualController}};
     for (const auto& [arg, flag] : flags)
         EXPECT_TRUE(parseCommandLine({arg}).line.*flag) << arg;
