@@ -194,6 +194,7 @@ TEST(Zusi3LeverControl, TapChangerIsPulsedThroughAufAndBackToFahrtAndNullRunsItD
     rig.control.input(16, false, rig.now);
     rig.run(500);
     EXPECT_EQ(rig.cab.traction(), 0);
+    EXPECT_EQ(rig.notch(Cab::Fahrschalter), 2);
 }
 
 TEST(Zusi3LeverControl, LeverThatDoesNotMoveIsNamed) {
