@@ -258,7 +258,8 @@ int runProgram(int argc, char** argv, const CommandLine& options,
     // Where no signal wakes the loop, it looks for the flag every 100 ms.
     QTimer terminationTimer;
     QObject::connect(&terminationTimer, &QTimer::timeout, terminate);
-    terminationTimer.start(100);
+    if (!wake)
+        terminationTimer.start(100);
     logic.Form_Load();
     window.setActions(nullptr);
     dialogs.tell(calibration.Save());
