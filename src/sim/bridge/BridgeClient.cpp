@@ -107,7 +107,7 @@ bool BridgeClient::ensureRunning() {
 
 bool BridgeClient::greeted() {
     if (!m_greeted)
-        pump(0); // its greeting may have come meanwhile
+        pump(0);      // its greeting may have come meanwhile
     return m_greeted; // only a running bridge has greeted
 }
 
