@@ -676,6 +676,7 @@ TEST(KordanMainProfiles, DoubleClicksFileMenuAndShutdownKeepTrackOfChanges) {
     EXPECT_EQ(msg(rig.dialogs.messages.back()),
               (Msg{"Aenderungen speichern?", MsgButtons::YesNo, MsgIcon::Question, ""}));
     EXPECT_NE(rig.dir.read("copy.cfr").find("Neu\r\n"), std::string::npos);
+    EXPECT_FALSE(rig.view.speaker); // its menu entry unchecked at the end
 }
 
 // A held button let go on pulling out and pressed anew on plugging in is the replay's test.

@@ -90,6 +90,7 @@ TEST(KalibWizard, WalksThroughAllStepsAndSavesEachPass) {
     EXPECT_EQ(f.saved().Untere(1), 11); // the first lever and the last too
     EXPECT_EQ(f.saved().Untere(7), 6);
     f.sample({kRearBail, {10, 90, 8, 20, 200, 5, 6}});
+    EXPECT_EQ(f.view.hebel[4], 255); // the bail-off channel starts over for the front
     // Running minimum in front; the bail-off channel keeps its pressed value, and its rest
     // value in front (40) beats the rear (30).
     f.sample({kFront, {241, 130, 249, 200, 45, 250, 251}});
