@@ -134,9 +134,18 @@ bool KordanMain::waitForWindow(int32_t pollMs) {
     // window, at the tick or with a wake-up, so the loop rests until one of them. Over TCP
     // no longer than `pollMs`: what the simulator reports (a lever's notch the lever control
     // waits for) is read by the pass.
-    const int32_t untilTick = m_ticks.untilDue(m_s.clock.milliseconds());
-    return m_s.events.waitForEvents(m_sim && m_sim->zusi3() ? std::min(pollMs, untilTick)
-                                                            : untilTick);
+    // Resting, the ticks without a duty are passed over: a few wake-ups a second, not ten.
+    const int32_t untilTick =
+        m_ticks.untilDue(m_s.clock.milliseconds()) + (resting() ? 100 * m_ticks.plainAhead() : 0);
+    const bool woken =
+        m_s.events.waitForEvents(m_sim && m_sim->zusi3() ? std::min(pollMs, untilTick) : untilTick);
+    if (resting()) // still: a window event may have started something that counts ticks
+        m_ticks.passPlain(m_s.clock.milliseconds());
+    return woken;
+}
+
+bool KordanMain::resting() const {
+    return m_profiles->held().resting() && !m_sim->editorWatched();
 }
 
 void KordanMain::PollController() {

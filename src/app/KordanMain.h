@@ -62,8 +62,10 @@ private:
     void releaseAll();
     // Releases the long-lived objects once no handler can be using them; false, for the loop.
     bool releaseObjects();
-    // With a controller that cannot be waited on: rests until a window event or the next tick.
+    // With a controller that cannot be waited on: rests until a window event or the next tick
+    // that has something to do.
     bool waitForWindow(int32_t pollMs);
+    bool resting() const;
     void loadStartProfile();
 
     KordanServices m_s;

@@ -1,5 +1,7 @@
 #include "app/PollDispatcher.h"
 
+#include <algorithm>
+
 namespace kordan {
 
 void PollDispatcher::dispatch(const Levers& levers, const Buttons& buttons,
@@ -24,12 +26,29 @@ int32_t TickSchedule::untilDue(double now) const {
     return left <= 0 ? 0 : left > 100 ? 100 : static_cast<int32_t>(left);
 }
 
-bool TickSchedule::due(double now) {
+void TickSchedule::settle(double now) {
     if (m_mark + 1000 < now)
         m_mark = now; // after a long stall the missed ticks are dropped
     if (now < m_mark)
         m_mark = now; // the clock has wrapped
+}
+
+bool TickSchedule::due(double now) {
+    settle(now);
     return m_mark + 100 < now;
+}
+
+int32_t TickSchedule::plainAhead() const {
+    // The display's countdown gives Wait while it is 2 or more before the tick.
+    return std::max(0, std::min<int32_t>(m_lookCountdown, m_displayCountdown - 1));
+}
+
+void TickSchedule::passPlain(double now) {
+    settle(now);
+    for (; m_mark + 100 < now && plainAhead() > 0; m_mark += 100) {
+        --m_lookCountdown;
+        --m_displayCountdown;
+    }
 }
 
 bool TickSchedule::lookDue() {

@@ -47,7 +47,15 @@ public:
     enum class Display { Wait, Prefetch, Refresh };
     Display displayDue();
 
+    // While nothing repeats or counts ticks, a tick with neither duty above need not run:
+    // the loop may rest over the `plainAhead()` such ticks that come next, and passes those
+    // gone by unrun, on the ticks' beat, so the next busy tick comes when it always would.
+    int32_t plainAhead() const;
+    void passPlain(double now);
+
 private:
+    void settle(double now);
+
     double m_mark = 0;
     int16_t m_lookCountdown = 0;
     int16_t m_displayCountdown = 0;

@@ -84,6 +84,10 @@ void SimulatorLink::editorTick() {
     m_lok->EditorTick();
 }
 
+bool SimulatorLink::editorWatched() const {
+    return m_lok->editorWatched();
+}
+
 bool SimulatorLink::chooseAnew() {
     if (m_forced)
         return false;

@@ -55,6 +55,7 @@ public:
     bool look();
     void startEditor();
     void editorTick(); // its message lets window events run
+    bool editorWatched() const;
 
     // The options were closed: a simulator chosen anew takes over at once, what is held the
     // old way let go first. The command line's choice holds for the run. True when it did.

@@ -132,6 +132,11 @@ void ZusiAxis::Timer(ICommandSender& se) {
     se.fromZone(0);
 }
 
+bool ZusiAxis::repeating() const {
+    return std::any_of(m_zones.begin(), m_zones.end(),
+                       [](const ZusiZone& z) { return z.Timer > 0; });
+}
+
 void ZusiAxis::stopRepeats() {
     for (ZusiZone& z : m_zones) {
         z.Timer = 0;

@@ -53,6 +53,7 @@ public:
     // Stops every zone's repetition and forgets the keys its zones hold (they are the
     // sender's to release): leaving such a zone later sends no second key-up.
     void stopRepeats();
+    bool repeating() const; // a zone's repetition counts ticks
 
     // Reads the axis file; an empty name asks with the open dialog first. What failed is
     // told to the dialogs as a report; the result tells the caller what happened.

@@ -29,6 +29,10 @@ void HeldKeys::tick(bool repeats) {
     m_sender.Timer();
 }
 
+bool HeldKeys::resting() const {
+    return !m_profile.repeating() && !m_sender.waitsForTick();
+}
+
 void HeldKeys::releaseProfile() {
     m_sender.releaseKeys([](const KeyHolder& h) { return h.kind != Kind::Brake; });
     m_profile.stopRepeats();

@@ -21,6 +21,8 @@ public:
     void lever(int i, int from, int to);
     // One tick of 100 ms: the profile's repetitions when `repeats`, then the brake's release.
     void tick(bool repeats);
+    // Nothing repeats and nothing waits for a tick: ticks would change nothing here.
+    bool resting() const;
 
     // Before another profile replaces this one: the keys of its buttons and zones go up,
     // their repetitions stop, the shift layer ends. The emergency brake's release still

@@ -8,6 +8,7 @@
 #include "common/TextFile.h"
 #include "send/CommandSender.h"
 
+#include <algorithm>
 #include <optional>
 #include <stdexcept>
 #include <utility>
@@ -111,6 +112,12 @@ void ZusiProfile::buttonTimer(ICommandSender& se, int32_t Button) {
 void ZusiProfile::stopRepeat(int32_t Button) {
     if (Button >= 1 && Button <= MaxButtons)
         m_buttons[size_t(Button - 1)].Timer = 0;
+}
+
+bool ZusiProfile::repeating() const {
+    return std::any_of(m_buttons.begin(), m_buttons.end(),
+                       [](const ZusiButton& b) { return b.Timer > 0; }) ||
+           std::any_of(m_axes.begin(), m_axes.end(), [](const auto& a) { return a->repeating(); });
 }
 
 void ZusiProfile::stopRepeats() {

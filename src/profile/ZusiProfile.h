@@ -52,6 +52,7 @@ public:
     // the shift layer; the keys they hold are the sender's to release.
     void stopRepeat(int32_t Button);
     void stopRepeats();
+    bool repeating() const; // a button's or zone's repetition counts ticks
 
     // An empty profile, never saved: no button defined, no axis assigned ("Datei → Neu").
     void Neu();

@@ -87,6 +87,8 @@ public:
     // lets go only what the brake still holds: a key its holder let go already, or one a
     // button took over, gets no second key-up.
     void Timer();
+    // The brake's release or missed regulator steps wait for ticks.
+    bool waitsForTick() const { return m_brakeReleaseCount > 0 || !m_missed.empty(); }
 
     // True when the simulator's window is known and still carries its title; looks at
     // the foreground window first when none is known. With a channel: its connection.

@@ -37,6 +37,7 @@ public:
     void StartEditor();
     // Every tick (100 ms): watches the editor just started for those first seconds.
     void EditorTick();
+    bool editorWatched() const { return m_editorWatch != 0; }
 
     const std::string& ZusiDir() const { return m_zusiDir; }
     // The locomotive file relative to `ZusiDir`, as the current-train file names it.

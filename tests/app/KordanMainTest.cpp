@@ -272,6 +272,37 @@ TEST(KordanMain, NotchesGivenWhileZusiIsBehindAnotherWindowAreMadeUpPressesAreNo
               std::tuple("Tasten erreichen Zusi nur, solange es im Vordergrund ist", false));
 }
 
+// Resting, the loop sleeps over the ticks that have nothing to do; a repetition or the
+// emergency brake's coming release keeps it waking every tick until it is over.
+TEST(KordanMain, TheLoopRestsOverIdleTicksButNotWhileSomethingCountsThem) {
+    Rig rig;
+    rig.device();
+    rig.writeProfile();
+    rig.settings.values = {{"AutoLoad", "0"}, {"Polling", "10"}};
+    rig.events.canWait = true;
+    rig.events.clock = &rig.clock;
+    auto& m = rig.start();
+    ASSERT_TRUE(m.profiles()->loadByName("test.cfr"));
+    auto longest = [&](int passes) {
+        rig.passes(passes);
+        const int32_t most = std::ranges::max(rig.events.waits);
+        rig.events.waits.clear();
+        return most;
+    };
+    EXPECT_GT(longest(12), 100) << "resting";
+    rig.poll({}, {3}); // F2 repeats every tick
+    EXPECT_LE(longest(12), 100) << "repeating";
+    rig.poll({}, {});
+    EXPECT_GT(longest(12), 100) << "the repetition ended";
+    rig.poll({}, {4});
+    rig.poll({}, {});
+    rig.keys();
+    EXPECT_LE(longest(4), 100) << "the brake's release to come";
+    EXPECT_TRUE(rig.keys().empty()) << "the brake still held";
+    EXPECT_GT(longest(12), 100) << "the brake released";
+    EXPECT_EQ(rig.keys().size(), 1u) << "the brake let go";
+}
+
 // With nothing to wait on at the controller the loop rests in the window system until the
 // next tick; over TCP no longer than the interval, as the pass reads the simulator.
 TEST(KordanMain, TheLoopRestsUntilTheTickAndOverTcpForTheInterval) {

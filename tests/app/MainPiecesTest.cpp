@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <string>
 #include <utility>
 
 using namespace kordan;
@@ -71,6 +72,40 @@ TEST(TickSchedule, StrictHundredMillisecondsStallsAndWrap) {
                 t.ticked();
         }
     }
+}
+
+// Resting over the ticks without a duty moves none of the duties: a loop that rests until
+// the next busy tick meets the looks and the display's ticks where one waking every tick does.
+TEST(TickSchedule, RestingPassesOverOnlyTicksWithoutDuties) {
+    struct Run {
+        std::vector<std::string> duties; // "look", "prefetch", "refresh" with the tick's time
+        int wakes = 0;
+    };
+    auto run = [](bool resting) {
+        TickSchedule t;
+        t.start(0);
+        Run r;
+        for (double now = 1; now < 6000; ++r.wakes) {
+            if (resting)
+                t.passPlain(now);
+            if (t.due(now)) {
+                const auto display = t.displayDue();
+                if (t.lookDue())
+                    r.duties.push_back("look " + std::to_string(int(now)));
+                if (display == TickSchedule::Display::Prefetch)
+                    r.duties.push_back("prefetch " + std::to_string(int(now)));
+                if (display == TickSchedule::Display::Refresh)
+                    r.duties.push_back("refresh " + std::to_string(int(now)));
+                t.ticked();
+            }
+            now += t.untilDue(now) + (resting ? 100 * t.plainAhead() : 0);
+        }
+        return r;
+    };
+    const Run every = run(false), rested = run(true);
+    EXPECT_EQ(rested.duties, every.duties);
+    EXPECT_EQ(every.wakes, 60);
+    EXPECT_EQ(rested.wakes, 21) << "two wakes per display cycle and one look between them";
 }
 
 TEST(LedPresenter, ShowsTheChosenValueOnlyWhenChangedAndSignsWhenAsked) {

@@ -43,11 +43,14 @@ public:
     }
     bool waitForEvents(int32_t ms) override {
         waits.push_back(ms);
+        if (canWait && clock)
+            clock->now += static_cast<uint32_t>(ms); // nothing came meanwhile
         return canWait;
     }
     int calls = 0;
     std::function<void(int)> onEvents;
-    bool canWait = false; // true: waits are recorded instead of slept on the clock
+    bool canWait = false;       // true: waits are recorded instead of slept on the clock
+    FakeClock* clock = nullptr; // given: a wait lasts its time on it
     std::vector<int32_t> waits;
 };
 
