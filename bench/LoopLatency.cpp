@@ -217,6 +217,41 @@ std::vector<double> pair(const std::vector<KeyEvent>& written, const std::vector
     return us;
 }
 
+// The whistle's inputs in a message from the program, each timed `at`.
+void takeWhistles(const zusi3::Node& message, int64_t at, std::vector<KeyEvent>& into) {
+    if (const zusi3::Node* in = message.child(zusi3::kInput))
+        for (const zusi3::Node& key : in->children)
+            if (zusi3::asWord(*key.attribute(1)) == 0x0C) // Pfeife
+                into.push_back({at, zusi3::asWord(*key.attribute(3)) == zusi3::AktionDown});
+}
+
+// The program's socket, timing each input of the whistle as the program hands it over: the
+// hop before the server's own wake-up.
+class TimedSocket : public ITcpSocket {
+public:
+    explicit TimedSocket(ITcpSocket& inner) : m_in(inner) {}
+    void connect(const std::string& host, uint16_t port) override { m_in.connect(host, port); }
+    State state() override { return m_in.state(); }
+    ptrdiff_t send(const uint8_t* data, size_t size) override {
+        const int64_t at = nowNs();
+        const ptrdiff_t n = m_in.send(data, size);
+        if (n > 0) {
+            m_decoder.feed(data, size_t(n));
+            while (auto m = m_decoder.next())
+                takeWhistles(*m, at, keys);
+        }
+        return n;
+    }
+    ptrdiff_t receive(uint8_t* buffer, size_t size) override { return m_in.receive(buffer, size); }
+    void close() override { m_in.close(); }
+    Failure failure() const override { return m_in.failure(); }
+    std::vector<KeyEvent> keys; // on the loop's thread, read once it has ended
+
+private:
+    ITcpSocket& m_in;
+    zusi3::StreamDecoder m_decoder;
+};
+
 // The simulator's TCP interface on the loopback interface, as far as the loop needs it: it
 // answers the handshake and times each input of the whistle once it has read its bytes.
 class LoopbackServer {
@@ -261,13 +296,10 @@ private:
                     answer(c, test::kAckHello);
                 else if (m->child(zusi3::kNeededData))
                     answer(c, test::kAckNeededData);
-                else if (const zusi3::Node* in = m->child(zusi3::kInput))
-                    for (const zusi3::Node& key : in->children)
-                        if (zusi3::asWord(*key.attribute(1)) == 0x0C) { // Pfeife
-                            std::lock_guard lock(m_mutex);
-                            m_keys.push_back(
-                                {at, zusi3::asWord(*key.attribute(3)) == zusi3::AktionDown});
-                        }
+                else {
+                    std::lock_guard lock(m_mutex);
+                    takeWhistles(*m, at, m_keys);
+                }
             }
         }
         ::close(c);
@@ -377,12 +409,15 @@ int main(int argc, char** argv) {
         if (tcp) {
             LoopbackServer server;
             std::unique_ptr<ITcpSocket> socket = makePosixTcpSocket();
+            TimedSocket timed(*socket);
             QuietSimWindow quiet;
             StartOptions start;
             start.zusi3.emplace(
-                Zusi3Offer{*socket, Zusi3Endpoint{"127.0.0.1", server.port}, "bench"});
+                Zusi3Offer{timed, Zusi3Endpoint{"127.0.0.1", server.port}, "bench"});
             std::vector<KeyEvent> written =
                 runLoop(road, quiet, pipes, 10, reports, roadWakeup, std::move(start));
+            printRow((design + "TCP: INPUT to the socket").c_str(),
+                     stats(pair(written, timed.keys)));
             printRow((design + "TCP: INPUT read by the server").c_str(),
                      stats(pair(written, server.keys())));
             return 0;
