@@ -20,9 +20,15 @@
 //       key's line and when it had posted it into KEYLOG.bridge.read and .posted.
 //   kordan_loop_latency --tcp [--reports N]
 //       Polling 10, waiting, the whistle as an INPUT over the simulator's TCP interface to
-//       a server on the loopback interface, timed when the server has read its bytes.
+//       a server on the loopback interface, timed as the program hands it to the socket
+//       and when the server has read its bytes.
 //   --sleep with --x11, --bridge or --tcp: the same road behind the loop that cannot wait
 //       (sleeps Polling ms, then reads), as the program's first loop did.
+//   kordan_loop_latency --priority
+//       the priority the program's threads get here (raised where the user may have it).
+// The loop runs at the priority the program gives itself, and so does the thread that
+// stands in for the controller (the kernel hands a report on at once); the simulator's side
+// runs at normal priority.
 #include "BenchRig.h"
 
 #include "device/PieHid.h"
@@ -31,12 +37,14 @@
 #include "sim/bridge/BridgeBackends.h"
 #include "sim/bridge/BridgeClient.h"
 #include "sim/posix/PosixChildProcess.h"
+#include "sim/posix/Priority.h"
 #include "sim/zusi3/Zusi3Hex.h"
 #include "sim/zusi3/Zusi3Messages.h"
 #include "sim/zusi3/posix/PosixTcpSocket.h"
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -49,6 +57,7 @@
 
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -282,6 +291,7 @@ public:
 
 private:
     void serve() {
+        setpriority(PRIO_PROCESS, 0, 0); // the simulator's side, at normal priority
         const int c = ::accept(m_listen, nullptr, nullptr);
         if (c < 0)
             return;
@@ -368,10 +378,20 @@ std::vector<KeyEvent> readKeyLog(const std::string& path, int64_t shiftNs = 0) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // As the program does, before any thread: the loop raised where that is granted.
+    const bool raised = raiseOwnPriority();
     int reports = 300;
     std::string keyLog, bridgeExe;
     bool sleeping = false, tcp = false;
     for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--priority")) {
+            errno = 0;
+            const int nice = getpriority(PRIO_PROCESS, 0);
+            std::printf(raised ? "the program's threads at nice %d\n"
+                               : "the program's threads at nice %d (no raised priority granted)\n",
+                        errno ? 0 : nice);
+            return 0;
+        }
         if (!std::strcmp(argv[i], "--sleep"))
             sleeping = true;
         else if (!std::strcmp(argv[i], "--tcp"))

@@ -70,6 +70,7 @@ latency() { # kordan_loop_latency arguments
 
 echo "Machine: $(nproc) cores, $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n1)," \
     "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "Priority: $("$build/bench/kordan_loop_latency" --priority)"
 echo
 
 # Dispatch and tick: the program's own poll and tick, timed by Google Benchmark.

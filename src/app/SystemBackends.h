@@ -20,6 +20,9 @@ QString defaultProgramDir();
 // the one insisted on cannot be had.
 std::unique_ptr<Backends> makeBackends(const std::optional<std::string>& delivery);
 
+// A raised priority for the program's threads where the user may have one: on a machine
+// the simulator keeps busy, keys then leave when the report comes. Before any thread starts.
+void raiseProgramPriority();
 // From here on a termination signal asks for the normal shutdown; one that came before the
 // loop runs is acted on as soon as it does.
 void catchTerminationSignals();

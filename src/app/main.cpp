@@ -143,6 +143,7 @@ struct VirtualControllers {
 int runProgram(int argc, char** argv, const CommandLine& options,
                std::optional<Zusi3Endpoint> zusi3) {
     catchTerminationSignals();
+    raiseProgramPriority();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZusiKordan"));
     QApplication::setApplicationDisplayName(QStringLiteral("Kordan für Zusi"));

@@ -1,5 +1,6 @@
 #include "sim/posix/PosixProcessStarter.h"
 #include "sim/posix/PosixChildProcess.h"
+#include "sim/posix/Priority.h"
 
 #include "sim/bridge/BridgeLocation.h"
 
@@ -11,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/resource.h>
 #include <thread>
 #include <unistd.h>
 
@@ -100,6 +102,29 @@ TEST(PosixChild, TalksThroughPipesAndNoticesAnEndWithoutDyingOfIt) {
     auto gone = startPosixChild("sh", {"-c", "exit 3"});
     EXPECT_TRUE(eventually([&] { return !gone->read(got, 10); }));
     EXPECT_FALSE(gone->write("2 fg\n"));
+}
+
+// With the program raised, what it starts runs at normal priority; the bridge shares the
+// raised one, and what the bridge starts in turn runs at normal priority again.
+TEST(PosixPriority, StartedProgramsRunNormallyAndTheBridgeRaised) {
+    if (!raiseOwnPriority())
+        GTEST_SKIP() << "no raised priority granted here";
+    struct Normal {
+        ~Normal() { setpriority(PRIO_PROCESS, 0, 0); } // the other tests run as before
+    } normal;
+    // A shell's own nice value, read from outside it: anything it runs is a child of its own.
+    const std::string shellNice = "cut -d' ' -f19 /proc/$$/stat";
+    TempDir tmp;
+    auto starter = makePosixProcessStarter();
+    ASSERT_TRUE(starter->start("sh", {"-c", shellNice + " > " + tmp.file("nice")}));
+    ASSERT_TRUE(eventually([&] { return starter->endedWith() == 0; }));
+    EXPECT_EQ(tmp.read("nice"), "0\n") << "the simulator or its editor";
+    // The bridge is raised right after its start; the pause lets that happen first.
+    auto bridge = startPosixChild("sh", {"-c", "sleep 0.2; " + shellNice + "; nice"});
+    ASSERT_NE(bridge, nullptr);
+    std::string got;
+    eventually([&] { return !bridge->read(got, 10); });
+    EXPECT_EQ(got, "-10\n0\n") << "the bridge, then what it started";
 }
 
 // Where the bridge and Wine are looked for: the first place that has the file, and only

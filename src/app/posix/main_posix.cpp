@@ -9,6 +9,7 @@
 #include "sim/bridge/BridgeLocation.h"
 #include "sim/posix/PosixChildProcess.h"
 #include "sim/posix/PosixProcessStarter.h"
+#include "sim/posix/Priority.h"
 #include "sim/winereg/WineRegistry.h"
 #include "sim/zusi3/posix/PosixTcpSocket.h"
 #if defined(KORDAN_HAVE_X11)
@@ -143,6 +144,10 @@ std::unique_ptr<Backends> makeBackends(const std::optional<std::string>& deliver
     if (!chooseDelivery(*b, delivery))
         return nullptr;
     return b;
+}
+
+void raiseProgramPriority() {
+    raiseOwnPriority(); // where none is granted, the program runs as before
 }
 
 void catchTerminationSignals() {

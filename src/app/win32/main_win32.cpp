@@ -12,6 +12,7 @@
 #include <QObject>
 
 #include <csignal>
+#include <windows.h>
 
 namespace kordan {
 
@@ -42,6 +43,11 @@ std::unique_ptr<Backends> makeBackends(const std::optional<std::string>&) {
     b->programDir = defaultProgramDir().toStdString();
     b->delivery = "Windows";
     return b;
+}
+
+void raiseProgramPriority() {
+    // Programs started from here still get the normal class.
+    SetPriorityClass(GetCurrentProcess(), ABOVE_NORMAL_PRIORITY_CLASS);
 }
 
 void catchTerminationSignals() {

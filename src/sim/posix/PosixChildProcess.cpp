@@ -1,5 +1,6 @@
 #include "sim/posix/PosixChildProcess.h"
 
+#include "sim/posix/Priority.h"
 #include "sim/posix/Spawn.h"
 
 #include <cerrno>
@@ -154,7 +155,15 @@ std::unique_ptr<IChildProcess> startPosixChild(const std::string& program,
     posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF |
                                         POSIX_SPAWN_SETPGROUP);
     pid_t pid = 0;
-    const int rc = posix_spawnp(&pid, program.c_str(), &actions, &attr, argv.data(), environ);
+    int rc = 0;
+    {
+        // Born at normal priority and raised after: whatever it starts before that (Wine's
+        // server) is never left raised.
+        const NormalPriorityScope normal;
+        rc = posix_spawnp(&pid, program.c_str(), &actions, &attr, argv.data(), environ);
+    }
+    if (rc == 0)
+        shareRaisedPriority(pid);
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attr);
     close(in[0]);

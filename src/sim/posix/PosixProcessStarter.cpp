@@ -1,5 +1,6 @@
 #include "sim/posix/PosixProcessStarter.h"
 
+#include "sim/posix/Priority.h"
 #include "sim/posix/Spawn.h"
 
 #include <atomic>
@@ -39,7 +40,11 @@ public:
         posix_spawnattr_setflags(&attr, flags);
 
         pid_t pid = 0;
-        const int rc = posix_spawnp(&pid, program.c_str(), &actions, &attr, argv.data(), environ);
+        int rc = 0;
+        {
+            const NormalPriorityScope normal;
+            rc = posix_spawnp(&pid, program.c_str(), &actions, &attr, argv.data(), environ);
+        }
         posix_spawn_file_actions_destroy(&actions);
         posix_spawnattr_destroy(&attr);
         if (rc != 0)
