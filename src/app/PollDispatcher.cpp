@@ -26,15 +26,11 @@ int32_t TickSchedule::untilDue(double now) const {
     return left <= 0 ? 0 : left > 100 ? 100 : static_cast<int32_t>(left);
 }
 
-void TickSchedule::settle(double now) {
+bool TickSchedule::due(double now) {
     if (m_mark + 1000 < now)
         m_mark = now; // after a long stall the missed ticks are dropped
     if (now < m_mark)
         m_mark = now; // the clock has wrapped
-}
-
-bool TickSchedule::due(double now) {
-    settle(now);
     return m_mark + 100 < now;
 }
 
@@ -44,8 +40,7 @@ int32_t TickSchedule::plainAhead() const {
 }
 
 void TickSchedule::passPlain(double now) {
-    settle(now);
-    for (; m_mark + 100 < now && plainAhead() > 0; m_mark += 100) {
+    for (; plainAhead() > 0 && due(now); ticked()) {
         --m_lookCountdown;
         --m_displayCountdown;
     }

@@ -54,8 +54,6 @@ public:
     void passPlain(double now);
 
 private:
-    void settle(double now);
-
     double m_mark = 0;
     int16_t m_lookCountdown = 0;
     int16_t m_displayCountdown = 0;
