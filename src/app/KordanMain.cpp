@@ -67,7 +67,7 @@ void KordanMain::startUp() {
     m_profiles->setChanged(false);
     m_view.showWindow();
     m_devices.openSingle(); // 10.
-    loadStartProfile();
+    m_follow->openStartProfile(m_start.profile);
     // 11.-12. A mode given for this run is not stored, not even the passing test mode.
     m_modes.startInTest(m_start.activeMode);
     m_running = !m_closing; // a window closed in the messages before stays closed
@@ -83,15 +83,6 @@ void KordanMain::startUp() {
             m_reports.openWizard();
     });
     ignoringErrors([&] { m_modes.resume(m_running); }); // unless closed while events ran
-}
-
-void KordanMain::loadStartProfile() {
-    if (m_start.profile.empty())
-        return;
-    // The locomotive the simulator has loaded already is seen now, so that the first tick
-    // does not take it for a change that replaces the profile asked for.
-    m_sim->keepCurrentLok();
-    m_profiles->openFile(m_start.profile);
 }
 
 bool KordanMain::loopPass() {

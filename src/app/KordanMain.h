@@ -66,7 +66,6 @@ private:
     // that has something to do.
     bool waitForWindow(int32_t pollMs);
     bool resting() const;
-    void loadStartProfile();
 
     KordanServices m_s;
     IKordanView& m_view;

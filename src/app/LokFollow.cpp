@@ -34,6 +34,15 @@ void LokFollow::choose(int mode, bool running) {
         lokChanged();
 }
 
+void LokFollow::openStartProfile(const std::string& path) {
+    if (path.empty())
+        return;
+    // The locomotive the simulator has loaded already is seen now, so that the first tick
+    // does not take it for a change that replaces the profile asked for.
+    m_sim.keepCurrentLok();
+    m_profiles.openFile(path);
+}
+
 void LokFollow::lokChanged() {
     m_status.setLokText(m_sim.lokName());
     if (m_controllers.selected() >= 0)

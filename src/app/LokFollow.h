@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 namespace kordan {
 
 class ControllerSession;
@@ -26,6 +28,8 @@ public:
     void choose(int mode, bool running);
     // The locomotive has changed: its profile replaces the current one as the load mode says.
     void lokChanged();
+    // The profile asked for on the command line (none when empty), at start-up.
+    void openStartProfile(const std::string& path);
 
 private:
     ISettings& m_settings;
