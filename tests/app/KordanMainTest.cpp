@@ -201,6 +201,23 @@ TEST(KordanMain, OverZusi3TheLeadVehicleNamesTheProfileElseTheTrainFile) {
     EXPECT_EQ(inputsSent(socket), Strings{"12 0 1 0"});
 }
 
+// Easy mode's profile reads the axis files made from the reported levers: the change waits
+// for them, here for the two seconds after which the files are made without them.
+TEST(KordanMain, OverZusi3EasyModeLoadsOnlyOnceTheLeversHadTheirTime) {
+    FakeSocket socket;
+    Rig rig;
+    rig.device();
+    rig.settings.values = {{"AutoLoad", "2"}, {"Simulator", "3"}, {"Zusi3Port", "1437"}};
+    rig.writeProfile("automatisch.cfr");
+    rig.start({}, &socket);
+    socket.chunks = {test::kAckHello, test::kAckNeededData,
+                     vehicleData("Fahrzeuge\\101\\101.rv.fzg")};
+    rig.passes(10, 101);
+    EXPECT_EQ(rig.view.profil, "");
+    rig.passes(12, 101);
+    EXPECT_EQ(rig.view.profil, "automatisch.cfr");
+}
+
 TEST(KordanMain, FirstStartWithoutSettingsOpensTheOnlyKordanAndGoesActive) {
     Rig rig;
     rig.hid.devices = {{210, 4, 13, 1}, {211, 4, 12, 2}, {210, 4, 12, 9}};
@@ -440,7 +457,14 @@ TEST(KordanMain, ActiveModeSendsChangesTheTickWatchesAndNothingStaysPressed) {
     rig.poll({{1, 128}}, {1, 2, 3});
     m.PeriodicTick(), m.PeriodicTick(); // a repetition is its button's
     EXPECT_EQ(rig.view.commandLog.at(7), "0.0 s  2 Pause: Up, Taste F2, Knopf 3");
+    rig.hid.written.clear();
     m.actions().deviceClicked(1); // kept open to the end
+    EXPECT_EQ(rig.hid.written, std::vector<OutputReport>{speakerReport(true)}) << "as stored";
+    // The buttons last passed on carry over: the horn, not held on this one, is let go.
+    const size_t logged = rig.view.commandLog.size();
+    rig.poll({{1, 128}}, {2, 3});
+    EXPECT_EQ(Strings(rig.view.commandLog.begin() + long(logged), rig.view.commandLog.end()),
+              Strings{"0.0 s  28 Pfeife: Up, Taste H, Knopf 1"});
     rig.passes(61);
     EXPECT_EQ(std::tuple(rig.view.modeLabel, rig.view.modeColour),
               std::tuple("Aktiv - mit Zusi verbunden", LabelColour::Green));
@@ -499,14 +523,16 @@ TEST(KordanMain, EveryChangeUnderHeldKeysLetsThemGoFirst) {
 
 TEST(KordanMainProfiles, TheLocomotivesProfileIsLoadedAsTheLoadModeSays) {
     // Automatic: Yes with the save dialog cancelled loads nothing and keeps the changes, and
-    // so does Cancel. Easy mode loads automatisch.cfr whatever the answer.
+    // so does Cancel. Easy mode loads automatisch.cfr whatever the answer. Manual: the changes
+    // are saved or dropped, nothing is loaded.
     for (auto [mode, answer, saveCancelled, profil] :
          {std::tuple{1, MsgAnswer::Yes, true, ""},
           {1, MsgAnswer::Yes, false, "BR 101_1.cfr"},
           {1, MsgAnswer::No, false, "BR 101_1.cfr"},
           {1, MsgAnswer::Cancel, false, ""},
           {2, MsgAnswer::Cancel, false, "automatisch.cfr"},
-          {0, MsgAnswer::No, false, ""}}) {
+          {0, MsgAnswer::No, false, ""},
+          {0, MsgAnswer::Yes, false, ""}}) {
         Rig rig;
         rig.device();
         rig.lok();

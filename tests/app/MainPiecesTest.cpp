@@ -235,8 +235,11 @@ TEST(Diagnostics, VersionsControllersThePrefixWithUserRegAndTheWindow) {
                   "ZusiDir)\nWeg zu Zusi: Windows\nZusi 3 (TCP): nicht gewählt\nZusi-Fenster: "
                   "gefunden\n");
     for (auto [s, text] : {std::pair{0, "gerade eben"},
+                           {1, "vor 1 s"},
                            {59, "vor 59 s"},
+                           {60, "vor 1 min"},
                            {3599, "vor 59 min"},
+                           {3600, "vor 1 h"},
                            {86399, "vor 23 h"},
                            {86400, "vor 1 Tag"},
                            {172800, "vor 2 Tagen"}})
