@@ -202,6 +202,8 @@ TEST_F(BridgeTest, KeysOfOneReportLeaveInOneWriteInTheirOrder) {
         EXPECT_EQ(started.back()->writes, writes + 2) << row.name;
         EXPECT_EQ(sentSince(from), row.sent) << row.name;
         EXPECT_EQ(window.events, posted) << row.name;
+        sim->postKey(9, 257, 80); // after the batch, a key leaves alone at once
+        EXPECT_EQ(started.back()->writes, writes + 3) << row.name;
         // An answer to a later request vouches for them: a next bridge does not repeat them.
         sim->foregroundWindow();
         started.back()->dead = true;
