@@ -136,6 +136,9 @@ TEST(TextFile, Utf8AtTheBoundsOfEachLength) {
         EXPECT_EQ(nextUtf8CharLenient(bytes, i), cp) << std::hex << uint32_t(cp);
         EXPECT_EQ(i, bytes.size()) << std::hex << uint32_t(cp);
     }
+    // A sequence cut off by the end of the text is its first byte, whatever follows in memory.
+    size_t i = 0;
+    EXPECT_EQ(nextUtf8CharLenient(std::string_view("\xC3\xA4", 1), i), 0xC3u);
 }
 
 TEST(TextFile, MessagesShowControlCharactersAndBrokenBytesEscaped) {
@@ -169,6 +172,7 @@ TEST(WinePaths, PrefixFromEnvironmentAndDrivePathsBelowDosdevices) {
         {"Zusi\\Loks", ""},
         {"C:Zusi", ""},
         {"\\\\server\\share\\Zusi", ""},
+        {"\\\\", ""},
         {"", ""},
         {"1:\\x", ""}};
     for (auto [windows, below] : paths)
