@@ -68,10 +68,6 @@ TEST(Zusi3Routes, CommandsBecomeInputs) {
         {1001, 1, {{0x02, 0, AktionAufDown, 0}, {0x02, 0, AktionAufUp, 0}}},
         {1001, -1, {{0x02, 0, AktionAbDown, 0}, {0x02, 0, AktionAbUp, 0}}},
         {1003, 1, {{0x03, 0, AktionAufDown, 0}, {0x03, 0, AktionAufUp, 0}}},
-        {26, 1, {{0x05, 0, AktionAbDown, 0}}}, // the independent brake
-        {27, 1, {{0x05, 0, AktionAufDown, 0}}},
-        {41, 1, {{0x07, 0, AktionAufDown, 0}}}, // the reverser
-        {42, 1, {{0x07, 0, AktionAbDown, 0}}},
         {37, 1, {}}, // the lever control's
         {37, 2, {}},
     };
