@@ -228,6 +228,8 @@ TEST(KordanMain, FirstStartWithoutSettingsOpensTheOnlyKordanAndGoesActive) {
     EXPECT_EQ(std::tuple(rig.view.devices.size(), rig.view.selected, rig.view.easyVisible,
                          rig.view.loadMode, rig.view.led, rig.view.lok),
               std::tuple(1u, 0, true, 2, 0, "<Unbekannt>"));
+    EXPECT_EQ(rig.view.devices.at(0),
+              "PID: 0D2, Usg: 004, UP: 00C -- splat device #  9 Kordan Desktop");
     EXPECT_EQ(rig.settings.writes, (Strings{"AutoLoad=2", "Modus=Test", "Modus=Run"}));
     EXPECT_EQ(std::tuple(rig.hid.written.at(0), m.mode()),
               std::tuple(speakerReport(true), KordanMain::Mode::Active));

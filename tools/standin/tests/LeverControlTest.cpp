@@ -98,6 +98,12 @@ TEST(Zusi3LeverControl, EmergencyBrakeEndsOnSchnellbremsungAndSaysSo) {
         EXPECT_EQ(rig.function(Cab::Fuehrerbremsventil), 0x19) << c.name;
         EXPECT_EQ(rig.control.emergency(), LeverControl::Emergency::Confirmed) << c.name;
         EXPECT_TRUE(rig.noted("Schnellbremsung best\u00e4tigt")) << c.name;
+        // Each step that went out was let go again.
+        const auto sent = [&](uint16_t aktion) {
+            return std::count(rig.inputs.begin(), rig.inputs.end(), aktion);
+        };
+        EXPECT_EQ(sent(AktionAufDown), sent(AktionAufUp)) << c.name;
+        EXPECT_EQ(sent(AktionAbDown), sent(AktionAbUp)) << c.name;
         // Only a fault that turns absolute positions into nothing, together with steps that
         // go the other way, lets it pass over "Füllen" on the way.
         if (!c.options.absoluteFbvBug || !c.options.reverseSteps) {
