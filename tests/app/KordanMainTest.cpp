@@ -289,6 +289,13 @@ TEST(KordanMain, NotchesGivenWhileZusiIsBehindAnotherWindowAreMadeUpPressesAreNo
     EXPECT_EQ(rig.keys(), (Strings{"down 65", "down 65", "up 65"}));
     EXPECT_EQ(std::tuple(rig.view.deliveryNote, rig.view.deliveryWarning),
               std::tuple("Tasten erreichen Zusi nur, solange es im Vordergrund ist", false));
+    // The way chosen anew shows its note; keys still held back after it are told again.
+    rig.window.setForeground(0);
+    m.PeriodicTick();
+    rig.settings.values["Simulator"] = "3"; // not offered here: the keys stay
+    m.actions().menu(MenuEntry::OptionsClosed);
+    m.PeriodicTick();
+    EXPECT_TRUE(rig.view.deliveryWarning);
 }
 
 // With nothing to wait on at the controller the loop rests in the window system until the
