@@ -686,6 +686,9 @@ TEST(KordanMainProfiles, DoubleClicksFileMenuAndShutdownKeepTrackOfChanges) {
     EXPECT_EQ(rig.view.buttonTips[4], "Nicht definiert");
     m.actions().buttonDoubleClicked(4);
     EXPECT_EQ(std::tuple(p.changed(), rig.view.buttonTips[4]), std::tuple(true, "Sand"));
+    for (int none : {0, 45})
+        p.editButton(none); // no such button: no dialog
+    EXPECT_EQ(rig.view.log.back(), "button 5");
     rig.dialogs.answers = {MsgAnswer::Cancel, MsgAnswer::No};
     p.open();
     EXPECT_EQ(msg(rig.dialogs.messages.back()),
