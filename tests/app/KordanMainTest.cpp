@@ -191,6 +191,7 @@ TEST(KordanMain, OverZusi3TheLeadVehicleNamesTheProfileElseTheTrainFile) {
                      vehicleData("Fahrzeuge\\101\\101.rv.fzg")};
     rig.passes(2, 101); // the second pass writes the release
     EXPECT_EQ(inputsSent(socket), Strings{"12 0 2 0"});
+    EXPECT_EQ(rig.view.profil, "RB 11_1.cfr"); // still settling
     rig.passes(3, 101);
     EXPECT_EQ(rig.view.lok, "101.rv");
     EXPECT_EQ(rig.view.profil, "101.rv_1.cfr");
@@ -474,6 +475,9 @@ TEST(KordanMain, ActiveModeSendsChangesTheTickWatchesAndNothingStaysPressed) {
     rig.poll({{1, 128}}, {2, 3});
     EXPECT_EQ(Strings(rig.view.commandLog.begin() + long(logged), rig.view.commandLog.end()),
               Strings{"0.0 s  28 Pfeife: Up, Taste H, Knopf 1"});
+    rig.keys();
+    rig.poll({{1, 128}, {2, 255}}, {2, 3}); // lever 2 over its held zone between two polls
+    EXPECT_EQ(rig.keys(), (Strings{"down 114", "up 114"}));
     rig.passes(61);
     EXPECT_EQ(std::tuple(rig.view.modeLabel, rig.view.modeColour),
               std::tuple("Aktiv - mit Zusi verbunden", LabelColour::Green));
