@@ -44,9 +44,7 @@ bool ControllerSession::list(std::vector<Device>& out) {
     out.clear();
     if (m_hid.EnumeratePIE(kVendorId, info, count) != 0)
         return false;
-    if (count > kMaxDevices)
-        count = kMaxDevices; // the table holds no more
-    for (int32_t i = 0; i < count; ++i) {
+    for (int32_t i = 0; i < std::min(count, kMaxDevices); ++i) { // the table holds no more
         if (isKordan(info[4 * i], info[4 * i + 2]))
             out.push_back({info[4 * i + 1], info[4 * i + 3]});
     }
@@ -123,7 +121,6 @@ ControllerSession::Rescan ControllerSession::rescan() {
         m_devices = now;
         r.onlyOne = m_devices.size() == 1 && !known.count(m_devices[0].handle);
     }
-    r.listChanged = m_devices != before || r.lost || r.returned;
     return r;
 }
 

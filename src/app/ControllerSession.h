@@ -29,7 +29,6 @@ public:
     enum class Read { Report, Nothing, Lost };
     // What a fresh look at the controllers found.
     struct Rescan {
-        bool listChanged = false;
         bool lost = false;     // the open controller is no longer listed
         bool returned = false; // the lost (or refused) controller is back and open again
         bool onlyOne = false;  // nothing selected and a newly plugged one is the only one

@@ -262,8 +262,7 @@ void KalibWizard::storePassed() {
                 m_kalib.setObere(i, uint8_t(m_tracked[i - 1]));
         }
         // The bail-off channel's rest value may sit higher with the levers in front.
-        if (bail > m_kalib.Untere(kBailOff))
-            m_kalib.setUntere(kBailOff, uint8_t(bail));
+        m_kalib.setUntere(kBailOff, uint8_t(std::max<int>(bail, m_kalib.Untere(kBailOff))));
         m_dialogs.tell(m_kalib.Save());
         m_view.setTitle("Kalibrierung Schritt 5, Bail off, vorne");
         m_view.setAction(textB());
@@ -271,8 +270,7 @@ void KalibWizard::storePassed() {
         m_schritt = kWaitBailVorne;
         break;
     case kSampleBailVorne:
-        if (bail < m_kalib.Obere(kBailOff))
-            m_kalib.setObere(kBailOff, uint8_t(bail));
+        m_kalib.setObere(kBailOff, uint8_t(std::min<int>(bail, m_kalib.Obere(kBailOff))));
         m_dialogs.tell(m_kalib.Save());
         m_schritt = kFertig;
         m_view.setTitle("Kalibrierung beendet");

@@ -90,11 +90,8 @@ void ZusiKalibrierung::setObere(int index, uint8_t value) {
 
 uint8_t ZusiKalibrierung::HystWert(int index, uint8_t Rohwert) {
     HebelDaten& h = at(index);
-    int raised = int(Rohwert) + int(h.hysterese);
-    if (Rohwert > h.Letzter)
-        h.Letzter = Rohwert;
-    else if (raised < h.Letzter)
-        h.Letzter = uint8_t(raised); // raised < Letzter <= 255
+    // A rise is followed at once, a fall only once it is more than the hysteresis.
+    h.Letzter = uint8_t(std::clamp(int(h.Letzter), int(Rohwert), int(Rohwert) + int(h.hysterese)));
     return h.Letzter;
 }
 

@@ -239,18 +239,21 @@ void ZusiSend::pullBrake(bool channel) {
     const KeyHolder brake{KeyHolder::Kind::Brake};
     if (channel) {
         press(K::Schnellbremsung, Down, true, brake);
-        m_brakeKey = Key{true, 0, K::Schnellbremsung};
     } else {
         for (int i = 0; i < kBrakePresses; ++i)
             deliver(K::BremsventilBremsen, Down, true, brake);
-        m_brakeKey = Key{false, m_zusiWnd, m_keyTable[size_t(K::BremsventilBremsen)]};
     }
+    m_brakeKey = keyOf(channel ? K::Schnellbremsung : K::BremsventilBremsen, channel);
     m_brakeReleaseCount = kBrakeReleaseTicks;
 }
 
+ZusiSend::Key ZusiSend::keyOf(int32_t pFunktion, bool channel) const {
+    return channel ? Key{true, 0, pFunktion}
+                   : Key{false, m_zusiWnd, m_keyTable[static_cast<size_t>(pFunktion)]};
+}
+
 void ZusiSend::press(int32_t pFunktion, int32_t pBefehl, bool channel, const KeyHolder& holder) {
-    const Key key = channel ? Key{true, 0, pFunktion}
-                            : Key{false, m_zusiWnd, m_keyTable[static_cast<size_t>(pFunktion)]};
+    const Key key = keyOf(pFunktion, channel);
     if (pBefehl == Down || pBefehl == DownUp) {
         if (channel)
             m_channel->input(pFunktion, true);

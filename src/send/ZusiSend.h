@@ -145,6 +145,8 @@ private:
         auto operator<=>(const Key&) const = default;
     };
     void letGo(const Key& key);
+    // The key a command presses: over the channel its code, else its key in the window.
+    Key keyOf(int32_t pFunktion, bool channel) const;
     Key m_brakeKey;                  // what the emergency brake pressed last
     std::map<Key, KeyHolder> m_held; // pressed, not released; by its first holder
     std::set<Key> m_releasedEarly;   // let go by releaseKeys, before their holder did

@@ -34,9 +34,9 @@ ZusiLok::ZusiLok(IRegistryBackend& registry, IDialogs& dialogs, IProcessStarter&
 }
 
 bool ZusiLok::Timer() {
-    if (!m_mapPath)
-        return false;
-    const std::string path = m_mapPath(m_zusiDir + "\\temp\\aktuellerzug.txt");
+    // Without a way to the simulator's files there is no file to watch.
+    const std::string path =
+        m_mapPath ? m_mapPath(m_zusiDir + "\\temp\\aktuellerzug.txt") : std::string();
     if (path.empty())
         return false;
     std::error_code ec;

@@ -191,6 +191,7 @@ TEST(KordanMain, OverZusi3TheLeadVehicleNamesTheProfileElseTheTrainFile) {
                      vehicleData("Fahrzeuge\\101\\101.rv.fzg")};
     rig.passes(2, 101); // the second pass writes the release
     EXPECT_EQ(inputsSent(socket), Strings{"12 0 2 0"});
+    EXPECT_EQ(rig.view.profil, "RB 11_1.cfr"); // still settling
     rig.passes(3, 101);
     EXPECT_EQ(rig.view.lok, "101.rv");
     EXPECT_EQ(rig.view.profil, "101.rv_1.cfr");
@@ -199,6 +200,23 @@ TEST(KordanMain, OverZusi3TheLeadVehicleNamesTheProfileElseTheTrainFile) {
     rig.poll({}, {1}); // once settled, the profile is not loaded again: the horn stays held
     rig.passes(3, 101);
     EXPECT_EQ(inputsSent(socket), Strings{"12 0 1 0"});
+}
+
+// Easy mode's profile reads the axis files made from the reported levers: the change waits
+// for them, here for the two seconds after which the files are made without them.
+TEST(KordanMain, OverZusi3EasyModeLoadsOnlyOnceTheLeversHadTheirTime) {
+    FakeSocket socket;
+    Rig rig;
+    rig.device();
+    rig.settings.values = {{"AutoLoad", "2"}, {"Simulator", "3"}, {"Zusi3Port", "1437"}};
+    rig.writeProfile("automatisch.cfr");
+    rig.start({}, &socket);
+    socket.chunks = {test::kAckHello, test::kAckNeededData,
+                     vehicleData("Fahrzeuge\\101\\101.rv.fzg")};
+    rig.passes(10, 101);
+    EXPECT_EQ(rig.view.profil, "");
+    rig.passes(12, 101);
+    EXPECT_EQ(rig.view.profil, "automatisch.cfr");
 }
 
 TEST(KordanMain, FirstStartWithoutSettingsOpensTheOnlyKordanAndGoesActive) {
@@ -211,6 +229,8 @@ TEST(KordanMain, FirstStartWithoutSettingsOpensTheOnlyKordanAndGoesActive) {
     EXPECT_EQ(std::tuple(rig.view.devices.size(), rig.view.selected, rig.view.easyVisible,
                          rig.view.loadMode, rig.view.led, rig.view.lok),
               std::tuple(1u, 0, true, 2, 0, "<Unbekannt>"));
+    EXPECT_EQ(rig.view.devices.at(0),
+              "PID: 0D2, Usg: 004, UP: 00C -- splat device #  9 Kordan Desktop");
     EXPECT_EQ(rig.settings.writes, (Strings{"AutoLoad=2", "Modus=Test", "Modus=Run"}));
     EXPECT_EQ(std::tuple(rig.hid.written.at(0), m.mode()),
               std::tuple(speakerReport(true), KordanMain::Mode::Active));
@@ -270,6 +290,13 @@ TEST(KordanMain, NotchesGivenWhileZusiIsBehindAnotherWindowAreMadeUpPressesAreNo
     EXPECT_EQ(rig.keys(), (Strings{"down 65", "down 65", "up 65"}));
     EXPECT_EQ(std::tuple(rig.view.deliveryNote, rig.view.deliveryWarning),
               std::tuple("Tasten erreichen Zusi nur, solange es im Vordergrund ist", false));
+    // The way chosen anew shows its note; keys still held back after it are told again.
+    rig.window.setForeground(0);
+    m.PeriodicTick();
+    rig.settings.values["Simulator"] = "3"; // not offered here: the keys stay
+    m.actions().menu(MenuEntry::OptionsClosed);
+    m.PeriodicTick();
+    EXPECT_TRUE(rig.view.deliveryWarning);
 }
 
 // Resting, the loop sleeps over the ticks that have nothing to do; a repetition or the
@@ -471,7 +498,17 @@ TEST(KordanMain, ActiveModeSendsChangesTheTickWatchesAndNothingStaysPressed) {
     rig.poll({{1, 128}}, {1, 2, 3});
     m.PeriodicTick(), m.PeriodicTick(); // a repetition is its button's
     EXPECT_EQ(rig.view.commandLog.at(7), "0.0 s  2 Pause: Up, Taste F2, Knopf 3");
+    rig.hid.written.clear();
     m.actions().deviceClicked(1); // kept open to the end
+    EXPECT_EQ(rig.hid.written, std::vector<OutputReport>{speakerReport(true)}) << "as stored";
+    // The buttons last passed on carry over: the horn, not held on this one, is let go.
+    const size_t logged = rig.view.commandLog.size();
+    rig.poll({{1, 128}}, {2, 3});
+    EXPECT_EQ(Strings(rig.view.commandLog.begin() + long(logged), rig.view.commandLog.end()),
+              Strings{"0.0 s  28 Pfeife: Up, Taste H, Knopf 1"});
+    rig.keys();
+    rig.poll({{1, 128}, {2, 255}}, {2, 3}); // lever 2 over its held zone between two polls
+    EXPECT_EQ(rig.keys(), (Strings{"down 114", "up 114"}));
     rig.passes(61);
     EXPECT_EQ(std::tuple(rig.view.modeLabel, rig.view.modeColour),
               std::tuple("Aktiv - mit Zusi verbunden", LabelColour::Green));
@@ -530,14 +567,16 @@ TEST(KordanMain, EveryChangeUnderHeldKeysLetsThemGoFirst) {
 
 TEST(KordanMainProfiles, TheLocomotivesProfileIsLoadedAsTheLoadModeSays) {
     // Automatic: Yes with the save dialog cancelled loads nothing and keeps the changes, and
-    // so does Cancel. Easy mode loads automatisch.cfr whatever the answer.
+    // so does Cancel. Easy mode loads automatisch.cfr whatever the answer. Manual: the changes
+    // are saved or dropped, nothing is loaded.
     for (auto [mode, answer, saveCancelled, profil] :
          {std::tuple{1, MsgAnswer::Yes, true, ""},
           {1, MsgAnswer::Yes, false, "BR 101_1.cfr"},
           {1, MsgAnswer::No, false, "BR 101_1.cfr"},
           {1, MsgAnswer::Cancel, false, ""},
           {2, MsgAnswer::Cancel, false, "automatisch.cfr"},
-          {0, MsgAnswer::No, false, ""}}) {
+          {0, MsgAnswer::No, false, ""},
+          {0, MsgAnswer::Yes, false, ""}}) {
         Rig rig;
         rig.device();
         rig.lok();
@@ -682,6 +721,9 @@ TEST(KordanMainProfiles, DoubleClicksFileMenuAndShutdownKeepTrackOfChanges) {
     EXPECT_EQ(rig.view.buttonTips[4], "Nicht definiert");
     m.actions().buttonDoubleClicked(4);
     EXPECT_EQ(std::tuple(p.changed(), rig.view.buttonTips[4]), std::tuple(true, "Sand"));
+    for (int none : {0, 45})
+        p.editButton(none); // no such button: no dialog
+    EXPECT_EQ(rig.view.log.back(), "button 5");
     rig.dialogs.answers = {MsgAnswer::Cancel, MsgAnswer::No};
     p.open();
     EXPECT_EQ(msg(rig.dialogs.messages.back()),

@@ -108,6 +108,16 @@ TEST(TickSchedule, RestingPassesOverOnlyTicksWithoutDuties) {
     EXPECT_EQ(rested.wakes, 21) << "two wakes per display cycle and one look between them";
 }
 
+// The look at the controllers and the locomotive: on the first tick, then on every 21st.
+TEST(TickSchedule, LookOnTheFirstTickAndEveryTwentyFirst) {
+    TickSchedule t;
+    std::vector<int> looks;
+    for (int tick = 1; tick <= 43; ++tick)
+        if (t.lookDue())
+            looks.push_back(tick);
+    EXPECT_EQ(looks, (std::vector<int>{1, 22, 43}));
+}
+
 TEST(LedPresenter, ShowsTheChosenValueOnlyWhenChangedAndSignsWhenAsked) {
     LedPresenter led;
     std::map<std::string, std::string> registry{{"km/h", "87.9"}, {"km", "-3,5"}};
@@ -270,8 +280,11 @@ TEST(Diagnostics, VersionsControllersThePrefixWithUserRegAndTheWindow) {
                   "ZusiDir)\nWeg zu Zusi: Windows\nZusi 3 (TCP): nicht gewählt\nZusi-Fenster: "
                   "gefunden\n");
     for (auto [s, text] : {std::pair{0, "gerade eben"},
+                           {1, "vor 1 s"},
                            {59, "vor 59 s"},
+                           {60, "vor 1 min"},
                            {3599, "vor 59 min"},
+                           {3600, "vor 1 h"},
                            {86399, "vor 23 h"},
                            {86400, "vor 1 Tag"},
                            {172800, "vor 2 Tagen"}})

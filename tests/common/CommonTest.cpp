@@ -136,6 +136,9 @@ TEST(TextFile, Utf8AtTheBoundsOfEachLength) {
         EXPECT_EQ(nextUtf8CharLenient(bytes, i), cp) << std::hex << uint32_t(cp);
         EXPECT_EQ(i, bytes.size()) << std::hex << uint32_t(cp);
     }
+    // A sequence cut off by the end of the text is its first byte, whatever follows in memory.
+    size_t i = 0;
+    EXPECT_EQ(nextUtf8CharLenient(std::string_view("\xC3\xA4", 1), i), 0xC3u);
 }
 
 TEST(TextFile, MessagesShowControlCharactersAndBrokenBytesEscaped) {
@@ -148,6 +151,7 @@ TEST(TextFile, MessagesShowControlCharactersAndBrokenBytesEscaped) {
         {"German text and layout stay", "Lok-Datei C:\\Zusi\\\xC3\xA4.fzg\r\n\tx", ""},
         {"C0 controls and DEL", "a\x01\x1B[2Jb\x7F"s + '\0', "a\\x01\\x1B[2Jb\\x7F\\x00"},
         {"a C1 control read from 1252", fromWindows1252("x\x81y"), "x\\x81y"},
+        {"the first and the last C1 control", "\xC2\x80\xC2\x9F", "\\x80\\x9F"},
         {"bytes that are no UTF-8", "\xFF\xC3(\xE2\x82", "\\xFF\\xC3(\\xE2\\x82"},
         {"a written U+FFFD is text", "\xEF\xBF\xBD", ""},
     };
@@ -169,6 +173,7 @@ TEST(WinePaths, PrefixFromEnvironmentAndDrivePathsBelowDosdevices) {
         {"Zusi\\Loks", ""},
         {"C:Zusi", ""},
         {"\\\\server\\share\\Zusi", ""},
+        {"\\\\", ""},
         {"", ""},
         {"1:\\x", ""}};
     for (auto [windows, below] : paths)

@@ -59,6 +59,7 @@ TEST(VirtualController, ListsOneReportsChangesOnlyAndCombinesByHandle) {
     EXPECT_TRUE(b.isOpen());
     EXPECT_TRUE(b.speakerOn());
     EXPECT_NE(both.ReadData(7, r), 0);
+    EXPECT_FALSE(both.waitForReport(7, 10)); // nothing to wait on: the caller sleeps
     // Pulled out: not listed, not openable, gone; back: the same handle, to be reopened.
     a.setPlugged(false);
     EXPECT_EQ(both.EnumeratePIE(kVendorId, info, count), 0);
@@ -81,6 +82,9 @@ TEST(VirtualController, ListsOneReportsChangesOnlyAndCombinesByHandle) {
     EXPECT_EQ(count, 2);
     mixed.SetupInterface(info[7]);
     EXPECT_EQ(two.calls, std::vector<std::string>{"setup 9"});
+    two.devices.pop_back(); // a library that cannot follow plugging is listed once
+    EXPECT_EQ(mixed.EnumeratePIE(kVendorId, info, count), 0);
+    EXPECT_EQ(count, 2);
     CombinedPieHid none({&failing});
     EXPECT_EQ(none.EnumeratePIE(kVendorId, info, count), 1);
 }

@@ -38,6 +38,8 @@ struct BridgeTest : testing::Test {
     std::deque<Lines> inputs;         // what each child was given
     bool startable = true;
     bool oldBridge = false;
+    bool hungAtStart = false;
+    BridgeClient::Timing timing;
     Lines log;
     std::optional<BridgeClient> client;
     BridgeTest() { makeClient(); }
@@ -48,11 +50,11 @@ struct BridgeTest : testing::Test {
                     return nullptr;
                 auto child = std::make_unique<FakeBridge>(server, clock, inputs.emplace_back());
                 child->oldVersion = oldBridge;
+                child->hung = hungAtStart;
                 started.push_back(child.get());
                 return child;
             },
-            clock, [this](const std::string& line) { log.push_back(line); },
-            BridgeClient::Timing{});
+            clock, [this](const std::string& line) { log.push_back(line); }, timing);
     }
     // The last bridge's input from line `from` on, without the numbers.
     Lines sentSince(size_t from) const {
@@ -108,6 +110,16 @@ TEST_F(BridgeTest, WindowKeysRegistryAndStartGoThroughTheBridgeAndOddLinesAreCou
                              "5 keys 1 256 72 1 256", "5 keys 1 256 72 1 x 80"})
         EXPECT_EQ(server.handle(line), std::string(line[0] == 'x' ? "0" : "5") + " bad\n") << line;
     EXPECT_EQ(window.events.size(), 2u);
+}
+
+// A fresh prefix may take long to boot, but no longer than the greeting's time.
+TEST_F(BridgeTest, ABridgeThatNeverGreetsIsGivenUpWhenTheGreetingsTimeIsOver) {
+    timing.greetingMs = 250;
+    hungAtStart = true;
+    makeClient();
+    const uint32_t before = clock.now;
+    EXPECT_FALSE(client->start());
+    EXPECT_EQ(clock.now - before, 250u);
 }
 
 TEST_F(BridgeTest, SilentBridgeGivenUpDeadOneReplacedAtOnceThenEveryTenSecondsEndedAfterItsKeys) {
@@ -202,6 +214,8 @@ TEST_F(BridgeTest, KeysOfOneReportLeaveInOneWriteInTheirOrder) {
         EXPECT_EQ(started.back()->writes, writes + 2) << row.name;
         EXPECT_EQ(sentSince(from), row.sent) << row.name;
         EXPECT_EQ(window.events, posted) << row.name;
+        sim->postKey(9, 257, 80); // after the batch, a key leaves alone at once
+        EXPECT_EQ(started.back()->writes, writes + 3) << row.name;
         // An answer to a later request vouches for them: a next bridge does not repeat them.
         sim->foregroundWindow();
         started.back()->dead = true;

@@ -119,10 +119,9 @@ std::string BridgeClient::numbered(std::vector<std::string> fields) {
 }
 
 bool BridgeClient::write(const std::string& lines) {
-    if (m_child->write(lines))
-        return true;
-    lost();
-    return false;
+    if (!m_child->write(lines))
+        lost(); // which ends the child
+    return m_child != nullptr;
 }
 
 unsigned BridgeClient::send(std::vector<std::string> fields) {

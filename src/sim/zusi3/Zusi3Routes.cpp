@@ -56,6 +56,8 @@ constexpr Route control(uint16_t node) {
 constexpr Route composite() {
     return {.kind = RouteKind::Composite};
 }
+// The way a lever steps: Auf or Ab.
+constexpr bool kAuf = false, kAb = true;
 constexpr Route lever(uint16_t z, bool ab) {
     return {.kind = RouteKind::Input, .style = InputStyle::Lever, .zuordnung = z, .ab = ab};
 }
@@ -90,20 +92,20 @@ constexpr std::array<Route, K::KeyTableSize> kRoutes{{
     key(),                               // 11 Ansicht Führerstand
     key(),                               // 12 Ansicht Aussen vorne
     key(),                               // 13 Ansicht Aussen hinten
-    lever(Fahrschalter, false),          // 14 Fahrschalter auf
-    lever(Fahrschalter, true),           // 15 Fahrschalter ab
+    lever(Fahrschalter, kAuf),           // 14 Fahrschalter auf
+    lever(Fahrschalter, kAb),            // 15 Fahrschalter ab
     special(Fahrschalter, 0x05),         // 16 Fahrschalter null (Grundstellung)
-    lever(DynBremse, false),             // 17 Dyn Bremse auf
-    lever(DynBremse, true),              // 18 Dyn Bremse ab
+    lever(DynBremse, kAuf),              // 17 Dyn Bremse auf
+    lever(DynBremse, kAb),               // 18 Dyn Bremse ab
     special(DynBremse, 0x0C),            // 19 Dyn Bremse null (Grundstellung)
-    lever(Afb, false),                   // 20 AFB auf
-    lever(Afb, true),                    // 21 AFB ab
+    lever(Afb, kAuf),                    // 20 AFB auf
+    lever(Afb, kAb),                     // 21 AFB ab
     special(Afb, 0x13),                  // 22 AFB null (Grundstellung)
     group(Afb, 0x14, 0x15),              // 23 AFB ein/aus: AFBEinAus
-    lever(Fbv, true),                    // 24 Bremsventil Bremsen: notch 0 brakes hardest
-    lever(Fbv, false),                   // 25 Bremsventil loesen
-    lever(Zbv, true),                    // 26 Zusatzbremse bremsen
-    lever(Zbv, false),                   // 27 Zusatzbremse loesen
+    lever(Fbv, kAb),                     // 24 Bremsventil Bremsen: notch 0 brakes hardest
+    lever(Fbv, kAuf),                    // 25 Bremsventil loesen
+    lever(Zbv, kAb),                     // 26 Zusatzbremse bremsen
+    lever(Zbv, kAuf),                    // 27 Zusatzbremse loesen
     sw(Pfeife, 0x45, 0x46),              // 28 Pfeife
     sw(Sifa, 0x39, 0x3A),                // 29 SiFa
     group(Zugbeeinflussung, 0x33, 0x34), // 30 PZB Wachsam
@@ -117,8 +119,8 @@ constexpr std::array<Route, K::KeyTableSize> kRoutes{{
     sw(Glocke, 0x47, 0x48),              // 38 Glocke
     group(Tueren, 0x3B, 0x3C),           // 39 Türen: the door button
     sw(Schleuderschutz, 0x31, 0x32),     // 40 Schleuderschutz
-    lever(Richtungsschalter, false),     // 41 Fahrtrichtung vor
-    lever(Richtungsschalter, true),      // 42 Fahrtrichtung zurück
+    lever(Richtungsschalter, kAuf),      // 41 Fahrtrichtung vor
+    lever(Richtungsschalter, kAb),       // 42 Fahrtrichtung zurück
     sw(Luefter, 0x49, 0x4A),             // 43 Fahrmotorenlüfter ein/aus
     sw(Licht, 0x43, 0x44),               // 44 Licht
     none(),                              // 45 Block, bis Strecke frei ist

@@ -85,6 +85,7 @@ TEST(Zusi3Codec, BrokenStreamsFailAndStayFailed) {
     for (int i = 0; i < 10 && d.error() == DecodeError::None; ++i)
         d.feed(hex("06000000 0100 00000000"));
     EXPECT_EQ(d.error(), DecodeError::TooLarge);
+    EXPECT_TRUE(decode(test::kSpeed100, {16, test::kSpeed100.size()})); // just within the bound
     // decode() wants exactly one whole message.
     Bytes two = test::kSpeed100;
     two.insert(two.end(), test::kSpeed100.begin(), test::kSpeed100.end());

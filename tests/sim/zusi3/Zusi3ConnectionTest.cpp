@@ -89,13 +89,20 @@ TEST_F(Zusi3ConnectionTest, RefusalsAndSilenceEndTheConnectionAndRetryAfterFiveS
         EXPECT_EQ(socket.connects.size(), connects);
         now += 5000;
     }
+    // A write the socket refuses ends the connection as well.
+    socket.refuseSend = true;
+    conn.poll(now);
+    conn.poll(now);
+    EXPECT_EQ(lost, ++expectedLost);
+    socket.refuseSend = false;
+    now += 5000;
     // A refused TCP connect is retried the same way but was never a connection to lose.
     socket.next = ITcpSocket::State::Failed;
     conn.poll(now);
     conn.poll(now);
     conn.poll(now + 5000);
     EXPECT_EQ(lost, expectedLost);
-    EXPECT_EQ(socket.connects.size(), 6u);
+    EXPECT_EQ(socket.connects.size(), 7u);
 }
 
 TEST_F(Zusi3ConnectionTest, DataIsKeptAndForgottenWithTheConnection) {
@@ -216,7 +223,8 @@ TEST_F(Zusi3ConnectionTest, DeliveryGivesARemoteSimulatorNoKeysAndFallsBackWhere
 
 TEST(Zusi3Endpoint, HostAndPort) {
     EXPECT_EQ(parseZusi3Endpoint("192.168.1.5"), (Zusi3Endpoint{"192.168.1.5", 1436}));
-    EXPECT_EQ(parseZusi3Endpoint("zusi:1500"), (Zusi3Endpoint{"zusi", 1500}));
+    EXPECT_EQ(parseZusi3Endpoint("zusi:1"), (Zusi3Endpoint{"zusi", 1}));
+    EXPECT_EQ(parseZusi3Endpoint("zusi:65535"), (Zusi3Endpoint{"zusi", 65535}));
     for (const char* bad :
          {"", ":1436", "zusi:", "zusi:0", "zusi:65536", "zusi:12a", "zusi:99999999999"})
         EXPECT_FALSE(parseZusi3Endpoint(bad)) << bad;

@@ -158,8 +158,9 @@ struct OneLever {
     bool moved = false;
     uint32_t now = 0;
     LeverModel model;
+    std::optional<bool> breaker; // the main breaker's reported state
     LeverControl control{model, [this](const Node& m) { return take(m); },
-                         [] { return std::optional<bool>(); }};
+                         [this] { return breaker; }};
     std::vector<std::string> notes;
 };
 
@@ -187,6 +188,27 @@ TEST(Zusi3LeverControl, PowerThatNeverPullsIsRetriedFourTimes) {
         std::count_if(power.notes.begin(), power.notes.end(),
                       [](const std::string& n) { return n.ends_with("ist keine Fahrstufe"); }),
         4);
+}
+
+// Only a power position is checked for pulling: an AFB speed lands and stays.
+TEST(Zusi3LeverControl, AnAfbPositionIsNoPowerNotch) {
+    OneLever afb(
+        "Afb", [](int32_t) { return uint16_t(FnAfb0); }, 0, 10);
+    ASSERT_TRUE(afb.control.setAfb(3, 0));
+    afb.runUntil([] { return false; });
+    EXPECT_EQ(afb.notch, 8);
+    EXPECT_EQ(afb.notes, std::vector<std::string>{});
+}
+
+// A breaker that fell out under a lever left on "ein": the reported state decides, so the
+// lever is asked up to "ein" again, not down to "aus".
+TEST(Zusi3LeverControl, MainBreakerGoesByTheReportedStateBeforeTheLeversNotch) {
+    OneLever hs(
+        "Hs", [](int32_t n) { return uint16_t(n == 2 ? FnHauptschalterEin : FnHauptschalterAus); },
+        2, 2);
+    hs.breaker = false;
+    hs.control.input(33, true, 0);
+    EXPECT_EQ(hs.notch, 2);
 }
 
 // A lever not reported yet: each command steps the way the cabs count (power and brakes

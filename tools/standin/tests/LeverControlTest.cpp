@@ -98,6 +98,12 @@ TEST(Zusi3LeverControl, EmergencyBrakeEndsOnSchnellbremsungAndSaysSo) {
         EXPECT_EQ(rig.function(Cab::Fuehrerbremsventil), 0x19) << c.name;
         EXPECT_EQ(rig.control.emergency(), LeverControl::Emergency::Confirmed) << c.name;
         EXPECT_TRUE(rig.noted("Schnellbremsung best\u00e4tigt")) << c.name;
+        // Each step that went out was let go again.
+        const auto sent = [&](uint16_t aktion) {
+            return std::count(rig.inputs.begin(), rig.inputs.end(), aktion);
+        };
+        EXPECT_EQ(sent(AktionAufDown), sent(AktionAufUp)) << c.name;
+        EXPECT_EQ(sent(AktionAbDown), sent(AktionAbUp)) << c.name;
         // Only a fault that turns absolute positions into nothing, together with steps that
         // go the other way, lets it pass over "Füllen" on the way.
         if (!c.options.absoluteFbvBug || !c.options.reverseSteps) {
@@ -142,6 +148,20 @@ TEST(Zusi3LeverControl, ReverserAndIndependentBrakeHeadForTheirEnds) {
     }
 }
 
+// A report of the lever still unmoved comes before its step's own: the step is waited for
+// all the same, and its wrong way made good.
+TEST(Zusi3LeverControl, AStepsOwnReportAfterAnotherStillTeachesTheWay) {
+    Rig rig({CabKind::Br101, true});
+    rig.control.input(26, true, rig.now);
+    rig.report(Cab::Zusatzbremsventil);
+    for (int i = 0; i < 2; ++i)
+        rig.control.poll(rig.now += 60);
+    rig.control.input(26, false, rig.now);
+    rig.run(500);
+    EXPECT_TRUE(rig.noted("Zusatzbremsventil: Stufen in Gegenrichtung"));
+    EXPECT_EQ(rig.function(Cab::Zusatzbremsventil), 0x1C); // one notch towards braking
+}
+
 TEST(Zusi3LeverControl, MainBreakerSwitchesByTheReportedState) {
     for (bool reverse : {false, true}) {
         Rig rig({CabKind::Br101, reverse});
@@ -172,6 +192,7 @@ TEST(Zusi3LeverControl, PowerZoneSetsTractionNotchesOnly) {
         rig.control.setPower(0, 8, rig.now);
         rig.run(100);
         EXPECT_EQ(rig.notch(Cab::Fahrschalter), c.rest) << c.name;
+        EXPECT_FALSE(rig.noted("keine Fahrstufe")) << c.name; // each landed where it pulls
     }
 }
 
