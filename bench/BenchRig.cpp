@@ -4,6 +4,7 @@
 #include "profile/ZusiProfile.h"
 
 #include <filesystem>
+#include <poll.h>
 #include <stdexcept>
 #include <thread>
 #include <time.h>
@@ -35,16 +36,27 @@ std::string freshDirectory() {
 
 } // namespace
 
-void Wakeup::wake() {
-    const std::lock_guard lock(m_mutex);
-    m_woken = true;
-    m_changed.notify_all();
+IPieHid::FdWatch Wakeup::watcher() {
+    return [this](int fd, std::function<bool()> ready) {
+        auto w = std::make_shared<Watched>(Watched{fd, std::move(ready)});
+        m_watched.push_back(w);
+        return std::shared_ptr<void>(w.get(), [this, w](void*) { std::erase(m_watched, w); });
+    };
 }
 
 void Wakeup::wait(int32_t ms) {
-    std::unique_lock lock(m_mutex);
-    m_changed.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_woken; });
-    m_woken = false;
+    std::vector<pollfd> fds;
+    std::vector<std::shared_ptr<Watched>> watched;
+    for (const auto& w : m_watched)
+        if (w->on) {
+            fds.push_back({w->fd, POLLIN, 0});
+            watched.push_back(w);
+        }
+    if (::poll(fds.data(), fds.size(), ms) <= 0)
+        return;
+    for (size_t i = 0; i < fds.size(); ++i)
+        if (fds[i].revents != 0 && !watched[i]->ready())
+            watched[i]->on = false;
 }
 
 Rig::Rig(IPieHid& hid, ISimWindow& window, int pollingMs, StartOptions start, Wakeup* wakeup)

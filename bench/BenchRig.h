@@ -14,28 +14,30 @@
 #include "send/SimWindow.h"
 
 #include <chrono>
-#include <condition_variable>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
+#include <vector>
 
 namespace kordan::bench {
 
 // Nanoseconds on the monotonic clock, comparable across threads and processes.
 int64_t nowNs();
 
-// What the program's event loop does for a controller watched on a thread of its own: a
-// wait that its wake-up ends (IPieHid::wakeWith).
+// What the program's event loop does for a watched controller (IPieHid::watchWith): its wait
+// for window events (here: none) watches the device's node as well.
 class Wakeup {
 public:
-    void wake();
+    IPieHid::FdWatch watcher();
     void wait(int32_t ms);
 
 private:
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    bool m_woken = false;
+    struct Watched {
+        int fd;
+        std::function<bool()> ready;
+        bool on = true;
+    };
+    std::vector<std::shared_ptr<Watched>> m_watched;
 };
 
 // With a wake-up the loop rests in it, as in the window system's wait; without one it

@@ -1,10 +1,9 @@
 // Report to key: the program's polling loop (KordanMain::loopPass) with its hidapi backend,
 // over a controller whose reads block on a pipe until a report is written. As in the
-// program, the waiting loop rests in its event wait, which the backend's watch of the
-// device ends (a second pipe gets each report too, as a hidraw node hands every reader its
-// copy). A second thread
-// presses and lets go button 1 (which holds the whistle) at random moments; the time from
-// writing the report to the key message is measured at the simulator's window.
+// program, the waiting loop rests in its event wait, which also watches the device's node
+// (a second pipe gets each report too, as a hidraw node hands every reader its copy). A
+// second thread presses and lets go button 1 (which holds the whistle) at random moments;
+// the time from writing the report to the key message is measured at the simulator's window.
 //
 //   kordan_loop_latency [--reports N]
 //       four rows: Polling 10 and 1, each with the backend waiting for the report and with
@@ -82,8 +81,10 @@ public:
         return n < 0 ? -1 : int(n);
     }
     int write(std::span<const uint8_t> report) override { return int(report.size()); }
-    std::unique_ptr<hid::Watch> watch(std::function<void()> ready) override {
-        return hid::watchNode("/proc/self/fd/" + std::to_string(m_watchFd), std::move(ready));
+    std::unique_ptr<hid::Watch> watch(const IPieHid::FdWatch& onLoop,
+                                      std::function<void()> ready) override {
+        return hid::watchNode("/proc/self/fd/" + std::to_string(m_watchFd), onLoop,
+                              std::move(ready));
     }
 
 private:
@@ -416,7 +417,7 @@ int main(int argc, char** argv) {
     Wakeup wakeup;
     std::unique_ptr<IPieHid> hidapi =
         createHidapiPieHid(std::make_unique<PipeBus>(fds[0], watchFds[0]));
-    hidapi->wakeWith([&wakeup] { wakeup.wake(); });
+    hidapi->watchWith(wakeup.watcher());
     // The loop that cannot wait has a library of its own, which nothing wakes.
     std::unique_ptr<IPieHid> unwatched =
         createHidapiPieHid(std::make_unique<PipeBus>(fds[0], watchFds[0]));

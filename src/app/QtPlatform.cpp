@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QSettings>
+#include <QSocketNotifier>
 #include <QTimer>
 
 #include <chrono>
@@ -58,6 +59,16 @@ bool QtClock::waitForEvents(int32_t ms) {
     deadline.start(ms);
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     return true;
+}
+
+std::shared_ptr<void> QtClock::watch(int fd, std::function<bool()> ready) {
+    auto notifier = std::make_shared<QSocketNotifier>(fd, QSocketNotifier::Read);
+    QObject::connect(notifier.get(), &QSocketNotifier::activated, notifier.get(),
+                     [n = notifier.get(), ready = std::move(ready)] {
+                         if (!ready())
+                             n->setEnabled(false); // gone: a closed node would fire on and on
+                     });
+    return notifier;
 }
 
 } // namespace kordan

@@ -3,6 +3,7 @@
 #include "common/Clock.h"
 #include "common/Settings.h"
 
+#include <functional>
 #include <memory>
 
 class QSettings;
@@ -30,6 +31,8 @@ public:
     void sleep(int32_t ms) override;
     void processEvents() override;
     bool waitForEvents(int32_t ms) override;
+    // The event loop watches `fd` (IPieHid::FdWatch): a report ends its wait at once.
+    static std::shared_ptr<void> watch(int fd, std::function<bool()> ready);
 };
 
 } // namespace kordan

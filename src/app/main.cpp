@@ -20,7 +20,6 @@
 #include "sim/ZusiRegistry.h"
 #include "sim/zusi3/Zusi3Settings.h"
 
-#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -163,11 +162,9 @@ int runProgram(int argc, char** argv, const CommandLine& options,
         libraries.insert(libraries.end(), {&virtuals.first, &virtuals.second});
     CombinedPieHid hid(libraries);
     QtClock clock;
-    // A report of a real controller ends the loop's wait for window events. The dispatcher
-    // outlives the backends' threads (the application is older than they are).
+    // A report of a real controller ends the loop's wait for window events.
     if (backends->controllers)
-        backends->controllers->wakeWith(
-            [dispatcher = QAbstractEventDispatcher::instance()] { dispatcher->wakeUp(); });
+        backends->controllers->watchWith(&QtClock::watch);
     QtDialogs dialogs;
     // Before the calibration is read: its message must not wait for a click either.
     const bool quit = options.quitAfterScenario && !options.scenario.empty();

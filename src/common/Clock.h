@@ -18,8 +18,8 @@ public:
     virtual ~IEventPump() = default;
     // Runs the window events that are pending (menus, clicks, dialogs) and returns.
     virtual void processEvents() = 0;
-    // Waits up to `ms` for a window event (or a controller's wake-up, see
-    // IPieHid::wakeWith) and runs what has arrived; false when it cannot wait, so the
+    // Waits up to `ms` for a window event (or a controller's report, see
+    // IPieHid::watchWith) and runs what has arrived; false when it cannot wait, so the
     // caller sleeps instead.
     virtual bool waitForEvents(int32_t ms) {
         (void)ms;

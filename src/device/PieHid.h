@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace kordan {
@@ -53,11 +54,13 @@ public:
         return false;
     }
 
-    // For a backend that waits for its open devices on threads of its own: `wake` is called
-    // on such a thread when a report has come, and must be safe to call there. waitForReport
-    // then does not wait but returns false until a report is there, so the caller waits for
-    // `wake` together with the window system's events.
-    virtual void wakeWith(std::function<void()> wake) { (void)wake; }
+    // How the loop's own wait for window events watches a file descriptor as well: it calls
+    // `ready` (on the loop's thread) each time `fd` can be read, until the object returned
+    // goes or `ready` returns false.
+    using FdWatch = std::function<std::shared_ptr<void>(int fd, std::function<bool()> ready)>;
+    // For a backend whose open devices the loop's wait can watch: a report then ends that
+    // wait, and waitForReport does not wait but returns false until a report is there.
+    virtual void watchWith(FdWatch watch) { (void)watch; }
 
     // The state of the device behind `handle` as the last SetupInterface or read left it.
     // The vendor's library cannot tell, so by default every device counts as present.

@@ -3,6 +3,7 @@
 #include "app/KordanMain.h"
 #include "app/ProfileSession.h"
 #include "app/QtDialogs.h"
+#include "app/QtPlatform.h"
 #include "calibration/ZusiKalibrierung.h"
 #include "device/VirtualController.h"
 #include "fakes/FakeDialogs.h"
@@ -34,6 +35,9 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace kordan;
 using namespace kordan::test;
@@ -253,4 +257,28 @@ TEST(QtDialogs, ANameTypedWithoutExtensionGetsTheChosenFiltersOne) {
         EXPECT_EQ(dialogs.saveFile("(*.axr)|*.axr|(*.*)|*.*", dir.path(), "").path,
                   dir.file(saved));
     }
+}
+
+// The loop's wait watches a controller's node: something to read ends the wait at once, and
+// a node that has gone is no longer watched (it would wake the loop on and on).
+TEST(QtClock, AWatchedDescriptorEndsTheWaitAndAGoneOneIsLeftAlone) {
+    int fds[2];
+    ASSERT_EQ(::pipe2(fds, O_NONBLOCK | O_CLOEXEC), 0);
+    int calls = 0;
+    auto watch = QtClock::watch(fds[0], [&] {
+        ++calls;
+        char scratch[16];
+        return ::read(fds[0], scratch, sizeof scratch) > 0;
+    });
+    QtClock loop;
+    ASSERT_EQ(::write(fds[1], "r", 1), 1);
+    loop.waitForEvents(10000);
+    EXPECT_EQ(calls, 1) << "the report is told";
+    ::close(fds[1]);
+    loop.waitForEvents(10000);
+    EXPECT_EQ(calls, 2) << "the end is told";
+    loop.waitForEvents(50);
+    EXPECT_EQ(calls, 2) << "and then left alone";
+    watch.reset();
+    ::close(fds[0]);
 }

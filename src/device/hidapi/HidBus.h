@@ -1,5 +1,7 @@
 #pragma once
 
+#include "device/PieHid.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -23,7 +25,7 @@ struct DeviceEntry {
     std::wstring serial; // empty when the device has none
 };
 
-// A thread that waits for an opened device; destroying it ends the thread and joins it.
+// The loop's watch of an opened device; destroying it ends the watching.
 class Watch {
 public:
     virtual ~Watch() = default;
@@ -40,10 +42,12 @@ public:
     // Sends one output report; byte 0 is the report id. Returns the bytes written or a
     // negative number on failure.
     virtual int write(std::span<const uint8_t> report) = 0;
-    // Calls `ready` on a thread of its own each time a report can be read, and once when the
-    // device has gone (then the thread ends), until the watch is destroyed; the reads stay
-    // with the caller. Null where the device cannot be waited for so.
-    virtual std::unique_ptr<Watch> watch(std::function<void()> ready) {
+    // Has the loop's wait (`onLoop`) call `ready` each time a report can be read, and once
+    // when the device has gone, until the watch is destroyed; the reads stay with the
+    // caller. Null where the device cannot be waited for so.
+    virtual std::unique_ptr<Watch> watch(const IPieHid::FdWatch& onLoop,
+                                         std::function<void()> ready) {
+        (void)onLoop;
         (void)ready;
         return nullptr;
     }
@@ -62,9 +66,10 @@ public:
 // The bus that calls hidapi.
 std::unique_ptr<Bus> createHidapiBus();
 
-// Waits for the device node at `path` (a hidraw node) with a reader of its own, which the
+// Watches the device node at `path` (a hidraw node) with a reader of its own, which the
 // system hands every report as it hands them to hidapi's; what it reads is dropped. Null
 // when the node cannot be opened.
-std::unique_ptr<Watch> watchNode(const std::string& path, std::function<void()> ready);
+std::unique_ptr<Watch> watchNode(const std::string& path, const IPieHid::FdWatch& onLoop,
+                                 std::function<void()> ready);
 
 } // namespace kordan::hid

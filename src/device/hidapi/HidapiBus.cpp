@@ -30,8 +30,9 @@ public:
 
 #ifdef __linux__
     // hidapi's hidraw backend: the path is the node.
-    std::unique_ptr<Watch> watch(std::function<void()> ready) override {
-        return watchNode(m_path, std::move(ready));
+    std::unique_ptr<Watch> watch(const IPieHid::FdWatch& onLoop,
+                                 std::function<void()> ready) override {
+        return watchNode(m_path, onLoop, std::move(ready));
     }
 #endif
 

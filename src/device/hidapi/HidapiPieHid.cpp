@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <optional>
 #include <utility>
 
@@ -115,7 +114,7 @@ public:
 
     void CloseInterface(int32_t handle) override {
         if (Slot* slot = find(handle)) {
-            slot->watch.reset(); // its thread joined: nothing waits for the device after this
+            slot->watch.reset(); // nothing watches the device after this
             slot->device.reset();
             slot->pending.reset();
             slot->inUse = false;
@@ -130,7 +129,7 @@ public:
 
     bool followsPlugging() const override { return true; }
 
-    void wakeWith(std::function<void()> wake) override { m_wake = std::move(wake); }
+    void watchWith(FdWatch watch) override { m_onLoop = std::move(watch); }
 
     DeviceCheck check(int32_t handle) override {
         Slot* slot = find(handle);
@@ -153,9 +152,9 @@ public:
             return false;
         if (slot->pending)
             return true;
-        // Watched: a report is waiting, or the caller waits for the wake-up.
+        // Watched: a report is waiting, or the caller's wait for events watches the node.
         if (slot->watch)
-            return slot->ready->exchange(false);
+            return std::exchange(*slot->ready, false);
         std::array<uint8_t, kReadBufferSize> buffer{};
         int n = slot->device->read(buffer, std::max(ms, 0));
         if (n < 0) {
@@ -179,20 +178,17 @@ private:
         std::optional<InputReport> pending; // read while waiting, handed out by ReadData
         bool inUse = false;                 // opened and not closed, though perhaps lost since
         DeviceStatus status = DeviceStatus::Present;
-        // Set by the watch's thread: a report (or the device's end) is there to be read.
-        // Shared, as slots move when the list grows.
-        std::shared_ptr<std::atomic<bool>> ready = std::make_shared<std::atomic<bool>>(false);
+        // Set by the watch in the loop's wait: a report (or the device's end) is there to be
+        // read. Shared, as slots move when the list grows.
+        std::shared_ptr<bool> ready = std::make_shared<bool>(false);
         std::unique_ptr<hid::Watch> watch; // after `device`: ends before the device closes
     };
 
     void startWatch(Slot& slot) {
-        if (!slot.device || !m_wake)
+        if (!slot.device || !m_onLoop)
             return;
-        slot.ready->store(false);
-        slot.watch = slot.device->watch([ready = slot.ready, wake = m_wake] {
-            ready->store(true);
-            wake();
-        });
+        *slot.ready = false;
+        slot.watch = slot.device->watch(m_onLoop, [ready = slot.ready] { *ready = true; });
     }
 
     int32_t handleFor(const hid::DeviceEntry& e) {
@@ -265,8 +261,8 @@ private:
     }
 
     std::unique_ptr<hid::Bus> m_bus;
-    std::function<void()> m_wake; // where the loop waits; none: reads wait in waitForReport
-    std::vector<Slot> m_slots;    // last: their watches end before the rest
+    FdWatch m_onLoop;          // the loop's wait; none: reads wait in waitForReport
+    std::vector<Slot> m_slots; // last: their watches end before the rest
 };
 
 } // namespace

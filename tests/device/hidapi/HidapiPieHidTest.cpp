@@ -4,14 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
-#include <mutex>
+#include <memory>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,7 +29,7 @@ struct FakeNode {
     std::deque<Bytes> queue{};
     std::vector<Bytes> written{};
     int watches = 0;                  // watches alive
-    std::function<void()> ready = {}; // what the last watch's thread would call
+    std::function<void()> ready = {}; // what the loop's wait would call for the last watch
 };
 
 struct FakeDevice : hid::Device {
@@ -49,7 +48,8 @@ struct FakeDevice : hid::Device {
             return -1;
         return node->written.emplace_back(report.begin(), report.end()), int(report.size());
     }
-    std::unique_ptr<hid::Watch> watch(std::function<void()> ready) override {
+    std::unique_ptr<hid::Watch> watch(const IPieHid::FdWatch&,
+                                      std::function<void()> ready) override {
         struct Alive : hid::Watch {
             explicit Alive(FakeNode& n) : node(n) { ++node.watches; }
             ~Alive() override { --node.watches; }
@@ -291,20 +291,18 @@ TEST_F(HidapiPieHidTest, ReplugFollowsTheSerialButNeverGuesses) {
     EXPECT_NE(lib->SetupInterface(g), 0);
 }
 
-// With a wake-up to call, an open controller is waited for on a thread of its own: no read
-// holds the loop, a report is handed over once with a wake-up, and closing or losing the
-// device ends the watch.
+// Where the loop's wait watches it, an open controller is not waited for by a read: no read
+// holds the loop, a report is handed over once, and closing or losing the device ends the
+// watch.
 TEST_F(HidapiPieHidTest, AWatchedControllerWakesTheLoopAndItsWatchEndsWithTheDevice) {
     FakeNode& node = world.add("/dev/hidraw0");
-    int wakes = 0;
-    lib->wakeWith([&] { ++wakes; });
+    lib->watchWith([](int, std::function<bool()>) { return std::shared_ptr<void>(); });
     int32_t h = opened("/dev/hidraw0");
     ASSERT_EQ(node.watches, 1);
     EXPECT_FALSE(lib->waitForReport(h, 10));
     EXPECT_TRUE(node.timeouts.empty()) << "no read waited";
     node.queue = {rawReport(3)};
     node.ready();
-    EXPECT_EQ(wakes, 1);
     EXPECT_TRUE(lib->waitForReport(h, 10));
     EXPECT_EQ(read(h), 3);
     EXPECT_FALSE(lib->waitForReport(h, 10)) << "handed over once";
@@ -318,39 +316,47 @@ TEST_F(HidapiPieHidTest, AWatchedControllerWakesTheLoopAndItsWatchEndsWithTheDev
     EXPECT_EQ(node.watches, 0) << "lost";
 }
 
-// The watch's own thread over a node read like a hidraw node (here a FIFO): a report is
-// told, the node's end is told, and a watch destroyed while it waits ends at once.
+// The loop's watch of a node read like a hidraw node (here a FIFO): a report is told and
+// its copy dropped, the node's end is told and ends the watching, and a destroyed watch is
+// no longer watched.
 TEST(NodeWatch, TellsReportsAndTheNodesEndAndStopsWhenDestroyed) {
     char dir[] = "/tmp/kordan-watch-XXXXXX";
     ASSERT_NE(mkdtemp(dir), nullptr);
     const std::string path = std::string(dir) + "/node";
     ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
-    std::mutex mutex;
-    std::condition_variable changed;
+    struct Watched {
+        int fd;
+        std::function<bool()> ready;
+        bool on = true;
+    };
+    std::vector<std::shared_ptr<Watched>> loop; // what the loop's wait watches
+    const IPieHid::FdWatch onLoop = [&loop](int fd, std::function<bool()> ready) {
+        auto w = std::make_shared<Watched>(Watched{fd, std::move(ready)});
+        loop.push_back(w);
+        return std::shared_ptr<void>(w.get(), [&loop, w](void*) { std::erase(loop, w); });
+    };
+    auto pass = [&] { // one wait of the loop
+        pollfd p{loop.at(0)->fd, POLLIN, 0};
+        if (loop[0]->on && ::poll(&p, 1, 10000) > 0 && !loop[0]->ready())
+            loop[0]->on = false;
+    };
     int told = 0;
-    auto tell = [&] {
-        const std::lock_guard lock(mutex);
-        ++told;
-        changed.notify_all();
-    };
-    auto toldTimes = [&](int n) {
-        std::unique_lock lock(mutex);
-        changed.wait_for(lock, std::chrono::seconds(10), [&] { return told >= n; });
-        return told;
-    };
-    auto watch = hid::watchNode(path, tell);
+    auto watch = hid::watchNode(path, onLoop, [&] { ++told; });
     ASSERT_NE(watch, nullptr);
+    ASSERT_EQ(loop.size(), 1u);
     const int writer = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
     ASSERT_GE(writer, 0);
     ASSERT_EQ(::write(writer, "report", 6), 6);
-    EXPECT_EQ(toldTimes(1), 1);
+    pass();
+    EXPECT_EQ(told, 1);
+    pollfd after{loop[0]->fd, POLLIN, 0};
+    EXPECT_EQ(::poll(&after, 1, 0), 0) << "the copy was dropped";
     ::close(writer);
-    EXPECT_EQ(toldTimes(2), 2);
-    watch.reset();
-    watch = hid::watchNode(path, tell); // no writer: it waits
-    ASSERT_NE(watch, nullptr);
-    watch.reset();
+    pass();
     EXPECT_EQ(told, 2);
+    EXPECT_FALSE(loop[0]->on) << "the node's end ends the watching";
+    watch.reset();
+    EXPECT_TRUE(loop.empty());
     std::remove(path.c_str());
     ::rmdir(dir);
 }
