@@ -56,9 +56,11 @@ TEST_F(HeldKeysTick, TheLastButtonRepeatsLikeTheFirst) {
 }
 
 TEST_F(HeldKeysTick, AButtonLetGoBeforeItsAssignmentChangesRepeatsNoMore) {
-    define(1, ZusiSendKonstanten::Pfeife, 1);
-    held.button(1, 1);
-    held.releaseButton(1);
+    for (int k : {1, ZusiProfile::MaxButtons}) {
+        define(k, ZusiSendKonstanten::Pfeife, 1);
+        held.button(k, 1);
+        held.releaseButton(k);
+    }
     window.events.clear();
     ticks(3, true);
     EXPECT_EQ(window.events, Events{});
