@@ -136,6 +136,9 @@ TEST(Zusi3LeverControl, ReverserAndIndependentBrakeHeadForTheirEnds) {
         for (int i = 0; i < 4; ++i)
             rig.press(41);
         EXPECT_EQ(rig.function(Cab::Richtungsschalter), 0x23) << reverse;
+        rig.inputs.clear(); // at its end already: taken, and nothing sent
+        EXPECT_TRUE(rig.control.input(41, true, rig.now)) << reverse;
+        EXPECT_EQ(rig.inputs, std::vector<uint16_t>{}) << reverse;
         rig.press(42);
         EXPECT_EQ(rig.function(Cab::Richtungsschalter), 0x24) << reverse;
         for (int i = 0; i < 3; ++i)
