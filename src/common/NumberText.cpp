@@ -44,8 +44,6 @@ double readNumber(std::string_view text, Blanks blanks) {
             }
         }
     };
-    if (blanks == Blanks::Anywhere)
-        skip();
     takeDigits();
     if (i < text.size() && text[i] == '.') {
         digits += text[i++];

@@ -208,6 +208,7 @@ TEST(WinePaths, ResolvingIgnoresCasePerComponentExactSpellingWinsAndUmlautsFold)
     for (auto [asked, found] : names)
         EXPECT_EQ(resolveCaseInsensitive(root / asked), root / found) << asked;
     EXPECT_TRUE(equalsIgnoringCase("\u00d6l", "\u00f6L"));
+    EXPECT_TRUE(equalsIgnoringCase("\u00c0\u00de", "\u00e0\u00fe")); // the ends of the range
     EXPECT_FALSE(equalsIgnoringCase("\u00d7", "\u00f7")); // multiplication and division sign
     EXPECT_FALSE(equalsIgnoringCase("Zusi", "Zus"));
 }
