@@ -152,7 +152,7 @@ TEST(TextFile, MessagesShowControlCharactersAndBrokenBytesEscaped) {
         {"C0 controls and DEL", "a\x01\x1B[2Jb\x7F"s + '\0', "a\\x01\\x1B[2Jb\\x7F\\x00"},
         {"a C1 control read from 1252", fromWindows1252("x\x81y"), "x\\x81y"},
         {"the first and the last C1 control", "\xC2\x80\xC2\x9F", "\\x80\\x9F"},
-        {"bytes that are no UTF-8", "\xFF\xC3(\xE2\x82", "\\xFF\\xC3(\\xE2\\x82"},
+        {"bytes that are no UTF-8", "\x80\xFF\xC3(\xE2\x82", "\\x80\\xFF\\xC3(\\xE2\\x82"},
         {"a written U+FFFD is text", "\xEF\xBF\xBD", ""},
     };
     for (const Row& row : rows)

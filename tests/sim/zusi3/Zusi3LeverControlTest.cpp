@@ -212,6 +212,12 @@ TEST(Zusi3LeverControl, MainBreakerGoesByTheReportedStateBeforeTheLeversNotch) {
     hs.breaker = false;
     hs.control.input(33, true, 0);
     EXPECT_EQ(hs.notch, 2);
+    // With no state reported the notch tells it: off on "aus", so up towards "ein".
+    OneLever aus(
+        "Hs", [](int32_t n) { return uint16_t(n == 2 ? FnHauptschalterEin : FnHauptschalterAus); },
+        0, 2);
+    aus.control.input(33, true, 0);
+    EXPECT_EQ(aus.notch, 1);
 }
 
 // A lever not reported yet: each command steps the way the cabs count (power and brakes

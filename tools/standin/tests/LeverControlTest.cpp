@@ -206,7 +206,7 @@ TEST(Zusi3LeverControl, TapChangerIsPulsedThroughAufAndBackToFahrtAndNullRunsItD
     EXPECT_FALSE(rig.control.setPower(0, 8, rig.now)); // at rest too
     rig.inputs.clear();
     for (int i = 0; i < 2; ++i)
-        rig.control.input(14, true, rig.now); // a regulator's two steps
+        EXPECT_TRUE(rig.control.input(14, true, rig.now)) << i; // a regulator's two steps
     rig.control.input(14, false, rig.now);
     rig.run(100);
     // Fahrt is notch 2, Auf notch 3: Auf, Fahrt, Auf, Fahrt - two passes, the lever at rest.
