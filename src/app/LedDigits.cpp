@@ -2,6 +2,7 @@
 
 #include "common/NumberText.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace kordan {
@@ -46,7 +47,7 @@ Digits SpeedDigits(const std::string& s) {
 Digits KmDigits(const std::string& s) {
     Digits d;
     double tenths = std::fabs(readNumber(s) * 10);
-    int64_t n = roundHalfEven(tenths > 1e15 ? 1e15 : tenths);
+    int64_t n = roundHalfEven(std::min(tenths, 1e15));
     if (n > 1000)
         n = (n - 1) % 1000 + 1; // 1000 itself stays and shows as 00.0
     d.right = SegmentCode(n % 10, false);

@@ -28,9 +28,8 @@ int32_t TickSchedule::untilDue(double now) const {
 
 bool TickSchedule::due(double now) {
     if (m_mark + 1000 < now)
-        m_mark = now; // after a long stall the missed ticks are dropped
-    if (now < m_mark)
-        m_mark = now; // the clock has wrapped
+        m_mark = now;               // after a long stall the missed ticks are dropped
+    m_mark = std::min(m_mark, now); // the clock may have wrapped
     return m_mark + 100 < now;
 }
 

@@ -11,10 +11,11 @@ int64_t ZusiZone::notchPosition(int32_t v) const {
     // 64-bit arithmetic: hand-edited files can hold bounds and step counts whose products
     // or differences do not fit 32 bits.
     const int64_t s = Start, e = Ende, n = RegelStep;
+    // Outside the zone: the end it lies beyond, whichever way the notches count.
     if (v < s)
-        return n < 0 ? -n : 0;
+        return std::max<int64_t>(-n, 0);
     if (v > e)
-        return n < 0 ? 0 : n;
+        return std::max<int64_t>(n, 0);
     const int64_t from = n > 0 ? s : e;
     return roundHalfEven(double((v - from) * n) / double(e - s));
 }

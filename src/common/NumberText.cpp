@@ -44,8 +44,6 @@ double readNumber(std::string_view text, Blanks blanks) {
             }
         }
     };
-    if (blanks == Blanks::Anywhere)
-        skip();
     takeDigits();
     if (i < text.size() && text[i] == '.') {
         digits += text[i++];
@@ -116,8 +114,7 @@ std::string hexText(int64_t value, size_t width) {
         s.insert(s.begin(), digits[v % 16]);
         v /= 16;
     } while (v != 0);
-    if (s.size() < width)
-        s.insert(0, width - s.size(), '0');
+    s.insert(0, width - std::min(width, s.size()), '0');
     return s;
 }
 

@@ -85,10 +85,9 @@ std::optional<fs::path> wineDosPath(std::string_view windowsPath, const fs::path
 
 fs::path resolveCaseInsensitive(const fs::path& path) {
     fs::path out = path.root_path();
-    bool found = true;
     for (const fs::path& part : path.relative_path()) {
         const std::string name = part.string();
-        if (!found || name == "." || name == ".." || name.empty()) {
+        if (name == "." || name == ".." || name.empty()) {
             out /= part;
             continue;
         }
@@ -105,8 +104,7 @@ fs::path resolveCaseInsensitive(const fs::path& path) {
                 matches.push_back(std::move(candidate));
         }
         if (matches.empty()) {
-            found = false;
-            out /= part;
+            out /= part; // and below it, nothing is found either
             continue;
         }
         std::sort(matches.begin(), matches.end());

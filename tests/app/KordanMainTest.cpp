@@ -267,7 +267,7 @@ TEST(KordanMain, NotchesGivenWhileZusiIsBehindAnotherWindowAreMadeUpPressesAreNo
     Rig rig;
     rig.device();
     rig.writeProfile();
-    rig.settings.values = {{"AutoLoad", "0"}};
+    rig.settings.values = {{"AutoLoad", "0"}, {"Befehlsprotokoll", "1"}};
     rig.window.needsActive = true;
     auto& m = rig.start();
     ASSERT_TRUE(m.profiles()->loadByName("test.cfr"));
@@ -288,6 +288,8 @@ TEST(KordanMain, NotchesGivenWhileZusiIsBehindAnotherWindowAreMadeUpPressesAreNo
     rig.window.setForeground(77);
     m.PeriodicTick();
     EXPECT_EQ(rig.keys(), (Strings{"down 65", "down 65", "up 65"}));
+    EXPECT_EQ(rig.view.commandLog.back(),
+              "0.0 s  1000 Regelbereich Fahrschalter: +2, Taste A, Hebel 1");
     EXPECT_EQ(std::tuple(rig.view.deliveryNote, rig.view.deliveryWarning),
               std::tuple("Tasten erreichen Zusi nur, solange es im Vordergrund ist", false));
     // The way chosen anew shows its note; keys still held back after it are told again.
@@ -719,6 +721,8 @@ TEST(KordanMainProfiles, DoubleClicksFileMenuAndShutdownKeepTrackOfChanges) {
     rig.view.onButtonDialog = [](ZusiButton& b) { b = {.Bezeichnung = "Sand", .Defined = true}; };
     p.setChanged(false);
     EXPECT_EQ(rig.view.buttonTips[4], "Nicht definiert");
+    EXPECT_EQ(rig.view.buttonTips[43], "Nicht definiert"); // the last ones too
+    EXPECT_EQ(rig.view.leverTips[6], "Nicht zugeordnet");
     m.actions().buttonDoubleClicked(4);
     EXPECT_EQ(std::tuple(p.changed(), rig.view.buttonTips[4]), std::tuple(true, "Sand"));
     for (int none : {0, 45})

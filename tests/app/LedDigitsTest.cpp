@@ -45,6 +45,7 @@ TEST(LedDigits, SpeedWithoutLeadingZerosAndKilometresInTenths) {
                            {"0.5", {D[5], D[0] | P, 0}},
                            {"123.4", {D[4], D[3] | P, D[2]}},
                            {"100", {D[0], D[0] | P, D[0]}},
+                           {"100.1", {D[1], D[0] | P, 0}},
                            {"5000.1", {D[1], D[0] | P, 0}}})
         EXPECT_EQ(KmDigits(in), out) << in;
 }

@@ -145,8 +145,8 @@ TEST(LedPresenter, ShowsTheChosenValueOnlyWhenChangedAndSignsWhenAsked) {
 }
 
 TEST(CommandLine, OptionsValuesAndMistakes) {
-    auto p = parseCommandLine({"--scenario", "s.txt", "--mode", "aktiv", "--sheet", "a.cfr",
-                               "b.pdf", "--zusi3", "h:1", "--delivery", "x11", "--dir", "d"});
+    auto p = parseCommandLine({"--sheet", "a.cfr", "b.pdf", "--scenario", "s.txt", "--mode",
+                               "aktiv", "--zusi3", "h:1", "--delivery", "x11", "--dir", "d"});
     EXPECT_EQ(std::tuple(p.error, p.line.virtualController, p.line.activeMode, p.line.sheetProfile,
                          p.line.sheetOut, p.line.zusi3, p.line.delivery, p.line.dir),
               std::tuple("", true, std::optional(true), "a.cfr", "b.pdf",

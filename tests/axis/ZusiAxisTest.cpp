@@ -311,4 +311,6 @@ TEST(ZusiZone, NotchesOfAMovement) {
         z.RegelFunktion = 0;
         EXPECT_EQ(z.CalculateRegler(from, to), 0) << start << "/" << step << ": " << from;
     }
+    // The notch a lever stands on: 12 of 0-20 in five steps is the third.
+    EXPECT_EQ((ZusiZone{"", 0, 20, 0, 0, 0, 1000, 5}.RegelPosition(12)), 3);
 }

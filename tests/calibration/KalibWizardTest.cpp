@@ -95,6 +95,7 @@ TEST(KalibWizard, WalksThroughAllStepsAndSavesEachPass) {
     // value in front (40) beats the rear (30).
     f.sample({kFront, {241, 130, 249, 200, 45, 250, 251}});
     EXPECT_EQ(std::tuple(f.wizard.Schritt(), f.saved().Obere(5)), std::tuple(3, 200));
+    EXPECT_EQ(f.saved().Obere(7), 251); // the last lever too
     f.sample({{240, 130, 250, 200, 210, 250, 251}, {240, 130, 250, 200, 190, 250, 251}});
     // Running minimum while pressed. The throttle, 90..130 with hysteresis 50, is stored as
     // measured, yet has no working range: the final text names it.

@@ -56,12 +56,27 @@ TEST_F(HeldKeysTick, TheLastButtonRepeatsLikeTheFirst) {
 }
 
 TEST_F(HeldKeysTick, AButtonLetGoBeforeItsAssignmentChangesRepeatsNoMore) {
-    define(1, ZusiSendKonstanten::Pfeife, 1);
-    held.button(1, 1);
-    held.releaseButton(1);
+    for (int k : {1, ZusiProfile::MaxButtons}) {
+        define(k, ZusiSendKonstanten::Pfeife, 1);
+        held.button(k, 1);
+        held.releaseButton(k);
+    }
     window.events.clear();
     ticks(3, true);
     EXPECT_EQ(window.events, Events{});
+}
+
+// A lever resting in a repeating zone: the first axis repeats like the others.
+TEST_F(HeldKeysTick, TheFirstAxisRepeatsLikeTheOthers) {
+    ZusiAxis& axis = profile.Axis(1);
+    axis.setDateiname("Pfeife.axr");
+    axis.setZoneCount(1);
+    axis.Zone(0) = {"Pfeife", 0, 100, ZusiSendKonstanten::Pfeife, 0, 1};
+    held.lever(1, 200, 50);
+    window.events.clear();
+    ticks(3, true); // twice in three ticks
+    const Event down = key(WM_Const::WM_KEYDOWN, kHornKey), up = key(WM_Const::WM_KEYUP, kHornKey);
+    EXPECT_EQ(window.events, (Events{down, up, down, up}));
 }
 
 TEST_F(HeldKeysTick, TheEmergencyBrakeLetsGoOnTheSixthTickAlsoWithoutRepetitions) {

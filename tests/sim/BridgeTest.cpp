@@ -72,6 +72,12 @@ TEST(BridgeProtocol, FieldsOfAnyBytesSurviveTheLineAndMalformedLinesAreRefused) 
     EXPECT_EQ(bridge::splitLine(line.substr(0, line.size() - 1) + "\r"), fields);
     for (const char* bad : {"", "1 %4", "1 %zz", "1 a\tb", "1 %0a", "1 \xC4"})
         EXPECT_EQ(bridge::splitLine(bad), std::nullopt) << testing::PrintToString(std::string(bad));
+    for (auto [text, value] : {std::pair{"1", std::optional<int64_t>(1)},
+                               {"9", 9},
+                               {"0", std::nullopt},
+                               {"10", std::nullopt},
+                               {"1x", std::nullopt}})
+        EXPECT_EQ(bridge::parseInteger(text, 1, 9), value) << text;
 }
 
 TEST_F(BridgeTest, WindowKeysRegistryAndStartGoThroughTheBridgeAndOddLinesAreCounted) {

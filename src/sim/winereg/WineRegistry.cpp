@@ -169,8 +169,8 @@ private:
 // Windows backend reads it.
 std::string hexString(std::string_view line, Lines& lines) {
     std::u16string units;
-    std::string pending; // hex digits of the byte being read
-    int low = -1;        // the low byte of the unit being read, once it has come
+    std::string pending;    // hex digits of the byte being read
+    std::optional<int> low; // the low byte of the unit being read, once it has come
     bool ended = false;
     for (;;) {
         for (char c : line) {
@@ -182,12 +182,12 @@ std::string hexString(std::string_view line, Lines& lines) {
             for (char digit : pending)
                 byte = byte * 16 + hexValue(digit);
             pending.clear();
-            if (low < 0) {
+            if (!low) {
                 low = byte;
                 continue;
             }
-            const auto unit = static_cast<char16_t>(low | (byte << 8));
-            low = -1;
+            const auto unit = static_cast<char16_t>(*low | (byte << 8));
+            low.reset();
             ended = ended || unit == 0;
             if (!ended)
                 units += unit;

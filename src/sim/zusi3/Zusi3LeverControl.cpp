@@ -198,7 +198,7 @@ void LeverControl::sendStep(LeverRole role, bool auf, bool down, uint16_t komman
 }
 
 void LeverControl::sendSteps(const Lever& lever, int32_t towards, int32_t count) {
-    const bool auf = sign(towards - lever.current) * lever.aufDelta > 0;
+    const bool auf = sign(towards - lever.current) == lever.aufDelta;
     for (int32_t i = 0; i < count; ++i)
         sendStep(lever.role, auf, true);
     if (count > 0)
@@ -254,7 +254,7 @@ bool LeverControl::stepTowards(LeverRole role, int32_t code, bool pressed, uint3
         const int32_t dir = sign(endFor(code, *lever) - from);
         if (dir == 0)
             return true; // at its end already: a step would go nowhere or back
-        auf = dir * lever->aufDelta > 0;
+        auf = dir == lever->aufDelta;
         auto [it, fresh] = m_expect.try_emplace(role);
         Expectation& e = it->second;
         if (fresh || e.absolute)
@@ -354,7 +354,7 @@ bool LeverControl::breakerAuf(const Lever* lever, bool on) {
     int32_t dir = sign(end - lever->current);
     if (dir == 0)
         dir = end >= lever->otherEnd(end) ? 1 : -1;
-    return dir * lever->aufDelta > 0;
+    return dir == lever->aufDelta;
 }
 
 void LeverControl::mainBreaker(bool pressed, uint32_t nowMs) {
@@ -538,7 +538,7 @@ void LeverControl::pollEmergency(uint32_t nowMs) {
     run.lastStepAt = nowMs;
     run.lastStepReports = valve->reports;
     run.lastStepFrom = valve->current;
-    const bool auf = sign(run.target - valve->current) * valve->aufDelta > 0;
+    const bool auf = sign(run.target - valve->current) == valve->aufDelta;
     sendStep(LeverRole::BrakeValve, auf, true);
     sendStep(LeverRole::BrakeValve, auf, false);
 }

@@ -12,16 +12,19 @@ namespace kordan::zusi3 {
 namespace {
 
 TEST(Zusi3LeverModel, RolesByFunctionAndAnUnnamedLeverByItsRole) {
+    // Both ends of each role's range of functions, and the functions next to them.
     const struct {
-        uint16_t function;
+        uint16_t first, last;
         LeverRole role;
-    } roles[] = {{0x01, LeverRole::Power},        {0x14, LeverRole::Power},
-                 {0x06, LeverRole::DynamicBrake}, {0x0F, LeverRole::Afb},
-                 {0x19, LeverRole::BrakeValve},   {0x1B, LeverRole::IndependentBrake},
-                 {0x26, LeverRole::Reverser},     {0x33, LeverRole::MainBreaker},
-                 {0x1A, LeverRole::Unknown},      {0x34, LeverRole::Unknown}};
-    for (const auto& r : roles)
-        EXPECT_EQ(roleOfFunction(r.function), r.role) << r.function;
+    } roles[] = {{0x01, 0x05, LeverRole::Power},        {0x10, 0x14, LeverRole::Power},
+                 {0x06, 0x0A, LeverRole::DynamicBrake}, {0x0B, 0x0F, LeverRole::Afb},
+                 {0x15, 0x19, LeverRole::BrakeValve},   {0x1B, 0x1D, LeverRole::IndependentBrake},
+                 {0x23, 0x26, LeverRole::Reverser},     {0x31, 0x33, LeverRole::MainBreaker},
+                 {0x1A, 0x1A, LeverRole::Unknown},      {0x34, 0x34, LeverRole::Unknown}};
+    for (const auto& r : roles) {
+        EXPECT_EQ(roleOfFunction(r.first), r.role) << r.first;
+        EXPECT_EQ(roleOfFunction(r.last), r.role) << r.last;
+    }
     LeverModel model;
     const Lever* unnamed = model.report({"", {0x15}, 9, 8, 9});
     ASSERT_TRUE(unnamed);
@@ -209,6 +212,12 @@ TEST(Zusi3LeverControl, MainBreakerGoesByTheReportedStateBeforeTheLeversNotch) {
     hs.breaker = false;
     hs.control.input(33, true, 0);
     EXPECT_EQ(hs.notch, 2);
+    // With no state reported the notch tells it: off on "aus", so up towards "ein".
+    OneLever aus(
+        "Hs", [](int32_t n) { return uint16_t(n == 2 ? FnHauptschalterEin : FnHauptschalterAus); },
+        0, 2);
+    aus.control.input(33, true, 0);
+    EXPECT_EQ(aus.notch, 1);
 }
 
 // A lever not reported yet: each command steps the way the cabs count (power and brakes

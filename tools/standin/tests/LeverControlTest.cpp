@@ -90,11 +90,12 @@ const CabCase kCabs[] = {
     {"absolute ignored, valve reversed", {CabKind::Br101, false, true, true}},
 };
 
+// Each step follows the last one's report at once, so the brake stands on Schnellbremsung
+// by the time the button has been let go for half a second (of the cab's clock).
 TEST(Zusi3LeverControl, EmergencyBrakeEndsOnSchnellbremsungAndSaysSo) {
     for (const CabCase& c : kCabs) {
         Rig rig(c.options);
         rig.press(37);
-        rig.run(2000);
         EXPECT_EQ(rig.function(Cab::Fuehrerbremsventil), 0x19) << c.name;
         EXPECT_EQ(rig.control.emergency(), LeverControl::Emergency::Confirmed) << c.name;
         EXPECT_TRUE(rig.noted("Schnellbremsung best\u00e4tigt")) << c.name;
@@ -135,6 +136,9 @@ TEST(Zusi3LeverControl, ReverserAndIndependentBrakeHeadForTheirEnds) {
         for (int i = 0; i < 4; ++i)
             rig.press(41);
         EXPECT_EQ(rig.function(Cab::Richtungsschalter), 0x23) << reverse;
+        rig.inputs.clear(); // at its end already: taken, and nothing sent
+        EXPECT_TRUE(rig.control.input(41, true, rig.now)) << reverse;
+        EXPECT_EQ(rig.inputs, std::vector<uint16_t>{}) << reverse;
         rig.press(42);
         EXPECT_EQ(rig.function(Cab::Richtungsschalter), 0x24) << reverse;
         for (int i = 0; i < 3; ++i)
@@ -202,7 +206,7 @@ TEST(Zusi3LeverControl, TapChangerIsPulsedThroughAufAndBackToFahrtAndNullRunsItD
     EXPECT_FALSE(rig.control.setPower(0, 8, rig.now)); // at rest too
     rig.inputs.clear();
     for (int i = 0; i < 2; ++i)
-        rig.control.input(14, true, rig.now); // a regulator's two steps
+        EXPECT_TRUE(rig.control.input(14, true, rig.now)) << i; // a regulator's two steps
     rig.control.input(14, false, rig.now);
     rig.run(100);
     // Fahrt is notch 2, Auf notch 3: Auf, Fahrt, Auf, Fahrt - two passes, the lever at rest.
