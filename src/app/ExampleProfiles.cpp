@@ -34,7 +34,7 @@ int offerExampleProfiles(IDialogs& dialogs, const std::string& programDir,
 int enterProgramDir(IDialogs& dialogs, const std::string& programDir,
                     const std::string& examplesDir, std::string& profile) {
     std::error_code ec;
-    if (!profile.empty() && std::filesystem::exists(profile, ec))
+    if (std::filesystem::exists(profile, ec)) // never for an empty name
         profile = std::filesystem::absolute(profile, ec).string();
     std::filesystem::current_path(programDir, ec);
     return offerExampleProfiles(dialogs, programDir, examplesDir);

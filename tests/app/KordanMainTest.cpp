@@ -792,6 +792,11 @@ TEST(KordanMain, ControllersThatComeAndGoAreFollowedAndRestored) {
     // A selection is never changed; the missing controller was named once, at the start.
     EXPECT_EQ(std::tuple(rig.view.selected, rig.hid.calls.back(), rig.dialogs.texts()),
               std::tuple(1, "setup 8", Strings{ControllerSession::kNoControllerText}));
+    rig.hid.devices.pop_back(); // the selected one, second in the list, pulled out
+    rig.poll({}, {});
+    rig.passes(21, 101); // the look finds it gone from the list
+    EXPECT_TRUE(rig.view.devices.at(1).ends_with("#  8 Kordan Desktop (getrennt)"))
+        << "marked where it was";
     // A controller the system will not open: one message, whatever the ticks do.
     Rig denied;
     denied.device(3);

@@ -41,7 +41,7 @@ const char* const kUserReg = R"(WINE REGISTRY Version 2
 "Expand"=str(2):"%ProgramFiles%\\Zusi"
 "Multi"=str(7):"a\0b\0"
 "Hex1"=hex(1):5a,00,fc,00,\
-  ac,20,00,00,78,00
+  AC,20,00,00,78,00
 "Blob"=hex:01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,16,\
   17,18,19,1a
 "Nach"="Blob"
