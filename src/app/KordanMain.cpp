@@ -120,9 +120,9 @@ bool KordanMain::loopPass() {
 }
 
 bool KordanMain::waitForWindow(int32_t pollMs) {
-    // A controller whose reads are not waited for here (the virtual one, none, or one
-    // watched on a thread of its own, which wakes this wait) changes only through the
-    // window, at the tick or with a wake-up, so the loop rests until one of them. Over TCP
+    // A controller whose reads are not waited for here (the virtual one, none, or one whose
+    // device node this wait watches) changes only through the window, at the tick or with
+    // a report that ends the wait, so the loop rests until one of them. Over TCP
     // no longer than `pollMs`: what the simulator reports (a lever's notch the lever control
     // waits for) is read by the pass.
     // Resting, the ticks without a duty are passed over: a few wake-ups a second, not ten.
