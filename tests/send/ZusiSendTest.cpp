@@ -50,6 +50,10 @@ TEST(Keystrokes, ParsedWithModifiersNamedKeysRepeatsAndLiteralsAndBrokenPartsSki
         {"^", {}},
         {"", {}},
         {"\xff", {ch(0xFF)}},
+        // A count has at most four digits: a longer one is no count, and the braces name no
+        // key, rather than a slip of the keyboard typing a key a hundred thousand times.
+        {"{LEFT 1234}", std::vector<KeyStroke>(1234, vk(0x25))},
+        {"{LEFT 12345}", {}},
     };
     for (const auto& [keys, strokes] : cases) // escaped: not every row is text
         EXPECT_EQ(parseKeystrokes(keys), strokes) << testing::PrintToString(std::string(keys));
