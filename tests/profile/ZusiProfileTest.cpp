@@ -84,12 +84,8 @@ TEST_F(ProfileFileTest, ExampleLoadsAndSavesByteForByte) {
     dir.write("Fahrschalter.axr", kAxis);
     dir.write("bsp.cfr", kExample);
     ASSERT_EQ(profile.load("bsp.cfr"), LoadResult::Loaded);
-    const ZusiButton& horn = profile.buttons(1);
-    EXPECT_EQ(std::tuple(horn.Defined, horn.Bezeichnung, horn.Hold, profile.buttons(2).Press,
-                         profile.buttons(3).Defined, profile.Axis(2).Dateiname()),
-              std::tuple(true, "Pfeife", 1, 29, false, ""));
     ASSERT_EQ(profile.Save().result, SaveResult::Saved); // named: no dialog
-    EXPECT_EQ(dir.read("bsp.cfr"), kExample);
+    EXPECT_EQ(dir.read("bsp.cfr"), kExample); // every field that was read is written back
     EXPECT_TRUE(dialogs.loads.empty());
     EXPECT_TRUE(dialogs.fileRequests.empty());
 }
