@@ -153,9 +153,9 @@ TEST_F(ZusiSendTest, ConnectsToATitleBeginningWithZusiKeepsItAndDropsItClosedOrR
             s.send(code, code == 2 ? DownUp : Down);
         EXPECT_FALSE(s.GetConnect()) << title;
     }
-    // Found at the first command while it is in the foreground; a long title is cut but
-    // still recognised. Then kept without asking for the foreground again.
-    window.addWindow(kZusi, "Zusi" + std::string(400, 'x'));
+    // Found at the first command while it is in the foreground, then kept without asking
+    // for the foreground again.
+    window.addWindow(kZusi, "Zusi 2");
     window.setForeground(kZusi);
     s.send(2, Down);
     const int queries = window.foregroundQueries;
