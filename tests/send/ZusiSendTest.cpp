@@ -235,13 +235,19 @@ TEST_F(ZusiSendTest, ObserverSeesEveryDeliveryAndItsOutcome) {
     EXPECT_EQ(seen, want);
     // The keys as a log names them: a regulator's by its direction, the emergency brake's
     // as the brake valve's, a keystroke string's with its modifiers.
-    std::string keys;
-    const int32_t cases[] = {28, 1,    1000, -2, 1000, 0,  37, 1,  1, 3, 11,
-                             1,  1001, 1,    23, 1,    46, 1,  21, 2, 2, 1};
-    for (size_t i = 0; i < std::size(cases); i += 2)
-        keys += s.keyText(cases[i], cases[i + 1]) + "|";
-    EXPECT_EQ(keys, "Taste H|Taste Pfeil ab||Taste Ü|Taste Strg+F8|Taste Strg+M|Taste A|||Taste "
-                    "Num 2|Taste F2|");
+    const std::tuple<int32_t, int32_t, const char*> keys[] = {{28, 1, "Taste H"},
+                                                              {1000, -2, "Taste Pfeil ab"},
+                                                              {1000, 0, ""},
+                                                              {37, 1, "Taste Ü"},
+                                                              {1, 3, "Taste Strg+F8"},
+                                                              {11, 1, "Taste Strg+M"},
+                                                              {1001, 1, "Taste A"},
+                                                              {23, 1, ""},
+                                                              {46, 1, ""},
+                                                              {21, 2, "Taste Num 2"},
+                                                              {2, 1, "Taste F2"}};
+    for (auto [code, befehl, text] : keys)
+        EXPECT_EQ(s.keyText(code, befehl), text) << code << " " << befehl;
 }
 
 TEST_F(ZusiSendTest, HeldKeysAreReleasedByTheirHolderOnceAndTheirLateKeyUpIsNotSentAgain) {
