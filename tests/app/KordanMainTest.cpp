@@ -530,7 +530,6 @@ TEST(KordanMain, ActiveModeSendsChangesTheTickWatchesAndNothingStaysPressed) {
     EXPECT_EQ(std::tuple(rig.settings.values.count("Speaker"), rig.dir.read("c.dat"),
                          rig.dialogs.messages.size(), rig.hid.calls.back()),
               std::tuple(0u, calibration, 0u, "setup 8"));
-    m.Form_Unload(); // a second close does nothing
 }
 
 // Loads and test mode are checked by the randomised test below, the brake's own release and
