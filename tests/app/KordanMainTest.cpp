@@ -26,7 +26,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <deque>
 #include <filesystem>
 #include <functional>
 #include <random>
