@@ -6,6 +6,7 @@
 #include "profile/ZusiProfile.h"
 
 #include "fakes/FakeRegistry.h"
+#include "fakes/FakeSocket.h"
 #include "fakes/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -138,14 +139,10 @@ TEST(Replay, AControllerPulledAndPluggedBetweenTwoPollsIsLostAndBack) {
 // A simulator that refuses the connection ends the replay before it starts, saying why; so
 // does a profile that does not load.
 TEST(Replay, ARefusedZusi3ConnectionOrAMissingProfileEndsBeforeTheStart) {
-    struct Refusing : ITcpSocket {
-        void connect(const std::string&, uint16_t) override {}
-        State state() override { return State::Failed; }
-        ptrdiff_t send(const uint8_t*, size_t) override { return -1; }
-        ptrdiff_t receive(uint8_t*, size_t) override { return -1; }
-        void close() override {}
+    struct Refusing : FakeSocket {
         Failure failure() const override { return Failure::Refused; }
     } socket;
+    socket.next = ITcpSocket::State::Failed;
     TempDir dir;
     dir.write("p.cfr", profileFileBytes(ProfileFile{}));
     const ReplayZusi3 server{socket, {"zusi", 1436}};
