@@ -20,10 +20,11 @@
 using namespace kordan;
 
 TEST(ControllerSession, EntryTextAndHandle) {
-    EXPECT_EQ(std::tuple(ControllerSession::entryText(210, 4, 12, 5),
-                         ControllerSession::entryText(210, 0x1234, 12, -7)),
-              std::tuple("PID: 0D2, Usg: 004, UP: 00C -- splat device #  5 Kordan Desktop",
-                         "PID: 0D2, Usg: 1234, UP: 00C -- splat device # -7 Kordan Desktop"));
+    EXPECT_EQ(ControllerSession::entryText(210, 4, 12, 5),
+              "PID: 0D2, Usg: 004, UP: 00C -- splat device #  5 Kordan Desktop");
+    EXPECT_EQ(ControllerSession::entryText(210, 0x1234, 12, -7),
+              "PID: 0D2, Usg: 1234, UP: 00C -- splat device # -7 Kordan Desktop")
+        << "wider values are not cut";
     for (auto [entry, handle] :
          {std::pair{"device #  123 K", 123}, {"# -7 K", -7}, {"no hash", 0}, {"#", 0}})
         EXPECT_EQ(ControllerSession::handleFromEntry(entry), handle) << entry;
@@ -147,11 +148,14 @@ TEST(LedPresenter, ShowsTheChosenValueOnlyWhenChangedAndSignsWhenAsked) {
 TEST(CommandLine, OptionsValuesAndMistakes) {
     auto p = parseCommandLine({"--sheet", "a.cfr", "b.pdf", "--scenario", "s.txt", "--mode",
                                "aktiv", "--zusi3", "h:1", "--delivery", "x11", "--dir", "d"});
-    EXPECT_EQ(std::tuple(p.error, p.line.virtualController, p.line.activeMode, p.line.sheetProfile,
-                         p.line.sheetOut, p.line.zusi3, p.line.delivery, p.line.dir),
-              std::tuple("", true, std::optional(true), "a.cfr", "b.pdf",
-                         std::optional<std::string>("h:1"), std::optional<std::string>("x11"),
-                         "d"));
+    EXPECT_EQ(p.error, "");
+    EXPECT_TRUE(p.line.virtualController) << "a scenario plays on the virtual controller";
+    EXPECT_EQ(p.line.activeMode, std::optional(true));
+    EXPECT_EQ(p.line.sheetProfile, "a.cfr");
+    EXPECT_EQ(p.line.sheetOut, "b.pdf");
+    EXPECT_EQ(p.line.zusi3, std::optional<std::string>("h:1"));
+    EXPECT_EQ(p.line.delivery, std::optional<std::string>("x11"));
+    EXPECT_EQ(p.line.dir, "d");
     for (auto [args, error] :
          {std::pair{std::vector<std::string>{"--frei"},
                     "unbekannte Option --frei; alle Optionen nennt kordan --help"},
@@ -232,12 +236,11 @@ TEST(Sheet, EveryDefinedButtonWithItsShiftLayerAndEveryZoneOfTheAssignedLevers) 
         return std::tuple(f.kind, f.left, f.top, f.text, f.assigned);
     };
     using K = Sheet::Field::Kind;
-    EXPECT_EQ(std::tuple(field(2), field(3), field(14), field(41), field(43)),
-              std::tuple(std::tuple(K::Lever, 2875, 480, "H2", true),
-                         std::tuple(K::Caption, 2875, 240, "Throttle", false),
-                         std::tuple(K::Button, 100, 1680, "1", true),
-                         std::tuple(K::Button, 4780, 2040, "28", true),
-                         std::tuple(K::Button, 5380, 1920, "30", false)));
+    EXPECT_EQ(field(2), std::tuple(K::Lever, 2875, 480, "H2", true));
+    EXPECT_EQ(field(3), std::tuple(K::Caption, 2875, 240, "Throttle", false));
+    EXPECT_EQ(field(14), std::tuple(K::Button, 100, 1680, "1", true));
+    EXPECT_EQ(field(41), std::tuple(K::Button, 4780, 2040, "28", true));
+    EXPECT_EQ(field(43), std::tuple(K::Button, 5380, 1920, "30", false));
     EXPECT_EQ(std::tuple(s.pictureWidth, s.pictureHeight), std::tuple(6655, 2325));
 }
 

@@ -6,6 +6,7 @@
 #include "profile/ZusiProfile.h"
 
 #include "fakes/FakeRegistry.h"
+#include "fakes/FakeSocket.h"
 #include "fakes/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -22,11 +23,17 @@ TEST(Scenario, ParsesInstructionsAndRejectsMalformedLinesWithTheirNumber) {
     auto& steps = std::get<std::vector<ScenarioStep>>(parsed);
     ASSERT_EQ(steps.size(), 8u);
     using K = ScenarioStep::Kind;
-    EXPECT_EQ((std::tuple{steps[0].kind, steps[0].a, steps[0].b, steps[0].line, steps[1].kind,
-                          steps[2].kind, steps[4].a, steps[5].kind, steps[5].file, steps[6].a,
-                          steps[7].kind}),
-              (std::tuple{K::Lever, 2, 200, 3, K::Press, K::Release, 150, K::Load, "BR 101_1.cfr",
-                          1, K::Replug}));
+    EXPECT_EQ(steps[0].kind, K::Lever);
+    EXPECT_EQ(steps[0].a, 2) << "the lever";
+    EXPECT_EQ(steps[0].b, 200) << "its raw value";
+    EXPECT_EQ(steps[0].line, 3) << "comments and blank lines are counted";
+    EXPECT_EQ(steps[1].kind, K::Press);
+    EXPECT_EQ(steps[2].kind, K::Release);
+    EXPECT_EQ(steps[4].a, 150) << "the wait";
+    EXPECT_EQ(steps[5].kind, K::Load);
+    EXPECT_EQ(steps[5].file, "BR 101_1.cfr") << "the name's blank stays, the comment goes";
+    EXPECT_EQ(steps[6].a, 1) << "mode active";
+    EXPECT_EQ(steps[7].kind, K::Replug);
     for (const char* bad :
          {"lever 8 1", "lever 1 256", "lever 1", "press 0", "press 45", "release x", "wait -1",
           "wait 10 20", "jump 3", "lever 1 +5", "wait 1.5", "mode x", "unplug 1", "load"}) {
@@ -132,14 +139,10 @@ TEST(Replay, AControllerPulledAndPluggedBetweenTwoPollsIsLostAndBack) {
 // A simulator that refuses the connection ends the replay before it starts, saying why; so
 // does a profile that does not load.
 TEST(Replay, ARefusedZusi3ConnectionOrAMissingProfileEndsBeforeTheStart) {
-    struct Refusing : ITcpSocket {
-        void connect(const std::string&, uint16_t) override {}
-        State state() override { return State::Failed; }
-        ptrdiff_t send(const uint8_t*, size_t) override { return -1; }
-        ptrdiff_t receive(uint8_t*, size_t) override { return -1; }
-        void close() override {}
+    struct Refusing : FakeSocket {
         Failure failure() const override { return Failure::Refused; }
     } socket;
+    socket.next = ITcpSocket::State::Failed;
     TempDir dir;
     dir.write("p.cfr", profileFileBytes(ProfileFile{}));
     const ReplayZusi3 server{socket, {"zusi", 1436}};
