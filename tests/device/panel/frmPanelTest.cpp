@@ -44,18 +44,19 @@ TEST_F(PanelTest, SlidersSetTheRawChannelsAndReportsLightTheDisplay) {
     InputReport r{};
     oc.ReadData(oc.kHandle, r);
     EXPECT_LT(leverRaw(r, 2), 200);
-    EXPECT_EQ(std::vector<int>({leverRaw(r, 3), leverRaw(r, 5), leverRaw(r, 6), leverRaw(r, 7)}),
-              std::vector<int>({77, 0, 0, 255}));
+    EXPECT_EQ(leverRaw(r, 3), 77) << "untouched";
+    EXPECT_EQ(leverRaw(r, 5), 0) << "the bail-off let go";
+    EXPECT_EQ(leverRaw(r, 6), 0) << "a switch clicked at its left";
+    EXPECT_EQ(leverRaw(r, 7), 255) << "a switch at 200 stops at rechts";
     // Reports coming back light the digits, left first, and the speaker.
     const uint8_t one = 0x06, twoWithPoint = 0xDB, three = 0x4F;
     oc.WriteData(oc.kHandle, displayReport(three, twoWithPoint, one));
     const auto digits = panel.display()->digits();
-    EXPECT_EQ(std::tuple(digits[0], digits[1], panel.display()->toolTip()),
-              std::tuple(one, twoWithPoint, QStringLiteral("12.3")));
+    EXPECT_EQ(std::tuple(digits[0], digits[1]), std::tuple(one, twoWithPoint));
+    EXPECT_EQ(panel.display()->toolTip(), QStringLiteral("12.3"));
     oc.WriteData(oc.kHandle, speakerReport(true)); // leaves the digits alone
     EXPECT_EQ(panel.speaker()->text(), QStringLiteral("Lautsprecher: an"));
     EXPECT_EQ(panel.display()->digits(), digits);
-    panel.display()->grab(); // paints without trouble
 }
 
 TEST_F(PanelTest, ButtonsAreMomentaryUnlessTheyLatchAndEveryOneIsReachedByItsMiddle) {
