@@ -178,12 +178,17 @@ TEST_F(LokTest, AnEmptyOrUnreadableFileRaisesNothingAndIsReadAgainLater) {
 }
 
 TEST_F(LokTest, GeneratesTheFourFilesForEachMasterControllerCaseOrKeepsWhatItCannotMake) {
-    LokValues unknown, extreme;
+    LokValues notched, kombi, unknown, extreme;
+    notched.fahrschalter = "Auf/Ab";
+    notched.raste = "1";
+    kombi.fahrschalter = "Kombihebel";
     unknown.fahrschalter = "Auf/Ab";
     unknown.raste = "2";
     unknown.fbv = "D5/D2 ";        // a trailing blank is another valve
     extreme.fahrstufen = "-40000"; // clamped to -32768, so the step is +32768
     extreme.antriebssystem = "Dampf";
+    writeLok("Loks/Raste.lok", test::lokFile(notched));
+    writeLok("Loks/Kombihebel.lok", test::lokFile(kombi));
     writeLok("Loks/Unbekannt.lok", test::lokFile(unknown));
     writeLok("Loks/Extrem.lok", test::lokFile(extreme));
     writeLok("Loks/Alt.lok", "2.2\r\n");
@@ -197,13 +202,12 @@ TEST_F(LokTest, GeneratesTheFourFilesForEachMasterControllerCaseOrKeepsWhatItCan
     const Case cases[] = {
         // "Auf/Ab" without notches: "up" held at the bottom; with notches: "down" on leaving it.
         {"Elektrisch/E 10.lok", aufAbFile(" 1 ", " 0 "), " 1001 ", " 8 ", " 0 ", " 3 ", {}, {}},
-        {"Elektrisch/E 40.lok", aufAbFile(" 0 ", " 15 "), " 1001 ", " 0 ", " 0 ", " 3 ", {}, {}},
+        {"Raste.lok", aufAbFile(" 0 ", " 15 "), " 1001 ", " 25 ", " 0 ", " 3 ", {}, {}},
         {"Elektrisch/BR 101.lok", fsFile("-20 "), " 1001 ", " 10 ", "-23 ", " 7 ", {}, {}},
         // The combined lever brakes with the master controller's notches.
-        {"Diesel/V 200.lok", fsFile("-15 "), " 1000 ", "-6 ", " 0 ", " 3 ", {}, {}},
-        {"Diesel/BR 232.lok", fsFile("-16 "), " 1001 ", " 9 ", "-12 ", " 7 ", {}, {}},
+        {"Kombihebel.lok", fsFile("-12 "), " 1000 ", "-25 ", " 0 ", " 3 ", {}, {}},
         // An unknown master controller keeps the old file and writes the others.
-        {"Unbekannt.lok", fsFile("-16 "), " 1001 ", " 25 ", " 0 ", " 3 ", "Auf/Ab", {}},
+        {"Unbekannt.lok", fsFile("-12 "), " 1001 ", " 25 ", " 0 ", " 3 ", "Auf/Ab", {}},
         // The unknown drive system leaves no brake steps.
         {"Extrem.lok", fsFile(" 32768 "), " 1001 ", " 0 ", " 0 ", " 3 ", {}, "Dampf"},
         // A failed parse writes nothing but still reports the change.
