@@ -7,13 +7,13 @@
 #include "fakes/FakeRegistry.h"
 #include "fakes/TempDir.h"
 #include "sim/AutomaticAxes.h"
-#include "sim/LokTestFiles.h"
 #include "sim/ZusiLokParser.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <fstream>
 #include <memory>
 #include <tuple>
@@ -23,6 +23,42 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace test;
+
+// The values a hand-made locomotive file carries at the counted lines.
+struct LokValues {
+    std::string version = "2.3";
+    std::string fbv = "D2";
+    std::string raste = "0";
+    std::string antriebssystem = "ElektrischReihenschluss";
+    std::string leistung = "3700";
+    std::string fahrschalter = "Standard";
+    std::string fahrstufen = "12";
+    std::string afb = "0";
+};
+
+// The lines of a hand-made locomotive file. Behind the fourth "#IF" (line D) the
+// lines 14, 15 and 17 are "#IF" and every line from 18 on holds its own number counted
+// from D, so the brake value tells which "#IF" and which line a drive system used:
+// 1 line read first ends on line 14, 2 on line 15, 3 go on to line 17.
+std::vector<std::string> lokLines(const LokValues& v) {
+    std::vector<std::string> l = {v.version, "Testlok", "Beschreibung", "#", "1", "2",
+                                  v.fbv,     "4",       "#IF"};
+    for (int i = 1; i <= 11; ++i)
+        l.push_back(std::to_string(i));
+    l.push_back(v.raste);
+    l.insert(l.end(), {"Raste+1", "#IF", "b", "#IF", "c", "#IF"});
+    l.insert(l.end(), {"d1", "d2", v.antriebssystem, v.leistung, "d5", v.fahrschalter, v.fahrstufen,
+                       "d8", v.afb, "10", "11", "12", "13", "#IF", "#IF", "16", "#IF"});
+    for (int i = 18; i <= 40; ++i)
+        l.push_back(" " + std::to_string(i) + " ");
+    return l;
+}
+
+// The file of those lines, or of only the first `count` of them.
+std::string lokFile(const LokValues& v, size_t count = SIZE_MAX) {
+    const auto lines = lokLines(v);
+    return crlf({lines.begin(), lines.begin() + std::min(count, lines.size())});
+}
 
 // The simulator as Wine keeps it: "C:\Programme\Zusi" below a Wine prefix in the temporary
 // directory, spelt on disk in another case than the Windows paths that name its files.
@@ -180,10 +216,10 @@ TEST_F(LokTest, GeneratesTheFourFilesForEachMasterControllerCaseOrKeepsWhatItCan
     unknown.fbv = "D5/D2 ";        // a trailing blank is another valve
     extreme.fahrstufen = "-40000"; // clamped to -32768, so the step is +32768
     extreme.antriebssystem = "Dampf";
-    writeLok("Loks/Raste.lok", test::lokFile(notched));
-    writeLok("Loks/Kombihebel.lok", test::lokFile(kombi));
-    writeLok("Loks/Unbekannt.lok", test::lokFile(unknown));
-    writeLok("Loks/Extrem.lok", test::lokFile(extreme));
+    writeLok("Loks/Raste.lok", lokFile(notched));
+    writeLok("Loks/Kombihebel.lok", lokFile(kombi));
+    writeLok("Loks/Unbekannt.lok", lokFile(unknown));
+    writeLok("Loks/Extrem.lok", lokFile(extreme));
     writeLok("Loks/Alt.lok", "2.2\r\n");
     using Name = std::optional<std::string>;
     struct Case {
@@ -312,7 +348,7 @@ TEST_F(LokParserTest, EachDriveSystemTakesTheBrakeValueFromItsOwnLine) {
         LokValues v;
         v.antriebssystem = system;
         auto p = parser();
-        const LokReport report = parse(p, test::lokFile(v));
+        const LokReport report = parse(p, lokFile(v));
         ASSERT_TRUE(report.read()) << system;
         EXPECT_EQ(report.unknownDrive.has_value(), brakeLine == 0) << system;
         EXPECT_EQ(p.EBremse(), brakeLine) << system;
@@ -323,7 +359,7 @@ TEST_F(LokParserTest, ReadsTheValuesAtTheirCountedLinesLeniently) {
     LokValues v;
     v.fahrschalter = " Zugkraft";
     auto p = parser();
-    ASSERT_TRUE(parse(p, test::lokFile(v)).read());
+    ASSERT_TRUE(parse(p, lokFile(v)).read());
     EXPECT_EQ(p.Fahrschalter(), " Zugkraft"); // texts are whole lines, blanks included
     struct Row {
         const char *raste, *leistung, *fahrstufen, *afb;
@@ -338,7 +374,7 @@ TEST_F(LokParserTest, ReadsTheValuesAtTheirCountedLinesLeniently) {
     for (const Row& row : rows) {
         std::tie(v.raste, v.leistung, v.fahrstufen, v.afb) =
             std::tie(row.raste, row.leistung, row.fahrstufen, row.afb);
-        ASSERT_TRUE(parse(p, test::lokFile(v)).read());
+        ASSERT_TRUE(parse(p, lokFile(v)).read());
         EXPECT_EQ(p.Raste(), row.readRaste) << "Raste " << row.raste;
         EXPECT_EQ(p.Leistung(), row.readLeistung) << "Leistung " << row.leistung;
         EXPECT_EQ(p.Fahrstufen(), row.readFahrstufen) << "Fahrstufen " << row.fahrstufen;
@@ -352,7 +388,7 @@ TEST_F(LokParserTest, OnlyAnOpenableFileWithTheExactVersionLineIsAccepted) {
          {"2.3 ", "2.30", " 2.3", "2.2", "", static_cast<const char*>(nullptr)}) {
         LokValues v;
         v.version = first ? first : "";
-        EXPECT_EQ(parse(p, first ? test::lokFile(v) : std::string()).result, R::WrongFormat)
+        EXPECT_EQ(parse(p, first ? lokFile(v) : std::string()).result, R::WrongFormat)
             << (first ? first : "");
     }
     const LokReport missing = p.Parse("Loks\\fehlt.lok");
@@ -371,16 +407,16 @@ TEST_F(LokParserTest, AFileThatEndsEarlyGivesFalseAndKeepsTheEarlierValues) {
     good.fahrstufen = "7";
     good.antriebssystem = "ElektrischDrehstrom";
     auto p = parser();
-    ASSERT_TRUE(parse(p, test::lokFile(good)).read());
+    ASSERT_TRUE(parse(p, lokFile(good)).read());
     LokValues other = good;
     other.fahrstufen = "30";
-    const auto lines = test::lokLines(other);
+    const auto lines = lokLines(other);
     // ElektrischDrehstrom takes its brake value from line 22 after D, the 49th of the file.
     const size_t needed = 49;
     ASSERT_EQ(lines[needed - 1], " 22 ");
     for (size_t n = 1; n <= lines.size(); ++n) {
         SCOPED_TRACE(n);
-        const LokReport report = parse(p, test::lokFile(other, n));
+        const LokReport report = parse(p, lokFile(other, n));
         EXPECT_EQ(report.result, n >= needed ? R::Read : R::EndsEarly);
         EXPECT_EQ(p.Fahrstufen(), report.read() ? 30 : 7);
     }
@@ -395,7 +431,7 @@ TEST_F(LokParserTest, TextsAreReadAsWindows1252AndTheDirectoryFallsBack) {
     });
     LokValues v;
     v.fbv = "F\xFCllsto\xDF";
-    tmp.write("lok.lok", test::lokFile(v));
+    tmp.write("lok.lok", lokFile(v));
     ASSERT_TRUE(p.Parse("Loks\\a.lok").read());
     EXPECT_EQ(seen, "\\programme\\zusi\\Loks\\a.lok");
     EXPECT_EQ(p.FBV(), "Füllstoß");
