@@ -45,7 +45,6 @@ TEST(Zusi3LeverModel, BrakingEndFromWhatWasSeen) {
         {"Fuellen seen at the bottom", {{0, 0x15}}, 9},
         {"taken over near the top", {{8, 0x18}}, 0},
         {"taken over near the bottom", {{1, 0x18}}, 9},
-        {"taken over in the middle", {{5, 0x16}}, 0},
     };
     for (const auto& c : cases) {
         LeverModel model;
