@@ -207,7 +207,8 @@ TEST_F(LokTest, AnEmptyOrUnreadableFileRaisesNothingAndIsReadAgainLater) {
 }
 
 TEST_F(LokTest, GeneratesTheFourFilesForEachMasterControllerCaseOrKeepsWhatItCannotMake) {
-    LokValues notched, kombi, unknown, extreme;
+    LokValues aufAb, notched, kombi, unknown, extreme;
+    aufAb.fahrschalter = "Auf/Ab";
     notched.fahrschalter = "Auf/Ab";
     notched.raste = "1";
     kombi.fahrschalter = "Kombihebel";
@@ -216,11 +217,13 @@ TEST_F(LokTest, GeneratesTheFourFilesForEachMasterControllerCaseOrKeepsWhatItCan
     unknown.fbv = "D5/D2 ";        // a trailing blank is another valve
     extreme.fahrstufen = "-40000"; // clamped to -32768, so the step is +32768
     extreme.antriebssystem = "Dampf";
+    writeLok("Loks/AufAb.lok", lokFile(aufAb));
     writeLok("Loks/Raste.lok", lokFile(notched));
     writeLok("Loks/Kombihebel.lok", lokFile(kombi));
     writeLok("Loks/Unbekannt.lok", lokFile(unknown));
     writeLok("Loks/Extrem.lok", lokFile(extreme));
     writeLok("Loks/Alt.lok", "2.2\r\n");
+    copyDemoLok("Elektrisch/BR 101.lok");
     using Name = std::optional<std::string>;
     struct Case {
         const char* lok;
@@ -230,7 +233,7 @@ TEST_F(LokTest, GeneratesTheFourFilesForEachMasterControllerCaseOrKeepsWhatItCan
     };
     const Case cases[] = {
         // "Auf/Ab" without notches: "up" held at the bottom; with notches: "down" on leaving it.
-        {"Elektrisch/E 10.lok", aufAbFile(" 1 ", " 0 "), " 1001 ", " 8 ", " 0 ", " 3 ", {}, {}},
+        {"AufAb.lok", aufAbFile(" 1 ", " 0 "), " 1001 ", " 25 ", " 0 ", " 3 ", {}, {}},
         {"Raste.lok", aufAbFile(" 0 ", " 15 "), " 1001 ", " 25 ", " 0 ", " 3 ", {}, {}},
         {"Elektrisch/BR 101.lok", fsFile("-20 "), " 1001 ", " 10 ", "-23 ", " 7 ", {}, {}},
         // The combined lever brakes with the master controller's notches.
@@ -246,8 +249,6 @@ TEST_F(LokTest, GeneratesTheFourFilesForEachMasterControllerCaseOrKeepsWhatItCan
         SCOPED_TRACE(c.lok);
         std::string path = std::string("Loks\\") + c.lok;
         std::replace(path.begin(), path.end(), '/', '\\');
-        if (!fs::exists(zusi / "Loks" / c.lok))
-            copyDemoLok(c.lok);
         dialogs.loks.clear();
         drive(path);
         ASSERT_EQ(changes.back(), path);
