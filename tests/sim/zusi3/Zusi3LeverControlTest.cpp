@@ -203,16 +203,15 @@ TEST(Zusi3LeverControl, AnAfbPositionIsNoPowerNotch) {
 // A breaker that fell out under a lever left on "ein": the reported state decides, so the
 // lever is asked up to "ein" again, not down to "aus".
 TEST(Zusi3LeverControl, MainBreakerGoesByTheReportedStateBeforeTheLeversNotch) {
-    OneLever hs(
-        "Hs", [](int32_t n) { return uint16_t(n == 2 ? FnHauptschalterEin : FnHauptschalterAus); },
-        2, 2);
+    const auto function = [](int32_t n) {
+        return uint16_t(n == 2 ? FnHauptschalterEin : FnHauptschalterAus);
+    };
+    OneLever hs("Hs", function, 2, 2);
     hs.breaker = false;
     hs.control.input(33, true, 0);
     EXPECT_EQ(hs.notch, 2);
     // With no state reported the notch tells it: off on "aus", so up towards "ein".
-    OneLever aus(
-        "Hs", [](int32_t n) { return uint16_t(n == 2 ? FnHauptschalterEin : FnHauptschalterAus); },
-        0, 2);
+    OneLever aus("Hs", function, 0, 2);
     aus.control.input(33, true, 0);
     EXPECT_EQ(aus.notch, 1);
 }
