@@ -20,7 +20,6 @@ TEST(Zusi3AutomaticAxes, EachLeverKindGivesItsFileAndAnUnknownOneKeepsTheEarlier
         int32_t regelStep;
     } cases[] = {
         {"traction-demand notches above tap positions", {"FS", {0x13}, 2, 2, 11}, FS, 1, 1000, -8},
-        {"follow-up control", {"FS", {0x01}, 0, 0, 40}, FS, 1, 1000, -40},
         {"tap changer only", {"FS", {0x04}, 2, 2, 3}, FS, 3, 1000, -1},
         {"power lever with one notch", {"FS", {0x01}, 0, 0, 0}, FS, 0, 0, 0},
         {"no power lever", {"Dyn", {0x07}, 0, 0, 9}, FS, 0, 0, 0},

@@ -30,8 +30,6 @@ TEST(Zusi3LeverModel, RolesByFunctionAndAnUnnamedLeverByItsRole) {
     ASSERT_TRUE(unnamed);
     EXPECT_EQ(unnamed->name, "F\u00fchrerbremsventil");
     EXPECT_FALSE(model.report({"", {0x00}, 1, 0, 2})); // nothing to name it by
-    model.clear();
-    EXPECT_FALSE(model.find(LeverRole::BrakeValve));
 }
 
 TEST(Zusi3LeverModel, BrakingEndFromWhatWasSeen) {
@@ -45,7 +43,6 @@ TEST(Zusi3LeverModel, BrakingEndFromWhatWasSeen) {
         {"Fuellen seen at the bottom", {{0, 0x15}}, 9},
         {"taken over near the top", {{8, 0x18}}, 0},
         {"taken over near the bottom", {{1, 0x18}}, 9},
-        {"taken over in the middle", {{5, 0x16}}, 0},
     };
     for (const auto& c : cases) {
         LeverModel model;
@@ -206,16 +203,15 @@ TEST(Zusi3LeverControl, AnAfbPositionIsNoPowerNotch) {
 // A breaker that fell out under a lever left on "ein": the reported state decides, so the
 // lever is asked up to "ein" again, not down to "aus".
 TEST(Zusi3LeverControl, MainBreakerGoesByTheReportedStateBeforeTheLeversNotch) {
-    OneLever hs(
-        "Hs", [](int32_t n) { return uint16_t(n == 2 ? FnHauptschalterEin : FnHauptschalterAus); },
-        2, 2);
+    const auto function = [](int32_t n) {
+        return uint16_t(n == 2 ? FnHauptschalterEin : FnHauptschalterAus);
+    };
+    OneLever hs("Hs", function, 2, 2);
     hs.breaker = false;
     hs.control.input(33, true, 0);
     EXPECT_EQ(hs.notch, 2);
     // With no state reported the notch tells it: off on "aus", so up towards "ein".
-    OneLever aus(
-        "Hs", [](int32_t n) { return uint16_t(n == 2 ? FnHauptschalterEin : FnHauptschalterAus); },
-        0, 2);
+    OneLever aus("Hs", function, 0, 2);
     aus.control.input(33, true, 0);
     EXPECT_EQ(aus.notch, 1);
 }
