@@ -169,6 +169,7 @@ TEST(WinePaths, PrefixFromEnvironmentAndDrivePathsBelowDosdevices) {
         {"C:\\Programme\\Zusi", "c:/Programme/Zusi"},
         {"d:\\Zusi\\\\Loks\\", "d:/Zusi/Loks"},
         {"C:\\", "c:"},
+        {"C:", "c:"},
         {"\\programme\\zusi", "c:/programme/zusi"},
         {"Zusi\\Loks", ""},
         {"C:Zusi", ""},

@@ -40,9 +40,11 @@ public:
         return static_cast<ptrdiff_t>(c.size());
     }
     void close() override { current = State::Closed, chunks.clear(), peerClosed = false; }
+    Failure failure() const override { return failed; }
 
     State next = State::Connected; // what the next connect() leads to
     State current = State::Closed;
+    Failure failed = Failure::None; // why a failed connect failed, as the socket tells it
     std::deque<zusi3::Bytes> chunks;
     bool peerClosed = false;
     size_t room = SIZE_MAX;

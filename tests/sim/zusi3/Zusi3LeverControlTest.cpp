@@ -214,6 +214,10 @@ TEST(Zusi3LeverControl, MainBreakerGoesByTheReportedStateBeforeTheLeversNotch) {
     OneLever aus("Hs", function, 0, 2);
     aus.control.input(33, true, 0);
     EXPECT_EQ(aus.notch, 1);
+    // On "ein" it heads down towards "aus".
+    OneLever ein("Hs", function, 2, 2);
+    ein.control.input(33, true, 0);
+    EXPECT_EQ(ein.notch, 1);
 }
 
 // A lever not reported yet: each command steps the way the cabs count (power and brakes
