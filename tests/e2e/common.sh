@@ -1,5 +1,7 @@
-# Sourced by the end-to-end scripts: a wait for a condition and a private X server.
-# Needs $tmp; sets xpid and DISPLAY.
+# Sourced by the end-to-end scripts: a wait for a condition, a private X server, a failure
+# that shows the logs, and the program's calibration and settings of our own, so that
+# neither the wizard nor a user's settings come into play.
+# Needs $tmp; start_xvfb sets xpid and DISPLAY.
 
 # Waits up to $1 tenths of a second for a condition.
 wait_for() {
@@ -21,4 +23,29 @@ start_xvfb() {
     wait_for 100 test -s "$tmp/displayfd" ||
         { echo "SKIPPED: Xvfb could not start:"; cat "$tmp/xvfb.log"; exit 77; }
     export DISPLAY=:$(head -n1 "$tmp/displayfd")
+}
+
+# Fails the test, with the end of each log named in $logs (files in $tmp) and the name of
+# the run in $run, where there is one.
+fail() {
+    echo "FAILED${run:+ ($run)}: $*"
+    for f in $logs; do
+        [ -f "$tmp/$f" ] && { echo "--- $f"; tail -n 40 "$tmp/$f"; }
+    done
+    exit 1
+}
+
+# A calibration with the initial values in the program's directory $1.
+write_calibration() {
+    {
+        printf '1.0\r\n[Kalibrierung]\r\n'
+        for i in 1 2 3 4 5 6 7; do printf '[Hebel%s]\r\n 4 \r\n 0 \r\n 255 \r\n' "$i"; done
+    } >"$1/Kalibrierung.dat"
+}
+
+# The settings in $XDG_CONFIG_HOME: load mode $1 (AutoLoad), mode $2 (Modus).
+write_settings() {
+    mkdir -p "$XDG_CONFIG_HOME/ZusiKordan"
+    printf '[Settings]\nAutoLoad=%s\nPolling=10\nSpeaker=0\nLed=1\nModus=%s\n' "$1" "$2" \
+        >"$XDG_CONFIG_HOME/ZusiKordan/ZusiKordan.ini"
 }

@@ -14,29 +14,17 @@ cleanup() {
     rm -rf "$tmp"
 }
 trap cleanup EXIT
-fail() {
-    echo "FAILED: $*"
-    for f in keys.log kordan.out kordan.err standin.out; do
-        [ -f "$tmp/$f" ] && { echo "--- $f"; tail -n 40 "$tmp/$f"; }
-    done
-    exit 1
-}
-. "$(dirname "$0")/xvfb.sh"
+logs="keys.log kordan.out kordan.err standin.out"
+. "$(dirname "$0")/common.sh"
 start_xvfb
 export QT_QPA_PLATFORM=xcb
 unset WAYLAND_DISPLAY
 
-# The demo data, settings of our own and a calibration with the initial values, so that
-# neither the wizard nor a user's settings come into play.
 prefix=$tmp/prefix dir=$tmp/kordan
 "$source/tools/demo-install.sh" "$prefix" "$dir" >/dev/null || fail "demo install"
-{
-    printf '1.0\r\n[Kalibrierung]\r\n'
-    for i in 1 2 3 4 5 6 7; do printf '[Hebel%s]\r\n 4 \r\n 0 \r\n 255 \r\n' "$i"; done
-} >"$dir/Kalibrierung.dat"
+write_calibration "$dir"
 export XDG_CONFIG_HOME=$tmp/config WINEPREFIX=$prefix
-mkdir -p "$XDG_CONFIG_HOME/ZusiKordan"
-printf '[Settings]\nAutoLoad=2\nPolling=10\nSpeaker=0\nLed=1\nModus=Run\n' >"$XDG_CONFIG_HOME/ZusiKordan/ZusiKordan.ini"
+write_settings 2 Run
 
 # The stand-in first: the program reads the simulator's directory from user.reg when it
 # starts. It takes the keyboard focus when its window appears.
