@@ -1,8 +1,8 @@
 #!/bin/sh
 # End to end: the stand-in and the program with the virtual controller under a private X
 # server, in active mode with the demo profiles in easy mode. A scenario drives the
-# controller; the stand-in's key log, the program's LED output and the generated axis files
-# show that the keys arrived, the speed came back and the locomotive change was followed.
+# controller; the stand-in's key log and the generated axis files show that the keys
+# arrived, none was left down, and the locomotive change was followed.
 #   e2e_test.sh KORDAN ZUSI_STANDIN SOURCE_DIR
 set -u
 kordan=$1 standin=$2 source=$3
@@ -50,9 +50,6 @@ wait_for 40 grep -qx 'up 87' "$tmp/keys.log" || fail "the held key stayed down t
 echo "loco BR 101" >&4
 wait_for 40 has_notches -20 || fail "no axis files after the change back to BR 101 ($(notches))"
 
-# The speed the stand-in published when the program showed its last LED contents.
-wait_for 400 grep -q '^LED:' "$tmp/kordan.out"
-speed=$(sed -n 's/^"km\/h"="\([0-9]*\).*"$/\1/p' "$prefix/user.reg")
 wait "$kpid"
 status=$? kpid=
 [ "$status" -eq 0 ] || fail "kordan ended with $status"
@@ -79,13 +76,4 @@ for pair in 38:1 81:10 87:1 65:10 80:2 89:10 80:1; do
     for _ in $(seq "${pair#*:}"); do printf 'down %s\nup %s\n' "${pair%:*}" "${pair%:*}"; done
 done >"$tmp/expected"
 cmp -s "$tmp/expected" "$tmp/keys.log" || { diff "$tmp/expected" "$tmp/keys.log"; fail "unexpected key lines"; }
-
-# The LED showed the stand-in's speed: not zero (the train coasts), and within what it
-# can lose between the display's last refresh and the stand-in's next published value.
-led=$(sed -n 's/^LED: \[ *\([0-9]*\)\]$/\1/p' "$tmp/kordan.out")
-[ -n "$led" ] || fail "no speed on the LED: $(cat "$tmp/kordan.out")"
-[ -n "$speed" ] || fail "no speed in user.reg"
-[ "$led" -gt 0 ] || fail "the LED shows 0 km/h, the stand-in $speed"
-diff=$((speed - led))
-[ "$diff" -ge -2 ] && [ "$diff" -le 2 ] || fail "LED $led km/h, stand-in $speed km/h"
-echo "1 passed, 0 failed (LED $led km/h, stand-in $speed km/h)"
+echo "1 passed, 0 failed"
