@@ -66,12 +66,10 @@ row() {
     passed=$((passed + 1))
 }
 
-row "virtual controller, active" TERM Run no --virtual
 row "virtual controller, test mode" INT Test no --virtual
 # No controller: "Kein Kordan angeschlossen." is open when the signal comes, as it was in
 # the runs of make bench without --virtual.
-row "no controller, its message open" TERM Run no
-row "no controller, hang-up" HUP Run no
+row "no controller, its message open, hang-up" HUP Run no
 row "TCP to the stand-in's server" TERM Run no --virtual --zusi3 "127.0.0.1:$port"
 row "TCP, nothing listening" TERM Run no --virtual --zusi3 127.0.0.1:1
 row "the stand-in's window in front, virtual controller" TERM Run yes --virtual --delivery x11
