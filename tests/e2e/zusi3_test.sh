@@ -56,10 +56,11 @@ printf '%s\n' 'lever 1 128' 'lever 2 0' 'lever 3 20' 'wait 1500' \
     'press 29' 'wait 100' 'release 29' 'wait 2000' >"$tmp/scenario.txt"
 
 # CAB STEPS VALVE [FAULT]: the cab kind, "reversed" steps, "reversed" valve numbering, and
-# a simulator that takes an absolute brake-valve position for another switch. Each kind
-# meets both step directions and both numberings.
-for combo in "101 - -" "101 reversed reversed" "103 reversed -" "103 - reversed" \
-    "tap - reversed" "tap reversed -" "101 reversed - fault"; do
+# a simulator that takes an absolute brake-valve position for another switch. The 103's
+# and the tap changer's power levers are set by absolute positions, which neither the
+# steps nor the valve turn round: one row each meets the other levers' reversal.
+for combo in "101 - -" "101 reversed reversed" "103 reversed -" "tap - reversed" \
+    "101 reversed - fault"; do
     set -- $combo
     cab=$1 steps=$2 valve=$3 run=$combo
     opts="--cab $cab"
@@ -171,4 +172,4 @@ for combo in "101 -" "103 reversed" "tap -"; do
     if [ "$valve" = reversed ]; then strongest=8; else strongest=1; fi
     notches Führerbremsventil | grep -qx $strongest || fail "brake valve never at $strongest"
 done
-echo "1 passed, 0 failed (7 cabs; LED $led km/h, stand-in $speed km/h; a train change; 3 cabs easy)"
+echo "1 passed, 0 failed (5 cabs; LED $led km/h, stand-in $speed km/h; a train change; 3 cabs easy)"
