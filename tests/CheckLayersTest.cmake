@@ -21,7 +21,6 @@ endif()
 
 # file planted | its include
 set(plants
-    "src/common/Planted.h|#include \"app/KordanMain.h\""
     "src/device/Planted.cpp|#include <app/KordanMain.h>"
     "src/send/Planted.cpp|#include \"ZusiSend.h\""
     "tests/device/Planted.cpp|#include \"sim/ZusiLok.h\""

@@ -12,14 +12,8 @@ export WINEPREFIX=$5 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 tmp=$(mktemp -d)
 xpid= kpid= wpid= bpid=
 trap 'kill -CONT $bpid 2>/dev/null; kill $kpid $wpid 2>/dev/null; wineserver -k 2>/dev/null; kill $xpid 2>/dev/null; rm -rf "$tmp"' EXIT
-fail() {
-    echo "FAILED: $*"
-    for f in keys.log kordan.out kordan.err wine.log; do
-        [ -f "$tmp/$f" ] && { echo "--- $f"; tail -n 40 "$tmp/$f"; }
-    done
-    exit 1
-}
-. "$(dirname "$0")/xvfb.sh"
+logs="keys.log kordan.out kordan.err wine.log"
+. "$(dirname "$0")/common.sh"
 for tool in Xvfb openbox wine wineboot wineserver; do
     command -v $tool >/dev/null || { echo "SKIPPED: $tool is not installed"; exit 77; }
 done
@@ -49,14 +43,11 @@ wpid=$!
 wait_for 300 grep -qx ready "$tmp/keys.log" 2>/dev/null || fail "the test window did not open"
 
 dir=$tmp/kordan
-mkdir -p "$dir" "$tmp/config/ZusiKordan"
+mkdir -p "$dir"
 cp "$source/demo/kordan/"* "$dir/"
-{
-    printf '1.0\r\n[Kalibrierung]\r\n'
-    for i in 1 2 3 4 5 6 7; do printf '[Hebel%s]\r\n 4 \r\n 0 \r\n 255 \r\n' "$i"; done
-} >"$dir/Kalibrierung.dat"
+write_calibration "$dir"
 export XDG_CONFIG_HOME=$tmp/config
-printf '[Settings]\nAutoLoad=0\nPolling=10\nSpeaker=0\nLed=1\nModus=Run\n' >"$XDG_CONFIG_HOME/ZusiKordan/ZusiKordan.ini"
+write_settings 0 Run
 # The whistle, the combined lever to its end, the emergency brake, F2 (Pause).
 printf 'load BR 218_1.cfr\nwait 1000\npress 1\nwait 300\nrelease 1\nwait 1000\nlever 2 255\nwait 300\npress 29\nwait 100\nrelease 29\nwait 1000\npress 14\nwait 100\nrelease 14\nwait 4000\n' >"$tmp/scenario.txt"
 "$kordan" --virtual --delivery bridge --dir "$dir" --scenario "$tmp/scenario.txt" --quit >"$tmp/kordan.out" 2>"$tmp/kordan.err" &

@@ -1,8 +1,8 @@
 #!/bin/sh
 # End to end: the stand-in and the program with the virtual controller under a private X
 # server, in active mode with the demo profiles in easy mode. A scenario drives the
-# controller; the stand-in's key log, the program's LED output and the generated axis files
-# show that the keys arrived, the speed came back and the locomotive change was followed.
+# controller; the stand-in's key log and the generated axis files show that the keys
+# arrived, none was left down, and the locomotive change was followed.
 #   e2e_test.sh KORDAN ZUSI_STANDIN SOURCE_DIR
 set -u
 kordan=$1 standin=$2 source=$3
@@ -14,29 +14,17 @@ cleanup() {
     rm -rf "$tmp"
 }
 trap cleanup EXIT
-fail() {
-    echo "FAILED: $*"
-    for f in keys.log kordan.out kordan.err standin.out; do
-        [ -f "$tmp/$f" ] && { echo "--- $f"; tail -n 40 "$tmp/$f"; }
-    done
-    exit 1
-}
-. "$(dirname "$0")/xvfb.sh"
+logs="keys.log kordan.out kordan.err standin.out"
+. "$(dirname "$0")/common.sh"
 start_xvfb
 export QT_QPA_PLATFORM=xcb
 unset WAYLAND_DISPLAY
 
-# The demo data, settings of our own and a calibration with the initial values, so that
-# neither the wizard nor a user's settings come into play.
 prefix=$tmp/prefix dir=$tmp/kordan
 "$source/tools/demo-install.sh" "$prefix" "$dir" >/dev/null || fail "demo install"
-{
-    printf '1.0\r\n[Kalibrierung]\r\n'
-    for i in 1 2 3 4 5 6 7; do printf '[Hebel%s]\r\n 4 \r\n 0 \r\n 255 \r\n' "$i"; done
-} >"$dir/Kalibrierung.dat"
+write_calibration "$dir"
 export XDG_CONFIG_HOME=$tmp/config WINEPREFIX=$prefix
-mkdir -p "$XDG_CONFIG_HOME/ZusiKordan"
-printf '[Settings]\nAutoLoad=2\nPolling=10\nSpeaker=0\nLed=1\nModus=Run\n' >"$XDG_CONFIG_HOME/ZusiKordan/ZusiKordan.ini"
+write_settings 2 Run
 
 # The stand-in first: the program reads the simulator's directory from user.reg when it
 # starts. It takes the keyboard focus when its window appears.
@@ -62,9 +50,6 @@ wait_for 40 grep -qx 'up 87' "$tmp/keys.log" || fail "the held key stayed down t
 echo "loco BR 101" >&4
 wait_for 40 has_notches -20 || fail "no axis files after the change back to BR 101 ($(notches))"
 
-# The speed the stand-in published when the program showed its last LED contents.
-wait_for 400 grep -q '^LED:' "$tmp/kordan.out"
-speed=$(sed -n 's/^"km\/h"="\([0-9]*\).*"$/\1/p' "$prefix/user.reg")
 wait "$kpid"
 status=$? kpid=
 [ "$status" -eq 0 ] || fail "kordan ended with $status"
@@ -91,13 +76,4 @@ for pair in 38:1 81:10 87:1 65:10 80:2 89:10 80:1; do
     for _ in $(seq "${pair#*:}"); do printf 'down %s\nup %s\n' "${pair%:*}" "${pair%:*}"; done
 done >"$tmp/expected"
 cmp -s "$tmp/expected" "$tmp/keys.log" || { diff "$tmp/expected" "$tmp/keys.log"; fail "unexpected key lines"; }
-
-# The LED showed the stand-in's speed: not zero (the train coasts), and within what it
-# can lose between the display's last refresh and the stand-in's next published value.
-led=$(sed -n 's/^LED: \[ *\([0-9]*\)\]$/\1/p' "$tmp/kordan.out")
-[ -n "$led" ] || fail "no speed on the LED: $(cat "$tmp/kordan.out")"
-[ -n "$speed" ] || fail "no speed in user.reg"
-[ "$led" -gt 0 ] || fail "the LED shows 0 km/h, the stand-in $speed"
-diff=$((speed - led))
-[ "$diff" -ge -2 ] && [ "$diff" -le 2 ] || fail "LED $led km/h, stand-in $speed km/h"
-echo "1 passed, 0 failed (LED $led km/h, stand-in $speed km/h)"
+echo "1 passed, 0 failed"

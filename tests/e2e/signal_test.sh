@@ -14,12 +14,8 @@ cleanup() {
     rm -rf "$tmp"
 }
 trap cleanup EXIT
-fail() {
-    echo "FAILED: $*"
-    [ -f "$tmp/kordan.err" ] && { echo "--- kordan.err"; tail -n 20 "$tmp/kordan.err"; }
-    exit 1
-}
-. "$(dirname "$0")/xvfb.sh"
+logs=kordan.err
+. "$(dirname "$0")/common.sh"
 start_xvfb
 export QT_QPA_PLATFORM=xcb
 unset WAYLAND_DISPLAY
@@ -28,13 +24,9 @@ export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 
 prefix=$tmp/prefix dir=$tmp/kordan
 "$source/tools/demo-install.sh" "$prefix" "$dir" >/dev/null || fail "demo install"
-{
-    printf '1.0\r\n[Kalibrierung]\r\n'
-    for i in 1 2 3 4 5 6 7; do printf '[Hebel%s]\r\n 4 \r\n 0 \r\n 255 \r\n' "$i"; done
-} >"$dir/Kalibrierung.dat"
+write_calibration "$dir"
 export XDG_CONFIG_HOME=$tmp/config XDG_RUNTIME_DIR=$tmp/run
 mkdir -m 700 "$XDG_RUNTIME_DIR"
-mkdir -p "$XDG_CONFIG_HOME/ZusiKordan"
 
 # The stand-in's server for the TCP row; its window in front for the X11 rows.
 "$standin" --zusi3 0 --loco "BR 101" >"$tmp/server.out" 2>&1 &
@@ -52,8 +44,7 @@ passed=0 seconds=1
 row() {
     name=$1 sig=$2 mode=$3 window=$4
     shift 4
-    printf '[Settings]\nAutoLoad=2\nPolling=10\nSpeaker=0\nLed=1\nModus=%s\n' "$mode" \
-        >"$XDG_CONFIG_HOME/ZusiKordan/ZusiKordan.ini"
+    write_settings 2 "$mode"
     if [ "$window" = yes ] && [ -z "$spid" ]; then
         "$standin" --prefix "$prefix" --log "$tmp/keys.log" --loco "BR 218" >"$tmp/standin.out" 2>&1 &
         spid=$!
@@ -75,12 +66,10 @@ row() {
     passed=$((passed + 1))
 }
 
-row "virtual controller, active" TERM Run no --virtual
 row "virtual controller, test mode" INT Test no --virtual
 # No controller: "Kein Kordan angeschlossen." is open when the signal comes, as it was in
 # the runs of make bench without --virtual.
-row "no controller, its message open" TERM Run no
-row "no controller, hang-up" HUP Run no
+row "no controller, its message open, hang-up" HUP Run no
 row "TCP to the stand-in's server" TERM Run no --virtual --zusi3 "127.0.0.1:$port"
 row "TCP, nothing listening" TERM Run no --virtual --zusi3 127.0.0.1:1
 row "the stand-in's window in front, virtual controller" TERM Run yes --virtual --delivery x11

@@ -38,7 +38,7 @@ struct Row {
 
 TEST(Cab, LeversFollowStepsAndPositionsAsRealCabsDo) {
     const CabOptions c101, c103{CabKind::Br103}, tap{CabKind::Tap};
-    const CabOptions reversed{CabKind::Br101, true}, reversed103{CabKind::Br103, true};
+    const CabOptions reversed{CabKind::Br101, true};
     const CabOptions valveReversed{CabKind::Br101, false, true};
     const CabOptions fbvBug{CabKind::Br101, false, false, true};
     const Row rows[] = {
@@ -75,7 +75,6 @@ TEST(Cab, LeversFollowStepsAndPositionsAsRealCabsDo) {
          c103,
          "40 8 2 1 1 ein 40 18",
          {{FS, 0, ABS, INT32_MAX}, {FS, 0, AUF}}},
-        {"103 reversed steps", reversed103, "2 8 2 1 1 ein 2 18", {{FS, 0, AB}, {FS, 0, AB}}},
         {"breaker commands with Aktion Default; else the Aktion decides",
          c101,
          "2 8 2 1 1 ein 0 18",

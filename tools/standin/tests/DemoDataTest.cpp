@@ -38,12 +38,12 @@ TEST(DemoData, ProgramReadsEveryDemoLocoAsTheStandinDrivesIt) {
         kordan::LokReport report = parser.Parse(loco.path);
         ASSERT_TRUE(report.read()) << loco.path;
         EXPECT_FALSE(report.unknownDrive) << loco.path;
-        EXPECT_EQ(std::tuple(parser.Fahrschalter(), int(parser.Fahrstufen()), int(parser.AFB()),
-                             int(parser.EBremse()), double(parser.Leistung()),
-                             parser.FBV() == "D5/D2" ? 7 : 3),
-                  std::tuple(loco.fahrschalter, loco.notches, loco.afbSteps, loco.dynSteps,
-                             loco.powerKw, loco.brakeSteps))
-            << loco.path;
+        EXPECT_EQ(parser.Fahrschalter(), loco.fahrschalter) << loco.path;
+        EXPECT_EQ(int(parser.Fahrstufen()), loco.notches) << loco.path << ": notches";
+        EXPECT_EQ(int(parser.AFB()), loco.afbSteps) << loco.path << ": speed control steps";
+        EXPECT_EQ(int(parser.EBremse()), loco.dynSteps) << loco.path << ": dynamic brake steps";
+        EXPECT_EQ(double(parser.Leistung()), loco.powerKw) << loco.path << ": power";
+        EXPECT_EQ(parser.FBV() == "D5/D2" ? 7 : 3, loco.brakeSteps) << loco.path << ": brake valve";
         ++cases[parser.Fahrschalter() + " Raste " + std::to_string(parser.Raste())];
         ++cases[parser.Antriebssystem()];
         // The generated axes fit the shipped automatic profile, the throttle this loco's.
@@ -51,15 +51,16 @@ TEST(DemoData, ProgramReadsEveryDemoLocoAsTheStandinDrivesIt) {
         EXPECT_FALSE(report.unknownFahrschalter) << loco.path;
         kordan::ZusiProfile profile(dialogs, programDir);
         ASSERT_EQ(profile.load("automatisch.cfr"), kordan::LoadResult::Loaded);
-        EXPECT_EQ(std::tuple(profile.Axis(2).Dateiname(), profile.Axis(2).ZoneCount()),
-                  std::tuple(kordan::kAutoFahrschalterFile, loco.fahrschalter == "Auf/Ab" ? 3 : 1));
+        EXPECT_EQ(profile.Axis(2).Dateiname(), kordan::kAutoFahrschalterFile) << loco.path;
+        EXPECT_EQ(profile.Axis(2).ZoneCount(), loco.fahrschalter == "Auf/Ab" ? 3 : 1) << loco.path;
     }
     EXPECT_TRUE(dialogs.loads.empty()); // every profile and axis file was read
     // One locomotive per kind of master controller the generation knows; two drive systems.
     EXPECT_EQ(std::tuple(cases["Auf/Ab Raste 0"], cases["Auf/Ab Raste 1"],
                          cases["Standard Raste 0"], cases["Kombihebel Raste 0"]),
               std::tuple(1, 1, 1, 1));
-    EXPECT_GE(cases["ElektrischDrehstrom"] + cases["Dieselhydraulisch"], 2);
+    EXPECT_GE(cases["ElektrischDrehstrom"], 1);
+    EXPECT_GE(cases["Dieselhydraulisch"], 1);
 }
 
 } // namespace

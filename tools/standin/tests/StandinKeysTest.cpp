@@ -27,7 +27,7 @@ TEST(StandinKeys, EverySettingHasItsIndexAKeyOfItsOwnAndTravelsThroughTheX11Map)
     }
     // Shifted letters and modifiers are known, unknown keys do nothing. Ctrl of a typed "^m"
     // arrives as Control_L (0xffe3), F2 of "Pause" as 0xffbf.
-    for (auto [sym, vk] : {std::pair<unsigned long, int32_t>{'a', 'A'},
+    for (auto [sym, vk] : {std::pair<unsigned long, int32_t>{'A', 'A'},
                            {0xffe3, 0x11},
                            {0xffbf, 0x71},
                            {0x12345678, 0}})
