@@ -22,6 +22,7 @@ SimulatorLink::SimulatorLink(const KordanServices& s, const std::optional<Zusi3O
       m_lok(std::make_unique<ZusiLok>(s.registry, s.dialogs, s.processStarter, s.programDir,
                                       s.mapSimPath)),
       m_registry(std::make_unique<ZusiRegistry>(s.registry)) {
+    m_keysUnsure = s.registry.takeUnanswered();
     m_registry->schluessel("Software\\zusi\\zusi");
     if (offer)
         m_zusi3.offer(offer->socket, offer->forced, offer->clientVersion);
@@ -73,7 +74,21 @@ bool SimulatorLink::poll(uint32_t nowMs, bool easyMode) {
 }
 
 bool SimulatorLink::look() {
+    rereadUnansweredKeys();
     return !m_zusi3 && m_lok->Timer();
+}
+
+void SimulatorLink::rereadUnansweredKeys() {
+    // A bridge still slow just after its start may let a key setting go unanswered; that
+    // key would stay dead all session. Only a read answered in full replaces the keys.
+    if (!m_keysUnsure)
+        return;
+    m_s.registry.takeUnanswered(); // what went unanswered since is not about the keys
+    const KeyTable keys = zusiKeyTable(m_s.registry);
+    if (m_s.registry.takeUnanswered())
+        return;
+    m_sender->setKeyTable(keys);
+    m_keysUnsure = false;
 }
 
 void SimulatorLink::startEditor() {

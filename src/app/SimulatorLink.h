@@ -65,6 +65,7 @@ private:
     void startZusi3();
     void showWay();
     void letGo();
+    void rereadUnansweredKeys();
 
     const KordanServices& m_s;
     std::optional<Zusi3Endpoint> m_forced;
@@ -73,6 +74,7 @@ private:
     ModeDisplay& m_display;
     std::function<void()> m_release;
     std::unique_ptr<ZusiSend> m_sender;
+    bool m_keysUnsure = false; // a key setting went unanswered when the keys were read
     std::unique_ptr<ZusiLok> m_lok;
     std::unique_ptr<ZusiRegistry> m_registry;
     Zusi3Session m_zusi3;

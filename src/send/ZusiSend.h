@@ -71,6 +71,8 @@ public:
     // `keys` is read once, when the sender is made: changed simulator settings apply at the
     // next start. `window` must outlive the sender.
     ZusiSend(ISimWindow& window, const KeyTable& keys);
+    // Keys read again because the first read was incomplete; held keys keep theirs.
+    void setKeyTable(const KeyTable& keys) { m_keyTable = keys; }
 
     // The delivery of a command for `holder`, who holds a key it leaves down. A code
     // outside 0-45 and 1000-1003 is rejected without any effect.

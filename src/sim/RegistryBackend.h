@@ -23,6 +23,11 @@ public:
         (void)keyPath;
         (void)valueName;
     }
+
+    // True when a read since the last call went unanswered: a backend that asks another
+    // process may give up waiting, and then the value may well exist. Local backends always
+    // answer.
+    virtual bool takeUnanswered() { return false; }
 };
 
 } // namespace kordan

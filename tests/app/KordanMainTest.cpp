@@ -440,6 +440,23 @@ TEST(KordanMain, StoredSettingsAreInterpretedAsTextsAndTheCommandLogAsSwitched) 
     EXPECT_EQ(other.clock.sleeps, std::vector<int32_t>{8}) << "Polling";
 }
 
+// A bridge slow just after its start lets the key setting of "Fahrschalter auf" go
+// unanswered: the keys are read again at the next look, not left dead all session.
+TEST(KordanMain, AKeySettingUnansweredAtTheStartIsReadAgainAtTheNextLook) {
+    Rig rig;
+    rig.device();
+    rig.writeProfile();
+    rig.settings.values = {{"AutoLoad", "0"}};
+    rig.registry.unanswered = {"T0"};
+    auto& m = rig.start();
+    m.actions().deviceClicked(0);
+    ASSERT_TRUE(m.profiles()->loadByName("test.cfr"));
+    rig.passes(61);
+    rig.keys();
+    rig.poll({}, {2});
+    EXPECT_EQ(rig.keys(), (Strings{"down 65", "up 65"}));
+}
+
 TEST(KordanMain, ModesAreGuardedAndTestModeShowsValuesAndFeedsTheVisibleWizard) {
     Rig rig;
     rig.device();

@@ -5,7 +5,9 @@
 
 #include <cctype>
 #include <map>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kordan::test {
@@ -19,6 +21,10 @@ public:
     }
     std::optional<std::string> readString(const std::string& keyPath,
                                           const std::string& valueName) override {
+        if (unanswered.erase(valueName) > 0) {
+            m_missed = true;
+            return std::nullopt;
+        }
         auto value = m_values.find(key(keyPath, valueName));
         return value == m_values.end() ? std::nullopt : std::optional(toWindows1252(value->second));
     }
@@ -27,6 +33,8 @@ public:
         prefetched.push_back(valueName);
     }
     std::vector<std::string> prefetched;
+    bool takeUnanswered() override { return std::exchange(m_missed, false); }
+    std::set<std::string> unanswered; // values whose next read gets no answer in time
 
 private:
     static std::string key(const std::string& keyPath, const std::string& valueName) {
@@ -39,6 +47,7 @@ private:
         return k;
     }
     std::map<std::string, std::string> m_values; // folded "key\value" -> UTF-8 text
+    bool m_missed = false;
 };
 
 } // namespace kordan::test

@@ -98,6 +98,7 @@ TEST_F(BridgeTest, WindowKeysRegistryAndStartGoThroughTheBridgeAndOddLinesAreCou
                                  {FakeSimWindow::Event::Type, 0, 0, 0, "^{F8} x"}}));
     EXPECT_EQ(reg->readString("Software\\zusi\\zusi", "km/h"), "87");
     EXPECT_EQ(reg->readString("Software\\zusi\\zusi", "km"), std::nullopt);
+    EXPECT_FALSE(reg->takeUnanswered()) << "a missing value is an answer";
     EXPECT_TRUE(starter->start("C:\\Zusi\\Fahrzeug Editor", {"C:\\Loks\\BR 218.fzg", ""}));
     EXPECT_EQ(programs.started.at(0).args, (Lines{"C:\\Loks\\BR 218.fzg", ""}));
     // An early end comes when it comes, only the last start's counts; nonsense is counted.
@@ -138,6 +139,8 @@ TEST_F(BridgeTest, SilentBridgeGivenUpDeadOneReplacedAtOnceThenEveryTenSecondsEn
     const uint32_t before = clock.now;
     EXPECT_EQ(reg->readString("k", "v"), std::nullopt); // given up after its wait
     EXPECT_EQ(clock.now - before, 10u);
+    EXPECT_TRUE(reg->takeUnanswered());
+    EXPECT_FALSE(reg->takeUnanswered()) << "told once";
     started[0]->output = "3 ok late\n"; // the late answer is no answer to the next
     EXPECT_EQ(reg->readString("k", "v"), std::nullopt);
     EXPECT_EQ(client->givenUp(), 2u);

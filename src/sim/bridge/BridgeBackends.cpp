@@ -4,6 +4,7 @@
 #include "sim/bridge/BridgeProtocol.h"
 
 #include <map>
+#include <utility>
 
 namespace kordan {
 
@@ -94,10 +95,13 @@ public:
         if (auto fetched = m_fetched.extract({keyPath, valueName}))
             return std::move(fetched.mapped());
         const auto answer = m_client.request({"reg", keyPath, valueName});
+        m_unanswered = m_unanswered || !answer;
         if (!answered(answer, 2))
             return std::nullopt;
         return (*answer)[1];
     }
+
+    bool takeUnanswered() override { return std::exchange(m_unanswered, false); }
 
     void prefetch(const std::string& keyPath, const std::string& valueName) override {
         Value value{keyPath, valueName};
@@ -115,6 +119,7 @@ private:
     using Value = std::pair<std::string, std::string>; // key path, value name
     BridgeClient& m_client;
     std::map<Value, std::optional<std::string>> m_fetched; // prefetched, not yet read
+    bool m_unanswered = false;
 };
 
 class BridgeProcessStarter : public IProcessStarter {
