@@ -35,7 +35,7 @@ const char* const kUserReg = R"(WINE REGISTRY Version 2
 "Umlaut"="Fahrmotorenl\x00fcfter \x20ac5 T\xfcren"
 "Octal"="a\101\0619\7\17x"
 "Zeichen"="\x3a3"
-"Paare"="\xd83d\xde82 a\xd800\xe000 🚂"
+"Paare"="\xd838\xdcac a\xd800\xe000 🚂"
 "Mehr \\ Name"="ok"
 "Flag"=dword:00000001
 "Expand"=str(2):"%ProgramFiles%\\Zusi"
@@ -76,6 +76,7 @@ TEST_F(WineRegistryTest, ReadsStringValuesWithWinesEscapesAndNothingElse) {
         // Characters Windows-1252 cannot hold come out as "?", as the ANSI calls give them.
         {zusi, "Zeichen", "?"},
         // A surrogate pair, escaped or written as UTF-8, is one character; a lone one is one too.
+        // (The escaped pair's halves, summed wrongly, would make a "€".)
         {zusi, "Paare", "? a?? ?"},
         {zusi, "mehr \\ name", "ok"},
         {zusi, "Nach", "Blob"}, // read past the continued hex data

@@ -214,6 +214,10 @@ TEST_F(Zusi3ConnectionTest, DeliveryGivesARemoteSimulatorNoKeysAndFallsBackWhere
     sender.ZusiRegler(1003, 1, 5, 8);
     conn.poll(now);
     EXPECT_EQ(inputsSent(socket), V{"3 0 7 5"});
+    // A brake's zone is stepped, not set: its lever's way is learnt report by report.
+    sender.ZusiRegler(1001, -1, 1, 5);
+    conn.poll(now);
+    EXPECT_EQ(inputsSent(socket), (V{"2 0 5 0", "2 0 6 0"}));
     // A lost connection lets go of what it can and drops inputs until the next handshake.
     sender.send(29, Down);
     socket.peerClosed = true;
