@@ -31,7 +31,6 @@ uint8_t SegmentCode(int64_t d, bool point) {
 Digits SpeedDigits(const std::string& s) {
     Digits d;
     int64_t n = roundHalfEven(std::fabs(readNumber(s)));
-    n = n < 0 ? 0 : n;
     d.right = SegmentCode(n % 10, false);
     n /= 10;
     if (n < 1)
