@@ -31,14 +31,12 @@ double readNumber(std::string_view text, Blanks blanks) {
     if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
         digits += text[i++];
     }
-    bool any = false;
     auto takeDigits = [&] {
         for (;;) {
             if (blanks == Blanks::Anywhere)
                 skip();
             if (i < text.size() && isDigit(text[i])) {
                 digits += text[i++];
-                any = true;
             } else {
                 break;
             }
@@ -49,8 +47,6 @@ double readNumber(std::string_view text, Blanks blanks) {
         digits += text[i++];
         takeDigits();
     }
-    if (!any)
-        return 0.0;
     // An exponent counts only when digits follow it; "5e" is 5.
     if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
         size_t j = i + 1;
@@ -70,7 +66,7 @@ double readNumber(std::string_view text, Blanks blanks) {
         }
     }
     // strtod reads "inf"/"nan" too, but the collected text holds only digits, sign,
-    // point and exponent, so neither can appear.
+    // point and exponent, so neither can appear; without digits it converts nothing: 0.
     return std::strtod(digits.c_str(), nullptr);
 }
 

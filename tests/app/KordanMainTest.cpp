@@ -201,6 +201,10 @@ TEST(KordanMain, OverZusi3TheLeadVehicleNamesTheProfileElseTheTrainFile) {
     rig.poll({}, {1}); // once settled, the profile is not loaded again: the horn stays held
     rig.passes(3, 101);
     EXPECT_EQ(inputsSent(socket), Strings{"12 0 1 0"});
+    // The same train taken over anew is a change all the same: the horn goes up.
+    socket.chunks = {trainData("Zuege\\RB 11.trn", true)};
+    rig.passes(2, 101);
+    EXPECT_EQ(inputsSent(socket), Strings{"12 0 2 0"});
 }
 
 // Easy mode's profile reads the axis files made from the reported levers: the change waits
@@ -497,6 +501,12 @@ TEST(KordanMain, ModesAreGuardedAndTestModeShowsValuesAndFeedsTheVisibleWizard) 
     EXPECT_EQ(rig.hid.written.back(), speakerReport(false));
     EXPECT_EQ(std::count(rig.view.log.begin(), rig.view.log.end(), "wizard"), 1)
         << "no wizard outside test mode";
+    // The other controller, its levers not read yet: the wizard opens with nothing to show.
+    m.actions().menu(MenuEntry::ModusTest);
+    m.actions().deviceClicked(0);
+    m.actions().menu(MenuEntry::ModusKalibrieren);
+    EXPECT_EQ(std::count(rig.view.log.begin(), rig.view.log.end(), "wizard"), 2);
+    EXPECT_EQ(rig.view.wizardData.size(), 2u);
 }
 
 TEST(KordanMain, ActiveModeSendsChangesTheTickWatchesAndNothingStaysPressed) {
@@ -771,7 +781,8 @@ TEST(KordanMainProfiles, DoubleClicksFileMenuAndShutdownKeepTrackOfChanges) {
               (Strings{"modified", "Profil gespeichert: " + rig.dir.file("test.cfr"), "saved"}));
     p.setChanged(true);
     rig.dialogs.fileChoices.push_back(FakeDialogs::chosen(rig.dir.file("copy.cfr")));
-    p.saveAs("101", -1); // no controller chosen: the save dialog
+    p.saveAs("101", 0); // easy mode names no profile after the locomotive: its own name offered
+    EXPECT_EQ(rig.dialogs.fileRequests.back().offeredName, rig.dir.file("test.cfr"));
     EXPECT_FALSE(p.changed());
     EXPECT_EQ(rig.view.profil, "copy.cfr");
     p.profile().buttons(3) = {.Bezeichnung = "Neu", .Defined = true};

@@ -8,7 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <csignal>
 #include <set>
+
+#include <sys/resource.h>
 
 namespace kordan {
 namespace {
@@ -24,6 +27,23 @@ TEST(AtomicFile, AFailedWriteReportsFailureAndKeepsTheOldFile) {
     fs::create_directory(dir.file("d")); // a directory in the way of the target
     EXPECT_FALSE(writeFileAtomically(dir.file("d"), "data"));
     EXPECT_TRUE(fs::is_directory(dir.file("d")));
+}
+
+// A write cut short, as on a full disk (here by the file size limit), is no save.
+TEST(AtomicFile, AWriteCutShortKeepsTheOldFile) {
+    test::TempDir dir;
+    ASSERT_TRUE(writeFileAtomically(dir.file("p.cfr"), "old"));
+    rlimit was{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &was), 0);
+    rlimit small = was;
+    small.rlim_cur = 4096;
+    const auto signal = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool saved = writeFileAtomically(dir.file("p.cfr"), std::string(100000, 'x'));
+    setrlimit(RLIMIT_FSIZE, &was);
+    std::signal(SIGXFSZ, signal);
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(dir.read("p.cfr"), "old");
 }
 
 TEST(AtomicFile, WritesThroughALinkKeepsPermissionsAndLeavesNoTemporaryOfItsOwn) {
