@@ -85,6 +85,9 @@ TEST_F(Zusi3ConnectionTest, RefusalsAndSilenceEndTheConnectionAndRetryAfterFiveS
         conn.poll(now + wait);
         EXPECT_EQ(lost, ++expectedLost);
         EXPECT_EQ(socket.current, ITcpSocket::State::Closed);
+        // What the user is told: the peer refused, or gave no answer in time.
+        EXPECT_EQ(conn.failure(),
+                  wait ? ITcpSocket::Failure::NoAnswer : ITcpSocket::Failure::Refused);
         now += wait;
         const size_t connects = socket.connects.size();
         conn.poll(now + 4999);
