@@ -192,6 +192,22 @@ TEST(Zusi3LeverControl, PowerThatNeverPullsIsRetriedFourTimes) {
         4);
 }
 
+// A power position the driver overrode in the simulator is over: taking its notch by hand
+// later, one that does not pull, is his to do.
+TEST(Zusi3LeverControl, APowerPositionTheDriverOverrodeIsOver) {
+    OneLever power(
+        "Fs", [](int32_t n) { return uint16_t(n == 20 ? 0x00 : 0x01); }, 0, 20);
+    ASSERT_TRUE(power.control.setPower(8, 8, 0));
+    const int32_t target = power.notch;
+    power.notch = 5; // moved by hand before it was reported
+    power.runUntil([] { return false; });
+    power.notch = target;
+    power.moved = true;
+    power.runUntil([] { return false; });
+    EXPECT_EQ(power.notch, target);
+    EXPECT_EQ(power.notes, std::vector<std::string>{});
+}
+
 // Only a power position is checked for pulling: an AFB speed lands and stays.
 TEST(Zusi3LeverControl, AnAfbPositionIsNoPowerNotch) {
     OneLever afb(
