@@ -36,7 +36,8 @@ struct LokValues {
     std::string afb = "0";
 };
 
-// The lines of a hand-made locomotive file. Behind the fourth "#IF" (line D) the
+// The lines of a hand-made locomotive file. Lines B and C stand next to each other, as
+// around an empty section. Behind the fourth "#IF" (line D) the
 // lines 14, 15 and 17 are "#IF" and every line from 18 on holds its own number counted
 // from D, so the brake value tells which "#IF" and which line a drive system used:
 // 1 line read first ends on line 14, 2 on line 15, 3 go on to line 17.
@@ -46,7 +47,7 @@ std::vector<std::string> lokLines(const LokValues& v) {
     for (int i = 1; i <= 11; ++i)
         l.push_back(std::to_string(i));
     l.push_back(v.raste);
-    l.insert(l.end(), {"Raste+1", "#IF", "b", "#IF", "c", "#IF"});
+    l.insert(l.end(), {"Raste+1", "b", "#IF", "#IF", "c", "#IF"});
     l.insert(l.end(), {"d1", "d2", v.antriebssystem, v.leistung, "d5", v.fahrschalter, v.fahrstufen,
                        "d8", v.afb, "10", "11", "12", "13", "#IF", "#IF", "16", "#IF"});
     for (int i = 18; i <= 40; ++i)

@@ -173,6 +173,8 @@ TEST(Zusi3LeverControl, EmergencyBrakeNoNotchConfirmsEndsAtTheBrakingEnd) {
     EXPECT_TRUE(valve.control.input(37, false, 0)); // nothing left for its route to send
     valve.runUntil([&] { return valve.control.emergency() == LeverControl::Emergency::Failed; });
     EXPECT_EQ(valve.control.emergency(), LeverControl::Emergency::Failed);
+    // Each move followed the last report at once: over before one wait for a missing report.
+    EXPECT_LT(valve.now, LeverControl::kReportWaitMs);
     EXPECT_EQ(valve.notes,
               (std::vector<std::string>{"Schnellbremsung nicht best\u00e4tigt (Fbv Stufe 0)"}));
 }
@@ -188,6 +190,22 @@ TEST(Zusi3LeverControl, PowerThatNeverPullsIsRetriedFourTimes) {
         std::count_if(power.notes.begin(), power.notes.end(),
                       [](const std::string& n) { return n.ends_with("ist keine Fahrstufe"); }),
         4);
+}
+
+// A power position the driver overrode in the simulator is over: taking its notch by hand
+// later, one that does not pull, is his to do.
+TEST(Zusi3LeverControl, APowerPositionTheDriverOverrodeIsOver) {
+    OneLever power(
+        "Fs", [](int32_t n) { return uint16_t(n == 20 ? 0x00 : 0x01); }, 0, 20);
+    ASSERT_TRUE(power.control.setPower(8, 8, 0));
+    const int32_t target = power.notch;
+    power.notch = 5; // moved by hand before it was reported
+    power.runUntil([] { return false; });
+    power.notch = target;
+    power.moved = true;
+    power.runUntil([] { return false; });
+    EXPECT_EQ(power.notch, target);
+    EXPECT_EQ(power.notes, std::vector<std::string>{});
 }
 
 // Only a power position is checked for pulling: an AFB speed lands and stays.
