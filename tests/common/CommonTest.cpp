@@ -12,6 +12,7 @@
 #include <set>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace kordan {
 namespace {
@@ -44,6 +45,16 @@ TEST(AtomicFile, AWriteCutShortKeepsTheOldFile) {
     std::signal(SIGXFSZ, signal);
     EXPECT_FALSE(saved);
     EXPECT_EQ(dir.read("p.cfr"), "old");
+}
+
+// A refused file that cannot be kept (here a pipe, which cannot be copied) is not written over.
+TEST(AtomicFile, ARefusedFileThatCannotBeKeptIsNotWrittenOver) {
+    test::TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.file("p.cfr").c_str(), 0600), 0);
+    const SaveReport report = saveFile(dir.file("p.cfr"), "new", true);
+    EXPECT_EQ(report.result, SaveResult::Failed);
+    EXPECT_FALSE(report.reason.empty());
+    EXPECT_TRUE(fs::is_fifo(dir.file("p.cfr")));
 }
 
 TEST(AtomicFile, WritesThroughALinkKeepsPermissionsAndLeavesNoTemporaryOfItsOwn) {
