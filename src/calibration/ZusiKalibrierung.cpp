@@ -104,10 +104,7 @@ uint8_t ZusiKalibrierung::Calculate(int index, uint8_t Rohwert) {
         // instead of dividing by zero.
         return v >= h.Minimum ? 255 : 0;
     }
-    if (v > h.Maximum)
-        v = h.Maximum;
-    if (v < h.Minimum)
-        v = h.Minimum;
+    v = std::clamp(v, int(h.Minimum), int(h.Maximum));
     double scaled = double((v - h.Minimum) * 255) / double(h.Spanne);
     return toByte(scaled);
 }

@@ -72,6 +72,7 @@ TEST(KalibWizard, WalksThroughAllStepsAndSavesEachPass) {
     Fixture f;
     EXPECT_TRUE(f.view.weiterEnabled); // the first step waits for the click
     f.wizard.sliderChanged(1, 50);     // hysteresis 50 for the throttle
+    f.kalib.setHysterese(7, 250);      // more than the slider offers, as a hand-edited file may
     f.wizard.cmdWeiterClicked();
     f.wizard.ZeigeDaten(kRear);
     EXPECT_EQ(f.wizard.Schritt(), 5);
@@ -104,8 +105,9 @@ TEST(KalibWizard, WalksThroughAllStepsAndSavesEachPass) {
     EXPECT_EQ(f.saved().Obere(5), 200);
     EXPECT_EQ(f.saved().Obere(7), 251); // the last lever too
     f.sample({{240, 130, 250, 200, 210, 250, 251}, {240, 130, 250, 200, 190, 250, 251}});
-    // Running minimum while pressed. The throttle, 90..130 with hysteresis 50, is stored as
-    // measured, yet has no working range: the final text names it.
+    // Running minimum while pressed. The throttle, 90..130 with hysteresis 50, and the last
+    // lever, 6..251 with 250, are stored as measured, yet have no working range: the final
+    // text names them.
     EXPECT_EQ(f.saved().Obere(5), 190);
     EXPECT_EQ(f.saved().Untere(5), 40);
     EXPECT_EQ(f.saved().Obere(3), 249);
@@ -113,7 +115,9 @@ TEST(KalibWizard, WalksThroughAllStepsAndSavesEachPass) {
     EXPECT_EQ(f.view.title, "Kalibrierung beendet");
     EXPECT_EQ(f.view.caption, "&Fertig");
     EXPECT_TRUE(f.saved().IsConfigured());
-    EXPECT_NE(f.view.action.find("\r\nHebel 2 (Throttle)\r\n"), std::string::npos) << f.view.action;
+    EXPECT_NE(f.view.action.find("\r\nHebel 2 (Throttle)\r\n3 Pos Schalter unten\r\n"),
+              std::string::npos)
+        << f.view.action;
     f.wizard.cmdWeiterClicked();
     EXPECT_TRUE(f.view.closed);
 }

@@ -39,6 +39,9 @@ protected:
 };
 
 TEST_F(Zusi3ConnectionTest, HandshakeOverSplitReads) {
+    socket.room = 0;  // a full send buffer takes nothing: the connection waits for room
+    conn.poll(now);   // connects
+    conn.poll(now);   // the HELLO finds no room
     socket.room = 10; // the HELLO leaves in pieces too
     for (int i = 0; i < 11; ++i)
         conn.poll(now);

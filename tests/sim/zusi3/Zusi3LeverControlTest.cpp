@@ -271,5 +271,22 @@ TEST(Zusi3LeverControl, CommandsForALeverNotReportedStepTheCabsWay) {
     }
 }
 
+// Once the breaker is on as asked, the press is done with: when it falls out later, the
+// lever is not moved to switch it on again behind the driver's back.
+TEST(Zusi3LeverControl, ABreakerThatFallsOutLaterIsLeftOff) {
+    OneLever hs(
+        "Hs", [](int32_t n) { return uint16_t(n == 2 ? FnHauptschalterEin : FnHauptschalterAus); },
+        0, 2);
+    hs.breaker = false;
+    hs.control.input(33, true, 0);
+    hs.breaker = true;
+    hs.control.input(33, false, 0);
+    hs.control.poll(0);
+    hs.breaker = false;
+    const int32_t notch = hs.notch;
+    hs.runUntil([] { return false; });
+    EXPECT_EQ(hs.notch, notch);
+}
+
 } // namespace
 } // namespace kordan::zusi3
