@@ -576,6 +576,7 @@ TEST(KordanMain, EveryChangeUnderHeldKeysLetsThemGoFirst) {
     const Strings all{"up 72", "up 90", "up 114"}, profile{"up 72", "up 114"}, axis{"up 114"};
     const std::tuple<const char*, Change, Strings> changes[] = {
         {"open", [](Rig& r) { r.main->profiles()->openFile("fehlt.cfr"); }, profile},
+        {"new", [](Rig& r) { r.main->profiles()->newProfile(); }, profile},
         {"unassign", [](Rig& r) { r.main->actions().leverDoubleClicked(1); }, axis},
         {"reload", [](Rig& r) { r.main->actions().axisSaved(); }, axis},
         {"switch", [](Rig& r) { r.main->actions().deviceClicked(1); }, all},

@@ -225,6 +225,7 @@ TEST_F(AxisEngine, RepeatWhileRestingAndWithHold) {
     EXPECT_EQ(move(150, 50), (Calls{{F, 1}, {F, 2}}));
     EXPECT_EQ(ticks(5), Calls{});
     EXPECT_EQ(ticks(1), (Calls{{F, 1}, {F, 2}})); // 6th tick
+    EXPECT_EQ(se.zones.back(), 1) << "a repetition is its zone's";
     EXPECT_EQ(ticks(5), (Calls{{F, 1}, {F, 2}})); // then every 5th
     EXPECT_EQ(move(50, 60), Calls{});             // moving inside leaves the countdown
     EXPECT_EQ(ticks(5), (Calls{{F, 1}, {F, 2}}));

@@ -60,10 +60,16 @@ private:
 class RecordingSender : public ICommandSender {
 public:
     using Call = std::pair<int32_t, int32_t>;
-    void ZusiSend(int32_t f, int32_t b) override { calls.emplace_back(f, b); }
+    void ZusiSend(int32_t f, int32_t b) override {
+        calls.emplace_back(f, b);
+        zones.push_back(zone);
+    }
+    void fromZone(int32_t z) override { zone = z; }
     // The calls since the last take(), which are then forgotten.
     std::vector<Call> take() { return std::exchange(calls, {}); }
     std::vector<Call> calls;
+    int32_t zone = 0;
+    std::vector<int32_t> zones; // the zone each call came from, 0 for none
 };
 
 } // namespace kordan::test
