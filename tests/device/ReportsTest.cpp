@@ -46,6 +46,7 @@ TEST(VirtualController, ListsOneReportsChangesOnlyAndCombinesByHandle) {
     EXPECT_THROW(v.button(0), std::out_of_range);
     v.CloseInterface(h); // closed: read nothing, even after a change
     EXPECT_FALSE(v.isOpen());
+    EXPECT_EQ(v.status(h), DeviceStatus::Present) << "closed, not gone";
     v.setLever(1, 1);
     EXPECT_NE(v.ReadData(h, r), 0);
     // Two of them combined: each keeps its own handle.

@@ -42,6 +42,7 @@ TEST(Keystrokes, ParsedWithModifiersNamedKeysRepeatsAndLiteralsAndBrokenPartsSki
         {"^(ab)c", {ch('a', true), ch('b', true), ch('c')}},
         {"+(^x)", {ch('x', true, true)}},
         {"{enter}{Tab}{F24}~", {vk(0x0D), vk(0x09), vk(0x87), vk(0x0D)}},
+        {"{F1}", {vk(0x70)}},
         {"{LEFT 3}", {vk(0x25), vk(0x25), vk(0x25)}},
         {"{+}{^}{{}{}}{%}", {ch('+'), ch('^'), ch('{'), ch('}'), ch('%')}},
         {"{\u00fc}\u00e4", {ch(0xFC), ch(0xE4)}},
