@@ -10,13 +10,13 @@
 
 namespace kordan {
 
-// Version 1.0.2; the easy mode's option shows only in revision 99.
-static constexpr int kRevision = 2;
+// Version 1.0.2, revision 2: the easy mode's option shows only in revision 99.
+static constexpr bool kEasyOptionShown = false;
 
 void LokFollow::restore() {
     // The load mode in force is always shown, even the easy one this version hides.
     const std::string stored = m_settings.get("AutoLoad", "2");
-    m_status.setEasyOptionVisible(kRevision == 99 || stored == "2");
+    m_status.setEasyOptionVisible(kEasyOptionShown || stored == "2");
     m_status.setLokText("<Unbekannt>");
     if (stored == "0" || stored == "1" || stored == "2")
         choose(stored[0] - '0', false);

@@ -205,6 +205,11 @@ TEST(KordanMain, OverZusi3TheLeadVehicleNamesTheProfileElseTheTrainFile) {
     socket.chunks = {trainData("Zuege\\RB 11.trn", true)};
     rig.passes(2, 101);
     EXPECT_EQ(inputsSent(socket), Strings{"12 0 2 0"});
+    // Once the levers had their time the automatic axis files are made in this mode too.
+    rig.passes(20, 101);
+    EXPECT_TRUE(std::any_of(rig.view.commandLog.begin(), rig.view.commandLog.end(), [](auto& l) {
+        return l.find("Automatische Konfiguration: ") != std::string::npos;
+    }));
 }
 
 // Easy mode's profile reads the axis files made from the reported levers: the change waits
@@ -407,6 +412,7 @@ TEST(KordanMain, StoredSettingsAreInterpretedAsTextsAndTheCommandLogAsSwitched) 
     // No option selected and nothing written; only exactly "Run" means active; an interval of
     // 0 never sleeps; the command log is off by default.
     EXPECT_EQ(rig.view.loadMode, -1) << "AutoLoad";
+    EXPECT_FALSE(rig.view.easyVisible) << "easy mode not in force";
     EXPECT_EQ(rig.settings.values["AutoLoad"], "1 ");
     EXPECT_TRUE(rig.view.speaker) << "Speaker";
     EXPECT_EQ(rig.view.led, -1) << "Led";
