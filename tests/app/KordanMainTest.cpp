@@ -473,6 +473,7 @@ TEST(KordanMain, ModesAreGuardedAndTestModeShowsValuesAndFeedsTheVisibleWizard) 
     rig.device(6);
     rig.settings.values["Modus"] = "Test";
     auto& m = rig.start(); // the labels of the modes are the window test's
+    EXPECT_TRUE(rig.view.deviceListEnabled) << "a controller is chosen in test mode";
     m.actions().menu(MenuEntry::ModusAktiv);
     EXPECT_EQ(msg(rig.dialogs.messages.at(0)),
               (Msg{"Bitte zuerst Gerät markieren!", MsgButtons::Ok, MsgIcon::Exclamation,
@@ -496,6 +497,7 @@ TEST(KordanMain, ModesAreGuardedAndTestModeShowsValuesAndFeedsTheVisibleWizard) 
         << "the last report as the wizard opens";
     m.actions().menu(MenuEntry::ModusAktiv);
     EXPECT_EQ(rig.settings.values["Modus"], "Run");
+    EXPECT_FALSE(rig.view.deviceListEnabled);
     rig.poll({{1, 50}}, {2});
     EXPECT_EQ(rig.view.wizardData.size(), 2u) << "nothing in active mode";
     m.actions().menu(MenuEntry::ModusKalibrieren);
