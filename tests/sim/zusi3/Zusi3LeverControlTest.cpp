@@ -179,6 +179,33 @@ TEST(Zusi3LeverControl, EmergencyBrakeNoNotchConfirmsEndsAtTheBrakingEnd) {
               (std::vector<std::string>{"Schnellbremsung nicht best\u00e4tigt (Fbv Stufe 0)"}));
 }
 
+// The waits end on the dot: a step left unanswered is given up one report wait after it
+// went out, a step that went the wrong way is made good once its report has settled.
+TEST(Zusi3LeverControl, WaitsForReportsEndOnTheirMoment) {
+    const struct {
+        const char* name;
+        bool answered;
+        uint32_t moment;
+        const char* note;
+    } rows[] = {
+        {"unanswered", false, LeverControl::kReportWaitMs, "Zbv: bewegt sich nicht"},
+        {"the wrong way", true, 10 + LeverControl::kSettleMs, "Zbv: Stufen in Gegenrichtung"}};
+    for (const auto& row : rows) {
+        OneLever zbv(
+            "Zbv", [](int32_t) { return uint16_t(0x1C); }, 4, 8);
+        zbv.model.find(LeverRole::IndependentBrake)->aufDelta = -1; // a guess that is wrong
+        zbv.control.input(27, true, 0);
+        zbv.control.input(27, false, 0);
+        if (row.answered)
+            zbv.report(); // taken on the first pass, at 10 ms
+        for (uint32_t t = 10; t < row.moment; t += 10)
+            zbv.control.poll(t);
+        EXPECT_EQ(zbv.notes, std::vector<std::string>{}) << row.name;
+        zbv.control.poll(row.moment);
+        EXPECT_EQ(zbv.notes, std::vector<std::string>{row.note}) << row.name;
+    }
+}
+
 // A power lever whose notches turn out not to pull is set again with what each report
 // taught, four times at most.
 TEST(Zusi3LeverControl, PowerThatNeverPullsIsRetriedFourTimes) {
