@@ -232,6 +232,15 @@ TEST(Zusi3LeverControl, LeverThatDoesNotMoveIsNamed) {
     rig.press(26);
     rig.run(500); // the steps the other way, in vain too
     EXPECT_TRUE(rig.noted("Zusatzbremsventil: bewegt sich nicht"));
+    rig.deaf = 0x11; // nor the main breaker: tried once more, the other way round, in vain
+    rig.press(33);
+    rig.run(300);
+    EXPECT_TRUE(rig.noted("Hauptschalter: Zustand nicht erreicht"));
+    rig.deaf = 0x04; // nor the brake valve: stepped as often as twice its ten notches, no more
+    rig.inputs.clear();
+    rig.press(37);
+    rig.run(2000);
+    EXPECT_EQ(std::count(rig.inputs.begin(), rig.inputs.end(), AktionAbDown), 20);
 }
 
 } // namespace
