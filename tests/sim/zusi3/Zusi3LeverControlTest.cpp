@@ -255,6 +255,13 @@ TEST(Zusi3LeverControl, MainBreakerGoesByTheReportedStateBeforeTheLeversNotch) {
     hs.breaker = false;
     hs.control.input(33, true, 0);
     EXPECT_EQ(hs.notch, 2);
+    // Let go, the reported state is awaited one report wait, then tried the other way round.
+    hs.control.input(33, false, 0);
+    for (uint32_t t = 10; t < LeverControl::kReportWaitMs; t += 10)
+        hs.control.poll(t);
+    EXPECT_EQ(hs.notes, std::vector<std::string>{});
+    hs.control.poll(LeverControl::kReportWaitMs);
+    EXPECT_EQ(hs.notes, std::vector<std::string>{"Hs: Stufen in Gegenrichtung"});
     // With no state reported the notch tells it: off on "aus", so up towards "ein".
     OneLever aus("Hs", function, 0, 2);
     aus.control.input(33, true, 0);
