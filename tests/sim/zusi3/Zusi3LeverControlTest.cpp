@@ -243,6 +243,10 @@ TEST(Zusi3LeverControl, AnAfbPositionIsNoPowerNotch) {
     afb.runUntil([] { return false; });
     EXPECT_EQ(afb.notch, 8);
     EXPECT_EQ(afb.notes, std::vector<std::string>{});
+    // A lever with no range reported is not positioned: its zone steps instead.
+    OneLever unranged(
+        "Afb", [](int32_t) { return uint16_t(FnAfb0); }, 0, 0);
+    EXPECT_FALSE(unranged.control.setAfb(3, 0));
 }
 
 // A breaker that fell out under a lever left on "ein": the reported state decides, so the
