@@ -202,6 +202,9 @@ TEST(Zusi3LeverControl, WaitsForReportsEndOnTheirMoment) {
         EXPECT_EQ(zbv.notes, std::vector<std::string>{}) << row.name;
         zbv.control.poll(row.moment);
         EXPECT_EQ(zbv.notes, std::vector<std::string>{row.note}) << row.name;
+        for (uint32_t t = row.moment + 10; t <= 1000; t += 10) // a correction unanswered too
+            zbv.control.poll(t);
+        EXPECT_EQ(zbv.notes.back(), "Zbv: bewegt sich nicht") << row.name;
     }
 }
 

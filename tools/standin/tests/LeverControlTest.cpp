@@ -171,7 +171,11 @@ TEST(Zusi3LeverControl, AStepsOwnReportAfterAnotherStillTeachesTheWay) {
 TEST(Zusi3LeverControl, MainBreakerSwitchesByTheReportedState) {
     for (bool reverse : {false, true}) {
         Rig rig({CabKind::Br101, reverse});
-        rig.press(33);
+        rig.control.input(33, true, rig.now);
+        rig.run(100); // the first move tells the way at once
+        EXPECT_EQ(rig.noted("Hauptschalter: Stufen in Gegenrichtung"), reverse) << reverse;
+        rig.control.input(33, false, rig.now);
+        rig.run(500);
         EXPECT_FALSE(rig.cab.breaker()) << reverse;
         rig.press(33);
         EXPECT_TRUE(rig.cab.breaker()) << reverse;
