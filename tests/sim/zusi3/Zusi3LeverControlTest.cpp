@@ -259,7 +259,7 @@ TEST(Zusi3LeverControl, MainBreakerGoesByTheReportedStateBeforeTheLeversNotch) {
     };
     OneLever hs("Hs", function, 2, 2);
     hs.breaker = false;
-    hs.control.input(33, true, 0);
+    EXPECT_TRUE(hs.control.input(33, true, 0)); // nothing left for its route to send
     EXPECT_EQ(hs.notch, 2);
     // Let go, the reported state is awaited one report wait, then tried the other way round.
     hs.control.input(33, false, 0);

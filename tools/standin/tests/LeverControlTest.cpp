@@ -188,9 +188,10 @@ TEST(Zusi3LeverControl, PowerZoneSetsTractionNotchesOnly) {
     const struct {
         const char* name;
         CabKind power;
-        int32_t full, rest;
-    } cases[] = {{"traction-demand lever", CabKind::Br101, 11, 2},
-                 {"follow-up control", CabKind::Br103, 40, 0}};
+        int32_t full, rest, held;
+        bool tapPositions;
+    } cases[] = {{"traction-demand lever", CabKind::Br101, 11, 2, 3, true},
+                 {"follow-up control", CabKind::Br103, 40, 0, 1, false}};
     for (const auto& c : cases) {
         Rig rig({c.power});
         for (int32_t zone = 1; zone <= 8; ++zone) {
@@ -203,6 +204,11 @@ TEST(Zusi3LeverControl, PowerZoneSetsTractionNotchesOnly) {
         rig.run(100);
         EXPECT_EQ(rig.notch(Cab::Fahrschalter), c.rest) << c.name;
         EXPECT_FALSE(rig.noted("keine Fahrstufe")) << c.name; // each landed where it pulls
+        rig.control.input(14, true, rig.now); // held on Auf where there is one, else a notch up
+        rig.run(100);
+        EXPECT_EQ(rig.notch(Cab::Fahrschalter), c.held) << c.name;
+        // "null" runs a tap changer down; without one it goes by its route.
+        EXPECT_EQ(rig.control.input(16, true, rig.now), c.tapPositions) << c.name;
     }
 }
 
