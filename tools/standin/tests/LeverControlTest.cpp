@@ -236,7 +236,11 @@ TEST(Zusi3LeverControl, TapChangerIsPulsedThroughAufAndBackToFahrtAndNullRunsItD
 
 TEST(Zusi3LeverControl, LeverThatDoesNotMoveIsNamed) {
     Rig rig({});
-    rig.deaf = 0x05; // the independent brake takes no input, asked away from its end
+    rig.press(41); // the reverser moves once, then takes no input
+    rig.deaf = 0x07;
+    rig.press(41);
+    EXPECT_TRUE(rig.noted("Richtungsschalter: bewegt sich nicht"));
+    rig.deaf = 0x05; // nor the independent brake, asked away from its end
     rig.press(26);
     rig.run(500); // the steps the other way, in vain too
     EXPECT_TRUE(rig.noted("Zusatzbremsventil: bewegt sich nicht"));
