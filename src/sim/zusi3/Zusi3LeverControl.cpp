@@ -414,14 +414,10 @@ bool LeverControl::pollExpectation(Expectation& e, uint32_t nowMs) {
         e.lastReports = lever->reports;
         e.lastReportAt = nowMs;
     }
-    if (lever->reports == e.reports) {
-        if (nowMs - e.sentAt < kReportWaitMs)
-            return true;
-        return pushedAgainstEnd(*lever, e, nowMs);
-    }
-    if (nowMs - e.lastReportAt < kSettleMs)
+    const bool reported = lever->reports != e.reports;
+    if (reported && nowMs - e.lastReportAt < kSettleMs)
         return true;
-    if (e.absolute) {
+    if (reported && e.absolute) {
         // A power position that landed on a tap-changer position: the zone is mapped again
         // with what the report taught, a few times at most.
         const std::vector<uint16_t>& functions = lever->seen[lever->current];
@@ -449,10 +445,9 @@ bool LeverControl::pollExpectation(Expectation& e, uint32_t nowMs) {
         e = {e.role, lever->current, target, nowMs, lever->reports, lever->reports, nowMs, true};
         return target != lever->current;
     }
-    if (moved == 0 && wanted != 0 && nowMs - e.sentAt < kReportWaitMs)
-        return true; // reports of something else; the step's own may still come
-    if (moved == 0 && wanted != 0)
-        return pushedAgainstEnd(*lever, e, nowMs);
+    // No report yet, or reports of something else: the step's own may still come.
+    if (!reported || (moved == 0 && wanted != 0))
+        return nowMs - e.sentAt < kReportWaitMs || pushedAgainstEnd(*lever, e, nowMs);
     return false;
 }
 

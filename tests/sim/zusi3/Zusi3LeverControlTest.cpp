@@ -172,11 +172,40 @@ TEST(Zusi3LeverControl, EmergencyBrakeNoNotchConfirmsEndsAtTheBrakingEnd) {
     EXPECT_TRUE(valve.control.input(37, true, 0));
     EXPECT_TRUE(valve.control.input(37, false, 0)); // nothing left for its route to send
     valve.runUntil([&] { return valve.control.emergency() == LeverControl::Emergency::Failed; });
-    EXPECT_EQ(valve.control.emergency(), LeverControl::Emergency::Failed);
     // Each move followed the last report at once: over before one wait for a missing report.
     EXPECT_LT(valve.now, LeverControl::kReportWaitMs);
     EXPECT_EQ(valve.notes,
               (std::vector<std::string>{"Schnellbremsung nicht best\u00e4tigt (Fbv Stufe 0)"}));
+}
+
+// The waits end on the dot: a step left unanswered is given up one report wait after it
+// went out, a step that went the wrong way is made good once its report has settled.
+TEST(Zusi3LeverControl, WaitsForReportsEndOnTheirMoment) {
+    const struct {
+        const char* name;
+        bool answered;
+        uint32_t moment;
+        const char* note;
+    } rows[] = {
+        {"unanswered", false, LeverControl::kReportWaitMs, "Zbv: bewegt sich nicht"},
+        {"the wrong way", true, 10 + LeverControl::kSettleMs, "Zbv: Stufen in Gegenrichtung"}};
+    for (const auto& row : rows) {
+        OneLever zbv(
+            "Zbv", [](int32_t) { return uint16_t(0x1C); }, 4, 8);
+        zbv.model.find(LeverRole::IndependentBrake)->aufDelta = -1; // a guess that is wrong
+        zbv.control.input(27, true, 0);
+        zbv.control.input(27, false, 0);
+        if (row.answered)
+            zbv.report(); // taken on the first pass, at 10 ms
+        for (uint32_t t = 10; t < row.moment; t += 10)
+            zbv.control.poll(t);
+        EXPECT_EQ(zbv.notes, std::vector<std::string>{}) << row.name;
+        zbv.control.poll(row.moment);
+        EXPECT_EQ(zbv.notes, std::vector<std::string>{row.note}) << row.name;
+        for (uint32_t t = row.moment + 10; t <= 1000; t += 10) // a correction unanswered too
+            zbv.control.poll(t);
+        EXPECT_EQ(zbv.notes.back(), "Zbv: bewegt sich nicht") << row.name;
+    }
 }
 
 // A power lever whose notches turn out not to pull is set again with what each report
@@ -216,6 +245,10 @@ TEST(Zusi3LeverControl, AnAfbPositionIsNoPowerNotch) {
     afb.runUntil([] { return false; });
     EXPECT_EQ(afb.notch, 8);
     EXPECT_EQ(afb.notes, std::vector<std::string>{});
+    // A lever with no range reported is not positioned: its zone steps instead.
+    OneLever unranged(
+        "Afb", [](int32_t) { return uint16_t(FnAfb0); }, 0, 0);
+    EXPECT_FALSE(unranged.control.setAfb(3, 0));
 }
 
 // A breaker that fell out under a lever left on "ein": the reported state decides, so the
@@ -226,8 +259,15 @@ TEST(Zusi3LeverControl, MainBreakerGoesByTheReportedStateBeforeTheLeversNotch) {
     };
     OneLever hs("Hs", function, 2, 2);
     hs.breaker = false;
-    hs.control.input(33, true, 0);
+    EXPECT_TRUE(hs.control.input(33, true, 0)); // nothing left for its route to send
     EXPECT_EQ(hs.notch, 2);
+    // Let go, the reported state is awaited one report wait, then tried the other way round.
+    hs.control.input(33, false, 0);
+    for (uint32_t t = 10; t < LeverControl::kReportWaitMs; t += 10)
+        hs.control.poll(t);
+    EXPECT_EQ(hs.notes, std::vector<std::string>{});
+    hs.control.poll(LeverControl::kReportWaitMs);
+    EXPECT_EQ(hs.notes, std::vector<std::string>{"Hs: Stufen in Gegenrichtung"});
     // With no state reported the notch tells it: off on "aus", so up towards "ein".
     OneLever aus("Hs", function, 0, 2);
     aus.control.input(33, true, 0);
