@@ -208,9 +208,9 @@ std::optional<Hive> parseUserReg(std::string_view bytes) {
     Hive hive;
     Values* current = nullptr; // values of the section being read; null outside one
     while (lines.next(line)) {
-        if (line.empty() || line[0] == ';' || line[0] == '#')
-            continue;
-        if (line[0] == '[') {
+        // Blank lines, ';' comments and Wine's "#time=" lines are neither a header nor a
+        // value: they are passed over below.
+        if (line.starts_with('[')) {
             size_t i = 1;
             auto name = parseEscaped(line, i, ']');
             current = nullptr;
@@ -221,10 +221,10 @@ std::optional<Hive> parseUserReg(std::string_view bytes) {
         }
         std::optional<std::string> valueName;
         size_t i = 0;
-        if (line[0] == '@') {
+        if (line.starts_with('@')) {
             valueName = "";
             i = 1;
-        } else if (line[0] == '"') {
+        } else if (line.starts_with('"')) {
             i = 1;
             valueName = parseEscaped(line, i, '"');
         }
