@@ -129,6 +129,24 @@ TEST_F(BridgeTest, ABridgeThatNeverGreetsIsGivenUpWhenTheGreetingsTimeIsOver) {
     EXPECT_EQ(clock.now - before, 250u);
 }
 
+// Wine may fail to run it: a bridge that ends before it greets is not waited for.
+TEST_F(BridgeTest, ABridgeThatEndsBeforeItGreetsIsGivenUpAtOnce) {
+    struct Ended : IChildProcess {
+        explicit Ended(FakeClock& clock) : clock(clock) {}
+        bool write(std::string_view) override { return true; }
+        bool read(std::string&, int waitMs) override {
+            clock.now += static_cast<uint32_t>(waitMs);
+            return false;
+        }
+        void giveUp() override {}
+        FakeClock& clock;
+    };
+    BridgeClient ended([this] { return std::make_unique<Ended>(clock); }, clock, {}, timing);
+    const uint32_t before = clock.now;
+    EXPECT_FALSE(ended.start());
+    EXPECT_LT(clock.now - before, static_cast<uint32_t>(timing.greetingMs));
+}
+
 TEST_F(BridgeTest, SilentBridgeGivenUpDeadOneReplacedAtOnceThenEveryTenSecondsEndedAfterItsKeys) {
     ASSERT_TRUE(client->start());
     auto sim = makeBridgeSimWindow(*client);
