@@ -286,9 +286,8 @@ private:
             if (!ec)
                 stamp = std::make_pair(time, size);
         }
-        if (m_loaded && stamp == m_stamp)
+        if (stamp == m_stamp)
             return;
-        m_loaded = true;
         m_stamp = stamp;
         m_hive.reset();
         if (!stamp)
@@ -298,7 +297,7 @@ private:
     }
 
     std::optional<fs::path> m_file;
-    bool m_loaded = false;
+    // Time and size of the file read last; none while there is none, as at first.
     std::optional<std::pair<fs::file_time_type, uintmax_t>> m_stamp;
     std::optional<Hive> m_hive;
 };
