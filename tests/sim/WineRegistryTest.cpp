@@ -45,6 +45,7 @@ const char* const kUserReg = R"(WINE REGISTRY Version 2
 "Blob"=hex:01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,16,\
   17,18,19,1a
 "Nach"="Blob"
+"Offen"="ohne Ende
 "Kaputt="fehlt
 [Software\\Kaputt 1700000004
 "Verloren"="1"
@@ -85,7 +86,8 @@ TEST_F(WineRegistryTest, ReadsStringValuesWithWinesEscapesAndNothingElse) {
         {zusi, "Hex1", "Z\u00fc\u20ac"},
         {"software\\ZUSI", "ZusiDir", "C:\\Programme\\Zusi"},
         {"Software\\Kaputt", "Verloren", ""},
-        {"Software\\Wine", "Codepages", ""}};
+        {"Software\\Wine", "Codepages", ""},
+        {zusi, "Offen", ""}}; // no closing quote: nothing of the next line is taken in
     for (const auto& [key, name, expected] : values)
         EXPECT_EQ(value(*backend, key, name), expected) << key << " " << name;
     for (const char* name : {"T99", "Flag", "Multi", "Blob", "Kaputt", "Verloren"})
