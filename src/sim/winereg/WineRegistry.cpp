@@ -65,7 +65,7 @@ std::optional<std::string> parseEscaped(std::string_view line, size_t& i, char e
             appendUnits(units, nextUtf8CharLenient(line, i));
             continue;
         }
-        if (++i >= line.size())
+        if (++i == line.size())
             return std::nullopt;
         const char e = line[i++];
         switch (e) {
