@@ -46,6 +46,7 @@ const char* const kUserReg = R"(WINE REGISTRY Version 2
   17,18,19,1a
 "Nach"="Blob"
 "Offen"="ohne Ende
+"Erstes"="a𐀀b"
 "Kaputt="fehlt
 [Software\\Kaputt 1700000004
 "Verloren"="1"
@@ -87,7 +88,8 @@ TEST_F(WineRegistryTest, ReadsStringValuesWithWinesEscapesAndNothingElse) {
         {"software\\ZUSI", "ZusiDir", "C:\\Programme\\Zusi"},
         {"Software\\Kaputt", "Verloren", ""},
         {"Software\\Wine", "Codepages", ""},
-        {zusi, "Offen", ""}}; // no closing quote: nothing of the next line is taken in
+        {zusi, "Offen", ""},      // no closing quote: nothing of the next line is taken in
+        {zusi, "Erstes", "a?b"}}; // U+10000, the first character beyond 16 bits
     for (const auto& [key, name, expected] : values)
         EXPECT_EQ(value(*backend, key, name), expected) << key << " " << name;
     for (const char* name : {"T99", "Flag", "Multi", "Blob", "Kaputt", "Verloren"})
