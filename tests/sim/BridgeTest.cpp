@@ -206,6 +206,21 @@ TEST_F(BridgeTest, SilentBridgeGivenUpDeadOneReplacedAtOnceThenEveryTenSecondsEn
               (Lines{"38 key 9 257 40", "39 title 9", "40 quit"}));
 }
 
+// A bridge that worked is replaced at once when the last such replacement lies ten seconds back.
+TEST_F(BridgeTest, TheNextQuickReplacementComesTenSecondsAfterTheLast) {
+    ASSERT_TRUE(client->start());
+    auto sim = makeBridgeSimWindow(*client);
+    started.back()->dead = true;
+    sim->foregroundWindow(); // finds it ended
+    clock.now += 1;
+    sim->foregroundWindow(); // from a new one, started a moment later
+    started.back()->dead = true;
+    clock.now += timing.restartMs - 1;
+    sim->foregroundWindow(); // finds it ended too
+    sim->foregroundWindow();
+    EXPECT_EQ(started.size(), 3u);
+}
+
 // Whistle (72) and horn (80) pressed and the whistle let go in one report: one write, which
 // the bridge posts in order; an older bridge, which knows no "keys", gets lines of their own.
 // A typed key asked for meanwhile comes after them.
