@@ -226,12 +226,10 @@ std::optional<std::string> LineReader::next() {
         return std::nullopt;
     const size_t end = std::min(all.find('\r', m_pos), all.size());
     std::string line = fromWindows1252(all.substr(m_pos, end - m_pos));
-    m_pos = end;
-    if (m_pos < all.size()) {
-        ++m_pos; // the CR, and one LF right behind it
-        if (m_pos < all.size() && all[m_pos] == '\n')
-            ++m_pos;
-    }
+    // Past the CR, and one LF right behind it.
+    m_pos = std::min(end + 1, all.size());
+    if (all.substr(m_pos).starts_with('\n'))
+        ++m_pos;
     return line;
 }
 
