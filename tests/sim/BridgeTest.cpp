@@ -185,6 +185,7 @@ TEST_F(BridgeTest, SilentBridgeGivenUpDeadOneReplacedAtOnceThenEveryTenSecondsEn
     clock.now += 1000;
     startable = false;
     sim->postKey(9, 257, 38); // and it cannot be started again
+    EXPECT_FALSE(client->available());
     EXPECT_EQ(log,
               (Lines{"Brücke zu Wine beendet", "Brücke neu gestartet",
                      "Zusi-Fenster geschlossen: Tasten 38 nicht nachgeholt", // closed above
