@@ -33,7 +33,7 @@ const char* const kUserReg = R"(WINE REGISTRY Version 2
 "km/h"="87.5"
 "Quote"="Er sagte \"Hp 0\"\tund\nhielt"
 "Umlaut"="Fahrmotorenl\x00fcfter \x20ac5 T\xfcren"
-"Octal"="a\101\0619\7\17x"
+"Octal"="a\1012\0619\7\17x"
 "Zeichen"="\x3a3"
 "Paare"="\xd838\xdcac a\xd800\xe000 🚂"
 "Mehr \\ Name"="ok"
@@ -74,7 +74,7 @@ TEST_F(WineRegistryTest, ReadsStringValuesWithWinesEscapesAndNothingElse) {
         {zusi, "Quote", "Er sagte \"Hp 0\"\tund\nhielt"},
         // "\x" takes up to four hex digits: Wine writes all four when a hex digit follows.
         {zusi, "Umlaut", "Fahrmotorenl\u00fcfter \u20ac5 T\u00fcren"},
-        {zusi, "Octal", "aA19\a\x0fx"},
+        {zusi, "Octal", "aA219\a\x0fx"},
         // Characters Windows-1252 cannot hold come out as "?", as the ANSI calls give them.
         {zusi, "Zeichen", "?"},
         // A surrogate pair, escaped or written as UTF-8, is one character; a lone one is one too.
