@@ -175,14 +175,14 @@ std::optional<std::string> readFileBytes(const std::string& path, std::uintmax_t
     // The size is only a hint (a device or a growing file may say otherwise): the reading
     // itself stops one byte past the limit.
     const std::uintmax_t size = std::filesystem::file_size(path, ec);
-    std::string bytes;
-    if (!ec)
-        bytes.reserve(static_cast<size_t>(std::min(size, limit + 1)));
     if (!ec && size > limit) {
         if (tooLarge)
             *tooLarge = true;
         return std::nullopt;
     }
+    std::string bytes;
+    if (!ec)
+        bytes.reserve(static_cast<size_t>(size));
     std::array<char, 65536> chunk;
     while (in && bytes.size() <= limit) {
         in.read(chunk.data(), static_cast<std::streamsize>(std::min<std::uintmax_t>(
@@ -226,12 +226,10 @@ std::optional<std::string> LineReader::next() {
         return std::nullopt;
     const size_t end = std::min(all.find('\r', m_pos), all.size());
     std::string line = fromWindows1252(all.substr(m_pos, end - m_pos));
-    m_pos = end;
-    if (m_pos < all.size()) {
-        ++m_pos; // the CR, and one LF right behind it
-        if (m_pos < all.size() && all[m_pos] == '\n')
-            ++m_pos;
-    }
+    // Past the CR, and one LF right behind it.
+    m_pos = std::min(end + 1, all.size());
+    if (all.substr(m_pos).starts_with('\n'))
+        ++m_pos;
     return line;
 }
 

@@ -107,6 +107,10 @@ TEST_F(BridgeTest, WindowKeysRegistryAndStartGoThroughTheBridgeAndOddLinesAreCou
     EXPECT_EQ(reg->readString("Software\\zusi\\zusi", "km/h"), "87");
     EXPECT_EQ(starter->endedWith(), 3);
     EXPECT_EQ(client->badLines(), 4u);
+    // A line still without its end beyond 64 KiB is dropped as nonsense, not kept growing.
+    started[0]->output = std::string(64 * 1024 + 1, '7');
+    client->poll();
+    EXPECT_EQ(client->badLines(), 5u);
     // A prefetched value is read without a wait, once; a later read asks anew.
     reg->prefetch("Software\\zusi\\zusi", "km/h");
     registry.set("Software\\zusi\\zusi", "km/h", "88");
@@ -127,6 +131,24 @@ TEST_F(BridgeTest, ABridgeThatNeverGreetsIsGivenUpWhenTheGreetingsTimeIsOver) {
     const uint32_t before = clock.now;
     EXPECT_FALSE(client->start());
     EXPECT_EQ(clock.now - before, 250u);
+}
+
+// Wine may fail to run it: a bridge that ends before it greets is not waited for.
+TEST_F(BridgeTest, ABridgeThatEndsBeforeItGreetsIsGivenUpAtOnce) {
+    struct Ended : IChildProcess {
+        explicit Ended(FakeClock& clock) : clock(clock) {}
+        bool write(std::string_view) override { return true; }
+        bool read(std::string&, int waitMs) override {
+            clock.now += static_cast<uint32_t>(waitMs);
+            return false;
+        }
+        void giveUp() override {}
+        FakeClock& clock;
+    };
+    BridgeClient ended([this] { return std::make_unique<Ended>(clock); }, clock, {}, timing);
+    const uint32_t before = clock.now;
+    EXPECT_FALSE(ended.start());
+    EXPECT_LT(clock.now - before, static_cast<uint32_t>(timing.greetingMs));
 }
 
 TEST_F(BridgeTest, SilentBridgeGivenUpDeadOneReplacedAtOnceThenEveryTenSecondsEndedAfterItsKeys) {
@@ -163,6 +185,7 @@ TEST_F(BridgeTest, SilentBridgeGivenUpDeadOneReplacedAtOnceThenEveryTenSecondsEn
     clock.now += 1000;
     startable = false;
     sim->postKey(9, 257, 38); // and it cannot be started again
+    EXPECT_FALSE(client->available());
     EXPECT_EQ(log,
               (Lines{"Brücke zu Wine beendet", "Brücke neu gestartet",
                      "Zusi-Fenster geschlossen: Tasten 38 nicht nachgeholt", // closed above
@@ -182,6 +205,21 @@ TEST_F(BridgeTest, SilentBridgeGivenUpDeadOneReplacedAtOnceThenEveryTenSecondsEn
     client.reset();
     EXPECT_EQ(Lines(inputs.back().begin() + 1, inputs.back().end()),
               (Lines{"38 key 9 257 40", "39 title 9", "40 quit"}));
+}
+
+// A bridge that worked is replaced at once when the last such replacement lies ten seconds back.
+TEST_F(BridgeTest, TheNextQuickReplacementComesTenSecondsAfterTheLast) {
+    ASSERT_TRUE(client->start());
+    auto sim = makeBridgeSimWindow(*client);
+    started.back()->dead = true;
+    sim->foregroundWindow(); // finds it ended
+    clock.now += 1;
+    sim->foregroundWindow(); // from a new one, started a moment later
+    started.back()->dead = true;
+    clock.now += timing.restartMs - 1;
+    sim->foregroundWindow(); // finds it ended too
+    sim->foregroundWindow();
+    EXPECT_EQ(started.size(), 3u);
 }
 
 // Whistle (72) and horn (80) pressed and the whistle let go in one report: one write, which

@@ -33,7 +33,7 @@ const char* const kUserReg = R"(WINE REGISTRY Version 2
 "km/h"="87.5"
 "Quote"="Er sagte \"Hp 0\"\tund\nhielt"
 "Umlaut"="Fahrmotorenl\x00fcfter \x20ac5 T\xfcren"
-"Octal"="a\101\0619\7\17x"
+"Octal"="a\1012\0619\7\17x"
 "Zeichen"="\x3a3"
 "Paare"="\xd838\xdcac a\xd800\xe000 🚂"
 "Mehr \\ Name"="ok"
@@ -45,6 +45,8 @@ const char* const kUserReg = R"(WINE REGISTRY Version 2
 "Blob"=hex:01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,16,\
   17,18,19,1a
 "Nach"="Blob"
+"Offen"="ohne Ende
+"Erstes"="a𐀀b"
 "Kaputt="fehlt
 [Software\\Kaputt 1700000004
 "Verloren"="1"
@@ -72,7 +74,7 @@ TEST_F(WineRegistryTest, ReadsStringValuesWithWinesEscapesAndNothingElse) {
         {zusi, "Quote", "Er sagte \"Hp 0\"\tund\nhielt"},
         // "\x" takes up to four hex digits: Wine writes all four when a hex digit follows.
         {zusi, "Umlaut", "Fahrmotorenl\u00fcfter \u20ac5 T\u00fcren"},
-        {zusi, "Octal", "aA19\a\x0fx"},
+        {zusi, "Octal", "aA219\a\x0fx"},
         // Characters Windows-1252 cannot hold come out as "?", as the ANSI calls give them.
         {zusi, "Zeichen", "?"},
         // A surrogate pair, escaped or written as UTF-8, is one character; a lone one is one too.
@@ -84,7 +86,9 @@ TEST_F(WineRegistryTest, ReadsStringValuesWithWinesEscapesAndNothingElse) {
         {zusi, "Expand", "%ProgramFiles%\\Zusi"},
         {"software\\ZUSI", "ZusiDir", "C:\\Programme\\Zusi"},
         {"Software\\Kaputt", "Verloren", ""},
-        {"Software\\Wine", "Codepages", ""}};
+        {"Software\\Wine", "Codepages", ""},
+        {zusi, "Offen", ""},      // no closing quote: nothing of the next line is taken in
+        {zusi, "Erstes", "a?b"}}; // U+10000, the first character beyond 16 bits
     for (const auto& [key, name, expected] : values)
         EXPECT_EQ(value(*backend, key, name), expected) << key << " " << name;
     // The backend itself ends a UTF-16 text at its first NUL, although more follows.

@@ -65,7 +65,7 @@ std::optional<std::string> parseEscaped(std::string_view line, size_t& i, char e
             appendUnits(units, nextUtf8CharLenient(line, i));
             continue;
         }
-        if (++i >= line.size())
+        if (++i == line.size())
             return std::nullopt;
         const char e = line[i++];
         switch (e) {
@@ -208,9 +208,9 @@ std::optional<Hive> parseUserReg(std::string_view bytes) {
     Hive hive;
     Values* current = nullptr; // values of the section being read; null outside one
     while (lines.next(line)) {
-        if (line.empty() || line[0] == ';' || line[0] == '#')
-            continue;
-        if (line[0] == '[') {
+        // Blank lines, ';' comments and Wine's "#time=" lines are neither a header nor a
+        // value: they are passed over below.
+        if (line.starts_with('[')) {
             size_t i = 1;
             auto name = parseEscaped(line, i, ']');
             current = nullptr;
@@ -221,10 +221,10 @@ std::optional<Hive> parseUserReg(std::string_view bytes) {
         }
         std::optional<std::string> valueName;
         size_t i = 0;
-        if (line[0] == '@') {
+        if (line.starts_with('@')) {
             valueName = "";
             i = 1;
-        } else if (line[0] == '"') {
+        } else if (line.starts_with('"')) {
             i = 1;
             valueName = parseEscaped(line, i, '"');
         }
@@ -286,9 +286,8 @@ private:
             if (!ec)
                 stamp = std::make_pair(time, size);
         }
-        if (m_loaded && stamp == m_stamp)
+        if (stamp == m_stamp)
             return;
-        m_loaded = true;
         m_stamp = stamp;
         m_hive.reset();
         if (!stamp)
@@ -298,7 +297,7 @@ private:
     }
 
     std::optional<fs::path> m_file;
-    bool m_loaded = false;
+    // Time and size of the file read last; none while there is none, as at first.
     std::optional<std::pair<fs::file_time_type, uintmax_t>> m_stamp;
     std::optional<Hive> m_hive;
 };

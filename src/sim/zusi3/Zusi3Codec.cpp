@@ -26,6 +26,11 @@ uint64_t getLe(const uint8_t* p, size_t n) {
                            [](uint64_t v, uint8_t byte) { return v << 8 | byte; });
 }
 
+// The whole value as a little-endian number; its size is checked by the caller.
+uint64_t valueLe(const Attribute& a) {
+    return getLe(a.value.data(), a.value.size());
+}
+
 Attribute numberAttr(uint16_t id, uint64_t v, size_t n) {
     Attribute a{id, {}};
     putLe(a.value, v, n);
@@ -83,13 +88,13 @@ std::optional<uint8_t> asByte(const Attribute& a) {
 std::optional<uint16_t> asWord(const Attribute& a) {
     if (a.value.size() != 2)
         return std::nullopt;
-    return static_cast<uint16_t>(getLe(a.value.data(), 2));
+    return static_cast<uint16_t>(valueLe(a));
 }
 
 std::optional<float> asSingle(const Attribute& a) {
     if (a.value.size() != 4)
         return std::nullopt;
-    return std::bit_cast<float>(static_cast<uint32_t>(getLe(a.value.data(), 4)));
+    return std::bit_cast<float>(static_cast<uint32_t>(valueLe(a)));
 }
 
 std::optional<int32_t> asInteger(const Attribute& a, bool singleIfFour) {
@@ -97,7 +102,7 @@ std::optional<int32_t> asInteger(const Attribute& a, bool singleIfFour) {
     case 1:
         return static_cast<int8_t>(a.value[0]);
     case 2:
-        return static_cast<int16_t>(getLe(a.value.data(), 2));
+        return static_cast<int16_t>(valueLe(a));
     case 4:
         if (singleIfFour) {
             const float f = *asSingle(a);
@@ -105,7 +110,7 @@ std::optional<int32_t> asInteger(const Attribute& a, bool singleIfFour) {
                 return std::nullopt;
             return static_cast<int32_t>(std::lround(f));
         }
-        return static_cast<int32_t>(getLe(a.value.data(), 4));
+        return static_cast<int32_t>(valueLe(a));
     default:
         return std::nullopt;
     }

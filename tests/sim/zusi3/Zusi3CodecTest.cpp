@@ -86,6 +86,7 @@ TEST(Zusi3Codec, BrokenStreamsFailAndStayFailed) {
         d.feed(hex("06000000 0100 00000000"));
     EXPECT_EQ(d.error(), DecodeError::TooLarge);
     EXPECT_TRUE(decode(test::kSpeed100, {16, test::kSpeed100.size()})); // just within the bound
+    EXPECT_FALSE(decode(test::kSpeed100, {16, test::kSpeed100.size() - 1})); // just beyond
     // decode() wants exactly one whole message.
     Bytes two = test::kSpeed100;
     two.insert(two.end(), test::kSpeed100.begin(), test::kSpeed100.end());
