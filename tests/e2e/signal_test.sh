@@ -31,7 +31,7 @@ mkdir -m 700 "$XDG_RUNTIME_DIR"
 # The stand-in's server for the TCP row; its window in front for the X11 rows.
 "$standin" --zusi3 0 --loco "BR 101" >"$tmp/server.out" 2>&1 &
 zpid=$!
-wait_for 100 grep -q '^zusi3 ' "$tmp/server.out" || fail "the stand-in does not listen"
+wait_for 300 grep -q '^zusi3 ' "$tmp/server.out" || fail "the stand-in does not listen"
 port=$(sed -n 's/^zusi3 //p' "$tmp/server.out")
 
 caught() { # pid signal-number: the program has its handler for the signal
