@@ -148,8 +148,8 @@ TEST(TextFile, ReadingIsBoundedAndStopsAtTheFirstLine) {
 }
 
 TEST(TextFile, Windows1252RoundTrip) {
-    const std::string bytes = "F\xFCllen \xE4\xF6\xDC\xDF \x80 \x84 \x9F";
-    EXPECT_EQ(fromWindows1252(bytes), "Füllen äöÜß € „ Ÿ");
+    const std::string bytes = "F\xFCllen \xE4\xF6\xDC\xDF \x80 \x84 \x9F \xFF";
+    EXPECT_EQ(fromWindows1252(bytes), "Füllen äöÜß € „ Ÿ ÿ");
     EXPECT_EQ(toWindows1252(fromWindows1252(bytes)), bytes);
     EXPECT_EQ(toWindows1252(fromWindows1252("\x81\x8D")), "\x81\x8D"); // undefined bytes survive
     // What 1252 cannot hold (U+2192, broken UTF-8) is written as "?".

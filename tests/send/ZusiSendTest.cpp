@@ -128,7 +128,7 @@ protected:
                                  {"T1", "40"},
                                  {"T10", "65"},
                                  {"T14", "186"},
-                                 {"T19", "98"},
+                                 {"T19", "105"},
                                  {"T9", "72"}})};
 };
 
@@ -179,7 +179,7 @@ TEST_F(ZusiSendTest, RegulatorCountsExpandIntoPressesAndOneRelease) {
     for (auto [code, count] : {std::pair{1000, -3}, {1001, 0}, {1001, 1}, {1003, -1}})
         s.send(code, count);
     EXPECT_EQ(window.events,
-              (Events{down(40), down(40), down(40), up(40), down(65), up(65), down(98), up(98)}));
+              (Events{down(40), down(40), down(40), up(40), down(65), up(65), down(105), up(105)}));
     for (int32_t count : {40000, INT32_MIN}) { // the count is cut to 16 bits
         window.events.clear();
         s.send(1000, count);
@@ -245,7 +245,7 @@ TEST_F(ZusiSendTest, ObserverSeesEveryDeliveryAndItsOutcome) {
                                                               {1001, 1, "Taste A"},
                                                               {23, 1, ""},
                                                               {46, 1, ""},
-                                                              {21, 2, "Taste Num 2"},
+                                                              {21, 2, "Taste Num 9"},
                                                               {2, 1, "Taste F2"}};
     for (auto [code, befehl, text] : keys)
         EXPECT_EQ(s.keyText(code, befehl), text) << code << " " << befehl;
@@ -267,7 +267,7 @@ TEST_F(ZusiSendTest, HeldKeysAreReleasedByTheirHolderOnceAndTheirLateKeyUpIsNotS
     s.releaseKeys([](const KeyHolder& k) { return k == KeyHolder{Kind::Button, 1}; });
     ticks(6); // the brake's release comes on its tick
     s.send(21, DownUp);
-    EXPECT_EQ(window.events, (Events{up(98), up(72), up(186), down(98), up(98)}));
+    EXPECT_EQ(window.events, (Events{up(105), up(72), up(186), down(105), up(105)}));
     s.send(37, Down);
     s.send(28, Down);
     window.events.clear();

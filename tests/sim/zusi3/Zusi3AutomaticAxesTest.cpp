@@ -24,6 +24,7 @@ TEST(Zusi3AutomaticAxes, EachLeverKindGivesItsFileAndAnUnknownOneKeepsTheEarlier
         {"power lever with one notch", {"FS", {0x01}, 0, 0, 0}, FS, 0, 0, 0},
         {"no power lever", {"Dyn", {0x07}, 0, 0, 9}, FS, 0, 0, 0},
         {"dynamic brake", {"Dyn", {0x07}, 0, 0, 9}, EB, 1, 1001, 9},
+        {"dynamic brake with one notch", {"Dyn", {0x07}, 0, 0, 0}, EB, 0, 0, 0},
         {"AFB above its centre", {"AFB", {0x0B}, 2, 2, 16}, AFB, 1, 1003, -14},
         {"brake valve, Schnellbremsung at 0", {"Fbv", {0x18}, 8, 8, 10}, FBV, 2, 1002, 7},
         {"brake valve numbered from Fuellen", {"Fbv", {0x18}, 1, 1, 9}, FBV, 2, 1002, 7},
