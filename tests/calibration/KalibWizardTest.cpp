@@ -71,8 +71,9 @@ struct Fixture {
 TEST(KalibWizard, WalksThroughAllStepsAndSavesEachPass) {
     Fixture f;
     EXPECT_TRUE(f.view.weiterEnabled); // the first step waits for the click
-    f.wizard.sliderChanged(1, 50);     // hysteresis 50 for the throttle
-    f.kalib.setHysterese(7, 250);      // more than the slider offers, as a hand-edited file may
+    EXPECT_TRUE(f.view.settingsVisible) << "the sliders of step 1";
+    f.wizard.sliderChanged(1, 50); // hysteresis 50 for the throttle
+    f.kalib.setHysterese(7, 250);  // more than the slider offers, as a hand-edited file may
     f.wizard.cmdWeiterClicked();
     f.wizard.ZeigeDaten(kRear);
     EXPECT_EQ(f.wizard.Schritt(), 5);

@@ -58,6 +58,8 @@ TEST(AtomicFile, ARefusedFileThatCannotBeKeptIsNotWrittenOver) {
     EXPECT_EQ(report.result, SaveResult::Failed);
     EXPECT_FALSE(report.reason.empty());
     EXPECT_TRUE(fs::is_fifo(dir.file("p.cfr")));
+    // One that has gone meanwhile needs no copy.
+    EXPECT_EQ(saveFile(dir.file("weg.cfr"), "new", true).result, SaveResult::Saved);
 }
 
 TEST(AtomicFile, WritesThroughALinkKeepsPermissionsAndLeavesNoTemporaryOfItsOwn) {
