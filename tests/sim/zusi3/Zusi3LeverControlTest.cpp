@@ -251,12 +251,15 @@ TEST(Zusi3LeverControl, AnAfbPositionIsNoPowerNotch) {
     EXPECT_FALSE(unranged.control.setAfb(3, 0));
 }
 
+// A main breaker lever of three notches, "ein" at the top.
+uint16_t breakerNotch(int32_t n) {
+    return uint16_t(n == 2 ? FnHauptschalterEin : FnHauptschalterAus);
+}
+
 // A breaker that fell out under a lever left on "ein": the reported state decides, so the
 // lever is asked up to "ein" again, not down to "aus".
 TEST(Zusi3LeverControl, MainBreakerGoesByTheReportedStateBeforeTheLeversNotch) {
-    const auto function = [](int32_t n) {
-        return uint16_t(n == 2 ? FnHauptschalterEin : FnHauptschalterAus);
-    };
+    const auto function = breakerNotch;
     OneLever hs("Hs", function, 2, 2);
     hs.breaker = false;
     EXPECT_TRUE(hs.control.input(33, true, 0)); // nothing left for its route to send
@@ -314,9 +317,7 @@ TEST(Zusi3LeverControl, CommandsForALeverNotReportedStepTheCabsWay) {
 // Once the breaker is on as asked, the press is done with: when it falls out later, the
 // lever is not moved to switch it on again behind the driver's back.
 TEST(Zusi3LeverControl, ABreakerThatFallsOutLaterIsLeftOff) {
-    OneLever hs(
-        "Hs", [](int32_t n) { return uint16_t(n == 2 ? FnHauptschalterEin : FnHauptschalterAus); },
-        0, 2);
+    OneLever hs("Hs", breakerNotch, 0, 2);
     hs.breaker = false;
     hs.control.input(33, true, 0);
     hs.breaker = true;
