@@ -3,22 +3,30 @@
 # interface with the levers of a real cab, the program connects with the virtual controller
 # in active mode and the demo's BR 101 profile and plays a scenario. Judged by where the
 # stand-in's levers end up, for every cab kind, both step directions and both brake-valve
-# numberings; then kordan-replay against the same kind of server; then the axis files easy
-# mode writes from the levers of each cab kind.
+# numberings; then kordan-replay against the same kind of server; then a train change in
+# automatic mode and the axis files easy mode writes from the levers of each cab kind.
 #   zusi3_test.sh KORDAN ZUSI_STANDIN SOURCE_DIR KORDAN_REPLAY
 set -u
 kordan=$1 standin=$2 source=$3 replay=$4
 tmp=$(mktemp -d)
 spid=
 trap 'kill $spid 2>/dev/null; rm -rf "$tmp"' EXIT
-run= logs="standin.out kordan.out kordan.err"
-. "$(dirname "$0")/common.sh"
+run=
+fail() {
+    echo "FAILED ($run): $*"
+    for f in standin.out kordan.out kordan.err; do echo "--- $f"; tail -n 40 "$tmp/$f"; done
+    exit 1
+}
 dir=$tmp/kordan
 "$source/tools/demo-install.sh" "$tmp/prefix" "$dir" >/dev/null || fail "demo install"
-write_calibration "$dir"
+{
+    printf '1.0\r\n[Kalibrierung]\r\n'
+    for i in 1 2 3 4 5 6 7; do printf '[Hebel%s]\r\n 4 \r\n 0 \r\n 255 \r\n' "$i"; done
+} >"$dir/Kalibrierung.dat"
 export XDG_CONFIG_HOME=$tmp/config QT_QPA_PLATFORM=offscreen
 unset DISPLAY WAYLAND_DISPLAY
-write_settings 1 Test
+mkdir -p "$XDG_CONFIG_HOME/ZusiKordan"
+printf '[Settings]\nAutoLoad=1\nPolling=10\nSpeaker=0\nLed=1\nModus=Test\n' >"$XDG_CONFIG_HOME/ZusiKordan/ZusiKordan.ini"
 
 # The stand-in reads its commands from a pipe the test keeps open on descriptor 4.
 start_standin() {
@@ -26,8 +34,7 @@ start_standin() {
     "$standin" --zusi3 0 --loco "BR 101" "$@" <"$tmp/commands" >"$tmp/standin.out" 2>&1 &
     spid=$!
     exec 4>"$tmp/commands"
-    # A busy machine may take long to start it; the wait ends as soon as it listens.
-    wait_for 300 grep -q '^zusi3 ' "$tmp/standin.out"
+    for _ in $(seq 300); do grep -q '^zusi3 ' "$tmp/standin.out" && break; sleep 0.1; done
     port=$(sed -n 's/^zusi3 //p' "$tmp/standin.out")
     [ -n "$port" ] || fail "the stand-in does not listen"
 }
@@ -57,11 +64,10 @@ printf '%s\n' 'lever 1 128' 'lever 2 0' 'lever 3 20' 'wait 1500' \
     'press 29' 'wait 100' 'release 29' 'wait 2000' >"$tmp/scenario.txt"
 
 # CAB STEPS VALVE [FAULT]: the cab kind, "reversed" steps, "reversed" valve numbering, and
-# a simulator that takes an absolute brake-valve position for another switch. The 103's
-# and the tap changer's power levers are set by absolute positions, which neither the
-# steps nor the valve turn round: one row each meets the other levers' reversal.
-for combo in "101 - -" "101 reversed reversed" "103 reversed -" "tap - reversed" \
-    "101 reversed - fault"; do
+# a simulator that takes an absolute brake-valve position for another switch. Each kind
+# meets both step directions and both numberings.
+for combo in "101 - -" "101 reversed reversed" "103 reversed -" "103 - reversed" \
+    "tap - reversed" "tap reversed -" "101 reversed - fault"; do
     set -- $combo
     cab=$1 steps=$2 valve=$3 run=$combo
     opts="--cab $cab"
@@ -72,7 +78,7 @@ for combo in "101 - -" "101 reversed reversed" "103 reversed -" "tap - reversed"
     "$kordan" --virtual --dir "$dir" --zusi3 "127.0.0.1:$port" --profile "BR 101_1.cfr" \
         --mode aktiv --scenario "$tmp/scenario.txt" --quit >"$tmp/kordan.out" 2>"$tmp/kordan.err" ||
         fail "kordan ended with $?"
-    wait_for 50 grep -q '^final ' "$tmp/standin.out"
+    for _ in $(seq 50); do grep -q '^final ' "$tmp/standin.out" && break; sleep 0.1; done
     stop_standin
     grep -qx 'hello 2 Kordan für Zusi' "$tmp/standin.out" || fail "no HELLO as a cab controller"
     if [ "$valve" = reversed ]; then sb=9 start=1 braked=4; else sb=0 start=8 braked=5; fi
@@ -95,6 +101,12 @@ for combo in "101 - -" "101 reversed reversed" "103 reversed -" "tap - reversed"
     # The reverser went forward twice, to V; the breaker button switched the breaker off.
     [ "$(final Richtungsschalter)" = 3 ] || fail "reverser at $(final Richtungsschalter)"
     [ "$(final breaker)" = aus ] || fail "breaker $(final breaker)"
+    # A reversed cab was learnt, and said so; a plain one was not turned round.
+    if [ "$steps" = reversed ]; then
+        grep -q 'Stufen in Gegenrichtung' "$tmp/kordan.err" || fail "no direction learnt"
+    elif grep -q 'Stufen in Gegenrichtung' "$tmp/kordan.err"; then
+        fail "a direction turned round on a plain cab"
+    fi
 done
 run=replay
 
@@ -106,7 +118,7 @@ printf '%s\n' 'lever 1 128' 'lever 3 20' 'wait 1500' 'lever 1 255' 'wait 300' 'l
     >"$tmp/scenario.txt"
 "$kordan" --virtual --dir "$dir" --zusi3 "127.0.0.1:$port" --profile "BR 101_1.cfr" --mode aktiv \
     --scenario "$tmp/scenario.txt" --quit >"$tmp/kordan.out" 2>"$tmp/kordan.err" || fail "kordan ended with $?"
-wait_for 50 grep -q '^disconnected' "$tmp/standin.out"
+for _ in $(seq 50); do grep -q '^disconnected' "$tmp/standin.out" && break; sleep 0.1; done
 led=$(sed -n 's/^LED: \[ *\([0-9]*\)\]$/\1/p' "$tmp/kordan.out")
 speed=$(sed -n 's/^disconnected //p' "$tmp/standin.out")
 [ -n "$led" ] && [ -n "$speed" ] && [ "$led" -gt 0 ] || fail "LED '$led', stand-in '$speed'"
@@ -119,10 +131,36 @@ for _ in $(seq 50); do [ "$(grep -c '^disconnected' "$tmp/standin.out")" -eq 2 ]
 [ "$(grep '^input' "$tmp/standin.out" | tail -n 2 | tr '\n' ,)" = 'input 16 0 1 0,input 16 0 2 0,' ] ||
     fail "the replay's SiFa did not arrive"
 stop_standin
+settings() {
+    printf '[Settings]\nAutoLoad=%s\nPolling=10\nSpeaker=0\nLed=1\nModus=Run\n' "$1" \
+        >"$XDG_CONFIG_HOME/ZusiKordan/ZusiKordan.ini"
+}
+run_kordan() {
+    "$kordan" --virtual --dir "$dir" --zusi3 "127.0.0.1:$port" --scenario "$tmp/scenario.txt" \
+        --quit >"$tmp/kordan.out" 2>"$tmp/kordan.err" || fail "kordan ended with $?"
+}
+
+# Automatic mode: the lead vehicle names the profile; another train taken over, led by a
+# 110, loads the 110's.
+run=automatic
+settings 1
+cp "$dir/BR 101_1.cfr" "$dir/101.rv_1.cfr"
+cp "$dir/BR 111_1.cfr" "$dir/110.rv_1.cfr"
+printf '%s\n' 'lever 2 0' 'lever 3 20' 'wait 2500' >"$tmp/scenario.txt"
+start_standin --cab 101
+run_kordan &
+kpid=$!
+for _ in $(seq 100); do grep -q '^needed' "$tmp/standin.out" && break; sleep 0.1; done
+sleep 1
+echo "train 110" >&4
+wait $kpid || exit 1
+stop_standin
+grep -q 'message: Konfiguration' "$tmp/kordan.err" && fail "a profile was not found"
+grep -q '^Profil: 110.rv_1.cfr' "$tmp/kordan.out" || fail "not the 110's profile"
 
 # Easy mode for every cab kind, the axis files written from the levers reported: lever 2
 # the power controller, lever 3 the brake valve of automatisch.cfr.
-write_settings 2 Run
+settings 2
 printf '%s\n' 'lever 1 128' 'lever 2 255' 'lever 3 20' 'wait 1500' 'lever 2 0' 'wait 2000' \
     'lever 2 255' 'wait 1500' 'lever 3 255' 'wait 1500' >"$tmp/scenario.txt"
 for combo in "101 -" "103 reversed" "tap -"; do
@@ -132,15 +170,17 @@ for combo in "101 -" "103 reversed" "tap -"; do
     opts="--cab $cab"
     [ "$valve" = reversed ] && opts="$opts --reverse-brake-valve"
     start_standin $opts
-    "$kordan" --virtual --dir "$dir" --zusi3 "127.0.0.1:$port" --scenario "$tmp/scenario.txt" \
-        --quit >"$tmp/kordan.out" 2>"$tmp/kordan.err" || fail "kordan ended with $?"
-    wait_for 50 grep -q '^final ' "$tmp/standin.out"
+    run_kordan
+    for _ in $(seq 50); do grep -q '^final ' "$tmp/standin.out" && break; sleep 0.1; done
     stop_standin
     grep -q '^Profil: automatisch.cfr' "$tmp/kordan.out" || fail "automatisch.cfr not loaded"
+    for f in FS FBV; do
+        grep -q "automatisch_$f.axr geschrieben" "$tmp/kordan.err" || fail "no automatisch_$f.axr"
+    done
+    grep -q 'Dynamische Bremse nicht gemeldet' "$tmp/kordan.err" || fail "dynamic brake not told"
     grep -q 'message:' "$tmp/kordan.err" && fail "a message came up"
     # Full power reached the strongest traction notch (the tap changer's Auf, and steps up);
-    # at rest no traction; the brake zone reached the strongest regulated braking. (The axis
-    # files are removed before each run: these moves are what they were written for.)
+    # at rest no traction; the brake zone reached the strongest regulated braking.
     case $cab in 101) full=11 rest=2 ;; 103) full=40 rest=0 ;; tap) full=3 rest=2 ;; esac
     notches Fahrschalter | grep -qx $full || fail "power lever never at notch $full"
     [ "$cab" != tap ] || grep -q '^traction [2-9]' "$tmp/standin.out" || fail "no steps up"
@@ -149,4 +189,4 @@ for combo in "101 -" "103 reversed" "tap -"; do
     if [ "$valve" = reversed ]; then strongest=8; else strongest=1; fi
     notches Führerbremsventil | grep -qx $strongest || fail "brake valve never at $strongest"
 done
-echo "1 passed, 0 failed (5 cabs; LED $led km/h, stand-in $speed km/h; 3 cabs easy)"
+echo "1 passed, 0 failed (7 cabs; LED $led km/h, stand-in $speed km/h; a train change; 3 cabs easy)"
