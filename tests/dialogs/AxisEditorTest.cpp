@@ -145,10 +145,8 @@ TEST(AxisEditor, FieldEditsWriteThroughAndBisIsCheckedOnLeaving) {
     EXPECT_EQ(rig.view.entries[0], "5;40; Null");
     EXPECT_TRUE(rig.editor.geaendert());
     const ZusiZone& z = rig.editor.Achse().Zone(0);
-    for (auto [text, value] : {std::pair{"12abc", 12}, {"3.5", 4}}) {
-        rig.editor.repeatEdited(text);
-        EXPECT_EQ(z.Repeat, value) << text;
-    }
+    rig.editor.repeatEdited("3.5");
+    EXPECT_EQ(z.Repeat, 4);
     rig.editor.stufenEdited("-4");
     EXPECT_EQ(z.RegelStep, -4);
 
