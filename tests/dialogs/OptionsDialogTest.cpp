@@ -50,7 +50,7 @@ TEST(OptionsDialog, IntervalIsCheckedOnLeavingTheFieldAndBeforeWriting) {
               std::tuple("Bitte Zahl zwischen 1 und 100 eingeben", "Ungültier Wert",
                          MsgIcon::Exclamation));
 
-    // Full speed does not look at the field at all; switching back keeps the text.
+    // Full speed does not look at the field at all.
     d.selectFullSpeed();
     EXPECT_TRUE(d.ok());
     EXPECT_EQ(settings.writes, std::vector<std::string>{"Polling=0"});
@@ -59,7 +59,6 @@ TEST(OptionsDialog, IntervalIsCheckedOnLeavingTheFieldAndBeforeWriting) {
               std::tuple("Die Einstellung wird erst beim nächsten Start der Software wirksam!",
                          "Achtung", MsgIcon::Information));
     d.selectMs();
-    EXPECT_EQ(d.msText(), "500");
     // A valid interval is written as typed.
     d.setMsText("50ms");
     EXPECT_TRUE(d.apply());
