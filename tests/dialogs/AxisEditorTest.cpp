@@ -287,12 +287,3 @@ TEST(AxisEditor, NewAndOpenAskFirstAndStopWhenCancelled) {
     EXPECT_EQ(rig.view.entries.size(), 3u);
     EXPECT_EQ(rig.view.bezeichnung, "Lok.axr");
 }
-
-TEST(AxisEditor, ZonesAtFindsEveryZoneHoldingTheValue) {
-    std::vector<ZusiZone> zones = kThree;
-    zones.push_back({"Overlap", 90, 110});
-    Rig rig(zones);
-    for (const auto& [value, expected] : std::vector<std::pair<int, std::vector<int>>>{
-             {0, {0}}, {40, {0}}, {100, {1, 3}}, {101, {2, 3}}})
-        EXPECT_EQ(zonesAt(rig.editor.Achse(), value), expected) << value;
-}
