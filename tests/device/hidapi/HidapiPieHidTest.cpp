@@ -134,7 +134,6 @@ TEST_F(HidapiPieHidTest, EnumerationListsTheVendorsDevicesFourEntriesEach) {
     EXPECT_NE(info[3], info[7]);
     EXPECT_EQ(info[7], info[11]);
     EXPECT_EQ(info[12], 0);
-    EXPECT_EQ(info[100], 0);
     // Vendor 0 would mean every vendor to hidapi: such ids list nothing without asking.
     for (int32_t vid : {0, 0x10000, 0x1234}) { // the one enumeration above, one for 0x1234
         EXPECT_EQ(lib->EnumeratePIE(vid, info, count), 0) << vid;
@@ -193,7 +192,6 @@ TEST_F(HidapiPieHidTest, UnknownHandlesWaitingWritingAndReopening) {
         EXPECT_EQ(read(bad), -1) << bad;
         EXPECT_NE(lib->WriteData(bad, speakerReport(true)), 0) << bad;
         EXPECT_FALSE(lib->waitForReport(bad, 10)) << bad;
-        lib->CloseInterface(bad);
     }
     EXPECT_NE(lib->WriteData(h, speakerReport(true)), 0) << "not opened";
     EXPECT_FALSE(lib->waitForReport(h, 10)) << "not opened";
