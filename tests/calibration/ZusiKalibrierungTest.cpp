@@ -83,7 +83,6 @@ TEST(Kalibrierung, RefusedFilesAreReportedAndChangeNothing) {
         {"version", "1.1" + fileWith("[Kalibrierung]", 7).substr(3), E::WrongVersion,
          F::WrongVersion},
         {"large", "1.1" + std::string(kOwnFileLimit, ' '), E::WrongVersion, std::nullopt},
-        {"empty", "", E::WrongVersion, F::WrongVersion},
         {"header", fileWith("[Kalibrierung] ", 7), E::BadFormat, F::BadFormat},
         {"six levers", fileWith("[Kalibrierung]", 6), E::TooShort, F::TooShort},
         {"256", fileWith("[Kalibrierung]", 7, " 256 "), E::OutOfRange, F::BadFormat},

