@@ -707,19 +707,6 @@ TEST(KordanMainProfiles, ClosingTheWindowWhereALocomotiveChangeLetsEventsRunEnds
     }
 }
 
-TEST(KordanMain, ClosingTheWindowWhileStartUpLetsEventsRunEndsTheProgram) {
-    // A termination signal closes the window wherever events run: in start-up's message
-    // that no controller is there, or in its own event processing.
-    for (bool device : {false, true}) {
-        Rig rig;
-        if (device)
-            rig.device();
-        rig.dialogs.onMessage = [&](const std::string&) { rig.main->Form_Unload(); };
-        rig.events.onEvents = [&](int) { rig.main->Form_Unload(); };
-        EXPECT_FALSE(rig.start().loopPass()) << device;
-    }
-}
-
 TEST(KordanMainProfiles, AMissingProfileIsReportedWithTheSignAndSaveAsOffersTheName) {
     Rig rig;
     rig.device();
