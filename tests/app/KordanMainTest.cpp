@@ -681,32 +681,6 @@ TEST(KordanMainProfiles, AStartProfileOutlastsTheLoadedLocomotiveAndAStartModeIs
     }
 }
 
-TEST(KordanMainProfiles, ClosingTheWindowWhereALocomotiveChangeLetsEventsRunEndsTheHandler) {
-    // Where window events run in the tick's locomotive change, counted with the loop's own:
-    // the question's events (3), the load's events (5), its message (6).
-    const std::string question = "Aktuelles Profil wurde geändert, Speichern?";
-    const std::string missing = "Konfiguration BR 101_1.cfr nicht gefunden.";
-    for (auto [closeAt, shown] : {std::pair{3, Strings{"Aenderungen speichern?"}},
-                                  {5, Strings{question}},
-                                  {6, Strings{question, missing}}}) {
-        Rig rig;
-        rig.device();
-        rig.lok();
-        rig.settings.values["AutoLoad"] = "1";
-        auto& m = rig.start();
-        m.actions().menu(MenuEntry::ModusAktiv);
-        m.profiles()->setChanged(true);
-        rig.dialogs.answers = {MsgAnswer::No};
-        int point = 0;
-        rig.events.onEvents = [&](int) { ++point == closeAt ? m.Form_Unload() : void(); };
-        rig.dialogs.onMessage = [&](const std::string&) { rig.events.onEvents(0); };
-        rig.passes(3, 101);
-        EXPECT_FALSE(m.loopPass()) << closeAt;
-        EXPECT_EQ(rig.dialogs.texts(), shown) << closeAt;
-        EXPECT_EQ(rig.view.modeLabel, "Aktiv") << closeAt << ": the tick stopped after the change";
-    }
-}
-
 TEST(KordanMainProfiles, AMissingProfileIsReportedWithTheSignAndSaveAsOffersTheName) {
     Rig rig;
     rig.device();
