@@ -338,31 +338,6 @@ TEST(KordanMain, TheLoopRestsOverIdleTicksButNotWhileSomethingCountsThem) {
     EXPECT_EQ(rig.keys().size(), 1u) << "the brake let go";
 }
 
-// With nothing to wait on at the controller the loop rests in the window system until the
-// next tick; over TCP no longer than the interval, as the pass reads the simulator.
-TEST(KordanMain, TheLoopRestsUntilTheTickAndOverTcpForTheInterval) {
-    FakeSocket socket;
-    for (bool tcp : {false, true}) {
-        Rig rig;
-        rig.settings.values = {{"AutoLoad", "0"}, {"Polling", "10"}, {"Led", "1"}};
-        if (tcp)
-            rig.settings.values["Simulator"] = "3";
-        rig.events.canWait = true;
-        auto& m = rig.start({}, &socket);
-        rig.passes(1);
-        ASSERT_FALSE(rig.events.waits.empty()) << tcp;
-        if (tcp) {
-            EXPECT_EQ(rig.events.waits.back(), 10);
-        }
-        EXPECT_TRUE(rig.clock.sleeps.empty()) << tcp;
-        // The display's value is asked for once before each refresh, every sixth tick.
-        rig.registry.prefetched.clear();
-        for (int i = 0; i < 12; ++i)
-            m.PeriodicTick();
-        EXPECT_EQ(rig.registry.prefetched.size(), tcp ? 0u : 2u) << tcp;
-    }
-}
-
 TEST(KordanMain, ASimulatorChosenInTheOptionsTakesOverAtOnceAfterLettingGo) {
     FakeSocket socket;
     Rig rig;
