@@ -21,7 +21,6 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLibraryInfo>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
