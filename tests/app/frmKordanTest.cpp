@@ -97,7 +97,6 @@ TEST(frmKordan, ShowsTheControllerLiveAndPassesMenusAndDoubleClicksToTheLogic) {
     rig.window.findChild<QPushButton*>("cmdSystemInfo")->click();
     rig.window.findChild<QPushButton*>("cmdKopieren")->click();
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("Kordan für Zusi 1.0.2\nQt"));
-    EXPECT_TRUE(rig.window.findChild<QPlainTextEdit*>("txtSystemInfo")->isReadOnly());
     EXPECT_TRUE(rig.window.findChild<QWidget*>("cmdSystemInfo")->isVisible())
         << "the About box stays open";
     // The sheet goes where the user says; a file that cannot be written is reported.
