@@ -109,16 +109,6 @@ TEST(TickSchedule, RestingPassesOverOnlyTicksWithoutDuties) {
     EXPECT_EQ(rested.wakes, 21) << "two wakes per display cycle and one look between them";
 }
 
-// The look at the controllers and the locomotive: on the first tick, then on every 21st.
-TEST(TickSchedule, LookOnTheFirstTickAndEveryTwentyFirst) {
-    TickSchedule t;
-    std::vector<int> looks;
-    for (int tick = 1; tick <= 43; ++tick)
-        if (t.lookDue())
-            looks.push_back(tick);
-    EXPECT_EQ(looks, (std::vector<int>{1, 22, 43}));
-}
-
 TEST(LedPresenter, ShowsTheChosenValueOnlyWhenChangedAndSignsWhenAsked) {
     LedPresenter led;
     std::map<std::string, std::string> registry{{"km/h", "87.9"}, {"km", "-3,5"}};

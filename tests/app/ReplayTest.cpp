@@ -6,7 +6,6 @@
 #include "profile/ZusiProfile.h"
 
 #include "fakes/FakeRegistry.h"
-#include "fakes/FakeSocket.h"
 #include "fakes/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -134,25 +133,4 @@ TEST(Replay, AControllerPulledAndPluggedBetweenTwoPollsIsLostAndBack) {
             << row.name;
         EXPECT_EQ(out.str(), row.keys) << row.name;
     }
-}
-
-// A simulator that refuses the connection ends the replay before it starts, saying why; so
-// does a profile that does not load.
-TEST(Replay, ARefusedZusi3ConnectionOrAMissingProfileEndsBeforeTheStart) {
-    struct Refusing : FakeSocket {
-        Failure failure() const override { return Failure::Refused; }
-    } socket;
-    socket.next = ITcpSocket::State::Failed;
-    TempDir dir;
-    dir.write("p.cfr", profileFileBytes(ProfileFile{}));
-    const ReplayZusi3 server{socket, {"zusi", 1436}};
-    std::ostringstream out, err;
-    EXPECT_EQ(runReplay({dir.path(), "", 10, "p.cfr"}, {}, std::make_unique<FakeRegistry>(), out,
-                        err, &server),
-              3);
-    EXPECT_EQ(err.str(), "kordan-replay: Zusi 3 zusi:1436: Verbindung abgelehnt\n");
-    EXPECT_EQ(runReplay({dir.path(), "", 10, "fehlt.cfr"}, {}, std::make_unique<FakeRegistry>(),
-                        out, err),
-              1)
-        << "a profile that does not load";
 }

