@@ -264,17 +264,3 @@ TEST_F(Buttons, ShiftLayer) {
     profile.Neu();
     EXPECT_FALSE(profile.ShiftActive());
 }
-
-TEST_F(Buttons, TickRunsButtonsThenAxesInOrder) {
-    define(44, P, 0, 1);
-    for (int i : {2, 1}) {
-        ZusiAxis& axis = profile.Axis(i);
-        axis.setDateiname("a.axr");
-        axis.Zone(0) = {"", 0, 255, 10 + i, 0, 1};
-        axis.setZoneCount(1);
-        axis.NewValue(300, 100, false, se);
-    }
-    press(44);
-    se.take();
-    EXPECT_EQ(ticks(2), (Calls{{P, 1}, {P, 2}, {11, 1}, {11, 2}, {12, 1}, {12, 2}}));
-}
