@@ -49,7 +49,6 @@ TEST(ProfileFileBytes, ParsedOrRefusedWithTheReason) {
     const Row rows[] = {
         {"example", kExample, std::nullopt},
         {"version 1.00", "1.00\r\n" + kEmpty.substr(5), FileError::WrongVersion},
-        {"version with a blank", "1.0 \r\n" + kEmpty.substr(5), FileError::WrongVersion},
         {"empty", "", FileError::WrongVersion},
         {"header in lower case", crlf({"1.0", "[buttons]"}) + kEmpty.substr(16),
          FileError::BadFormat},
