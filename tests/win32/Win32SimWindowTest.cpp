@@ -98,26 +98,5 @@ TEST(Win32SimWindow, KeysArriveInTheZusiWindowTitlesAreCutAt255AndGoneWindowsHav
     EXPECT_EQ(bridge.handle("4 title " + h), "4 ok 0 \n");
 }
 
-TEST(Win32Keystrokes, ModifiersGoDownFirstAndComeOffInReverseWithScanCodes) {
-    // Keys pressed in order and let go in reverse. Scan codes of a PC keyboard, the same on
-    // German and US layouts here; the cursor keys are extended, or the number pad's arrive.
-    const auto pressed = [](std::vector<KeyboardEvent> events) {
-        for (size_t i = events.size(); i-- > 0;)
-            events.push_back(
-                {events[i].virtualKey, events[i].scanCode, events[i].flags | KEYEVENTF_KEYUP});
-        return events;
-    };
-    const KeyboardEvent ctrl{VK_CONTROL, 0x1D, 0}, shift{VK_SHIFT, 0x2A, 0}, m{'M', 0x32, 0};
-    const std::pair<const char*, std::vector<KeyboardEvent>> cases[] = {
-        {"^+{UP}", {ctrl, shift, {VK_UP, 0x48, KEYEVENTF_EXTENDEDKEY}}},
-        {"M", {shift, m}}}; // an upper-case letter adds Shift
-    for (const auto& [keys, downs] : cases)
-        EXPECT_EQ(keyboardEventsFor(keys), pressed(downs)) << keys;
-    // A character of no keyboard layout (an emoji) goes as its two UTF-16 halves.
-    const KeyboardEvent high{0, 0xD83D, KEYEVENTF_UNICODE}, low{0, 0xDE82, KEYEVENTF_UNICODE};
-    const auto off = [](KeyboardEvent e) { return e.flags |= KEYEVENTF_KEYUP, e; };
-    EXPECT_EQ(keyboardEventsFor("\xF0\x9F\x9A\x82"), (std::vector{high, off(high), low, off(low)}));
-}
-
 } // namespace
 } // namespace kordan
