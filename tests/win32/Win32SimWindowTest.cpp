@@ -1,7 +1,5 @@
 #include "send/win32/Win32SimWindow.h"
 #include "send/ZusiSend.h"
-#include "sim/bridge/BridgeServer.h"
-#include "sim/win32/Win32Registry.h"
 
 #include <windows.h>
 
@@ -67,17 +65,6 @@ TEST(Win32SimWindow, KeysArriveInTheZusiWindowTitlesAreCutAt255AndGoneWindowsHav
     pumpUntil(2, 300);
     EXPECT_EQ(g_keys, (std::vector{up(0)}));
     g_keys.clear();
-    // The bridge's end of its protocol over the same calls: title, posted key, registry.
-    auto registry = makeWin32Registry();
-    BridgeServer bridge({*real, win32WindowExists, *registry, nullptr});
-    const std::string h = std::to_string(handle);
-    EXPECT_EQ(bridge.handle("1 title " + h),
-              "1 ok 1 Zusi%203%20-%20" + title.substr(9, 246) + "\n");
-    EXPECT_EQ(bridge.handle("2 key " + h + " 256 90\r"), "");
-    EXPECT_EQ(bridge.handle("3 reg Software x"), "3 none\n");
-    pumpUntil(1, 5000);
-    EXPECT_EQ(g_keys, (std::vector{down(90)}));
-    g_keys.clear();
     for (int i = 0; i < 50 && GetForegroundWindow() != zusi.get(); ++i)
         SetForegroundWindow(zusi.get()), SetFocus(zusi.get()), pumpUntil(), Sleep(20);
     if (GetForegroundWindow() != zusi.get())
@@ -95,7 +82,6 @@ TEST(Win32SimWindow, KeysArriveInTheZusiWindowTitlesAreCutAt255AndGoneWindowsHav
     zusi.reset();
     EXPECT_EQ(real->windowTitle(handle), "");
     EXPECT_EQ(real->windowTitle(0), "");
-    EXPECT_EQ(bridge.handle("4 title " + h), "4 ok 0 \n");
 }
 
 } // namespace
