@@ -179,19 +179,17 @@ TEST(PieHidDll, TheFiveCallsReachTheLibraryAndACrowdedBusIsCutToTheTable) {
     EXPECT_NE(hid->ReadData(100, report), 0); // the library closed it
 }
 
-TEST(PieHidDll, MissingLibraryOrCallGivesNothingAndNoCrash) {
-    for (const char* name : {"NoSuchPieHid.dll", "PieHidNoClose.dll"}) {
-        const std::string path = win32ProgramDirectory() + "\\" + name;
-        EXPECT_EQ(loadPieHidDll(path), nullptr) << name;
-        auto hid = createWin32PieHid(path);
-        ASSERT_NE(hid, nullptr) << name;
-        DeviceInfoTable info{};
-        int32_t count = 3;
-        InputReport report{};
-        EXPECT_EQ(hid->EnumeratePIE(kVendorId, info, count), 0) << name;
-        EXPECT_EQ(count, 0) << name;
-        EXPECT_NE(hid->ReadData(1, report), 0) << name;
-    }
+TEST(PieHidDll, AMissingLibraryGivesNothingAndNoCrash) {
+    const std::string path = win32ProgramDirectory() + "\\NoSuchPieHid.dll";
+    EXPECT_EQ(loadPieHidDll(path), nullptr);
+    auto hid = createWin32PieHid(path);
+    ASSERT_NE(hid, nullptr);
+    DeviceInfoTable info{};
+    int32_t count = 3;
+    InputReport report{};
+    EXPECT_EQ(hid->EnumeratePIE(kVendorId, info, count), 0);
+    EXPECT_EQ(count, 0);
+    EXPECT_NE(hid->ReadData(1, report), 0);
 }
 
 } // namespace
