@@ -197,15 +197,6 @@ TEST_F(X11SimWindowTest, SenderFindsTheSimulatorAndItReceivesKeysAndKeystrokes) 
                                      press(XK_F3, false, true), release(XK_F3, false, true)}));
 }
 
-TEST(X11SimWindowWithoutDisplay, NothingIsFoundAndNothingCrashes) {
-    auto x11 = makeX11SimWindow(":65000");
-    EXPECT_EQ(x11->windowTitle(0x400001), "");
-    EXPECT_EQ(x11->foregroundWindow(), 0u);
-    x11->postKey(0x400001, WM_Const::WM_KEYDOWN, 0x71);
-    x11->typeKeys("^{F8}");
-    EXPECT_FALSE(ZusiSend(*x11, KeyTable{}).GetConnect());
-}
-
 TEST(X11KeyMap, VirtualKeysToKeysyms) {
     // German layout keys (from 0xBA): the first keysym is the one of that layout.
     const std::pair<int32_t, unsigned long> first[] = {
