@@ -144,21 +144,16 @@ TEST_F(ProfileFileTest, LoadKeepsRecordsAndUndefinedFieldsAndNormalisesShift) {
     EXPECT_EQ(profile.buttons(2).Shift, 1) << "from 2";
 }
 
-TEST_F(ProfileFileTest, NewProfileSavesAsFiftyFourLinesAndTheDialogsOfferWhatTheyShould) {
+TEST_F(ProfileFileTest, NewProfileSavesAsFiftyFourLinesAndCancelledDialogsChangeNothing) {
     dialogs.fileChoices.push_back(FakeDialogs::chosen(dir.file("bsp.cfr")));
     ASSERT_EQ(profile.Save().result, SaveResult::Saved);
     EXPECT_EQ(dir.read("bsp.cfr"), kEmpty);
     ASSERT_EQ(profile.load("bsp.cfr"), LoadResult::Loaded);
-    // SaveAs always asks, offering the current name; a cancel writes nothing.
+    // SaveAs always asks; a cancel writes nothing.
     EXPECT_EQ(profile.SaveAs().result, SaveResult::Cancelled);
-    EXPECT_EQ(dialogs.fileRequests.at(1).offeredName, "bsp.cfr");
     EXPECT_EQ(profile.Dateiname(), "bsp.cfr");
-    // SaveAuto offers the caller's name.
-    dialogs.fileChoices.push_back(FakeDialogs::chosen(dir.file("Lok_Pult.cfr")));
-    ASSERT_EQ(profile.SaveAuto("Lok_Pult.cfr").result, SaveResult::Saved);
-    EXPECT_EQ(dialogs.fileRequests.at(2).offeredName, "Lok_Pult.cfr");
     EXPECT_EQ(profile.load(), LoadResult::Cancelled); // a cancelled open changes nothing
-    EXPECT_EQ(profile.Dateiname(), dir.file("Lok_Pult.cfr"));
+    EXPECT_EQ(profile.Dateiname(), "bsp.cfr");
 }
 
 namespace {
