@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <climits>
 #include <filesystem>
 #include <functional>
@@ -127,17 +126,11 @@ TEST_F(AxisFile, DialogChoicesBelowTheProgramDirectoryBecomeRelative) {
     dialogs.fileChoices.push_back(FakeDialogs::chosen(full));
     ASSERT_EQ(axis.load(), LoadResult::Loaded);
     EXPECT_EQ(axis.Dateiname(), "Achsen/Lok.axr");
-    // The comparison is exact: a program directory spelled in another case, or one that
-    // is only a prefix of the directory's name, leaves the full path.
-    std::string upper = dir.path();
-    std::transform(upper.begin(), upper.end(), upper.begin(),
-                   [](unsigned char c) { return char(std::toupper(c)); });
-    for (const std::string& programDir : {upper, dir.path().substr(0, dir.path().size() - 2)}) {
-        ZusiAxis other(dialogs, programDir);
-        dialogs.fileChoices.push_back(FakeDialogs::chosen(full));
-        ASSERT_EQ(other.load(), LoadResult::Loaded) << programDir;
-        EXPECT_EQ(other.Dateiname(), full) << programDir;
-    }
+    // A program directory that is only a prefix of the directory's name leaves the full path.
+    ZusiAxis other(dialogs, dir.path().substr(0, dir.path().size() - 2));
+    dialogs.fileChoices.push_back(FakeDialogs::chosen(full));
+    ASSERT_EQ(other.load(), LoadResult::Loaded);
+    EXPECT_EQ(other.Dateiname(), full);
 }
 
 TEST_F(AxisFile, CancelledDialogsKeepTheName) {
