@@ -236,17 +236,9 @@ TEST_F(ZusiSendTest, ObserverSeesEveryDeliveryAndItsOutcome) {
     EXPECT_EQ(seen, want);
     // The keys as a log names them: a regulator's by its direction, the emergency brake's
     // as the brake valve's, a keystroke string's with its modifiers.
-    const std::tuple<int32_t, int32_t, const char*> keys[] = {{28, 1, "Taste H"},
-                                                              {1000, -2, "Taste Pfeil ab"},
-                                                              {1000, 0, ""},
-                                                              {37, 1, "Taste Ü"},
-                                                              {1, 3, "Taste Strg+F8"},
-                                                              {11, 1, "Taste Strg+M"},
-                                                              {1001, 1, "Taste A"},
-                                                              {23, 1, ""},
-                                                              {46, 1, ""},
-                                                              {21, 2, "Taste Num 9"},
-                                                              {2, 1, "Taste F2"}};
+    const std::tuple<int32_t, int32_t, const char*> keys[] = {
+        {1000, -2, "Taste Pfeil ab"}, {1000, 0, ""}, {37, 1, "Taste Ü"}, {1, 3, "Taste Strg+F8"},
+        {11, 1, "Taste Strg+M"},      {23, 1, ""},   {46, 1, ""},        {21, 2, "Taste Num 9"}};
     for (auto [code, befehl, text] : keys)
         EXPECT_EQ(s.keyText(code, befehl), text) << code << " " << befehl;
 }
