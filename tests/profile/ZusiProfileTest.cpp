@@ -127,23 +127,6 @@ TEST_F(ProfileFileTest, MissingAxisFileUnassignsOnlyThatAxis) {
     EXPECT_EQ(dialogs.fileRequests.size(), 0u) << "an empty name (axis 3) opens no dialog";
 }
 
-TEST_F(ProfileFileTest, LoadKeepsRecordsAndUndefinedFieldsAndNormalisesShift) {
-    ZusiButton& b = profile.buttons(3);
-    b = {"alt", 7, 0, 2, 0, 1, 0, true, 5};
-    // Shift -1 on button 1 and 2 on button 2, as a hand-edited file may hold them.
-    const std::string shift =
-        crlf({"1.0", "[Buttons]", "Pfeife", " 28 ", " 0 ", " 0 ", " 1 ", "-1 ", " 0 ", "SiFa",
-              " 29 ", " 0 ", " 0 ", " 0 ", " 2 ", " 0 "}) +
-        crlf({"#"}, 42) + "[Axis]\r\n" + crlf({"#"}, 7);
-    dir.write("bsp.cfr", shift);
-    ASSERT_EQ(profile.load("bsp.cfr"), LoadResult::Loaded);
-    // An undefined entry keeps the other fields; the button dialog knows only Shift 0 and 1.
-    EXPECT_FALSE(b.Defined);
-    EXPECT_EQ(b.Bezeichnung, "alt");
-    EXPECT_EQ(profile.buttons(1).Shift, 1) << "from -1";
-    EXPECT_EQ(profile.buttons(2).Shift, 1) << "from 2";
-}
-
 TEST_F(ProfileFileTest, NewProfileSavesAsFiftyFourLinesAndCancelledDialogsChangeNothing) {
     dialogs.fileChoices.push_back(FakeDialogs::chosen(dir.file("bsp.cfr")));
     ASSERT_EQ(profile.Save().result, SaveResult::Saved);
