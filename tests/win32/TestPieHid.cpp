@@ -48,9 +48,7 @@ __declspec(dllexport) int32_t __stdcall WriteData(int32_t handle, uint8_t* buffe
     return 0;
 }
 
-#if !defined(KORDAN_TEST_WITHOUT_CLOSE)
 __declspec(dllexport) int32_t __stdcall CloseInterface(int32_t handle) {
     return g_openHandle = handle == g_openHandle ? 0 : g_openHandle, 0;
 }
-#endif
 }

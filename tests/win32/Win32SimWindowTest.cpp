@@ -1,7 +1,5 @@
 #include "send/win32/Win32SimWindow.h"
 #include "send/ZusiSend.h"
-#include "sim/bridge/BridgeServer.h"
-#include "sim/win32/Win32Registry.h"
 
 #include <windows.h>
 
@@ -67,17 +65,6 @@ TEST(Win32SimWindow, KeysArriveInTheZusiWindowTitlesAreCutAt255AndGoneWindowsHav
     pumpUntil(2, 300);
     EXPECT_EQ(g_keys, (std::vector{up(0)}));
     g_keys.clear();
-    // The bridge's end of its protocol over the same calls: title, posted key, registry.
-    auto registry = makeWin32Registry();
-    BridgeServer bridge({*real, win32WindowExists, *registry, nullptr});
-    const std::string h = std::to_string(handle);
-    EXPECT_EQ(bridge.handle("1 title " + h),
-              "1 ok 1 Zusi%203%20-%20" + title.substr(9, 246) + "\n");
-    EXPECT_EQ(bridge.handle("2 key " + h + " 256 90\r"), "");
-    EXPECT_EQ(bridge.handle("3 reg Software x"), "3 none\n");
-    pumpUntil(1, 5000);
-    EXPECT_EQ(g_keys, (std::vector{down(90)}));
-    g_keys.clear();
     for (int i = 0; i < 50 && GetForegroundWindow() != zusi.get(); ++i)
         SetForegroundWindow(zusi.get()), SetFocus(zusi.get()), pumpUntil(), Sleep(20);
     if (GetForegroundWindow() != zusi.get())
@@ -95,28 +82,6 @@ TEST(Win32SimWindow, KeysArriveInTheZusiWindowTitlesAreCutAt255AndGoneWindowsHav
     zusi.reset();
     EXPECT_EQ(real->windowTitle(handle), "");
     EXPECT_EQ(real->windowTitle(0), "");
-    EXPECT_EQ(bridge.handle("4 title " + h), "4 ok 0 \n");
-}
-
-TEST(Win32Keystrokes, ModifiersGoDownFirstAndComeOffInReverseWithScanCodes) {
-    // Keys pressed in order and let go in reverse. Scan codes of a PC keyboard, the same on
-    // German and US layouts here; the cursor keys are extended, or the number pad's arrive.
-    const auto pressed = [](std::vector<KeyboardEvent> events) {
-        for (size_t i = events.size(); i-- > 0;)
-            events.push_back(
-                {events[i].virtualKey, events[i].scanCode, events[i].flags | KEYEVENTF_KEYUP});
-        return events;
-    };
-    const KeyboardEvent ctrl{VK_CONTROL, 0x1D, 0}, shift{VK_SHIFT, 0x2A, 0}, m{'M', 0x32, 0};
-    const std::pair<const char*, std::vector<KeyboardEvent>> cases[] = {
-        {"^+{UP}", {ctrl, shift, {VK_UP, 0x48, KEYEVENTF_EXTENDEDKEY}}},
-        {"M", {shift, m}}}; // an upper-case letter adds Shift
-    for (const auto& [keys, downs] : cases)
-        EXPECT_EQ(keyboardEventsFor(keys), pressed(downs)) << keys;
-    // A character of no keyboard layout (an emoji) goes as its two UTF-16 halves.
-    const KeyboardEvent high{0, 0xD83D, KEYEVENTF_UNICODE}, low{0, 0xDE82, KEYEVENTF_UNICODE};
-    const auto off = [](KeyboardEvent e) { return e.flags |= KEYEVENTF_KEYUP, e; };
-    EXPECT_EQ(keyboardEventsFor("\xF0\x9F\x9A\x82"), (std::vector{high, off(high), low, off(low)}));
 }
 
 } // namespace
