@@ -222,22 +222,6 @@ TEST_F(BridgeTest, TheNextQuickReplacementComesTenSecondsAfterTheLast) {
     EXPECT_EQ(started.size(), 3u);
 }
 
-// Well into a session: one that dies again soon after its quick replacement waits its turn.
-TEST_F(BridgeTest, ASecondDeathSoonAfterIsNotReplacedAtOnce) {
-    clock.now = 100000;
-    ASSERT_TRUE(client->start());
-    auto sim = makeBridgeSimWindow(*client);
-    started.back()->dead = true;
-    sim->foregroundWindow(); // finds it ended
-    clock.now += 1;
-    sim->foregroundWindow(); // from a new one
-    started.back()->dead = true;
-    clock.now += 1;
-    sim->foregroundWindow();
-    sim->foregroundWindow();
-    EXPECT_EQ(started.size(), 2u);
-}
-
 // Whistle (72) and horn (80) pressed and the whistle let go in one report: one write, which
 // the bridge posts in order; an older bridge, which knows no "keys", gets lines of their own.
 // A typed key asked for meanwhile comes after them.
