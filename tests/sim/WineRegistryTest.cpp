@@ -115,16 +115,6 @@ TEST_F(WineRegistryTest, MissingMalformedOrCutFileReadsSoundly) {
     }
 }
 
-TEST_F(WineRegistryTest, LinesMayEndInCrLf) {
-    std::string crlf;
-    for (const char* c = kUserReg; *c; ++c)
-        crlf += *c == '\n' ? "\r\n" : std::string(1, *c);
-    dir.write("user.reg", crlf);
-    auto backend = makeWineRegistry(dir.file("user.reg"));
-    EXPECT_EQ(value(*backend, "Software\\Zusi\\Zusi"), "38");
-    EXPECT_EQ(value(*backend, "Software\\Zusi\\Zusi", "Nach"), "Blob"); // behind continued lines
-}
-
 TEST_F(WineRegistryTest, ReadsAgainWhenTheFileChanges) {
     auto backend = makeWineRegistry(dir.file("user.reg"));
     ZusiRegistry reg(*backend);
