@@ -123,8 +123,6 @@ TEST(BridgeLocation, FirstPlaceThatHasItAndExecutablesOnThePath) {
         bool found;
     } rows[] = {{"last entry", "/nowhere:" + bin, true},
                 {"first entry", bin + ":/nowhere", true},
-                {"middle entry", "/nowhere:" + bin + ":/nowhere2", true},
-                {"only entry", bin, true},
                 {"not on the path", "/nowhere:/nowhere2", false},
                 {"a directory of that name", dir.path(), false}};
     fs::create_directories(dir.file("wine"));
