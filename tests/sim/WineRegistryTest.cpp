@@ -99,10 +99,8 @@ TEST_F(WineRegistryTest, ReadsStringValuesWithWinesEscapesAndNothingElse) {
 
 TEST_F(WineRegistryTest, MissingMalformedOrCutFileReadsSoundly) {
     const std::string zusi = "Software\\Zusi\\Zusi";
-    fs::create_directory(dir.file("dir.reg"));
     dir.write("regedit.reg", "REGEDIT4\n[Software\\Zusi\\Zusi]\n\"T0\"=\"38\"\n");
-    dir.write("utf16.reg", std::string("\xff\xfe\0\0[", 5));
-    for (const char* file : {"nicht-da.reg", "dir.reg", "regedit.reg", "utf16.reg"})
+    for (const char* file : {"nicht-da.reg", "regedit.reg"})
         EXPECT_EQ(value(*makeWineRegistry(dir.file(file)), zusi), "") << file;
     // Wine could be caught writing; whatever part of the file is there reads soundly.
     const std::string full(kUserReg);
