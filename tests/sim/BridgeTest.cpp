@@ -274,28 +274,20 @@ TEST_F(BridgeTest, KeysOfOneReportLeaveInOneWriteInTheirOrder) {
 }
 
 // Whistle held (72), the bridge dies or stops, the whistle is let go and the horn (80)
-// pressed: the next bridge does all of it first; a window gone by then is told instead.
+// pressed: the next bridge does all of it first.
 TEST_F(BridgeTest, KeysADeadOrHungBridgeMayHaveLostAreTheNextBridgesFirstLines) {
     struct Row {
         const char* name;
-        bool hangs, windowCloses, batched;
+        bool hangs, batched;
         Lines log;
     };
     const Row rows[] = {
-        {"killed", false, false, false, {"Brücke zu Wine beendet", "Brücke neu gestartet"}},
+        {"killed", false, false, {"Brücke zu Wine beendet", "Brücke neu gestartet"}},
         {"stopped",
          true,
          false,
-         false,
          {"Brücke zu Wine antwortet nicht", "Brücke zu Wine beendet", "Brücke neu gestartet"}},
-        {"killed, the window closed meanwhile",
-         false,
-         true,
-         false,
-         {"Brücke zu Wine beendet", "Brücke neu gestartet",
-          "Zusi-Fenster geschlossen: Tasten 72, 80 nicht nachgeholt"}},
         {"killed, the keys of each report in one request",
-         false,
          false,
          true,
          {"Brücke zu Wine beendet", "Brücke neu gestartet"}},
@@ -312,8 +304,6 @@ TEST_F(BridgeTest, KeysADeadOrHungBridgeMayHaveLostAreTheNextBridgesFirstLines) 
         sim->postKey(9, 256, 72);
         report.reset();
         (row.hangs ? started.back()->hung : started.back()->dead) = true;
-        if (row.windowCloses)
-            window.closeWindow(9);
         const size_t first = inputs.size();
         if (row.batched)
             report.emplace(*sim);
