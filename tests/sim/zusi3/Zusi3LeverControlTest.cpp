@@ -154,15 +154,8 @@ TEST(Zusi3LeverControl, APowerPositionTheDriverOverrodeIsOver) {
     EXPECT_EQ(power.notes, std::vector<std::string>{});
 }
 
-// Only a power position is checked for pulling: an AFB speed lands and stays.
-TEST(Zusi3LeverControl, AnAfbPositionIsNoPowerNotch) {
-    OneLever afb(
-        "Afb", [](int32_t) { return uint16_t(FnAfb0); }, 0, 10);
-    ASSERT_TRUE(afb.control.setAfb(3, 0));
-    afb.runUntil([] { return false; });
-    EXPECT_EQ(afb.notch, 8);
-    EXPECT_EQ(afb.notes, std::vector<std::string>{});
-    // A lever with no range reported is not positioned: its zone steps instead.
+// An AFB lever with no range reported is not positioned: its zone steps instead.
+TEST(Zusi3LeverControl, AnAfbLeverWithoutARangeIsNotPositioned) {
     OneLever unranged(
         "Afb", [](int32_t) { return uint16_t(FnAfb0); }, 0, 0);
     EXPECT_FALSE(unranged.control.setAfb(3, 0));
