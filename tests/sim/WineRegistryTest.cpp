@@ -1,6 +1,5 @@
 #include "sim/winereg/WineRegistry.h"
 
-#include "fakes/FakeRegistry.h"
 #include "fakes/TempDir.h"
 #include "sim/ZusiRegistry.h"
 
@@ -130,21 +129,6 @@ TEST_F(WineRegistryTest, ReadsAgainWhenTheFileChanges) {
     EXPECT_EQ(reg.Value("km/h"), "120");
     fs::remove(dir.file("user.reg"));
     EXPECT_EQ(reg.Value("km/h"), "");
-}
-
-TEST(ZusiRegistry, ValuesOf256CharactersOrMoreGiveEmptyAndTextEndsAtNul) {
-    test::FakeRegistry backend;
-    const std::pair<std::string, std::string> values[] = {
-        {std::string(255, 'a'), std::string(255, 'a')},
-        {std::string(256, 'a'), ""},
-        {std::string("ab\0cd", 5), "ab"},
-        {"C:\\Z\u00fcge", "C:\\Z\u00fcge"}}; // Windows-1252 in the registry, UTF-8 here
-    ZusiRegistry reg(backend);
-    reg.schluessel("k");
-    for (const auto& [stored, read] : values) {
-        backend.set("k", "v", stored);
-        EXPECT_EQ(reg.Value("v"), read) << stored.size();
-    }
 }
 
 } // namespace
