@@ -37,7 +37,6 @@ struct BridgeTest : testing::Test {
     std::vector<FakeBridge*> started; // each start's child, owned by the client
     std::deque<Lines> inputs;         // what each child was given
     bool startable = true;
-    bool oldBridge = false;
     bool hungAtStart = false;
     BridgeClient::Timing timing;
     Lines log;
@@ -49,7 +48,6 @@ struct BridgeTest : testing::Test {
                 if (!startable)
                     return nullptr;
                 auto child = std::make_unique<FakeBridge>(server, clock, inputs.emplace_back());
-                child->oldVersion = oldBridge;
                 child->hung = hungAtStart;
                 started.push_back(child.get());
                 return child;
@@ -220,57 +218,6 @@ TEST_F(BridgeTest, TheNextQuickReplacementComesTenSecondsAfterTheLast) {
     sim->foregroundWindow(); // finds it ended too
     sim->foregroundWindow();
     EXPECT_EQ(started.size(), 3u);
-}
-
-// Whistle (72) and horn (80) pressed and the whistle let go in one report: one write, which
-// the bridge posts in order; an older bridge, which knows no "keys", gets lines of their own.
-// A typed key asked for meanwhile comes after them.
-TEST_F(BridgeTest, KeysOfOneReportLeaveInOneWriteInTheirOrder) {
-    struct Row {
-        const char* name;
-        bool oldBridge;
-        Lines sent;
-    };
-    const Row rows[] = {
-        {"current bridge", false, {"keys 9 256 72 9 256 80 9 257 72", "type x"}},
-        {"older bridge", true, {"key 9 256 72", "key 9 256 80", "key 9 257 72", "type x"}},
-    };
-    using Event = FakeSimWindow::Event;
-    const std::vector<Event> posted{{Event::Post, 9, 256, 72, {}},
-                                    {Event::Post, 9, 256, 80, {}},
-                                    {Event::Post, 9, 257, 72, {}},
-                                    {Event::Type, 0, 0, 0, "x"}};
-    for (const Row& row : rows) {
-        oldBridge = row.oldBridge;
-        makeClient();
-        window.addWindow(9, "Zusi");
-        window.events.clear();
-        ASSERT_TRUE(client->start()) << row.name;
-        auto sim = makeBridgeSimWindow(*client);
-        const size_t from = inputs.back().size();
-        const int writes = started.back()->writes;
-        {
-            const KeyBatch batch(*sim);
-            sim->postKey(9, 256, 72);
-            sim->postKey(9, 256, 80);
-            sim->postKey(9, 257, 72);
-            EXPECT_EQ(started.back()->writes, writes) << row.name;
-            sim->typeKeys("x");
-        }
-        EXPECT_EQ(started.back()->writes, writes + 2) << row.name;
-        EXPECT_EQ(sentSince(from), row.sent) << row.name;
-        EXPECT_EQ(window.events, posted) << row.name;
-        sim->postKey(9, 257, 80); // after the batch, a key leaves alone at once
-        EXPECT_EQ(started.back()->writes, writes + 3) << row.name;
-        // An answer vouches for its own line and those before (here the last key refused):
-        // a next bridge does not repeat them.
-        started.back()->output = std::to_string(client->lastRequest()) + " bad\n";
-        client->poll();
-        started.back()->dead = true;
-        sim->foregroundWindow(); // finds it ended
-        sim->foregroundWindow(); // from a new one
-        EXPECT_EQ(sentSince(1), Lines{"fg"}) << row.name;
-    }
 }
 
 // Whistle held (72), the bridge dies or stops, the whistle is let go and the horn (80)
