@@ -37,7 +37,6 @@ struct BridgeTest : testing::Test {
     std::vector<FakeBridge*> started; // each start's child, owned by the client
     std::deque<Lines> inputs;         // what each child was given
     bool startable = true;
-    bool oldBridge = false;
     bool hungAtStart = false;
     BridgeClient::Timing timing;
     Lines log;
@@ -49,7 +48,6 @@ struct BridgeTest : testing::Test {
                 if (!startable)
                     return nullptr;
                 auto child = std::make_unique<FakeBridge>(server, clock, inputs.emplace_back());
-                child->oldVersion = oldBridge;
                 child->hung = hungAtStart;
                 started.push_back(child.get());
                 return child;
@@ -222,96 +220,21 @@ TEST_F(BridgeTest, TheNextQuickReplacementComesTenSecondsAfterTheLast) {
     EXPECT_EQ(started.size(), 3u);
 }
 
-// Well into a session: one that dies again soon after its quick replacement waits its turn.
-TEST_F(BridgeTest, ASecondDeathSoonAfterIsNotReplacedAtOnce) {
-    clock.now = 100000;
-    ASSERT_TRUE(client->start());
-    auto sim = makeBridgeSimWindow(*client);
-    started.back()->dead = true;
-    sim->foregroundWindow(); // finds it ended
-    clock.now += 1;
-    sim->foregroundWindow(); // from a new one
-    started.back()->dead = true;
-    clock.now += 1;
-    sim->foregroundWindow();
-    sim->foregroundWindow();
-    EXPECT_EQ(started.size(), 2u);
-}
-
-// Whistle (72) and horn (80) pressed and the whistle let go in one report: one write, which
-// the bridge posts in order; an older bridge, which knows no "keys", gets lines of their own.
-// A typed key asked for meanwhile comes after them.
-TEST_F(BridgeTest, KeysOfOneReportLeaveInOneWriteInTheirOrder) {
-    struct Row {
-        const char* name;
-        bool oldBridge;
-        Lines sent;
-    };
-    const Row rows[] = {
-        {"current bridge", false, {"keys 9 256 72 9 256 80 9 257 72", "type x"}},
-        {"older bridge", true, {"key 9 256 72", "key 9 256 80", "key 9 257 72", "type x"}},
-    };
-    using Event = FakeSimWindow::Event;
-    const std::vector<Event> posted{{Event::Post, 9, 256, 72, {}},
-                                    {Event::Post, 9, 256, 80, {}},
-                                    {Event::Post, 9, 257, 72, {}},
-                                    {Event::Type, 0, 0, 0, "x"}};
-    for (const Row& row : rows) {
-        oldBridge = row.oldBridge;
-        makeClient();
-        window.addWindow(9, "Zusi");
-        window.events.clear();
-        ASSERT_TRUE(client->start()) << row.name;
-        auto sim = makeBridgeSimWindow(*client);
-        const size_t from = inputs.back().size();
-        const int writes = started.back()->writes;
-        {
-            const KeyBatch batch(*sim);
-            sim->postKey(9, 256, 72);
-            sim->postKey(9, 256, 80);
-            sim->postKey(9, 257, 72);
-            EXPECT_EQ(started.back()->writes, writes) << row.name;
-            sim->typeKeys("x");
-        }
-        EXPECT_EQ(started.back()->writes, writes + 2) << row.name;
-        EXPECT_EQ(sentSince(from), row.sent) << row.name;
-        EXPECT_EQ(window.events, posted) << row.name;
-        sim->postKey(9, 257, 80); // after the batch, a key leaves alone at once
-        EXPECT_EQ(started.back()->writes, writes + 3) << row.name;
-        // An answer vouches for its own line and those before (here the last key refused):
-        // a next bridge does not repeat them.
-        started.back()->output = std::to_string(client->lastRequest()) + " bad\n";
-        client->poll();
-        started.back()->dead = true;
-        sim->foregroundWindow(); // finds it ended
-        sim->foregroundWindow(); // from a new one
-        EXPECT_EQ(sentSince(1), Lines{"fg"}) << row.name;
-    }
-}
-
 // Whistle held (72), the bridge dies or stops, the whistle is let go and the horn (80)
-// pressed: the next bridge does all of it first; a window gone by then is told instead.
+// pressed: the next bridge does all of it first.
 TEST_F(BridgeTest, KeysADeadOrHungBridgeMayHaveLostAreTheNextBridgesFirstLines) {
     struct Row {
         const char* name;
-        bool hangs, windowCloses, batched;
+        bool hangs, batched;
         Lines log;
     };
     const Row rows[] = {
-        {"killed", false, false, false, {"Brücke zu Wine beendet", "Brücke neu gestartet"}},
+        {"killed", false, false, {"Brücke zu Wine beendet", "Brücke neu gestartet"}},
         {"stopped",
          true,
          false,
-         false,
          {"Brücke zu Wine antwortet nicht", "Brücke zu Wine beendet", "Brücke neu gestartet"}},
-        {"killed, the window closed meanwhile",
-         false,
-         true,
-         false,
-         {"Brücke zu Wine beendet", "Brücke neu gestartet",
-          "Zusi-Fenster geschlossen: Tasten 72, 80 nicht nachgeholt"}},
         {"killed, the keys of each report in one request",
-         false,
          false,
          true,
          {"Brücke zu Wine beendet", "Brücke neu gestartet"}},
@@ -328,8 +251,6 @@ TEST_F(BridgeTest, KeysADeadOrHungBridgeMayHaveLostAreTheNextBridgesFirstLines) 
         sim->postKey(9, 256, 72);
         report.reset();
         (row.hangs ? started.back()->hung : started.back()->dead) = true;
-        if (row.windowCloses)
-            window.closeWindow(9);
         const size_t first = inputs.size();
         if (row.batched)
             report.emplace(*sim);

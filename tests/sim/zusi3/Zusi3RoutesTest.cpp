@@ -59,8 +59,6 @@ TEST(Zusi3Routes, CommandsBecomeInputs) {
         {1002, 1, {fbv, fbvUp}},
         {1003, -1, {{0x03, 0, AktionAbDown, 0}, {0x03, 0, AktionAbUp, 0}}},
         {1001, 1, {{0x02, 0, AktionAufDown, 0}, {0x02, 0, AktionAufUp, 0}}},
-        {1001, -1, {{0x02, 0, AktionAbDown, 0}, {0x02, 0, AktionAbUp, 0}}},
-        {1003, 1, {{0x03, 0, AktionAufDown, 0}, {0x03, 0, AktionAufUp, 0}}},
         {37, 1, {}}, // the lever control's
     };
     for (const auto& c : cases)
