@@ -99,38 +99,3 @@ TEST(Replay, PrintsWhatTheSimulatorReceivesWithSimulatedTime) {
     EXPECT_EQ(dir.read("cal.dat"), calibration) << "a replay never writes the calibration";
     EXPECT_FALSE(std::filesystem::exists(dir.file("Kalibrierung.dat")));
 }
-
-TEST(Replay, AControllerPulledAndPluggedBetweenTwoPollsIsLostAndBack) {
-    TempDir dir;
-    ProfileFile p;
-    p.buttons[0] = {"Pfeife", 28, 0, 0, 1, 0, 0}; // held while pressed
-    dir.write("p.cfr", profileFileBytes(p));
-    struct Row {
-        const char* name;
-        const char* scenario;
-        const char* keys;
-        int32_t pollMs = 10;
-    };
-    const Row rows[] = {
-        {"held through it: let go at the loss, pressed anew, up when released",
-         "press 1\nwait 100\nunplug\nreplug\nwait 3000\nrelease 1\nwait 3000\n"
-         "press 1\nwait 10\nrelease 1\nwait 10\n",
-         "10 down 72\n110 up 72\n120 down 72\n3110 up 72\n6110 down 72\n6120 up 72\n"},
-        {"nothing held: the next press works",
-         "wait 10\nunplug\nreplug\nwait 100\npress 1\nwait 50\nrelease 1\nwait 10\n",
-         "120 down 72\n170 up 72\n"},
-        {"polling 0: each pass counts 1 ms", "press 1\nwait 3\nrelease 1\nwait 2\n",
-         "0 down 72\n3 up 72\n", 0},
-    };
-    for (const Row& row : rows) {
-        std::ostringstream out, err;
-        const auto steps = std::get<std::vector<ScenarioStep>>(parseScenario(row.scenario));
-        auto registry = std::make_unique<FakeRegistry>();
-        registry->set("Software\\zusi\\zusi", "T9", "72");
-        EXPECT_EQ(
-            runReplay({dir.path(), "", row.pollMs, "p.cfr"}, steps, std::move(registry), out, err),
-            0)
-            << row.name;
-        EXPECT_EQ(out.str(), row.keys) << row.name;
-    }
-}
