@@ -219,19 +219,12 @@ TEST(Sheet, EveryDefinedButtonWithItsShiftLayerAndEveryZoneOfTheAssignedLevers) 
                   "20-255|Fahren|Regelbereich Fahrschalter, 20 Stufen von oben",
                   "100-110|Sanden|Sand ein/aus, alle 1,5 s; beim Verlassen Bremsventil loesen",
                   "Hebel 3 (Auto Brake): Nicht zugeordnet"}));
-    // The picture: each lever's field and caption, 44 button fields, "Up" and "Down".
-    ASSERT_EQ(s.picture.size(), 60u);
-    auto field = [&](size_t i) {
-        const auto& f = s.picture[i];
-        return std::tuple(f.kind, f.left, f.top, f.text, f.assigned);
-    };
-    using K = Sheet::Field::Kind;
-    EXPECT_EQ(field(2), std::tuple(K::Lever, 2875, 480, "H2", true));
-    EXPECT_EQ(field(3), std::tuple(K::Caption, 2875, 240, "Throttle", false));
-    EXPECT_EQ(field(14), std::tuple(K::Button, 100, 1680, "1", true));
-    EXPECT_EQ(field(41), std::tuple(K::Button, 4780, 2040, "28", true));
-    EXPECT_EQ(field(43), std::tuple(K::Button, 5380, 1920, "30", false));
-    EXPECT_EQ(std::tuple(s.pictureWidth, s.pictureHeight), std::tuple(6655, 2325));
+    // The picture draws the fields with an assignment stronger: lever 2 and the defined buttons.
+    std::vector<std::string> marked;
+    for (const auto& f : s.picture)
+        if (f.assigned)
+            marked.push_back(f.text);
+    EXPECT_EQ(marked, (std::vector<std::string>{"H2", "1", "28", "44"}));
 }
 
 TEST(Diagnostics, VersionsControllersThePrefixWithUserRegAndTheWindow) {
