@@ -19,12 +19,7 @@
 
 using namespace kordan;
 
-TEST(ControllerSession, EntryTextAndHandle) {
-    EXPECT_EQ(ControllerSession::entryText(210, 4, 12, 5),
-              "PID: 0D2, Usg: 004, UP: 00C -- splat device #  5 Kordan Desktop");
-    EXPECT_EQ(ControllerSession::entryText(210, 0x1234, 12, -7),
-              "PID: 0D2, Usg: 1234, UP: 00C -- splat device # -7 Kordan Desktop")
-        << "wider values are not cut";
+TEST(ControllerSession, TheHandleIsReadBackFromTheListEntry) {
     for (auto [entry, handle] :
          {std::pair{"device #  123 K", 123}, {"# -7 K", -7}, {"no hash", 0}, {"#", 0}})
         EXPECT_EQ(ControllerSession::handleFromEntry(entry), handle) << entry;
