@@ -260,8 +260,6 @@ TEST(KordanMain, FirstStartInAnEmptyDirectoryWithoutControllerSaysWhatToDoAndOff
     EXPECT_EQ(rig.dir.read("neu/BR 1_1.cfr"), "Profil");
     EXPECT_EQ(std::count(rig.view.log.begin(), rig.view.log.end(), "wizard"), 0)
         << "no calibration without a controller to measure";
-    rig.start(); // the directory is no longer empty: no second offer
-    EXPECT_EQ(rig.dialogs.messages.size(), 3u);
 }
 
 TEST(KordanMain, NotchesGivenWhileZusiIsBehindAnotherWindowAreMadeUpPressesAreNot) {
