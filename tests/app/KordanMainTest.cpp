@@ -205,23 +205,6 @@ TEST(KordanMain, OverZusi3TheLeadVehicleNamesTheProfileElseTheTrainFile) {
     }));
 }
 
-// Easy mode's profile reads the axis files made from the reported levers: the change waits
-// for them, here for the two seconds after which the files are made without them.
-TEST(KordanMain, OverZusi3EasyModeLoadsOnlyOnceTheLeversHadTheirTime) {
-    FakeSocket socket;
-    Rig rig;
-    rig.device();
-    rig.settings.values = {{"AutoLoad", "2"}, {"Simulator", "3"}, {"Zusi3Port", "1437"}};
-    rig.writeProfile("automatisch.cfr");
-    rig.start({}, &socket);
-    socket.chunks = {test::kAckHello, test::kAckNeededData,
-                     vehicleData("Fahrzeuge\\101\\101.rv.fzg")};
-    rig.passes(10, 101);
-    EXPECT_EQ(rig.view.profil, "");
-    rig.passes(12, 101);
-    EXPECT_EQ(rig.view.profil, "automatisch.cfr");
-}
-
 TEST(KordanMain, FirstStartWithoutSettingsOpensTheOnlyKordanAndGoesActive) {
     Rig rig;
     rig.hid.devices = {{210, 4, 13, 1}, {211, 4, 12, 2}, {210, 4, 12, 9}};
