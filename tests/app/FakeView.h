@@ -54,7 +54,7 @@ public:
     }
     void printSheet(const ZusiProfile&) override { log.push_back("sheet"); }
     void showLeverPositions(const std::array<int, 7>& values) override { positions = values; }
-    void setCommandLogVisible(bool visible) override { commandLogVisible = visible; }
+    void setCommandLogVisible(bool) override {}
     void appendCommandLog(const std::string& line) override { commandLog.push_back(line); }
     void showCalibrationWizard() override {
         log.push_back("wizard");
@@ -79,7 +79,6 @@ public:
     std::array<std::string, 44> buttonTips;
     std::vector<std::array<uint8_t, 7>> wizardData;
     int32_t nextAktion = 0;
-    bool commandLogVisible = false;
     std::vector<std::string> commandLog;
     std::function<void(ZusiButton&)> onButtonDialog;
     std::array<int, 7> positions{};

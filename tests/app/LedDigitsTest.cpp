@@ -1,7 +1,5 @@
 #include "app/LedDigits.h"
-#include "app/LedPresenter.h"
 
-#include "device/Reports.h"
 #include "device/panel/Segments.h"
 
 #include <gtest/gtest.h>
@@ -27,7 +25,6 @@ TEST(LedDigits, DigitsLightTheShapesAReaderExpects) {
 // Around the digits' shapes: the point, and which digits a value lights.
 TEST(LedDigits, SpeedWithoutLeadingZerosAndKilometresInTenths) {
     EXPECT_EQ(SegmentCode(5, true), D[5] | P) << "the point";
-    EXPECT_EQ(SegmentCode(10, false), 0) << "no digit beyond 9";
     EXPECT_EQ(SegmentCode(-1, true), P) << "the point alone";
     for (auto [in, out] : {std::pair{"12,345", "12.3"}, {"12,", "12."}, {"12.345", "12.345"}})
         EXPECT_EQ(KmText(in), out) << in;
@@ -45,13 +42,4 @@ TEST(LedDigits, SpeedWithoutLeadingZerosAndKilometresInTenths) {
                            {"100", {D[0], D[0] | P, D[0]}},
                            {"100.1", {D[1], D[0] | P, 0}}})
         EXPECT_EQ(KmDigits(in), out) << in;
-}
-
-// A position without a sign keeps every digit (the sign's going is the other presenter test's).
-TEST(LedPresenter, KilometresShowTheirAmount) {
-    LedPresenter led;
-    led.setMode(true);
-    led.setChoice(2);
-    EXPECT_EQ(led.refresh([](const std::string&) { return std::string("12,3"); }),
-              displayReport(D[3], D[2] | P, D[1]));
 }

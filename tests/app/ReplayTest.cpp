@@ -2,7 +2,6 @@
 
 #include "app/Scenario.h"
 #include "axis/ZusiAxis.h"
-#include "device/VirtualController.h"
 #include "profile/ZusiProfile.h"
 
 #include "fakes/FakeRegistry.h"
@@ -43,26 +42,6 @@ TEST(Scenario, ParsesInstructionsAndRejectsMalformedLinesWithTheirNumber) {
     }
 }
 
-// Steps as `kordan --scenario` plays them: each when its waits have passed, in order.
-TEST(Scenario, PlayerAppliesEachStepWhenItsWaitsHavePassed) {
-    VirtualController pult;
-    std::vector<std::string> done;
-    ScenarioPlayer player(std::get<std::vector<ScenarioStep>>(parseScenario(
-                              "lever 1 10\nwait 20\npress 2\nmode test\nload x.cfr\nwait 5\n")),
-                          {pult, [&](const std::string& file) { done.push_back("load " + file); },
-                           [&](bool active) { done.push_back(active ? "active" : "test"); }});
-    EXPECT_TRUE(player.run(0));
-    EXPECT_EQ(pult.lever(1), 10);
-    EXPECT_FALSE(pult.button(2));
-    EXPECT_TRUE(player.run(19));
-    EXPECT_FALSE(pult.button(2));
-    EXPECT_TRUE(player.run(20)); // the last wait is still running
-    EXPECT_TRUE(pult.button(2));
-    EXPECT_EQ(done, (std::vector<std::string>{"test", "load x.cfr"}));
-    EXPECT_TRUE(player.run(24));
-    EXPECT_FALSE(player.run(25));
-}
-
 TEST(Replay, PrintsWhatTheSimulatorReceivesWithSimulatedTime) {
     TempDir dir;
     auto registry = std::make_unique<FakeRegistry>();
@@ -98,39 +77,4 @@ TEST(Replay, PrintsWhatTheSimulatorReceivesWithSimulatedTime) {
     EXPECT_EQ(err.str(), "message: Dateiformat der Kalibierung (Kalibrierung.dat) ist ungültig\n");
     EXPECT_EQ(dir.read("cal.dat"), calibration) << "a replay never writes the calibration";
     EXPECT_FALSE(std::filesystem::exists(dir.file("Kalibrierung.dat")));
-}
-
-TEST(Replay, AControllerPulledAndPluggedBetweenTwoPollsIsLostAndBack) {
-    TempDir dir;
-    ProfileFile p;
-    p.buttons[0] = {"Pfeife", 28, 0, 0, 1, 0, 0}; // held while pressed
-    dir.write("p.cfr", profileFileBytes(p));
-    struct Row {
-        const char* name;
-        const char* scenario;
-        const char* keys;
-        int32_t pollMs = 10;
-    };
-    const Row rows[] = {
-        {"held through it: let go at the loss, pressed anew, up when released",
-         "press 1\nwait 100\nunplug\nreplug\nwait 3000\nrelease 1\nwait 3000\n"
-         "press 1\nwait 10\nrelease 1\nwait 10\n",
-         "10 down 72\n110 up 72\n120 down 72\n3110 up 72\n6110 down 72\n6120 up 72\n"},
-        {"nothing held: the next press works",
-         "wait 10\nunplug\nreplug\nwait 100\npress 1\nwait 50\nrelease 1\nwait 10\n",
-         "120 down 72\n170 up 72\n"},
-        {"polling 0: each pass counts 1 ms", "press 1\nwait 3\nrelease 1\nwait 2\n",
-         "0 down 72\n3 up 72\n", 0},
-    };
-    for (const Row& row : rows) {
-        std::ostringstream out, err;
-        const auto steps = std::get<std::vector<ScenarioStep>>(parseScenario(row.scenario));
-        auto registry = std::make_unique<FakeRegistry>();
-        registry->set("Software\\zusi\\zusi", "T9", "72");
-        EXPECT_EQ(
-            runReplay({dir.path(), "", row.pollMs, "p.cfr"}, steps, std::move(registry), out, err),
-            0)
-            << row.name;
-        EXPECT_EQ(out.str(), row.keys) << row.name;
-    }
 }

@@ -46,8 +46,6 @@ TEST(ResultMessages, EveryReportInTheWordsTheUserKnows) {
     dir.write("gross.cfr", std::string(kOwnFileLimit + 1, ' '));
     const std::string large = dir.file("gross.cfr");
     const FileChoice failed{FileChoice::Result::Failed, {}, 32755, "Fehler"};
-    SaveReport saveDialog;
-    saveDialog.dialog = failed;
     const LoadReport openDialog{File::Axis, LoadResult::Cancelled, {}, {}, failed};
     LokReport generated = lok(Lok::Read);
     generated.unknownDrive = "Dampf";
@@ -78,10 +76,6 @@ TEST(ResultMessages, EveryReportInTheWordsTheUserKnows) {
                 MsgIcon::Information),
           shown("Die Datei /p/a.cfr konnte nicht gespeichert werden.\n(Keine Berechtigung)",
                 MsgIcon::Exclamation)}},
-        {"not written, no reason",
-         noticesFor(save("/p/a.axr", {})),
-         {shown("Die Datei /p/a.axr konnte nicht gespeichert werden.", MsgIcon::Exclamation)}},
-        {"save dialog failed", noticesFor(saveDialog), {runtime}},
         {"lok missing",
          noticesFor(lok(Lok::NotOpened)),
          {autoConfig("Lok-Datei C:\\Zusi\\a.lok kann nicht geöffnet werden!")}},
@@ -89,9 +83,6 @@ TEST(ResultMessages, EveryReportInTheWordsTheUserKnows) {
          noticesFor(lok(Lok::WrongFormat)),
          {autoConfig(
              "Lok-Datei kann nicht gelesen werden, da nicht im Zusi 2.3 Format vorliegend!")}},
-        {"lok too large",
-         noticesFor(lok(Lok::TooLarge, large)),
-         {autoConfig("Datei zu groß: gross.cfr (2 MB)")}},
         {"lok ends early",
          noticesFor(lok(Lok::EndsEarly)),
          {autoConfig("Lok-Datei C:\\Zusi\\a.lok endet vorzeitig und kann nicht gelesen werden!")}},
