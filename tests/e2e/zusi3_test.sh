@@ -3,10 +3,10 @@
 # interface with the levers of a real cab, the program connects with the virtual controller
 # in active mode and the demo's BR 101 profile and plays a scenario. Judged by where the
 # stand-in's levers end up, for every cab kind, both step directions and both brake-valve
-# numberings; then kordan-replay against the same kind of server.
-#   zusi3_test.sh KORDAN ZUSI_STANDIN SOURCE_DIR KORDAN_REPLAY
+# numberings.
+#   zusi3_test.sh KORDAN ZUSI_STANDIN SOURCE_DIR
 set -u
-kordan=$1 standin=$2 source=$3 replay=$4
+kordan=$1 standin=$2 source=$3
 tmp=$(mktemp -d)
 spid=
 trap 'kill $spid 2>/dev/null; rm -rf "$tmp"' EXIT
@@ -101,27 +101,4 @@ for combo in "101 - -" "101 reversed reversed" "103 reversed -" "103 - reversed"
     [ "$(final Richtungsschalter)" = 3 ] || fail "reverser at $(final Richtungsschalter)"
     [ "$(final breaker)" = aus ] || fail "breaker $(final breaker)"
 done
-run=replay
-
-# The LED's speed against the stand-in's report, and kordan-replay: SiFa as an input,
-# Info-Fenster still as a key (the server is on this computer).
-start_standin
-printf '%s\n' 'lever 1 128' 'lever 3 20' 'wait 1500' 'lever 1 255' 'wait 300' 'lever 1 128' \
-    'wait 200' 'lever 1 255' 'wait 300' 'lever 2 255' 'wait 1500' 'lever 2 0' 'wait 2500' \
-    >"$tmp/scenario.txt"
-"$kordan" --virtual --dir "$dir" --zusi3 "127.0.0.1:$port" --profile "BR 101_1.cfr" --mode aktiv \
-    --scenario "$tmp/scenario.txt" --quit >"$tmp/kordan.out" 2>"$tmp/kordan.err" || fail "kordan ended with $?"
-for _ in $(seq 50); do grep -q '^disconnected' "$tmp/standin.out" && break; sleep 0.1; done
-led=$(sed -n 's/^LED: \[ *\([0-9]*\)\]$/\1/p' "$tmp/kordan.out")
-speed=$(sed -n 's/^disconnected //p' "$tmp/standin.out")
-[ -n "$led" ] && [ -n "$speed" ] && [ "$led" -gt 0 ] || fail "LED '$led', stand-in '$speed'"
-[ $((speed - led)) -ge -3 ] && [ $((speed - led)) -le 3 ] || fail "LED $led km/h, stand-in $speed km/h"
-printf 'press 2\nwait 10\nrelease 2\npress 11\nwait 10\n' >"$tmp/replay.txt"
-out=$("$replay" --dir "$dir" --zusi3 "127.0.0.1:$port" "BR 101_1.cfr" "$tmp/replay.txt") ||
-    fail "kordan-replay ended with $?"
-[ "$out" = "$(printf '20 down 123\n20 up 123')" ] || fail "kordan-replay printed: $out"
-for _ in $(seq 50); do [ "$(grep -c '^disconnected' "$tmp/standin.out")" -eq 2 ] && break; sleep 0.1; done
-[ "$(grep '^input' "$tmp/standin.out" | tail -n 2 | tr '\n' ,)" = 'input 16 0 1 0,input 16 0 2 0,' ] ||
-    fail "the replay's SiFa did not arrive"
-stop_standin
-echo "1 passed, 0 failed (7 cabs; LED $led km/h, stand-in $speed km/h)"
+echo "1 passed, 0 failed (7 cabs)"
