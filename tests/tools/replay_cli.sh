@@ -13,14 +13,12 @@ printf '1.0\r\n[Buttons]\r\nSiFa\r\n 29 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n'
 for _ in $(seq 2 44); do printf '#\r\n' >> "$dir/p.cfr"; done
 printf '[Axis]\r\n' >> "$dir/p.cfr"
 for _ in $(seq 1 7); do printf '#\r\n' >> "$dir/p.cfr"; done
-sed -e '4s/29/28/' -e '7s/0/1/' "$dir/p.cfr" >"$dir/q.cfr" # the whistle, held
 cat > "$dir/user.reg" <<'REG'
 WINE REGISTRY Version 2
 ;; All keys relative to \\User\\S-1-5-21-0-0-0-1000
 
 [Software\\zusi\\zusi] 1700000000
 "T7"="83"
-"T9"="80"
 REG
 printf 'press 1\nwait 20   # two polls\nrelease 1\nwait 10\n' > "$dir/ok.txt"
 
@@ -34,13 +32,6 @@ out=$("$replay" --dir "$dir" p.cfr "$dir/ok.txt") || fail "no registry"
 err=$("$replay" --dir "$dir" --calibration "$dir/none.dat" p.cfr "$dir/ok.txt" 2>&1 >/dev/null) ||
     fail "a missing calibration stopped the run"
 [ "$err" = "message: $dir/none.dat kann nicht gelesen werden" ] || fail "calibration: $err"
-
-# The held whistle goes up on test mode, on the unplug and at the end, each once.
-printf 'load fehlt.cfr\nload q.cfr\npress 1\nwait 10\nmode test\nmode active\nrelease 1\nwait 10
-press 1\nwait 10\nunplug\nwait 10\nreplug\nrelease 1\nwait 2200\npress 1\nwait 10\n' >"$dir/keys.txt"
-out=$("$replay" --dir "$dir" --registry "$dir/user.reg" p.cfr "$dir/keys.txt" 2>"$dir/err") || fail "keys"
-[ "$out" = $'10 down 80\n10 up 80\n30 down 80\n40 up 80\n2250 down 80\n2250 up 80' ] || fail "keys: $out"
-[ "$(cat "$dir/err")" = "message: Konfiguration fehlt.cfr nicht gefunden." ] || fail "load: $(cat "$dir/err")"
 
 printf 'wait 10\npress 45\n' > "$dir/bad.txt"
 err=$("$replay" --dir "$dir" p.cfr "$dir/bad.txt" 2>&1 >/dev/null); status=$?
