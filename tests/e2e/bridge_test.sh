@@ -2,8 +2,7 @@
 # End to end through the bridge: a window titled "Zusi Testfenster" under Wine (with a window
 # manager, under a private X server) in front, the program started with "--delivery bridge"
 # and a scenario on the virtual controller. The window writes down the key messages it
-# gets; after the first it puts another window in front, so the rest must come posted. A
-# speed written into the prefix's registry with "wine reg add" must reach the LED.
+# gets; after the first it puts another window in front, so the rest must come posted.
 #   bridge_test.sh KORDAN BRIDGE_EXE TESTWINDOW_EXE SOURCE_DIR PREFIX_DIR
 # PREFIX_DIR keeps the Wine prefix between runs, so only the first run waits for wineboot.
 set -u
@@ -33,7 +32,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     [ -f "$WINEPREFIX/system.reg" ] || fail "wineboot left no system.reg"
 fi
 {
-    printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\zusi\\zusi]\r\n"km/h"="0"\r\n'
+    printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\zusi\\zusi]\r\n'
     for i in $(seq 0 34); do printf '"T%s"="%s"\r\n' "$i" $((65 + i)); done
 } >"$tmp/keys.reg"
 timeout 60 wine reg import "$(winepath -w "$tmp/keys.reg")" >>"$tmp/wine.log" 2>&1 || fail "reg import"
@@ -53,8 +52,6 @@ printf 'load BR 218_1.cfr\nwait 1000\npress 1\nwait 300\nrelease 1\nwait 1000\nl
 "$kordan" --virtual --delivery bridge --dir "$dir" --scenario "$tmp/scenario.txt" --quit >"$tmp/kordan.out" 2>"$tmp/kordan.err" &
 kpid=$!
 wait_for 200 grep -qx 'other in front' "$tmp/keys.log" || fail "no key arrived while the window was in front"
-timeout 30 wine reg add 'HKCU\Software\zusi\zusi' /v km/h /d 87 /f >>"$tmp/wine.log" 2>&1 || fail "reg add"
-kill -0 "$kpid" 2>/dev/null || fail "the scenario ended before the speed was written (a slow machine?)"
 wait "$kpid"
 status=$? kpid=
 [ "$status" -eq 0 ] || fail "kordan ended with $status"
@@ -67,7 +64,6 @@ exp down 74 1 && echo 'other in front' >>"$tmp/expected" && exp up 74 1
 for n in 6 15; do exp down 65 $n && exp up 65 1; done
 exp down 79 10 && exp up 79 1 && exp down 113 1 && exp up 113 1
 cmp -s "$tmp/expected" "$tmp/keys.log" || { diff "$tmp/expected" "$tmp/keys.log"; fail "unexpected key lines"; }
-grep -qx 'LED: \[ 87\]' "$tmp/kordan.out" || fail "the LED does not show the 87 km/h written: $(cat "$tmp/kordan.out")"
 
 # The bridge killed or stopped while the whistle is held, the whistle let go meanwhile: the
 # key-up comes with the next bridge (within 5 s of its start, Wine's own start-up included),

@@ -3,11 +3,10 @@
 # interface with the levers of a real cab, the program connects with the virtual controller
 # in active mode and the demo's BR 101 profile and plays a scenario. Judged by where the
 # stand-in's levers end up, for every cab kind, both step directions and both brake-valve
-# numberings; then kordan-replay against the same kind of server; then the axis files easy
-# mode writes from the levers of each cab kind.
-#   zusi3_test.sh KORDAN ZUSI_STANDIN SOURCE_DIR KORDAN_REPLAY
+# numberings.
+#   zusi3_test.sh KORDAN ZUSI_STANDIN SOURCE_DIR
 set -u
-kordan=$1 standin=$2 source=$3 replay=$4
+kordan=$1 standin=$2 source=$3
 tmp=$(mktemp -d)
 spid=
 trap 'kill $spid 2>/dev/null; rm -rf "$tmp"' EXIT
@@ -63,17 +62,15 @@ printf '%s\n' 'lever 1 128' 'lever 2 0' 'lever 3 20' 'wait 1500' \
     'press 7' 'wait 100' 'release 7' 'wait 1200' \
     'press 29' 'wait 100' 'release 29' 'wait 2000' >"$tmp/scenario.txt"
 
-# CAB STEPS VALVE [FAULT]: the cab kind, "reversed" steps, "reversed" valve numbering, and
-# a simulator that takes an absolute brake-valve position for another switch. Each kind
+# CAB STEPS VALVE: the cab kind, "reversed" steps, "reversed" valve numbering. Each kind
 # meets both step directions and both numberings.
 for combo in "101 - -" "101 reversed reversed" "103 reversed -" "103 - reversed" \
-    "tap - reversed" "tap reversed -" "101 reversed - fault"; do
+    "tap - reversed" "tap reversed -"; do
     set -- $combo
     cab=$1 steps=$2 valve=$3 run=$combo
     opts="--cab $cab"
     [ "$steps" = reversed ] && opts="$opts --reverse-steps"
     [ "$valve" = reversed ] && opts="$opts --reverse-brake-valve"
-    [ $# -gt 3 ] && opts="$opts --absolute-fbv-bug"
     start_standin $opts
     "$kordan" --virtual --dir "$dir" --zusi3 "127.0.0.1:$port" --profile "BR 101_1.cfr" \
         --mode aktiv --scenario "$tmp/scenario.txt" --quit >"$tmp/kordan.out" 2>"$tmp/kordan.err" ||
@@ -102,67 +99,4 @@ for combo in "101 - -" "101 reversed reversed" "103 reversed -" "103 - reversed"
     [ "$(final Richtungsschalter)" = 3 ] || fail "reverser at $(final Richtungsschalter)"
     [ "$(final breaker)" = aus ] || fail "breaker $(final breaker)"
 done
-run=replay
-
-# The LED's speed against the stand-in's report, and kordan-replay: SiFa as an input,
-# Info-Fenster still as a key (the server is on this computer).
-start_standin
-printf '%s\n' 'lever 1 128' 'lever 3 20' 'wait 1500' 'lever 1 255' 'wait 300' 'lever 1 128' \
-    'wait 200' 'lever 1 255' 'wait 300' 'lever 2 255' 'wait 1500' 'lever 2 0' 'wait 2500' \
-    >"$tmp/scenario.txt"
-"$kordan" --virtual --dir "$dir" --zusi3 "127.0.0.1:$port" --profile "BR 101_1.cfr" --mode aktiv \
-    --scenario "$tmp/scenario.txt" --quit >"$tmp/kordan.out" 2>"$tmp/kordan.err" || fail "kordan ended with $?"
-for _ in $(seq 50); do grep -q '^disconnected' "$tmp/standin.out" && break; sleep 0.1; done
-led=$(sed -n 's/^LED: \[ *\([0-9]*\)\]$/\1/p' "$tmp/kordan.out")
-speed=$(sed -n 's/^disconnected //p' "$tmp/standin.out")
-[ -n "$led" ] && [ -n "$speed" ] && [ "$led" -gt 0 ] || fail "LED '$led', stand-in '$speed'"
-[ $((speed - led)) -ge -3 ] && [ $((speed - led)) -le 3 ] || fail "LED $led km/h, stand-in $speed km/h"
-printf 'press 2\nwait 10\nrelease 2\npress 11\nwait 10\n' >"$tmp/replay.txt"
-out=$("$replay" --dir "$dir" --zusi3 "127.0.0.1:$port" "BR 101_1.cfr" "$tmp/replay.txt") ||
-    fail "kordan-replay ended with $?"
-[ "$out" = "$(printf '20 down 123\n20 up 123')" ] || fail "kordan-replay printed: $out"
-for _ in $(seq 50); do [ "$(grep -c '^disconnected' "$tmp/standin.out")" -eq 2 ] && break; sleep 0.1; done
-[ "$(grep '^input' "$tmp/standin.out" | tail -n 2 | tr '\n' ,)" = 'input 16 0 1 0,input 16 0 2 0,' ] ||
-    fail "the replay's SiFa did not arrive"
-stop_standin
-settings() {
-    printf '[Settings]\nAutoLoad=%s\nPolling=10\nSpeaker=0\nLed=1\nModus=Run\n' "$1" \
-        >"$XDG_CONFIG_HOME/ZusiKordan/ZusiKordan.ini"
-}
-run_kordan() {
-    "$kordan" --virtual --dir "$dir" --zusi3 "127.0.0.1:$port" --scenario "$tmp/scenario.txt" \
-        --quit >"$tmp/kordan.out" 2>"$tmp/kordan.err" || fail "kordan ended with $?"
-}
-
-# Easy mode for every cab kind, the axis files written from the levers reported: lever 2
-# the power controller, lever 3 the brake valve of automatisch.cfr.
-settings 2
-printf '%s\n' 'lever 1 128' 'lever 2 255' 'lever 3 20' 'wait 1500' 'lever 2 0' 'wait 2000' \
-    'lever 2 255' 'wait 1500' 'lever 3 255' 'wait 1500' >"$tmp/scenario.txt"
-for combo in "101 -" "103 reversed" "tap -"; do
-    set -- $combo
-    cab=$1 valve=$2 run="easy $combo"
-    rm -f "$dir"/automatisch_*.axr
-    opts="--cab $cab"
-    [ "$valve" = reversed ] && opts="$opts --reverse-brake-valve"
-    start_standin $opts
-    run_kordan
-    for _ in $(seq 50); do grep -q '^final ' "$tmp/standin.out" && break; sleep 0.1; done
-    stop_standin
-    grep -q '^Profil: automatisch.cfr' "$tmp/kordan.out" || fail "automatisch.cfr not loaded"
-    for f in FS FBV; do
-        grep -q "automatisch_$f.axr geschrieben" "$tmp/kordan.err" || fail "no automatisch_$f.axr"
-    done
-    grep -q 'Dynamische Bremse nicht gemeldet' "$tmp/kordan.err" || fail "dynamic brake not told"
-    grep -q 'message:' "$tmp/kordan.err" && fail "a message came up"
-    # Full power reached the strongest traction notch (the tap changer's Auf, and steps up);
-    # at rest no traction; the brake zone reached the strongest regulated braking.
-    case $cab in 101) full=11 rest=2 ;; 103) full=40 rest=0 ;; tap) full=3 rest=2 ;; esac
-    notches Fahrschalter | grep -qx $full || fail "power lever never at notch $full"
-    [ "$cab" != tap ] || grep -q '^traction [2-9]' "$tmp/standin.out" || fail "no steps up"
-    [ "$(final Fahrschalter)" = $rest ] || fail "power lever at $(final Fahrschalter), not $rest"
-    [ "$(final traction)" = 0 ] || fail "traction $(final traction) at rest"
-    if [ "$valve" = reversed ]; then strongest=8; else strongest=1; fi
-    notches Führerbremsventil | grep -qx $strongest || fail "brake valve never at $strongest"
-done
-echo "1 passed, 0 failed (7 cabs; LED $led km/h, stand-in $speed km/h; 3 cabs easy)"
+echo "1 passed, 0 failed (6 cabs)"

@@ -66,9 +66,6 @@ if [ -f "$desktop" ]; then
     icon=$(sed -n 's/^Icon=//p' "$desktop")
     [ -f "$root/usr/share/icons/hicolor/scalable/apps/$icon.svg" ] ||
         problem "the menu entry's icon \"$icon\" is not installed"
-    if command -v desktop-file-validate >/dev/null 2>&1; then
-        desktop-file-validate "$desktop" || problem "the menu entry is not valid"
-    fi
 fi
 dpkg-deb --info "$deb" postinst >/dev/null 2>&1 || problem "the package has no postinst"
 

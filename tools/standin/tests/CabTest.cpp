@@ -15,7 +15,7 @@ struct In {
     double after = 0;
 };
 constexpr uint16_t FS = 0x01, FBV = 0x04, ZBV = 0x05, RS = 0x07, HS = 0x11;
-constexpr uint16_t AUF = 3, AUF_UP = 4, AB = 5, AB_UP = 6, ABS = 7;
+constexpr uint16_t AUF = 3, AUF_UP = 4, AB = 5, ABS = 7;
 
 // The notches of Fahrschalter, Führerbremsventil, Zusatzbremsventil, Richtungsschalter and
 // Hauptschalter, the breaker, the traction and the brake valve's function (hex).
@@ -63,14 +63,6 @@ TEST(Cab, LeversFollowStepsAndPositionsAsRealCabsDo) {
          reversed,
          "1 7 1 2 0 aus 0 17",
          {{FS, 0, AUF}, {FBV, 0, AUF}, {ZBV, 0, AUF}, {RS, 0, AB}, {HS, 0, AUF}}},
-        {"absolute positions clamped to the lever's range",
-         c101,
-         "11 0 0 3 0 aus 8 19",
-         {{FS, 0, ABS, INT32_MAX},
-          {FBV, 0, ABS, INT16_MIN},
-          {ZBV, 0, ABS, -1},
-          {RS, 0, ABS, INT32_MAX},
-          {HS, 0, ABS, INT32_MIN}}},
         {"103: the notch is the traction, up to 40",
          c103,
          "40 8 2 1 1 ein 40 18",
@@ -113,18 +105,6 @@ TEST(Cab, LeversFollowStepsAndPositionsAsRealCabsDo) {
         }
         EXPECT_EQ(outcome(cab), row.outcome) << row.name;
     }
-}
-
-// The breaker lever's trip to "ein" and back is two reports, even within one message.
-TEST(Cab, EveryMoveIsAnEventInOrder) {
-    Cab cab({}, 0);
-    cab.input(HS, 0, AB, 0);
-    cab.input(HS, 0, AB_UP, 0);
-    cab.input(FBV, 0, ABS, 8); // no move, no event
-    const std::vector<CabEvent> expected{{CabEvent::Moved, Cab::Hauptschalter, 0},
-                                         {CabEvent::Breaker, Cab::Hauptschalter, 0},
-                                         {CabEvent::Moved, Cab::Hauptschalter, 1}};
-    EXPECT_EQ(cab.takeEvents(), expected);
 }
 
 } // namespace

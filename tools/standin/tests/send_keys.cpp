@@ -1,5 +1,5 @@
 // Sends keys through the program's own X11 backend, as it does to the simulator: waits (at most
-// 10 s) for a focused window titled "Zusi…", posts down and up of every VK argument, types "^m".
+// 10 s) for a focused window titled "Zusi…", posts down and up of every VK argument.
 #include "send/x11/X11SimWindow.h"
 
 #include <chrono>
@@ -22,6 +22,5 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         for (unsigned message : {256u, 257u}) // down, then up
             window->postKey(target, message, std::atoi(argv[i]));
-    window->typeKeys("^m");
     return 0;
 }

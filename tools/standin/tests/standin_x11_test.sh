@@ -15,12 +15,11 @@ export QT_QPA_PLATFORM=xcb
 spid=$!
 wait_for 100 test -s "$tmp/prefix/user.reg" || fail "no user.reg"
 
-# Every value T0-T34 as published, then the typed "^m".
+# Every value T0-T34 as published.
 keys=$(sed -n 's/^"T[0-9]*"="\([0-9]*\)"$/\1/p' "$tmp/prefix/user.reg")
 count=$(echo "$keys" | wc -l)
 "$send" $keys || fail "sending failed"
 for k in $keys; do printf 'down %s\nup %s\n' "$k" "$k"; done >"$tmp/expected"
-printf 'down 17\ndown 77\nup 77\nup 17\n' >>"$tmp/expected"
 log_complete() { [ -f "$tmp/keys.log" ] && [ "$(wc -l <"$tmp/keys.log")" -ge "$(wc -l <"$tmp/expected")" ]; }
 wait_for 100 log_complete
 [ "$count" -eq 35 ] && cmp -s "$tmp/expected" "$tmp/keys.log" && { echo "1 passed, 0 failed"; exit 0; }
