@@ -131,14 +131,6 @@ TEST_F(AxisFile, DialogChoicesBelowTheProgramDirectoryBecomeRelative) {
     EXPECT_EQ(other.Dateiname(), full);
 }
 
-TEST_F(AxisFile, CancelledDialogsKeepTheName) {
-    axis.setDateiname("alt.axr");
-    EXPECT_EQ(axis.load(), LoadResult::Cancelled);
-    EXPECT_EQ(axis.SaveAs().result, SaveResult::Cancelled);
-    EXPECT_EQ(dialogs.fileRequests.at(1).offeredName, "alt.axr");
-    EXPECT_EQ(axis.Dateiname(), "alt.axr");
-}
-
 namespace {
 
 constexpr int F = 16, R = 22, G = 28, H = 29, K = 1000;

@@ -3,7 +3,6 @@
 #include "common/LoadResult.h"
 
 #include <deque>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,8 +24,6 @@ public:
     MsgAnswer message(const std::string& text, MsgButtons buttons, MsgIcon icon,
                       const std::string& title) override {
         messages.push_back({text, buttons, icon, title});
-        if (onMessage)
-            onMessage(text);
         if (answers.empty())
             return buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::Yes;
         return next(answers);
@@ -51,8 +48,6 @@ public:
     std::vector<LoadReport> loads;
     std::vector<SaveReport> saves;
     std::vector<LokReport> loks;
-    // Runs while a message is up (window events run under a modal box too).
-    std::function<void(const std::string&)> onMessage;
     std::vector<FileRequest> fileRequests;
     std::vector<std::string> texts() const {
         std::vector<std::string> out;

@@ -1,4 +1,3 @@
-#include "axis/StoredFiles.h"
 #include "common/win32/Win32Settings.h"
 #include "common/win32/WinText.h"
 #include "device/win32/PieHidDll.h"
@@ -113,14 +112,6 @@ TEST_F(Win32Folder, ProgramDirectoryIsTheExecutablesUnlessNotWritable) {
     EXPECT_EQ(chooseProgramDirectory(appData, "unused"), appData);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
     EXPECT_TRUE(fs::is_directory(dir / "ZusiKordan"));
-}
-
-// The directory given with "/", the dialog's answer with "\" and in another case.
-TEST(Win32StoredPath, AFileChosenInsideTheProgramsDirectoryIsStoredRelative) {
-    for (auto [chosen, stored] : {std::pair{"C:\\Kordan\\Achsen\\Lok.axr", "Achsen\\Lok.axr"},
-                                  {"c:\\kordan\\Lok.axr", "Lok.axr"},
-                                  {"C:\\KordanX\\Lok.axr", "C:\\KordanX\\Lok.axr"}})
-        EXPECT_EQ(storedPath("C:/Kordan", chosen), stored) << chosen;
 }
 
 TEST(PieHidDll, TheFiveCallsReachTheLibraryAndACrowdedBusIsCutToTheTable) {
