@@ -388,20 +388,5 @@ TEST_F(LokParserTest, AFileThatEndsEarlyGivesFalseAndKeepsTheEarlierValues) {
     }
 }
 
-TEST_F(LokParserTest, TextsAreReadAsWindows1252AndTheDirectoryFallsBack) {
-    FakeRegistry empty;
-    std::string seen;
-    ZusiLokParser p(empty, [&](const std::string& windowsPath) {
-        seen = windowsPath;
-        return tmp.file("lok.lok");
-    });
-    LokValues v;
-    v.fbv = "F\xFCllsto\xDF";
-    tmp.write("lok.lok", lokFile(v));
-    ASSERT_TRUE(p.Parse("Loks\\a.lok").read());
-    EXPECT_EQ(seen, "\\programme\\zusi\\Loks\\a.lok");
-    EXPECT_EQ(p.FBV(), "Füllstoß");
-}
-
 } // namespace
 } // namespace kordan
