@@ -154,13 +154,6 @@ TEST(Zusi3LeverControl, APowerPositionTheDriverOverrodeIsOver) {
     EXPECT_EQ(power.notes, std::vector<std::string>{});
 }
 
-// An AFB lever with no range reported is not positioned: its zone steps instead.
-TEST(Zusi3LeverControl, AnAfbLeverWithoutARangeIsNotPositioned) {
-    OneLever unranged(
-        "Afb", [](int32_t) { return uint16_t(FnAfb0); }, 0, 0);
-    EXPECT_FALSE(unranged.control.setAfb(3, 0));
-}
-
 // A main breaker lever of three notches, "ein" at the top.
 uint16_t breakerNotch(int32_t n) {
     return uint16_t(n == 2 ? FnHauptschalterEin : FnHauptschalterAus);
