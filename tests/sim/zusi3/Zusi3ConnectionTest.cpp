@@ -180,12 +180,9 @@ TEST_F(Zusi3ConnectionTest, DeliveryGivesARemoteSimulatorNoKeysAndFallsBackWhere
     using V = std::vector<std::string>;
     sender.send(7, Down); // Info-Fenster: a key, but Zusi runs elsewhere
     EXPECT_EQ(outcomes.back(), ZusiSend::Outcome::NotAvailable);
-    sender.send(45, Down); // nothing for it over TCP
-    EXPECT_EQ(outcomes.back(), ZusiSend::Outcome::NotAvailable);
     EXPECT_TRUE(inputsSent(socket).empty());
     EXPECT_TRUE(window.events.empty()); // no key reaches a simulator on another computer
     EXPECT_EQ(sender.keyText(28, Down), "Eingabe \u00fcber TCP");
-    EXPECT_EQ(sender.keyText(45, Down), "");
     // The emergency brake with no brake valve reported: notch 0 set and stepped towards; all
     // of it let go before its sixth tick.
     V brake(27, "4 0 5 0");
