@@ -110,10 +110,9 @@ TEST_F(BridgeTest, WindowKeysRegistryAndStartGoThroughTheBridgeAndOddLinesAreCou
     registry.set("Software\\zusi\\zusi", "km/h", "88");
     for (const char* shown : {"87", "88"})
         EXPECT_EQ(reg->readString("Software\\zusi\\zusi", "km/h"), shown);
-    // The bridge's own end refuses what it cannot carry out, and keeps going.
-    for (const char* line : {"x fg", "5 key 1 256", "5 title -1", "5 key 1 256 x", "5 frob",
-                             "5 keys 1 256 72 1 256", "5 keys 1 256 72 1 x 80"})
-        EXPECT_EQ(server.handle(line), std::string(line[0] == 'x' ? "0" : "5") + " bad\n") << line;
+    // The bridge's own end refuses a request of keys with a bad one and presses none of them:
+    // the bad one might have been the release of the good one.
+    EXPECT_EQ(server.handle("5 keys 1 256 72 1 x 80"), "5 bad\n");
     EXPECT_EQ(window.events.size(), 2u);
 }
 
