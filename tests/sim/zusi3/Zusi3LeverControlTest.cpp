@@ -11,7 +11,7 @@
 namespace kordan::zusi3 {
 namespace {
 
-TEST(Zusi3LeverModel, RolesByFunctionAndAnUnnamedLeverByItsRole) {
+TEST(Zusi3LeverModel, RolesByFunction) {
     // Both ends of each role's range of functions, and the functions next to them.
     const struct {
         uint16_t first, last;
@@ -25,11 +25,6 @@ TEST(Zusi3LeverModel, RolesByFunctionAndAnUnnamedLeverByItsRole) {
         EXPECT_EQ(roleOfFunction(r.first), r.role) << r.first;
         EXPECT_EQ(roleOfFunction(r.last), r.role) << r.last;
     }
-    LeverModel model;
-    const Lever* unnamed = model.report({"", {0x15}, 9, 8, 9});
-    ASSERT_TRUE(unnamed);
-    EXPECT_EQ(unnamed->name, "F\u00fchrerbremsventil");
-    EXPECT_FALSE(model.report({"", {0x00}, 1, 0, 2})); // nothing to name it by
 }
 
 // A valve taken over in its running position, nothing seen yet that tells its ends: the
