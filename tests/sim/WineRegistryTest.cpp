@@ -35,7 +35,6 @@ const char* const kUserReg = R"(WINE REGISTRY Version 2
 "Octal"="a\1012\0619\7\17x"
 "Mehr \\ Name"="ok"
 "Flag"=dword:00000001
-"Expand"=str(2):"%ProgramFiles%\\Zusi"
 "Multi"=str(7):"a\0b\0"
 "Hex1"=hex(1):5a,00,fc,00,\
   AC,20,00,00,78,00
@@ -73,8 +72,6 @@ TEST_F(WineRegistryTest, ReadsStringValuesWithWinesEscapesAndNothingElse) {
         {zusi, "Octal", "aA219\a\x0fx"},
         {zusi, "mehr \\ name", "ok"},
         {zusi, "Nach", "Blob"}, // read past the continued hex data
-        // Expandable and UTF-16 strings read as the Windows calls give them: up to a NUL.
-        {zusi, "Expand", "%ProgramFiles%\\Zusi"},
         {"software\\ZUSI", "ZusiDir", "C:\\Programme\\Zusi"},
         {"Software\\Kaputt", "Verloren", ""},
         {"Software\\Wine", "Codepages", ""},
@@ -87,11 +84,9 @@ TEST_F(WineRegistryTest, ReadsStringValuesWithWinesEscapesAndNothingElse) {
         EXPECT_EQ(value(*backend, zusi, name), "") << name;
 }
 
-TEST_F(WineRegistryTest, MissingMalformedOrCutFileReadsSoundly) {
+TEST_F(WineRegistryTest, MissingOrCutFileReadsSoundly) {
     const std::string zusi = "Software\\Zusi\\Zusi";
-    dir.write("regedit.reg", "REGEDIT4\n[Software\\Zusi\\Zusi]\n\"T0\"=\"38\"\n");
-    for (const char* file : {"nicht-da.reg", "regedit.reg"})
-        EXPECT_EQ(value(*makeWineRegistry(dir.file(file)), zusi), "") << file;
+    EXPECT_EQ(value(*makeWineRegistry(dir.file("nicht-da.reg")), zusi), "");
     // Wine could be caught writing; whatever part of the file is there reads soundly.
     const std::string full(kUserReg);
     for (size_t length = 0; length <= full.size(); ++length) {
