@@ -110,11 +110,6 @@ TEST_F(WineRegistryTest, ReadsAgainWhenTheFileChanges) {
     fs::last_write_time(dir.file("user.reg"),
                         fs::last_write_time(dir.file("user.reg")) + std::chrono::seconds(2));
     EXPECT_EQ(reg.Value("km/h"), "91.5");
-    changed.replace(changed.find("91.5"), 4, "120");
-    dir.write("user.reg", changed);
-    EXPECT_EQ(reg.Value("km/h"), "120");
-    fs::remove(dir.file("user.reg"));
-    EXPECT_EQ(reg.Value("km/h"), "");
 }
 
 } // namespace
