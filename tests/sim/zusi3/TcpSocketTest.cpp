@@ -84,8 +84,8 @@ TEST(TcpSocket, HandshakeAndLossOverLoopback) {
     EXPECT_TRUE(lost);
 }
 
-// Why no connection came about: a name is looked up on a thread of its own, a number is not.
-TEST(TcpSocket, HostNotFoundAndRefusedByNameAndByNumber) {
+// Why no connection came about, for a name looked up on a thread of its own.
+TEST(TcpSocket, HostNotFoundAndRefusedByName) {
     auto socket = makeTcpSocket();
     const auto closed = ::socket(AF_INET, SOCK_STREAM, 0); // bound, never listening
     sockaddr_in a{};
@@ -97,8 +97,7 @@ TEST(TcpSocket, HostNotFoundAndRefusedByNameAndByNumber) {
     const struct {
         const char* host;
         ITcpSocket::Failure failure;
-    } rows[] = {{"127.0.0.1", ITcpSocket::Failure::Refused},
-                {"localhost", ITcpSocket::Failure::Refused},
+    } rows[] = {{"localhost", ITcpSocket::Failure::Refused},
                 {"kordan.invalid", ITcpSocket::Failure::HostNotFound}};
     for (const auto& row : rows) {
         socket->connect(row.host, ntohs(a.sin_port));
