@@ -55,10 +55,10 @@ std::vector<std::string> lokLines(const LokValues& v) {
     return l;
 }
 
-// The file of those lines, or of only the first `count` of them.
-std::string lokFile(const LokValues& v, size_t count = SIZE_MAX) {
+// The file of those lines.
+std::string lokFile(const LokValues& v) {
     const auto lines = lokLines(v);
-    return crlf({lines.begin(), lines.begin() + std::min(count, lines.size())});
+    return crlf({lines.begin(), lines.end()});
 }
 
 // The simulator as Wine keeps it: "C:\Programme\Zusi" below a Wine prefix in the temporary
@@ -352,26 +352,6 @@ TEST_F(LokParserTest, OnlyAnOpenableFileWithTheExactVersionLineIsAccepted) {
     const LokReport missing = p.Parse("Loks\\fehlt.lok");
     EXPECT_EQ(missing.result, R::NotOpened);
     EXPECT_EQ(missing.path, "C:\\Zusi\\Loks\\fehlt.lok");
-}
-
-TEST_F(LokParserTest, AFileThatEndsEarlyGivesFalseAndKeepsTheEarlierValues) {
-    LokValues good;
-    good.fahrstufen = "7";
-    good.antriebssystem = "ElektrischDrehstrom";
-    auto p = parser();
-    ASSERT_TRUE(parse(p, lokFile(good)).read());
-    LokValues other = good;
-    other.fahrstufen = "30";
-    const auto lines = lokLines(other);
-    // ElektrischDrehstrom takes its brake value from line 22 after D, the 49th of the file.
-    const size_t needed = 49;
-    ASSERT_EQ(lines[needed - 1], " 22 ");
-    for (size_t n = 1; n <= lines.size(); ++n) {
-        SCOPED_TRACE(n);
-        const LokReport report = parse(p, lokFile(other, n));
-        EXPECT_EQ(report.result, n >= needed ? R::Read : R::EndsEarly);
-        EXPECT_EQ(p.Fahrstufen(), report.read() ? 30 : 7);
-    }
 }
 
 } // namespace
