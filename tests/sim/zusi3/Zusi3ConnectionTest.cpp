@@ -89,7 +89,6 @@ TEST_F(Zusi3ConnectionTest, RefusalsAndSilenceEndTheConnectionAndRetryAfterFiveS
     conn.poll(now + 5000);
     EXPECT_EQ(lost, expectedLost);
     EXPECT_EQ(socket.connects.size(), 5u);
-    EXPECT_EQ(conn.failure(), ITcpSocket::Failure::Refused) << "the socket gave no reason";
     // The socket's own reason is the one the user is told.
     socket.failed = ITcpSocket::Failure::HostNotFound;
     conn.poll(now + 10000);
