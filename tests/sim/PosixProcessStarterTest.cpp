@@ -60,7 +60,6 @@ TEST(PosixProcessStarter, PassesArgumentsAsTheyAreAndTellsTheExitCode) {
 // The bridge's pipes: what goes in comes out, an ended program is noticed, and one that
 // closed its input costs a failed write, not this process (SIGPIPE).
 TEST(PosixChild, TalksThroughPipesAndNoticesAnEndWithoutDyingOfIt) {
-    EXPECT_EQ(startPosixChild("kordan-no-such-program", {}), nullptr);
     auto cat = startPosixChild("cat", {});
     ASSERT_NE(cat, nullptr);
     ASSERT_TRUE(cat->write("1 hello\n"));
