@@ -32,7 +32,6 @@ const char* const kUserReg = R"(WINE REGISTRY Version 2
 "km/h"="87.5"
 "Quote"="Er sagte \"Hp 0\"\tund\nhielt"
 "Umlaut"="Fahrmotorenl\x00fcfter \x20ac5 T\xfcren"
-"Octal"="a\1012\0619\7\17x"
 "Flag"=dword:00000001
 "Multi"=str(7):"a\0b\0"
 "Hex1"=hex(1):5a,00,fc,00,\
@@ -68,7 +67,6 @@ TEST_F(WineRegistryTest, ReadsStringValuesWithWinesEscapesAndNothingElse) {
         {zusi, "Quote", "Er sagte \"Hp 0\"\tund\nhielt"},
         // "\x" takes up to four hex digits: Wine writes all four when a hex digit follows.
         {zusi, "Umlaut", "Fahrmotorenl\u00fcfter \u20ac5 T\u00fcren"},
-        {zusi, "Octal", "aA219\a\x0fx"},
         {zusi, "Nach", "Blob"}, // read past the continued hex data
         {"software\\ZUSI", "ZusiDir", "C:\\Programme\\Zusi"},
         {"Software\\Kaputt", "Verloren", ""},
