@@ -124,7 +124,6 @@ TEST_F(Zusi3ConnectionTest, DataIsKeptAndForgottenWithTheConnection) {
     EXPECT_EQ(afb->name, "AFB");
     EXPECT_EQ(afb->current, 2);
     EXPECT_EQ(afb->highest, 8);
-    EXPECT_FALSE(conn.levers().find(LeverRole::Power));
     EXPECT_EQ(conn.trainFile() + "|" + conn.trainNumber(), "Zuege\\RB11\\M\u00fcnchen.trn|1234");
     EXPECT_TRUE(taken.empty());
     socket.chunks = {hex("00000000 0200 00000000 0C00 03000000 0500 01 FFFFFFFF FFFFFFFF")};
