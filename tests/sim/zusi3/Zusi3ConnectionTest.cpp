@@ -52,7 +52,6 @@ TEST_F(Zusi3ConnectionTest, HandshakeWaitsForRoomToSendAndForTheAcknowledgements
     conn.poll(now);
     EXPECT_EQ(socket.sent, test::kNeededData);
     EXPECT_EQ(conn.zusiVersion(), "3.5.12.0");
-    EXPECT_FALSE(conn.send(inputMessage({0x10, 0, 1, 0})));
 }
 
 TEST_F(Zusi3ConnectionTest, RefusalsAndSilenceEndTheConnectionAndRetryAfterFiveSeconds) {
