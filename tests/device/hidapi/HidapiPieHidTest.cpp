@@ -63,7 +63,6 @@ struct FakeDevice : hid::Device {
 
 struct World : hid::Bus {
     std::vector<std::shared_ptr<FakeNode>> nodes;
-    int enumerations = 0;
     FakeNode& add(const std::string& path, uint16_t product = 210, uint16_t usagePage = 12,
                   uint16_t usage = 1) {
         return *nodes.emplace_back(std::make_shared<FakeNode>(
@@ -74,7 +73,6 @@ struct World : hid::Bus {
             n->present = n->present && n->entry.path != path;
     }
     bool enumerate(uint16_t vendorId, std::vector<hid::DeviceEntry>& out) override {
-        ++enumerations;
         out.clear();
         for (auto& n : nodes)
             if (n->present && n->entry.vendorId == vendorId)
@@ -134,12 +132,6 @@ TEST_F(HidapiPieHidTest, EnumerationListsTheVendorsDevicesFourEntriesEach) {
     EXPECT_NE(info[3], info[7]);
     EXPECT_EQ(info[7], info[11]);
     EXPECT_EQ(info[12], 0);
-    // Vendor 0 would mean every vendor to hidapi: such ids list nothing without asking.
-    for (int32_t vid : {0, 0x10000, 0x1234}) { // the one enumeration above, one for 0x1234
-        EXPECT_EQ(lib->EnumeratePIE(vid, info, count), 0) << vid;
-        EXPECT_EQ(count, 0) << vid;
-        EXPECT_EQ(world.enumerations, 1 + int(vid == 0x1234)) << vid;
-    }
 }
 
 TEST_F(HidapiPieHidTest, ReportsKeepTheFifteenByteLayoutAndTheNewestWins) {
@@ -150,14 +142,6 @@ TEST_F(HidapiPieHidTest, ReportsKeepTheFifteenByteLayoutAndTheNewestWins) {
     r.fill(0xAA);
     ASSERT_EQ(lib->ReadData(h, r), 0);
     EXPECT_EQ(r, (InputReport{0, 11, 22, 33, 44, 55, 66, 77, 0x01, 0, 0, 0, 0, 0x08, 0xEE}));
-    // A short report leaves nothing of the previous one; a long one is cut.
-    node.queue = {{5, 6}};
-    EXPECT_EQ(read(h), 5);
-    EXPECT_EQ(r, (InputReport{0, 5, 6}));
-    node.queue = {Bytes(64, 9)};
-    EXPECT_EQ(read(h), 9);
-    EXPECT_EQ(r[0], 0);
-    EXPECT_EQ(r[14], 9);
     // The queue is drained; the older reports are not handed out later.
     node.queue = {rawReport(1), rawReport(2), rawReport(3)};
     EXPECT_EQ(read(h), 3) << "the newest";
@@ -165,15 +149,9 @@ TEST_F(HidapiPieHidTest, ReportsKeepTheFifteenByteLayoutAndTheNewestWins) {
     EXPECT_EQ(node.timeouts, std::vector<int>(node.timeouts.size(), 0)) << "ReadData never waits";
 }
 
-TEST_F(HidapiPieHidTest, UnknownHandlesWaitingWritingAndReopening) {
+TEST_F(HidapiPieHidTest, UnopenedRefusesOpenedWaitsWritesAndCloses) {
     FakeNode& node = world.add("/dev/hidraw0");
     int32_t h = handleOf("/dev/hidraw0");
-    for (int32_t bad : {0, -1, 2}) {
-        EXPECT_NE(lib->SetupInterface(bad), 0) << bad;
-        EXPECT_EQ(read(bad), -1) << bad;
-        EXPECT_NE(lib->WriteData(bad, speakerReport(true)), 0) << bad;
-        EXPECT_FALSE(lib->waitForReport(bad, 10)) << bad;
-    }
     EXPECT_NE(lib->WriteData(h, speakerReport(true)), 0) << "not opened";
     EXPECT_FALSE(lib->waitForReport(h, 10)) << "not opened";
     ASSERT_EQ(lib->SetupInterface(h), 0);
