@@ -91,23 +91,12 @@ TEST(frmKnopf, RejectedOkKeepsTheDialogOpenOnTheFieldAndEnterPressesOk) {
     FakeDialogs dialogs;
     frmKnopf w(b, 12, dialogs);
     showActive(&w);
-    auto* funktion = child<QComboBox>(&w, "cboFunktion"); // its text is offered as the name
-    funktion->setCurrentIndex(3);
-    emit funktion->activated(3);
-    EXPECT_EQ(child<QLineEdit>(&w, "txtBezeichnung")->text(), funktion->itemText(3));
-    child<QLineEdit>(&w, "txtBezeichnung")->clear();
     child<QPushButton>(&w, "OKButton")->click();
     EXPECT_TRUE(w.isVisible());
-    EXPECT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(focused(), child<QLineEdit>(&w, "txtBezeichnung"));
     QTest::keyClicks(child<QLineEdit>(&w, "txtBezeichnung"), "Horn");
-    // Enter in a command list with a text matching nothing adds no entry and keeps it focused.
     auto* los = child<QComboBox>(&w, "cboLos");
     child<QLineEdit>(&w, "txtRepeat")->setText(QStringLiteral("4"));
-    type(los->lineEdit(), "xyz");
-    QTest::keyClick(los->lineEdit(), Qt::Key_Return);
-    EXPECT_EQ(los->count(), child<QComboBox>(&w, "cboFunktion")->count());
-    EXPECT_EQ(focused(), los);
     los->setCurrentIndex(2);
     emit los->activated(2);
     QTest::keyClick(los, Qt::Key_Return);
