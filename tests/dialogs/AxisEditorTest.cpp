@@ -124,9 +124,6 @@ TEST(AxisEditor, NewZonesUpTo32AndDeleteMovesTheLaterOnesDown) {
     EXPECT_EQ(std::tuple(n.Funktion, n.Release, n.Repeat, n.RegelStep, n.Ende),
               std::tuple(0, 0, 0, 0, 0));
     EXPECT_EQ(rig.view.entries[2], "0;0; <Neu>");
-    EXPECT_EQ(rig.view.fields.Zone, "<Neu>");
-    EXPECT_EQ(rig.view.selected, 2) << "the new zone is selected in the list";
-    EXPECT_EQ(rig.editor.selected(), 2);
     while (rig.editor.Achse().ZoneCount() < 32)
         rig.editor.cmdNeu();
     EXPECT_TRUE(rig.messages().empty());
