@@ -24,7 +24,7 @@ struct PanelTest : ::testing::Test {
     frmPanel panel{oc};
 };
 
-TEST_F(PanelTest, SlidersSetTheRawChannelsAndBailOffSpringsBack) {
+TEST_F(PanelTest, SlidersSetTheRawChannelsAndReportsLightTheDisplay) {
     // Bail-off springs back when let go.
     panel.lever(5)->setValue(255);
     EXPECT_EQ(oc.lever(5), 255);
@@ -33,6 +33,9 @@ TEST_F(PanelTest, SlidersSetTheRawChannelsAndBailOffSpringsBack) {
     oc.ReadData(oc.kHandle, r);
     EXPECT_EQ(leverRaw(r, 3), 77) << "untouched";
     EXPECT_EQ(leverRaw(r, 5), 0) << "the bail-off let go";
+    // A report coming back lights the digits, shown as the run summary's text, point included.
+    oc.WriteData(oc.kHandle, displayReport(0x4F, 0xDB, 0x06));
+    EXPECT_EQ(panel.display()->toolTip(), QStringLiteral("12.3"));
 }
 
 TEST_F(PanelTest, ButtonsAreMomentary) {
