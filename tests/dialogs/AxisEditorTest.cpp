@@ -124,9 +124,6 @@ TEST(AxisEditor, NewZonesUpTo32AndDeleteMovesTheLaterOnesDown) {
     EXPECT_EQ(std::tuple(n.Funktion, n.Release, n.Repeat, n.RegelStep, n.Ende),
               std::tuple(0, 0, 0, 0, 0));
     EXPECT_EQ(rig.view.entries[2], "0;0; <Neu>");
-    EXPECT_EQ(rig.view.fields.Zone, "<Neu>");
-    EXPECT_EQ(rig.view.selected, 2) << "the new zone is selected in the list";
-    EXPECT_EQ(rig.editor.selected(), 2);
     while (rig.editor.Achse().ZoneCount() < 32)
         rig.editor.cmdNeu();
     EXPECT_TRUE(rig.messages().empty());
@@ -203,15 +200,6 @@ TEST(AxisEditor, SavingCommitsTheListsAndReloads) {
     EXPECT_FALSE(rig.editor.geaendert());
     EXPECT_EQ(rig.editor.selected(), -1) << "the list is shown anew";
     EXPECT_TRUE(rig.saved("Aus\r\n 0 \r\n 40 \r\n 28 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 28 \r\n"));
-
-    // "Speichern unter" cancelled still clears the change mark: closing asks nothing.
-    rig.view.click(0);
-    rig.editor.holdClicked(true);
-    rig.editor.mnuSpeichernUnter();
-    EXPECT_FALSE(rig.editor.geaendert());
-    EXPECT_EQ(rig.reloads, 2);
-    EXPECT_TRUE(rig.editor.queryClose());
-    EXPECT_TRUE(rig.messages().empty());
 }
 
 TEST(AxisEditor, FailedWritesKeepTheChangesMarked) {

