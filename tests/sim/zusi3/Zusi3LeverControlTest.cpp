@@ -27,6 +27,16 @@ TEST(Zusi3LeverModel, RolesByFunction) {
     }
 }
 
+// A combined lever first seen in its braking notches is the power controller once a traction
+// notch is reported.
+TEST(Zusi3LeverModel, ACombinedLeverSeenBrakingFirstIsThePowerController) {
+    LeverModel model;
+    model.report({"Fahrschalter", {0x06}, 1, 5, 10});
+    model.report({"Fahrschalter", {0x01}, 8, 5, 10});
+    EXPECT_TRUE(model.find(LeverRole::Power));
+    EXPECT_FALSE(model.find(LeverRole::DynamicBrake));
+}
+
 // A valve taken over in its running position, nothing seen yet that tells its ends: the
 // braking end lies away from the outer quarter it stands in.
 TEST(Zusi3LeverModel, BrakingEndOfAValveTakenOverInItsOuterQuarter) {
