@@ -362,6 +362,7 @@ TEST(KordanMain, ModesAreGuardedAndTestModeShowsValuesAndFeedsTheVisibleWizard) 
               (Msg{"Bitte zuerst Gerät markieren!", MsgButtons::Ok, MsgIcon::Exclamation,
                    "Aktivieren nicht möglich"}));
     m.actions().deviceClicked(1);
+    EXPECT_EQ(rig.view.connection, "") << "a controller at hand is not away";
     m.profiles()->profile().Axis(2).setFlip(1);
     rig.poll({{1, 0}, {2, 255}, {3, 128}}, {1, 41, 44});
     // The fields show the calibrated values, the positions the flipped ones.

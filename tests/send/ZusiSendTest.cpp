@@ -223,6 +223,8 @@ TEST_F(ZusiSendTest, ObserverSeesEveryDeliveryAndItsOutcome) {
     want.insert(want.end(), {{2, Down, Outcome::NotActive, false, 203}, {11, Down, d, false, 203}});
     want.emplace_back(37, Down, Outcome::NotActive, false, 203);
     want.insert(want.end(), 10, {24, Down, d, true, 0}); // the brake valve's, the brake's own
+    ticks(6);
+    want.emplace_back(24, Up, d, true, 0); // let go on its tick, as the brake's own too
     EXPECT_EQ(seen, want);
     // The keys as a log names them: a regulator's by its direction, the emergency brake's
     // as the brake valve's, a keystroke string's with its modifiers.
