@@ -14,8 +14,7 @@ namespace kordan::test {
 
 // The bridge as a child process: its input goes straight into the bridge's own end of the
 // protocol over fake Windows services. `hung` answers nothing, `dead` has ended; waiting
-// for output advances the fake clock. `oldVersion` greets as the first version of the
-// protocol did.
+// for output advances the fake clock.
 struct FakeBridge : IChildProcess {
     FakeBridge(BridgeServer& server, FakeClock& clock, std::vector<std::string>& input)
         : server(server), clock(clock), input(input) {}
@@ -24,11 +23,8 @@ struct FakeBridge : IChildProcess {
         for (size_t end; !dead && (end = data.find('\n')) != data.npos;
              data.remove_prefix(end + 1)) {
             input.emplace_back(data.substr(0, end));
-            const bool hello = input.back().ends_with(" hello");
             if (!hung)
-                output += oldVersion && hello ? input.back().substr(0, input.back().find(' ')) +
-                                                    " ok kordan-bridge 1\n"
-                                              : server.handle(input.back());
+                output += server.handle(input.back());
         }
         return !dead;
     }
@@ -43,7 +39,7 @@ struct FakeBridge : IChildProcess {
     FakeClock& clock;
     std::vector<std::string>& input; // kept by the test beyond the child's end
     std::string output;
-    bool hung = false, dead = false, oldVersion = false;
+    bool hung = false, dead = false;
     int writes = 0;
 };
 

@@ -22,7 +22,7 @@ public:
     }
     State state() override { return current; }
     ptrdiff_t send(const uint8_t* data, size_t size) override {
-        if (current != State::Connected || refuseSend)
+        if (current != State::Connected)
             return -1;
         const size_t n = std::min(size, room);
         sent.insert(sent.end(), data, data + n);
@@ -48,7 +48,6 @@ public:
     std::deque<zusi3::Bytes> chunks;
     bool peerClosed = false;
     size_t room = SIZE_MAX;
-    bool refuseSend = false; // every send fails, though the socket says it is connected
     zusi3::Bytes sent;
     std::vector<std::string> connects;
 };
