@@ -203,6 +203,10 @@ TEST(KordanMain, OverZusi3TheLeadVehicleNamesTheProfileElseTheTrainFile) {
     EXPECT_TRUE(std::any_of(rig.view.commandLog.begin(), rig.view.commandLog.end(), [](auto& l) {
         return l.find("Automatische Konfiguration: ") != std::string::npos;
     }));
+    EXPECT_EQ(std::count_if(rig.view.commandLog.begin(), rig.view.commandLog.end(),
+                            [](auto& l) { return l.ends_with("nach der Zugdatei benannt"); }),
+              1)
+        << "the train file's naming is noted once";
 }
 
 TEST(KordanMain, FirstStartWithoutSettingsOpensTheOnlyKordanAndGoesActive) {

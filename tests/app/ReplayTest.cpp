@@ -2,6 +2,7 @@
 
 #include "app/Scenario.h"
 #include "axis/ZusiAxis.h"
+#include "device/VirtualController.h"
 #include "profile/ZusiProfile.h"
 
 #include "fakes/FakeRegistry.h"
@@ -40,6 +41,24 @@ TEST(Scenario, ParsesInstructionsAndRejectsMalformedLinesWithTheirNumber) {
         ASSERT_NE(error, nullptr) << bad;
         EXPECT_EQ(error->line, 3) << bad;
     }
+}
+
+// Steps as `kordan --scenario` plays them: each when its waits have passed, in order.
+TEST(Scenario, PlayerAppliesEachStepWhenItsWaitsHavePassed) {
+    VirtualController pult;
+    std::vector<std::string> done;
+    ScenarioPlayer player(std::get<std::vector<ScenarioStep>>(parseScenario(
+                              "lever 1 10\nwait 20\npress 2\nmode test\nload x.cfr\nwait 5\n")),
+                          {pult, [&](const std::string& file) { done.push_back("load " + file); },
+                           [&](bool active) { done.push_back(active ? "active" : "test"); }});
+    EXPECT_TRUE(player.run(0));
+    EXPECT_EQ(pult.lever(1), 10);
+    EXPECT_TRUE(player.run(19));
+    EXPECT_FALSE(pult.button(2));
+    EXPECT_TRUE(player.run(20)); // the last wait is still running
+    EXPECT_TRUE(pult.button(2));
+    EXPECT_EQ(done, (std::vector<std::string>{"test", "load x.cfr"}));
+    EXPECT_FALSE(player.run(25));
 }
 
 TEST(Replay, PrintsWhatTheSimulatorReceivesWithSimulatedTime) {

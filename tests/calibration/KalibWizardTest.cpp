@@ -192,6 +192,7 @@ TEST(KalibWizard, SliderSetsHysteresisInStepOneOnly) {
     wizard.start();
     // More than the slider can show: parked at its top, the true value stays until moved.
     EXPECT_EQ(view.slider[2], 0);
+    EXPECT_EQ(view.slider[0], 96) << "the stored hysteresis of 4, the slider's top being 0";
     EXPECT_EQ(view.hebel[2], 180) << "the value shown";
     EXPECT_EQ(kalib.hysterese(3), 180);
     for (auto [row, position] : {std::pair{2, 1}, {0, 0}, {6, 100}})

@@ -87,7 +87,8 @@ TEST(Zusi3Codec, ValueReadersCheckTheSize) {
     EXPECT_EQ(asInteger({1, hex("FE")}, false), -2); // one, two or four bytes, signed
     EXPECT_EQ(asInteger({1, hex("FEFF")}, false), -2);
     EXPECT_EQ(asInteger({1, hex("FEFFFFFF")}, false), -2);
-    EXPECT_EQ(asInteger({1, hex("0000A040")}, true), 5); // the Single 5.0
+    EXPECT_EQ(asInteger({1, hex("0000A040")}, true), 5);            // the Single 5.0
+    EXPECT_EQ(asInteger({1, hex("0000C07F")}, true), std::nullopt); // a NaN is no notch
 }
 
 } // namespace

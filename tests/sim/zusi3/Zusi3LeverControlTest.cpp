@@ -27,8 +27,6 @@ TEST(Zusi3LeverModel, RolesByFunction) {
     }
 }
 
-// A combined lever first seen in its braking notches is the power controller once a traction
-// notch is reported.
 TEST(Zusi3LeverModel, ACombinedLeverSeenBrakingFirstIsThePowerController) {
     LeverModel model;
     model.report({"Fahrschalter", {0x06}, 1, 5, 10});
