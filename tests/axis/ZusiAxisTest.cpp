@@ -169,8 +169,9 @@ TEST_F(AxisEngine, EveryKindOfMovementInZoneOrderAndFlipped) {
     EXPECT_EQ(move(99, 100), (Calls{{R, 3}, {G, 1}, {G, 2}})); // bounds count as inside
     axis.setFlip(1);                                           // mirrors both values
     EXPECT_EQ(move(205, 105), (Calls{{R, 3}, {G, 1}, {G, 2}}));
-    EXPECT_EQ(move(150, 156), (Calls{{F, 1}, {F, 2}})); // exactly: 156 mirrored is 99
-    axis.setFlip(2);                                    // only 1 inverts
+    EXPECT_EQ(move(150, 156), (Calls{{F, 1}, {F, 2}}));         // exactly: 156 mirrored is 99
+    EXPECT_EQ(move(156, 150), (Calls{{R, 3}, {G, 1}, {G, 2}})); // and from 99 back out
+    axis.setFlip(2);                                            // only 1 inverts
     EXPECT_EQ(move(50, 150), (Calls{{R, 3}, {G, 1}, {G, 2}}));
 }
 

@@ -43,6 +43,9 @@ TEST(Zusi3AutomaticAxes, EachLeverKindGivesItsFileAndAnUnknownOneKeepsTheEarlier
         EXPECT_EQ(regulator.RegelFunktion, c.regelFunktion) << c.name;
         EXPECT_EQ(regulator.RegelStep, c.regelStep) << c.name;
     }
+    LeverModel tap; // its "up" is held at the bottom, as the tap changer is pulsed through Auf
+    tap.report({"FS", {0x04}, 2, 2, 3});
+    EXPECT_EQ(automaticAxes(tap).at(FS).zones.at(0).Hold, 1);
 }
 
 TEST(Zusi3AutomaticAxes, WritesWhatIsKnownAndKeepsTheEarlierFileOfALeverNotReported) {
