@@ -10,6 +10,8 @@ kordan=$1 standin=$2 source=$3
 tmp=$(mktemp -d)
 spid=
 trap 'kill $spid 2>/dev/null; rm -rf "$tmp"' EXIT
+# The shared file and settings writers; the waits and the failure report are this script's own.
+. "$(dirname "$0")/common.sh"
 run=
 fail() {
     echo "FAILED ($run): $*"
@@ -18,14 +20,10 @@ fail() {
 }
 dir=$tmp/kordan
 "$source/tools/demo-install.sh" "$tmp/prefix" "$dir" >/dev/null || fail "demo install"
-{
-    printf '1.0\r\n[Kalibrierung]\r\n'
-    for i in 1 2 3 4 5 6 7; do printf '[Hebel%s]\r\n 4 \r\n 0 \r\n 255 \r\n' "$i"; done
-} >"$dir/Kalibrierung.dat"
+write_calibration "$dir"
 export XDG_CONFIG_HOME=$tmp/config QT_QPA_PLATFORM=offscreen
 unset DISPLAY WAYLAND_DISPLAY
-mkdir -p "$XDG_CONFIG_HOME/ZusiKordan"
-printf '[Settings]\nAutoLoad=1\nPolling=10\nSpeaker=0\nLed=1\nModus=Test\n' >"$XDG_CONFIG_HOME/ZusiKordan/ZusiKordan.ini"
+write_settings 1 Test
 
 # The stand-in reads its commands from a pipe the test keeps open on descriptor 4.
 start_standin() {

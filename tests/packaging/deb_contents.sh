@@ -60,13 +60,6 @@ root=$work/root
 [ -x "$root/usr/bin/kordan" ] || problem "the program is not executable"
 cmp -s "$root/usr/lib/udev/rules.d/70-kordan.rules" "$src/packaging/udev/70-kordan.rules" ||
     problem "the packaged udev rule differs from packaging/udev/70-kordan.rules"
-desktop=$root/usr/share/applications/kordan.desktop
-if [ -f "$desktop" ]; then
-    grep -qx 'Exec=kordan' "$desktop" || problem "the menu entry does not start the program"
-    icon=$(sed -n 's/^Icon=//p' "$desktop")
-    [ -f "$root/usr/share/icons/hicolor/scalable/apps/$icon.svg" ] ||
-        problem "the menu entry's icon \"$icon\" is not installed"
-fi
 dpkg-deb --info "$deb" postinst >/dev/null 2>&1 || problem "the package has no postinst"
 
 # Every library the program names directly must come from a declared dependency.
