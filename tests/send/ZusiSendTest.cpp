@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 #include <tuple>
 
 namespace kordan {
@@ -98,6 +99,9 @@ TEST(KeyTable, SettingsAreReadAsTheSimulatorWritesThem) {
         {2, 113}, {3, 114}, {4, 115}, {5, 117}, {6, 118}, {7, 123}, {8, 120},  {9, 122}};
     for (auto [code, key] : codes)
         EXPECT_EQ(table[size_t(code)], key) << code;
+    std::set<std::string> asked; // each of the simulator's 32 key settings, none twice
+    makeKeyTable([&](std::string_view name) { return *asked.emplace(name).first; });
+    EXPECT_EQ(asked.size(), 32u);
 }
 
 class ZusiSendTest : public ::testing::Test {
